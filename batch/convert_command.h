@@ -1,0 +1,71 @@
+// The Convert command: the user's choices become one conversion per input file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "convert_file.h"
+#include "file_system.h"
+
+namespace vellumine {
+
+// The values the command reads from the window's controls when it starts.
+struct ConvertChoices {
+  std::string inputPath;          // Input path box
+  std::string outputPath;         // Output path box, as typed
+  int format = 0;                 // 0 "*.rtf", 1 "*.txt", -1 neither checked
+  bool convertTables = false;     // "convert tables"
+  bool convertAll = false;        // "Convert all files in this directory"
+  int encodingIndex = 0;          // selected Encoding list index, -1 for none
+  std::string fontName = "Arial"; // RTF font face
+  std::string fontSize = "10";    // RTF font size text
+};
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+// Everything the command shows. The window implements it with its controls and message
+// boxes; the command line with a terminal; tests with a recorder.
+class ConvertView {
+ public:
+  virtual ~ConvertView() = default;
+  // A modal message box without icon; returns the button pressed.
+  virtual MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+                                    MessageButtons buttons) = 0;
+  virtual void SetTotalRange(int32_t high) = 0;                  // total bar, low is 0
+  virtual void SetTotalPosition(int32_t pos) = 0;                // total bar
+  virtual void SetCurrentFileText(const std::string& text) = 0;  // current-file label
+  virtual void SetTotalText(const std::string& text) = 0;        // total label
+  virtual void SetTotalPercentText(const std::string& text) = 0; // total percent label
+  virtual ProgressSink& CurrentFileProgress() = 0;               // file bar + its percent
+};
+
+// What one command did, for callers that need more than the display (the command line).
+struct ConvertOutcome {
+  int32_t converted = 0;  // files converted
+  int32_t failed = 0;     // files that gave an error result
+  bool stopped = false;   // ended before converting: output directory declined or not
+                          // created, or a directory given without "Convert all"
+};
+
+// Calls one conversion; ConvertFile by default, replaceable in tests.
+using ConvertFunction = std::function<ConvertResult(
+    const char* inputPath, const char* outputDirectory, const ConvertOptions& options,
+    ProgressSink& sink)>;
+
+// The environment of the command.
+struct ConvertEnvironment {
+  FileSystem& files;
+  std::string settingsDirectory;  // the start-up directory; "settings.ini" is written there
+  PathStyle style = kNativePathStyle;
+  ConvertFunction convert;        // empty: ConvertFile
+};
+
+// Runs the whole Convert command. updatedOutputPath receives the output path with its
+// separator appended (the window keeps it as its remembered output path).
+ConvertOutcome RunConvertCommand(const ConvertChoices& choices, ConvertView& view,
+                                 ConvertEnvironment& env, std::string* updatedOutputPath);
+
+}  // namespace vellumine

@@ -1,0 +1,20 @@
+// "settings.ini": the two remembered paths.
+#pragma once
+
+#include <string>
+
+namespace vellumine {
+
+inline constexpr const char* kSettingsFileName = "settings.ini";
+inline constexpr const char* kSettingsMarker = "[Default path]";
+
+// Reads "settings.ini" from the current directory. False (paths untouched or empty) when
+// the file is missing, has no marker line, or ends before both paths.
+bool ReadSettings(std::string& inputPath, std::string& outputPath);
+
+// Writes the marker and both paths to "settings.ini" in directory. False when the file
+// cannot be created or written completely.
+bool WriteSettings(const std::string& directory, const std::string& inputPath,
+                   const std::string& outputPath);
+
+}  // namespace vellumine

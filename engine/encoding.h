@@ -1,0 +1,25 @@
+// Choosing the input's character set: from the user's label, or from "charset=" in the head.
+#pragma once
+
+#include <cstddef>
+
+#include "char_mappers.h"
+
+namespace vellumine {
+
+// What the encoding step settles for one job.
+struct EncodingChoice {
+  CharMapper mapper = MapIdentity;  // applied to every text byte written
+  bool cyrillic = false;            // RTF: code page 1251 header, raw high bytes, \f99 escapes
+};
+
+// The five labels of the Encoding list, in list order; compared byte for byte.
+inline constexpr const char* kEncodingLabels[5] = {
+    "Auto-Select", "(Windows-1251) Cyrillic", "(KOI8-R) Cyrillic", "(ISO-8859-1) Latin1",
+    "(ISO-8859-5) Cyrillic"};
+
+// Any label not in the list is treated as "(ISO-8859-1) Latin1"; "Auto-Select" scans the
+// raw text's head for charset declarations.
+EncodingChoice ChooseEncoding(const char* label, const char* text, size_t n);
+
+}  // namespace vellumine

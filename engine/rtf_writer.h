@@ -1,0 +1,31 @@
+// RTF output: the document skeleton and the translation of the prepared text.
+#pragma once
+
+#include <cstddef>
+
+#include "byte_buffer.h"
+#include "char_mappers.h"
+#include "output_stream.h"
+#include "progress.h"
+#include "rtf_templates.h"
+
+namespace vellumine {
+
+// Header with the font table, then the first paragraph, straight to the stream.
+void WriteRtfHeader(OutputStream& out, const char* fontName, const RtfTemplates& templates,
+                    bool cyrillic);
+
+// Appends the RTF body of the prepared text to body. Returns the depth of the groups the
+// body left open, which the trailer closes.
+int TranslateToRtf(const char* text, size_t n, const RtfTemplates& templates,
+                   CharMapper mapper, bool cyrillic, ProgressTicks& ticks, ByteBuffer& body);
+
+// The same, with HTML table rows turned into RTF table rows.
+int TranslateToRtfWithTables(const char* text, size_t n, const RtfTemplates& templates,
+                             CharMapper mapper, bool cyrillic, ProgressTicks& ticks,
+                             ByteBuffer& body);
+
+// "\par" and the closing braces: the document group and every group left open.
+void WriteRtfTrailer(OutputStream& out, int openGroups);
+
+}  // namespace vellumine
