@@ -48,6 +48,8 @@ struct ConvertOutcome {
   int32_t failed = 0;     // files that gave an error result
   bool stopped = false;   // ended before converting: output directory declined or not
                           // created, or a directory given without "Convert all"
+  bool noOutputDirectory = false;  // stopped because the output directory is missing
+  bool filesNotFound = false;      // "Convert all": the directory could not be listed
 };
 
 // Calls one conversion; ConvertFile by default, replaceable in tests.
@@ -58,9 +60,10 @@ using ConvertFunction = std::function<ConvertResult(
 // The environment of the command.
 struct ConvertEnvironment {
   FileSystem& files;
-  std::string settingsDirectory;  // the start-up directory; "settings.ini" is written there
+  std::string settingsDirectory{};  // the start-up directory; "settings.ini" is written there
   PathStyle style = kNativePathStyle;
-  ConvertFunction convert;        // empty: ConvertFile
+  ConvertFunction convert{};        // empty: ConvertFile
+  bool saveSettings = true;         // false: "settings.ini" is left alone (the command line)
 };
 
 // Runs the whole Convert command. updatedOutputPath receives the output path with its

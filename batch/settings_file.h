@@ -12,6 +12,11 @@ inline constexpr const char* kSettingsMarker = "[Default path]";
 // the file is missing, has no marker line, or ends before both paths.
 bool ReadSettings(std::string& inputPath, std::string& outputPath);
 
+// The same from the file at fileName. Lines are read whole, whatever their length; every
+// line containing the marker makes the next two lines the paths, so a later marker wins.
+bool ReadSettingsFile(const std::string& fileName, std::string& inputPath,
+                      std::string& outputPath);
+
 // Writes the marker and both paths to "settings.ini" in directory. False when the file
 // cannot be created or written completely.
 bool WriteSettings(const std::string& directory, const std::string& inputPath,

@@ -1,0 +1,140 @@
+// The real file system: the C runtime's ANSI functions on Windows (names are bytes in the
+// system's code page, passed through untouched), POSIX calls elsewhere.
+#include <algorithm>
+
+#include "file_system.h"
+#include "path_style.h"
+
+#ifdef _WIN32
+#include <direct.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#else
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#endif
+
+namespace vellumine {
+
+namespace {
+
+#ifdef _WIN32
+
+// The runtime's stat and mkdir refuse "C:\dir\"; a drive root ("C:\", "\") keeps its
+// separator.
+std::string WithoutTrailingSeparators(const std::string& path) {
+  std::string trimmed = path;
+  while (trimmed.size() > 1 && IsPathSeparator(trimmed.back(), PathStyle::Windows)) {
+    if (trimmed.size() == 3 && trimmed[1] == ':') break;
+    trimmed.pop_back();
+  }
+  return trimmed;
+}
+
+// One _findfirst listing, closed when it goes out of scope.
+class FindHandle {
+ public:
+  FindHandle(const std::string& pattern, _finddata_t& entry)
+      : handle_(_findfirst(pattern.c_str(), &entry)) {}
+  ~FindHandle() {
+    if (handle_ != -1) _findclose(handle_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  bool started() const { return handle_ != -1; }
+  bool Next(_finddata_t& entry) { return _findnext(handle_, &entry) == 0; }
+
+ private:
+  intptr_t handle_;
+};
+
+class WindowsFileSystem final : public FileSystem {
+ public:
+  bool Exists(const std::string& path) override {
+    struct _stat status;
+    return _stat(WithoutTrailingSeparators(path).c_str(), &status) == 0;
+  }
+  bool IsDirectory(const std::string& path) override {
+    struct _stat status;
+    return _stat(WithoutTrailingSeparators(path).c_str(), &status) == 0 &&
+           (status.st_mode & _S_IFDIR) != 0;
+  }
+  bool MakeDirectory(const std::string& path) override {
+    return _mkdir(WithoutTrailingSeparators(path).c_str()) == 0;
+  }
+  // In the listing's own order.
+  bool ListDirectory(const std::string& pattern, std::vector<std::string>& names) override {
+    names.clear();
+    _finddata_t entry;
+    FindHandle find(pattern, entry);
+    if (!find.started()) return false;
+    do {
+      names.emplace_back(entry.name);
+    } while (find.Next(entry));
+    return true;
+  }
+};
+
+#else
+
+// One opendir listing, closed when it goes out of scope.
+class DirHandle {
+ public:
+  explicit DirHandle(const std::string& directory) : dir_(opendir(directory.c_str())) {}
+  ~DirHandle() {
+    if (dir_ != nullptr) closedir(dir_);
+  }
+  DirHandle(const DirHandle&) = delete;
+  DirHandle& operator=(const DirHandle&) = delete;
+  bool started() const { return dir_ != nullptr; }
+  const char* Next() {
+    const dirent* entry = readdir(dir_);
+    return entry != nullptr ? entry->d_name : nullptr;
+  }
+
+ private:
+  DIR* dir_;
+};
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  bool Exists(const std::string& path) override {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0;
+  }
+  bool IsDirectory(const std::string& path) override {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+  }
+  bool MakeDirectory(const std::string& path) override {
+    return mkdir(path.c_str(), 0777) == 0;
+  }
+  // The pattern's directory part is listed ("*.*" stands for every entry), and the names
+  // come back in byte order: the order of readdir means nothing.
+  bool ListDirectory(const std::string& pattern, std::vector<std::string>& names) override {
+    names.clear();
+    std::string directory = pattern.substr(0, FileNameStart(pattern, PathStyle::Posix));
+    DirHandle dir(directory.empty() ? "." : directory);
+    if (!dir.started()) return false;
+    while (const char* name = dir.Next()) names.emplace_back(name);
+    std::sort(names.begin(), names.end());
+    return true;
+  }
+};
+
+#endif
+
+}  // namespace
+
+FileSystem& NativeFileSystem() {
+#ifdef _WIN32
+  static WindowsFileSystem files;
+#else
+  static PosixFileSystem files;
+#endif
+  return files;
+}
+
+}  // namespace vellumine

@@ -1,0 +1,53 @@
+#include "result_messages.h"
+
+namespace vellumine {
+
+std::string DirectoryMissingQuestion(const std::string& directory) {
+  return "The directory " + directory + " does not exist\nCreate?";
+}
+
+std::string CannotCreateDirectoryMessage(const std::string& directory) {
+  return "Can't create " + directory + " directory.";
+}
+
+std::string CountText(int32_t converted, int32_t total) {
+  return std::to_string(converted) + " of " + std::to_string(total);
+}
+
+std::string SummaryText(int32_t converted, int32_t total) {
+  return CountText(converted, total) + (converted == 1 ? " file" : " files") +
+         " converted successfully.";
+}
+
+std::string CompletedMessage(int32_t converted) {
+  return "Conversion completed. " + std::to_string(converted) +
+         (converted == 1 ? " file" : " files") + " converted successfully.";
+}
+
+std::string PercentText(int32_t converted, int32_t total) {
+  if (total <= 0 || converted <= 0) return converted > 0 ? "100" : "0";
+  int64_t percent = int64_t{converted} * 100 / total;
+  return std::to_string(percent > 100 ? 100 : percent);
+}
+
+std::string ResultMessage(ConvertResult result, const std::string& inputFile,
+                          const std::string& outputFile) {
+  switch (result) {
+    case ConvertResult::OutOfMemory:
+      return "Not enougth memory";
+    case ConvertResult::CannotOpenOutput:
+      return "Can't open " + outputFile +
+             " file for record.\nProbably it is already used by other application.";
+    case ConvertResult::CannotOpenInput:
+      return "Can't open " + inputFile + " file for reading.";
+    case ConvertResult::EmptyInput:
+      return inputFile + " file has zero length.";
+    case ConvertResult::CannotWriteOutput:
+      return "Can't write " + outputFile + " file.\nThe disk may be full.";
+    case ConvertResult::Ok:
+      break;
+  }
+  return {};
+}
+
+}  // namespace vellumine

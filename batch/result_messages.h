@@ -1,0 +1,42 @@
+// Every text the Convert command shows: message boxes, captions and the total label.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "convert_result.h"
+
+namespace vellumine {
+
+inline constexpr const char* kErrorCaption = "Error!";
+inline constexpr const char* kThanksCaption = "Thank you for using Vellumine!";
+
+inline constexpr const char* kSelectFileMessage =
+    "Please select file, or if you have chosen a directory, please, set the switch "
+    "\"Convert all\".";
+inline constexpr const char* kFilesNotFoundText =
+    "HTML - files not found, please select correct path.";
+
+// "The directory D:\out\ does not exist\nCreate?"
+std::string DirectoryMissingQuestion(const std::string& directory);
+// "Can't create D:\out\ directory."
+std::string CannotCreateDirectoryMessage(const std::string& directory);
+
+// The running count of a walk: "2 of 3".
+std::string CountText(int32_t converted, int32_t total);
+// The total label after a batch with at least one converted file:
+// "2 of 3 files converted successfully.", "1 of 1 file converted successfully."
+std::string SummaryText(int32_t converted, int32_t total);
+// The success box: "Conversion completed. 2 files converted successfully."
+std::string CompletedMessage(int32_t converted);
+// The total percent label: converted * 100 / total, truncated; "0" for an empty total
+// and at most "100" (the directory may have changed since it was counted).
+std::string PercentText(int32_t converted, int32_t total);
+
+// The error box for one failed file; empty for Ok and for results that raise no message.
+// outputFile is the output file the conversion tried to write (output directory and the
+// input's name with the mode's extension).
+std::string ResultMessage(ConvertResult result, const std::string& inputFile,
+                          const std::string& outputFile);
+
+}  // namespace vellumine

@@ -1,0 +1,21 @@
+// The command-line converter: arguments in, the Convert command run once per input.
+#pragma once
+
+#include <string_view>
+
+namespace vellumine {
+
+// Exit codes of the command line.
+inline constexpr int kExitConverted = 0;  // every file converted
+inline constexpr int kExitFailed = 1;     // a file failed, or nothing could be converted
+inline constexpr int kExitUsage = 2;      // the arguments are wrong
+
+// The Encoding list index for --encoding: "auto", "windows-1251", "koi8-r", "iso-8859-1",
+// "iso-8859-5" (letter case ignored) or one of the list's five labels as they stand;
+// -1 for anything else.
+int EncodingIndexForName(std::string_view name);
+
+// Parses the arguments and runs the conversions; returns the exit code.
+int RunCommandLine(int argc, char** argv);
+
+}  // namespace vellumine
