@@ -1,0 +1,78 @@
+#include "conversion_job.h"
+
+#include "encoding.h"
+#include "prepare_text.h"
+#include "rtf_templates.h"
+#include "rtf_writer.h"
+#include "text_writer.h"
+
+namespace vellumine {
+
+bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity) {
+  constexpr uint64_t kMax = SIZE_MAX;
+  if (inputSize > (kMax - 1000) / 4) return false;
+  capacity = static_cast<size_t>(inputSize * 4 + 1000);
+  return true;
+}
+
+void ResetProgress(ProgressSink& sink) {
+  sink.SetRange(0, 50);
+  sink.SetPosition(0);
+  sink.SetPercentText("0");
+}
+
+ConvertResult AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers) {
+  size_t capacity = 0;
+  if (!WorkBufferCapacity(inputSize, capacity) || !buffers.text.Allocate(capacity) ||
+      !buffers.prepared.Allocate(capacity))
+    return ConvertResult::OutOfMemory;
+  return ConvertResult::Ok;
+}
+
+ConvertResult RunConversion(WorkBuffers& buffers, const ConvertOptions& options,
+                            ProgressSink& sink, OutputStream& out) {
+  const bool rtf = options.mode != ConversionMode::Text;
+  const bool tables = options.mode == ConversionMode::RtfTables;
+  ByteBuffer& text = buffers.text;
+  ByteBuffer& prepared = buffers.prepared;
+  const size_t n = text.size();
+
+  // With nothing read, Auto-Select finds no declaration: identity, Cyrillic flag clear.
+  EncodingChoice encoding = ChooseEncoding(options.encodingLabel, text.data(), n);
+  RtfTemplates templates;
+  if (rtf) {
+    FormatRtfTemplates(templates, options.fontSizeText, tables);
+    WriteRtfHeader(out, options.fontName, templates, encoding.cyrillic);
+  }
+
+  int openGroups = 0;
+  if (n > 0) {
+    prepared.Resize(PrepareText(text.data(), n, prepared.data()));
+    sink.SetPosition(1);
+    ProgressTicks ticks;
+    BuildProgressTicks(ticks, prepared.size(), sink);
+    text.Clear();  // the raw text is no longer needed: the buffer takes the body
+    switch (options.mode) {
+      case ConversionMode::Text:
+        TranslateToText(prepared.data(), prepared.size(), encoding.mapper, ticks, text);
+        break;
+      case ConversionMode::Rtf:
+        openGroups = TranslateToRtf(prepared.data(), prepared.size(), templates,
+                                    encoding.mapper, encoding.cyrillic, ticks, text);
+        break;
+      case ConversionMode::RtfTables:
+        openGroups = TranslateToRtfWithTables(prepared.data(), prepared.size(), templates,
+                                              encoding.mapper, encoding.cyrillic, ticks, text);
+        break;
+    }
+    if (text.failed()) return ConvertResult::OutOfMemory;
+  }
+
+  sink.SetPosition(50);
+  sink.SetPercentText("100");
+  if (!text.empty()) out.Write(text.data(), text.size());
+  if (rtf) WriteRtfTrailer(out, openGroups);
+  return ConvertResult::Ok;
+}
+
+}  // namespace vellumine

@@ -1,0 +1,34 @@
+// The part of a conversion that ConvertFile and ConvertMemory share: the work buffers and
+// every step from the bytes read to the end of the output.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "byte_buffer.h"
+#include "convert_file.h"
+
+namespace vellumine {
+
+// The job's two work buffers, each of 4 x size + 1000 bytes.
+struct WorkBuffers {
+  ByteBuffer text;      // the raw input as read, later the body
+  ByteBuffer prepared;  // the input without title, script, option, style, server blocks
+};
+
+// 4 x size + 1000; false when that does not fit the size type (32-bit platforms).
+bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity);
+
+// The sink's state at the start of every job: range 0..50, position 0, "0".
+void ResetProgress(ProgressSink& sink);
+
+// Allocates the text buffer, then the prepared buffer: Ok or OutOfMemory.
+ConvertResult AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers);
+
+// buffers.text holds the bytes read (after the read transformation). Chooses the encoding,
+// writes the RTF header, prepares, translates with progress, and writes the body and the
+// RTF trailer to out. Ok, or OutOfMemory when the body could not grow.
+ConvertResult RunConversion(WorkBuffers& buffers, const ConvertOptions& options,
+                            ProgressSink& sink, OutputStream& out);
+
+}  // namespace vellumine

@@ -1,0 +1,85 @@
+#include "convert_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "conversion_job.h"
+#include "file_identity.h"
+#include "file_output_stream.h"
+#include "input_file.h"
+#include "output_path.h"
+#include "read_transform.h"
+
+namespace vellumine {
+namespace {
+
+ConvertResult ConvertFileUnguarded(const char* inputPath, const char* outputDirectory,
+                                   const ConvertOptions& options, ProgressSink& sink,
+                                   PathStyle style) {
+  ResetProgress(sink);
+
+  InputFile input;
+  if (!inputPath || !input.Open(inputPath)) return ConvertResult::CannotOpenInput;
+
+  std::string outputPath;
+  if (!MakeOutputPath(inputPath, outputDirectory ? outputDirectory : "", options.mode, style,
+                      outputPath))
+    return ConvertResult::CannotOpenOutput;
+  // Creating the output would empty the input before it is read.
+  if (NamesOpenFile(outputPath.c_str(), input.file())) return ConvertResult::CannotOpenOutput;
+  FileOutputStream output;
+  if (!output.Open(outputPath.c_str())) return ConvertResult::CannotOpenOutput;
+
+  // From here on the output file exists. It stays, empty, for EmptyInput and OutOfMemory;
+  // a failed read or write removes it.
+  auto fail = [&](ConvertResult result) {
+    output.Close();
+    std::remove(outputPath.c_str());
+    return result;
+  };
+
+  if (input.size() == 0) return ConvertResult::EmptyInput;
+  WorkBuffers buffers;
+  if (AllocateWorkBuffers(input.size(), buffers) != ConvertResult::Ok)
+    return ConvertResult::OutOfMemory;
+
+  size_t got = 0;
+  if (!input.ReadAll(buffers.text.data(), static_cast<size_t>(input.size()), got))
+    return fail(ConvertResult::CannotOpenInput);
+  buffers.text.Resize(ApplyReadTransform(buffers.text.data(), got));
+
+  ConvertResult result = RunConversion(buffers, options, sink, output);
+  if (result != ConvertResult::Ok) return fail(result);
+  if (!output.Close()) return fail(ConvertResult::CannotWriteOutput);
+  return ConvertResult::Ok;
+}
+
+}  // namespace
+
+ConvertResult ConvertFile(const char* inputPath, const char* outputDirectory,
+                          const ConvertOptions& options, ProgressSink& sink, PathStyle style) {
+  try {
+    return ConvertFileUnguarded(inputPath, outputDirectory, options, sink, style);
+  } catch (const std::bad_alloc&) {
+    return ConvertResult::OutOfMemory;  // a path string could not be built
+  }
+}
+
+ConvertResult ConvertMemory(const char* input, size_t size, const ConvertOptions& options,
+                            ProgressSink& sink, OutputStream& out) {
+  ResetProgress(sink);
+  if (size == 0) return ConvertResult::EmptyInput;
+  WorkBuffers buffers;
+  if (AllocateWorkBuffers(size, buffers) != ConvertResult::Ok) return ConvertResult::OutOfMemory;
+  std::memcpy(buffers.text.data(), input, size);
+  buffers.text.Resize(ApplyReadTransform(buffers.text.data(), size));
+  try {
+    return RunConversion(buffers, options, sink, out);
+  } catch (const std::bad_alloc&) {
+    return ConvertResult::OutOfMemory;  // a memory stream could not grow
+  }
+}
+
+}  // namespace vellumine

@@ -1,0 +1,83 @@
+#include "encoding.h"
+
+#include <cstring>
+
+#include "ascii.h"
+
+namespace vellumine {
+namespace {
+
+// The tokens recognised inside a tag that declares "charset=", in the order they are tried
+// at each position.
+struct CharsetToken {
+  const char* text;  // lowercase letters match either case; digits and "-" exactly
+  size_t length;
+  EncodingChoice choice;
+};
+
+const CharsetToken kCharsetTokens[] = {
+    {"1251", 4, {MapIdentity, true}},    {"koi8", 4, {MapKoi8r, true}},
+    {"8859-5", 6, {MapIso88595, true}},  {"latin5", 6, {MapIso88595, true}},
+    {"8859-1", 6, {MapIdentity, false}}, {"latin1", 6, {MapIdentity, false}},
+};
+
+bool MatchToken(const char* text, size_t n, size_t p, const CharsetToken& token) {
+  if (n - p < token.length) return false;
+  for (size_t i = 0; i < token.length; ++i) {
+    if (AsciiLower(static_cast<unsigned char>(text[p + i])) !=
+        static_cast<unsigned char>(token.text[i]))
+      return false;
+  }
+  return true;
+}
+
+// Position of the first "<head>" (letters in either case), or n.
+size_t FindHead(const char* text, size_t n) {
+  for (size_t p = 0; p < n;) {
+    const void* lt = std::memchr(text + p, '<', n - p);
+    if (!lt) return n;
+    p = static_cast<size_t>(static_cast<const char*>(lt) - text);
+    if (MatchNoCase(text, n, p, "<head>")) return p;
+    ++p;
+  }
+  return n;
+}
+
+// Reads the charset declarations between "<head>" and "</head>"; the last token found wins.
+EncodingChoice ScanHead(const char* text, size_t n) {
+  EncodingChoice result;
+  size_t head = FindHead(text, n);
+  if (head == n) return result;
+  for (size_t p = head + 5; p < n; ++p) {
+    unsigned char c = static_cast<unsigned char>(text[p]);
+    if (c != '<' && AsciiLower(c) != 'c') continue;  // neither "</head>" nor "charset="
+    if (MatchNoCase(text, n, p, "</head>")) break;
+    if (!MatchNoCase(text, n, p, "charset=")) continue;
+    // Every position from the "c" up to and including the next ">" may hold a token.
+    size_t q = p;
+    for (; q < n; ++q) {
+      for (const CharsetToken& token : kCharsetTokens) {
+        if (MatchToken(text, n, q, token)) {
+          result = token.choice;
+          break;
+        }
+      }
+      if (text[q] == '>') break;
+    }
+    p = q;  // the scan goes on after that ">"
+  }
+  return result;
+}
+
+}  // namespace
+
+EncodingChoice ChooseEncoding(const char* label, const char* text, size_t n) {
+  if (!label) return {MapIdentity, false};
+  if (std::strcmp(label, kEncodingLabels[0]) == 0) return ScanHead(text, n);
+  if (std::strcmp(label, kEncodingLabels[1]) == 0) return {MapIdentity, true};
+  if (std::strcmp(label, kEncodingLabels[2]) == 0) return {MapKoi8r, true};
+  if (std::strcmp(label, kEncodingLabels[4]) == 0) return {MapIso88595, true};
+  return {MapIdentity, false};  // "(ISO-8859-1) Latin1" and any unknown label
+}
+
+}  // namespace vellumine
