@@ -1,15 +1,44 @@
 // The RTF snippets formatted once per file from the font size text.
 #pragma once
 
+#include <cstddef>
+#include <string_view>
+
 namespace vellumine {
 
-// PLACEHOLDER until the RTF writer lands: only the font size is known.
-struct RtfTemplates {
-  int fontSize = 0;  // S, in points
+// One formatted snippet and its length, appended with a single copy.
+struct RtfSnippet {
+  char bytes[72];   // the longest format with a 20-digit number fits
+  size_t size = 0;  // bytes in use
+
+  std::string_view view() const { return {bytes, size}; }
 };
 
-// Reads the size text leniently and formats every snippet (the in-table ones too when
-// tables is set).
+// The per-file snippets. S is the font size in points; text uses 2S half-points, and
+// subscripts and superscripts move by S/2.
+struct RtfTemplates {
+  int fontSize = 0;                  // S, as read from the size text
+  RtfSnippet halfPoints;             // 2S in decimal, for the header
+
+  // Body snippets, both RTF modes.
+  RtfSnippet paragraphBreak;         // "\n\par\pard\plain \sb120\qj\fs2S\lang1033 "
+  RtfSnippet headingOpen;            // "\n{\par\b\fs2S "
+  RtfSnippet subscriptOpen;          // "{\dnS/2 "
+  RtfSnippet superscriptOpen;        // "{\upS/2 "
+  RtfSnippet bulletItem;             // "\pard\plain \fi-180\li360 \fs2S\lang1033 -\tab "
+  RtfSnippet numberedItem;           // "\pard\plain \fi-240\li400 \fs2S\lang1033 "
+
+  // Their twins inside a table row ("\intbl " after "\plain "); formatted with tables only.
+  RtfSnippet tableParagraphBreak;
+  RtfSnippet tableBulletItem;
+  RtfSnippet tableNumberedItem;
+};
+
+// The size text read as a decimal integer: leading blanks and a sign allowed, reading
+// stops at the first other byte, 0 when there is no number. Out-of-range values saturate.
+int ReadFontSize(const char* fontSizeText);
+
+// Reads the size text and formats every snippet (the in-table ones too when tables is set).
 void FormatRtfTemplates(RtfTemplates& templates, const char* fontSizeText, bool tables);
 
 }  // namespace vellumine

@@ -1,18 +1,59 @@
-// PLACEHOLDER until the RTF writer lands.
+// The RTF document: header with the font table, the body of the RTF pass, the trailer.
 #include "rtf_writer.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "rtf_translation.h"
 
 namespace vellumine {
 
-void FormatRtfTemplates(RtfTemplates& templates, const char*, bool) { templates.fontSize = 0; }
-void WriteRtfHeader(OutputStream&, const char*, const RtfTemplates&, bool) {}
-int TranslateToRtf(const char*, size_t, const RtfTemplates&, CharMapper, bool, ProgressTicks&,
-                   ByteBuffer&) {
-  return 0;
+void WriteRtfHeader(OutputStream& out, const char* fontName, const RtfTemplates& templates,
+                    bool cyrillic) {
+  std::string_view font = fontName != nullptr ? fontName : "";
+  std::string_view size = templates.halfPoints.view();
+  if (cyrillic) {
+    out.Write("{\\rtf1\\ansi\\ansicpg1251\\deffn\\deflang1033\\fs");
+    out.Write(size);
+    out.Write("{\\fonttbl{\\f0\\fnil\\fprq2\\fcharset204 ");
+    out.Write(font);
+    out.Write(";}{\\f1\\fnil\\fcharset204{\\*\\fname Times New Roman;}Times New Roman Cyr;}\n");
+  } else {
+    out.Write("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033\\deflangfe1033\\fs");
+    out.Write(size);
+    out.Write("{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset0 ");
+    out.Write(font);
+    out.Write(";}{\\f1\\fswiss\\fprq2\\fcharset0{\\*\\fname ");
+    out.Write(font);
+    out.Write(";}");
+    out.Write(font);
+    out.Write(" CE;}\n");
+  }
+  out.Write("{\\f23\\froman\\fcharset0\\fprq2{\\*\\panose 02020603050405020304}");
+  out.Write(font);
+  out.Write(";}}");
+  out.Write("\n\\pard\\plain \\sb120\\qj\\fs");
+  out.Write(size);
+  out.Write("\\lang1033\n");
 }
-int TranslateToRtfWithTables(const char*, size_t, const RtfTemplates&, CharMapper, bool,
-                             ProgressTicks&, ByteBuffer&) {
-  return 0;
+
+int TranslateToRtf(const char* text, size_t n, const RtfTemplates& templates, CharMapper mapper,
+                   bool cyrillic, ProgressTicks& ticks, ByteBuffer& body) {
+  RtfTranslation t{text, n, templates, mapper, cyrillic, ticks, body};
+  return RunRtfTranslation(t, {});
 }
-void WriteRtfTrailer(OutputStream&, int) {}
+
+void WriteRtfTrailer(OutputStream& out, int openGroups) {
+  // The document group and every group the body left open; never fewer than eight braces,
+  // so that a balanced body ends as it always has.
+  constexpr std::string_view kBraces = "}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}";
+  size_t braces = openGroups > 7 ? static_cast<size_t>(openGroups) + 1 : 8;
+  out.Write("\\par");
+  while (braces > 0) {
+    size_t chunk = braces < kBraces.size() ? braces : kBraces.size();
+    out.Write(kBraces.data(), chunk);
+    braces -= chunk;
+  }
+}
 
 }  // namespace vellumine

@@ -1,0 +1,93 @@
+// RTF with tables: the RTF pass plus table rows with evenly spaced cells.
+#include "rtf_tables.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "rtf_translation.h"
+#include "rtf_writer.h"
+
+namespace vellumine {
+
+namespace {
+
+using Shape = RtfTagShape;
+using When = RtfTagCondition;
+using Put = RtfTagSnippet;
+using Then = RtfTagChange;
+
+// The table forms, tried after the common ones, in this order.
+constexpr RtfTagRow kTableTagRows[] = {
+    // form        other form  shape         tried only when  appends          then
+    {"<table",     {},         Shape::Open,  When::Always,    Put::TableStart, Then::TextOff},
+    {"</table>",   {},         Shape::Exact, When::Always,    Put::TableEnd,   Then::None},
+    {"<tr",        {},         Shape::Open,  When::Always,    Put::RowStart,   Then::None},
+    {"<td",        "<th",      Shape::Open,  When::Always,    Put::CellStart,  Then::TextOff},
+    {"</td>",      "</th>",    Shape::Exact, When::RowOpen,   Put::CellEnd,    Then::CellClosed},
+    {"</tr>",      {},         Shape::Exact, When::RowOpen,   Put::RowEnd,     Then::None},
+};
+
+// Every row spans this many twips, divided evenly among its cells.
+constexpr uint64_t kRowWidth = 9500;
+
+// The row ends: after "</tr>" and before a new row, and before a new table.
+constexpr std::string_view kRowEnd = "\\pard \\intbl \\row \\pard\n";
+constexpr std::string_view kRowEndBeforeTable = "\n\\pard \\intbl \\row \\pard";
+
+// Closes the open row: filler cells up to the counted number, then the row end.
+void CloseRow(RtfTranslation& t, std::string_view rowEnd) {
+  for (; t.state.cellsLeft > 0; --t.state.cellsLeft) t.body.Append("\n\\cell");
+  t.body.Append(rowEnd);
+  t.state.rowOpen = false;
+}
+
+}  // namespace
+
+size_t CountRowCells(const char* text, size_t n, size_t start) {
+  size_t cells = 0;
+  for (size_t q = start; q < n; ++q) {
+    const void* open = std::memchr(text + q, '<', n - q);
+    if (open == nullptr) break;
+    q = static_cast<size_t>(static_cast<const char*>(open) - text);
+    if (MatchesTagName(text, n, q, "</tr>") || MatchesOpenTagName(text, n, q, "<tr") ||
+        MatchesOpenTagName(text, n, q, "<table"))
+      break;
+    if (MatchesOpenTagName(text, n, q, "<td") || MatchesOpenTagName(text, n, q, "<th")) ++cells;
+  }
+  return cells;
+}
+
+void AppendTableStart(RtfTranslation& t) {
+  if (t.state.rowOpen) CloseRow(t, kRowEndBeforeTable);
+  t.body.Append("\n\\par");
+}
+
+void AppendTableEnd(RtfTranslation& t) {
+  if (t.state.rowOpen) CloseRow(t, kRowEnd);
+}
+
+void AppendRowStart(RtfTranslation& t, size_t tagEnd) {
+  if (t.state.rowOpen) CloseRow(t, kRowEnd);
+  t.body.Append("\n\\trowd \\trgaph70 ");
+  t.state.rowOpen = true;
+  size_t cells = CountRowCells(t.text, t.n, tagEnd);
+  t.state.cellsLeft = static_cast<int64_t>(cells);
+  char digits[24];
+  for (size_t k = 1; k <= cells; ++k) {
+    t.body.Append("\n\\cellx");
+    uint64_t boundary = kRowWidth * k / cells;
+    char* end = std::to_chars(digits, digits + sizeof digits, boundary).ptr;
+    t.body.Append(digits, static_cast<size_t>(end - digits));
+  }
+}
+
+void AppendRowEnd(RtfTranslation& t) { CloseRow(t, kRowEnd); }
+
+int TranslateToRtfWithTables(const char* text, size_t n, const RtfTemplates& templates,
+                             CharMapper mapper, bool cyrillic, ProgressTicks& ticks,
+                             ByteBuffer& body) {
+  RtfTranslation t{text, n, templates, mapper, cyrillic, ticks, body};
+  return RunRtfTranslation(t, kTableTagRows);
+}
+
+}  // namespace vellumine

@@ -1,0 +1,141 @@
+// The one forward pass shared by both RTF modes: its state, its tag table and its steps.
+// Internal to the RTF writer; the interface is rtf_writer.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "byte_buffer.h"
+#include "char_mappers.h"
+#include "entities.h"
+#include "progress.h"
+#include "rtf_templates.h"
+
+namespace vellumine {
+
+// The state of one translation, fresh for every file. Flags, not nesting counters: a second
+// opening tag of a kind only sets its flag again.
+struct RtfTagState {
+  // Text flow.
+  bool textOn = false;        // the bytes under the cursor are text, not part of a tag
+  bool breakPending = false;  // a break was the last thing written, no text since
+
+  // Lists.
+  bool inBulletList = false;    // between "<ul" and "</ul>"
+  bool inNumberedList = false;  // between "<ol" and "</ol>"
+  uint64_t itemNumber = 1;      // the number the next numbered item gets
+
+  // Groups and alignment.
+  bool boldOpen = false;    // "<b" opened a bold group that "</b>" has not closed
+  bool strongOpen = false;  // "<strong>" opened a bold group that "</strong>" has not closed
+  size_t groupDepth = 0;    // groups the body opened and has not closed; no brace closes more
+  int centerState = 0;      // 0 not centred, 1 "\qc " and no text since, 2 text since "\qc "
+
+  // Tables (RTF with tables only).
+  bool rowOpen = false;   // a row start tag opened a row that is not closed yet
+  int64_t cellsLeft = 0;  // cells counted for the open row less its cell end tags; may go below 0
+};
+
+// One translation: what it reads, what it writes and its state.
+struct RtfTranslation {
+  // Inputs, fixed for the call.
+  const char* text;                // the prepared text
+  size_t n;                        // its length
+  const RtfTemplates& templates;   // snippets formatted for this file
+  CharMapper mapper;               // applied to every text byte written
+  bool cyrillic;                   // code page 1251 document: high bytes written as they are
+  ProgressTicks& ticks;            // reported at every step
+
+  // Output.
+  ByteBuffer& body;  // the body is appended here (it grows as needed)
+
+  // State and scratch, for this call only.
+  RtfTagState state{};
+  EntityResult entity{};  // the replacement of the last reference
+};
+
+// How a tag form ends. Exact: the form includes its ">". Open: the byte after the name is
+// ">" or a blank, and after a blank everything up to the first ">" is skipped.
+enum class RtfTagShape : unsigned char { Exact, Open };
+
+// When a row is tried at all; a row whose condition fails lets the byte fall through.
+enum class RtfTagCondition : unsigned char {
+  Always,
+  NoBreakPending,    // breakPending = 0
+  StrongOpen,        // strongOpen = 1
+  CenterNotWritten,  // centerState is not 2
+  RowOpen,           // rowOpen = 1
+};
+
+// What a matched tag appends.
+enum class RtfTagSnippet : unsigned char {
+  Nothing,
+  ParagraphBreak,   // ParagraphBreak, or TableParagraphBreak in a row
+  ListItem,         // a break when none is pending, then a bullet or numbered item
+  HeadingOpen,      // HeadingOpen (opens a group)
+  HeadingEnd,       // "\par}", or "\par" when the body has no group open
+  BoldOpen,         // "{\b "
+  StrongEnd,        // "}" when a group is open
+  BoldEnd,          // "}" when "<b" opened one and a group is open
+  SubscriptOpen,    // SubscriptOpen
+  SuperscriptOpen,  // SuperscriptOpen
+  GroupEnd,         // "}" when a group is open
+  CenterOn,         // "\qc "
+  CenterOff,        // "\qj "
+  Preformatted,     // the block up to "</pre>", copied
+  TableStart,       // an open row closed, then "\n\par"
+  TableEnd,         // an open row closed
+  RowStart,         // an open row closed, then the row definition with its boundaries
+  CellStart,        // "\n\pard \intbl "
+  CellEnd,          // "\cell"
+  RowEnd,           // filler cells and "\pard \intbl \row \pard\n"
+};
+
+// How a matched tag changes the state (beyond what its snippet does).
+enum class RtfTagChange : unsigned char {
+  None,
+  BreakPending,     // breakPending = 1
+  BulletListOn,     // inBulletList = 1
+  BulletListOff,    // inBulletList = 0
+  NumberedListOn,   // inNumberedList = 1, itemNumber = 1
+  NumberedListOff,  // inNumberedList = 0
+  StrongOn,         // strongOpen = 1
+  StrongOff,        // strongOpen = 0
+  BoldOn,           // boldOpen = 1
+  BoldOff,          // boldOpen = 0
+  CenterStart,      // centerState = 1
+  CenterEnd,        // centerState = 0
+  TextOff,          // textOn = 0
+  CellClosed,       // cellsLeft - 1
+};
+
+// One row of a tag table. Letters of a form match either case; "#" is one decimal digit,
+// "?" any one byte; every other byte matches only itself.
+struct RtfTagRow {
+  std::string_view form;
+  std::string_view altForm;  // a second spelling with the same effect, or empty
+  RtfTagShape shape;
+  RtfTagCondition condition;
+  RtfTagSnippet snippet;
+  RtfTagChange change;
+};
+
+// The pass itself: the common tag rows, then extraRows, then the text rules. Returns the
+// depth of the groups the body left open.
+int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows);
+
+// Matching helpers shared with the cell count.
+// The name (letters in either case) at text[p], not reading at or past n.
+bool MatchesTagName(const char* text, size_t n, size_t p, std::string_view name);
+// The same, followed by ">" or a blank.
+bool MatchesOpenTagName(const char* text, size_t n, size_t p, std::string_view name);
+
+// Table steps, used by the pass.
+void AppendTableStart(RtfTranslation& t);
+void AppendTableEnd(RtfTranslation& t);
+void AppendRowStart(RtfTranslation& t, size_t tagEnd);
+void AppendRowEnd(RtfTranslation& t);
+
+}  // namespace vellumine
