@@ -13,8 +13,8 @@ namespace vellumine {
 
 // The values the command reads from the window's controls when it starts.
 struct ConvertChoices {
-  std::string inputPath;          // Input path box
-  std::string outputPath;         // Output path box, as typed
+  std::string inputPath{};        // Input path box
+  std::string outputPath{};       // Output path box, as typed
   int format = 0;                 // 0 "*.rtf", 1 "*.txt", -1 neither checked
   bool convertTables = false;     // "convert tables"
   bool convertAll = false;        // "Convert all files in this directory"
