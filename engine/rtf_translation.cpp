@@ -221,8 +221,13 @@ size_t ApplySnippet(RtfTranslation& t, const RtfTagRow& row, size_t end) {
     case Put::ListItem: AppendListItem(t); break;
     case Put::HeadingOpen: OpenGroup(t, tpl.headingOpen.view()); break;
     case Put::HeadingEnd:
-      t.body.Append("\\par");
-      CloseGroup(t);
+      // Without a group to close, a blank ends the control word instead of the brace.
+      if (t.state.groupDepth > 0) {
+        t.body.Append("\\par");
+        CloseGroup(t);
+      } else {
+        t.body.Append("\\par ");
+      }
       break;
     case Put::BoldOpen: OpenGroup(t, "{\\b "); break;
     case Put::StrongEnd: CloseGroup(t); break;

@@ -75,7 +75,7 @@ enum class RtfTagSnippet : unsigned char {
   ParagraphBreak,   // ParagraphBreak, or TableParagraphBreak in a row
   ListItem,         // a break when none is pending, then a bullet or numbered item
   HeadingOpen,      // HeadingOpen (opens a group)
-  HeadingEnd,       // "\par}", or "\par" when the body has no group open
+  HeadingEnd,       // "\par}", or "\par " when the body has no group open
   BoldOpen,         // "{\b "
   StrongEnd,        // "}" when a group is open
   BoldEnd,          // "}" when "<b" opened one and a group is open

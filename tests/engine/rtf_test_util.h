@@ -1,0 +1,58 @@
+// Running the RTF passes on a string, for the RTF tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "byte_buffer.h"
+#include "char_mappers.h"
+#include "progress.h"
+#include "rtf_templates.h"
+#include "rtf_writer.h"
+
+namespace vellumine::testing {
+
+struct RtfBody {
+  std::string text;  // the body
+  int openGroups;    // what the pass returned
+};
+
+struct RtfRunOptions {
+  bool tables = false;
+  bool cyrillic = false;
+  CharMapper mapper = MapIdentity;
+  const char* fontSize = "12";
+  size_t capacity = 0;  // the body buffer's first size; 0: as the job sizes it
+};
+
+inline RtfBody TranslateRtf(std::string_view html, const RtfRunOptions& options = {}) {
+  RtfTemplates templates;
+  FormatRtfTemplates(templates, options.fontSize, options.tables);
+  ByteBuffer body;
+  body.Allocate(options.capacity != 0 ? options.capacity : 4 * html.size() + 1000);
+  ProgressTicks ticks;  // none
+  int open = options.tables
+                 ? TranslateToRtfWithTables(html.data(), html.size(), templates, options.mapper,
+                                            options.cyrillic, ticks, body)
+                 : TranslateToRtf(html.data(), html.size(), templates, options.mapper,
+                                  options.cyrillic, ticks, body);
+  return {std::string(body.view()), open};
+}
+
+inline std::string Body(std::string_view html, bool tables = false) {
+  RtfRunOptions options;
+  options.tables = tables;
+  return TranslateRtf(html, options).text;
+}
+
+// The snippets at 12 points.
+inline const std::string kBreak = "\n\\par\\pard\\plain \\sb120\\qj\\fs24\\lang1033 ";
+inline const std::string kHeading = "\n{\\par\\b\\fs24 ";
+inline const std::string kBullet = "\\pard\\plain \\fi-180\\li360 \\fs24\\lang1033 -\\tab ";
+inline const std::string kNumbered = "\\pard\\plain \\fi-240\\li400 \\fs24\\lang1033 ";
+inline const std::string kTableBreak = "\n\\par\\pard\\plain \\intbl \\sb120\\qj\\fs24\\lang1033 ";
+inline const std::string kTableBullet =
+    "\\pard\\plain \\intbl \\fi-180\\li360 \\fs24\\lang1033 -\\tab ";
+inline const std::string kTableNumbered = "\\pard\\plain \\intbl \\fi-240\\li400 \\fs24\\lang1033 ";
+
+}  // namespace vellumine::testing

@@ -1,0 +1,371 @@
+// RTF without tables: snippets, header and trailer, tag forms, text rules, groups, progress.
+#include "rtf_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "output_stream.h"
+#include "rtf_test_util.h"
+
+namespace vellumine {
+namespace {
+
+using namespace vellumine::testing;
+
+struct BodyCase {
+  std::string html;
+  std::string expected;
+};
+
+void ExpectBodies(const std::vector<BodyCase>& cases, bool tables = false) {
+  for (const BodyCase& c : cases) EXPECT_EQ(Body(c.html, tables), c.expected) << "html: " << c.html;
+}
+
+TEST(RtfTemplatesTest, SnippetsAtTwelvePoints) {
+  RtfTemplates t;
+  FormatRtfTemplates(t, "12", true);
+  EXPECT_EQ(t.fontSize, 12);
+  EXPECT_EQ(t.paragraphBreak.view(), kBreak);
+  EXPECT_EQ(t.headingOpen.view(), kHeading);
+  EXPECT_EQ(t.subscriptOpen.view(), "{\\dn6 ");
+  EXPECT_EQ(t.superscriptOpen.view(), "{\\up6 ");
+  EXPECT_EQ(t.bulletItem.view(), kBullet);
+  EXPECT_EQ(t.numberedItem.view(), kNumbered);
+  EXPECT_EQ(t.tableParagraphBreak.view(), kTableBreak);
+  EXPECT_EQ(t.tableBulletItem.view(), kTableBullet);
+  EXPECT_EQ(t.tableNumberedItem.view(), kTableNumbered);
+
+  RtfTemplates plain;
+  FormatRtfTemplates(plain, "12", false);
+  EXPECT_EQ(plain.paragraphBreak.view(), kBreak);
+  EXPECT_TRUE(plain.tableParagraphBreak.view().empty());
+}
+
+// The size text is read leniently; subscripts move by half the size, rounded toward zero.
+TEST(RtfTemplatesTest, LenientSizeText) {
+  const struct {
+    const char* text;
+    int size;
+    const char* fs;     // 2S
+    const char* shift;  // S/2
+  } cases[] = {
+      {"10", 10, "20", "5"},      {"7", 7, "14", "3"},     {"  9pt", 9, "18", "4"},
+      {"+11", 11, "22", "5"},     {"-7", -7, "-14", "-3"}, {"abc", 0, "0", "0"},
+      {"", 0, "0", "0"},          {"- 5", 0, "0", "0"},    {"\t12", 12, "24", "6"},
+      {"99999999999", INT_MAX, "4294967294", "1073741823"},
+      {"-99999999999", INT_MIN, "-4294967296", "-1073741824"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    RtfTemplates t;
+    FormatRtfTemplates(t, c.text, false);
+    EXPECT_EQ(t.fontSize, c.size);
+    EXPECT_EQ(t.halfPoints.view(), c.fs);
+    EXPECT_EQ(t.subscriptOpen.view(), std::string("{\\dn") + c.shift + " ");
+    EXPECT_EQ(t.headingOpen.view(), std::string("\n{\\par\\b\\fs") + c.fs + " ");
+  }
+  RtfTemplates none;
+  FormatRtfTemplates(none, nullptr, false);
+  EXPECT_EQ(none.fontSize, 0);
+}
+
+std::string Header(const char* font, const char* size, bool cyrillic) {
+  RtfTemplates t;
+  FormatRtfTemplates(t, size, false);
+  MemoryOutputStream out;
+  WriteRtfHeader(out, font, t, cyrillic);
+  return out.str();
+}
+
+TEST(RtfHeaderTest, LatinHeader) {
+  EXPECT_EQ(Header("Arial", "12", false),
+            "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033\\deflangfe1033\\fs24{\\fonttbl{\\f0"
+            "\\fswiss\\fprq2\\fcharset0 Arial;}{\\f1\\fswiss\\fprq2\\fcharset0{\\*\\fname Arial;}"
+            "Arial CE;}\n{\\f23\\froman\\fcharset0\\fprq2{\\*\\panose 02020603050405020304}Arial;"
+            "}}\n\\pard\\plain \\sb120\\qj\\fs24\\lang1033\n");
+}
+
+TEST(RtfHeaderTest, CyrillicHeader) {
+  EXPECT_EQ(Header("Times New Roman", "10", true),
+            "{\\rtf1\\ansi\\ansicpg1251\\deffn\\deflang1033\\fs20{\\fonttbl{\\f0\\fnil\\fprq2"
+            "\\fcharset204 Times New Roman;}{\\f1\\fnil\\fcharset204{\\*\\fname Times New Roman;}"
+            "Times New Roman Cyr;}\n{\\f23\\froman\\fcharset0\\fprq2{\\*\\panose "
+            "02020603050405020304}Times New Roman;}}\n\\pard\\plain \\sb120\\qj\\fs20\\lang1033\n");
+}
+
+// Eight braces at least; one more than the groups the body left open beyond that.
+TEST(RtfTrailerTest, ClosesEveryOpenGroup) {
+  const struct {
+    int open;
+    size_t braces;
+  } cases[] = {{0, 8}, {1, 8}, {7, 8}, {8, 9}, {20, 21}, {100, 101}};
+  for (const auto& c : cases) {
+    MemoryOutputStream out;
+    WriteRtfTrailer(out, c.open);
+    EXPECT_EQ(out.str(), "\\par" + std::string(c.braces, '}')) << c.open;
+  }
+}
+
+TEST(RtfWriterTest, WorkedExample) {
+  EXPECT_EQ(Body("<html><body><h1>Title</h1>\n<p>Hello &amp; welcome</p>\n"
+                 "<ul><li>One<li>Two</ul></body></html>"),
+            "\n{\\par\\b\\fs24 Title\\par}Hello & welcome" + kBreak + kBullet + "One" + kBreak +
+                kBullet + "Two");
+}
+
+// Each form with its neighbours: prefixes told apart by the byte after the name, open forms
+// with attributes, letter case, and look-alikes that are dropped as unknown tags.
+TEST(RtfWriterTest, TagForms) {
+  ExpectBodies({
+      {"<p>a", kBreak + "a"},
+      {"<P>a", kBreak + "a"},
+      {"<p class=x>a", kBreak + "a"},
+      {"<p\tclass=x>a", "a"},
+      {"<pre >a", "a"},
+      {"<param>a", "a"},
+      {"</p>a", kBreak + "a"},
+      {"</p >a", "a"},
+      {"<br>a", kBreak + "a"},
+      {"<Br>a", kBreak + "a"},
+      {"<br />a", kBreak + "a"},
+      {"<br/>a", "a"},
+      {"<b>x</b>", "{\\b x}"},
+      {"<B>x</B>", "{\\b x}"},
+      {"<b class=k>x</b>", "{\\b x}"},
+      {"<blockquote>x", "x"},
+      {"<body>x", "x"},
+      {"<strong>x</strong>", "{\\b x}"},
+      {"<StRoNg>x</sTrOnG>", "{\\b x}"},
+      {"<strong class=k>x</strong>", "x"},
+      {"<h1>T</h1>", kHeading + "T\\par}"},
+      {"<H9 align=center>T</H2>", kHeading + "T\\par}"},
+      {"<h>T", "T"},
+      {"<hr>T", "T"},
+      {"<h1x>T", "T"},
+      {"<sub>2</sub>", "{\\dn6 2}"},
+      {"<SUB class=k>2</SUB>", "{\\dn6 2}"},
+      {"<sup>2</sup>", "{\\up6 2}"},
+      {"<subtitle>2", "2"},
+      {"<span>x</span>", "x"},
+      {"<div>a</div>b", kBreak + "a" + kBreak + "b"},
+      {"<DIV>a", kBreak + "a"},
+      {"<div class=k>a", "a"},
+      {"<dd>a<dt>b", kBreak + "a" + kBreak + "b"},
+      {"<dl>a", "a"},
+      {"<center>T", "\\qc T"},
+      {"<CENTER align=x>T", "\\qc T"},
+      {"<centre>T", "T"},
+      {"<ul>a</ul>b", "ab"},
+      {"<UL type=disc>a", "a"},
+      {"<ol>a</ol>b", "ab"},
+      {"<unknown attr='x'>a", "a"},
+  });
+}
+
+// A form whose condition fails is not tried; the byte falls through to later rows and the
+// text rules, which drop it.
+TEST(RtfWriterTest, ConditionsThatSkipAForm) {
+  ExpectBodies({
+      {"<p>one<p><p>two", kBreak + "one" + kBreak + "two"},
+      {"<p>a</p><br><div></div><dd><dt><p>b", kBreak + "a" + kBreak + "b"},
+      {"<p>a</p>\n  <p>b", kBreak + "a" + kBreak + "b"},
+      {"<h1>T</h1><p>x", kHeading + "T\\par}x"},
+      {"<i>x</strong>y", "xy"},
+      {"<strong>x</strong></strong>y", "{\\b x}y"},
+      {"<i>x</b>y", "xy"},
+      {"<center>Title</center>", "\\qc Title"},
+      {"<center></center>", "\\qc \\qj "},
+      {"<center>&amp;</center>", "\\qc &\\qj "},
+      {"<center> </center>", "\\qc \\qj "},
+      {"<center>a</center><center></center>", "\\qc a\\qc \\qj "},
+  });
+}
+
+TEST(RtfWriterTest, TextRules) {
+  ExpectBodies({
+      // Text before the first tag is not written.
+      {"abc<p>x", kBreak + "x"},
+      {"abc", ""},
+      {"<p>a{b}\\c", kBreak + "a\\{b\\}\\\\c"},
+      {"<p>a  \t\n b", kBreak + "a b"},
+      {"<p> a", kBreak + "a"},
+      {"<i> a", " a"},
+      {"<b> a", "{\\b a"},
+      {"<p>x < y</p>z", kBreak + "x " + kBreak + "z"},
+      {"<i><!-- a > b -->", " b -->"},
+      {"<p>a>b", kBreak + "a>b"},
+      {"<p>a\r\nb", kBreak + "a\r b"},
+      {"<p>caf\xE9", kBreak + "caf\\'e9"},
+      {"<p>\x85\x9F\xA0", kBreak + "\x85\x9F\\'a0"},
+      {"<p>Hello &amp; welcome", kBreak + "Hello & welcome"},
+      {"&amp;<p>x", kBreak + "x"},
+      {"<p>&amp;<p>x", kBreak + "&" + kBreak + "x"},
+      {"<p>&nbsp;x", kBreak + " x"},
+      {"<p>a & b", kBreak + "a b"},
+      {"<p>&x<b>y z", kBreak + "x<b>yz"},  // the blank ends the reference
+      {"<p>AT&#8212;T", kBreak + "AT\\u8212?T"},
+      {"<p>&#1055;&#1088;&#1080;", kBreak + "\\u1055?\\u1088?\\u1080?"},
+      // A reference whose result is its own run is written as text writes it.
+      {"<p>&x}b;", kBreak + "x\\}b"},
+      {"<p>&\\par;", kBreak + "\\\\par"},
+      // A text byte resumes text after ">" even when it is a brace or an ampersand.
+      {"<i>{", "\\{"},
+      {"<i>&lt;", "<"},
+      // A tag without ">" takes the rest of the text.
+      {"<p>a<p class=x b c", kBreak + "a" + kBreak},
+      {"<p>a<i b c", kBreak + "a"},
+  });
+}
+
+TEST(RtfWriterTest, CyrillicAndMappedBytes) {
+  RtfRunOptions cyr;
+  cyr.cyrillic = true;
+  EXPECT_EQ(TranslateRtf("<p>caf\xE9 \xFF", cyr).text, kBreak + "caf\xE9 \xFF");
+  EXPECT_EQ(TranslateRtf("<p>&eacute;", cyr).text, kBreak + "\\f99\\'e9");
+
+  // Every high byte goes through the mapper, in runs and alone.
+  std::string high;
+  for (int b = 0x80; b <= 0xFF; ++b) high += static_cast<char>(b);
+  std::string expected;
+  for (unsigned char b : high) expected += static_cast<char>(MapKoi8r(b));
+  cyr.mapper = MapKoi8r;
+  EXPECT_EQ(TranslateRtf("<p>" + high, cyr).text, kBreak + expected);
+  EXPECT_EQ(TranslateRtf("<p>" + high.substr(0x60, 1) + "<b>" + high.substr(0x61, 1), cyr).text,
+            kBreak + expected.substr(0x60, 1) + "{\\b " + expected.substr(0x61, 1));
+}
+
+TEST(RtfWriterTest, ListItems) {
+  ExpectBodies({
+      {"<ol><li>a<li>b</ol>", kBreak + kNumbered + "1. a" + kBreak + kNumbered + "2. b"},
+      {"<ul><li>a</ul>", kBreak + kBullet + "a"},
+      {"<li>x", kBreak + kBullet + "x"},
+      {"<LI>x", kBreak + kBullet + "x"},
+      {"<li class=k>x", "x"},
+      {"<p>x</p><li>y", kBreak + "x" + kBreak + kBullet + "y"},
+      {"<ol start=5><li>a", kBreak + kNumbered + "1. a"},
+      // Bullets inside a numbered list; the numbering goes on after them.
+      {"<ol><li>a<ul><li>b</ul><li>c</ol>",
+       kBreak + kNumbered + "1. a" + kBreak + kBullet + "b" + kBreak + kNumbered + "2. c"},
+      // "</ol>" ends numbering but only the next "<ol" starts it again at 1.
+      {"<ol><li>a</ol><li>b<ol><li>c",
+       kBreak + kNumbered + "1. a" + kBreak + kBullet + "b" + kBreak + kNumbered + "1. c"},
+  });
+  std::string html = "<ol>";
+  std::string expected;
+  for (int i = 1; i <= 12; ++i) {
+    html += "<li>x";
+    expected += kBreak + kNumbered + std::to_string(i) + ". x";
+  }
+  EXPECT_EQ(Body(html), expected);
+}
+
+TEST(RtfWriterTest, PreformattedBlock) {
+  ExpectBodies({
+      {"<pre>a  b\n<b>{x}\\</pre>c", "a  b\\par\n<b>\\{x\\}\\\\c"},
+      {"<PRE>x</PRE>y", "xy"},
+      {"<pre>x</pre >y", "x</pre >y"},
+      {"<pre>\xE9</pre>", "\xE9"},
+      {"<pre>abc", "abc"},
+      {"<pre>&amp;</pre>", "&amp;"},        // text is off: references are copied
+      {"<p>t<pre>&amp;</pre>", kBreak + "t&"},  // text is on: references are replaced
+      {"<p><pre>x</pre><p>y", kBreak + "xy"},   // the block leaves the pending break
+  });
+}
+
+// Closing braces are written only for groups the body opened.
+TEST(RtfWriterTest, GroupBalance) {
+  const struct {
+    std::string html;
+    std::string expected;
+    int open;
+  } cases[] = {
+      {"</sub>a", "a", 0},
+      {"</sup>a", "a", 0},
+      {"</h3>a", "\\par a", 0},
+      {"<p>x</h3>2024", kBreak + "x\\par 2024", 0},
+      {"<h1>T</h1>", kHeading + "T\\par}", 0},
+      {"<b><b>x</b></b>", "{\\b {\\b x}", 1},
+      {"<b>x</sub></b>y", "{\\b x}y", 0},
+      {"<strong>x</b></strong>", "{\\b x}", 0},
+      {"<sub><sup>x</sup></sub></sub>y", "{\\dn6 {\\up6 x}}y", 0},
+      {"<h2>a<b>b<sub>c", kHeading + "a{\\b b{\\dn6 c", 3},
+  };
+  for (const auto& c : cases) {
+    RtfBody body = TranslateRtf(c.html);
+    EXPECT_EQ(body.text, c.expected) << c.html;
+    EXPECT_EQ(body.openGroups, c.open) << c.html;
+  }
+  std::string bolds;
+  for (int i = 0; i < 20; ++i) bolds += "<b>x";
+  EXPECT_EQ(TranslateRtf(bolds).openGroups, 20);
+}
+
+// The body is the same whatever room the buffer starts with.
+TEST(RtfWriterTest, BodyOutgrowsTheJobBuffer) {
+  std::string html;
+  for (int i = 0; i < 5000; ++i) html += "<p>x";
+  RtfRunOptions small;  // as the job sizes it: 4 x size + 1000
+  RtfRunOptions roomy;
+  roomy.capacity = 100 * html.size();
+  RtfRunOptions tiny;
+  tiny.capacity = 1;
+  std::string expected = TranslateRtf(html, roomy).text;
+  EXPECT_GT(expected.size(), 4 * html.size() + 1000);
+  EXPECT_EQ(TranslateRtf(html, small).text, expected);
+  EXPECT_EQ(TranslateRtf(html, tiny).text, expected);
+}
+
+class RecordingSink final : public ProgressSink {
+ public:
+  void SetRange(int, int) override {}
+  void SetPosition(int pos) override { positions.push_back(pos); }
+  void SetPercentText(const char*) override {}
+  std::vector<int> positions;
+};
+
+int TicksShown(const std::string& html, bool tables) {
+  RecordingSink sink;
+  ProgressTicks ticks;
+  BuildProgressTicks(ticks, html.size(), sink);
+  RtfTemplates templates;
+  FormatRtfTemplates(templates, "10", tables);
+  ByteBuffer body;
+  body.Allocate(html.size());
+  if (tables)
+    TranslateToRtfWithTables(html.data(), html.size(), templates, MapIdentity, false, ticks, body);
+  else
+    TranslateToRtf(html.data(), html.size(), templates, MapIdentity, false, ticks, body);
+  for (size_t i = 0; i < sink.positions.size(); ++i)
+    if (sink.positions[i] != static_cast<int>(i) + 1) return -1;  // out of order
+  return static_cast<int>(sink.positions.size());
+}
+
+// Every step reports its tick, also steps inside runs of text, white space and dropped
+// bytes; a tick that a tag jumps over stops the reports for good.
+TEST(RtfWriterTest, ProgressTicks) {
+  std::string words = "<p>";
+  while (words.size() < 6000) words += "word  \n\t<i>more</i> {x}> caf\xE9 ";
+  for (bool tables : {false, true}) {
+    EXPECT_EQ(TicksShown(std::string(6000, 'a'), tables), 50);  // nothing written yet
+    EXPECT_EQ(TicksShown("<p>" + std::string(6000, 'a'), tables), 50);  // one run
+    EXPECT_EQ(TicksShown("<i" + std::string(6000, ' ') + ">", tables), 50);  // unknown tag
+    EXPECT_EQ(TicksShown(words, tables), 50);
+    EXPECT_EQ(TicksShown("<p" + std::string(6000, ' ') + ">", tables), 0);  // jumped over
+  }
+  // A tag over the first tick of a text of 6000 bytes (at 5999 / 51 + 1 = 118).
+  std::string jumped = "<p>" + std::string(100, 'a') + "<b title='" + std::string(40, 'x') +
+                       "'>" + std::string(6000, 'a');
+  jumped.resize(6000);
+  EXPECT_EQ(TicksShown(jumped, false), 0);
+  // The same tag later: ticks at 118, 120 and 123 (the tag's own step); 125 is inside it.
+  std::string late = "<p>" + std::string(120, 'a') + "<b title='" + std::string(40, 'x') +
+                     "'>" + std::string(6000, 'a');
+  late.resize(6000);
+  EXPECT_EQ(TicksShown(late, false), 3);
+}
+
+}  // namespace
+}  // namespace vellumine
