@@ -1,0 +1,91 @@
+// CConverterDlg: the main window (template 102, menu 129).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "control_progress_sink.h"
+#include "convert_command.h"
+#include "framework/command_map.h"
+#include "framework/dialog.h"
+#include "framework/static_control.h"
+#include "hyper_link.h"
+
+class CConverterDlg : public CDialog, private vellumine::ConvertView {
+ public:
+  explicit CConverterDlg(CWnd* parent = nullptr);
+
+  // The Open dialog's filter and default extension for input files.
+  static constexpr const char* kInputFilter =
+      "*.asp; *.htm; *.html; *.shtml; *.phtml|*.asp*; *.htm; *.html; *.shtml; *.phtml|"
+      "All Files (*.*)|*.*||";
+  static constexpr const char* kInputDefaultExtension = "*.htm";
+  static constexpr const char* kBrowseOutputTitle = "Please, select output directory:";
+
+  std::string m_strFontSize;   // font size handed to the converter
+  std::string m_strFontName;   // font face handed to the converter
+  CHyperLink m_linkSecond;     // the second link label
+  CStatic m_stCurrentFile;     // current-file label
+  CStatic m_stTotalPercent;    // total percent label
+  CEdit m_edOutput;            // Output path box
+  CEdit m_edInput;             // Input path box
+  CStatic m_stTotalFiles;      // total label
+  int m_nFormat;               // checked format radio: 0 "*.rtf", 1 "*.txt", -1 none
+  int m_bConvertTables;        // "convert tables"
+  int m_bConvertAll;           // "Convert all files in this directory"
+  CHyperLink m_linkFirst;      // the first link label
+  int32_t m_nTotal;            // the total bar's range of the last Convert
+  HICON m_hIcon;               // icon 128, shared with the system
+  int32_t m_nConverted;        // files converted by the last Convert
+  char m_szInputPath[MAX_PATH];   // the remembered input path
+  char m_szOutputPath[MAX_PATH];  // the remembered output path
+  char m_szStartDir[MAX_PATH];    // the current directory at start-up: "settings.ini" is here
+
+  BOOL OnInitDialog() override;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  bool OnCommand(UINT id, UINT code) override;
+  // WM_SYSCOMMAND -> OnSysCommand, WM_PAINT -> OnPaint, WM_QUERYDRAGICON ->
+  // OnQueryDragIcon, WM_HELP (F1) -> OnHelpContents.
+  INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  //   bool OnSysCommand(UINT id): true when handled
+  bool OnSysCommand(UINT id);
+  //   bool OnPaint(): true when the minimized window's icon was painted
+  bool OnPaint();
+  //   HICON OnQueryDragIcon()
+  HICON OnQueryDragIcon();
+
+  void OnConvert();
+  void OnBrowseInput();
+  void OnBrowseOutput();
+  void OnFormatText();
+  void OnFormatRtf();
+  void OnAbout();
+  void OnQuit();
+  void OnSaveConfiguration();
+  void OnSettings();
+  void OnUpdate();
+  void OnHelpContents();
+
+ private:
+  static const CommandEntry<CConverterDlg> kCommands[];
+
+  // What the Convert command shows, on this window's controls.
+  vellumine::MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+                                       vellumine::MessageButtons buttons) override;
+  void SetTotalRange(int32_t high) override;
+  void SetTotalPosition(int32_t pos) override;
+  void SetCurrentFileText(const std::string& text) override;
+  void SetTotalText(const std::string& text) override;
+  void SetTotalPercentText(const std::string& text) override;
+  vellumine::ProgressSink& CurrentFileProgress() override;
+
+  ControlProgressSink m_fileProgress;  // bar 1016 and label 1033, set at initialisation
+};
+
+// Copies text into a path buffer, cut to 259 characters.
+void CopyPath(char (&buffer)[MAX_PATH], const std::string& text);

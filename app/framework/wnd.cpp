@@ -1,0 +1,94 @@
+#include "wnd.h"
+
+namespace {
+
+// The property that maps a window to its object.
+constexpr const char* kObjectProperty = "Vellumine.CWnd";
+
+}  // namespace
+
+CWnd::~CWnd() {
+  if (m_hWnd != nullptr && m_pfnSuper != nullptr && IsWindow(m_hWnd)) UnsubclassWindow();
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
+  if (hwnd == nullptr) return nullptr;
+  return static_cast<CWnd*>(GetPropA(hwnd, kObjectProperty));
+}
+
+void CWnd::AttachHandle(HWND hwnd) {
+  m_hWnd = hwnd;
+  SetPropA(hwnd, kObjectProperty, this);
+}
+
+void CWnd::DetachHandle() {
+  if (m_hWnd != nullptr) RemovePropA(m_hWnd, kObjectProperty);
+  m_hWnd = nullptr;
+}
+
+bool CWnd::SubclassWindow(HWND hwnd) {
+  if (hwnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hwnd) != nullptr)
+    return false;
+  AttachHandle(hwnd);
+  PreSubclassWindow();
+  m_pfnSuper = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
+  if (m_pfnSuper == nullptr) {
+    DetachHandle();
+    return false;
+  }
+  return true;
+}
+
+bool CWnd::SubclassDlgItem(int id, const CWnd& parent) {
+  return SubclassWindow(::GetDlgItem(parent.m_hWnd, id));
+}
+
+HWND CWnd::UnsubclassWindow() {
+  HWND hwnd = m_hWnd;
+  if (hwnd == nullptr) return nullptr;
+  if (m_pfnSuper != nullptr) {
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    m_pfnSuper = nullptr;
+  }
+  DetachHandle();
+  return hwnd;
+}
+
+bool CWnd::PreTranslateMessage(MSG*) { return false; }
+
+bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefaultWindowProc(message, wParam, lParam);
+}
+
+LRESULT CWnd::DefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (m_pfnSuper != nullptr) return CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+  return DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  CWnd* wnd = FromHandlePermanent(hwnd);
+  if (wnd == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    // The window goes away: hand it back to its own procedure and forget it.
+    WNDPROC super = wnd->m_pfnSuper;
+    wnd->UnsubclassWindow();
+    return CallWindowProcA(super, hwnd, message, wParam, lParam);
+  }
+  return wnd->WindowProc(message, wParam, lParam);
+}
+
+std::string CWnd::GetText() const { return GetWindowTextOf(m_hWnd); }
+
+void CWnd::SetText(const std::string& text) { SetWindowTextA(m_hWnd, text.c_str()); }
+
+std::string GetWindowTextOf(HWND hwnd) {
+  int length = GetWindowTextLengthA(hwnd);
+  if (length <= 0) return {};
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  int copied = GetWindowTextA(hwnd, text.data(), length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}

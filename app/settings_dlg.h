@@ -1,0 +1,30 @@
+// CSettingsDlg: "Program settings", the RTF font face and size (template 131).
+#pragma once
+
+#include <string>
+
+#include "framework/dialog.h"
+
+class CSettingsDlg : public CDialog {
+ public:
+  explicit CSettingsDlg(CWnd* parent = nullptr);
+
+  // The offered sizes, in list order.
+  static constexpr const char* kSizes[] = {"6",  "7",  "8",  "9",  "10", "11", "12",
+                                           "13", "14", "16", "18", "20", "22", "24",
+                                           "26", "28", "36", "48", "72"};
+
+  std::string m_strFont;  // text of the Font box
+  std::string m_strSize;  // text of the Size box
+
+  // Fills the Font list with the Cyrillic-capable fonts and the Size list, and selects
+  // "Arial" and "10".
+  BOOL OnInitDialog() override;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+
+ private:
+  static int CALLBACK AddFontFamily(const LOGFONTA* font, const TEXTMETRICA* metrics,
+                                    DWORD fontType, LPARAM self);
+};
