@@ -19,6 +19,7 @@ class FileOutputStream final : public OutputStream {
 
   // Creates (or truncates) the file; false when it cannot be opened for writing.
   bool Open(const char* path);
+  using OutputStream::Write;
   void Write(const char* data, size_t n) override;
   // Writes what is staged, flushes and closes; false when anything failed on the way.
   bool Close();

@@ -19,6 +19,7 @@ class OutputStream {
 class MemoryOutputStream final : public OutputStream {
  public:
   explicit MemoryOutputStream(bool crlf = false) : crlf_(crlf) {}
+  using OutputStream::Write;
   void Write(const char* data, size_t n) override;
   const std::string& str() const { return out_; }
 

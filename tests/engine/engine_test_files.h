@@ -1,0 +1,101 @@
+// Files for the engine tests: a temporary directory removed at the end, whole-file reads
+// and writes, the fixture directory, and a sink that records what it is shown.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "progress.h"
+
+namespace vellumine::testing {
+
+// A fresh directory under the system's temporary directory, removed with its contents.
+class TempDir {
+ public:
+  TempDir() {
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = "vellumine-test-" + std::to_string(random()) + "-" +
+                         std::to_string(now) + "-" + std::to_string(counter++);
+      std::error_code error;
+      if (std::filesystem::create_directory(base / name, error)) {
+        path_ = base / name;
+        return;
+      }
+    }
+  }
+  ~TempDir() {
+    std::error_code error;
+    if (!path_.empty()) std::filesystem::remove_all(path_, error);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::string Path(const std::string& name) const { return (path_ / name).string(); }
+  // The directory with a separator at its end, as the batch driver passes it.
+  std::string Dir() const {
+    return (path_ / "").string();
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline bool WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+inline std::optional<std::string> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+inline bool Exists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
+
+// The directory of the committed fixture files.
+inline std::string FixturePath(const std::string& name) {
+  return std::string(VELLUMINE_SOURCE_DIR) + "/tests/engine/data/" + name;
+}
+
+// Records every call as one line: "range 0 50", "pos 1", "text 2".
+class RecordingSink final : public ProgressSink {
+ public:
+  void SetRange(int low, int high) override {
+    calls.push_back("range " + std::to_string(low) + " " + std::to_string(high));
+  }
+  void SetPosition(int pos) override { calls.push_back("pos " + std::to_string(pos)); }
+  void SetPercentText(const char* text) override { calls.push_back(std::string("text ") + text); }
+
+  // Only the percent texts, in order.
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const std::string& call : calls)
+      if (call.rfind("text ", 0) == 0) texts.push_back(call.substr(5));
+    return texts;
+  }
+
+  std::vector<std::string> calls;
+};
+
+}  // namespace vellumine::testing

@@ -1,0 +1,122 @@
+// Where output goes: the memory stream, the file stream's CR LF and its write errors, and
+// the job's buffers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "byte_buffer.h"
+#include "conversion_job.h"
+#include "engine_test_files.h"
+#include "file_output_stream.h"
+#include "output_stream.h"
+
+namespace vellumine {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+TEST(MemoryOutputStreamTest, LineEnds) {
+  MemoryOutputStream plain;
+  MemoryOutputStream crlf(true);
+  for (OutputStream* out : {static_cast<OutputStream*>(&plain), static_cast<OutputStream*>(&crlf)}) {
+    out->Write("a\nb");
+    out->Write("\n\n");
+    out->Write("\r\n", 2);
+    out->Write("", 0);
+  }
+  EXPECT_EQ(plain.str(), "a\nb\n\n\r\n");
+  EXPECT_EQ(crlf.str(), "a\r\nb\r\n\r\n\r\r\n");
+}
+
+TEST(FileOutputStreamTest, EveryLineFeedBecomesCrLf) {
+  TempDir dir;
+  std::string path = dir.Path("out.txt");
+  // Long runs, runs that straddle the staging block, and line feeds at its edges.
+  std::string input;
+  std::string expected;
+  for (int i = 0; i < 3000; ++i) {
+    std::string run(static_cast<size_t>((i * 7919) % 300), static_cast<char>('a' + i % 26));
+    input += run + "\n";
+    expected += run + "\r\n";
+  }
+  input += std::string(200000, 'z') + "\n\n";
+  expected += std::string(200000, 'z') + "\r\n\r\n";
+  FileOutputStream out;
+  ASSERT_TRUE(out.Open(path.c_str()));
+  for (size_t at = 0; at < input.size();) {
+    size_t part = std::min<size_t>(input.size() - at, 1 + (at * 31) % 70000);
+    out.Write(input.data() + at, part);
+    at += part;
+  }
+  EXPECT_TRUE(out.Close());
+  EXPECT_EQ(ReadFile(path), expected);
+}
+
+TEST(FileOutputStreamTest, ReportsFailures) {
+  FileOutputStream missing;
+  TempDir dir;
+  EXPECT_FALSE(missing.Open(dir.Path("no/such/dir/out.txt").c_str()));
+  EXPECT_FALSE(missing.Close());
+#ifndef _WIN32
+  // A device that is always full: the write or the flush fails, and Close says so.
+  FileOutputStream full;
+  if (!full.Open("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  full.Write(std::string(100000, 'x'));
+  EXPECT_FALSE(full.Close());
+  EXPECT_TRUE(full.failed());
+  FileOutputStream small;
+  ASSERT_TRUE(small.Open("/dev/full"));
+  small.Write("x");  // staged only: the failure shows at the flush
+  EXPECT_FALSE(small.Close());
+#endif
+}
+
+TEST(ByteBufferTest, GrowsAndKeepsItsBytes) {
+  ByteBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate(3));
+  std::string expected;
+  for (int i = 0; i < 10000; ++i) {
+    buffer.Push(static_cast<char>('a' + i % 26));
+    buffer.Append("xyz");
+    expected += static_cast<char>('a' + i % 26);
+    expected += "xyz";
+  }
+  EXPECT_FALSE(buffer.failed());
+  EXPECT_EQ(std::string(buffer.view()), expected);
+  EXPECT_GE(buffer.capacity(), buffer.size());
+}
+
+TEST(ByteBufferTest, ImpossibleGrowthFailsAndDropsBytes) {
+  ByteBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate(4));
+  buffer.Append("ab");
+  EXPECT_FALSE(buffer.Reserve(SIZE_MAX));
+  EXPECT_TRUE(buffer.failed());
+  buffer.Append("cdefgh");  // past the capacity: dropped once growth has failed
+  EXPECT_EQ(std::string(buffer.view()), "ab");
+}
+
+TEST(WorkBufferCapacityTest, FourTimesPlus1000OrOverflow) {
+  size_t capacity = 0;
+  ASSERT_TRUE(WorkBufferCapacity(0, capacity));
+  EXPECT_EQ(capacity, 1000u);
+  ASSERT_TRUE(WorkBufferCapacity(12345, capacity));
+  EXPECT_EQ(capacity, 4u * 12345u + 1000u);
+  // The largest size that fits the size type, and the first that does not.
+  const uint64_t largest = (static_cast<uint64_t>(SIZE_MAX) - 1000) / 4;
+  ASSERT_TRUE(WorkBufferCapacity(largest, capacity));
+  EXPECT_GE(capacity, SIZE_MAX - 3);
+  EXPECT_FALSE(WorkBufferCapacity(largest + 1, capacity));
+  EXPECT_FALSE(WorkBufferCapacity(UINT64_MAX, capacity));
+  if (sizeof(size_t) == 4) {
+    // 32-bit: a file of 1 GiB already overflows.
+    EXPECT_TRUE(WorkBufferCapacity(1073741573u, capacity));
+    EXPECT_FALSE(WorkBufferCapacity(1073741574u, capacity));
+  }
+}
+
+}  // namespace
+}  // namespace vellumine

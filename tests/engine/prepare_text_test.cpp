@@ -1,0 +1,131 @@
+// The preparation pass: which blocks go, how their ends are found, and what stays.
+#include "prepare_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vellumine {
+namespace {
+
+std::string Prepare(const std::string& raw) {
+  std::vector<char> out(raw.size() + 1, '\x7f');
+  size_t n = PrepareText(raw.data(), raw.size(), out.data());
+  EXPECT_LE(n, raw.size());
+  return std::string(out.data(), n);
+}
+
+struct Case {
+  const char* raw;
+  const char* prepared;
+};
+
+void ExpectCases(const std::vector<Case>& cases) {
+  for (const Case& c : cases) EXPECT_EQ(Prepare(c.raw), c.prepared) << "raw: " << c.raw;
+}
+
+TEST(PrepareTextTest, Title) {
+  ExpectCases({
+      {"<title>T</title>X", "X"},
+      {"a<TITLE>T</Title>b", "ab"},
+      {"<TiTlE>T</tItLe>X", "X"},
+      {"<title lang=en>T</title>X", "<title lang=en>T</title>X"},
+      {"<title>T</title >X", ""},           // the end needs ">" right after the name
+      {"<title>a</title>b</title>c", "b</title>c"},
+      {"<title>unclosed", ""},
+      {"x<title>", "x"},
+      {"<titl>", "<titl>"},
+  });
+}
+
+TEST(PrepareTextTest, Script) {
+  ExpectCases({
+      {"<SCRIPT>x</script>Y", "Y"},
+      {"<script>x</SCRIPT>Y", "Y"},
+      {"<Script src=a.js></Script>Y", "Y"},
+      {"<scripts>x</script>Y", "Y"},                // nothing is required after the name
+      {"<ScRiPt>x</ScRiPt>Y", "<ScRiPt>x</ScRiPt>Y"},
+      {"<script>a</ScRiPt>b</script>Y", "Y"},
+      // The byte after the closing name goes with the block, whatever it is.
+      {"<script>x</script >Y", ">Y"},
+      {"<script>x</scriptZY", "Y"},
+      {"<script>x</script", ""},
+      {"<script>x</script>", ""},
+      {"<script>if (a < b) document.write('<p>')</script>Z", "Z"},
+      {"a<script", "a"},
+      {"a<script>unclosed <b>bold</b>", "a"},
+  });
+}
+
+TEST(PrepareTextTest, Option) {
+  ExpectCases({
+      {"<option selected>o</option>X", "X"},
+      {"<option>o</option>X", "X"},
+      {"<OPTION>o</Option>X", "X"},
+      {"<options>", "<options>"},
+      {"<option\tvalue=1>o</option>X", "<option\tvalue=1>o</option>X"},  // a tab is no blank
+      {"<option>o</option >X", ""},
+      {"<select><option>a<option>b</option></select>", "<select></select>"},
+      {"<option", "<option"},
+  });
+}
+
+TEST(PrepareTextTest, Style) {
+  ExpectCases({
+      {"<style>p{}</style>X", "X"},
+      {"<STYLE type=text/css>p{}</Style>X", "X"},
+      {"<Style>p{}</STYLE>X", "X"},
+      {"<sTyle>p{}</style>X", "<sTyle>p{}</style>X"},
+      {"<style>p{}</sTyle>X", ""},
+      {"<style>p{}</style X", ""},        // the closing ">" is required
+      {"<stylesheet>X", ""},
+  });
+}
+
+TEST(PrepareTextTest, ServerSide) {
+  ExpectCases({
+      {"a<%= v %>b<%>c", "abc"},
+      {"a<% if (x > 1) %>b", "ab"},
+      {"a<%>b", "ab"},
+      {"a<% x >y", "a"},
+      {"a<%", "a"},
+      {"<% %%>x", "x"},
+      {"a%>b", "a%>b"},
+  });
+}
+
+TEST(PrepareTextTest, EverythingElseIsCopied) {
+  ExpectCases({
+      {"", ""},
+      {"<", "<"},
+      {"a<b>c</b>", "a<b>c</b>"},
+      {"<!-- <title> -->", "<!-- "},  // comments are not special
+      {"<head><meta charset=koi8-r></head>", "<head><meta charset=koi8-r></head>"},
+      {"x < y > z", "x < y > z"},
+      {"<<title>t</title>>", "<>"},
+  });
+}
+
+TEST(PrepareTextTest, ConsecutiveBlocks) {
+  ExpectCases({
+      {"<title>t</title><style>s</style><script>j</script>!<%x%>Y", "!Y"},
+      {"<script>j</script><title>t</title>Y", "Y"},
+      {"1<title>t</title>2<option>o</option>3", "123"},
+  });
+}
+
+TEST(PrepareTextTest, PathologicalInputsStayLinear) {
+  // Many openings with one far end, and many candidates for an end that never comes.
+  std::string manyPercents;
+  for (int i = 0; i < 200000; ++i) manyPercents += "%<x>";
+  EXPECT_EQ(Prepare("<%" + manyPercents), "");
+  std::string manyScripts;
+  for (int i = 0; i < 200000; ++i) manyScripts += "<script>a</scrip";
+  EXPECT_EQ(Prepare(manyScripts + "</script>!"), "!");
+  std::string manyLt(1 << 20, '<');
+  EXPECT_EQ(Prepare(manyLt), manyLt);
+}
+
+}  // namespace
+}  // namespace vellumine
