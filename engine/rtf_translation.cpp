@@ -75,8 +75,6 @@ constexpr std::array<unsigned char, 256> MakeByteClasses(bool cyrillic) {
 constexpr std::array<unsigned char, 256> kLatinClasses = MakeByteClasses(false);
 constexpr std::array<unsigned char, 256> kCyrillicClasses = MakeByteClasses(true);
 
-constexpr char kHexDigits[] = "0123456789abcdef";
-
 unsigned char Byte(const char* text, size_t p) { return static_cast<unsigned char>(text[p]); }
 
 // Steps p..to-1 are passed over as a run: each reports its tick as a step of its own would.
