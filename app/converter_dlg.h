@@ -13,7 +13,7 @@
 #include "framework/static_control.h"
 #include "hyper_link.h"
 
-class CConverterDlg : public CDialog, private vellumine::ConvertView {
+class CConverterDlg : public CDialog, public vellumine::ConvertView {
  public:
   explicit CConverterDlg(CWnd* parent = nullptr);
 
