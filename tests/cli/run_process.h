@@ -29,7 +29,15 @@ inline std::string HostPath(std::string path) {
   return path;
 }
 
-inline std::string Quote(const std::string& argument) { return "\"" + argument + "\""; }
+// One argument in double quotes. Windows: backslashes before the closing quote are doubled,
+// or the runtime would read the quote as part of the argument.
+inline std::string Quote(const std::string& argument) {
+  std::string quoted = "\"" + argument;
+#ifdef _WIN32
+  for (size_t i = argument.size(); i > 0 && argument[i - 1] == '\\'; --i) quoted += '\\';
+#endif
+  return quoted + "\"";
+}
 
 inline std::string ReadWhole(const std::string& path) {
   std::string text;
@@ -55,7 +63,8 @@ inline ProcessResult RunVellumine(const std::vector<std::string>& args,
   std::string command = Quote(HostPath(VELLUMINE_EXE));
   for (const std::string& arg : args) command += " " + Quote(arg);
 #ifdef _WIN32
-  command = "cd /d " + Quote(workDir) + " && " + command + " >" + Quote(outFile) + " 2>" +
+  std::string directory = workDir.substr(0, workDir.size() - 1);
+  command = "cd /d " + Quote(directory) + " && " + command + " >" + Quote(outFile) + " 2>" +
             Quote(errFile);
   // cmd /c drops the outer quotes of a line that begins with one.
   int status = std::system(("\"" + command + "\"").c_str());
