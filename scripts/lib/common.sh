@@ -1,0 +1,28 @@
+# Shared helpers of the build and test scripts (sourced, not run).
+
+VELLUMINE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+VELLUMINE_NATIVE_DIR=$VELLUMINE_ROOT/build
+VELLUMINE_WINDOWS_DIR=$VELLUMINE_ROOT/build-win
+VELLUMINE_JOBS=${VELLUMINE_JOBS:-2}
+
+say() { printf '==> %s\n' "$*"; }
+warn() { printf 'warning: %s\n' "$*" >&2; }
+die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+# Seconds since the epoch, for step timings.
+now() { date +%s; }
+
+# Configures the native build in build/ (once; ninja re-runs CMake itself when needed).
+configure_native() {
+  if [[ ! -f $VELLUMINE_NATIVE_DIR/build.ninja ]]; then
+    cmake -S "$VELLUMINE_ROOT" -B "$VELLUMINE_NATIVE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release
+  fi
+}
+
+# Configures the 32-bit Windows build in build-win/ with the mingw-w64 toolchain.
+configure_windows() {
+  if [[ ! -f $VELLUMINE_WINDOWS_DIR/build.ninja ]]; then
+    cmake -S "$VELLUMINE_ROOT" -B "$VELLUMINE_WINDOWS_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$VELLUMINE_ROOT/cmake/mingw-i686.cmake"
+  fi
+}
