@@ -1,14 +1,16 @@
 // Character references as RTF text, and the byte escapes the RTF writer shares with them.
 #include "entities.h"
 
+#include <array>
 #include <cstring>
+#include <string>
 
 namespace vellumine {
 
 // Four ASCII names, then 0xA0 to 0xFF in code order, then the euro sign. Seven names are
 // spelled as this table has always had them (hibar, plusm, fraq14, fraq12, fraq34, Aelig,
 // elig); the usual spellings of those seven are not recognised.
-const EntityRow EntityTable[kEntityCount] = {
+constexpr EntityRow EntityTable[kEntityCount] = {
     {"quot", 0x22},   {"amp", 0x26},    {"lt", 0x3C},     {"gt", 0x3E},
     // 0xA0
     {"nbsp", 0xA0},   {"iexcl", 0xA1},  {"cent", 0xA2},   {"pound", 0xA3},
@@ -45,6 +47,28 @@ const EntityRow EntityTable[kEntityCount] = {
 };
 
 namespace {
+
+// The table's rows by the first byte of their name. The names are distinct, so looking in a
+// group finds the row that a search in table order finds.
+struct NameGroup {
+  unsigned char count = 0;
+  unsigned char rows[8] = {};     // row numbers, in table order
+  unsigned char lengths[8] = {};  // their name lengths
+};
+
+constexpr std::array<NameGroup, 256> GroupNames() {
+  std::array<NameGroup, 256> groups{};
+  for (size_t r = 0; r < kEntityCount; ++r) {
+    NameGroup& group = groups[static_cast<unsigned char>(EntityTable[r].name[0])];
+    group.rows[group.count] = static_cast<unsigned char>(r);
+    group.lengths[group.count] =
+        static_cast<unsigned char>(std::char_traits<char>::length(EntityTable[r].name));
+    ++group.count;
+  }
+  return groups;
+}
+
+constexpr std::array<NameGroup, 256> kNameGroups = GroupNames();
 
 // A run this long is no reference; only the ampersand (and a "#") is used.
 constexpr size_t kMaxRun = 10;
@@ -156,7 +180,8 @@ size_t EscapeEntity(const char* text, size_t p, size_t length, EntityResult& res
 
   for (const FixedForm& form : kFixedForms) {
     size_t n = form.bytes.size();
-    if (!At(text, p, length, form.bytes)) continue;
+    if (p + 1 >= length || text[p + 1] != form.bytes[1] || !At(text, p, length, form.bytes))
+      continue;
     if (!form.shortEnding) {
       Put(result, form.result);
       return n - 1;
@@ -200,11 +225,14 @@ size_t EscapeEntity(const char* text, size_t p, size_t length, EntityResult& res
     return used;
   }
 
-  for (const EntityRow& row : EntityTable) {
-    if (runLength != 0 && row.name[0] == run[0] && std::strlen(row.name) == runLength &&
-        std::memcmp(row.name, run, runLength) == 0) {
-      PutHexEscape(result, row.code, cyrillic);
-      return used;
+  if (runLength != 0) {
+    const NameGroup& group = kNameGroups[static_cast<unsigned char>(run[0])];
+    for (size_t i = 0; i < group.count; ++i) {
+      const EntityRow& row = EntityTable[group.rows[i]];
+      if (group.lengths[i] == runLength && std::memcmp(row.name, run, runLength) == 0) {
+        PutHexEscape(result, row.code, cyrillic);
+        return used;
+      }
     }
   }
   PutRun(result, run, runLength);

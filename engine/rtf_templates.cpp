@@ -9,14 +9,14 @@ namespace vellumine {
 
 namespace {
 
-// Writes format into snippet with its one "%s" replaced by value in decimal.
-void FormatSnippet(RtfSnippet& snippet, std::string_view format, long long value) {
-  size_t at = format.find("%s");
-  std::memcpy(snippet.bytes, format.data(), at);
-  char* end = std::to_chars(snippet.bytes + at, snippet.bytes + sizeof snippet.bytes, value).ptr;
-  std::string_view tail = format.substr(at + 2);
-  std::memcpy(end, tail.data(), tail.size());
-  snippet.size = static_cast<size_t>(end - snippet.bytes) + tail.size();
+// Writes head, value in decimal and tail into snippet.
+void FormatSnippet(RtfSnippet& snippet, std::string_view head, long long value,
+                   std::string_view tail) {
+  char* out = snippet.bytes;
+  std::memcpy(out, head.data(), head.size());
+  out = std::to_chars(out + head.size(), snippet.bytes + sizeof snippet.bytes, value).ptr;
+  std::memcpy(out, tail.data(), tail.size());
+  snippet.size = static_cast<size_t>(out - snippet.bytes) + tail.size();
 }
 
 }  // namespace
@@ -41,25 +41,26 @@ void FormatRtfTemplates(RtfTemplates& templates, const char* fontSizeText, bool 
   long long halfPoints = 2LL * size;
   long long shift = size / 2;  // rounded toward zero
   templates.fontSize = size;
-  FormatSnippet(templates.halfPoints, "%s", halfPoints);
+  FormatSnippet(templates.halfPoints, "", halfPoints, "");
 
-  FormatSnippet(templates.paragraphBreak, "\n\\par\\pard\\plain \\sb120\\qj\\fs%s\\lang1033 ",
-                halfPoints);
-  FormatSnippet(templates.headingOpen, "\n{\\par\\b\\fs%s ", halfPoints);
-  FormatSnippet(templates.subscriptOpen, "{\\dn%s ", shift);
-  FormatSnippet(templates.superscriptOpen, "{\\up%s ", shift);
-  FormatSnippet(templates.bulletItem, "\\pard\\plain \\fi-180\\li360 \\fs%s\\lang1033 -\\tab ",
-                halfPoints);
-  FormatSnippet(templates.numberedItem, "\\pard\\plain \\fi-240\\li400 \\fs%s\\lang1033 ",
-                halfPoints);
+  FormatSnippet(templates.paragraphBreak, "\n\\par\\pard\\plain \\sb120\\qj\\fs", halfPoints,
+                "\\lang1033 ");
+  FormatSnippet(templates.headingOpen, "\n{\\par\\b\\fs", halfPoints, " ");
+  FormatSnippet(templates.subscriptOpen, "{\\dn", shift, " ");
+  FormatSnippet(templates.superscriptOpen, "{\\up", shift, " ");
+  FormatSnippet(templates.bulletItem, "\\pard\\plain \\fi-180\\li360 \\fs", halfPoints,
+                "\\lang1033 -\\tab ");
+  FormatSnippet(templates.numberedItem, "\\pard\\plain \\fi-240\\li400 \\fs", halfPoints,
+                "\\lang1033 ");
   if (!tables) return;
 
-  FormatSnippet(templates.tableParagraphBreak,
-                "\n\\par\\pard\\plain \\intbl \\sb120\\qj\\fs%s\\lang1033 ", halfPoints);
-  FormatSnippet(templates.tableBulletItem,
-                "\\pard\\plain \\intbl \\fi-180\\li360 \\fs%s\\lang1033 -\\tab ", halfPoints);
-  FormatSnippet(templates.tableNumberedItem,
-                "\\pard\\plain \\intbl \\fi-240\\li400 \\fs%s\\lang1033 ", halfPoints);
+  // The same with "\\intbl " after "\\plain ".
+  FormatSnippet(templates.tableParagraphBreak, "\n\\par\\pard\\plain \\intbl \\sb120\\qj\\fs",
+                halfPoints, "\\lang1033 ");
+  FormatSnippet(templates.tableBulletItem, "\\pard\\plain \\intbl \\fi-180\\li360 \\fs",
+                halfPoints, "\\lang1033 -\\tab ");
+  FormatSnippet(templates.tableNumberedItem, "\\pard\\plain \\intbl \\fi-240\\li400 \\fs",
+                halfPoints, "\\lang1033 ");
 }
 
 }  // namespace vellumine

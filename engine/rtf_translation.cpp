@@ -6,6 +6,10 @@
 #include <climits>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vellumine {
 
 namespace {
@@ -46,11 +50,11 @@ constexpr RtfTagRow kRtfTagRows[] = {
 
 constexpr size_t kNoMatch = static_cast<size_t>(-1);
 
-// Byte classes of the text rules. Plain bytes are copied through the mapper as a run.
+// Byte classes of the text rules while text is on. Plain bytes (">" among them: the text it
+// would resume is on already) are copied through the mapper as a run.
 enum ByteClass : unsigned char {
   kPlain,
   kTagOpen,     // "<"
-  kTagClose,    // ">": written as text, but the byte after it resumes text
   kAmpersand,   // a reference
   kEscaped,     // "{", "}", "\": escaped with a backslash
   kWhite,       // blank, tab, line feed: collapse to one blank
@@ -61,7 +65,6 @@ constexpr std::array<unsigned char, 256> MakeByteClasses(bool cyrillic) {
   std::array<unsigned char, 256> classes{};
   for (int b = 0; b < 256; ++b) classes[b] = (b >= 0xA0 && !cyrillic) ? kHigh : kPlain;
   classes['<'] = kTagOpen;
-  classes['>'] = kTagClose;
   classes['&'] = kAmpersand;
   classes['{'] = kEscaped;
   classes['}'] = kEscaped;
@@ -168,10 +171,12 @@ bool ConditionHolds(const RtfTagState& s, RtfTagCondition condition) {
   return false;
 }
 
-// The position of the tag's ">" when form matches at text[p], else kNoMatch.
-size_t MatchForm(const char* text, size_t n, size_t p, std::string_view form, RtfTagShape shape) {
+// The position of the tag's ">" when form matches at text[p], else kNoMatch. Bytes before
+// from are known to match already.
+size_t MatchForm(const char* text, size_t n, size_t p, std::string_view form, RtfTagShape shape,
+                 size_t from = 1) {
   if (n - p < form.size()) return kNoMatch;
-  for (size_t i = 1; i < form.size(); ++i) {
+  for (size_t i = from; i < form.size(); ++i) {
     unsigned char f = static_cast<unsigned char>(form[i]);
     unsigned char b = Byte(text, p + i);
     bool ok = f == '#'                  ? (b >= '0' && b <= '9')
@@ -190,17 +195,133 @@ size_t MatchForm(const char* text, size_t n, size_t p, std::string_view form, Rt
   return close != nullptr ? static_cast<size_t>(static_cast<const char*>(close) - text) : n - 1;
 }
 
-// Tries rows in order at the "<" at text[p]; returns the matched row's tag end or kNoMatch.
-size_t MatchRows(const RtfTranslation& t, size_t p, std::span<const RtfTagRow> rows,
+// The first four bytes of a form as a masked comparison: the tag's bytes, with 0x20 set at
+// letter positions (uppercase folds to lowercase), must equal value under mask. Bytes past
+// the form, "?" and "#" are masked out and left to MatchForm.
+struct RtfTagKey {
+  uint32_t value = 0;
+  uint32_t mask = 0;
+  uint32_t fold = 0;
+  size_t verified = 1;  // leading bytes of the form that a passing key has matched
+
+  RtfTagKey() = default;
+  explicit RtfTagKey(std::string_view form) {
+    unsigned char v[4] = {}, m[4] = {}, f[4] = {};
+    bool exact = true;
+    for (size_t i = 0; i < 4 && i < form.size(); ++i) {
+      auto c = static_cast<unsigned char>(form[i]);
+      if (c == '?' || c == '#') {
+        exact = false;
+        continue;
+      }
+      v[i] = c;
+      m[i] = 0xFF;
+      if (c >= 'a' && c <= 'z') f[i] = 0x20;
+      if (exact) verified = i + 1;
+    }
+    std::memcpy(&value, v, 4);
+    std::memcpy(&mask, m, 4);
+    std::memcpy(&fold, f, 4);
+  }
+
+  bool MayMatch(uint32_t head) const { return ((head | fold) & mask) == value; }
+};
+
+// The rows that can match a tag, grouped by the byte after "<" (after "</" for closing
+// forms), letters lowercased; each group in table order. A tag is compared only with the
+// one to three rows that start like it.
+class RtfTagIndex {
+ public:
+  struct Entry {
+    const RtfTagRow* row;
+    RtfTagKey key;
+    RtfTagKey altKey;       // the key of the other form, when the row has one
+    bool hasAlt;
+  };
+
+  RtfTagIndex(std::span<const RtfTagRow> common, std::span<const RtfTagRow> extra)
+      : common_(common), extra_(extra) {
+    std::memset(groupOf_, 0, sizeof groupOf_);
+    Add(common);
+    Add(extra);
+  }
+
+  // Every row, in the order they are tried.
+  std::span<const RtfTagRow> common() const { return common_; }
+  std::span<const RtfTagRow> extra() const { return extra_; }
+
+  // The rows for the tag whose "<" is at text[p] (p + 2 < n), in the order they are tried.
+  std::span<const Entry> Rows(const char* text, size_t p) const {
+    const Group& group = groups_[groupOf_[GroupKey(Byte(text, p + 1), Byte(text, p + 2))]];
+    return {group.entries, group.count};
+  }
+
+ private:
+  static constexpr size_t kMaxGroups = 24;
+  static constexpr size_t kMaxPerGroup = 4;
+
+  struct Group {
+    Entry entries[kMaxPerGroup] = {};
+    size_t count = 0;
+  };
+
+  static size_t GroupKey(unsigned char second, unsigned char third) {
+    return second == '/' ? 256 + (third | 0x20) : (second | 0x20);
+  }
+
+  void Add(std::span<const RtfTagRow> rows) {
+    for (const RtfTagRow& row : rows) {
+      size_t key = GroupKey(static_cast<unsigned char>(row.form[1]),
+                            static_cast<unsigned char>(row.form[2]));
+      if (groupOf_[key] == 0) groupOf_[key] = static_cast<unsigned char>(++used_);
+      Group& group = groups_[groupOf_[key]];
+      if (group.count == kMaxPerGroup) continue;  // the tables have at most three a group
+      group.entries[group.count++] = {&row, RtfTagKey(row.form), RtfTagKey(row.altForm),
+                                      !row.altForm.empty()};
+    }
+  }
+
+  std::span<const RtfTagRow> common_;
+  std::span<const RtfTagRow> extra_;
+  unsigned char groupOf_[512];  // group number by key; 0: no row starts so
+  Group groups_[kMaxGroups + 1] = {};
+  size_t used_ = 0;
+};
+
+// Tries the rows in order at the "<" at text[p]; returns the matched row's tag end or kNoMatch.
+size_t MatchRows(const RtfTranslation& t, const RtfTagIndex& index, size_t p,
                  const RtfTagRow*& matched) {
-  if (p + 1 >= t.n) return kNoMatch;
-  unsigned char second = Byte(t.text, p + 1) | 0x20;  // "/" stays "/"
-  for (const RtfTagRow& row : rows) {
-    if (static_cast<unsigned char>(row.form[1]) != second) continue;
+  if (t.n - p < 4) {
+    // Near the end of the text: every row in order, byte by byte.
+    if (t.n - p < 2) return kNoMatch;
+    auto tryRows = [&](std::span<const RtfTagRow> rows) {
+      for (const RtfTagRow& row : rows) {
+        if (!ConditionHolds(t.state, row.condition)) continue;
+        size_t end = MatchForm(t.text, t.n, p, row.form, row.shape);
+        if (end == kNoMatch && !row.altForm.empty())
+          end = MatchForm(t.text, t.n, p, row.altForm, row.shape);
+        if (end != kNoMatch) {
+          matched = &row;
+          return end;
+        }
+      }
+      return kNoMatch;
+    };
+    size_t end = tryRows(index.common());
+    return end != kNoMatch ? end : tryRows(index.extra());
+  }
+  uint32_t head;
+  std::memcpy(&head, t.text + p, 4);
+  for (const RtfTagIndex::Entry& entry : index.Rows(t.text, p)) {
+    bool mayBeForm = entry.key.MayMatch(head);
+    bool mayBeAlt = entry.hasAlt && entry.altKey.MayMatch(head);
+    if (!(mayBeForm || mayBeAlt)) continue;
+    const RtfTagRow& row = *entry.row;
     if (!ConditionHolds(t.state, row.condition)) continue;
-    size_t end = MatchForm(t.text, t.n, p, row.form, row.shape);
-    if (end == kNoMatch && !row.altForm.empty())
-      end = MatchForm(t.text, t.n, p, row.altForm, row.shape);
+    size_t end = mayBeForm ? MatchForm(t.text, t.n, p, row.form, row.shape, entry.key.verified)
+                           : kNoMatch;
+    if (end == kNoMatch && mayBeAlt)
+      end = MatchForm(t.text, t.n, p, row.altForm, row.shape, entry.altKey.verified);
     if (end != kNoMatch) {
       matched = &row;
       return end;
@@ -276,6 +397,74 @@ void NoteTextWritten(RtfTagState& s) {
   s.breakPending = false;
 }
 
+// The first "<" or ">" from q on, or n. Dropped tags are short, or long with attributes:
+// a few bytes are looked at one by one, the rest is searched.
+size_t FindAngleBracket(const char* text, size_t n, size_t q) {
+  for (size_t stop = q + 16 < n ? q + 16 : n; q < stop; ++q)
+    if (text[q] == '<' || text[q] == '>') return q;
+  if (q >= n) return n;
+  const void* close = std::memchr(text + q, '>', n - q);
+  size_t limit = close != nullptr ? static_cast<size_t>(static_cast<const char*>(close) - text) : n;
+  const void* open = std::memchr(text + q, '<', limit - q);
+  return open != nullptr ? static_cast<size_t>(static_cast<const char*>(open) - text) : limit;
+}
+
+// Inside a run of text a single blank between two plain bytes is written as it stands
+// (no break is pending and the body does not end with a blank), so it can join the run,
+// unless the mapper turns the blank, or a plain byte, into something else.
+bool BlankJoinsRuns(CharMapper mapper, const unsigned char* classes) {
+  if (mapper(' ') != ' ') return false;
+  for (int b = 0; b < 256; ++b)
+    if (classes[b] == kPlain && mapper(static_cast<unsigned char>(b)) == ' ') return false;
+  return true;
+}
+
+// The end of the run of text from q on (the byte before q is plain): plain bytes and single
+// blanks. A blank after a plain byte is written as it stands, whatever follows it, so only a
+// second blank in a row ends the run. Where SSE2 is at hand, sixteen bytes are looked at in
+// one go for bytes that may end the run; the class table decides each byte that does.
+size_t PlainRunEnd(const char* text, size_t n, size_t q, const unsigned char* classes,
+                   bool blankJoinsRuns, bool latin) {
+  bool afterBlank = false;  // the byte before q is a blank
+#if defined(__SSE2__)
+  if (blankJoinsRuns) {
+    const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'), open = _mm_set1_epi8('{'),
+                  close = _mm_set1_epi8('}'), backslash = _mm_set1_epi8('\\'),
+                  tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), blank = _mm_set1_epi8(' ');
+    unsigned carry = 0;  // 1 when the byte before the block is a blank
+    while (n - q >= 16) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
+      __m128i stop = _mm_or_si128(
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, amp)),
+                       _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close))),
+          _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
+                       _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf))));
+      auto stops = static_cast<unsigned>(_mm_movemask_epi8(stop));
+      if (latin) stops |= static_cast<unsigned>(_mm_movemask_epi8(v));  // 0x80 and up
+      auto blanks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
+      unsigned bad = stops | (blanks & ((blanks << 1) | carry));
+      if (bad == 0) {
+        carry = blanks >> 15;
+        q += 16;
+        continue;
+      }
+      size_t at = q + static_cast<size_t>(__builtin_ctz(bad));
+      if (text[at] == ' ' || classes[Byte(text, at)] != kPlain) return at;
+      q = at + 1;  // a byte from 0x80 to 0x9F: plain after all
+      carry = 0;
+    }
+    afterBlank = carry != 0;
+  }
+#endif
+  if (afterBlank && q < n && text[q] == ' ') return q;
+  for (;;) {
+    while (q < n && classes[Byte(text, q)] == kPlain) ++q;
+    if (!blankJoinsRuns || q + 1 >= n || text[q] != ' ' || classes[Byte(text, q + 1)] != kPlain)
+      return q;
+    q += 2;
+  }
+}
+
 }  // namespace
 
 bool MatchesTagName(const char* text, size_t n, size_t p, std::string_view name) {
@@ -291,6 +480,8 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
   const char* text = t.text;
   const size_t n = t.n;
   const unsigned char* classes = t.cyrillic ? kCyrillicClasses.data() : kLatinClasses.data();
+  const RtfTagIndex index(kRtfTagRows, extraRows);
+  const bool blankJoinsRuns = BlankJoinsRuns(t.mapper, classes);
   RtfTagState& s = t.state;
   char hex[5] = {'\\', '\'', 0, 0, 0};
 
@@ -302,8 +493,7 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
 
     if (c == '<') {
       const RtfTagRow* row = nullptr;
-      size_t end = MatchRows(t, p, kRtfTagRows, row);
-      if (end == kNoMatch) end = MatchRows(t, p, extraRows, row);
+      size_t end = MatchRows(t, index, p, row);
       if (end != kNoMatch) {
         end = ApplySnippet(t, *row, end);
         ApplyChange(s, row->change);
@@ -317,8 +507,7 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
 
     if (!s.textOn) {
       // Nothing is written until the byte after the next ">", unless a "<" comes first.
-      size_t q = p;
-      while (q < n && classes[Byte(text, q)] != kTagOpen && classes[Byte(text, q)] != kTagClose) ++q;
+      size_t q = FindAngleBracket(text, n, p);
       if (q < n && text[q] == '>') ++q;
       PassTicks(t.ticks, p + 1, q);
       p = q;
@@ -350,14 +539,8 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
         NoteTextWritten(s);
         ++p;
         break;
-      case kTagClose:
-        t.body.Push(static_cast<char>(t.mapper(c)));
-        NoteTextWritten(s);
-        ++p;
-        break;
-      default: {  // kPlain: the byte and the plain run after it
-        size_t q = p + 1;
-        while (q < n && classes[Byte(text, q)] == kPlain) ++q;
+      default: {  // kPlain: the byte and the run of text after it, copied at once
+        size_t q = PlainRunEnd(text, n, p + 1, classes, blankJoinsRuns, !t.cyrillic);
         AppendMapped(t, text + p, q - p);
         NoteTextWritten(s);
         PassTicks(t.ticks, p + 1, q);

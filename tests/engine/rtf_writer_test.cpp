@@ -220,6 +220,46 @@ TEST(RtfWriterTest, TextRules) {
   });
 }
 
+// Long stretches of text are copied in runs; byte by byte, the text rules say: white space
+// collapses to one blank, braces and backslashes are escaped, bytes from 0xA0 up are escaped
+// unless the document is Cyrillic. Random text (blank pairs across every alignment, bytes
+// 0x80 to 0x9F among plain ones) must come out as the rules say.
+TEST(RtfWriterTest, TextRunsFollowTheRulesByteByByte) {
+  const char alphabet[] = {'a', 'b', 'Z', '0', '.', ' ', ' ', ' ', '\t', '\n', '>', '{',
+                           '\\', '\r', '\x85', '\x9F', '\xA0', '\xE9', ';', '/'};
+  uint32_t state = 12345;
+  auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return state >> 16;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    size_t length = next() % 120;
+    for (size_t i = 0; i < length; ++i) text += alphabet[next() % sizeof alphabet];
+    for (bool cyrillic : {false, true}) {
+      std::string expected;
+      for (unsigned char c : text) {
+        if (c == ' ' || c == '\t' || c == '\n') {
+          if (expected.empty() || expected.back() != ' ') expected += ' ';
+        } else if (c == '{' || c == '}' || c == '\\') {
+          expected += '\\';
+          expected += static_cast<char>(c);
+        } else if (c >= 0xA0 && !cyrillic) {
+          const char* hex = "0123456789abcdef";
+          expected += "\\'";
+          expected += hex[c >> 4];
+          expected += hex[c & 0xF];
+        } else {
+          expected += static_cast<char>(c);
+        }
+      }
+      RtfRunOptions options;
+      options.cyrillic = cyrillic;
+      ASSERT_EQ(TranslateRtf("<i>" + text, options).text, expected) << "text: " << text;
+    }
+  }
+}
+
 TEST(RtfWriterTest, CyrillicAndMappedBytes) {
   RtfRunOptions cyr;
   cyr.cyrillic = true;
