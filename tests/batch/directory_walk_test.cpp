@@ -76,18 +76,5 @@ TEST_F(DirectoryWalkTest, QualifyingNamesSubdirectoryAndAFailure) {
 #endif
 }
 
-TEST_F(DirectoryWalkTest, OnlyOneOfThreeConverts) {
-  dir.Write("1.htm", "<p>one</p>");
-  dir.Write("2.htm", "");
-  dir.Write("3.htm", "");
-  choices.inputPath = dir.path();
-  choices.outputPath = dir.path();
-  Run();
-  EXPECT_THAT(log, Contains("total label 1 of 3 file converted successfully."));
-  EXPECT_THAT(log, Contains("box [Thank you for using Vellumine!] Conversion completed. 1 file "
-                            "converted successfully."));
-  EXPECT_EQ(Entries("box [Error!] ").size(), 2u);
-}
-
 }  // namespace
 }  // namespace vellumine

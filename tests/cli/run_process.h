@@ -1,11 +1,14 @@
 // Runs the command-line converter as a separate process and collects what it printed.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #endif
 
@@ -54,6 +57,28 @@ inline std::string ReadWhole(const std::string& path) {
   return lf;
 }
 
+#ifdef _WIN32
+// A file handle the child process inherits as one of its standard handles.
+class InheritedHandle {
+ public:
+  InheritedHandle(const std::string& path, bool write) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    handle_ = CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                          write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  ~InheritedHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  InheritedHandle(const InheritedHandle&) = delete;
+  InheritedHandle& operator=(const InheritedHandle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+#endif
+
 // Runs the converter with args in directory workDir (which ends in a separator); its
 // output is captured in two files there.
 inline ProcessResult RunVellumine(const std::vector<std::string>& args,
@@ -62,18 +87,32 @@ inline ProcessResult RunVellumine(const std::vector<std::string>& args,
   std::string errFile = workDir + "stderr.log";
   std::string command = Quote(HostPath(VELLUMINE_EXE));
   for (const std::string& arg : args) command += " " + Quote(arg);
+  int exitCode = -1;
 #ifdef _WIN32
-  std::string directory = workDir.substr(0, workDir.size() - 1);
-  command = "cd /d " + Quote(directory) + " && " + command + " >" + Quote(outFile) + " 2>" +
-            Quote(errFile);
-  // cmd /c drops the outer quotes of a line that begins with one.
-  int status = std::system(("\"" + command + "\"").c_str());
-  int exitCode = status;
+  {
+    // Started directly, not through cmd: one Wine process per run instead of two.
+    InheritedHandle in("NUL", false), out(outFile, true), err(errFile, true);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in.get();
+    startup.hStdOutput = out.get();
+    startup.hStdError = err.get();
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                       workDir.c_str(), &startup, &process)) {
+      WaitForSingleObject(process.hProcess, INFINITE);
+      DWORD code = 0;
+      if (GetExitCodeProcess(process.hProcess, &code)) exitCode = static_cast<int>(code);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+  }
 #else
   command = "cd " + Quote(workDir) + " && " + command + " >" + Quote(outFile) + " 2>" +
             Quote(errFile) + " </dev/null";
   int status = std::system(command.c_str());
-  int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (WIFEXITED(status)) exitCode = WEXITSTATUS(status);
 #endif
   ProcessResult result;
   result.exitCode = exitCode;
