@@ -84,7 +84,7 @@ int RunCommandLine(int argc, char** argv) {
       ->type_name("DIR");
   app.add_option("-f,--format", args.format, "output format (default rtf)")
       ->type_name("rtf|txt")
-      ->check(CLI::IsMember({"rtf", "txt"}));
+      ->check(CLI::IsMember({"rtf", "txt"}).description(""));
   app.add_flag("-t,--tables", args.tables, "convert tables (RTF only)");
   app.add_option("-e,--encoding", args.encoding,
                  "auto, windows-1251, koi8-r, iso-8859-1, iso-8859-5, or one of the five "
@@ -104,7 +104,9 @@ int RunCommandLine(int argc, char** argv) {
                "file in it)");
   app.add_flag("-q,--quiet", args.quiet, "no progress display");
   app.set_version_flag("--version", "vellumine " VELLUMINE_VERSION);
-  app.add_option("INPUT", args.inputs, "HTML files to convert")->required();
+  app.add_option("INPUT", args.inputs, "HTML files (with --all, directories or files in them)")
+      ->type_name("")
+      ->required();
 
   try {
     app.parse(argc, argv);
