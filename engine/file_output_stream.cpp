@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "byte_scan.h"
+
 namespace vellumine {
 
 FileOutputStream::~FileOutputStream() {
@@ -32,26 +34,27 @@ void FileOutputStream::Write(const char* data, size_t n) {
     failed_ = true;
     return;
   }
-  // Copy runs up to each line feed into the staging block, expanding the line feed.
+  // Chunks are copied whole into the staging block and the line feeds expanded; the block
+  // keeps one chunk and a CR of slack beyond what it holds.
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(data);
+  unsigned char* const stage = reinterpret_cast<unsigned char*>(staging_.get());
+  constexpr size_t kLimit = kStagingSize - kScanChunk - 2;
   while (n > 0) {
-    size_t room = kStagingSize - staged_;
-    if (room < 2) {
-      Flush();
-      continue;
+    if (staged_ > kLimit) Flush();
+    if (n >= kScanChunk) {
+      ScanChunk chunk(s);
+      ScanMask lf = chunk.Equal('\n');
+      size_t k = lf ? FirstSetByte(lf) : kScanChunk;
+      chunk.Store(stage + staged_);
+      staged_ += k;
+      s += k;
+      n -= k;
+      if (k == kScanChunk) continue;
     }
-    size_t chunk = n < room - 1 ? n : room - 1;  // keep room for the CR of a line feed
-    const void* lf = std::memchr(data, '\n', chunk);
-    size_t run = lf ? static_cast<size_t>(static_cast<const char*>(lf) - data) : chunk;
-    std::memcpy(staging_.get() + staged_, data, run);
-    staged_ += run;
-    data += run;
-    n -= run;
-    if (lf) {
-      staging_[staged_++] = '\r';
-      staging_[staged_++] = '\n';
-      ++data;
-      --n;
-    }
+    unsigned char c = *s++;
+    --n;
+    if (c == '\n') stage[staged_++] = '\r';
+    stage[staged_++] = c;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ascii.h"
+#include "byte_scan.h"
 
 namespace vellumine {
 namespace {
@@ -33,41 +34,54 @@ size_t FindTag(const char* text, size_t n, size_t p, Matches matches) {
 // The byte after the end of the block that starts at i, or n when the block has no end.
 // False when no block starts at i.
 bool SkipBlock(const char* text, size_t n, size_t i, size_t& resume) {
+  if (n - i < 2) return false;
   size_t end;
   size_t endLength;
-  if (MatchNoCase(text, n, i, "<title>")) {
-    end = FindTag(text, n, i, [&](size_t p) { return MatchNoCase(text, n, p, "</title>"); });
-    endLength = 8;
-  } else if (MatchSpellings(text, n, i, "<script", "<Script", "<SCRIPT")) {
-    end = FindTag(text, n, i, [&](size_t p) {
-      return MatchSpellings(text, n, p, "</script", "</Script", "</SCRIPT");
-    });
-    endLength = 9;  // the byte after the name (normally ">") goes too
-  } else if (MatchNoCase(text, n, i, "<option") && i + 7 < n &&
-             (text[i + 7] == '>' || text[i + 7] == ' ')) {
-    end = FindTag(text, n, i, [&](size_t p) { return MatchNoCase(text, n, p, "</option>"); });
-    endLength = 9;
-  } else if (MatchSpellings(text, n, i, "<style", "<Style", "<STYLE")) {
-    end = FindTag(text, n, i, [&](size_t p) {
-      return MatchSpellings(text, n, p, "</style>", "</Style>", "</STYLE>");
-    });
-    endLength = 8;
-  } else if (i + 1 < n && text[i + 1] == '%') {
-    // Ends at the first ">" directly after a "%"; the opening's own "%" counts ("<%>").
-    end = kNotFound;
-    for (size_t p = i + 2; p < n;) {
-      const void* gt = std::memchr(text + p, '>', n - p);
-      if (!gt) break;
-      p = static_cast<size_t>(static_cast<const char*>(gt) - text);
-      if (text[p - 1] == '%') {
-        end = p;
-        break;
+  switch (AsciiLower(static_cast<unsigned char>(text[i + 1]))) {
+    case 't':
+      if (!MatchNoCase(text, n, i, "<title>")) return false;
+      end = FindTag(text, n, i, [&](size_t p) { return MatchNoCase(text, n, p, "</title>"); });
+      endLength = 8;
+      break;
+    case 's':
+      if (MatchSpellings(text, n, i, "<script", "<Script", "<SCRIPT")) {
+        end = FindTag(text, n, i, [&](size_t p) {
+          return MatchSpellings(text, n, p, "</script", "</Script", "</SCRIPT");
+        });
+        endLength = 9;  // the byte after the name (normally ">") goes too
+      } else if (MatchSpellings(text, n, i, "<style", "<Style", "<STYLE")) {
+        end = FindTag(text, n, i, [&](size_t p) {
+          return MatchSpellings(text, n, p, "</style>", "</Style>", "</STYLE>");
+        });
+        endLength = 8;
+      } else {
+        return false;
       }
-      ++p;
-    }
-    endLength = 1;
-  } else {
-    return false;
+      break;
+    case 'o':
+      if (!MatchNoCase(text, n, i, "<option") || n - i < 8 ||
+          (text[i + 7] != '>' && text[i + 7] != ' '))
+        return false;
+      end = FindTag(text, n, i, [&](size_t p) { return MatchNoCase(text, n, p, "</option>"); });
+      endLength = 9;
+      break;
+    case '%':
+      // Ends at the first ">" directly after a "%"; the opening's own "%" counts ("<%>").
+      end = kNotFound;
+      for (size_t p = i + 2; p < n;) {
+        const void* gt = std::memchr(text + p, '>', n - p);
+        if (!gt) break;
+        p = static_cast<size_t>(static_cast<const char*>(gt) - text);
+        if (text[p - 1] == '%') {
+          end = p;
+          break;
+        }
+        ++p;
+      }
+      endLength = 1;
+      break;
+    default:
+      return false;
   }
   resume = (end == kNotFound || n - end <= endLength) ? n : end + endLength;
   return true;
@@ -76,24 +90,39 @@ bool SkipBlock(const char* text, size_t n, size_t i, size_t& resume) {
 }  // namespace
 
 size_t PrepareText(const char* raw, size_t n, char* prepared) {
-  size_t in = 0;
+  // Bytes are copied in runs, each from the end of one block to the start of the next.
+  // Only a "<" followed by t, s, o (either case) or "%" can start a block: the chunks are
+  // searched for that pair.
+  const unsigned char* const s = reinterpret_cast<const unsigned char*>(raw);
+  size_t runStart = 0;
   size_t out = 0;
-  while (in < n) {
-    const void* lt = std::memchr(raw + in, '<', n - in);
-    size_t run = (lt ? static_cast<size_t>(static_cast<const char*>(lt) - raw) : n) - in;
-    std::memcpy(prepared + out, raw + in, run);
-    out += run;
-    in += run;
-    if (in == n) break;
-    size_t resume;
-    if (SkipBlock(raw, n, in, resume)) {
-      in = resume;
-    } else {
-      prepared[out++] = '<';
-      ++in;
+  size_t i = 0;
+  while (i < n) {
+    if (n - i > kScanChunk) {
+      ScanChunk here(s + i);
+      ScanChunk next(s + i + 1);
+      ScanMask candidates = here.Equal('<') & (next.EqualNoCase('t') | next.EqualNoCase('s') |
+                                               next.EqualNoCase('o') | next.Equal('%'));
+      if (!candidates) {
+        i += kScanChunk;
+        continue;
+      }
+      i += FirstSetByte(candidates);
+    } else if (s[i] != '<') {
+      ++i;
+      continue;
     }
+    size_t resume;
+    if (!SkipBlock(raw, n, i, resume)) {
+      ++i;
+      continue;
+    }
+    std::memcpy(prepared + out, raw + runStart, i - runStart);
+    out += i - runStart;
+    i = runStart = resume;
   }
-  return out;
+  std::memcpy(prepared + out, raw + runStart, n - runStart);
+  return out + (n - runStart);
 }
 
 }  // namespace vellumine

@@ -1,8 +1,11 @@
 #include "text_writer.h"
 
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "ascii.h"
+#include "byte_scan.h"
 
 namespace vellumine {
 namespace {
@@ -71,15 +74,59 @@ int ClassifyReference(const char* name, size_t length) {
   return kReferenceRemoved;
 }
 
+// In text, the leading bytes of the chunk at s that are written as they are: visible bytes
+// and single blanks (a blank first only when one is allowed). Stops at "<", "&", a line
+// feed, a tab, a blank after a blank, or a blank that is not allowed.
+inline size_t TextPrefix(const unsigned char* s, bool blankAllowed) {
+  ScanChunk chunk(s);
+  ScanMask spaces = chunk.Equal(' ');
+  ScanMask stops = chunk.Equal('<') | chunk.Equal('&') | chunk.Equal('\n') | chunk.Equal('\t') |
+                   (spaces & (spaces << kByteShift));
+  if (!blankAllowed) stops |= spaces & kFirstByte;
+  return stops ? FirstSetByte(stops) : kScanChunk;
+}
+
+// Inside a tag, the leading bytes of the chunk at s before a "<", "&" or ">".
+inline size_t TagPrefix(const unsigned char* s) {
+  ScanChunk chunk(s);
+  ScanMask stops = chunk.Equal('<') | chunk.Equal('&') | chunk.Equal('>');
+  return stops ? FirstSetByte(stops) : kScanChunk;
+}
+
+// The line-break form that starts at p, or -1: 0 "</p>", 1 "<p>", 2 "</h?>", 3 "<br>",
+// 4 "<li>". At most one can match at a position. kFormLength gives its length.
+constexpr size_t kFormLength[5] = {4, 3, 5, 4, 4};
+
+inline int FormAt(const unsigned char* s, size_t n, size_t p) {
+  if (n - p < 3) return -1;
+  unsigned char c1 = AsciiLower(s[p + 1]);
+  unsigned char c2 = AsciiLower(s[p + 2]);
+  switch (c1) {
+    case '/':
+      if (c2 == 'p' && n - p > 3 && s[p + 3] == '>') return 0;
+      if (c2 == 'h' && n - p > 4 && s[p + 4] == '>') return 2;
+      return -1;
+    case 'p':
+      return c2 == '>' ? 1 : -1;
+    case 'b':
+      return c2 == 'r' && n - p > 3 && s[p + 3] == '>' ? 3 : -1;
+    case 'l':
+      return c2 == 'i' && n - p > 3 && s[p + 3] == '>' ? 4 : -1;
+    default:
+      return -1;
+  }
+}
+
 }  // namespace
 
 void TranslateToText(const char* text, size_t n, CharMapper mapper, ProgressTicks& ticks,
                      ByteBuffer& body) {
   // Every step consumes at least one byte and writes at most one, so n bytes of room is
-  // enough and the loops write through a plain pointer.
+  // enough and the loops write through a plain pointer (a whole chunk at a time).
   if (!body.Reserve(n)) return;
   const unsigned char* const s = reinterpret_cast<const unsigned char*>(text);
   const unsigned char* const map = mapper.table;
+  const bool identity = mapper == MapIdentity;
   unsigned char* const start = reinterpret_cast<unsigned char*>(body.data() + body.size());
   unsigned char* o = start;
 
@@ -91,33 +138,16 @@ void TranslateToText(const char* text, size_t n, CharMapper mapper, ProgressTick
     // One full step at p.
     CheckTick(ticks, p);
     if (s[p] == '<') {
-      // The line-break forms, each tested once, in this order, at the position the
-      // previous one left.
-      if (MatchNoCase(text, n, p, "</p>")) {
+      // The line-break forms are tested once each, in their order, every test at the
+      // position the previous match left.
+      int next = 0;
+      for (int form; p < n && s[p] == '<' && (form = FormAt(s, n, p)) >= next; next = form + 1) {
         *o++ = '\n';
         blankAllowed = false;
-        p += 4;
-      }
-      if (MatchNoCase(text, n, p, "<p>")) {
-        *o++ = '\n';
-        blankAllowed = false;
-        p += 3;
-      }
-      if (MatchNoCase(text, n, p, "</h") && p + 4 < n && s[p + 4] == '>') {
-        *o++ = '\n';
-        blankAllowed = false;
-        p += 5;
-      }
-      if (MatchNoCase(text, n, p, "<br>")) {
-        *o++ = '\n';
-        blankAllowed = false;
-        p += 4;
-        while (p < n && (s[p] == '\n' || s[p] == ' ')) ++p;
-      }
-      if (MatchNoCase(text, n, p, "<li>")) {
-        *o++ = '\n';
-        blankAllowed = false;
-        p += 4;
+        p += kFormLength[form];
+        if (form == 3) {  // "<br>" takes the line feeds and blanks after it
+          while (p < n && (s[p] == '\n' || s[p] == ' ')) ++p;
+        }
       }
       if (p >= n) break;
     }
@@ -125,7 +155,7 @@ void TranslateToText(const char* text, size_t n, CharMapper mapper, ProgressTick
 
     unsigned char ch = s[p];
     if (ch == '&') {
-      size_t last = p + 10 < n ? p + 10 : n;
+      size_t last = n - p > 10 ? p + 10 : n;
       size_t semi = p + 1;
       while (semi < last && s[semi] != ';') ++semi;
       if (semi < last) {
@@ -159,24 +189,56 @@ void TranslateToText(const char* text, size_t n, CharMapper mapper, ProgressTick
     }
     ++p;
 
-    // Then as many steps as possible that cannot meet a line-break form, a reference, the
-    // end of a tag or a tick.
-    size_t limit = ticks.nextPosition >= p && ticks.nextPosition < n ? ticks.nextPosition : n;
-    if (textOn) {
-      // Visible bytes are mapped and written; of a white-space run at most one blank.
-      while (p < limit) {
-        unsigned char c = s[p];
-        unsigned char cls = kClasses.text[c];
-        if (cls == kStop) break;
-        bool visible = cls == kPlain;
-        *o = visible ? map[c] : ' ';
-        o += visible | blankAllowed;
-        blankAllowed = visible;
-        ++p;
+    // Then as many steps as possible that cannot meet a line-break form, a reference or a
+    // tick: they only drop the bytes of a tag, copy text and collapse white space.
+    const size_t limit =
+        ticks.nextPosition >= p && ticks.nextPosition < n ? ticks.nextPosition : n;
+    if (!textOn) {
+      // Inside a tag, up to its ">". The byte after it turns text on, unless it is a "<".
+      if (p >= limit || s[p - 1] == '>') continue;
+      for (;;) {
+        if (limit - p >= kScanChunk) {
+          size_t k = TagPrefix(s + p);
+          p += k;
+          if (k < kScanChunk) break;
+        } else {
+          while (p < limit && kClasses.tag[s[p]] == kPlain) ++p;
+          break;
+        }
       }
-    } else if (p < limit && s[p - 1] != '>') {
-      // Inside a tag: dropped up to the next "<", "&" or ">".
-      while (p < limit && kClasses.tag[s[p]] == kPlain) ++p;
+      if (p >= limit || s[p] != '>') continue;
+      ++p;
+      if (p >= n || s[p] == '<') continue;
+      textOn = true;
+    }
+    // In text: visible bytes and single blanks are copied through the mapper a chunk at a
+    // time; white space otherwise gives at most one blank.
+    while (p < limit) {
+      if (limit - p >= kScanChunk) {
+        size_t k = TextPrefix(s + p, blankAllowed);
+        if (k > 0) {
+          if (identity) {
+            std::memcpy(o, s + p, kScanChunk);  // room: o <= p and p + chunk <= n
+          } else {
+            for (size_t i = 0; i < k; ++i) o[i] = map[s[p + i]];
+          }
+          o += k;
+          p += k;
+          blankAllowed = s[p - 1] != ' ';
+          if (k == kScanChunk) continue;
+        }
+      }
+      unsigned char c = s[p];
+      unsigned char cls = kClasses.text[c];
+      if (cls == kStop) break;
+      if (cls == kPlain) {
+        *o++ = map[c];
+        blankAllowed = true;
+      } else if (blankAllowed) {
+        *o++ = ' ';
+        blankAllowed = false;
+      }
+      ++p;
     }
   }
   body.Resize(body.size() + static_cast<size_t>(o - start));
