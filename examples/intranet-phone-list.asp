@@ -17,10 +17,10 @@ dial 0471&nbsp;88&nbsp;30 and the extension.</P>
 <FORM METHOD="get" ACTION="phones.asp">
 Department:
 <SELECT NAME="dept">
-<OPTION VALUE="">All departments
-<OPTION VALUE="acc">Accounts
-<OPTION VALUE="it">IT help desk
-<OPTION VALUE="wh">Warehouse
+<OPTION VALUE="">All departments</OPTION>
+<OPTION VALUE="acc">Accounts</OPTION>
+<OPTION VALUE="it">IT help desk</OPTION>
+<OPTION VALUE="wh">Warehouse</OPTION>
 </SELECT>
 <INPUT TYPE="submit" VALUE="Show">
 </FORM>

@@ -12,17 +12,19 @@ die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 # Seconds since the epoch, for step timings.
 now() { date +%s; }
 
+# Both flavours are optimised builds with debug information (RelWithDebInfo: -O2 -g).
+
 # Configures the native build in build/ (once; ninja re-runs CMake itself when needed).
 configure_native() {
   if [[ ! -f $VELLUMINE_NATIVE_DIR/build.ninja ]]; then
-    cmake -S "$VELLUMINE_ROOT" -B "$VELLUMINE_NATIVE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release
+    cmake -S "$VELLUMINE_ROOT" -B "$VELLUMINE_NATIVE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   fi
 }
 
 # Configures the 32-bit Windows build in build-win/ with the mingw-w64 toolchain.
 configure_windows() {
   if [[ ! -f $VELLUMINE_WINDOWS_DIR/build.ninja ]]; then
-    cmake -S "$VELLUMINE_ROOT" -B "$VELLUMINE_WINDOWS_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    cmake -S "$VELLUMINE_ROOT" -B "$VELLUMINE_WINDOWS_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_TOOLCHAIN_FILE="$VELLUMINE_ROOT/cmake/mingw-i686.cmake"
   fi
 }
