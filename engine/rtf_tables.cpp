@@ -44,15 +44,27 @@ void CloseRow(RtfTranslation& t, std::string_view rowEnd) {
 }  // namespace
 
 size_t CountRowCells(const char* text, size_t n, size_t start) {
+  // Letters in either case: a byte is lowered by setting 0x20, which only maps the
+  // uppercase letter onto its lowercase one.
+  auto lower = [text](size_t i) { return static_cast<char>(text[i] | 0x20); };
+  auto nameEnds = [text, n](size_t i) { return i < n && (text[i] == '>' || text[i] == ' '); };
   size_t cells = 0;
   for (size_t q = start; q < n; ++q) {
     const void* open = std::memchr(text + q, '<', n - q);
     if (open == nullptr) break;
     q = static_cast<size_t>(static_cast<const char*>(open) - text);
-    if (MatchesTagName(text, n, q, "</tr>") || MatchesOpenTagName(text, n, q, "<tr") ||
-        MatchesOpenTagName(text, n, q, "<table"))
-      break;
-    if (MatchesOpenTagName(text, n, q, "<td") || MatchesOpenTagName(text, n, q, "<th")) ++cells;
+    if (n - q < 4) break;  // no form that counts or stops fits
+    if (text[q + 1] == '/') {
+      // "</tr>"
+      if (n - q >= 5 && lower(q + 2) == 't' && lower(q + 3) == 'r' && text[q + 4] == '>') break;
+    } else if (lower(q + 1) == 't') {
+      char third = lower(q + 2);
+      if (third == 'r' && nameEnds(q + 3)) break;  // "<tr"
+      if (third == 'a' && n - q >= 6 && lower(q + 3) == 'b' && lower(q + 4) == 'l' &&
+          lower(q + 5) == 'e' && nameEnds(q + 6))
+        break;  // "<table"
+      if ((third == 'd' || third == 'h') && nameEnds(q + 3)) ++cells;  // "<td", "<th"
+    }
   }
   return cells;
 }

@@ -397,16 +397,20 @@ void NoteTextWritten(RtfTagState& s) {
   s.breakPending = false;
 }
 
-// The first "<" or ">" from q on, or n. Dropped tags are short, or long with attributes:
-// a few bytes are looked at one by one, the rest is searched.
+// The first "<" or ">" from q on, or n.
 size_t FindAngleBracket(const char* text, size_t n, size_t q) {
-  for (size_t stop = q + 16 < n ? q + 16 : n; q < stop; ++q)
-    if (text[q] == '<' || text[q] == '>') return q;
-  if (q >= n) return n;
-  const void* close = std::memchr(text + q, '>', n - q);
-  size_t limit = close != nullptr ? static_cast<size_t>(static_cast<const char*>(close) - text) : n;
-  const void* open = std::memchr(text + q, '<', limit - q);
-  return open != nullptr ? static_cast<size_t>(static_cast<const char*>(open) - text) : limit;
+#if defined(__SSE2__)
+  const __m128i lt = _mm_set1_epi8('<'), gt = _mm_set1_epi8('>');
+  while (n - q >= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
+    auto found = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, gt))));
+    if (found != 0) return q + static_cast<size_t>(__builtin_ctz(found));
+    q += 16;
+  }
+#endif
+  while (q < n && text[q] != '<' && text[q] != '>') ++q;
+  return q;
 }
 
 // Inside a run of text a single blank between two plain bytes is written as it stands
@@ -500,13 +504,17 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
         p = end + 1;
         continue;
       }
-      s.textOn = false;  // an unknown tag, a comment or a stray "<": dropped up to its ">"
-      ++p;
+      // An unknown tag, a comment or a stray "<": text is off, and nothing is written until
+      // the byte after the next ">", unless a "<" comes first.
+      s.textOn = false;
+      size_t q = FindAngleBracket(text, n, p + 1);
+      if (q < n && text[q] == '>') ++q;
+      PassTicks(t.ticks, p + 1, q);
+      p = q;
       continue;
     }
 
     if (!s.textOn) {
-      // Nothing is written until the byte after the next ">", unless a "<" comes first.
       size_t q = FindAngleBracket(text, n, p);
       if (q < n && text[q] == '>') ++q;
       PassTicks(t.ticks, p + 1, q);
