@@ -30,7 +30,16 @@ struct ScanChunk {
     __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
     return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(lower, _mm_set1_epi8(c))));
   }
+  // The chunk with every line feed and tab turned into a blank.
+  ScanChunk WithBlanks() const {
+    __m128i lf = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_set1_epi8('\n' ^ ' '));
+    __m128i tab = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\t')), _mm_set1_epi8('\t' ^ ' '));
+    return ScanChunk(_mm_xor_si128(v, _mm_or_si128(lf, tab)));
+  }
   void Store(unsigned char* p) const { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+ private:
+  explicit ScanChunk(__m128i bytes) : v(bytes) {}
 };
 
 inline size_t FirstSetByte(uint32_t mask) { return static_cast<size_t>(__builtin_ctz(mask)); }
@@ -50,6 +59,14 @@ struct ScanChunk {
   // The same for a lowercase letter c, matching it in either case.
   uint64_t EqualNoCase(char c) const {
     return Zero((v | (kOnes * 0x20)) ^ (kOnes * static_cast<unsigned char>(c)));
+  }
+  // The chunk with every line feed and tab turned into a blank.
+  ScanChunk WithBlanks() const {
+    uint64_t lf = Equal('\n') >> 7;  // 0x01 in each matching byte
+    uint64_t tab = Equal('\t') >> 7;
+    ScanChunk blanks = *this;
+    blanks.v ^= lf * ('\n' ^ ' ') | tab * ('\t' ^ ' ');
+    return blanks;
   }
   void Store(unsigned char* p) const { std::memcpy(p, &v, 8); }
 

@@ -7,32 +7,31 @@
 namespace vellumine {
 
 size_t ApplyReadTransform(char* data, size_t n) {
-  if (const void* eof = std::memchr(data, 0x1A, n))
-    n = static_cast<size_t>(static_cast<const char*>(eof) - data);
-  const void* firstCr = std::memchr(data, '\r', n);
-  if (!firstCr) return n;
-
-  // From the first carriage return on, bytes move down over each dropped CR of a CR LF,
-  // a chunk at a time. A whole chunk is stored only when all of it is taken: a store
-  // lands on bytes of the same chunk that are still to be read.
+  // One pass, a chunk at a time up to the next carriage return or 0x1A. Bytes move down
+  // over each dropped CR of a CR LF; a chunk is stored whole when all of it is taken, or
+  // when the bytes still to be read lie beyond the store's reach.
   unsigned char* const s = reinterpret_cast<unsigned char*>(data);
-  size_t in = static_cast<size_t>(static_cast<const char*>(firstCr) - data);
-  size_t out = in;
+  size_t in = 0;
+  size_t out = 0;
   while (in < n) {
     if (n - in >= kScanChunk) {
       ScanChunk chunk(s + in);
-      ScanMask cr = chunk.Equal('\r');
-      size_t k = cr ? FirstSetByte(cr) : kScanChunk;
-      if (k == kScanChunk) {
-        chunk.Store(s + out);
-      } else {
-        std::memmove(s + out, s + in, k);
+      ScanMask stops = chunk.Equal('\r') | chunk.Equal('\x1A');
+      size_t k = stops ? FirstSetByte(stops) : kScanChunk;
+      if (out != in) {
+        if (k == kScanChunk || in - out >= kScanChunk) {
+          chunk.Store(s + out);
+        } else {
+          std::memmove(s + out, s + in, k);
+        }
       }
       in += k;
       out += k;
       if (k == kScanChunk) continue;
     }
-    unsigned char c = s[in++];
+    unsigned char c = s[in];
+    if (c == 0x1A) break;  // the end of the text: nothing after it is read
+    ++in;
     if (c == '\r' && in < n && s[in] == '\n') continue;  // the line feed comes next
     s[out++] = c;
   }

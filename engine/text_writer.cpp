@@ -74,15 +74,17 @@ int ClassifyReference(const char* name, size_t length) {
   return kReferenceRemoved;
 }
 
-// In text, the leading bytes of the chunk at s that are written as they are: visible bytes
-// and single blanks (a blank first only when one is allowed). Stops at "<", "&", a line
-// feed, a tab, a blank after a blank, or a blank that is not allowed.
-inline size_t TextPrefix(const unsigned char* s, bool blankAllowed) {
+// In text, the leading bytes of the chunk at s that the text loop writes as they stand
+// once line feeds and tabs are blanks: visible bytes and single white-space bytes (a first
+// one only when a blank is allowed). Stops at "<", "&", and white space after white space
+// or not allowed. The chunk, with its white space made blanks, goes to out.
+inline size_t TextPrefix(const unsigned char* s, bool blankAllowed, unsigned char* out) {
   ScanChunk chunk(s);
-  ScanMask spaces = chunk.Equal(' ');
-  ScanMask stops = chunk.Equal('<') | chunk.Equal('&') | chunk.Equal('\n') | chunk.Equal('\t') |
-                   (spaces & (spaces << kByteShift));
-  if (!blankAllowed) stops |= spaces & kFirstByte;
+  ScanChunk blanks = chunk.WithBlanks();
+  ScanMask white = blanks.Equal(' ');
+  ScanMask stops = chunk.Equal('<') | chunk.Equal('&') | (white & (white << kByteShift));
+  if (!blankAllowed) stops |= white & kFirstByte;
+  blanks.Store(out);
   return stops ? FirstSetByte(stops) : kScanChunk;
 }
 
@@ -117,17 +119,13 @@ inline int FormAt(const unsigned char* s, size_t n, size_t p) {
   }
 }
 
-}  // namespace
-
-void TranslateToText(const char* text, size_t n, CharMapper mapper, ProgressTicks& ticks,
-                     ByteBuffer& body) {
-  // Every step consumes at least one byte and writes at most one, so n bytes of room is
-  // enough and the loops write through a plain pointer (a whole chunk at a time).
-  if (!body.Reserve(n)) return;
+// The translation into out (room for n bytes); returns the bytes written. With kIdentity
+// the mapper is known to change nothing, and runs of text are copied whole.
+template <bool kIdentity>
+size_t Translate(const char* text, size_t n, CharMapper mapper, ProgressTicks& ticks,
+                 unsigned char* const start) {
   const unsigned char* const s = reinterpret_cast<const unsigned char*>(text);
   const unsigned char* const map = mapper.table;
-  const bool identity = mapper == MapIdentity;
-  unsigned char* const start = reinterpret_cast<unsigned char*>(body.data() + body.size());
   unsigned char* o = start;
 
   bool textOn = false;        // the bytes under the cursor are text, not a tag being skipped
@@ -189,59 +187,84 @@ void TranslateToText(const char* text, size_t n, CharMapper mapper, ProgressTick
     }
     ++p;
 
-    // Then as many steps as possible that cannot meet a line-break form, a reference or a
-    // tick: they only drop the bytes of a tag, copy text and collapse white space.
+    // Then as many steps as possible that need none of the above: steps that drop the
+    // bytes of a tag, copy text and collapse white space, and steps on a "<" that starts
+    // no line-break form (they only turn text off). Ticks lie beyond `limit`.
     const size_t limit =
         ticks.nextPosition >= p && ticks.nextPosition < n ? ticks.nextPosition : n;
-    if (!textOn) {
-      // Inside a tag, up to its ">". The byte after it turns text on, unless it is a "<".
-      if (p >= limit || s[p - 1] == '>') continue;
-      for (;;) {
-        if (limit - p >= kScanChunk) {
-          size_t k = TagPrefix(s + p);
-          p += k;
-          if (k < kScanChunk) break;
-        } else {
-          while (p < limit && kClasses.tag[s[p]] == kPlain) ++p;
-          break;
-        }
-      }
-      if (p >= limit || s[p] != '>') continue;
-      ++p;
-      if (p >= n || s[p] == '<') continue;
-      textOn = true;
-    }
-    // In text: visible bytes and single blanks are copied through the mapper a chunk at a
-    // time; white space otherwise gives at most one blank.
-    while (p < limit) {
-      if (limit - p >= kScanChunk) {
-        size_t k = TextPrefix(s + p, blankAllowed);
-        if (k > 0) {
-          if (identity) {
-            std::memcpy(o, s + p, kScanChunk);  // room: o <= p and p + chunk <= n
+    for (;;) {
+      if (!textOn) {
+        // Inside a tag, up to its ">". The byte after it turns text on, unless it is a "<".
+        if (p >= limit || s[p - 1] == '>') break;
+        for (;;) {
+          if (limit - p >= kScanChunk) {
+            size_t k = TagPrefix(s + p);
+            p += k;
+            if (k < kScanChunk) break;
           } else {
-            for (size_t i = 0; i < k; ++i) o[i] = map[s[p + i]];
+            while (p < limit && kClasses.tag[s[p]] == kPlain) ++p;
+            break;
           }
-          o += k;
-          p += k;
-          blankAllowed = s[p - 1] != ' ';
-          if (k == kScanChunk) continue;
         }
+        if (p >= limit || s[p] != '>') break;
+        ++p;
+        if (p >= n) break;
+        if (s[p] == '<') {
+          if (p >= limit || FormAt(s, n, p) >= 0) break;
+          ++p;  // a tag right after a tag
+          continue;
+        }
+        textOn = true;
       }
-      unsigned char c = s[p];
-      unsigned char cls = kClasses.text[c];
-      if (cls == kStop) break;
-      if (cls == kPlain) {
-        *o++ = map[c];
-        blankAllowed = true;
-      } else if (blankAllowed) {
-        *o++ = ' ';
-        blankAllowed = false;
+      // In text: visible bytes and single blanks are copied through the mapper a chunk at
+      // a time; white space otherwise gives at most one blank.
+      while (p < limit) {
+        if (limit - p >= kScanChunk) {
+          // Room: o <= p and p + chunk <= n, so a whole chunk fits at o.
+          unsigned char blanked[kScanChunk];
+          unsigned char* chunk = kIdentity ? o : blanked;
+          size_t k = TextPrefix(s + p, blankAllowed, chunk);
+          if (k > 0) {
+            if (!kIdentity) {
+              for (size_t i = 0; i < k; ++i) o[i] = map[blanked[i]];
+            }
+            blankAllowed = chunk[k - 1] != ' ';
+            o += k;
+            p += k;
+            if (k == kScanChunk) continue;
+          }
+        }
+        unsigned char c = s[p];
+        unsigned char cls = kClasses.text[c];
+        if (cls == kStop) break;
+        if (cls == kPlain) {
+          *o++ = map[c];
+          blankAllowed = true;
+        } else if (blankAllowed) {
+          *o++ = ' ';
+          blankAllowed = false;
+        }
+        ++p;
       }
+      if (p >= limit || s[p] != '<' || FormAt(s, n, p) >= 0) break;
+      textOn = false;
       ++p;
     }
   }
-  body.Resize(body.size() + static_cast<size_t>(o - start));
+  return static_cast<size_t>(o - start);
+}
+
+}  // namespace
+
+void TranslateToText(const char* text, size_t n, CharMapper mapper, ProgressTicks& ticks,
+                     ByteBuffer& body) {
+  // Every step consumes at least one byte and writes at most one, so n bytes of room is
+  // enough and the loops write through a plain pointer (a whole chunk at a time).
+  if (!body.Reserve(n)) return;
+  unsigned char* out = reinterpret_cast<unsigned char*>(body.data() + body.size());
+  size_t written = mapper == MapIdentity ? Translate<true>(text, n, mapper, ticks, out)
+                                         : Translate<false>(text, n, mapper, ticks, out);
+  body.Resize(body.size() + written);
 }
 
 }  // namespace vellumine
