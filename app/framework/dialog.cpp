@@ -42,6 +42,7 @@ INT_PTR CDialog::DoModal() {
   bool disabledOwner = owner != nullptr && IsWindowEnabled(owner);
   if (disabledOwner) EnableWindow(owner, FALSE);
   if (m_bContinueModal) {
+    CenterWindow();
     if (!IsWindowVisible(hwnd)) ShowWindow(hwnd, SW_SHOWNORMAL);
     RunModalLoop();
   }
@@ -78,6 +79,29 @@ bool CDialog::PreTranslateInput(MSG* msg) {
     if (hwnd == m_hWnd) break;
   }
   return false;
+}
+
+void CDialog::CenterWindow() {
+  if (m_hWnd == nullptr) return;
+  RECT window{};
+  GetWindowRect(m_hWnd, &window);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoA(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& area = monitor.rcWork;
+  RECT around = area;
+  HWND owner = GetWindow(m_hWnd, GW_OWNER);
+  if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &around);
+  LONG width = window.right - window.left;
+  LONG height = window.bottom - window.top;
+  LONG left = around.left + (around.right - around.left - width) / 2;
+  LONG top = around.top + (around.bottom - around.top - height) / 2;
+  // Kept on the work area.
+  if (left + width > area.right) left = area.right - width;
+  if (top + height > area.bottom) top = area.bottom - height;
+  if (left < area.left) left = area.left;
+  if (top < area.top) top = area.top;
+  SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CDialog::EndDialog(int result) {

@@ -22,6 +22,9 @@ class CDialog : public CWnd {
   void EndDialog(int result);
   INT_PTR GetResult() const { return m_nResult; }
 
+  // Centres the window over its owner, or on the work area when it has none.
+  void CenterWindow();
+
   // Moves control values into the members (true) or the members into the controls.
   bool UpdateData(bool saveAndValidate = true);
 
