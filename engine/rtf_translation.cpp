@@ -239,16 +239,11 @@ class RtfTagIndex {
     bool hasAlt;
   };
 
-  RtfTagIndex(std::span<const RtfTagRow> common, std::span<const RtfTagRow> extra)
-      : common_(common), extra_(extra) {
+  RtfTagIndex(std::span<const RtfTagRow> common, std::span<const RtfTagRow> extra) {
     std::memset(groupOf_, 0, sizeof groupOf_);
     Add(common);
     Add(extra);
   }
-
-  // Every row, in the order they are tried.
-  std::span<const RtfTagRow> common() const { return common_; }
-  std::span<const RtfTagRow> extra() const { return extra_; }
 
   // The rows for the tag whose "<" is at text[p] (p + 2 < n), in the order they are tried.
   std::span<const Entry> Rows(const char* text, size_t p) const {
@@ -281,8 +276,6 @@ class RtfTagIndex {
     }
   }
 
-  std::span<const RtfTagRow> common_;
-  std::span<const RtfTagRow> extra_;
   unsigned char groupOf_[512];  // group number by key; 0: no row starts so
   Group groups_[kMaxGroups + 1] = {};
   size_t used_ = 0;
@@ -291,27 +284,10 @@ class RtfTagIndex {
 // Tries the rows in order at the "<" at text[p]; returns the matched row's tag end or kNoMatch.
 size_t MatchRows(const RtfTranslation& t, const RtfTagIndex& index, size_t p,
                  const RtfTagRow*& matched) {
-  if (t.n - p < 4) {
-    // Near the end of the text: every row in order, byte by byte.
-    if (t.n - p < 2) return kNoMatch;
-    auto tryRows = [&](std::span<const RtfTagRow> rows) {
-      for (const RtfTagRow& row : rows) {
-        if (!ConditionHolds(t.state, row.condition)) continue;
-        size_t end = MatchForm(t.text, t.n, p, row.form, row.shape);
-        if (end == kNoMatch && !row.altForm.empty())
-          end = MatchForm(t.text, t.n, p, row.altForm, row.shape);
-        if (end != kNoMatch) {
-          matched = &row;
-          return end;
-        }
-      }
-      return kNoMatch;
-    };
-    size_t end = tryRows(index.common());
-    return end != kNoMatch ? end : tryRows(index.extra());
-  }
-  uint32_t head;
-  std::memcpy(&head, t.text + p, 4);
+  // Every form needs three bytes at least ("<p" and the byte after the name).
+  if (t.n - p < 3) return kNoMatch;
+  uint32_t head = 0;  // bytes past the text read as 0, which no form holds
+  std::memcpy(&head, t.text + p, t.n - p < 4 ? t.n - p : 4);
   for (const RtfTagIndex::Entry& entry : index.Rows(t.text, p)) {
     bool mayBeForm = entry.key.MayMatch(head);
     bool mayBeAlt = entry.hasAlt && entry.altKey.MayMatch(head);

@@ -162,6 +162,14 @@ TEST(RtfWriterTest, TagForms) {
       {"<UL type=disc>a", "a"},
       {"<ol>a</ol>b", "ab"},
       {"<unknown attr='x'>a", "a"},
+      // Tags that end the text, and tags cut off by its end.
+      {"<i>a<p>", "a" + kBreak},
+      {"<i>a<b>", "a{\\b "},
+      {"<i>a<li>", "a" + kBreak + kBullet},
+      {"<i>a<p", "a"},
+      {"<i>a<", "a"},
+      {"<i>a</h", "a"},
+      {"<i>a<p ", "a" + kBreak},
   });
 }
 
