@@ -104,6 +104,15 @@ void CDialog::CenterWindow() {
   SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool CDialog::PreTranslateMessage(MSG* msg) {
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_F1 && GetKeyState(VK_SHIFT) >= 0 &&
+      GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0 && m_hWnd != nullptr) {
+    SendMessageA(m_hWnd, WM_COMMAND, kIdHelp, 0);
+    return true;
+  }
+  return CWnd::PreTranslateMessage(msg);
+}
+
 void CDialog::EndDialog(int result) {
   m_nResult = result;
   if (m_bModal) {

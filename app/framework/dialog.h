@@ -30,6 +30,10 @@ class CDialog : public CWnd {
 
   // WM_INITDIALOG: the first data exchange; true lets the system set the focus.
   virtual BOOL OnInitDialog();
+  // The help key: F1 becomes the help command (kIdHelp), for the command map of the
+  // dialog and then of the application.
+  bool PreTranslateMessage(MSG* msg) override;
+
   // IDOK: reads the controls and ends with IDOK. IDCANCEL: ends with IDCANCEL.
   virtual void OnOK();
   virtual void OnCancel();

@@ -81,6 +81,17 @@ TEST_F(HelpTest, AFailingHelpEngineFallsBackToTheHtmlGuide) {
   EXPECT_EQ(script_.launcher.opened[0].target, files_ / "Vellumine.html");
 }
 
+TEST_F(HelpTest, TheHelpKeyInTheMainWindowIsTheHelpCommand) {
+  MSG key{GetDlgItem(hwnd_, IDC_INPUT_PATH), WM_KEYDOWN, VK_F1, 0, 0, {0, 0}};
+  EXPECT_TRUE(dialog_.PreTranslateMessage(&key));
+  ASSERT_EQ(script_.launcher.opened.size(), 1u);
+  EXPECT_EQ(script_.launcher.opened[0].target, files_ / "Vellumine.html");
+  // Other keys go on to the window.
+  MSG other{GetDlgItem(hwnd_, IDC_INPUT_PATH), WM_KEYDOWN, VK_F2, 0, 0, {0, 0}};
+  EXPECT_FALSE(dialog_.PreTranslateMessage(&other));
+  EXPECT_EQ(script_.launcher.opened.size(), 1u);
+}
+
 TEST_F(HelpTest, WhenNothingOpensTheUserIsTold) {
   script_.launcher.openResult = SE_ERR_NOASSOC;
   Command(hwnd_, ID_HELP_CONTENTS);
