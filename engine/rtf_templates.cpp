@@ -54,7 +54,7 @@ void FormatRtfTemplates(RtfTemplates& templates, const char* fontSizeText, bool 
                 "\\lang1033 ");
   if (!tables) return;
 
-  // The same with "\\intbl " after "\\plain ".
+  // Their twins inside a table row: "\intbl " after "\plain ".
   FormatSnippet(templates.tableParagraphBreak, "\n\\par\\pard\\plain \\intbl \\sb120\\qj\\fs",
                 halfPoints, "\\lang1033 ");
   FormatSnippet(templates.tableBulletItem, "\\pard\\plain \\intbl \\fi-180\\li360 \\fs",

@@ -404,7 +404,7 @@ bool BlankJoinsRuns(CharMapper mapper, const unsigned char* classes) {
 // second blank in a row ends the run. Where SSE2 is at hand, sixteen bytes are looked at in
 // one go for bytes that may end the run; the class table decides each byte that does.
 size_t PlainRunEnd(const char* text, size_t n, size_t q, const unsigned char* classes,
-                   bool blankJoinsRuns, bool latin) {
+                   bool blankJoinsRuns, [[maybe_unused]] bool latin) {
   bool afterBlank = false;  // the byte before q is a blank
 #if defined(__SSE2__)
   if (blankJoinsRuns) {
