@@ -55,7 +55,9 @@ class Writer {
 
   // Wraps at about 78 columns, as editors save hand-written pages.
   void Word(const std::string& word) {
-    if (column_ > 0) {
+    if (afterOpening_) {
+      afterOpening_ = false;  // the first word sits right after its opening tag
+    } else if (column_ > 0) {
       if (column_ + word.size() > 78) {
         out_ += "\r\n";
         column_ = 0;
@@ -99,6 +101,7 @@ class Writer {
   void Paragraph() {
     out_ += random_.Chance(20) ? "<p class=\"body\">" : "<p>";
     column_ = 3;
+    afterOpening_ = true;
     size_t sentences = 2 + random_.Below(6);
     for (size_t i = 0; i < sentences; ++i) Sentence();
     out_ += "</p>\r\n";
@@ -121,6 +124,7 @@ class Writer {
     for (size_t i = 0; i < items; ++i) {
       out_ += "<li>";
       column_ = 4;
+      afterOpening_ = true;
       Sentence();
       out_ += random_.Chance(50) ? "</li>\r\n" : "\r\n";
       column_ = 0;
@@ -182,7 +186,8 @@ class Writer {
  private:
   std::string& out_;
   Random& random_;
-  size_t column_ = 0;
+  size_t column_ = 0;          // bytes on the current line
+  bool afterOpening_ = false;  // the next word follows an opening tag directly
 };
 
 }  // namespace

@@ -277,36 +277,60 @@ TEST(ConvertFileTest, SameBytesAsConvertMemory) {
   EXPECT_EQ(sink.calls, kResetOnly);
 }
 
-TEST(ConvertMemoryTest, RtfModesCallTheWriterInOrder) {
-  // The header (with the encoding's Cyrillic flag) before the body, the body of the
-  // mode's translation over the prepared text, then the trailer with the depth it left.
-  const std::string html =
-      "<html><head><title>t</title></head><body><p>\xC1\xC2 <b>bold<table><tr><td>c";
-  const std::string prepared = "<html><head></head><body><p>\xC1\xC2 <b>bold<table><tr><td>c";
-  for (ConversionMode mode : {ConversionMode::Rtf, ConversionMode::RtfTables}) {
-    const bool tables = mode == ConversionMode::RtfTables;
-    ConvertOptions options = Options(mode, "(KOI8-R) Cyrillic");
-    options.fontName = "Courier New";
-    options.fontSizeText = "12";
-    NullProgressSink sink;
-    MemoryOutputStream out;
-    ASSERT_EQ(ConvertMemory(html.data(), html.size(), options, sink, out), ConvertResult::Ok);
+// What the job must write in an RTF mode: the header (with the encoding's Cyrillic flag)
+// before the body, the body of the mode's translation over the prepared text, then the
+// trailer with the depth the translation left.
+std::string ExpectedRtf(ConversionMode mode, const std::string& prepared, size_t inputSize,
+                        size_t* bodySize) {
+  const bool tables = mode == ConversionMode::RtfTables;
+  RtfTemplates templates;
+  FormatRtfTemplates(templates, "12", tables);
+  MemoryOutputStream expected;
+  WriteRtfHeader(expected, "Courier New", templates, true);
+  NullProgressSink sink;
+  ProgressTicks ticks;
+  BuildProgressTicks(ticks, prepared.size(), sink);
+  ByteBuffer body;
+  EXPECT_TRUE(body.Allocate(4 * inputSize + 1000));
+  int depth = tables ? TranslateToRtfWithTables(prepared.data(), prepared.size(), templates,
+                                                MapKoi8r, true, ticks, body)
+                     : TranslateToRtf(prepared.data(), prepared.size(), templates, MapKoi8r,
+                                      true, ticks, body);
+  *bodySize = body.size();
+  expected.Write(body.data(), body.size());
+  WriteRtfTrailer(expected, depth);
+  return expected.str();
+}
 
-    RtfTemplates templates;
-    FormatRtfTemplates(templates, "12", tables);
-    MemoryOutputStream expected;
-    WriteRtfHeader(expected, "Courier New", templates, true);
-    ProgressTicks ticks;
-    BuildProgressTicks(ticks, prepared.size(), sink);
-    ByteBuffer body;
-    ASSERT_TRUE(body.Allocate(4 * html.size() + 1000));
-    int depth = tables ? TranslateToRtfWithTables(prepared.data(), prepared.size(), templates,
-                                                  MapKoi8r, true, ticks, body)
-                       : TranslateToRtf(prepared.data(), prepared.size(), templates, MapKoi8r,
-                                        true, ticks, body);
-    expected.Write(body.data(), body.size());
-    WriteRtfTrailer(expected, depth);
-    EXPECT_EQ(out.str(), expected.str()) << "mode " << static_cast<int>(mode);
+TEST(ConvertMemoryTest, RtfModesCallTheWriterInOrder) {
+  std::string cells = "<table><tr>";
+  for (int i = 0; i < 20000; ++i) cells += "<td>";
+  struct Case {
+    std::string html;
+    std::string prepared;
+  };
+  const Case cases[] = {
+      {"<html><head><title>t</title></head><body><p>\xC1\xC2 <b>bold<table><tr><td>c",
+       "<html><head></head><body><p>\xC1\xC2 <b>bold<table><tr><td>c"},
+      // A body far larger than 4 x size + 1000 bytes: the text buffer grows.
+      {cells, cells},
+  };
+  for (ConversionMode mode : {ConversionMode::Rtf, ConversionMode::RtfTables}) {
+    for (const Case& c : cases) {
+      ConvertOptions options = Options(mode, "(KOI8-R) Cyrillic");
+      options.fontName = "Courier New";
+      options.fontSizeText = "12";
+      NullProgressSink sink;
+      MemoryOutputStream out;
+      ASSERT_EQ(ConvertMemory(c.html.data(), c.html.size(), options, sink, out),
+                ConvertResult::Ok);
+      size_t bodySize = 0;
+      EXPECT_EQ(out.str(), ExpectedRtf(mode, c.prepared, c.html.size(), &bodySize))
+          << "mode " << static_cast<int>(mode) << " on " << c.html.substr(0, 40);
+      if (mode == ConversionMode::RtfTables && c.html == cells) {
+        EXPECT_GT(bodySize, 4 * c.html.size() + 1000) << "the case no longer outgrows the buffer";
+      }
+    }
   }
 }
 
