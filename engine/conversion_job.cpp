@@ -1,5 +1,7 @@
 #include "conversion_job.h"
 
+#include <cstring>
+
 #include "encoding.h"
 #include "prepare_text.h"
 #include "rtf_templates.h"
@@ -35,7 +37,11 @@ ConvertResult RunConversion(WorkBuffers& buffers, const ConvertOptions& options,
   const bool tables = options.mode == ConversionMode::RtfTables;
   ByteBuffer& text = buffers.text;
   ByteBuffer& prepared = buffers.prepared;
-  const size_t n = text.size();
+  // The text ends at the first 0x1A. Its CR LF pairs are taken as single line feeds by the
+  // preparation; the charset scan looks for nothing a CR LF could be part of.
+  const void* end = std::memchr(text.data(), 0x1A, text.size());
+  const size_t n = end ? static_cast<size_t>(static_cast<const char*>(end) - text.data())
+                       : text.size();
 
   // With nothing read, Auto-Select finds no declaration: identity, Cyrillic flag clear.
   EncodingChoice encoding = ChooseEncoding(options.encodingLabel, text.data(), n);
@@ -46,8 +52,10 @@ ConvertResult RunConversion(WorkBuffers& buffers, const ConvertOptions& options,
   }
 
   int openGroups = 0;
-  if (n > 0) {
-    prepared.Resize(PrepareText(text.data(), n, prepared.data()));
+  if (n == 0) {
+    text.Clear();  // nothing was read: the body stays empty
+  } else {
+    prepared.Resize(PrepareRawText(text.data(), n, prepared.data()));
     sink.SetPosition(1);
     ProgressTicks ticks;
     BuildProgressTicks(ticks, prepared.size(), sink);

@@ -12,7 +12,7 @@ namespace vellumine {
 
 // The job's two work buffers, each of 4 x size + 1000 bytes.
 struct WorkBuffers {
-  ByteBuffer text;      // the raw input as read, later the body
+  ByteBuffer text;      // the input as read (CR LF pairs, 0x1A end), later the body
   ByteBuffer prepared;  // the input without title, script, option, style, server blocks
 };
 
@@ -25,9 +25,10 @@ void ResetProgress(ProgressSink& sink);
 // Allocates the text buffer, then the prepared buffer: Ok or OutOfMemory.
 ConvertResult AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers);
 
-// buffers.text holds the bytes read (after the read transformation). Chooses the encoding,
-// writes the RTF header, prepares, translates with progress, and writes the body and the
-// RTF trailer to out. Ok, or OutOfMemory when the body could not grow.
+// buffers.text holds the bytes as read from the file. Applies the read transformation,
+// chooses the encoding, writes the RTF header, prepares, translates with progress, and
+// writes the body and the RTF trailer to out. Ok, or OutOfMemory when the body could not
+// grow.
 ConvertResult RunConversion(WorkBuffers& buffers, const ConvertOptions& options,
                             ProgressSink& sink, OutputStream& out);
 

@@ -10,7 +10,6 @@
 #include "file_output_stream.h"
 #include "input_file.h"
 #include "output_path.h"
-#include "read_transform.h"
 
 namespace vellumine {
 namespace {
@@ -48,7 +47,7 @@ ConvertResult ConvertFileUnguarded(const char* inputPath, const char* outputDire
   size_t got = 0;
   if (!input.ReadAll(buffers.text.data(), static_cast<size_t>(input.size()), got))
     return fail(ConvertResult::CannotOpenInput);
-  buffers.text.Resize(ApplyReadTransform(buffers.text.data(), got));
+  buffers.text.Resize(got);
 
   ConvertResult result = RunConversion(buffers, options, sink, output);
   if (result != ConvertResult::Ok) return fail(result);
@@ -74,7 +73,7 @@ ConvertResult ConvertMemory(const char* input, size_t size, const ConvertOptions
   WorkBuffers buffers;
   if (AllocateWorkBuffers(size, buffers) != ConvertResult::Ok) return ConvertResult::OutOfMemory;
   std::memcpy(buffers.text.data(), input, size);
-  buffers.text.Resize(ApplyReadTransform(buffers.text.data(), size));
+  buffers.text.Resize(size);
   try {
     return RunConversion(buffers, options, sink, out);
   } catch (const std::bad_alloc&) {

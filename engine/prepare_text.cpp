@@ -32,8 +32,9 @@ size_t FindTag(const char* text, size_t n, size_t p, Matches matches) {
 }
 
 // The byte after the end of the block that starts at i, or n when the block has no end.
-// False when no block starts at i.
-bool SkipBlock(const char* text, size_t n, size_t i, size_t& resume) {
+// False when no block starts at i. With crlf set the text is as read from a file, where a
+// CR LF pair is one byte of the text.
+bool SkipBlock(const char* text, size_t n, size_t i, bool crlf, size_t& resume) {
   if (n - i < 2) return false;
   size_t end;
   size_t endLength;
@@ -83,26 +84,32 @@ bool SkipBlock(const char* text, size_t n, size_t i, size_t& resume) {
     default:
       return false;
   }
+  if (crlf && endLength == 9 && n - end > 9 && text[end + 8] == '\r' && text[end + 9] == '\n')
+    endLength = 10;  // the byte after the script's name is a CR LF pair
   resume = (end == kNotFound || n - end <= endLength) ? n : end + endLength;
   return true;
+}
+
+// "<" followed by t, s, o (either case) or "%": where a block can start.
+inline ScanMask BlockCandidates(const unsigned char* s) {
+  ScanChunk here(s);
+  ScanChunk next(s + 1);
+  return here.Equal('<') & (next.EqualNoCase('t') | next.EqualNoCase('s') |
+                            next.EqualNoCase('o') | next.Equal('%'));
 }
 
 }  // namespace
 
 size_t PrepareText(const char* raw, size_t n, char* prepared) {
-  // Bytes are copied in runs, each from the end of one block to the start of the next.
-  // Only a "<" followed by t, s, o (either case) or "%" can start a block: the chunks are
-  // searched for that pair.
+  // Bytes are copied in runs, each from the end of one block to the start of the next;
+  // the chunks are searched for the pairs that can start a block.
   const unsigned char* const s = reinterpret_cast<const unsigned char*>(raw);
   size_t runStart = 0;
   size_t out = 0;
   size_t i = 0;
   while (i < n) {
     if (n - i > kScanChunk) {
-      ScanChunk here(s + i);
-      ScanChunk next(s + i + 1);
-      ScanMask candidates = here.Equal('<') & (next.EqualNoCase('t') | next.EqualNoCase('s') |
-                                               next.EqualNoCase('o') | next.Equal('%'));
+      ScanMask candidates = BlockCandidates(s + i);
       if (!candidates) {
         i += kScanChunk;
         continue;
@@ -113,7 +120,7 @@ size_t PrepareText(const char* raw, size_t n, char* prepared) {
       continue;
     }
     size_t resume;
-    if (!SkipBlock(raw, n, i, resume)) {
+    if (!SkipBlock(raw, n, i, false, resume)) {
       ++i;
       continue;
     }
@@ -123,6 +130,40 @@ size_t PrepareText(const char* raw, size_t n, char* prepared) {
   }
   std::memcpy(prepared + out, raw + runStart, n - runStart);
   return out + (n - runStart);
+}
+
+size_t PrepareRawText(const char* raw, size_t n, char* prepared) {
+  // A chunk at a time up to the next carriage return or possible block start; the chunk
+  // is stored whole and the output advances by the bytes taken (out <= in, so a whole
+  // chunk always fits).
+  const unsigned char* const s = reinterpret_cast<const unsigned char*>(raw);
+  unsigned char* const d = reinterpret_cast<unsigned char*>(prepared);
+  size_t in = 0;
+  size_t out = 0;
+  while (in < n) {
+    if (n - in > kScanChunk) {
+      ScanChunk chunk(s + in);
+      ScanMask stops = chunk.Equal('\r') | BlockCandidates(s + in);
+      size_t k = stops ? FirstSetByte(stops) : kScanChunk;
+      chunk.Store(d + out);
+      in += k;
+      out += k;
+      if (k == kScanChunk) continue;
+    }
+    unsigned char c = s[in];
+    if (c == '\r' && n - in > 1 && s[in + 1] == '\n') {
+      ++in;  // the line feed is copied next
+      continue;
+    }
+    size_t resume;
+    if (c == '<' && SkipBlock(raw, n, in, true, resume)) {
+      in = resume;
+      continue;
+    }
+    d[out++] = c;
+    ++in;
+  }
+  return out;
 }
 
 }  // namespace vellumine

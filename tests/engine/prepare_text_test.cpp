@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
+
+#include "read_transform.h"
 
 namespace vellumine {
 namespace {
@@ -125,6 +128,29 @@ TEST(PrepareTextTest, PathologicalInputsStayLinear) {
   EXPECT_EQ(Prepare(manyScripts + "</script>!"), "!");
   std::string manyLt(1 << 20, '<');
   EXPECT_EQ(Prepare(manyLt), manyLt);
+}
+
+TEST(PrepareRawTextTest, SameAsTheReadTransformationThenPreparation) {
+  const std::vector<std::string> pieces = {
+      "\r\n", "\r", "\n", "x", "text ", "<b>", "<", ">", "%", "%>", "<%", "<title>",
+      "</title>", "<TITLE>", "<script", "</script", "</Script>", "<style>", "</style>",
+      "<option", "<option>", "<option ", "</option>", "<t", "<s", "<o", "</", "\r\n\r\n"};
+  std::mt19937 random(7);
+  for (int round = 0; round < 20000; ++round) {
+    std::string raw;
+    size_t count = random() % 40;
+    for (size_t i = 0; i < count; ++i) raw += pieces[random() % pieces.size()];
+    std::string read = raw;
+    read.resize(ApplyReadTransform(read.data(), read.size()));
+    std::vector<char> fused(raw.size() + 1);
+    size_t n = PrepareRawText(raw.data(), raw.size(), fused.data());
+    ASSERT_EQ(std::string(fused.data(), n), Prepare(read)) << "raw: " << raw;
+  }
+  // The byte after a script's closing name is a whole CR LF pair.
+  std::vector<char> out(64);
+  std::string raw = "<script>x</script\r\nY\r\nZ";
+  EXPECT_EQ(std::string(out.data(), PrepareRawText(raw.data(), raw.size(), out.data())),
+            "Y\nZ");
 }
 
 }  // namespace
