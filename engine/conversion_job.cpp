@@ -1,7 +1,5 @@
 #include "conversion_job.h"
 
-#include <cstring>
-
 #include "encoding.h"
 #include "prepare_text.h"
 #include "rtf_templates.h"
@@ -37,11 +35,11 @@ ConvertResult RunConversion(WorkBuffers& buffers, const ConvertOptions& options,
   const bool tables = options.mode == ConversionMode::RtfTables;
   ByteBuffer& text = buffers.text;
   ByteBuffer& prepared = buffers.prepared;
-  // The text ends at the first 0x1A. Its CR LF pairs are taken as single line feeds by the
-  // preparation; the charset scan looks for nothing a CR LF could be part of.
-  const void* end = std::memchr(text.data(), 0x1A, text.size());
-  const size_t n = end ? static_cast<size_t>(static_cast<const char*>(end) - text.data())
-                       : text.size();
+  // The read transformation and the preparation in one pass, which also finds the text's
+  // end (the first 0x1A). The charset scan then reads the raw text up to that end: it
+  // looks for nothing a CR LF pair could be part of, so the pairs do not matter to it.
+  size_t n = 0;
+  prepared.Resize(PrepareRawText(text.data(), text.size(), prepared.data(), &n));
 
   // With nothing read, Auto-Select finds no declaration: identity, Cyrillic flag clear.
   EncodingChoice encoding = ChooseEncoding(options.encodingLabel, text.data(), n);
@@ -55,7 +53,6 @@ ConvertResult RunConversion(WorkBuffers& buffers, const ConvertOptions& options,
   if (n == 0) {
     text.Clear();  // nothing was read: the body stays empty
   } else {
-    prepared.Resize(PrepareRawText(text.data(), n, prepared.data()));
     sink.SetPosition(1);
     ProgressTicks ticks;
     BuildProgressTicks(ticks, prepared.size(), sink);

@@ -132,10 +132,10 @@ size_t PrepareText(const char* raw, size_t n, char* prepared) {
   return out + (n - runStart);
 }
 
-size_t PrepareRawText(const char* raw, size_t n, char* prepared) {
-  // A chunk at a time up to the next carriage return or possible block start; the chunk
-  // is stored whole and the output advances by the bytes taken (out <= in, so a whole
-  // chunk always fits).
+size_t PrepareRawText(const char* raw, size_t n, char* prepared, size_t* readLength) {
+  // A chunk at a time up to the next carriage return, 0x1A or possible block start; the
+  // chunk is stored whole and the output advances by the bytes taken (out <= in, so a
+  // whole chunk always fits).
   const unsigned char* const s = reinterpret_cast<const unsigned char*>(raw);
   unsigned char* const d = reinterpret_cast<unsigned char*>(prepared);
   size_t in = 0;
@@ -143,7 +143,7 @@ size_t PrepareRawText(const char* raw, size_t n, char* prepared) {
   while (in < n) {
     if (n - in > kScanChunk) {
       ScanChunk chunk(s + in);
-      ScanMask stops = chunk.Equal('\r') | BlockCandidates(s + in);
+      ScanMask stops = chunk.Equal('\r') | chunk.Equal('\x1A') | BlockCandidates(s + in);
       size_t k = stops ? FirstSetByte(stops) : kScanChunk;
       chunk.Store(d + out);
       in += k;
@@ -151,18 +151,29 @@ size_t PrepareRawText(const char* raw, size_t n, char* prepared) {
       if (k == kScanChunk) continue;
     }
     unsigned char c = s[in];
+    if (c == 0x1A) {
+      n = in;  // the end of the text: nothing after it is read
+      break;
+    }
     if (c == '\r' && n - in > 1 && s[in + 1] == '\n') {
       ++in;  // the line feed is copied next
       continue;
     }
     size_t resume;
     if (c == '<' && SkipBlock(raw, n, in, true, resume)) {
+      // The block's end was searched for in the raw bytes: when a 0x1A comes first, the
+      // text ends inside the block, which then has no end.
+      if (const void* eof = std::memchr(s + in, 0x1A, resume - in)) {
+        n = static_cast<size_t>(static_cast<const unsigned char*>(eof) - s);
+        break;
+      }
       in = resume;
       continue;
     }
     d[out++] = c;
     ++in;
   }
+  if (readLength) *readLength = n;
   return out;
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -134,18 +135,36 @@ TEST(PrepareRawTextTest, SameAsTheReadTransformationThenPreparation) {
   const std::vector<std::string> pieces = {
       "\r\n", "\r", "\n", "x", "text ", "<b>", "<", ">", "%", "%>", "<%", "<title>",
       "</title>", "<TITLE>", "<script", "</script", "</Script>", "<style>", "</style>",
-      "<option", "<option>", "<option ", "</option>", "<t", "<s", "<o", "</", "\r\n\r\n"};
+      "<option", "<option>", "<option ", "</option>", "<t", "<s", "<o", "</", "\r\n\r\n",
+      "a long run of text between the tags, longer than a chunk", "\x1A"};
   std::mt19937 random(7);
   for (int round = 0; round < 20000; ++round) {
     std::string raw;
     size_t count = random() % 40;
-    for (size_t i = 0; i < count; ++i) raw += pieces[random() % pieces.size()];
+    for (size_t i = 0; i < count; ++i) {
+      const std::string& piece = pieces[random() % pieces.size()];
+      if (piece != "\x1A" || random() % 4 == 0) raw += piece;  // an end now and then
+    }
     std::string read = raw;
     read.resize(ApplyReadTransform(read.data(), read.size()));
     std::vector<char> fused(raw.size() + 1);
-    size_t n = PrepareRawText(raw.data(), raw.size(), fused.data());
+    size_t readLength = 0;
+    size_t n = PrepareRawText(raw.data(), raw.size(), fused.data(), &readLength);
+    ASSERT_EQ(readLength, std::min(raw.find('\x1A'), raw.size())) << "raw: " << raw;
     ASSERT_EQ(std::string(fused.data(), n), Prepare(read)) << "raw: " << raw;
   }
+  // The first 0x1A ends the text, and its position is told.
+  const std::string withEnd = "a\r\n<title>t</title>b\x1A<p>c\x1A";
+  std::vector<char> cut(withEnd.size());
+  size_t readLength = 0;
+  size_t n = PrepareRawText(withEnd.data(), withEnd.size(), cut.data(), &readLength);
+  EXPECT_EQ(std::string(cut.data(), n), "a\nb");
+  EXPECT_EQ(readLength, 20u);
+  std::string longer = std::string(100, 'x') + "\x1A" + std::string(100, 'y');
+  cut.resize(longer.size());
+  n = PrepareRawText(longer.data(), longer.size(), cut.data(), &readLength);
+  EXPECT_EQ(std::string(cut.data(), n), std::string(100, 'x'));
+  EXPECT_EQ(readLength, 100u);
   // The byte after a script's closing name is a whole CR LF pair.
   std::vector<char> out(64);
   std::string raw = "<script>x</script\r\nY\r\nZ";
