@@ -178,10 +178,13 @@ size_t EscapeEntity(const char* text, size_t p, size_t length, EntityResult& res
                     bool cyrillic) {
   result.size = 0;
 
+  // The fixed forms' names start with one of these letters; numeric references and most
+  // names skip the list.
+  bool mayBeFixed = p + 1 < length && std::memchr("nalgqr", text[p + 1], 6) != nullptr;
   for (const FixedForm& form : kFixedForms) {
+    if (!mayBeFixed) break;
     size_t n = form.bytes.size();
-    if (p + 1 >= length || text[p + 1] != form.bytes[1] || !At(text, p, length, form.bytes))
-      continue;
+    if (text[p + 1] != form.bytes[1] || !At(text, p, length, form.bytes)) continue;
     if (!form.shortEnding) {
       Put(result, form.result);
       return n - 1;

@@ -50,9 +50,7 @@ size_t CountRowCells(const char* text, size_t n, size_t start) {
   auto nameEnds = [text, n](size_t i) { return i < n && (text[i] == '>' || text[i] == ' '); };
   size_t cells = 0;
   for (size_t q = start; q < n; ++q) {
-    const void* open = std::memchr(text + q, '<', n - q);
-    if (open == nullptr) break;
-    q = static_cast<size_t>(static_cast<const char*>(open) - text);
+    q = FindByte(text, n, q, '<');
     if (n - q < 4) break;  // no form that counts or stops fits
     if (text[q + 1] == '/') {
       // "</tr>"

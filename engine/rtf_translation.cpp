@@ -191,8 +191,8 @@ size_t MatchForm(const char* text, size_t n, size_t p, std::string_view form, Rt
   if (text[after] == '>') return after;
   if (text[after] != ' ') return kNoMatch;
   // Attributes are skipped to the first ">"; without one the tag takes the rest of the text.
-  const void* close = std::memchr(text + after, '>', n - after);
-  return close != nullptr ? static_cast<size_t>(static_cast<const char*>(close) - text) : n - 1;
+  size_t close = FindByte(text, n, after, '>');
+  return close < n ? close : n - 1;
 }
 
 // The first four bytes of a form as a masked comparison: the tag's bytes, with 0x20 set at
@@ -287,7 +287,10 @@ size_t MatchRows(const RtfTranslation& t, const RtfTagIndex& index, size_t p,
   // Every form needs three bytes at least ("<p" and the byte after the name).
   if (t.n - p < 3) return kNoMatch;
   uint32_t head = 0;  // bytes past the text read as 0, which no form holds
-  std::memcpy(&head, t.text + p, t.n - p < 4 ? t.n - p : 4);
+  if (t.n - p >= 4)
+    std::memcpy(&head, t.text + p, 4);
+  else
+    std::memcpy(&head, t.text + p, 3);
   for (const RtfTagIndex::Entry& entry : index.Rows(t.text, p)) {
     bool mayBeForm = entry.key.MayMatch(head);
     bool mayBeAlt = entry.hasAlt && entry.altKey.MayMatch(head);
