@@ -43,6 +43,8 @@ struct ScanChunk {
 };
 
 inline size_t FirstSetByte(uint32_t mask) { return static_cast<size_t>(__builtin_ctz(mask)); }
+// The first marked byte, or kScanChunk when none is marked (without a branch).
+inline size_t FirstMarked(uint32_t mask) { return FirstSetByte(mask | (1u << kScanChunk)); }
 inline constexpr uint32_t kFirstByte = 1;
 inline constexpr int kByteShift = 1;  // distance between the marks of neighbouring bytes
 using ScanMask = uint32_t;
@@ -81,6 +83,8 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the word scan reads by
 inline size_t FirstSetByte(uint64_t mask) {
   return static_cast<size_t>(__builtin_ctzll(mask)) / 8;
 }
+// The first marked byte, or kScanChunk when none is marked.
+inline size_t FirstMarked(uint64_t mask) { return mask ? FirstSetByte(mask) : kScanChunk; }
 inline constexpr uint64_t kFirstByte = 0x80;
 inline constexpr int kByteShift = 8;
 using ScanMask = uint64_t;

@@ -44,7 +44,7 @@ void FileOutputStream::Write(const char* data, size_t n) {
     if (n >= kScanChunk) {
       ScanChunk chunk(s);
       ScanMask lf = chunk.Equal('\n');
-      size_t k = lf ? FirstSetByte(lf) : kScanChunk;
+      size_t k = FirstMarked(lf);
       chunk.Store(stage + staged_);
       staged_ += k;
       s += k;

@@ -144,7 +144,7 @@ size_t PrepareRawText(const char* raw, size_t n, char* prepared, size_t* readLen
     if (n - in > kScanChunk) {
       ScanChunk chunk(s + in);
       ScanMask stops = chunk.Equal('\r') | chunk.Equal('\x1A') | BlockCandidates(s + in);
-      size_t k = stops ? FirstSetByte(stops) : kScanChunk;
+      size_t k = FirstMarked(stops);
       chunk.Store(d + out);
       in += k;
       out += k;

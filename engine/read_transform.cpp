@@ -17,7 +17,7 @@ size_t ApplyReadTransform(char* data, size_t n) {
     if (n - in >= kScanChunk) {
       ScanChunk chunk(s + in);
       ScanMask stops = chunk.Equal('\r') | chunk.Equal('\x1A');
-      size_t k = stops ? FirstSetByte(stops) : kScanChunk;
+      size_t k = FirstMarked(stops);
       if (out != in) {
         if (k == kScanChunk || in - out >= kScanChunk) {
           chunk.Store(s + out);

@@ -85,21 +85,22 @@ inline size_t TextPrefix(const unsigned char* s, bool blankAllowed, unsigned cha
   ScanMask stops = chunk.Equal('<') | chunk.Equal('&') | (white & (white << kByteShift));
   if (!blankAllowed) stops |= white & kFirstByte;
   blanks.Store(out);
-  return stops ? FirstSetByte(stops) : kScanChunk;
+  return FirstMarked(stops);
 }
 
 // Inside a tag, the leading bytes of the chunk at s before a "<", "&" or ">".
 inline size_t TagPrefix(const unsigned char* s) {
   ScanChunk chunk(s);
   ScanMask stops = chunk.Equal('<') | chunk.Equal('&') | chunk.Equal('>');
-  return stops ? FirstSetByte(stops) : kScanChunk;
+  return FirstMarked(stops);
 }
 
 // The line-break form that starts at p, or -1: 0 "</p>", 1 "<p>", 2 "</h?>", 3 "<br>",
 // 4 "<li>". At most one can match at a position. kFormLength gives its length.
 constexpr size_t kFormLength[5] = {4, 3, 5, 4, 4};
 
-inline int FormAt(const unsigned char* s, size_t n, size_t p) {
+// Byte by byte, for the last bytes of the text.
+inline int FormAtEnd(const unsigned char* s, size_t n, size_t p) {
   if (n - p < 3) return -1;
   unsigned char c1 = AsciiLower(s[p + 1]);
   unsigned char c2 = AsciiLower(s[p + 2]);
@@ -117,6 +118,38 @@ inline int FormAt(const unsigned char* s, size_t n, size_t p) {
     default:
       return -1;
   }
+}
+
+// The four bytes from p as one number, the first in the low byte.
+inline uint32_t Word4(const unsigned char* s) {
+  return static_cast<uint32_t>(s[0]) | static_cast<uint32_t>(s[1]) << 8 |
+         static_cast<uint32_t>(s[2]) << 16 | static_cast<uint32_t>(s[3]) << 24;
+}
+
+// Whether the word holds a form: letter bytes are compared with 0x20 set (either case),
+// the other bytes exactly; `bytes` selects the form's bytes.
+constexpr bool HoldsForm(uint32_t word, uint32_t form, uint32_t letters, uint32_t bytes) {
+  return ((word | letters) & bytes) == form;
+}
+
+inline int FormAt(const unsigned char* s, size_t n, size_t p) {
+  if (n - p < 5) return FormAtEnd(s, n, p);
+  // All five compared at once; the comparisons do not branch.
+  const uint32_t w = Word4(s + p);
+  constexpr uint32_t kLt = '<', kSlash = '/' << 8;
+  const bool closeP = HoldsForm(w, kLt | kSlash | 'p' << 16 | '>' << 24, 0x20 << 16, 0xFFFFFFFF);
+  const bool openP = HoldsForm(w, kLt | 'p' << 8 | '>' << 16, 0x20 << 8, 0x00FFFFFF);
+  const bool closeH = HoldsForm(w, kLt | kSlash | 'h' << 16, 0x20 << 16, 0x00FFFFFF) &
+                      (s[p + 4] == '>');
+  const bool br = HoldsForm(w, kLt | 'b' << 8 | 'r' << 16 | '>' << 24, 0x2020 << 8, 0xFFFFFFFF);
+  const bool li = HoldsForm(w, kLt | 'l' << 8 | 'i' << 16 | '>' << 24, 0x2020 << 8, 0xFFFFFFFF);
+  int form = -1;
+  form = li ? 4 : form;
+  form = br ? 3 : form;
+  form = closeH ? 2 : form;
+  form = openP ? 1 : form;
+  form = closeP ? 0 : form;
+  return form;
 }
 
 // The translation into out (room for n bytes); returns the bytes written. With kIdentity
