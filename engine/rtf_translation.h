@@ -116,7 +116,8 @@ enum class RtfTagChange : unsigned char {
 };
 
 // One row of a tag table. Letters of a form match either case; "#" is one decimal digit,
-// "?" any one byte; every other byte matches only itself.
+// "?" any one byte; every other byte matches only itself. Forms are looked up by the byte
+// after "<", and closing forms by the letter after "</", so neither may be "#" or "?".
 struct RtfTagRow {
   std::string_view form;
   std::string_view altForm;  // a second spelling with the same effect, or empty
@@ -146,6 +147,7 @@ inline size_t FindByte(const char* text, size_t n, size_t q, char c) {
   while (q < n && text[q] != c) ++q;
   return q;
 }
+
 // The name (letters in either case) at text[p], not reading at or past n.
 bool MatchesTagName(const char* text, size_t n, size_t p, std::string_view name);
 // The same, followed by ">" or a blank.
