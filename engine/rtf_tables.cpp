@@ -96,7 +96,7 @@ void AppendRowEnd(RtfTranslation& t) { CloseRow(t, kRowEnd); }
 int TranslateToRtfWithTables(const char* text, size_t n, const RtfTemplates& templates,
                              CharMapper mapper, bool cyrillic, ProgressTicks& ticks,
                              ByteBuffer& body) {
-  RtfTranslation t{text, n, templates, mapper, cyrillic, ticks, body};
+  RtfTranslation t{text, n, templates, mapper, cyrillic, ticks, RtfBody(body)};
   return RunRtfTranslation(t, kTableTagRows);
 }
 

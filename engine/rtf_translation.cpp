@@ -91,14 +91,14 @@ void AppendMapped(RtfTranslation& t, const char* run, size_t length) {
     t.body.Append(run, length);
     return;
   }
-  if (!t.body.Reserve(length)) return;
-  char* out = t.body.data() + t.body.size();
+  if (!t.body.Room(length)) return;
+  char* out = t.body.cursor();
   for (size_t i = 0; i < length; ++i)
     out[i] = static_cast<char>(t.mapper(static_cast<unsigned char>(run[i])));
-  t.body.Resize(t.body.size() + length);
+  t.body.Advance(length);
 }
 
-void AppendDecimal(ByteBuffer& body, uint64_t value) {
+void AppendDecimal(RtfBody& body, uint64_t value) {
   char digits[24];
   char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
   body.Append(digits, static_cast<size_t>(end - digits));
@@ -402,43 +402,13 @@ bool BlankJoinsRuns(CharMapper mapper, const unsigned char* classes) {
   return true;
 }
 
-// The end of the run of text from q on (the byte before q is plain): plain bytes and single
-// blanks. A blank after a plain byte is written as it stands, whatever follows it, so only a
-// second blank in a row ends the run. Where SSE2 is at hand, sixteen bytes are looked at in
-// one go for bytes that may end the run; the class table decides each byte that does.
-size_t PlainRunEnd(const char* text, size_t n, size_t q, const unsigned char* classes,
-                   bool blankJoinsRuns, [[maybe_unused]] bool latin) {
-  bool afterBlank = false;  // the byte before q is a blank
-#if defined(__SSE2__)
-  if (blankJoinsRuns) {
-    const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'), open = _mm_set1_epi8('{'),
-                  close = _mm_set1_epi8('}'), backslash = _mm_set1_epi8('\\'),
-                  tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), blank = _mm_set1_epi8(' ');
-    unsigned carry = 0;  // 1 when the byte before the block is a blank
-    while (n - q >= 16) {
-      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
-      __m128i stop = _mm_or_si128(
-          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, amp)),
-                       _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close))),
-          _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
-                       _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf))));
-      auto stops = static_cast<unsigned>(_mm_movemask_epi8(stop));
-      if (latin) stops |= static_cast<unsigned>(_mm_movemask_epi8(v));  // 0x80 and up
-      auto blanks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
-      unsigned bad = stops | (blanks & ((blanks << 1) | carry));
-      if (bad == 0) {
-        carry = blanks >> 15;
-        q += 16;
-        continue;
-      }
-      size_t at = q + static_cast<size_t>(__builtin_ctz(bad));
-      if (text[at] == ' ' || classes[Byte(text, at)] != kPlain) return at;
-      q = at + 1;  // a byte from 0x80 to 0x9F: plain after all
-      carry = 0;
-    }
-    afterBlank = carry != 0;
-  }
-#endif
+// A run of text: a plain byte, then plain bytes and single blanks. A blank after a plain byte
+// is written as it stands whatever follows it, so only a second blank in a row ends a run
+// (blanks join runs only when the mapper leaves them, and every plain byte, alone).
+
+// The end of the run from q on, byte by byte; afterBlank: the byte before q is a blank.
+size_t RunEndByBytes(const char* text, size_t n, size_t q, const unsigned char* classes,
+                     bool blankJoinsRuns, bool afterBlank) {
   if (afterBlank && q < n && text[q] == ' ') return q;
   for (;;) {
     while (q < n && classes[Byte(text, q)] == kPlain) ++q;
@@ -446,6 +416,86 @@ size_t PlainRunEnd(const char* text, size_t n, size_t q, const unsigned char* cl
       return q;
     q += 2;
   }
+}
+
+#if defined(__SSE2__)
+// The bytes of a block of sixteen that may end a run: "<", "&", braces, backslash, tab, line
+// feed, 0x80 and up (latin), and a blank after a blank (carry: the byte before the block is
+// one). The class table decides each byte found.
+struct RunBlock {
+  unsigned stops;   // bit i: byte i may end the run
+  unsigned blanks;  // bit i: byte i is a blank
+};
+
+inline RunBlock ScanRunBlock(__m128i v, bool latin, unsigned carry) {
+  const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'), open = _mm_set1_epi8('{'),
+                close = _mm_set1_epi8('}'), backslash = _mm_set1_epi8('\\'),
+                tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), blank = _mm_set1_epi8(' ');
+  __m128i stop = _mm_or_si128(
+      _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, amp)),
+                   _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close))),
+      _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
+                   _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf))));
+  auto stops = static_cast<unsigned>(_mm_movemask_epi8(stop));
+  if (latin) stops |= static_cast<unsigned>(_mm_movemask_epi8(v));
+  auto blanks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
+  return {stops | (blanks & ((blanks << 1) | carry)), blanks};
+}
+#endif
+
+// The end of the run whose plain byte before q starts it.
+size_t PlainRunEnd(const char* text, size_t n, size_t q, const unsigned char* classes,
+                   bool blankJoinsRuns, [[maybe_unused]] bool latin) {
+  unsigned carry = 0;
+#if defined(__SSE2__)
+  while (blankJoinsRuns && n - q >= 16) {
+    RunBlock block =
+        ScanRunBlock(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q)), latin, carry);
+    if (block.stops == 0) {
+      carry = block.blanks >> 15;
+      q += 16;
+      continue;
+    }
+    size_t at = q + static_cast<size_t>(__builtin_ctz(block.stops));
+    if (text[at] == ' ' || classes[Byte(text, at)] != kPlain) return at;
+    q = at + 1;  // a byte from 0x80 to 0x9F: plain after all
+    carry = 0;
+  }
+#endif
+  return RunEndByBytes(text, n, q, classes, blankJoinsRuns, carry != 0);
+}
+
+// Under the identity mapper: copies the run that starts at text[p] into the body while it is
+// scanned, block by block; returns the run's end.
+size_t CopyPlainRun(RtfTranslation& t, size_t p, const unsigned char* classes,
+                    [[maybe_unused]] bool latin) {
+  const char* text = t.text;
+  const size_t n = t.n;
+  t.body.Push(text[p]);
+  size_t q = p + 1;
+  unsigned carry = 0;
+#if defined(__SSE2__)
+  while (n - q >= 16 && t.body.Room(16)) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
+    RunBlock block = ScanRunBlock(v, latin, carry);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(t.body.cursor()), v);
+    if (block.stops == 0) {
+      t.body.Advance(16);
+      carry = block.blanks >> 15;
+      q += 16;
+      continue;
+    }
+    size_t at = q + static_cast<size_t>(__builtin_ctz(block.stops));
+    t.body.Advance(at - q);
+    if (text[at] == ' ' || classes[Byte(text, at)] != kPlain) return at;
+    t.body.Advance(1);  // a byte from 0x80 to 0x9F: plain after all
+    q = at + 1;
+    carry = 0;
+  }
+#endif
+  size_t end = RunEndByBytes(text, n, q, classes, true, carry != 0);
+  t.body.Append(text + q, end - q);
+  return end;
 }
 
 }  // namespace
@@ -465,6 +515,7 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
   const unsigned char* classes = t.cyrillic ? kCyrillicClasses.data() : kLatinClasses.data();
   const RtfTagIndex index(kRtfTagRows, extraRows);
   const bool blankJoinsRuns = BlankJoinsRuns(t.mapper, classes);
+  const bool copyRuns = blankJoinsRuns && t.mapper == MapIdentity;  // copied as they stand
   RtfTagState& s = t.state;
   char hex[5] = {'\\', '\'', 0, 0, 0};
 
@@ -527,8 +578,13 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
         ++p;
         break;
       default: {  // kPlain: the byte and the run of text after it, copied at once
-        size_t q = PlainRunEnd(text, n, p + 1, classes, blankJoinsRuns, !t.cyrillic);
-        AppendMapped(t, text + p, q - p);
+        size_t q;
+        if (copyRuns) {
+          q = CopyPlainRun(t, p, classes, !t.cyrillic);
+        } else {
+          q = PlainRunEnd(text, n, p + 1, classes, blankJoinsRuns, !t.cyrillic);
+          AppendMapped(t, text + p, q - p);
+        }
         NoteTextWritten(s);
         PassTicks(t.ticks, p + 1, q);
         p = q;
@@ -538,6 +594,7 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
   }
 
   if (s.rowOpen) AppendRowEnd(t);  // a row left open is closed as "</tr>" closes it
+  t.body.Sync();
   return s.groupDepth > static_cast<size_t>(INT_MAX) - 1 ? INT_MAX - 1
                                                          : static_cast<int>(s.groupDepth);
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -42,6 +43,54 @@ struct RtfTagState {
   int64_t cellsLeft = 0;  // cells counted for the open row less its cell end tags; may go below 0
 };
 
+// The body as the pass writes it: a cursor into the buffer's block, so that appending costs
+// a bounds check and a copy. The buffer grows when the body outgrows it; when it cannot, the
+// bytes are dropped and the buffer says failed(). The buffer's length is brought up to date
+// by Sync (and on destruction).
+class RtfBody {
+ public:
+  explicit RtfBody(ByteBuffer& buffer) : buffer_(buffer) { Load(); }
+  ~RtfBody() { Sync(); }
+  RtfBody(const RtfBody&) = delete;
+  RtfBody& operator=(const RtfBody&) = delete;
+
+  // Makes room for k bytes at cursor(); false when the buffer cannot grow.
+  bool Room(size_t k) { return static_cast<size_t>(limit_ - out_) >= k || Grow(k); }
+  char* cursor() { return out_; }
+  void Advance(size_t k) { out_ += k; }
+
+  void Push(char c) {
+    if (Room(1)) *out_++ = c;
+  }
+  void Append(const char* bytes, size_t k) {
+    if (!Room(k)) return;
+    std::memcpy(out_, bytes, k);
+    out_ += k;
+  }
+  void Append(std::string_view s) { Append(s.data(), s.size()); }
+
+  bool empty() const { return out_ == buffer_.data(); }
+  char Back() const { return out_[-1]; }
+
+  void Sync() { buffer_.Resize(static_cast<size_t>(out_ - buffer_.data())); }
+
+ private:
+  bool Grow(size_t k) {
+    Sync();
+    if (!buffer_.Reserve(k)) return false;
+    Load();
+    return true;
+  }
+  void Load() {
+    out_ = buffer_.data() + buffer_.size();
+    limit_ = buffer_.data() + buffer_.capacity();
+  }
+
+  ByteBuffer& buffer_;  // owns the block
+  char* out_;           // where the next byte goes
+  char* limit_;         // the end of the block
+};
+
 // One translation: what it reads, what it writes and its state.
 struct RtfTranslation {
   // Inputs, fixed for the call.
@@ -53,7 +102,7 @@ struct RtfTranslation {
   ProgressTicks& ticks;            // reported at every step
 
   // Output.
-  ByteBuffer& body;  // the body is appended here (it grows as needed)
+  RtfBody body;  // the body is appended here (it grows as needed)
 
   // State and scratch, for this call only.
   RtfTagState state{};

@@ -39,7 +39,7 @@ void WriteRtfHeader(OutputStream& out, const char* fontName, const RtfTemplates&
 
 int TranslateToRtf(const char* text, size_t n, const RtfTemplates& templates, CharMapper mapper,
                    bool cyrillic, ProgressTicks& ticks, ByteBuffer& body) {
-  RtfTranslation t{text, n, templates, mapper, cyrillic, ticks, body};
+  RtfTranslation t{text, n, templates, mapper, cyrillic, ticks, RtfBody(body)};
   return RunRtfTranslation(t, {});
 }
 
