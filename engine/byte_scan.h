@@ -16,19 +16,32 @@ namespace vellumine {
 #if defined(__SSE2__)
 
 inline constexpr size_t kScanChunk = 16;
+using ScanBits = uint32_t;  // bit i: byte i of the chunk is marked
+inline constexpr ScanBits kFirstByte = 1;
 
-// Bit i set for each byte i of the chunk equal to c.
+// A mark for each byte of a chunk (all ones where marked), combined without leaving the
+// vector registers; Bits() gives one bit per byte.
+class ByteMask {
+ public:
+  explicit ByteMask(__m128i marks) : m_(marks) {}
+  ByteMask operator|(ByteMask o) const { return ByteMask(_mm_or_si128(m_, o.m_)); }
+  ByteMask operator&(ByteMask o) const { return ByteMask(_mm_and_si128(m_, o.m_)); }
+  // Each byte marked when the byte before it is (the first byte never).
+  ByteMask AfterMarked() const { return ByteMask(_mm_slli_si128(m_, 1)); }
+  ScanBits Bits() const { return static_cast<ScanBits>(_mm_movemask_epi8(m_)); }
+
+ private:
+  __m128i m_;
+};
+
 struct ScanChunk {
   __m128i v;
   explicit ScanChunk(const unsigned char* p)
       : v(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) {}
-  uint32_t Equal(char c) const {
-    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))));
-  }
+  ByteMask Equal(char c) const { return ByteMask(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))); }
   // The same for a lowercase letter c, matching it in either case.
-  uint32_t EqualNoCase(char c) const {
-    __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
-    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(lower, _mm_set1_epi8(c))));
+  ByteMask EqualNoCase(char c) const {
+    return ByteMask(_mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8(c)));
   }
   // The chunk with every line feed and tab turned into a blank.
   ScanChunk WithBlanks() const {
@@ -42,30 +55,40 @@ struct ScanChunk {
   explicit ScanChunk(__m128i bytes) : v(bytes) {}
 };
 
-inline size_t FirstSetByte(uint32_t mask) { return static_cast<size_t>(__builtin_ctz(mask)); }
+inline size_t FirstSetByte(ScanBits bits) { return static_cast<size_t>(__builtin_ctz(bits)); }
 // The first marked byte, or kScanChunk when none is marked (without a branch).
-inline size_t FirstMarked(uint32_t mask) { return FirstSetByte(mask | (1u << kScanChunk)); }
-inline constexpr uint32_t kFirstByte = 1;
-inline constexpr int kByteShift = 1;  // distance between the marks of neighbouring bytes
-using ScanMask = uint32_t;
+inline size_t FirstMarked(ScanBits bits) { return FirstSetByte(bits | (1u << kScanChunk)); }
 
 #else
 
-inline constexpr size_t kScanChunk = 8;
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the word scan reads bytes in order");
 
-// The high bit of each byte of the (little-endian) word marks a byte equal to c.
+inline constexpr size_t kScanChunk = 8;
+using ScanBits = uint64_t;  // the high bit of byte i: byte i of the chunk is marked
+inline constexpr ScanBits kFirstByte = 0x80;
+
+class ByteMask {
+ public:
+  explicit ByteMask(uint64_t marks) : m_(marks) {}
+  ByteMask operator|(ByteMask o) const { return ByteMask(m_ | o.m_); }
+  ByteMask operator&(ByteMask o) const { return ByteMask(m_ & o.m_); }
+  ByteMask AfterMarked() const { return ByteMask(m_ << 8); }
+  ScanBits Bits() const { return m_; }
+
+ private:
+  uint64_t m_;
+};
+
 struct ScanChunk {
   uint64_t v;
   explicit ScanChunk(const unsigned char* p) { std::memcpy(&v, p, 8); }
-  uint64_t Equal(char c) const { return Zero(v ^ (kOnes * static_cast<unsigned char>(c))); }
-  // The same for a lowercase letter c, matching it in either case.
-  uint64_t EqualNoCase(char c) const {
-    return Zero((v | (kOnes * 0x20)) ^ (kOnes * static_cast<unsigned char>(c)));
+  ByteMask Equal(char c) const { return ByteMask(Zero(v ^ (kOnes * static_cast<unsigned char>(c)))); }
+  ByteMask EqualNoCase(char c) const {
+    return ByteMask(Zero((v | (kOnes * 0x20)) ^ (kOnes * static_cast<unsigned char>(c))));
   }
-  // The chunk with every line feed and tab turned into a blank.
   ScanChunk WithBlanks() const {
-    uint64_t lf = Equal('\n') >> 7;  // 0x01 in each matching byte
-    uint64_t tab = Equal('\t') >> 7;
+    uint64_t lf = Equal('\n').Bits() >> 7;  // 0x01 in each matching byte
+    uint64_t tab = Equal('\t').Bits() >> 7;
     ScanChunk blanks = *this;
     blanks.v ^= lf * ('\n' ^ ' ') | tab * ('\t' ^ ' ');
     return blanks;
@@ -79,15 +102,11 @@ struct ScanChunk {
   static uint64_t Zero(uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); }
 };
 
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the word scan reads bytes in order");
-inline size_t FirstSetByte(uint64_t mask) {
-  return static_cast<size_t>(__builtin_ctzll(mask)) / 8;
+inline size_t FirstSetByte(ScanBits bits) {
+  return static_cast<size_t>(__builtin_ctzll(bits)) / 8;
 }
 // The first marked byte, or kScanChunk when none is marked.
-inline size_t FirstMarked(uint64_t mask) { return mask ? FirstSetByte(mask) : kScanChunk; }
-inline constexpr uint64_t kFirstByte = 0x80;
-inline constexpr int kByteShift = 8;
-using ScanMask = uint64_t;
+inline size_t FirstMarked(ScanBits bits) { return bits ? FirstSetByte(bits) : kScanChunk; }
 
 #endif
 

@@ -43,7 +43,7 @@ void FileOutputStream::Write(const char* data, size_t n) {
     if (staged_ > kLimit) Flush();
     if (n >= kScanChunk) {
       ScanChunk chunk(s);
-      ScanMask lf = chunk.Equal('\n');
+      ScanBits lf = chunk.Equal('\n').Bits();
       size_t k = FirstMarked(lf);
       chunk.Store(stage + staged_);
       staged_ += k;

@@ -91,7 +91,7 @@ bool SkipBlock(const char* text, size_t n, size_t i, bool crlf, size_t& resume) 
 }
 
 // "<" followed by t, s, o (either case) or "%": where a block can start.
-inline ScanMask BlockCandidates(const unsigned char* s) {
+inline ByteMask BlockCandidates(const unsigned char* s) {
   ScanChunk here(s);
   ScanChunk next(s + 1);
   return here.Equal('<') & (next.EqualNoCase('t') | next.EqualNoCase('s') |
@@ -109,7 +109,7 @@ size_t PrepareText(const char* raw, size_t n, char* prepared) {
   size_t i = 0;
   while (i < n) {
     if (n - i > kScanChunk) {
-      ScanMask candidates = BlockCandidates(s + i);
+      ScanBits candidates = BlockCandidates(s + i).Bits();
       if (!candidates) {
         i += kScanChunk;
         continue;
@@ -143,7 +143,7 @@ size_t PrepareRawText(const char* raw, size_t n, char* prepared, size_t* readLen
   while (in < n) {
     if (n - in > kScanChunk) {
       ScanChunk chunk(s + in);
-      ScanMask stops = chunk.Equal('\r') | chunk.Equal('\x1A') | BlockCandidates(s + in);
+      ScanBits stops = (chunk.Equal('\r') | chunk.Equal('\x1A') | BlockCandidates(s + in)).Bits();
       size_t k = FirstMarked(stops);
       chunk.Store(d + out);
       in += k;

@@ -16,7 +16,7 @@ size_t ApplyReadTransform(char* data, size_t n) {
   while (in < n) {
     if (n - in >= kScanChunk) {
       ScanChunk chunk(s + in);
-      ScanMask stops = chunk.Equal('\r') | chunk.Equal('\x1A');
+      ScanBits stops = (chunk.Equal('\r') | chunk.Equal('\x1A')).Bits();
       size_t k = FirstMarked(stops);
       if (out != in) {
         if (k == kScanChunk || in - out >= kScanChunk) {

@@ -81,9 +81,9 @@ int ClassifyReference(const char* name, size_t length) {
 inline size_t TextPrefix(const unsigned char* s, bool blankAllowed, unsigned char* out) {
   ScanChunk chunk(s);
   ScanChunk blanks = chunk.WithBlanks();
-  ScanMask white = blanks.Equal(' ');
-  ScanMask stops = chunk.Equal('<') | chunk.Equal('&') | (white & (white << kByteShift));
-  if (!blankAllowed) stops |= white & kFirstByte;
+  ByteMask white = blanks.Equal(' ');
+  ScanBits stops = (chunk.Equal('<') | chunk.Equal('&') | (white & white.AfterMarked())).Bits();
+  stops |= white.Bits() & (kFirstByte * static_cast<ScanBits>(!blankAllowed));
   blanks.Store(out);
   return FirstMarked(stops);
 }
@@ -91,7 +91,7 @@ inline size_t TextPrefix(const unsigned char* s, bool blankAllowed, unsigned cha
 // Inside a tag, the leading bytes of the chunk at s before a "<", "&" or ">".
 inline size_t TagPrefix(const unsigned char* s) {
   ScanChunk chunk(s);
-  ScanMask stops = chunk.Equal('<') | chunk.Equal('&') | chunk.Equal('>');
+  ScanBits stops = (chunk.Equal('<') | chunk.Equal('&') | chunk.Equal('>')).Bits();
   return FirstMarked(stops);
 }
 
@@ -132,7 +132,7 @@ constexpr bool HoldsForm(uint32_t word, uint32_t form, uint32_t letters, uint32_
   return ((word | letters) & bytes) == form;
 }
 
-inline int FormAt(const unsigned char* s, size_t n, size_t p) {
+[[gnu::always_inline]] inline int FormAt(const unsigned char* s, size_t n, size_t p) {
   if (n - p < 5) return FormAtEnd(s, n, p);
   // All five compared at once; the comparisons do not branch.
   const uint32_t w = Word4(s + p);
