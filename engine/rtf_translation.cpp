@@ -523,8 +523,6 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
   while (p < n) {
     CheckTick(t.ticks, p);
     unsigned char c = Byte(text, p);
-    if (p > 0 && text[p - 1] == '>' && c != '<') s.textOn = true;
-
     if (c == '<') {
       const RtfTagRow* row = nullptr;
       size_t end = MatchRows(t, index, p, row);
@@ -544,13 +542,15 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
       continue;
     }
 
-    if (!s.textOn) {
+    // Text resumes after a ">" (with any byte but "<"); until then nothing is written.
+    if (!s.textOn && !(p > 0 && text[p - 1] == '>')) {
       size_t q = FindAngleBracket(text, n, p);
       if (q < n && text[q] == '>') ++q;
       PassTicks(t.ticks, p + 1, q);
       p = q;
       continue;
     }
+    s.textOn = true;
 
     switch (classes[c]) {
       case kAmpersand:
