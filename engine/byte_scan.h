@@ -1,6 +1,8 @@
-// Chunked byte scanning for the hot loops: how many leading bytes of a chunk belong to a
-// run that a loop may take as it is. SSE2 where the compiler offers it, eight bytes in a
-// 64-bit word otherwise; the results are the same.
+// Chunked byte scanning for the hot loops: which bytes of a chunk stop a run that a loop
+// may take as it is. SSE2 where the compiler offers it, eight bytes in a 64-bit word
+// otherwise; the results are the same. The loops test "no stop in the chunk" first and
+// then advance by a whole chunk: the processor runs ahead on that branch instead of
+// waiting for where the first stop is.
 #pragma once
 
 #include <cstddef>
@@ -55,9 +57,8 @@ struct ScanChunk {
   explicit ScanChunk(__m128i bytes) : v(bytes) {}
 };
 
+// The first marked byte of a chunk with at least one mark.
 inline size_t FirstSetByte(ScanBits bits) { return static_cast<size_t>(__builtin_ctz(bits)); }
-// The first marked byte, or kScanChunk when none is marked (without a branch).
-inline size_t FirstMarked(ScanBits bits) { return FirstSetByte(bits | (1u << kScanChunk)); }
 
 #else
 
@@ -102,11 +103,10 @@ struct ScanChunk {
   static uint64_t Zero(uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); }
 };
 
+// The first marked byte of a chunk with at least one mark.
 inline size_t FirstSetByte(ScanBits bits) {
   return static_cast<size_t>(__builtin_ctzll(bits)) / 8;
 }
-// The first marked byte, or kScanChunk when none is marked.
-inline size_t FirstMarked(ScanBits bits) { return bits ? FirstSetByte(bits) : kScanChunk; }
 
 #endif
 

@@ -44,12 +44,17 @@ void FileOutputStream::Write(const char* data, size_t n) {
     if (n >= kScanChunk) {
       ScanChunk chunk(s);
       ScanBits lf = chunk.Equal('\n').Bits();
-      size_t k = FirstMarked(lf);
       chunk.Store(stage + staged_);
+      if (!lf) {  // passed without waiting for where a line feed would be
+        staged_ += kScanChunk;
+        s += kScanChunk;
+        n -= kScanChunk;
+        continue;
+      }
+      size_t k = FirstSetByte(lf);
       staged_ += k;
       s += k;
       n -= k;
-      if (k == kScanChunk) continue;
     }
     unsigned char c = *s++;
     --n;

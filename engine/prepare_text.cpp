@@ -144,11 +144,15 @@ size_t PrepareRawText(const char* raw, size_t n, char* prepared, size_t* readLen
     if (n - in > kScanChunk) {
       ScanChunk chunk(s + in);
       ScanBits stops = (chunk.Equal('\r') | chunk.Equal('\x1A') | BlockCandidates(s + in)).Bits();
-      size_t k = FirstMarked(stops);
       chunk.Store(d + out);
+      if (!stops) {  // passed without waiting for where a stop would be
+        in += kScanChunk;
+        out += kScanChunk;
+        continue;
+      }
+      size_t k = FirstSetByte(stops);
       in += k;
       out += k;
-      if (k == kScanChunk) continue;
     }
     unsigned char c = s[in];
     if (c == 0x1A) {

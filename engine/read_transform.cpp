@@ -17,17 +17,20 @@ size_t ApplyReadTransform(char* data, size_t n) {
     if (n - in >= kScanChunk) {
       ScanChunk chunk(s + in);
       ScanBits stops = (chunk.Equal('\r') | chunk.Equal('\x1A')).Bits();
-      size_t k = FirstMarked(stops);
-      if (out != in) {
-        if (k == kScanChunk || in - out >= kScanChunk) {
-          chunk.Store(s + out);
-        } else {
-          std::memmove(s + out, s + in, k);
-        }
+      if (!stops) {  // passed without waiting for where a stop would be
+        if (out != in) chunk.Store(s + out);
+        in += kScanChunk;
+        out += kScanChunk;
+        continue;
+      }
+      size_t k = FirstSetByte(stops);
+      if (in - out >= kScanChunk) {
+        chunk.Store(s + out);
+      } else if (out != in) {
+        std::memmove(s + out, s + in, k);
       }
       in += k;
       out += k;
-      if (k == kScanChunk) continue;
     }
     unsigned char c = s[in];
     if (c == 0x1A) break;  // the end of the text: nothing after it is read

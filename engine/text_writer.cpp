@@ -74,25 +74,24 @@ int ClassifyReference(const char* name, size_t length) {
   return kReferenceRemoved;
 }
 
-// In text, the leading bytes of the chunk at s that the text loop writes as they stand
-// once line feeds and tabs are blanks: visible bytes and single white-space bytes (a first
-// one only when a blank is allowed). Stops at "<", "&", and white space after white space
-// or not allowed. The chunk, with its white space made blanks, goes to out.
-inline size_t TextPrefix(const unsigned char* s, bool blankAllowed, unsigned char* out) {
+// In text, the bytes of the chunk at s where the text loop must stop: "<", "&", white space
+// after white space, and white space first when no blank is allowed. The bytes before the
+// first stop are written as they stand once line feeds and tabs are blanks; the chunk, so
+// changed, goes to out.
+inline ScanBits TextStops(const unsigned char* s, bool blankAllowed, unsigned char* out) {
   ScanChunk chunk(s);
   ScanChunk blanks = chunk.WithBlanks();
   ByteMask white = blanks.Equal(' ');
   ScanBits stops = (chunk.Equal('<') | chunk.Equal('&') | (white & white.AfterMarked())).Bits();
   stops |= white.Bits() & (kFirstByte * static_cast<ScanBits>(!blankAllowed));
   blanks.Store(out);
-  return FirstMarked(stops);
+  return stops;
 }
 
-// Inside a tag, the leading bytes of the chunk at s before a "<", "&" or ">".
-inline size_t TagPrefix(const unsigned char* s) {
+// Inside a tag, the bytes of the chunk at s that end the skip: "<", "&" or ">".
+inline ScanBits TagStops(const unsigned char* s) {
   ScanChunk chunk(s);
-  ScanBits stops = (chunk.Equal('<') | chunk.Equal('&') | chunk.Equal('>')).Bits();
-  return FirstMarked(stops);
+  return (chunk.Equal('<') | chunk.Equal('&') | chunk.Equal('>')).Bits();
 }
 
 // The line-break form that starts at p, or -1: 0 "</p>", 1 "<p>", 2 "</h?>", 3 "<br>",
@@ -230,10 +229,15 @@ size_t Translate(const char* text, size_t n, CharMapper mapper, ProgressTicks& t
         // Inside a tag, up to its ">". The byte after it turns text on, unless it is a "<".
         if (p >= limit || s[p - 1] == '>') break;
         for (;;) {
+          // A chunk without a stop is passed without waiting for where a stop would be.
           if (limit - p >= kScanChunk) {
-            size_t k = TagPrefix(s + p);
-            p += k;
-            if (k < kScanChunk) break;
+            ScanBits stops = TagStops(s + p);
+            if (!stops) {
+              p += kScanChunk;
+              continue;
+            }
+            p += FirstSetByte(stops);
+            break;
           } else {
             while (p < limit && kClasses.tag[s[p]] == kPlain) ++p;
             break;
@@ -256,7 +260,17 @@ size_t Translate(const char* text, size_t n, CharMapper mapper, ProgressTicks& t
           // Room: o <= p and p + chunk <= n, so a whole chunk fits at o.
           unsigned char blanked[kScanChunk];
           unsigned char* chunk = kIdentity ? o : blanked;
-          size_t k = TextPrefix(s + p, blankAllowed, chunk);
+          ScanBits stops = TextStops(s + p, blankAllowed, chunk);
+          if (!stops) {
+            if (!kIdentity) {
+              for (size_t i = 0; i < kScanChunk; ++i) o[i] = map[blanked[i]];
+            }
+            blankAllowed = kClasses.text[s[p + kScanChunk - 1]] != kBlank;
+            o += kScanChunk;
+            p += kScanChunk;
+            continue;
+          }
+          size_t k = FirstSetByte(stops);
           if (k > 0) {
             if (!kIdentity) {
               for (size_t i = 0; i < k; ++i) o[i] = map[blanked[i]];
@@ -264,7 +278,6 @@ size_t Translate(const char* text, size_t n, CharMapper mapper, ProgressTicks& t
             blankAllowed = chunk[k - 1] != ' ';
             o += k;
             p += k;
-            if (k == kScanChunk) continue;
           }
         }
         unsigned char c = s[p];
