@@ -3,6 +3,8 @@
 # The programs run in a prefix of our own, created on first use, so that a user's ~/.wine
 # is never touched. VELLUMINE_WINEPREFIX chooses another place.
 
+: "${HOME:=$(getent passwd "$(id -u)" | cut -d: -f6)}"
+export HOME
 export WINEPREFIX=${VELLUMINE_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/vellumine/wine32}
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
