@@ -465,6 +465,35 @@ size_t PlainRunEnd(const char* text, size_t n, size_t q, const unsigned char* cl
   return RunEndByBytes(text, n, q, classes, blankJoinsRuns, carry != 0);
 }
 
+#if defined(__SSE2__)
+// For a run copied under the identity mapper, a tab or a line feed after a plain byte is
+// written as the blank it collapses to, so it joins the run like a blank: the block as it is
+// written (tabs and line feeds made blanks), the bytes that may end the run, and the white
+// space bytes.
+struct CopyBlock {
+  __m128i bytes;
+  unsigned stops;
+  unsigned whites;
+};
+
+inline CopyBlock ScanCopyBlock(__m128i v, bool latin, unsigned carry) {
+  const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'), open = _mm_set1_epi8('{'),
+                close = _mm_set1_epi8('}'), backslash = _mm_set1_epi8('\\'),
+                tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), blank = _mm_set1_epi8(' ');
+  __m128i stop = _mm_or_si128(
+      _mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, amp)),
+      _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
+                   _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close))));
+  __m128i tabOrLf = _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf));
+  __m128i white = _mm_or_si128(tabOrLf, _mm_cmpeq_epi8(v, blank));
+  auto stops = static_cast<unsigned>(_mm_movemask_epi8(stop));
+  if (latin) stops |= static_cast<unsigned>(_mm_movemask_epi8(v));
+  auto whites = static_cast<unsigned>(_mm_movemask_epi8(white));
+  __m128i written = _mm_or_si128(_mm_andnot_si128(tabOrLf, v), _mm_and_si128(tabOrLf, blank));
+  return {written, stops | (whites & ((whites << 1) | carry)), whites};
+}
+#endif
+
 // Under the identity mapper: copies the run that starts at text[p] into the body while it is
 // scanned, block by block; returns the run's end.
 size_t CopyPlainRun(RtfTranslation& t, size_t p, const unsigned char* classes,
@@ -473,27 +502,30 @@ size_t CopyPlainRun(RtfTranslation& t, size_t p, const unsigned char* classes,
   const size_t n = t.n;
   t.body.Push(text[p]);
   size_t q = p + 1;
-  unsigned carry = 0;
+  bool afterWhite = false;  // the byte before q is white space, written as a blank
 #if defined(__SSE2__)
+  unsigned carry = 0;
   while (n - q >= 16 && t.body.Room(16)) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
-    RunBlock block = ScanRunBlock(v, latin, carry);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(t.body.cursor()), v);
+    CopyBlock block =
+        ScanCopyBlock(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q)), latin, carry);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(t.body.cursor()), block.bytes);
     if (block.stops == 0) {
       t.body.Advance(16);
-      carry = block.blanks >> 15;
+      carry = block.whites >> 15;
       q += 16;
       continue;
     }
     size_t at = q + static_cast<size_t>(__builtin_ctz(block.stops));
     t.body.Advance(at - q);
-    if (text[at] == ' ' || classes[Byte(text, at)] != kPlain) return at;
+    if (classes[Byte(text, at)] != kPlain) return at;  // a stop, or white space again
     t.body.Advance(1);  // a byte from 0x80 to 0x9F: plain after all
     q = at + 1;
     carry = 0;
   }
+  afterWhite = carry != 0;
 #endif
-  size_t end = RunEndByBytes(text, n, q, classes, true, carry != 0);
+  if (afterWhite && q < n && classes[Byte(text, q)] == kWhite) return q;
+  size_t end = RunEndByBytes(text, n, q, classes, true, false);
   t.body.Append(text + q, end - q);
   return end;
 }
@@ -519,6 +551,21 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
   RtfTagState& s = t.state;
   char hex[5] = {'\\', '\'', 0, 0, 0};
 
+  // The step at a plain byte (text is on): the byte and the run of text after it, written
+  // at once. Returns the position after the run.
+  auto plainRun = [&](size_t at) {
+    size_t end;
+    if (copyRuns) {
+      end = CopyPlainRun(t, at, classes, !t.cyrillic);
+    } else {
+      end = PlainRunEnd(text, n, at + 1, classes, blankJoinsRuns, !t.cyrillic);
+      AppendMapped(t, text + at, end - at);
+    }
+    NoteTextWritten(s);
+    PassTicks(t.ticks, at + 1, end);
+    return end;
+  };
+
   size_t p = 0;
   while (p < n) {
     CheckTick(t.ticks, p);
@@ -530,6 +577,12 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
         end = ApplySnippet(t, *row, end);
         ApplyChange(s, row->change);
         p = end + 1;
+        // Most often text follows the tag: its step is taken here (it resumes text).
+        if (p < n && classes[Byte(text, p)] == kPlain) {
+          CheckTick(t.ticks, p);
+          s.textOn = true;
+          p = plainRun(p);
+        }
         continue;
       }
       // An unknown tag, a comment or a stray "<": text is off, and nothing is written until
@@ -569,6 +622,10 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
         while (q < n && classes[Byte(text, q)] == kWhite) ++q;
         PassTicks(t.ticks, p + 1, q);
         p = q;
+        if (p < n && classes[Byte(text, p)] == kPlain) {  // the next word
+          CheckTick(t.ticks, p);
+          p = plainRun(p);
+        }
         break;
       }
       case kHigh:
@@ -577,19 +634,9 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
         NoteTextWritten(s);
         ++p;
         break;
-      default: {  // kPlain: the byte and the run of text after it, copied at once
-        size_t q;
-        if (copyRuns) {
-          q = CopyPlainRun(t, p, classes, !t.cyrillic);
-        } else {
-          q = PlainRunEnd(text, n, p + 1, classes, blankJoinsRuns, !t.cyrillic);
-          AppendMapped(t, text + p, q - p);
-        }
-        NoteTextWritten(s);
-        PassTicks(t.ticks, p + 1, q);
-        p = q;
+      default:  // kPlain
+        p = plainRun(p);
         break;
-      }
     }
   }
 
