@@ -8,12 +8,8 @@
 // takes 20 ms or more. The cost of converting a one-byte file (opening and closing, the
 // sink, the buffers) is shown for comparison.
 //
-// Each job allocates its two work buffers and frees them at its end. With the C library's
-// defaults such large blocks are mapped fresh for every job, and the first touch of every
-// page is paid again each time ("fresh pages"); on a virtual machine that can cost more
-// than the conversion itself. Where the C library allows (glibc), the benchmark then runs
-// again with the heap keeping freed memory ("reused pages"), as a long-running converter's
-// heap does: that row measures the conversion, not the page faults.
+// Each job allocates its two work buffers and frees them at its end, so every job pays
+// the first touch of its pages, as a converter of many files does.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -29,9 +25,6 @@
 #include <type_traits>
 #include <vector>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include "convert_file.h"
 #include "html_corpus.h"
@@ -239,14 +232,7 @@ int main(int argc, char** argv) {
   ScratchDir scratch;
   std::printf("ConvertFile end to end (page cache to file), median of %d runs; "
               "MB = 10^6 bytes\n", runs);
-  bool ok = MeasureAll("fresh pages: work buffers mapped anew for every job", scratch, runs,
+  bool ok = MeasureAll("work buffers allocated and freed by every job", scratch, runs,
                        corpusMiB, files);
-#if defined(__GLIBC__)
-  // From here on large blocks come from the heap, and freed memory stays in it.
-  mallopt(M_MMAP_MAX, 0);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  ok = MeasureAll("reused pages: the heap keeps the work buffers' memory between jobs", scratch,
-                  runs, corpusMiB, files) && ok;
-#endif
   return ok ? 0 : 1;
 }
