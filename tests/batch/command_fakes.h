@@ -18,33 +18,31 @@ class RecordingView final : public ConvertView, public ProgressSink {
  public:
   explicit RecordingView(Log& log) : log_(log) {}
 
-  // Answers for Yes/No boxes, in order; Yes when none is left.
-  std::deque<MessageAnswer> answers;
+  std::deque<MessageAnswer> answers;  // for Yes/No boxes, in order; Yes when none is left
 
   MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
                             MessageButtons buttons) override {
-    log_.push_back((buttons == MessageButtons::YesNo ? "yesno [" : "box [") + caption + "] " +
-                   text);
-    if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
-    if (answers.empty()) return MessageAnswer::Yes;
-    MessageAnswer answer = answers.front();
-    answers.pop_front();
+    bool yesNo = buttons == MessageButtons::YesNo;
+    log_.push_back((yesNo ? "yesno [" : "box [") + caption + "] " + text);
+    if (!yesNo) return MessageAnswer::Ok;
+    MessageAnswer answer = answers.empty() ? MessageAnswer::Yes : answers.front();
+    if (!answers.empty()) answers.pop_front();
     return answer;
   }
-  void SetTotalRange(int32_t high) override { log_.push_back("total range " + std::to_string(high)); }
-  void SetTotalPosition(int32_t pos) override { log_.push_back("total pos " + std::to_string(pos)); }
-  void SetCurrentFileText(const std::string& text) override { log_.push_back("file label " + text); }
-  void SetTotalText(const std::string& text) override { log_.push_back("total label " + text); }
-  void SetTotalPercentText(const std::string& text) override { log_.push_back("total % " + text); }
+  void SetTotalRange(int32_t high) override { Add("total range ", std::to_string(high)); }
+  void SetTotalPosition(int32_t pos) override { Add("total pos ", std::to_string(pos)); }
+  void SetCurrentFileText(const std::string& text) override { Add("file label ", text); }
+  void SetTotalText(const std::string& text) override { Add("total label ", text); }
+  void SetTotalPercentText(const std::string& text) override { Add("total % ", text); }
   ProgressSink& CurrentFileProgress() override { return *this; }
-
   void SetRange(int low, int high) override {
-    log_.push_back("file range " + std::to_string(low) + ".." + std::to_string(high));
+    Add("file range ", std::to_string(low) + ".." + std::to_string(high));
   }
-  void SetPosition(int pos) override { log_.push_back("file pos " + std::to_string(pos)); }
-  void SetPercentText(const char* text) override { log_.push_back(std::string("file % ") + text); }
+  void SetPosition(int pos) override { Add("file pos ", std::to_string(pos)); }
+  void SetPercentText(const char* text) override { Add("file % ", text); }
 
  private:
+  void Add(const char* what, const std::string& value) { log_.push_back(what + value); }
   Log& log_;
 };
 
@@ -52,22 +50,18 @@ class FakeFileSystem final : public FileSystem {
  public:
   explicit FakeFileSystem(Log& log) : log_(log) {}
 
-  std::set<std::string> files;        // existing files
-  std::set<std::string> directories;  // existing directories
+  std::set<std::string> directories;  // the only entries that exist
   bool makeDirectoryFails = false;
-  // Listings by pattern; a pattern with several listings gives the next one on every call
-  // (the last one stays), as a directory that changes between the count and the walk.
+  // Listings by pattern; several listings are given one per call (the last one stays), as
+  // a directory that changes between the count and the walk.
   std::map<std::string, std::deque<std::vector<std::string>>> listings;
 
-  bool Exists(const std::string& path) override {
-    return files.count(path) != 0 || directories.count(path) != 0;
-  }
+  bool Exists(const std::string& path) override { return directories.count(path) != 0; }
   bool IsDirectory(const std::string& path) override { return directories.count(path) != 0; }
   bool MakeDirectory(const std::string& path) override {
     log_.push_back("mkdir " + path);
-    if (makeDirectoryFails) return false;
-    directories.insert(path);
-    return true;
+    if (!makeDirectoryFails) directories.insert(path);
+    return !makeDirectoryFails;
   }
   bool ListDirectory(const std::string& pattern, std::vector<std::string>& names) override {
     log_.push_back("list " + pattern);

@@ -8,35 +8,26 @@ namespace vellumine {
 namespace {
 
 TEST(ConvertChoices, ModeFromFormatAndTables) {
+  using enum ConversionMode;
   struct Case {
     int format;
     bool tables;
     ConversionMode mode;
-  } cases[] = {
-      {1, false, ConversionMode::Text},       {1, true, ConversionMode::Text},
-      {0, false, ConversionMode::Rtf},        {0, true, ConversionMode::RtfTables},
-      {-1, false, ConversionMode::RtfTables}, {-1, true, ConversionMode::RtfTables},
-      {2, false, ConversionMode::RtfTables},
-  };
+  } cases[] = {{1, false, Text},      {1, true, Text},       {0, false, Rtf}, {0, true, RtfTables},
+               {-1, false, RtfTables}, {-1, true, RtfTables}, {2, false, RtfTables}};
   for (const Case& c : cases) {
-    EXPECT_EQ(ChooseConversionMode(c.format, c.tables), c.mode)
-        << "format " << c.format << " tables " << c.tables;
+    EXPECT_EQ(ChooseConversionMode(c.format, c.tables), c.mode) << c.format << " " << c.tables;
   }
 }
 
 TEST(ConvertChoices, EncodingLabelByIndex) {
-  struct Case {
-    int index;
-    const char* label;
-  } cases[] = {
-      {0, "Auto-Select"},           {1, "(Windows-1251) Cyrillic"},
-      {2, "(KOI8-R) Cyrillic"},     {3, "(ISO-8859-1) Latin1"},
-      {4, "(ISO-8859-5) Cyrillic"}, {-1, "Auto-Select"},
-      {5, "Auto-Select"},           {1000, "Auto-Select"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(std::string(ChooseEncodingLabel(c.index)), c.label) << "index " << c.index;
+  const char* labels[] = {"Auto-Select", "(Windows-1251) Cyrillic", "(KOI8-R) Cyrillic",
+                          "(ISO-8859-1) Latin1", "(ISO-8859-5) Cyrillic"};
+  for (int index = -1; index <= 6; ++index) {
+    const char* label = index >= 0 && index < 5 ? labels[index] : labels[0];
+    EXPECT_EQ(std::string(ChooseEncodingLabel(index)), label) << "index " << index;
   }
+  EXPECT_EQ(std::string(ChooseEncodingLabel(1000)), "Auto-Select");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "command_fakes.h"
@@ -15,65 +14,57 @@ namespace {
 using ::testing::Contains;
 using ::testing::UnorderedElementsAre;
 
-class DirectoryWalkTest : public ::testing::Test {
- protected:
-  DirectoryWalkTest() {
-    env.saveSettings = false;
-    choices.convertAll = true;
-    choices.outputPath = dir.path() + "out";
-  }
-
-  ConvertOutcome Run() { return RunConvertCommand(choices, view, env, nullptr); }
-
-  std::vector<std::string> Entries(const char* prefix) const {
-    std::vector<std::string> found;
-    for (const std::string& line : log) {
-      if (line.rfind(prefix, 0) == 0) found.push_back(line.substr(std::string(prefix).size()));
-    }
-    return found;
-  }
-
+TEST(DirectoryWalk, QualifyingNamesSubdirectoryAndAFailure) {
   testing::TempDirectory dir;
-  testing::Log log;
-  testing::RecordingView view{log};
-  ConvertEnvironment env{NativeFileSystem()};
-  ConvertChoices choices;
-};
-
-TEST_F(DirectoryWalkTest, QualifyingNamesSubdirectoryAndAFailure) {
-  std::filesystem::create_directory(dir.path() + "site");
-  std::filesystem::create_directory(dir.path() + "site/old.htm");  // qualifies by its name
-  std::filesystem::create_directory(dir.path() + "site/deeper");
+  for (const char* sub : {"site", "site/old.htm", "site/deeper"}) {  // old.htm qualifies
+    std::filesystem::create_directory(dir.path() + sub);
+  }
   const std::string site = dir.path() + "site" + dir.path().back();
   dir.Write("site/a.htm", "<p>a</p>");
   dir.Write("site/B.HTML", "");  // fails: zero length
   dir.Write("site/c.asp", "<p>c</p>");
+  dir.Write("site/\xE0.htm", "<p>e</p>");
   dir.Write("site/notes.txt", "<p>not html</p>");
   dir.Write("site/deeper/d.htm", "<p>never reached</p>");
-  choices.inputPath = site + "a.htm";  // a file selects its directory
 
-  ConvertOutcome outcome = Run();
-  EXPECT_EQ(outcome.converted, 2);
+  testing::Log log;
+  testing::RecordingView view{log};
+  ConvertEnvironment env{NativeFileSystem()};
+  env.saveSettings = false;
+  // A file selects its directory.
+  ConvertChoices choices{.inputPath = site + "a.htm", .outputPath = dir.path() + "out",
+                         .convertAll = true};
+  ConvertOutcome outcome = RunConvertCommand(choices, view, env, nullptr);
+  EXPECT_EQ(outcome.converted, 3);
   EXPECT_EQ(outcome.failed, 2);
-  EXPECT_THAT(Entries("file label "),
-              UnorderedElementsAre("a.htm", "B.HTML", "c.asp", "old.htm", ""));
-  EXPECT_THAT(Entries("box [Error!] "),
+  auto entries = [&log](const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const std::string& line : log) {
+      if (line.starts_with(prefix)) found.push_back(line.substr(prefix.size()));
+    }
+    return found;
+  };
+#ifdef _WIN32
+  EXPECT_THAT(entries("file label "),
+              UnorderedElementsAre("a.htm", "B.HTML", "c.asp", "old.htm", "\xE0.htm", ""));
+#else
+  // Byte order of the names: upper case first, 0xE0 last.
+  EXPECT_THAT(entries("file label "), ::testing::ElementsAre("B.HTML", "a.htm", "c.asp",
+                                                             "old.htm", "\xE0.htm", ""));
+#endif
+  EXPECT_THAT(entries("box [Error!] "),
               UnorderedElementsAre(site + "B.HTML file has zero length.",
                                    "Can't open " + site + "old.htm file for reading."));
-  EXPECT_THAT(log, Contains("total range 4"));
-  EXPECT_THAT(log, Contains("total label 2 of 4 files converted successfully."));
-  EXPECT_THAT(log, Contains("box [Thank you for using Vellumine!] Conversion completed. 2 files "
+  EXPECT_THAT(log, Contains("total range 5"));
+  EXPECT_THAT(log, Contains("total label 3 of 5 files converted successfully."));
+  EXPECT_THAT(log, Contains("box [Thank you for using Vellumine!] Conversion completed. 3 files "
                             "converted successfully."));
-  EXPECT_NE(dir.Read("out/a.rtf"), "<missing>");
-  EXPECT_NE(dir.Read("out/c.rtf"), "<missing>");
+  EXPECT_EQ(dir.Read("out/a.rtf").substr(0, 5), "{\\rtf");
+  EXPECT_EQ(dir.Read("out/c.rtf").substr(0, 5), "{\\rtf");
+  EXPECT_EQ(dir.Read("out/\xE0.rtf").substr(0, 5), "{\\rtf");
   EXPECT_EQ(dir.Read("out/B.rtf"), "");  // created, then left empty
   EXPECT_EQ(dir.Read("out/notes.rtf"), "<missing>");
   EXPECT_EQ(dir.Read("out/d.rtf"), "<missing>");
-#ifndef _WIN32
-  // Byte order of the names.
-  EXPECT_THAT(Entries("file label "), ::testing::ElementsAre("B.HTML", "a.htm", "c.asp",
-                                                             "old.htm", ""));
-#endif
 }
 
 }  // namespace

@@ -8,56 +8,37 @@ namespace vellumine {
 namespace {
 
 TEST(IsHtmlFileName, QualifyingAndNot) {
-  struct Case {
-    const char* name;
-    bool html;
-  } cases[] = {
-      {"page.htm", true},      {"index.HTML", true},     {"a.shtml", true},
-      {"a.phtml", true},       {"a.xhtml", true},        {"default.asp", true},
-      {"default.ASPX", true},  {"htmfile", true},        {"myaspnotes", true},
-      {"notes.txt", false},    {"readme", false},        {"html.txt", false},
-      {"page.htm.bak", false}, {".htaccess", false},     {".htm", true},
-      {"a.HtM", true},         {"", false},              {".", false},
-      {"..", false},           {"x.h-t-m", false},       {"report.final.htm", true},
-  };
-  for (const Case& c : cases) EXPECT_EQ(IsHtmlFileName(c.name), c.html) << '"' << c.name << '"';
-}
-
-TEST(CutToDirectory, BothStyles) {
-  struct Case {
-    const char* path;
-    PathStyle style;
-    const char* directory;
-  } cases[] = {
-      {"C:\\web\\page.htm", PathStyle::Windows, "C:\\web\\"},
-      {"C:\\web\\", PathStyle::Windows, "C:\\web\\"},
-      {"C:/web/page.htm", PathStyle::Windows, "C:/web/"},
-      {"page.htm", PathStyle::Windows, ""},
-      {"", PathStyle::Windows, ""},
-      {"/srv/web/page.htm", PathStyle::Posix, "/srv/web/"},
-      {"web\\page.htm", PathStyle::Posix, ""},
-      {"page.htm", PathStyle::Posix, ""},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(CutToDirectory(c.path, c.style), c.directory) << c.path;
+  // The extension's letters anywhere in the name qualify it ("htmfile", "myaspnotes").
+  for (const char* name : {"page.htm", "index.HTML", "a.shtml", "a.phtml", "a.xhtml",
+                           "default.ASPX", "htmfile", "myaspnotes", ".htm", "report.final.htm"}) {
+    EXPECT_TRUE(IsHtmlFileName(name)) << name;
+  }
+  for (const char* name : {"notes.txt", "readme", "html.txt", "page.htm.bak", ".htaccess", "",
+                           ".", "..", "x.h-t-m"}) {
+    EXPECT_FALSE(IsHtmlFileName(name)) << name;
   }
 }
 
-TEST(AppendSeparator, OnlyWhenMissing) {
+TEST(DirectoryPath, CutAndAppendInBothStyles) {
+  using enum PathStyle;
   struct Case {
     const char* path;
     PathStyle style;
-    const char* result;
+    const char* directory;  // CutToDirectory
+    const char* appended;   // AppendSeparator
   } cases[] = {
-      {"D:\\out", PathStyle::Windows, "D:\\out\\"}, {"D:\\out\\", PathStyle::Windows, "D:\\out\\"},
-      {"D:/out/", PathStyle::Windows, "D:/out/"},   {"", PathStyle::Windows, "\\"},
-      {"out", PathStyle::Posix, "out/"},            {"out/", PathStyle::Posix, "out/"},
-      {"out\\", PathStyle::Posix, "out\\/"},
+      {"C:\\web\\page.htm", Windows, "C:\\web\\", "C:\\web\\page.htm\\"},
+      {"C:\\web\\", Windows, "C:\\web\\", "C:\\web\\"},
+      {"C:/web/", Windows, "C:/web/", "C:/web/"},
+      {"", Windows, "", "\\"},
+      {"/srv/web/page.htm", Posix, "/srv/web/", "/srv/web/page.htm/"},
+      {"web\\", Posix, "", "web\\/"},
   };
   for (const Case& c : cases) {
+    EXPECT_EQ(CutToDirectory(c.path, c.style), c.directory) << c.path;
     std::string path = c.path;
     AppendSeparator(path, c.style);
-    EXPECT_EQ(path, c.result) << c.path;
+    EXPECT_EQ(path, c.appended) << c.path;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace vellumine::testing {
@@ -15,7 +16,7 @@ class TempDirectory {
     static std::atomic<int> counter{0};
     auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     root_ = std::filesystem::temp_directory_path() /
-            ("vellumine-batch-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+            ("vellumine-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
     std::filesystem::create_directories(root_);
   }
   ~TempDirectory() {
@@ -25,33 +26,27 @@ class TempDirectory {
   TempDirectory(const TempDirectory&) = delete;
   TempDirectory& operator=(const TempDirectory&) = delete;
 
-  // The directory's path with the platform's separator at the end.
-  std::string path() const {
-    std::string p = root_.string();
-#ifdef _WIN32
-    return p + "\\";
-#else
-    return p + "/";
-#endif
-  }
+  // The directory without, and with, the platform's separator at the end.
+  std::string bare() const { return root_.string(); }
+  std::string path() const { return bare() + static_cast<char>(root_.preferred_separator); }
 
   // Creates a file (by its byte name, through the C runtime) holding contents.
   void Write(const std::string& name, const std::string& contents) const {
-    std::FILE* file = std::fopen((path() + name).c_str(), "wb");
-    if (file == nullptr) return;
-    std::fwrite(contents.data(), 1, contents.size(), file);
-    std::fclose(file);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen((path() + name).c_str(), "wb"), &std::fclose);
+    if (file) std::fwrite(contents.data(), 1, contents.size(), file.get());
   }
 
   // The whole file, or "<missing>".
   std::string Read(const std::string& name) const {
-    std::FILE* file = std::fopen((path() + name).c_str(), "rb");
-    if (file == nullptr) return "<missing>";
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen((path() + name).c_str(), "rb"), &std::fclose);
+    if (!file) return "<missing>";
     std::string contents;
     char chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) contents.append(chunk, n);
-    std::fclose(file);
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
+      contents.append(chunk, n);
+    }
     return contents;
   }
 
