@@ -2,9 +2,6 @@
 // and writes, the fixture directory, and a sink that records what it is shown.
 #pragma once
 
-#include <atomic>
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -22,18 +19,12 @@ namespace vellumine::testing {
 class TempDir {
  public:
   TempDir() {
-    static std::atomic<unsigned> counter{0};
     std::random_device random;
-    auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::filesystem::path base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string name = "vellumine-test-" + std::to_string(random()) + "-" +
-                         std::to_string(now) + "-" + std::to_string(counter++);
-      std::error_code error;
-      if (std::filesystem::create_directory(base / name, error)) {
-        path_ = base / name;
-        return;
-      }
+    std::error_code error;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      auto candidate = std::filesystem::temp_directory_path() /
+                       ("vellumine-test-" + std::to_string(random()) + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
     }
   }
   ~TempDir() {
@@ -44,11 +35,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
+  // Path("") is the directory with a separator at its end, as the batch driver passes it.
   std::string Path(const std::string& name) const { return (path_ / name).string(); }
-  // The directory with a separator at its end, as the batch driver passes it.
-  std::string Dir() const {
-    return (path_ / "").string();
-  }
 
  private:
   std::filesystem::path path_;
@@ -73,7 +61,6 @@ inline bool Exists(const std::string& path) {
   return std::filesystem::exists(path, error);
 }
 
-// The directory of the committed fixture files.
 inline std::string FixturePath(const std::string& name) {
   return std::string(VELLUMINE_SOURCE_DIR) + "/tests/engine/data/" + name;
 }
@@ -86,14 +73,6 @@ class RecordingSink final : public ProgressSink {
   }
   void SetPosition(int pos) override { calls.push_back("pos " + std::to_string(pos)); }
   void SetPercentText(const char* text) override { calls.push_back(std::string("text ") + text); }
-
-  // Only the percent texts, in order.
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const std::string& call : calls)
-      if (call.rfind("text ", 0) == 0) texts.push_back(call.substr(5));
-    return texts;
-  }
 
   std::vector<std::string> calls;
 };
