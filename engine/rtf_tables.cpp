@@ -70,6 +70,7 @@ size_t CountRowCells(const char* text, size_t n, size_t start) {
 void AppendTableStart(RtfTranslation& t) {
   if (t.state.rowOpen) CloseRow(t, kRowEndBeforeTable);
   t.body.Append("\n\\par");
+  t.body.EndControlWord();
 }
 
 void AppendTableEnd(RtfTranslation& t) {
@@ -89,6 +90,7 @@ void AppendRowStart(RtfTranslation& t, size_t tagEnd) {
     char* end = std::to_chars(digits, digits + sizeof digits, boundary).ptr;
     t.body.Append(digits, static_cast<size_t>(end - digits));
   }
+  if (cells > 0) t.body.EndControlWord();
 }
 
 void AppendRowEnd(RtfTranslation& t) { CloseRow(t, kRowEnd); }

@@ -106,6 +106,7 @@ void AppendDecimal(RtfBody& body, uint64_t value) {
 
 void AppendEntity(RtfTranslation& t, size_t& p) {
   p += EscapeEntity(t.text, p, t.n, t.entity, t.cyrillic);
+  if (t.entity.size > 0) DelimitControlWord(t.body, static_cast<unsigned char>(t.entity.bytes[0]));
   t.body.Append(t.entity.view());
   t.state.breakPending = false;
 }
@@ -143,6 +144,8 @@ void AppendListItem(RtfTranslation& t) {
 // position of its ">", or the last byte of the text when the block is not closed.
 size_t CopyPreformatted(RtfTranslation& t, size_t start) {
   const char* text = t.text;
+  // Only a byte copied through the mapper can be a letter, a digit or "-".
+  if (start < t.n) DelimitControlWord(t.body, t.mapper(Byte(text, start)));
   for (size_t q = start; q < t.n; ++q) {
     unsigned char c = Byte(text, q);
     if (c == '<' && MatchesTagName(text, t.n, q, "</pre>")) return q + 5;
@@ -342,7 +345,10 @@ size_t ApplySnippet(RtfTranslation& t, const RtfTagRow& row, size_t end) {
     case Put::TableEnd: AppendTableEnd(t); break;
     case Put::RowStart: AppendRowStart(t, end); break;
     case Put::CellStart: t.body.Append("\n\\pard \\intbl "); break;
-    case Put::CellEnd: t.body.Append("\\cell"); break;
+    case Put::CellEnd:
+      t.body.Append("\\cell");
+      t.body.EndControlWord();
+      break;
     case Put::RowEnd: AppendRowEnd(t); break;
   }
   return end;
@@ -554,6 +560,7 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
   // The step at a plain byte (text is on): the byte and the run of text after it, written
   // at once. Returns the position after the run.
   auto plainRun = [&](size_t at) {
+    DelimitControlWord(t.body, t.mapper(Byte(text, at)));
     size_t end;
     if (copyRuns) {
       end = CopyPlainRun(t, at, classes, !t.cyrillic);

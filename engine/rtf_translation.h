@@ -72,7 +72,12 @@ class RtfBody {
   bool empty() const { return out_ == buffer_.data(); }
   char Back() const { return out_[-1]; }
 
-  void Sync() { buffer_.Resize(static_cast<size_t>(out_ - buffer_.data())); }
+  // A control word ("\cell", "\n\par", a boundary's number) ends here with no delimiter.
+  void EndControlWord() { controlWordEnd_ = Offset(); }
+  // Nothing has been appended since that control word ended.
+  bool AtControlWordEnd() const { return Offset() == controlWordEnd_; }
+
+  void Sync() { buffer_.Resize(Offset()); }
 
  private:
   bool Grow(size_t k) {
@@ -85,10 +90,12 @@ class RtfBody {
     out_ = buffer_.data() + buffer_.size();
     limit_ = buffer_.data() + buffer_.capacity();
   }
+  size_t Offset() const { return static_cast<size_t>(out_ - buffer_.data()); }
 
   ByteBuffer& buffer_;  // owns the block
   char* out_;           // where the next byte goes
   char* limit_;         // the end of the block
+  size_t controlWordEnd_ = static_cast<size_t>(-1);  // offset after an undelimited control word
 };
 
 // One translation: what it reads, what it writes and its state.
@@ -201,6 +208,16 @@ inline size_t FindByte(const char* text, size_t n, size_t q, char c) {
 bool MatchesTagName(const char* text, size_t n, size_t p, std::string_view name);
 // The same, followed by ">" or a blank.
 bool MatchesOpenTagName(const char* text, size_t n, size_t p, std::string_view name);
+
+// Keeps the text byte next (as the mapper writes it) apart from a control word that has just
+// ended without a delimiter: a letter, a digit or "-" would be read as part of that word, so
+// a blank goes between them.
+inline void DelimitControlWord(RtfBody& body, unsigned char next) {
+  if (!body.AtControlWordEnd()) return;
+  if ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') ||
+      (next >= '0' && next <= '9') || next == '-')
+    body.Push(' ');
+}
 
 // Table steps, used by the pass.
 void AppendTableStart(RtfTranslation& t);

@@ -3,6 +3,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 #include "byte_buffer.h"
 #include "char_mappers.h"
@@ -12,37 +15,41 @@
 
 namespace vellumine::testing {
 
+struct RtfRunOptions {
+  bool tables = false;
+  bool cyrillic = false;
+  CharMapper mapper = MapIdentity;
+  size_t capacity = 0;  // the body buffer's first size; 0: as the job sizes it
+};
+
 struct RtfBody {
   std::string text;  // the body
   int openGroups;    // what the pass returned
 };
 
-struct RtfRunOptions {
-  bool tables = false;
-  bool cyrillic = false;
-  CharMapper mapper = MapIdentity;
-  const char* fontSize = "12";
-  size_t capacity = 0;  // the body buffer's first size; 0: as the job sizes it
-};
-
 inline RtfBody TranslateRtf(std::string_view html, const RtfRunOptions& options = {}) {
   RtfTemplates templates;
-  FormatRtfTemplates(templates, options.fontSize, options.tables);
+  FormatRtfTemplates(templates, "12", options.tables);
   ByteBuffer body;
   body.Allocate(options.capacity != 0 ? options.capacity : 4 * html.size() + 1000);
   ProgressTicks ticks;  // none
-  int open = options.tables
-                 ? TranslateToRtfWithTables(html.data(), html.size(), templates, options.mapper,
-                                            options.cyrillic, ticks, body)
-                 : TranslateToRtf(html.data(), html.size(), templates, options.mapper,
-                                  options.cyrillic, ticks, body);
+  auto translate = options.tables ? TranslateToRtfWithTables : TranslateToRtf;
+  int open = translate(html.data(), html.size(), templates, options.mapper, options.cyrillic,
+                       ticks, body);
   return {std::string(body.view()), open};
 }
 
 inline std::string Body(std::string_view html, bool tables = false) {
-  RtfRunOptions options;
-  options.tables = tables;
-  return TranslateRtf(html, options).text;
+  return TranslateRtf(html, {tables}).text;
+}
+
+struct BodyCase {
+  std::string html;
+  std::string expected;
+};
+
+inline void ExpectBodies(const std::vector<BodyCase>& cases, bool tables = false) {
+  for (const BodyCase& c : cases) EXPECT_EQ(Body(c.html, tables), c.expected) << "html: " << c.html;
 }
 
 // The snippets at 12 points.

@@ -15,35 +15,6 @@ namespace {
 
 using namespace vellumine::testing;
 
-struct BodyCase {
-  std::string html;
-  std::string expected;
-};
-
-void ExpectBodies(const std::vector<BodyCase>& cases, bool tables = false) {
-  for (const BodyCase& c : cases) EXPECT_EQ(Body(c.html, tables), c.expected) << "html: " << c.html;
-}
-
-TEST(RtfTemplatesTest, SnippetsAtTwelvePoints) {
-  RtfTemplates t;
-  FormatRtfTemplates(t, "12", true);
-  EXPECT_EQ(t.fontSize, 12);
-  EXPECT_EQ(t.paragraphBreak.view(), kBreak);
-  EXPECT_EQ(t.headingOpen.view(), kHeading);
-  EXPECT_EQ(t.subscriptOpen.view(), "{\\dn6 ");
-  EXPECT_EQ(t.superscriptOpen.view(), "{\\up6 ");
-  EXPECT_EQ(t.bulletItem.view(), kBullet);
-  EXPECT_EQ(t.numberedItem.view(), kNumbered);
-  EXPECT_EQ(t.tableParagraphBreak.view(), kTableBreak);
-  EXPECT_EQ(t.tableBulletItem.view(), kTableBullet);
-  EXPECT_EQ(t.tableNumberedItem.view(), kTableNumbered);
-
-  RtfTemplates plain;
-  FormatRtfTemplates(plain, "12", false);
-  EXPECT_EQ(plain.paragraphBreak.view(), kBreak);
-  EXPECT_TRUE(plain.tableParagraphBreak.view().empty());
-}
-
 // The size text is read leniently; subscripts move by half the size, rounded toward zero.
 TEST(RtfTemplatesTest, LenientSizeText) {
   const struct {
@@ -52,44 +23,37 @@ TEST(RtfTemplatesTest, LenientSizeText) {
     const char* fs;     // 2S
     const char* shift;  // S/2
   } cases[] = {
-      {"10", 10, "20", "5"},      {"7", 7, "14", "3"},     {"  9pt", 9, "18", "4"},
-      {"+11", 11, "22", "5"},     {"-7", -7, "-14", "-3"}, {"abc", 0, "0", "0"},
-      {"", 0, "0", "0"},          {"- 5", 0, "0", "0"},    {"\t12", 12, "24", "6"},
+      {"10", 10, "20", "5"},  {"7", 7, "14", "3"},     {"  9pt", 9, "18", "4"},
+      {"+11", 11, "22", "5"}, {"-7", -7, "-14", "-3"}, {"abc", 0, "0", "0"},
+      {"- 5", 0, "0", "0"},   {nullptr, 0, "0", "0"},
       {"99999999999", INT_MAX, "4294967294", "1073741823"},
       {"-99999999999", INT_MIN, "-4294967296", "-1073741824"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
+    SCOPED_TRACE(c.text != nullptr ? c.text : "(null)");
     RtfTemplates t;
     FormatRtfTemplates(t, c.text, false);
     EXPECT_EQ(t.fontSize, c.size);
-    EXPECT_EQ(t.halfPoints.view(), c.fs);
     EXPECT_EQ(t.subscriptOpen.view(), std::string("{\\dn") + c.shift + " ");
+    EXPECT_EQ(t.superscriptOpen.view(), std::string("{\\up") + c.shift + " ");
     EXPECT_EQ(t.headingOpen.view(), std::string("\n{\\par\\b\\fs") + c.fs + " ");
   }
-  RtfTemplates none;
-  FormatRtfTemplates(none, nullptr, false);
-  EXPECT_EQ(none.fontSize, 0);
 }
 
-std::string Header(const char* font, const char* size, bool cyrillic) {
-  RtfTemplates t;
-  FormatRtfTemplates(t, size, false);
-  MemoryOutputStream out;
-  WriteRtfHeader(out, font, t, cyrillic);
-  return out.str();
-}
-
-TEST(RtfHeaderTest, LatinHeader) {
-  EXPECT_EQ(Header("Arial", "12", false),
+TEST(RtfHeaderTest, LatinAndCyrillic) {
+  auto header = [](const char* font, const char* size, bool cyrillic) {
+    RtfTemplates t;
+    FormatRtfTemplates(t, size, false);
+    MemoryOutputStream out;
+    WriteRtfHeader(out, font, t, cyrillic);
+    return out.str();
+  };
+  EXPECT_EQ(header("Arial", "12", false),
             "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033\\deflangfe1033\\fs24{\\fonttbl{\\f0"
             "\\fswiss\\fprq2\\fcharset0 Arial;}{\\f1\\fswiss\\fprq2\\fcharset0{\\*\\fname Arial;}"
             "Arial CE;}\n{\\f23\\froman\\fcharset0\\fprq2{\\*\\panose 02020603050405020304}Arial;"
             "}}\n\\pard\\plain \\sb120\\qj\\fs24\\lang1033\n");
-}
-
-TEST(RtfHeaderTest, CyrillicHeader) {
-  EXPECT_EQ(Header("Times New Roman", "10", true),
+  EXPECT_EQ(header("Times New Roman", "10", true),
             "{\\rtf1\\ansi\\ansicpg1251\\deffn\\deflang1033\\fs20{\\fonttbl{\\f0\\fnil\\fprq2"
             "\\fcharset204 Times New Roman;}{\\f1\\fnil\\fcharset204{\\*\\fname Times New Roman;}"
             "Times New Roman Cyr;}\n{\\f23\\froman\\fcharset0\\fprq2{\\*\\panose "
@@ -101,7 +65,7 @@ TEST(RtfTrailerTest, ClosesEveryOpenGroup) {
   const struct {
     int open;
     size_t braces;
-  } cases[] = {{0, 8}, {1, 8}, {7, 8}, {8, 9}, {20, 21}, {100, 101}};
+  } cases[] = {{0, 8}, {7, 8}, {8, 9}, {100, 101}};
   for (const auto& c : cases) {
     MemoryOutputStream out;
     WriteRtfTrailer(out, c.open);
@@ -120,56 +84,22 @@ TEST(RtfWriterTest, WorkedExample) {
 // with attributes, letter case, and look-alikes that are dropped as unknown tags.
 TEST(RtfWriterTest, TagForms) {
   ExpectBodies({
-      {"<p>a", kBreak + "a"},
-      {"<P>a", kBreak + "a"},
-      {"<p class=x>a", kBreak + "a"},
-      {"<p\tclass=x>a", "a"},
-      {"<pre >a", "a"},
-      {"<param>a", "a"},
-      {"</p>a", kBreak + "a"},
-      {"</p >a", "a"},
-      {"<br>a", kBreak + "a"},
-      {"<Br>a", kBreak + "a"},
-      {"<br />a", kBreak + "a"},
-      {"<br/>a", "a"},
-      {"<b>x</b>", "{\\b x}"},
-      {"<B>x</B>", "{\\b x}"},
-      {"<b class=k>x</b>", "{\\b x}"},
-      {"<blockquote>x", "x"},
-      {"<body>x", "x"},
-      {"<strong>x</strong>", "{\\b x}"},
-      {"<StRoNg>x</sTrOnG>", "{\\b x}"},
-      {"<strong class=k>x</strong>", "x"},
-      {"<h1>T</h1>", kHeading + "T\\par}"},
+      {"<P class=x>a", kBreak + "a"},   {"<p\tclass=x>a", "a"},  {"<pre >a", "a"},
+      {"<param>a", "a"},                {"</p>a", kBreak + "a"}, {"</p >a", "a"},
+      {"<Br>a", kBreak + "a"},          {"<br />a", kBreak + "a"}, {"<br/>a", "a"},
+      {"<B class=k>x</B>", "{\\b x}"},  {"<blockquote>x", "x"},  {"<body>x", "x"},
+      {"<StRoNg>x</sTrOnG>", "{\\b x}"}, {"<strong class=k>x</strong>", "x"},
       {"<H9 align=center>T</H2>", kHeading + "T\\par}"},
-      {"<h>T", "T"},
-      {"<hr>T", "T"},
-      {"<h1x>T", "T"},
-      {"<sub>2</sub>", "{\\dn6 2}"},
-      {"<SUB class=k>2</SUB>", "{\\dn6 2}"},
-      {"<sup>2</sup>", "{\\up6 2}"},
-      {"<subtitle>2", "2"},
-      {"<span>x</span>", "x"},
-      {"<div>a</div>b", kBreak + "a" + kBreak + "b"},
-      {"<DIV>a", kBreak + "a"},
-      {"<div class=k>a", "a"},
-      {"<dd>a<dt>b", kBreak + "a" + kBreak + "b"},
-      {"<dl>a", "a"},
-      {"<center>T", "\\qc T"},
-      {"<CENTER align=x>T", "\\qc T"},
-      {"<centre>T", "T"},
-      {"<ul>a</ul>b", "ab"},
-      {"<UL type=disc>a", "a"},
-      {"<ol>a</ol>b", "ab"},
-      {"<unknown attr='x'>a", "a"},
+      {"<h>T", "T"},                    {"<hr>T", "T"},          {"<h1x>T", "T"},
+      {"<SUB class=k>2</SUB>", "{\\dn6 2}"}, {"<sup>2</sup>", "{\\up6 2}"},
+      {"<subtitle>2", "2"},             {"<span>x</span>", "x"},
+      {"<DIV>a</div>b", kBreak + "a" + kBreak + "b"}, {"<div class=k>a", "a"},
+      {"<dd>a<dt>b", kBreak + "a" + kBreak + "b"},    {"<dl>a", "a"},
+      {"<CENTER align=x>T", "\\qc T"},  {"<centre>T", "T"},
+      {"<UL type=disc>a</ul>b", "ab"},  {"<ol>a</ol>b", "ab"},
       // Tags that end the text, and tags cut off by its end.
-      {"<i>a<p>", "a" + kBreak},
-      {"<i>a<b>", "a{\\b "},
-      {"<i>a<li>", "a" + kBreak + kBullet},
-      {"<i>a<p", "a"},
-      {"<i>a<", "a"},
-      {"<i>a</h", "a"},
-      {"<i>a<p ", "a" + kBreak},
+      {"<i>a<li>", "a" + kBreak + kBullet}, {"<i>a<p", "a"}, {"<i>a<", "a"},
+      {"<i>a</h", "a"},                 {"<i>a<p ", "a" + kBreak},
   });
 }
 
@@ -178,85 +108,58 @@ TEST(RtfWriterTest, TagForms) {
 TEST(RtfWriterTest, ConditionsThatSkipAForm) {
   ExpectBodies({
       {"<p>one<p><p>two", kBreak + "one" + kBreak + "two"},
-      {"<p>a</p><br><div></div><dd><dt><p>b", kBreak + "a" + kBreak + "b"},
-      {"<p>a</p>\n  <p>b", kBreak + "a" + kBreak + "b"},
+      {"<p>a</p>\n <br><div></div><dd><dt><p>b", kBreak + "a" + kBreak + "b"},
       {"<h1>T</h1><p>x", kHeading + "T\\par}x"},
       {"<i>x</strong>y", "xy"},
       {"<strong>x</strong></strong>y", "{\\b x}y"},
       {"<i>x</b>y", "xy"},
       {"<center>Title</center>", "\\qc Title"},
-      {"<center></center>", "\\qc \\qj "},
-      {"<center>&amp;</center>", "\\qc &\\qj "},
-      {"<center> </center>", "\\qc \\qj "},
+      {"<center>&amp; </center>", "\\qc & \\qj "},  // references and blanks are no text
       {"<center>a</center><center></center>", "\\qc a\\qc \\qj "},
   });
 }
 
 TEST(RtfWriterTest, TextRules) {
   ExpectBodies({
-      // Text before the first tag is not written.
-      {"abc<p>x", kBreak + "x"},
-      {"abc", ""},
+      {"abc<p>x", kBreak + "x"},  // text before the first tag is not written
       {"<p>a{b}\\c", kBreak + "a\\{b\\}\\\\c"},
       {"<p>a  \t\n b", kBreak + "a b"},
       {"<p> a", kBreak + "a"},
-      {"<i> a", " a"},
       {"<b> a", "{\\b a"},
       {"<p>x < y</p>z", kBreak + "x " + kBreak + "z"},
       {"<i><!-- a > b -->", " b -->"},
-      {"<p>a>b", kBreak + "a>b"},
       {"<p>a\r\nb", kBreak + "a\r b"},
-      {"<p>caf\xE9", kBreak + "caf\\'e9"},
-      {"<p>\x85\x9F\xA0", kBreak + "\x85\x9F\\'a0"},
-      {"<p>Hello &amp; welcome", kBreak + "Hello & welcome"},
+      {"<p>\x85\x9F\xA0\xE9", kBreak + "\x85\x9F\\'a0\\'e9"},
       {"&amp;<p>x", kBreak + "x"},
-      {"<p>&amp;<p>x", kBreak + "&" + kBreak + "x"},
+      {"<p>&amp;<p>x", kBreak + "&" + kBreak + "x"},  // a reference ends the pending break
       {"<p>&nbsp;x", kBreak + " x"},
-      {"<p>a & b", kBreak + "a b"},
       {"<p>&x<b>y z", kBreak + "x<b>yz"},  // the blank ends the reference
-      {"<p>AT&#8212;T", kBreak + "AT\\u8212?T"},
-      {"<p>&#1055;&#1088;&#1080;", kBreak + "\\u1055?\\u1088?\\u1080?"},
-      // A reference whose result is its own run is written as text writes it.
-      {"<p>&x}b;", kBreak + "x\\}b"},
-      {"<p>&\\par;", kBreak + "\\\\par"},
-      // A text byte resumes text after ">" even when it is a brace or an ampersand.
-      {"<i>{", "\\{"},
-      {"<i>&lt;", "<"},
-      // A tag without ">" takes the rest of the text.
-      {"<p>a<p class=x b c", kBreak + "a" + kBreak},
-      {"<p>a<i b c", kBreak + "a"},
+      {"<p>&x}b; &#8212;", kBreak + "x\\}b \\u8212?"},
+      {"<i>{", "\\{"},  // a brace resumes text after ">"
+      {"<p>a<p class=x b c", kBreak + "a" + kBreak},  // a tag without ">" takes the rest
   });
 }
 
 // Long stretches of text are copied in runs; byte by byte, the text rules say: white space
 // collapses to one blank, braces and backslashes are escaped, bytes from 0xA0 up are escaped
-// unless the document is Cyrillic. Random text (blank pairs across every alignment, bytes
-// 0x80 to 0x9F among plain ones) must come out as the rules say.
+// unless the document is Cyrillic. Random text must come out as the rules say.
 TEST(RtfWriterTest, TextRunsFollowTheRulesByteByByte) {
   const char alphabet[] = {'a', 'b', 'Z', '0', '.', ' ', ' ', ' ', '\t', '\n', '>', '{',
                            '\\', '\r', '\x85', '\x9F', '\xA0', '\xE9', ';', '/'};
   uint32_t state = 12345;
-  auto next = [&state] {
-    state = state * 1103515245u + 12345u;
-    return state >> 16;
-  };
+  auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 16; };
   for (int round = 0; round < 3000; ++round) {
     std::string text;
-    size_t length = next() % 120;
-    for (size_t i = 0; i < length; ++i) text += alphabet[next() % sizeof alphabet];
+    for (size_t i = next() % 120; i > 0; --i) text += alphabet[next() % sizeof alphabet];
     for (bool cyrillic : {false, true}) {
       std::string expected;
       for (unsigned char c : text) {
         if (c == ' ' || c == '\t' || c == '\n') {
           if (expected.empty() || expected.back() != ' ') expected += ' ';
         } else if (c == '{' || c == '}' || c == '\\') {
-          expected += '\\';
-          expected += static_cast<char>(c);
+          expected += {'\\', static_cast<char>(c)};
         } else if (c >= 0xA0 && !cyrillic) {
-          const char* hex = "0123456789abcdef";
-          expected += "\\'";
-          expected += hex[c >> 4];
-          expected += hex[c & 0xF];
+          expected += {'\\', '\'', "0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 0xF]};
         } else {
           expected += static_cast<char>(c);
         }
@@ -271,14 +174,13 @@ TEST(RtfWriterTest, TextRunsFollowTheRulesByteByByte) {
 TEST(RtfWriterTest, CyrillicAndMappedBytes) {
   RtfRunOptions cyr;
   cyr.cyrillic = true;
-  EXPECT_EQ(TranslateRtf("<p>caf\xE9 \xFF", cyr).text, kBreak + "caf\xE9 \xFF");
-  EXPECT_EQ(TranslateRtf("<p>&eacute;", cyr).text, kBreak + "\\f99\\'e9");
-
+  EXPECT_EQ(TranslateRtf("<p>caf\xE9 &eacute;", cyr).text, kBreak + "caf\xE9 \\f99\\'e9");
   // Every high byte goes through the mapper, in runs and alone.
-  std::string high;
-  for (int b = 0x80; b <= 0xFF; ++b) high += static_cast<char>(b);
-  std::string expected;
-  for (unsigned char b : high) expected += static_cast<char>(MapKoi8r(b));
+  std::string high, expected;
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    high += static_cast<char>(b);
+    expected += static_cast<char>(MapKoi8r(static_cast<unsigned char>(b)));
+  }
   cyr.mapper = MapKoi8r;
   EXPECT_EQ(TranslateRtf("<p>" + high, cyr).text, kBreak + expected);
   EXPECT_EQ(TranslateRtf("<p>" + high.substr(0x60, 1) + "<b>" + high.substr(0x61, 1), cyr).text,
@@ -288,36 +190,27 @@ TEST(RtfWriterTest, CyrillicAndMappedBytes) {
 TEST(RtfWriterTest, ListItems) {
   ExpectBodies({
       {"<ol><li>a<li>b</ol>", kBreak + kNumbered + "1. a" + kBreak + kNumbered + "2. b"},
-      {"<ul><li>a</ul>", kBreak + kBullet + "a"},
-      {"<li>x", kBreak + kBullet + "x"},
       {"<LI>x", kBreak + kBullet + "x"},
       {"<li class=k>x", "x"},
       {"<p>x</p><li>y", kBreak + "x" + kBreak + kBullet + "y"},
-      {"<ol start=5><li>a", kBreak + kNumbered + "1. a"},
       // Bullets inside a numbered list; the numbering goes on after them.
       {"<ol><li>a<ul><li>b</ul><li>c</ol>",
        kBreak + kNumbered + "1. a" + kBreak + kBullet + "b" + kBreak + kNumbered + "2. c"},
       // "</ol>" ends numbering but only the next "<ol" starts it again at 1.
-      {"<ol><li>a</ol><li>b<ol><li>c",
+      {"<ol><li>a</ol><li>b<ol start=5><li>c",
        kBreak + kNumbered + "1. a" + kBreak + kBullet + "b" + kBreak + kNumbered + "1. c"},
   });
   std::string html = "<ol>";
-  std::string expected;
-  for (int i = 1; i <= 12; ++i) {
-    html += "<li>x";
-    expected += kBreak + kNumbered + std::to_string(i) + ". x";
-  }
-  EXPECT_EQ(Body(html), expected);
+  for (int i = 1; i <= 12; ++i) html += "<li>x";
+  EXPECT_TRUE(Body(html).ends_with(kNumbered + "12. x"));
 }
 
 TEST(RtfWriterTest, PreformattedBlock) {
   ExpectBodies({
       {"<pre>a  b\n<b>{x}\\</pre>c", "a  b\\par\n<b>\\{x\\}\\\\c"},
-      {"<PRE>x</PRE>y", "xy"},
+      {"<PRE>\xE9</PRE>y", "\xE9y"},
       {"<pre>x</pre >y", "x</pre >y"},
-      {"<pre>\xE9</pre>", "\xE9"},
-      {"<pre>abc", "abc"},
-      {"<pre>&amp;</pre>", "&amp;"},        // text is off: references are copied
+      {"<pre>&amp;</pre>", "&amp;"},            // text is off: references are copied
       {"<p>t<pre>&amp;</pre>", kBreak + "t&"},  // text is on: references are replaced
       {"<p><pre>x</pre><p>y", kBreak + "xy"},   // the block leaves the pending break
   });
@@ -330,11 +223,9 @@ TEST(RtfWriterTest, GroupBalance) {
     std::string expected;
     int open;
   } cases[] = {
-      {"</sub>a", "a", 0},
-      {"</sup>a", "a", 0},
+      {"</sub>a</sup>b", "ab", 0},
       {"</h3>a", "\\par a", 0},
       {"<p>x</h3>2024", kBreak + "x\\par 2024", 0},
-      {"<h1>T</h1>", kHeading + "T\\par}", 0},
       {"<b><b>x</b></b>", "{\\b {\\b x}", 1},
       {"<b>x</sub></b>y", "{\\b x}y", 0},
       {"<strong>x</b></strong>", "{\\b x}", 0},
@@ -346,24 +237,22 @@ TEST(RtfWriterTest, GroupBalance) {
     EXPECT_EQ(body.text, c.expected) << c.html;
     EXPECT_EQ(body.openGroups, c.open) << c.html;
   }
-  std::string bolds;
-  for (int i = 0; i < 20; ++i) bolds += "<b>x";
-  EXPECT_EQ(TranslateRtf(bolds).openGroups, 20);
 }
 
 // The body is the same whatever room the buffer starts with.
 TEST(RtfWriterTest, BodyOutgrowsTheJobBuffer) {
-  std::string html;
-  for (int i = 0; i < 5000; ++i) html += "<p>x";
-  RtfRunOptions small;  // as the job sizes it: 4 x size + 1000
-  RtfRunOptions roomy;
-  roomy.capacity = 100 * html.size();
-  RtfRunOptions tiny;
-  tiny.capacity = 1;
-  std::string expected = TranslateRtf(html, roomy).text;
-  EXPECT_GT(expected.size(), 4 * html.size() + 1000);
-  EXPECT_EQ(TranslateRtf(html, small).text, expected);
-  EXPECT_EQ(TranslateRtf(html, tiny).text, expected);
+  std::string paragraphs, cells = "<table><tr>";
+  for (int i = 0; i < 5000; ++i) paragraphs += "<p>x";
+  for (int i = 0; i < 5000; ++i) cells += "<td>";
+  for (auto [html, tables] : {std::pair{paragraphs, false}, std::pair{cells, true}}) {
+    RtfRunOptions job{tables}, tiny{tables}, roomy{tables};
+    tiny.capacity = 1;
+    roomy.capacity = 100 * html.size();
+    std::string expected = TranslateRtf(html, roomy).text;
+    EXPECT_GT(expected.size(), 4 * html.size() + 1000);
+    EXPECT_EQ(TranslateRtf(html, job).text, expected);
+    EXPECT_EQ(TranslateRtf(html, tiny).text, expected);
+  }
 }
 
 class RecordingSink final : public ProgressSink {
@@ -382,10 +271,8 @@ int TicksShown(const std::string& html, bool tables) {
   FormatRtfTemplates(templates, "10", tables);
   ByteBuffer body;
   body.Allocate(html.size());
-  if (tables)
-    TranslateToRtfWithTables(html.data(), html.size(), templates, MapIdentity, false, ticks, body);
-  else
-    TranslateToRtf(html.data(), html.size(), templates, MapIdentity, false, ticks, body);
+  auto translate = tables ? TranslateToRtfWithTables : TranslateToRtf;
+  translate(html.data(), html.size(), templates, MapIdentity, false, ticks, body);
   for (size_t i = 0; i < sink.positions.size(); ++i)
     if (sink.positions[i] != static_cast<int>(i) + 1) return -1;  // out of order
   return static_cast<int>(sink.positions.size());
@@ -398,21 +285,18 @@ TEST(RtfWriterTest, ProgressTicks) {
   while (words.size() < 6000) words += "word  \n\t<i>more</i> {x}> caf\xE9 ";
   for (bool tables : {false, true}) {
     EXPECT_EQ(TicksShown(std::string(6000, 'a'), tables), 50);  // nothing written yet
-    EXPECT_EQ(TicksShown("<p>" + std::string(6000, 'a'), tables), 50);  // one run
     EXPECT_EQ(TicksShown("<i" + std::string(6000, ' ') + ">", tables), 50);  // unknown tag
     EXPECT_EQ(TicksShown(words, tables), 50);
     EXPECT_EQ(TicksShown("<p" + std::string(6000, ' ') + ">", tables), 0);  // jumped over
   }
-  // A tag over the first tick of a text of 6000 bytes (at 5999 / 51 + 1 = 118).
-  std::string jumped = "<p>" + std::string(100, 'a') + "<b title='" + std::string(40, 'x') +
-                       "'>" + std::string(6000, 'a');
-  jumped.resize(6000);
-  EXPECT_EQ(TicksShown(jumped, false), 0);
-  // The same tag later: ticks at 118, 120 and 123 (the tag's own step); 125 is inside it.
-  std::string late = "<p>" + std::string(120, 'a') + "<b title='" + std::string(40, 'x') +
-                     "'>" + std::string(6000, 'a');
-  late.resize(6000);
-  EXPECT_EQ(TicksShown(late, false), 3);
+  // A tag over the first tick of a text of 6000 bytes (at 5999 / 51 + 1 = 118), and the same
+  // tag later: ticks at 118, 120 and 123 (the tag's own step); 125 is inside it.
+  for (auto [before, shown] : {std::pair{100, 0}, std::pair{120, 3}}) {
+    std::string html = "<p>" + std::string(static_cast<size_t>(before), 'a') + "<b title='" +
+                       std::string(40, 'x') + "'>" + std::string(6000, 'a');
+    html.resize(6000);
+    EXPECT_EQ(TicksShown(html, false), shown) << before;
+  }
 }
 
 }  // namespace
