@@ -56,11 +56,6 @@ inline std::optional<std::string> ReadFile(const std::string& path) {
   return bytes.str();
 }
 
-inline bool Exists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::exists(path, error);
-}
-
 inline std::string FixturePath(const std::string& name) {
   return std::string(VELLUMINE_SOURCE_DIR) + "/tests/engine/data/" + name;
 }

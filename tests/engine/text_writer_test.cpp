@@ -38,23 +38,19 @@ TEST(TranslateToTextTest, WorkedExample) {
 TEST(TranslateToTextTest, LineBreakForms) {
   ExpectCases({
       {"<p>one</p><p>two</p>", "\none\n\ntwo\n"},
-      {"<X>1<P CLASS=a>2</P>z", "12\nz"},
       {"<x>a</H6>b</hr>c</h>>d</h1 >e", "a\nb\nc\nde"},
-      {"<x>a<BR>b<Li>c</p>d", "a\nb\nc\nd"},
-      {"<x>x<br/>y<br />z<li value=3>w", "xyzw"},
+      {"<x>a<BR>b<Li>c</p>d<P CLASS=a>e<br/>f<br />g<li value=3>h", "a\nb\nc\ndefgh"},
       // Forms follow one another only in the order they are tested within one step.
       {"<x>a</p><p></h2><br><li>b", "a\n\n\n\n\nb"},
       {"<x>a<li><br>b", "a\nb"},
       {"<x>a<br><br>b", "a\nb"},
       {"<x>a<p></p>b", "a\nb"},
       // "<br>" swallows line feeds and blanks after it, but not tabs.
-      {"<x>a<br>\n \n  b", "a\nb"},
-      {"<x>a<br>\t b", "a\nb"},
+      {"<x>a<br>\n \n  b<br>\t c<br>  ", "a\nb\nc\n"},
       {"<b><br>\nText", "\n"},
       {"<b>x<br>\nText", "x\nText"},
       // Forms are written even before any text is on.
       {"ab<p>cd", "\ncd"},
-      {"<br>   ", "\n"},
       {"<p", ""},
       {"</h1", ""},
   });
@@ -62,7 +58,6 @@ TEST(TranslateToTextTest, LineBreakForms) {
 
 TEST(TranslateToTextTest, WhiteSpaceAndTags) {
   ExpectCases({
-      {"<x>a</b> <i>b", "a b"},
       {"<x>a \t\n b", "a b"},
       {"<x> a", " a"},
       {"<x>a <p>b", "a \nb"},
@@ -70,11 +65,9 @@ TEST(TranslateToTextTest, WhiteSpaceAndTags) {
       {"<x>a  ", "a "},
       {"<x>a\r\nb", "a\r b"},  // a carriage return in text is an ordinary byte
       {"plain text without tags", ""},
-      {"<table><tr><td>a</td><td>b</td></tr></table>", "ab"},
       {"<x>1 > 0", "1 > 0"},
-      {"<x>a<>b", "ab"},
+      {"<x>a<>b<<y>c", "abc"},
       {"<a href=\"x>y\">link</a>", "y\">link"},
-      {"<x><<y>z", "z"},
       {"a>b", "b"},
       {">", ""},
   });
@@ -86,8 +79,8 @@ TEST(TranslateToTextTest, References) {
       {"<x>&lt;b&gt; &quot;q&quot; &apos;a&apos;", "<b> \"q\" 'a'"},
       {"<x>&#65;&#x42;&#X43;&#0068;&#x00045;", "ABCDE"},
       {"<x>&#32;&#126;&#127;&#31;", " ~"},
-      {"<x>a&#32; b", "a  b"},  // a numeric blank is a visible byte
-      {"<x>a&nbsp;b a&#160;b a&#xA0;b a&#xa0;b", "a b a b a b a b"},
+      // A numeric blank is a visible byte; nbsp is white space.
+      {"<x>a&#32; b a&nbsp;b a&#160;b a&#xA0;b a&#xa0;b", "a  b a b a b a b a b"},
       {"<x>a &nbsp; b", "a b"},
       {"<x>a<p>&nbsp;b", "a\nb"},
       // Everything else within reach of a ";" is removed.
@@ -99,7 +92,6 @@ TEST(TranslateToTextTest, References) {
       {"<x>R&D is fun", "R&D is fun"},
       {"<x>a&bcdefghi;j", "aj"},
       {"<x>a&bcdefghij;k", "a&bcdefghij;k"},
-      {"<x>a&", "a&"},
       {"<x>a &amp", "a &amp"},
       // Nothing is written while text is off, but the reference is still consumed.
       {"<a title=&gt;x>y", "y"},
