@@ -1,41 +1,29 @@
-// Helpers of the GUI tests: temporary directories, the current directory, windows that
-// appear inside modal loops, and reading controls.
+// Helpers of the GUI tests: the current directory, windows that appear inside modal loops,
+// and reading controls.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "framework/wnd.h"
+#include "temp_directory.h"
+
 namespace vellumine::testing {
-
-// A fresh directory under the temporary directory, removed with its contents.
-class TempDirectory {
- public:
-  TempDirectory();
-  ~TempDirectory();
-  TempDirectory(const TempDirectory&) = delete;
-  TempDirectory& operator=(const TempDirectory&) = delete;
-
-  // The directory, without a final backslash.
-  const std::string& path() const { return path_; }
-  // path() + "\" + name.
-  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-  void Write(const std::string& name, const std::string& bytes) const;
-  // The file's bytes, or "<missing>".
-  std::string Read(const std::string& name) const;
-
- private:
-  std::string path_;
-};
 
 // Makes a directory current for the lifetime of the object.
 class CurrentDirectoryGuard {
  public:
-  explicit CurrentDirectoryGuard(const std::string& directory);
-  ~CurrentDirectoryGuard();
+  explicit CurrentDirectoryGuard(const std::string& directory) {
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    previous_ = previous;
+    SetCurrentDirectoryA(directory.c_str());
+  }
+  ~CurrentDirectoryGuard() { SetCurrentDirectoryA(previous_.c_str()); }
   CurrentDirectoryGuard(const CurrentDirectoryGuard&) = delete;
   CurrentDirectoryGuard& operator=(const CurrentDirectoryGuard&) = delete;
 
@@ -64,18 +52,18 @@ class WindowWatcher {
   bool fired_ = false;
 };
 
-std::string CurrentDirectory();
-std::string ControlText(HWND dialog, int id);
-bool IsChecked(HWND dialog, int id);
-bool IsEnabled(HWND dialog, int id);
-int ProgressPosition(HWND dialog, int id);
-int ProgressHigh(HWND dialog, int id);
+inline std::string ControlText(HWND dialog, int id) {
+  return GetWindowTextOf(GetDlgItem(dialog, id));
+}
+inline bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+inline bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
+inline int ProgressValue(HWND dialog, int id, UINT message) {  // PBM_GETPOS or PBM_GETRANGE
+  return static_cast<int>(SendDlgItemMessageA(dialog, id, message, FALSE, 0));
+}
 std::vector<std::string> ComboItems(HWND dialog, int id);
 // Clicks a button as the mouse would (BM_CLICK).
-void Click(HWND dialog, int id);
-// Sends a menu command.
-void Command(HWND dialog, UINT id);
-// Dispatches whatever is waiting in this thread's queue.
-void PumpMessages();
+inline void Click(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0); }
+// Sends a command, as a menu item or a dialog's own button does.
+inline void Command(HWND window, UINT id) { SendMessageA(window, WM_COMMAND, id, 0); }
 
 }  // namespace vellumine::testing

@@ -1,5 +1,5 @@
-// Scripts in place of the prompts and the launcher: every message box, Open dialog, folder
-// browser, shell call and registry read is recorded and answered from the test's script.
+// Scripts in place of the prompts and the launcher: every message box, folder browser,
+// shell call and registry read is recorded and answered from the test's script.
 #pragma once
 
 #include <windows.h>
@@ -23,31 +23,33 @@ struct MessageRecord {
   UINT type;  // MB_* flags
 };
 
-struct FolderRequest {
-  HWND owner;
-  std::string title;
-  std::string initialPath;
-};
-
 class ScriptedPrompts final : public Prompts {
  public:
   // Buttons to press, in order; a box beyond the script is answered IDOK (IDNO for Yes/No).
   std::deque<int> answers;
   // Runs while each box is up (the window's state can be read then).
   std::function<void(const MessageRecord&)> onMessage;
-  // The path the Open dialog and the folder browser return; nullopt cancels.
-  std::optional<std::string> openFileAnswer;
-  std::optional<std::string> folderAnswer;
+  std::optional<std::string> folderAnswer;  // what the folder browser returns; nullopt cancels
 
   std::vector<MessageRecord> messages;
-  std::vector<OpenFileRequest> openFileRequests;
-  std::vector<FolderRequest> folderRequests;
+  std::vector<std::string> folderRequests;  // "title|initial path"
 
   int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
-                  UINT type) override;
-  bool OpenFile(const OpenFileRequest& request, std::string& chosenPath) override;
-  bool BrowseForFolder(HWND owner, const std::string& title, const std::string& initialPath,
-                       std::string& chosenPath) override;
+                  UINT type) override {
+    messages.push_back({owner, text, caption, type});
+    if (onMessage) onMessage(messages.back());
+    if (answers.empty()) return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+    int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  bool OpenFile(const OpenFileRequest&, std::string&) override { return false; }
+  bool BrowseForFolder(HWND, const std::string& title, const std::string& initialPath,
+                       std::string& chosenPath) override {
+    folderRequests.push_back(title + "|" + initialPath);
+    if (folderAnswer) chosenPath = *folderAnswer;
+    return folderAnswer.has_value();
+  }
 };
 
 struct OpenCall {
@@ -55,35 +57,46 @@ struct OpenCall {
   int showCommand;
 };
 
-struct HelpCall {
-  std::string helpFile;
-  UINT command;
-  ULONG_PTR data;
-};
-
 class ScriptedLauncher final : public Launcher {
  public:
-  int openResult = 42;           // the shell's answer to every OpenDocument
-  unsigned runResult = 33;       // WinExec's answer
-  bool helpResult = true;        // WinHelp's answer
+  int openResult = 42;       // the shell's answer to every OpenDocument
+  unsigned runResult = 33;   // WinExec's answer
+  bool helpResult = true;    // WinHelp's answer
   std::map<std::string, std::string> classesRoot;  // key -> default value; others missing
 
   std::vector<OpenCall> opened;
-  std::vector<OpenCall> commandLines;
-  std::vector<HelpCall> helpCalls;
+  std::vector<std::string> commandLines;
+  std::vector<std::string> helpCalls;  // help file names
 
-  int OpenDocument(const std::string& target, int showCommand) override;
-  unsigned RunCommandLine(const std::string& commandLine, int showCommand) override;
-  bool ShowHelp(HWND owner, const std::string& helpFile, UINT command,
-                ULONG_PTR data) override;
-  long ReadClassesRootValue(const std::string& subKey, std::string& value) override;
+  int OpenDocument(const std::string& target, int showCommand) override {
+    opened.push_back({target, showCommand});
+    return openResult;
+  }
+  unsigned RunCommandLine(const std::string& commandLine, int) override {
+    commandLines.push_back(commandLine);
+    return runResult;
+  }
+  bool ShowHelp(HWND, const std::string& helpFile, UINT command, ULONG_PTR) override {
+    helpCalls.push_back(command == HELP_FINDER ? helpFile : "?");
+    return helpResult;
+  }
+  long ReadClassesRootValue(const std::string& subKey, std::string& value) override {
+    auto found = classesRoot.find(subKey);
+    if (found == classesRoot.end()) return ERROR_FILE_NOT_FOUND;
+    value = found->second;
+    return ERROR_SUCCESS;
+  }
 };
 
 // Puts both scripts in place for the lifetime of the object.
 class ScopedScripts {
  public:
-  ScopedScripts();
-  ~ScopedScripts();
+  ScopedScripts()
+      : previousPrompts_(SetPrompts(&prompts)), previousLauncher_(SetLauncher(&launcher)) {}
+  ~ScopedScripts() {
+    SetPrompts(previousPrompts_);
+    SetLauncher(previousLauncher_);
+  }
   ScopedScripts(const ScopedScripts&) = delete;
   ScopedScripts& operator=(const ScopedScripts&) = delete;
 

@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "about_dlg.h"
 #include "converter_dlg.h"
 #include "framework/win_app.h"
 #include "gui_helpers.h"
@@ -25,104 +24,85 @@ namespace {
 class HelpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    app_ = CWinApp::Current();
     ASSERT_NE(app_, nullptr);
-    savedHelp_ = app_->m_strHelpFilePath;
-    savedHtml_ = app_->m_strHtmlHelpPath;
-    app_->m_strHelpFilePath = files_ / "Vellumine.HLP";
-    app_->m_strHtmlHelpPath = files_ / "Vellumine.html";
+    app_->m_strHelpFilePath = files_.path() + "Vellumine.HLP";
+    app_->m_strHtmlHelpPath = files_.path() + "Vellumine.html";
     ASSERT_TRUE(dialog_.Create());
-    hwnd_ = dialog_.m_hWnd;
   }
   void TearDown() override {
     app_->m_strHelpFilePath = savedHelp_;
     app_->m_strHtmlHelpPath = savedHtml_;
   }
+  // The help command by one of its routes; what was opened and shown.
+  std::string Help(int route) {
+    MSG f1{GetDlgItem(dialog_.m_hWnd, IDC_INPUT_PATH), WM_KEYDOWN, VK_F1, 0, 0, {0, 0}};
+    HELPINFO info{};
+    info.cbSize = sizeof(info);
+    if (route == 0) Command(dialog_.m_hWnd, ID_HELP_CONTENTS);
+    if (route == 1) SendMessageA(dialog_.m_hWnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    if (route == 2) {
+      EXPECT_TRUE(dialog_.PreTranslateMessage(&f1));
+    }
+    std::string seen;
+    for (const std::string& file : script_.launcher.helpCalls) seen += "help " + file + "; ";
+    for (const OpenCall& call : script_.launcher.opened) {
+      seen += "open " + call.target + (call.showCommand == SW_SHOWNORMAL ? "; " : " ?; ");
+    }
+    for (const MessageRecord& box : script_.prompts.messages) seen += "box " + box.text;
+    return seen;
+  }
 
+  CWinApp* app_ = CWinApp::Current();
+  std::string savedHelp_ = app_ ? app_->m_strHelpFilePath : "";
+  std::string savedHtml_ = app_ ? app_->m_strHtmlHelpPath : "";
   TempDirectory files_;
-  CurrentDirectoryGuard cwd_{files_.path()};
+  CurrentDirectoryGuard cwd_{files_.bare()};
   ScopedScripts script_;
   CConverterDlg dialog_;
-  HWND hwnd_ = nullptr;
-  CWinApp* app_ = nullptr;
-  std::string savedHelp_;
-  std::string savedHtml_;
 };
 
 TEST_F(HelpTest, WithoutTheHelpFileTheHtmlGuideOpens) {
-  Command(hwnd_, ID_HELP_CONTENTS);
-  EXPECT_TRUE(script_.launcher.helpCalls.empty());
-  ASSERT_EQ(script_.launcher.opened.size(), 1u);
-  EXPECT_EQ(script_.launcher.opened[0].target, files_ / "Vellumine.html");
-  EXPECT_EQ(script_.launcher.opened[0].showCommand, SW_SHOWNORMAL);
-  EXPECT_TRUE(script_.prompts.messages.empty());
-}
-
-TEST_F(HelpTest, TheHelpFileOpensAtItsContentsWhenTheHelpEngineRuns) {
-  files_.Write("Vellumine.HLP", "help");
-  script_.launcher.helpResult = true;
-  Command(hwnd_, ID_HELP_CONTENTS);
-  ASSERT_EQ(script_.launcher.helpCalls.size(), 1u);
-  EXPECT_EQ(script_.launcher.helpCalls[0].helpFile, files_ / "Vellumine.HLP");
-  EXPECT_EQ(script_.launcher.helpCalls[0].command, static_cast<UINT>(HELP_FINDER));
-  EXPECT_EQ(script_.launcher.helpCalls[0].data, 0u);
-  EXPECT_TRUE(script_.launcher.opened.empty());
-}
-
-TEST_F(HelpTest, AFailingHelpEngineFallsBackToTheHtmlGuide) {
-  files_.Write("Vellumine.HLP", "help");
-  script_.launcher.helpResult = false;
-  // F1 reaches the same command.
-  HELPINFO info{};
-  info.cbSize = sizeof(info);
-  SendMessageA(hwnd_, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
-  EXPECT_EQ(script_.launcher.helpCalls.size(), 1u);
-  ASSERT_EQ(script_.launcher.opened.size(), 1u);
-  EXPECT_EQ(script_.launcher.opened[0].target, files_ / "Vellumine.html");
-}
-
-TEST_F(HelpTest, TheHelpKeyInTheMainWindowIsTheHelpCommand) {
-  MSG key{GetDlgItem(hwnd_, IDC_INPUT_PATH), WM_KEYDOWN, VK_F1, 0, 0, {0, 0}};
-  EXPECT_TRUE(dialog_.PreTranslateMessage(&key));
-  ASSERT_EQ(script_.launcher.opened.size(), 1u);
-  EXPECT_EQ(script_.launcher.opened[0].target, files_ / "Vellumine.html");
+  for (int route : {0, 1, 2}) {
+    script_.launcher.opened.clear();
+    EXPECT_EQ(Help(route), "open " + files_.path() + "Vellumine.html; ") << route;
+  }
   // Other keys go on to the window.
-  MSG other{GetDlgItem(hwnd_, IDC_INPUT_PATH), WM_KEYDOWN, VK_F2, 0, 0, {0, 0}};
-  EXPECT_FALSE(dialog_.PreTranslateMessage(&other));
-  EXPECT_EQ(script_.launcher.opened.size(), 1u);
+  MSG f2{GetDlgItem(dialog_.m_hWnd, IDC_INPUT_PATH), WM_KEYDOWN, VK_F2, 0, 0, {0, 0}};
+  EXPECT_FALSE(dialog_.PreTranslateMessage(&f2));
+}
+
+TEST_F(HelpTest, TheHelpFileOpensAtItsContentsUnlessTheHelpEngineFails) {
+  files_.Write("Vellumine.HLP", "help");
+  EXPECT_EQ(Help(0), "help " + files_.path() + "Vellumine.HLP; ");
+  script_.launcher.helpResult = false;
+  EXPECT_EQ(Help(1), "help " + files_.path() + "Vellumine.HLP; help " + files_.path() +
+                         "Vellumine.HLP; open " + files_.path() + "Vellumine.html; ");
 }
 
 TEST_F(HelpTest, WhenNothingOpensTheUserIsTold) {
   script_.launcher.openResult = SE_ERR_NOASSOC;
-  Command(hwnd_, ID_HELP_CONTENTS);
-  ASSERT_EQ(script_.prompts.messages.size(), 1u);
-  EXPECT_EQ(script_.prompts.messages[0].text, "Failed to launch help.");
+  EXPECT_EQ(Help(0), "open " + files_.path() + "Vellumine.html; box Failed to launch help.");
 }
 
 TEST_F(HelpTest, UpdateAndTheAboutButtonOpenTheHomePageSilently) {
   script_.launcher.openResult = SE_ERR_NOASSOC;  // failures are not reported
-  Command(hwnd_, ID_HELP_UPDATE);
+  Command(dialog_.m_hWnd, ID_HELP_UPDATE);
   WindowWatcher about("About Vellumine", [](HWND box) {
     SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_WEB_ADDRESS, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, IDC_WEB_ADDRESS)));
-    SendMessageA(box, WM_COMMAND, IDOK, 0);
+    Command(box, IDOK);
   });
-  Command(hwnd_, ID_HELP_ABOUT);
+  Command(dialog_.m_hWnd, ID_HELP_ABOUT);
   ASSERT_TRUE(about.fired());
-  ASSERT_EQ(script_.launcher.opened.size(), 2u);
-  for (const OpenCall& call : script_.launcher.opened) {
-    EXPECT_EQ(call.target, kHomePageUrl);
-    EXPECT_EQ(call.showCommand, SW_SHOWNORMAL);
-  }
-  EXPECT_TRUE(script_.prompts.messages.empty());
+  const std::string home = "open " + std::string(kHomePageUrl) + "; ";
+  EXPECT_EQ(Help(-1), home + home);
 }
 
 TEST(HelpFiles, TheGuideLiesBesideTheProgram) {
-  const std::string directory = VELLUMINE_PROGRAM_DIR;
-  DWORD program = GetFileAttributesA((directory + "\\Vellumine.exe").c_str());
-  DWORD guide = GetFileAttributesA((directory + "\\Vellumine.html").c_str());
-  EXPECT_NE(program, INVALID_FILE_ATTRIBUTES);
-  EXPECT_NE(guide, INVALID_FILE_ATTRIBUTES);
+  for (const char* name : {"\\Vellumine.exe", "\\Vellumine.html"}) {
+    EXPECT_NE(GetFileAttributesA((VELLUMINE_PROGRAM_DIR + std::string(name)).c_str()),
+              INVALID_FILE_ATTRIBUTES) << name;
+  }
 }
 
 }  // namespace
