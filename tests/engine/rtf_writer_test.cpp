@@ -109,10 +109,8 @@ TEST(RtfWriterTest, ConditionsThatSkipAForm) {
   ExpectBodies({
       {"<p>one<p><p>two", kBreak + "one" + kBreak + "two"},
       {"<p>a</p>\n <br><div></div><dd><dt><p>b", kBreak + "a" + kBreak + "b"},
-      {"<h1>T</h1><p>x", kHeading + "T\\par}x"},
-      {"<i>x</strong>y", "xy"},
-      {"<strong>x</strong></strong>y", "{\\b x}y"},
-      {"<i>x</b>y", "xy"},
+      {"<h1>T</h1><p>x", kHeading + "T\\par}x"},     {"<i>x</strong>y", "xy"},
+      {"<strong>x</strong></strong>y", "{\\b x}y"},  {"<i>x</b>y", "xy"},
       {"<center>Title</center>", "\\qc Title"},
       {"<center>&amp; </center>", "\\qc & \\qj "},  // references and blanks are no text
       {"<center>a</center><center></center>", "\\qc a\\qc \\qj "},
@@ -122,22 +120,32 @@ TEST(RtfWriterTest, ConditionsThatSkipAForm) {
 TEST(RtfWriterTest, TextRules) {
   ExpectBodies({
       {"abc<p>x", kBreak + "x"},  // text before the first tag is not written
-      {"<p>a{b}\\c", kBreak + "a\\{b\\}\\\\c"},
-      {"<p>a  \t\n b", kBreak + "a b"},
-      {"<p> a", kBreak + "a"},
-      {"<b> a", "{\\b a"},
+      {"<p>a{b}\\c", kBreak + "a\\{b\\}\\\\c"},  {"<p>a  \t\n b", kBreak + "a b"},
+      {"<p> a", kBreak + "a"},                   {"<b> a", "{\\b a"},
       {"<p>x < y</p>z", kBreak + "x " + kBreak + "z"},
-      {"<i><!-- a > b -->", " b -->"},
-      {"<p>a\r\nb", kBreak + "a\r b"},
+      {"<i><!-- a > b -->", " b -->"},           {"<p>a\r\nb", kBreak + "a\r b"},
       {"<p>\x85\x9F\xA0\xE9", kBreak + "\x85\x9F\\'a0\\'e9"},
       {"&amp;<p>x", kBreak + "x"},
       {"<p>&amp;<p>x", kBreak + "&" + kBreak + "x"},  // a reference ends the pending break
-      {"<p>&nbsp;x", kBreak + " x"},
       {"<p>&x<b>y z", kBreak + "x<b>yz"},  // the blank ends the reference
       {"<p>&x}b; &#8212;", kBreak + "x\\}b \\u8212?"},
       {"<i>{", "\\{"},  // a brace resumes text after ">"
       {"<p>a<p class=x b c", kBreak + "a" + kBreak},  // a tag without ">" takes the rest
+      // Lists: bullets inside a numbered list, the numbering going on after them; "</ol>"
+      // ends numbering but only the next "<ol" starts it again at 1.
+      {"<ol><li>a<ul><li>b</ul><li>c</ol><li>d<ol start=5><li>e",
+       kBreak + kNumbered + "1. a" + kBreak + kBullet + "b" + kBreak + kNumbered + "2. c" +
+           kBreak + kBullet + "d" + kBreak + kNumbered + "1. e"},
+      {"<p>x</p><LI>y<li class=k>z", kBreak + "x" + kBreak + kBullet + "yz"},
+      // Preformatted blocks: white space, tags and high bytes copied; references replaced only
+      // while text is on; the pending break left as it was.
+      {"<pre>a  b\n<b>{x}\\\xE9</PRE>c", "a  b\\par\n<b>\\{x\\}\\\\\xE9" "c"},
+      {"<pre>x</pre >y", "x</pre >y"},           {"<pre>&amp;</pre>", "&amp;"},
+      {"<p>t<pre>&amp;</pre>", kBreak + "t&"},   {"<p><pre>x</pre><p>y", kBreak + "xy"},
   });
+  std::string html = "<ol>";
+  for (int i = 1; i <= 12; ++i) html += "<li>x";
+  EXPECT_TRUE(Body(html).ends_with(kNumbered + "12. x"));
 }
 
 // Long stretches of text are copied in runs; byte by byte, the text rules say: white space
@@ -185,35 +193,6 @@ TEST(RtfWriterTest, CyrillicAndMappedBytes) {
   EXPECT_EQ(TranslateRtf("<p>" + high, cyr).text, kBreak + expected);
   EXPECT_EQ(TranslateRtf("<p>" + high.substr(0x60, 1) + "<b>" + high.substr(0x61, 1), cyr).text,
             kBreak + expected.substr(0x60, 1) + "{\\b " + expected.substr(0x61, 1));
-}
-
-TEST(RtfWriterTest, ListItems) {
-  ExpectBodies({
-      {"<ol><li>a<li>b</ol>", kBreak + kNumbered + "1. a" + kBreak + kNumbered + "2. b"},
-      {"<LI>x", kBreak + kBullet + "x"},
-      {"<li class=k>x", "x"},
-      {"<p>x</p><li>y", kBreak + "x" + kBreak + kBullet + "y"},
-      // Bullets inside a numbered list; the numbering goes on after them.
-      {"<ol><li>a<ul><li>b</ul><li>c</ol>",
-       kBreak + kNumbered + "1. a" + kBreak + kBullet + "b" + kBreak + kNumbered + "2. c"},
-      // "</ol>" ends numbering but only the next "<ol" starts it again at 1.
-      {"<ol><li>a</ol><li>b<ol start=5><li>c",
-       kBreak + kNumbered + "1. a" + kBreak + kBullet + "b" + kBreak + kNumbered + "1. c"},
-  });
-  std::string html = "<ol>";
-  for (int i = 1; i <= 12; ++i) html += "<li>x";
-  EXPECT_TRUE(Body(html).ends_with(kNumbered + "12. x"));
-}
-
-TEST(RtfWriterTest, PreformattedBlock) {
-  ExpectBodies({
-      {"<pre>a  b\n<b>{x}\\</pre>c", "a  b\\par\n<b>\\{x\\}\\\\c"},
-      {"<PRE>\xE9</PRE>y", "\xE9y"},
-      {"<pre>x</pre >y", "x</pre >y"},
-      {"<pre>&amp;</pre>", "&amp;"},            // text is off: references are copied
-      {"<p>t<pre>&amp;</pre>", kBreak + "t&"},  // text is on: references are replaced
-      {"<p><pre>x</pre><p>y", kBreak + "xy"},   // the block leaves the pending break
-  });
 }
 
 // Closing braces are written only for groups the body opened.
