@@ -23,9 +23,8 @@ TEST(RtfTemplatesTest, LenientSizeText) {
     const char* fs;     // 2S
     const char* shift;  // S/2
   } cases[] = {
-      {"10", 10, "20", "5"},  {"7", 7, "14", "3"},     {"  9pt", 9, "18", "4"},
-      {"+11", 11, "22", "5"}, {"-7", -7, "-14", "-3"}, {"abc", 0, "0", "0"},
-      {"- 5", 0, "0", "0"},   {nullptr, 0, "0", "0"},
+      {"7", 7, "14", "3"},   {"  +9pt", 9, "18", "4"}, {"-7", -7, "-14", "-3"},
+      {"- 5", 0, "0", "0"},  {nullptr, 0, "0", "0"},
       {"99999999999", INT_MAX, "4294967294", "1073741823"},
       {"-99999999999", INT_MIN, "-4294967296", "-1073741824"},
   };
@@ -90,11 +89,9 @@ TEST(RtfWriterTest, TagForms) {
       {"<B class=k>x</B>", "{\\b x}"},  {"<blockquote>x", "x"},  {"<body>x", "x"},
       {"<StRoNg>x</sTrOnG>", "{\\b x}"}, {"<strong class=k>x</strong>", "x"},
       {"<H9 align=center>T</H2>", kHeading + "T\\par}"},
-      {"<h>T", "T"},                    {"<hr>T", "T"},          {"<h1x>T", "T"},
+      {"<hr>T", "T"},                   {"<h1x>T", "T"},
       {"<SUB class=k>2</SUB>", "{\\dn6 2}"}, {"<sup>2</sup>", "{\\up6 2}"},
-      {"<subtitle>2", "2"},             {"<span>x</span>", "x"},
-      {"<DIV>a</div>b", kBreak + "a" + kBreak + "b"}, {"<div class=k>a", "a"},
-      {"<dd>a<dt>b", kBreak + "a" + kBreak + "b"},    {"<dl>a", "a"},
+      {"<DIV>a</div>b", kBreak + "a" + kBreak + "b"}, {"<dd>a<dt>b", kBreak + "a" + kBreak + "b"},
       {"<CENTER align=x>T", "\\qc T"},  {"<centre>T", "T"},
       {"<UL type=disc>a</ul>b", "ab"},  {"<ol>a</ol>b", "ab"},
       // Tags that end the text, and tags cut off by its end.
@@ -234,16 +231,15 @@ TEST(RtfWriterTest, BodyOutgrowsTheJobBuffer) {
   }
 }
 
-class RecordingSink final : public ProgressSink {
- public:
-  void SetRange(int, int) override {}
-  void SetPosition(int pos) override { positions.push_back(pos); }
-  void SetPercentText(const char*) override {}
-  std::vector<int> positions;
-};
-
+// The ticks shown, or -1 when one came out of order.
 int TicksShown(const std::string& html, bool tables) {
-  RecordingSink sink;
+  struct : ProgressSink {
+    void SetRange(int, int) override {}
+    void SetPosition(int pos) override { inOrder = inOrder && pos == ++shown; }
+    void SetPercentText(const char*) override {}
+    int shown = 0;
+    bool inOrder = true;
+  } sink;
   ProgressTicks ticks;
   BuildProgressTicks(ticks, html.size(), sink);
   RtfTemplates templates;
@@ -252,9 +248,7 @@ int TicksShown(const std::string& html, bool tables) {
   body.Allocate(html.size());
   auto translate = tables ? TranslateToRtfWithTables : TranslateToRtf;
   translate(html.data(), html.size(), templates, MapIdentity, false, ticks, body);
-  for (size_t i = 0; i < sink.positions.size(); ++i)
-    if (sink.positions[i] != static_cast<int>(i) + 1) return -1;  // out of order
-  return static_cast<int>(sink.positions.size());
+  return sink.inOrder ? sink.shown : -1;
 }
 
 // Every step reports its tick, also steps inside runs of text, white space and dropped
