@@ -9,28 +9,15 @@
 namespace vellumine {
 namespace {
 
-const char* MapperName(CharMapper m) {
-  if (m == MapIdentity) return "identity";
-  if (m == MapKoi8r) return "koi8r";
-  if (m == MapIso88595) return "iso88595";
-  return "?";
-}
-
-struct Expected {
-  const char* mapper;
-  bool cyrillic;
-};
-
-const Expected kLatin = {"identity", false};
-const Expected kCp1251 = {"identity", true};
-const Expected kKoi8 = {"koi8r", true};
-const Expected kIso5 = {"iso88595", true};
+using Expected = EncodingChoice;
+const Expected kLatin = {MapIdentity, false}, kCp1251 = {MapIdentity, true},
+               kKoi8 = {MapKoi8r, true}, kIso5 = {MapIso88595, true};
 
 void ExpectChoice(const char* label, const std::string& text, Expected expected,
                   size_t n = std::string::npos) {
   SCOPED_TRACE(std::string(label) + " on: " + text);
   EncodingChoice choice = ChooseEncoding(label, text.data(), std::min(n, text.size()));
-  EXPECT_STREQ(MapperName(choice.mapper), expected.mapper);
+  EXPECT_TRUE(choice.mapper == expected.mapper) << "another mapper";
   EXPECT_EQ(choice.cyrillic, expected.cyrillic);
 }
 
@@ -42,7 +29,6 @@ TEST(ChooseEncodingTest, ExplicitLabelsIgnoreTheDocument) {
   ExpectChoice("(ISO-8859-1) Latin1", declaresKoi8, kLatin);
   ExpectChoice("(ISO-8859-5) Cyrillic", declaresLatin, kIso5);
   // Labels are compared byte for byte; anything else is Latin-1 and reads no declaration.
-  ExpectChoice("(koi8-r) cyrillic", declaresKoi8, kLatin);
   ExpectChoice("auto-select", declaresKoi8, kLatin);
   ExpectChoice("Auto-Select", declaresKoi8, kKoi8);
 }
@@ -53,11 +39,8 @@ TEST(ChooseEncodingTest, AutoSelectTokens) {
     Expected expected;
   };
   const Case cases[] = {
-      {"windows-1251", kCp1251}, {"x-cp1251", kCp1251},     {"koi8-r", kKoi8},
-      {"KOI8-U", kKoi8},         {"iso-8859-5", kIso5},      {"ISO_8859-5", kIso5},
-      {"Latin5", kIso5},         {"iso-8859-1", kLatin},     {"LATIN1", kLatin},
-      {"iso-8859-15", kLatin},   {"utf-8", kLatin},          {"windows-1252", kLatin},
-      {"cp866", kLatin},         {"KoI8", kKoi8},
+      {"x-cp1251", kCp1251}, {"KOI8-U", kKoi8},    {"ISO_8859-5", kIso5}, {"Latin5", kIso5},
+      {"LATIN1", kLatin},    {"iso-8859-15", kLatin}, {"windows-1252", kLatin}, {"KoI8", kKoi8},
   };
   for (const Case& c : cases) {
     ExpectChoice("Auto-Select",
@@ -84,19 +67,14 @@ TEST(ChooseEncodingTest, AutoSelectWhereDeclarationsCount) {
       {"<head><meta charset =koi8-r></head>", kLatin},
       {"<head><meta charset= koi8-r></head>", kKoi8},
       // Tokens after the tag's ">" do not count; tokens anywhere from "charset" on do.
-      {"<head><meta charset=x>koi8</head>", kLatin},
-      {"<head><meta koi8 charset=x></head>", kLatin},
+      {"<head><meta koi8 charset=x>koi8</head>", kLatin},
       {"<head><meta charset=x lang=koi8></head>", kKoi8},
       // Within one tag and across tags the last token found wins.
       {"<head><meta charset=koi8-r windows-1251></head>", kCp1251},
       {"<head><meta charset=koi8-r><meta charset=iso-8859-1></head>", kLatin},
-      {"<head><x charset=a><y charset=latin5></head>", kIso5},
-      // A declaration cut off by the end matches only what fits.
-      {"<head><meta charset=koi8", kKoi8},
-      {"<head><meta charset=koi", kLatin},
   };
   for (const Case& c : cases) ExpectChoice("Auto-Select", c.text, c.expected);
-  // The end is given by n, not by a terminator: bytes past n are never read.
+  // A declaration cut off by n matches only what fits; bytes past n are never read.
   const std::string text = "<head><meta charset=koi8-r>";
   ExpectChoice("Auto-Select", text, kLatin, text.size() - 4);
   ExpectChoice("Auto-Select", text, kKoi8, text.size() - 3);

@@ -8,7 +8,6 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "progress.h"
@@ -19,20 +18,16 @@ namespace vellumine::testing {
 class TempDir {
  public:
   TempDir() {
-    std::random_device random;
-    std::error_code error;
-    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-      auto candidate = std::filesystem::temp_directory_path() /
-                       ("vellumine-test-" + std::to_string(random()) + std::to_string(random()));
-      if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
-    }
+    std::random_device random;  // a name already taken is passed over
+    do {
+      path_ = std::filesystem::temp_directory_path() /
+              ("vellumine-test-" + std::to_string(random()) + std::to_string(random()));
+    } while (!std::filesystem::create_directory(path_));
   }
   ~TempDir() {
     std::error_code error;
-    if (!path_.empty()) std::filesystem::remove_all(path_, error);
+    std::filesystem::remove_all(path_, error);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
   // Path("") is the directory with a separator at its end, as the batch driver passes it.
@@ -43,9 +38,7 @@ class TempDir {
 };
 
 inline bool WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
+  return static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
 }
 
 inline std::optional<std::string> ReadFile(const std::string& path) {

@@ -30,24 +30,9 @@ TEST(BuildProgressTicksTest, Examples) {
   EXPECT_EQ(std::vector<size_t>(t.end() - 3, t.end()), (std::vector<size_t>{2501, 3334, 5001}));
   EXPECT_EQ(Ticks(1936), (std::vector<size_t>{38, 39, 40, 41, 42, 43}));
   EXPECT_TRUE(Ticks(1000).empty());
-  EXPECT_TRUE(Ticks(1).empty());
   EXPECT_TRUE(Ticks(0).empty());
   EXPECT_EQ(Ticks(2501).size(), 50u);
-  EXPECT_EQ(Ticks(2501).back(), 1251u);
   EXPECT_LT(Ticks(2500).size(), 50u);
-}
-
-TEST(CheckTickTest, FiresOnlyOnExactPositionsInOrder) {
-  RecordingSink sink;
-  ProgressTicks ticks;
-  BuildProgressTicks(ticks, 1936, sink);  // 38 ... 43
-  CheckTick(ticks, 37);
-  CheckTick(ticks, 39);  // not the next tick yet
-  EXPECT_TRUE(sink.calls.empty());
-  CheckTick(ticks, 38);
-  CheckTick(ticks, 38);  // fired once only
-  CheckTick(ticks, 39);
-  EXPECT_EQ(sink.calls, (Calls{"text 2", "pos 1", "text 4", "pos 2"}));
 }
 
 Calls SinkCalls(const std::string& text) {
@@ -61,12 +46,9 @@ Calls SinkCalls(const std::string& text) {
 
 Calls ExpectedCalls(int ticks) {
   Calls calls = {"range 0 50", "pos 0", "text 0", "pos 1"};
-  for (int k = 1; k <= ticks; ++k) {
-    calls.push_back("text " + std::to_string(2 * k));
-    calls.push_back("pos " + std::to_string(k));
-  }
-  calls.push_back("pos 50");
-  calls.push_back("text 100");
+  for (int k = 1; k <= ticks; ++k)
+    calls.insert(calls.end(), {"text " + std::to_string(2 * k), "pos " + std::to_string(k)});
+  calls.insert(calls.end(), {"pos 50", "text 100"});
   return calls;
 }
 
