@@ -62,12 +62,9 @@ TEST(FileOutputStreamTest, ReportsFailures) {
 TEST(ByteBufferTest, GrowsAndKeepsItsBytesUntilGrowthFails) {
   ByteBuffer buffer;
   ASSERT_TRUE(buffer.Allocate(3));
-  std::string expected;
-  for (int i = 0; i < 10000; ++i) {
-    buffer.Push(static_cast<char>('a' + i % 26));
-    buffer.Append("xyz");
-    expected += static_cast<char>('a' + i % 26) + std::string("xyz");
-  }
+  buffer.Push('a');
+  buffer.Append("bcdef");
+  const std::string expected = "abcdef";
   EXPECT_FALSE(buffer.failed());
   EXPECT_EQ(std::string(buffer.view()), expected);
   // Impossible growth fails, and bytes past the capacity are dropped from then on.

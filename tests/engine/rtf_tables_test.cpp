@@ -84,10 +84,9 @@ TEST(RtfTablesTest, RowsAndCells) {
 // a digit or "-" right after one of them is kept apart by a blank, or a reader would take it
 // as part of the control word. Nothing else gets a blank.
 TEST(RtfTablesTest, TextAfterAnUndelimitedControlWord) {
-  RtfRunOptions koi8{true};
-  koi8.cyrillic = true;
-  koi8.mapper = MapKoi8r;
-  EXPECT_EQ(TranslateRtf("<tr><td>a</td>b", koi8).text, kOne + kCell + "a\\cell b" + kRowEnd);
+  EXPECT_EQ(TranslateRtf("<tr><td>a</td>b", {.tables = true, .cyrillic = true, .mapper = MapKoi8r})
+                .text,
+            kOne + kCell + "a\\cell b" + kRowEnd);
   ExpectTableBodies({
       {"<table>Caption<tr>", "\n\\par Caption" + kRow + kRowEnd},
       {"<p><table>\nCaption", kBreak + "\n\\par Caption"},  // the line feed wrote nothing

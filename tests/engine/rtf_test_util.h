@@ -20,11 +20,13 @@ struct RtfRunOptions {
   bool cyrillic = false;
   CharMapper mapper = MapIdentity;
   size_t capacity = 0;  // the body buffer's first size; 0: as the job sizes it
+  bool ticks = false;   // progress ticks for the text's size
 };
 
 struct RtfBody {
   std::string text;  // the body
   int openGroups;    // what the pass returned
+  int ticksShown;
 };
 
 inline RtfBody TranslateRtf(std::string_view html, const RtfRunOptions& options = {}) {
@@ -32,11 +34,13 @@ inline RtfBody TranslateRtf(std::string_view html, const RtfRunOptions& options 
   FormatRtfTemplates(templates, "12", options.tables);
   ByteBuffer body;
   body.Allocate(options.capacity != 0 ? options.capacity : 4 * html.size() + 1000);
-  ProgressTicks ticks;  // none
+  NullProgressSink sink;
+  ProgressTicks ticks;
+  if (options.ticks) BuildProgressTicks(ticks, html.size(), sink);
   auto translate = options.tables ? TranslateToRtfWithTables : TranslateToRtf;
   int open = translate(html.data(), html.size(), templates, options.mapper, options.cyrillic,
                        ticks, body);
-  return {std::string(body.view()), open};
+  return {std::string(body.view()), open, ticks.next};
 }
 
 inline std::string Body(std::string_view html, bool tables = false) {

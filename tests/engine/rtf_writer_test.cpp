@@ -157,19 +157,11 @@ TEST(RtfWriterTest, SpecialBytesAtEveryOffset) {
 }
 
 TEST(RtfWriterTest, CyrillicAndMappedBytes) {
-  RtfRunOptions cyr;
-  cyr.cyrillic = true;
-  EXPECT_EQ(TranslateRtf("<p>caf\xE9 &eacute;", cyr).text, kBreak + "caf\xE9 \\f99\\'e9");
-  // Every high byte goes through the mapper, in runs and alone.
-  std::string high, expected;
-  for (int b = 0x80; b <= 0xFF; ++b) {
-    high += static_cast<char>(b);
-    expected += static_cast<char>(MapKoi8r(static_cast<unsigned char>(b)));
-  }
-  cyr.mapper = MapKoi8r;
-  EXPECT_EQ(TranslateRtf("<p>" + high, cyr).text, kBreak + expected);
-  EXPECT_EQ(TranslateRtf("<p>" + high.substr(0x60, 1) + "<b>" + high.substr(0x61, 1), cyr).text,
-            kBreak + expected.substr(0x60, 1) + "{\\b " + expected.substr(0x61, 1));
+  EXPECT_EQ(TranslateRtf("<p>caf\xE9 &eacute;", {.cyrillic = true}).text,
+            kBreak + "caf\xE9 \\f99\\'e9");
+  // High bytes go through the mapper, in runs and alone (KOI8-R a, be, yo; YO).
+  EXPECT_EQ(TranslateRtf("<p>\xC1\xC2\xA3<b>\xB3", {.cyrillic = true, .mapper = MapKoi8r}).text,
+            kBreak + "\xE0\xE1\xB8{\\b \xA8");
 }
 
 // Closing braces are written only for groups the body opened.
@@ -201,34 +193,11 @@ TEST(RtfWriterTest, BodyOutgrowsTheJobBuffer) {
   for (int i = 0; i < 5000; ++i) paragraphs += "<p>x";
   for (int i = 0; i < 5000; ++i) cells += "<td>";
   for (auto [html, tables] : {std::pair{paragraphs, false}, std::pair{cells, true}}) {
-    RtfRunOptions job{tables}, tiny{tables}, roomy{tables};
-    tiny.capacity = 1;
-    roomy.capacity = 100 * html.size();
-    std::string expected = TranslateRtf(html, roomy).text;
+    std::string expected = TranslateRtf(html, {.tables = tables, .capacity = 100 * html.size()}).text;
     EXPECT_GT(expected.size(), 4 * html.size() + 1000);
-    EXPECT_EQ(TranslateRtf(html, job).text, expected);
-    EXPECT_EQ(TranslateRtf(html, tiny).text, expected);
+    for (size_t capacity : {0, 1})  // 0: as the job sizes it
+      EXPECT_EQ(TranslateRtf(html, {.tables = tables, .capacity = capacity}).text, expected);
   }
-}
-
-// The ticks shown, or -1 when one came out of order.
-int TicksShown(const std::string& html, bool tables) {
-  struct : ProgressSink {
-    void SetRange(int, int) override {}
-    void SetPosition(int pos) override { inOrder = inOrder && pos == ++shown; }
-    void SetPercentText(const char*) override {}
-    int shown = 0;
-    bool inOrder = true;
-  } sink;
-  ProgressTicks ticks;
-  BuildProgressTicks(ticks, html.size(), sink);
-  RtfTemplates templates;
-  FormatRtfTemplates(templates, "10", tables);
-  ByteBuffer body;
-  body.Allocate(html.size());
-  auto translate = tables ? TranslateToRtfWithTables : TranslateToRtf;
-  translate(html.data(), html.size(), templates, MapIdentity, false, ticks, body);
-  return sink.inOrder ? sink.shown : -1;
 }
 
 // Every step reports its tick, also steps inside runs of text, white space and dropped
@@ -237,10 +206,13 @@ TEST(RtfWriterTest, ProgressTicks) {
   std::string words = "<p>";
   while (words.size() < 6000) words += "word  \n\t<i>more</i> {x}> caf\xE9 ";
   for (bool tables : {false, true}) {
-    EXPECT_EQ(TicksShown(std::string(6000, 'a'), tables), 50);  // nothing written yet
-    EXPECT_EQ(TicksShown("<i" + std::string(6000, ' ') + ">", tables), 50);  // unknown tag
-    EXPECT_EQ(TicksShown(words, tables), 50);
-    EXPECT_EQ(TicksShown("<p" + std::string(6000, ' ') + ">", tables), 0);  // jumped over
+    auto shown = [tables](const std::string& html) {
+      return TranslateRtf(html, {.tables = tables, .ticks = true}).ticksShown;
+    };
+    EXPECT_EQ(shown(std::string(6000, 'a')), 50);  // nothing written yet
+    EXPECT_EQ(shown("<i" + std::string(6000, ' ') + ">"), 50);  // unknown tag
+    EXPECT_EQ(shown(words), 50);
+    EXPECT_EQ(shown("<p" + std::string(6000, ' ') + ">"), 0);  // jumped over
   }
 }
 
