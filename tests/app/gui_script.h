@@ -27,8 +27,7 @@ class ScriptedPrompts final : public Prompts {
  public:
   // Buttons to press, in order; a box beyond the script is answered IDOK (IDNO for Yes/No).
   std::deque<int> answers;
-  // Runs while each box is up (the window's state can be read then).
-  std::function<void(const MessageRecord&)> onMessage;
+  std::function<void()> onMessage;  // runs while each box is up
   std::optional<std::string> folderAnswer;  // what the folder browser returns; nullopt cancels
 
   std::vector<MessageRecord> messages;
@@ -37,7 +36,7 @@ class ScriptedPrompts final : public Prompts {
   int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
                   UINT type) override {
     messages.push_back({owner, text, caption, type});
-    if (onMessage) onMessage(messages.back());
+    if (onMessage) onMessage();
     if (answers.empty()) return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
     int answer = answers.front();
     answers.pop_front();
@@ -52,11 +51,6 @@ class ScriptedPrompts final : public Prompts {
   }
 };
 
-struct OpenCall {
-  std::string target;
-  int showCommand;
-};
-
 class ScriptedLauncher final : public Launcher {
  public:
   int openResult = 42;       // the shell's answer to every OpenDocument
@@ -64,20 +58,19 @@ class ScriptedLauncher final : public Launcher {
   bool helpResult = true;    // WinHelp's answer
   std::map<std::string, std::string> classesRoot;  // key -> default value; others missing
 
-  std::vector<OpenCall> opened;
-  std::vector<std::string> commandLines;
-  std::vector<std::string> helpCalls;  // help file names
+  // "open TARGET SHOW", "run COMMAND LINE", "help FILE" (with HELP_FINDER), in order.
+  std::vector<std::string> calls;
 
   int OpenDocument(const std::string& target, int showCommand) override {
-    opened.push_back({target, showCommand});
+    calls.push_back("open " + target + " " + std::to_string(showCommand));
     return openResult;
   }
   unsigned RunCommandLine(const std::string& commandLine, int) override {
-    commandLines.push_back(commandLine);
+    calls.push_back("run " + commandLine);
     return runResult;
   }
   bool ShowHelp(HWND, const std::string& helpFile, UINT command, ULONG_PTR) override {
-    helpCalls.push_back(command == HELP_FINDER ? helpFile : "?");
+    calls.push_back("help " + (command == HELP_FINDER ? helpFile : "?"));
     return helpResult;
   }
   long ReadClassesRootValue(const std::string& subKey, std::string& value) override {

@@ -2,6 +2,7 @@
 // Help > Update and the About box's web button.
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,6 +21,8 @@
 namespace vellumine::testing {
 namespace {
 
+using ::testing::ElementsAre;
+
 // The application's help paths pointed into a temporary directory for one test.
 class HelpTest : public ::testing::Test {
  protected:
@@ -33,23 +36,18 @@ class HelpTest : public ::testing::Test {
     app_->m_strHelpFilePath = savedHelp_;
     app_->m_strHtmlHelpPath = savedHtml_;
   }
-  // The help command by one of its routes; what was opened and shown.
-  std::string Help(int route) {
+  // The help command by one of its routes (menu, WM_HELP, F1); the launcher's calls.
+  std::vector<std::string>& Help(int route) {
     MSG f1{GetDlgItem(dialog_.m_hWnd, IDC_INPUT_PATH), WM_KEYDOWN, VK_F1, 0, 0, {0, 0}};
     HELPINFO info{};
     info.cbSize = sizeof(info);
+    script_.launcher.calls.clear();
     if (route == 0) Command(dialog_.m_hWnd, ID_HELP_CONTENTS);
     if (route == 1) SendMessageA(dialog_.m_hWnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
     if (route == 2) {
       EXPECT_TRUE(dialog_.PreTranslateMessage(&f1));
     }
-    std::string seen;
-    for (const std::string& file : script_.launcher.helpCalls) seen += "help " + file + "; ";
-    for (const OpenCall& call : script_.launcher.opened) {
-      seen += "open " + call.target + (call.showCommand == SW_SHOWNORMAL ? "; " : " ?; ");
-    }
-    for (const MessageRecord& box : script_.prompts.messages) seen += "box " + box.text;
-    return seen;
+    return script_.launcher.calls;
   }
 
   CWinApp* app_ = CWinApp::Current();
@@ -59,29 +57,30 @@ class HelpTest : public ::testing::Test {
   CurrentDirectoryGuard cwd_{files_.bare()};
   ScopedScripts script_;
   CConverterDlg dialog_;
+  const std::string guide_ = "open " + files_.path() + "Vellumine.html 1";  // SW_SHOWNORMAL
 };
 
 TEST_F(HelpTest, WithoutTheHelpFileTheHtmlGuideOpens) {
-  for (int route : {0, 1, 2}) {
-    script_.launcher.opened.clear();
-    EXPECT_EQ(Help(route), "open " + files_.path() + "Vellumine.html; ") << route;
-  }
+  for (int route : {0, 1, 2}) EXPECT_THAT(Help(route), ElementsAre(guide_)) << route;
   // Other keys go on to the window.
   MSG f2{GetDlgItem(dialog_.m_hWnd, IDC_INPUT_PATH), WM_KEYDOWN, VK_F2, 0, 0, {0, 0}};
   EXPECT_FALSE(dialog_.PreTranslateMessage(&f2));
+  EXPECT_TRUE(script_.prompts.messages.empty());
 }
 
 TEST_F(HelpTest, TheHelpFileOpensAtItsContentsUnlessTheHelpEngineFails) {
   files_.Write("Vellumine.HLP", "help");
-  EXPECT_EQ(Help(0), "help " + files_.path() + "Vellumine.HLP; ");
+  const std::string help = "help " + files_.path() + "Vellumine.HLP";
+  EXPECT_THAT(Help(0), ElementsAre(help));
   script_.launcher.helpResult = false;
-  EXPECT_EQ(Help(1), "help " + files_.path() + "Vellumine.HLP; help " + files_.path() +
-                         "Vellumine.HLP; open " + files_.path() + "Vellumine.html; ");
+  EXPECT_THAT(Help(1), ElementsAre(help, guide_));
 }
 
 TEST_F(HelpTest, WhenNothingOpensTheUserIsTold) {
   script_.launcher.openResult = SE_ERR_NOASSOC;
-  EXPECT_EQ(Help(0), "open " + files_.path() + "Vellumine.html; box Failed to launch help.");
+  EXPECT_THAT(Help(0), ElementsAre(guide_));
+  ASSERT_EQ(script_.prompts.messages.size(), 1u);
+  EXPECT_EQ(script_.prompts.messages[0].text, "Failed to launch help.");
 }
 
 TEST_F(HelpTest, UpdateAndTheAboutButtonOpenTheHomePageSilently) {
@@ -94,8 +93,9 @@ TEST_F(HelpTest, UpdateAndTheAboutButtonOpenTheHomePageSilently) {
   });
   Command(dialog_.m_hWnd, ID_HELP_ABOUT);
   ASSERT_TRUE(about.fired());
-  const std::string home = "open " + std::string(kHomePageUrl) + "; ";
-  EXPECT_EQ(Help(-1), home + home);
+  const std::string home = "open " + std::string(kHomePageUrl) + " 1";
+  EXPECT_THAT(script_.launcher.calls, ElementsAre(home, home));
+  EXPECT_TRUE(script_.prompts.messages.empty());
 }
 
 TEST(HelpFiles, TheGuideLiesBesideTheProgram) {

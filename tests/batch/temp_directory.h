@@ -32,25 +32,19 @@ class TempDirectory {
 
   // Creates a file (by its byte name, through the C runtime) holding contents.
   void Write(const std::string& name, const std::string& contents) const {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-        std::fopen((path() + name).c_str(), "wb"), &std::fclose);
+    File file(std::fopen((path() + name).c_str(), "wb"), &std::fclose);
     if (file) std::fwrite(contents.data(), 1, contents.size(), file.get());
   }
-
   // The whole file, or "<missing>".
   std::string Read(const std::string& name) const {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-        std::fopen((path() + name).c_str(), "rb"), &std::fclose);
-    if (!file) return "<missing>";
-    std::string contents;
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
-      contents.append(chunk, n);
-    }
+    File file(std::fopen((path() + name).c_str(), "rb"), &std::fclose);
+    std::string contents = file ? "" : "<missing>";
+    for (int c; file && (c = std::fgetc(file.get())) != EOF;) contents += static_cast<char>(c);
     return contents;
   }
 
  private:
+  using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
   std::filesystem::path root_;
 };
 

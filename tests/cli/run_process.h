@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <utility>
 #include <vector>
 
 #ifndef _WIN32
@@ -17,8 +16,7 @@ namespace vellumine::testing {
 
 struct ProcessResult {
   int exitCode = -1;
-  std::string out;  // standard output, line ends as LF
-  std::string err;  // standard error, line ends as LF
+  std::string out, err;  // standard output and error, line ends as LF
 };
 
 // A path of the build machine as the test process sees it: under Wine, through drive Z:.
@@ -45,13 +43,13 @@ inline std::string Quote(const std::string& argument) {
 inline ProcessResult RunVellumine(const std::vector<std::string>& args, const TempDirectory& work) {
 #ifdef _WIN32
   std::string command = "cd /d " + Quote(work.bare()) + " && " + Quote(HostPath(VELLUMINE_EXE));
-  const char* noInput = "NUL";
+  const std::string redirect = " >stdout.log 2>stderr.log <NUL";
 #else
   std::string command = "cd " + Quote(work.bare()) + " && " + Quote(VELLUMINE_EXE);
-  const char* noInput = "/dev/null";
+  const std::string redirect = " >stdout.log 2>stderr.log </dev/null";
 #endif
   for (const std::string& arg : args) command += " " + Quote(arg);
-  command += std::string(" >stdout.log 2>stderr.log <") + noInput;
+  command += redirect;
   ProcessResult result;
   int status = std::system(command.c_str());
 #ifdef _WIN32
@@ -59,8 +57,7 @@ inline ProcessResult RunVellumine(const std::vector<std::string>& args, const Te
 #else
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
 #endif
-  for (auto [name, text] :
-       {std::pair{"stdout.log", &result.out}, std::pair{"stderr.log", &result.err}}) {
+  for (auto [name, text] : {std::pair{"stdout.log", &result.out}, {"stderr.log", &result.err}}) {
     for (char c : work.Read(name)) {
       if (c != '\r') *text += c;
     }
