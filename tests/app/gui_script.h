@@ -11,8 +11,12 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "converter_dlg.h"
 #include "framework/launcher.h"
 #include "framework/prompts.h"
+#include "gui_helpers.h"
 
 namespace vellumine::testing {
 
@@ -99,6 +103,23 @@ class ScopedScripts {
  private:
   Prompts* previousPrompts_;
   Launcher* previousLauncher_;
+};
+
+// The main window, created modelessly and shown, with both scripts in place, in a temporary
+// start-up directory.
+class MainWindowFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dialog_.Create());
+    ShowWindow(dialog_.m_hWnd, SW_SHOW);
+    hwnd_ = dialog_.m_hWnd;
+  }
+
+  TempDirectory start_;
+  CurrentDirectoryGuard cwd_{start_.bare()};
+  ScopedScripts script_;
+  CConverterDlg dialog_;
+  HWND hwnd_ = nullptr;
 };
 
 }  // namespace vellumine::testing

@@ -1,5 +1,5 @@
 // Help > Contents (with the HTML guide when there is no help file or help engine),
-// Help > Update and the About box's web button.
+// and Help > Update.
 #include <windows.h>
 
 #include <gmock/gmock.h>
@@ -24,13 +24,13 @@ namespace {
 using ::testing::ElementsAre;
 
 // The application's help paths pointed into a temporary directory for one test.
-class HelpTest : public ::testing::Test {
+class HelpTest : public MainWindowFixture {
  protected:
   void SetUp() override {
     ASSERT_NE(app_, nullptr);
-    app_->m_strHelpFilePath = files_.path() + "Vellumine.HLP";
-    app_->m_strHtmlHelpPath = files_.path() + "Vellumine.html";
-    ASSERT_TRUE(dialog_.Create());
+    app_->m_strHelpFilePath = start_.path() + "Vellumine.HLP";
+    app_->m_strHtmlHelpPath = start_.path() + "Vellumine.html";
+    MainWindowFixture::SetUp();
   }
   void TearDown() override {
     app_->m_strHelpFilePath = savedHelp_;
@@ -38,12 +38,12 @@ class HelpTest : public ::testing::Test {
   }
   // The help command by one of its routes (menu, WM_HELP, F1); the launcher's calls.
   std::vector<std::string>& Help(int route) {
-    MSG f1{GetDlgItem(dialog_.m_hWnd, IDC_INPUT_PATH), WM_KEYDOWN, VK_F1, 0, 0, {0, 0}};
+    MSG f1{GetDlgItem(hwnd_, IDC_INPUT_PATH), WM_KEYDOWN, VK_F1, 0, 0, {0, 0}};
     HELPINFO info{};
     info.cbSize = sizeof(info);
     script_.launcher.calls.clear();
-    if (route == 0) Command(dialog_.m_hWnd, ID_HELP_CONTENTS);
-    if (route == 1) SendMessageA(dialog_.m_hWnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    if (route == 0) Command(hwnd_, ID_HELP_CONTENTS);
+    if (route == 1) SendMessageA(hwnd_, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
     if (route == 2) {
       EXPECT_TRUE(dialog_.PreTranslateMessage(&f1));
     }
@@ -53,24 +53,20 @@ class HelpTest : public ::testing::Test {
   CWinApp* app_ = CWinApp::Current();
   std::string savedHelp_ = app_ ? app_->m_strHelpFilePath : "";
   std::string savedHtml_ = app_ ? app_->m_strHtmlHelpPath : "";
-  TempDirectory files_;
-  CurrentDirectoryGuard cwd_{files_.bare()};
-  ScopedScripts script_;
-  CConverterDlg dialog_;
-  const std::string guide_ = "open " + files_.path() + "Vellumine.html 1";  // SW_SHOWNORMAL
+  const std::string guide_ = "open " + start_.path() + "Vellumine.html 1";  // SW_SHOWNORMAL
 };
 
 TEST_F(HelpTest, WithoutTheHelpFileTheHtmlGuideOpens) {
   for (int route : {0, 1, 2}) EXPECT_THAT(Help(route), ElementsAre(guide_)) << route;
   // Other keys go on to the window.
-  MSG f2{GetDlgItem(dialog_.m_hWnd, IDC_INPUT_PATH), WM_KEYDOWN, VK_F2, 0, 0, {0, 0}};
+  MSG f2{GetDlgItem(hwnd_, IDC_INPUT_PATH), WM_KEYDOWN, VK_F2, 0, 0, {0, 0}};
   EXPECT_FALSE(dialog_.PreTranslateMessage(&f2));
   EXPECT_TRUE(script_.prompts.messages.empty());
 }
 
 TEST_F(HelpTest, TheHelpFileOpensAtItsContentsUnlessTheHelpEngineFails) {
-  files_.Write("Vellumine.HLP", "help");
-  const std::string help = "help " + files_.path() + "Vellumine.HLP";
+  start_.Write("Vellumine.HLP", "help");
+  const std::string help = "help " + start_.path() + "Vellumine.HLP";
   EXPECT_THAT(Help(0), ElementsAre(help));
   script_.launcher.helpResult = false;
   EXPECT_THAT(Help(1), ElementsAre(help, guide_));
@@ -83,18 +79,10 @@ TEST_F(HelpTest, WhenNothingOpensTheUserIsTold) {
   EXPECT_EQ(script_.prompts.messages[0].text, "Failed to launch help.");
 }
 
-TEST_F(HelpTest, UpdateAndTheAboutButtonOpenTheHomePageSilently) {
+TEST_F(HelpTest, UpdateOpensTheHomePageSilently) {
   script_.launcher.openResult = SE_ERR_NOASSOC;  // failures are not reported
-  Command(dialog_.m_hWnd, ID_HELP_UPDATE);
-  WindowWatcher about("About Vellumine", [](HWND box) {
-    SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_WEB_ADDRESS, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDC_WEB_ADDRESS)));
-    Command(box, IDOK);
-  });
-  Command(dialog_.m_hWnd, ID_HELP_ABOUT);
-  ASSERT_TRUE(about.fired());
-  const std::string home = "open " + std::string(kHomePageUrl) + " 1";
-  EXPECT_THAT(script_.launcher.calls, ElementsAre(home, home));
+  Command(hwnd_, ID_HELP_UPDATE);
+  EXPECT_THAT(script_.launcher.calls, ElementsAre("open " + std::string(kHomePageUrl) + " 1"));
   EXPECT_TRUE(script_.prompts.messages.empty());
 }
 

@@ -21,15 +21,8 @@ namespace {
 const std::string kUnable = "Unable to open hyperlink:\n\n";
 const std::string kHome = kHomePageUrl;
 
-class LinkLabelTest : public ::testing::Test {
+class LinkLabelTest : public MainWindowFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(dialog_.Create());
-    ShowWindow(dialog_.m_hWnd, SW_SHOW);
-    hwnd_ = dialog_.m_hWnd;
-    link_ = dialog_.m_linkFirst.m_hWnd;
-  }
-
   // The text colour the label asks for when painted, and whether its background is clear.
   std::pair<COLORREF, bool> Colours(HWND label) {
     HDC dc = GetDC(label);
@@ -46,12 +39,7 @@ class LinkLabelTest : public ::testing::Test {
                  reinterpret_cast<LPARAM>(link_));
   }
 
-  TempDirectory start_;
-  CurrentDirectoryGuard cwd_{start_.bare()};
-  ScopedScripts script_;
-  CConverterDlg dialog_;
-  HWND hwnd_ = nullptr;
-  HWND link_ = nullptr;
+  HWND& link_ = dialog_.m_linkFirst.m_hWnd;
 };
 
 TEST_F(LinkLabelTest, ColourFollowsThePointerAndTheVisitedState) {

@@ -11,31 +11,18 @@
 #include "converter_dlg.h"
 #include "gui_helpers.h"
 #include "gui_script.h"
+#include "link_targets.h"
 #include "resource.h"
 
 namespace vellumine::testing {
 namespace {
 
 constexpr const char* kThanks = "Thank you for using Vellumine!";
+const std::string kHome = kHomePageUrl;
 
-// The main window, created modelessly in a temporary start-up directory.
-class MainWindowTest : public ::testing::Test {
- protected:
-  void Open() {
-    ASSERT_TRUE(dialog_.Create());
-    ShowWindow(dialog_.m_hWnd, SW_SHOW);
-    hwnd_ = dialog_.m_hWnd;
-  }
-
-  TempDirectory start_;
-  CurrentDirectoryGuard cwd_{start_.bare()};
-  ScopedScripts script_;
-  CConverterDlg dialog_;
-  HWND hwnd_ = nullptr;
-};
+using MainWindowTest = MainWindowFixture;
 
 TEST_F(MainWindowTest, FirstStartShowsTheCurrentDirectoryAndTheDefaults) {
-  Open();
   EXPECT_EQ(GetWindowTextOf(hwnd_), "Vellumine 1.2");
   EXPECT_EQ(ControlText(hwnd_, IDC_INPUT_PATH), start_.bare());
   EXPECT_EQ(ControlText(hwnd_, IDC_OUTPUT_PATH), start_.bare());
@@ -57,13 +44,13 @@ TEST_F(MainWindowTest, FirstStartShowsTheCurrentDirectoryAndTheDefaults) {
 
 TEST_F(MainWindowTest, PathsComeFromTheSettingsFile) {
   start_.Write("settings.ini", "[Default path]\r\nC:\\in\\page.htm\r\nD:\\out\\\r\n");
-  Open();
-  EXPECT_EQ(ControlText(hwnd_, IDC_INPUT_PATH), "C:\\in\\page.htm");
-  EXPECT_EQ(ControlText(hwnd_, IDC_OUTPUT_PATH), "D:\\out\\");
+  CConverterDlg second;
+  ASSERT_TRUE(second.Create());
+  EXPECT_EQ(ControlText(second.m_hWnd, IDC_INPUT_PATH), "C:\\in\\page.htm");
+  EXPECT_EQ(ControlText(second.m_hWnd, IDC_OUTPUT_PATH), "D:\\out\\");
 }
 
 TEST_F(MainWindowTest, FormatRadiosEnableConvertTablesAndKeepItsState) {
-  Open();
   for (bool checked : {true, false}) {
     if (IsChecked(hwnd_, IDC_CONVERT_TABLES) != checked) Click(hwnd_, IDC_CONVERT_TABLES);
     Click(hwnd_, IDC_FORMAT_TXT);
@@ -78,7 +65,6 @@ TEST_F(MainWindowTest, FormatRadiosEnableConvertTablesAndKeepItsState) {
 }
 
 TEST_F(MainWindowTest, SaveConfigurationWritesTheFileAndReportsAFailedWrite) {
-  Open();
   SetDlgItemTextA(hwnd_, IDC_INPUT_PATH, "C:\\in\\a.htm");
   SetDlgItemTextA(hwnd_, IDC_OUTPUT_PATH, "D:\\out");
   // The file goes to the start-up directory, whatever the current directory is by then.
@@ -102,7 +88,6 @@ TEST_F(MainWindowTest, SaveConfigurationWritesTheFileAndReportsAFailedWrite) {
 }
 
 TEST_F(MainWindowTest, BrowseForOutputCancelledShowsTheRememberedPathWithoutSeparator) {
-  Open();
   CopyPath(dialog_.m_szOutputPath, "D:\\out\\");
   SetDlgItemTextA(hwnd_, IDC_OUTPUT_PATH, "typed but not saved");
   Click(hwnd_, IDC_BROWSE_OUTPUT);
@@ -117,7 +102,6 @@ TEST_F(MainWindowTest, BrowseForOutputCancelledShowsTheRememberedPathWithoutSepa
 }
 
 TEST_F(MainWindowTest, TotalBarTakesRangesBeyondSixteenBits) {
-  Open();
   static_cast<ConvertView&>(dialog_).SetTotalRange(70000);
   static_cast<ConvertView&>(dialog_).SetTotalPosition(69999);
   EXPECT_EQ(ProgressValue(hwnd_, IDC_TOTAL_PROGRESS, PBM_GETRANGE), 70000);
@@ -132,7 +116,6 @@ TEST_F(MainWindowTest, ConvertAllReportsTheFailedFileAndTheTotal) {
   pages.Write("gamma.html", "<h1>Gamma</h1>");
   pages.Write("notes.txt", "not a page");
   const std::string output = start_.path() + "out";
-  Open();
   SetDlgItemTextA(hwnd_, IDC_INPUT_PATH, pages.bare().c_str());
   SetDlgItemTextA(hwnd_, IDC_OUTPUT_PATH, output.c_str());
   Click(hwnd_, IDC_CONVERT_ALL);
@@ -165,33 +148,37 @@ TEST_F(MainWindowTest, ConvertAllReportsTheFailedFileAndTheTotal) {
   EXPECT_EQ(ControlText(hwnd_, IDC_TOTAL_PERCENT) + ControlText(hwnd_, IDC_FILE_PERCENT), "00");
   EXPECT_EQ(ProgressValue(hwnd_, IDC_TOTAL_PROGRESS, PBM_GETPOS) +
                 ProgressValue(hwnd_, IDC_FILE_PROGRESS, PBM_GETPOS), 0);
-  EXPECT_EQ(start_.Read("settings.ini"),
-            "[Default path]\r\n" + pages.bare() + "\r\n" + output + "\r\n");
   EXPECT_EQ(start_.Read("out\\gamma.rtf").substr(0, 6), "{\\rtf1");
 }
 
-TEST_F(MainWindowTest, SystemMenuShowsTheAboutBox) {
-  Open();
+TEST_F(MainWindowTest, SystemMenuAndHelpMenuShowTheAboutBoxWithItsWebButton) {
   HMENU system = GetSystemMenu(hwnd_, FALSE);
   char text[64] = {};
   GetMenuStringA(system, IDM_ABOUTBOX, text, sizeof(text), MF_BYCOMMAND);
   EXPECT_STREQ(text, "&About Vellumine...");
   EXPECT_EQ(GetMenuItemID(system, GetMenuItemCount(system) - 1), static_cast<UINT>(IDM_ABOUTBOX));
 
-  std::string seen;
-  WindowWatcher about("About Vellumine", [&](HWND box) {
-    seen = ControlText(box, IDC_WEB_ADDRESS) + (IsWindowEnabled(hwnd_) ? "" : " modal");
-    seen += GetWindow(box, GW_OWNER) == hwnd_ ? " owned" : "";
-    Command(box, IDOK);
-  });
-  SendMessageA(hwnd_, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-  EXPECT_TRUE(about.fired());
-  EXPECT_EQ(seen, "vellumine.example modal owned");
-  EXPECT_TRUE(IsWindowEnabled(hwnd_));
+  script_.launcher.openResult = SE_ERR_NOASSOC;  // failures are not reported
+  for (UINT message : {WM_SYSCOMMAND, WM_COMMAND}) {
+    std::string seen;
+    WindowWatcher about("About Vellumine", [&](HWND box) {
+      seen = ControlText(box, IDC_WEB_ADDRESS) + (IsWindowEnabled(hwnd_) ? "" : " modal");
+      seen += GetWindow(box, GW_OWNER) == hwnd_ ? " owned" : "";
+      SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_WEB_ADDRESS, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(box, IDC_WEB_ADDRESS)));
+      Command(box, IDOK);
+    });
+    script_.launcher.calls.clear();
+    SendMessageA(hwnd_, message, message == WM_SYSCOMMAND ? IDM_ABOUTBOX : ID_HELP_ABOUT, 0);
+    EXPECT_TRUE(about.fired()) << message;
+    EXPECT_EQ(seen, "vellumine.example modal owned");
+    EXPECT_TRUE(IsWindowEnabled(hwnd_));
+    EXPECT_EQ(script_.launcher.calls, std::vector<std::string>{"open " + kHome + " 1"});
+  }
+  EXPECT_TRUE(script_.prompts.messages.empty());
 }
 
 TEST_F(MainWindowTest, SettingsCommandTakesTheDialogsTextsOnlyOnOk) {
-  Open();
   std::vector<std::string> opened;  // the size each time the dialog opens
   for (auto [font, size, button] : {std::tuple{"Typed Face", "11.5", IDOK},
                                     std::tuple{"Other", "72", IDCANCEL}}) {

@@ -20,7 +20,6 @@
 namespace vellumine {
 namespace {
 
-using ::testing::Contains;
 
 TEST(DirectoryWalk, QualifyingNamesSubdirectoryAndAFailure) {
   testing::TempDirectory dir;
@@ -57,7 +56,7 @@ TEST(DirectoryWalk, QualifyingNamesSubdirectoryAndAFailure) {
   EXPECT_THAT(errors, ::testing::UnorderedElementsAre(
                           site + "B.HTML file has zero length.",
                           "Can't open " + site + "old.htm file for reading."));
-  EXPECT_THAT(log, Contains("total label 3 of 5 files converted successfully."));
+  EXPECT_THAT(log, ::testing::Contains("total label 3 of 5 files converted successfully."));
   EXPECT_EQ(dir.Read("out/\xE0.rtf").substr(0, 5), "{\\rtf");
   EXPECT_EQ(dir.Read("out/notes.rtf") + dir.Read("out/d.rtf"), "<missing><missing>");
 }
@@ -89,19 +88,6 @@ TEST(DirectoryPath, CutAndAppendInBothStyles) {
     AppendSeparator(path, style);
     EXPECT_EQ(path, appended) << input;
   }
-}
-
-TEST(NativeFileSystem, ExistenceKindAndOneLevelCreation) {
-  testing::TempDirectory dir;
-  dir.Write("page.htm", "<p>x");
-  FileSystem& files = NativeFileSystem();
-  const std::string root = dir.path();  // ends in a separator
-  const char sep = root.back();
-  EXPECT_TRUE(files.Exists(root) && files.IsDirectory(root) && files.IsDirectory(dir.bare()));
-  EXPECT_TRUE(files.Exists(root + "page.htm") && !files.IsDirectory(root + "page.htm"));
-  EXPECT_FALSE(files.Exists(root + "missing") || files.IsDirectory(root + "missing"));
-  EXPECT_TRUE(files.MakeDirectory(root + "out" + sep) && files.IsDirectory(root + "out"));
-  EXPECT_FALSE(files.MakeDirectory(root + "out"));  // already there
 }
 
 TEST(CyrillicNames, WalkConvertAndCreateDirectory) {
