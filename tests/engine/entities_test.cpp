@@ -9,11 +9,13 @@
 namespace vellumine {
 namespace {
 
+// The text from the ampersand, the replacement, and the bytes after the ampersand that
+// belong to the reference.
 struct EntityCase {
-  std::string text;      // from the ampersand
+  std::string text;
   bool cyrillic;
-  std::string expected;  // the replacement
-  size_t used;           // bytes after the ampersand that belong to the reference
+  std::string expected;
+  size_t used;
 };
 
 void ExpectEntity(const EntityCase& c) {
@@ -26,25 +28,20 @@ void ExpectEntity(const EntityCase& c) {
 
 TEST(EscapeEntityTest, FixedFormsAndNumbers) {
   const EntityCase cases[] = {
-      {"&nbsp;x", false, " ", 5},       {"&amp;", false, "&", 4},
-      {"&gt;b", false, ">", 3},         {"&quot<b>", false, "\"", 4},
+      {"&nbsp;x", false, " ", 5},       {"&quot<b>", false, "\"", 4},
       {"&rsquo;", false, "'", 6},       {"&ldquo<", false, "\"", 5},
       // Only the lowercase spelling is a fixed form; the others are looked up as names.
       {"&NBSP;", false, "NBSP", 5},
       // The table rows behind the fixed forms: the name ends with a blank or the text.
       {"&nbsp x", false, "\\'a0", 5}, {"&lt", false, "\\'3c", 3},
       // "&quot" with another byte after it collects a run.
-      {"&quotx;", false, "quotx", 6},   {"&rsquo", false, "rsquo", 6},
+      {"&quotx;", false, "quotx", 6},
       {"&#233;", true, "\\f99\\'e9", 5}, {"&#x41;", false, "\\'41", 5},
-      {"&#32;", false, " ", 4},
       // "&#X" is decimal: the run "X41" reads as 0, below 32, and is written back.
-      {"&#X41;", false, "X41", 5},      {"&#x9;", false, "9", 4},
-      {"&#-5;", false, "-5", 4},        {"&#x;", false, "", 3},
-      // Lenient decimal reading: leading white space, a sign, digits up to another byte.
-      {"&#+65;", false, "\\'41", 5},  {"&#\t65;", false, "\\'41", 5},
-      {"&#65abc;", false, "\\'41", 7},
-      // The run ends at a blank too, and at the end of the text.
-      {"&#233 x", false, "\\'e9", 5}, {"&#233", false, "\\'e9", 5},
+      {"&#X41;", false, "X41", 5},      {"&#-5;", false, "-5", 4},  {"&#x;", false, "", 3},
+      // Lenient decimal reading: leading white space, a sign, digits up to another byte; the
+      // run ends at a blank too.
+      {"&#\t+65abc;", false, "\\'41", 9}, {"&#233 x", false, "\\'e9", 5},
   };
   for (const EntityCase& c : cases) ExpectEntity(c);
 }
@@ -72,18 +69,15 @@ TEST(EscapeEntityTest, NamedReferencesAndRuns) {
       {"&fraq12;", false, "\\'bd", 7}, {"&Aelig;", false, "\\'c6", 6},
       // Case matters, and the usual spellings of the odd names are unknown.
       {"&Copy;", false, "Copy", 5},    {"&frac12;", false, "frac12", 7},
-      {"&AElig;", false, "AElig", 6},
       // The run takes tags and any other byte up to ";" or a blank.
-      {"&x<b>y z", false, "x<b>y", 6}, {"&;", false, "", 1},
-      {"&", false, "", 1},
+      {"&x<b>y z", false, "x<b>y", 6}, {"&;", false, "", 1}, {"&", false, "", 1},
       // A run written back is escaped as text is, so it cannot close the document or
       // inject control words.
       {"&x}b;", false, "x\\}b", 4},    {"&\\par;", false, "\\\\par", 5},
       {"&{{{{{{{{{;", false, "\\{\\{\\{\\{\\{\\{\\{\\{\\{", 10},
       // Ten bytes or more before ";" make no reference; at most ten bytes are looked at.
-      {"&#1234567890;", false, "&", 0}, {"&#x1234567890;", false, "&", 1},
+      {"&#x1234567890;", false, "&", 1},
       {"&abcdefghij;", false, "&", 0},  {"&abcdefghi;", false, "abcdefghi", 10},
-      {"&#123456789;", false, "\\u-3?", 11},
   };
   for (const EntityCase& c : cases) ExpectEntity(c);
 }
@@ -91,14 +85,10 @@ TEST(EscapeEntityTest, NamedReferencesAndRuns) {
 // Bytes at or past the length never match, whatever follows them in memory.
 TEST(EscapeEntityTest, StopsAtTheLength) {
   const char text[] = "a&nbsp;&#233;&eacute;";
-  struct Cut {
-    size_t p, length;
-    std::string expected;
-    size_t used;
-  } cuts[] = {
+  const struct { size_t p, length; std::string expected; size_t used; } cuts[] = {
       {1, 5, "nbs", 4}, {1, 6, "\\'a0", 5}, {1, 7, " ", 5}, {7, 11, "23", 4}, {13, 17, "eac", 4},
   };
-  for (const Cut& c : cuts) {
+  for (const auto& c : cuts) {
     SCOPED_TRACE(c.expected);
     EntityResult result;
     EXPECT_EQ(EscapeEntity(text, c.p, c.length, result, false), c.used);
@@ -126,10 +116,7 @@ TEST(EntityTableTest, EveryNameEscapesToItsCode) {
 }
 
 TEST(ParseHexTest, Values) {
-  const struct {
-    const char* digits;
-    int32_t value;
-  } cases[] = {
+  const struct { const char* digits; int32_t value; } cases[] = {
       {"", 0},   {"20AC", 8364}, {"20ac", 8364}, {"2g", 87}, {"ffffffff", -1},
       {"123456789", 0x23456789},  // a ninth digit from the right has no effect
       {"#", -13},                 // "#" counts its code minus 48

@@ -38,9 +38,8 @@ TEST(BuildProgressTicksTest, Examples) {
 Calls SinkCalls(const std::string& text) {
   RecordingSink sink;
   MemoryOutputStream out;
-  ConvertOptions options;
-  options.mode = ConversionMode::Text;
-  EXPECT_EQ(ConvertMemory(text.data(), text.size(), options, sink, out), ConvertResult::Ok);
+  EXPECT_EQ(ConvertMemory(text.data(), text.size(), {.mode = ConversionMode::Text}, sink, out),
+            ConvertResult::Ok);
   return sink.calls;
 }
 

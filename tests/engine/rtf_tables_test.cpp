@@ -20,19 +20,12 @@ const std::string kRowEnd = "\\pard \\intbl \\row \\pard\n";
 void ExpectTableBodies(const std::vector<BodyCase>& cases) { ExpectBodies(cases, true); }
 
 TEST(CountRowCellsTest, CellStartTagsOfOneRow) {
-  const struct {
-    std::string html;  // from the row start tag's ">"
-    size_t cells;
-  } cases[] = {
-      {"><td>a<td>b</tr><td>", 2},
-      {"><TD>a<Th class=h>b<tH>", 3},
-      {"><td>a<TR class=x><td>", 1},
-      {"><td>a<TABLE border=1><td>", 1},
-      {"><td>a</table><td>", 2},  // "</table>" does not stop the count
-      {"><td>a<trx><tablex><td>", 2},
-      {"><td\n>a<td\t>b<thead><tbody><td", 0},
-      {"><!-- <td> --><pre><td></pre>", 2},  // comments and blocks are not skipped
-      {">", 0},
+  // The text from the row start tag's ">"; "</table>", comments and blocks do not stop the
+  // count.
+  const struct { std::string html; size_t cells; } cases[] = {
+      {"><td>a<td>b</tr><td>", 2},  {"><TD>a<Th class=h>b<tH>", 3}, {"><td>a<TR class=x><td>", 1},
+      {"><td>a<TABLE border=1><td>", 1}, {"><td>a</table><td>", 2},  {"><td>a<trx><tablex><td>", 2},
+      {"><td\n>a<td\t>b<thead><tbody><td", 0}, {"><!-- <td> --><pre><td></pre>", 2}, {">", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(CountRowCells(c.html.data(), c.html.size(), 0), c.cells) << c.html;
 }
