@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstring>
 
+#include "ascii.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -148,7 +150,7 @@ size_t CopyPreformatted(RtfTranslation& t, size_t start) {
   if (start < t.n) DelimitControlWord(t.body, t.mapper(Byte(text, start)));
   for (size_t q = start; q < t.n; ++q) {
     unsigned char c = Byte(text, q);
-    if (c == '<' && MatchesTagName(text, t.n, q, "</pre>")) return q + 5;
+    if (c == '<' && MatchNoCase(text, t.n, q, "</pre>")) return q + 5;
     if (c == '&' && t.state.textOn) {
       AppendEntity(t, q);
     } else if (c == '\n') {
@@ -537,15 +539,6 @@ size_t CopyPlainRun(RtfTranslation& t, size_t p, const unsigned char* classes,
 }
 
 }  // namespace
-
-bool MatchesTagName(const char* text, size_t n, size_t p, std::string_view name) {
-  return MatchForm(text, n, p, name, Shape::Exact) != kNoMatch;
-}
-
-bool MatchesOpenTagName(const char* text, size_t n, size_t p, std::string_view name) {
-  size_t after = p + name.size();
-  return MatchesTagName(text, n, p, name) && after < n && (text[after] == '>' || text[after] == ' ');
-}
 
 int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
   const char* text = t.text;

@@ -187,9 +187,9 @@ struct RtfTagRow {
 // depth of the groups the body left open.
 int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows);
 
-// Matching helpers shared with the cell count.
-// The first byte c in text[q..n), or n: sixteen bytes at a time where SSE2 is at hand (the
-// distances are short; a library call would cost more than the search).
+// The first byte c in text[q..n), or n (the pass and the cell count): sixteen bytes at a
+// time where SSE2 is at hand (the distances are short; a library call would cost more
+// than the search).
 inline size_t FindByte(const char* text, size_t n, size_t q, char c) {
 #if defined(__SSE2__)
   const __m128i wanted = _mm_set1_epi8(c);
@@ -203,11 +203,6 @@ inline size_t FindByte(const char* text, size_t n, size_t q, char c) {
   while (q < n && text[q] != c) ++q;
   return q;
 }
-
-// The name (letters in either case) at text[p], not reading at or past n.
-bool MatchesTagName(const char* text, size_t n, size_t p, std::string_view name);
-// The same, followed by ">" or a blank.
-bool MatchesOpenTagName(const char* text, size_t n, size_t p, std::string_view name);
 
 // Keeps the text byte next (as the mapper writes it) apart from a control word that has just
 // ended without a delimiter: a letter, a digit or "-" would be read as part of that word, so
