@@ -386,16 +386,13 @@ void NoteTextWritten(RtfTagState& s) {
 
 // The first "<" or ">" from q on, or n.
 size_t FindAngleBracket(const char* text, size_t n, size_t q) {
-#if defined(__SSE2__)
-  const __m128i lt = _mm_set1_epi8('<'), gt = _mm_set1_epi8('>');
-  while (n - q >= 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
-    auto found = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, gt))));
-    if (found != 0) return q + static_cast<size_t>(__builtin_ctz(found));
-    q += 16;
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  while (n - q >= kScanChunk) {
+    ScanChunk chunk(s + q);
+    ScanBits found = (chunk.Equal('<') | chunk.Equal('>')).Bits();
+    if (found) return q + FirstSetByte(found);
+    q += kScanChunk;
   }
-#endif
   while (q < n && text[q] != '<' && text[q] != '>') ++q;
   return q;
 }

@@ -9,14 +9,11 @@
 #include <string_view>
 
 #include "byte_buffer.h"
+#include "byte_scan.h"
 #include "char_mappers.h"
 #include "entities.h"
 #include "progress.h"
 #include "rtf_templates.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace vellumine {
 
@@ -187,19 +184,15 @@ struct RtfTagRow {
 // depth of the groups the body left open.
 int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows);
 
-// The first byte c in text[q..n), or n (the pass and the cell count): sixteen bytes at a
-// time where SSE2 is at hand (the distances are short; a library call would cost more
-// than the search).
+// The first byte c in text[q..n), or n (the pass and the cell count): a chunk at a time
+// (the distances are short; a library call would cost more than the search).
 inline size_t FindByte(const char* text, size_t n, size_t q, char c) {
-#if defined(__SSE2__)
-  const __m128i wanted = _mm_set1_epi8(c);
-  while (n - q >= 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q));
-    auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, wanted)));
-    if (found != 0) return q + static_cast<size_t>(__builtin_ctz(found));
-    q += 16;
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  while (n - q >= kScanChunk) {
+    ScanBits found = ScanChunk(s + q).Equal(c).Bits();
+    if (found) return q + FirstSetByte(found);
+    q += kScanChunk;
   }
-#endif
   while (q < n && text[q] != c) ++q;
   return q;
 }
