@@ -378,7 +378,8 @@ void ApplyChange(RtfTagState& s, RtfTagChange change) {
   }
 }
 
-// A byte written as text (rules 7 and 8) ends a pending break and marks centred text.
+// A byte written as text (a plain byte, or a high one as "\'hh") ends a pending break and
+// marks centred text.
 void NoteTextWritten(RtfTagState& s) {
   if (s.centerState == 1) s.centerState = 2;
   s.breakPending = false;
