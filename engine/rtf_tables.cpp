@@ -1,9 +1,6 @@
 // RTF with tables: the RTF pass plus table rows with evenly spaced cells.
 #include "rtf_tables.h"
 
-#include <charconv>
-#include <cstring>
-
 #include "rtf_translation.h"
 #include "rtf_writer.h"
 
@@ -83,12 +80,9 @@ void AppendRowStart(RtfTranslation& t, size_t tagEnd) {
   t.state.rowOpen = true;
   size_t cells = CountRowCells(t.text, t.n, tagEnd);
   t.state.cellsLeft = static_cast<int64_t>(cells);
-  char digits[24];
   for (size_t k = 1; k <= cells; ++k) {
     t.body.Append("\n\\cellx");
-    uint64_t boundary = kRowWidth * k / cells;
-    char* end = std::to_chars(digits, digits + sizeof digits, boundary).ptr;
-    t.body.Append(digits, static_cast<size_t>(end - digits));
+    AppendDecimal(t.body, kRowWidth * k / cells);
   }
   if (cells > 0) t.body.EndControlWord();
 }

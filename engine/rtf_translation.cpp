@@ -100,12 +100,6 @@ void AppendMapped(RtfTranslation& t, const char* run, size_t length) {
   t.body.Advance(length);
 }
 
-void AppendDecimal(RtfBody& body, uint64_t value) {
-  char digits[24];
-  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  body.Append(digits, static_cast<size_t>(end - digits));
-}
-
 void AppendEntity(RtfTranslation& t, size_t& p) {
   p += EscapeEntity(t.text, p, t.n, t.entity, t.cyrillic);
   if (t.entity.size > 0) DelimitControlWord(t.body, static_cast<unsigned char>(t.entity.bytes[0]));
@@ -537,6 +531,12 @@ size_t CopyPlainRun(RtfTranslation& t, size_t p, const unsigned char* classes,
 }
 
 }  // namespace
+
+void AppendDecimal(RtfBody& body, uint64_t value) {
+  char digits[24];
+  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  body.Append(digits, static_cast<size_t>(end - digits));
+}
 
 int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
   const char* text = t.text;

@@ -207,6 +207,9 @@ inline void DelimitControlWord(RtfBody& body, unsigned char next) {
     body.Push(' ');
 }
 
+// Appends value in decimal (item numbers, cell boundaries).
+void AppendDecimal(RtfBody& body, uint64_t value);
+
 // Table steps, used by the pass.
 void AppendTableStart(RtfTranslation& t);
 void AppendTableEnd(RtfTranslation& t);
