@@ -419,23 +419,29 @@ size_t RunEndByBytes(const char* text, size_t n, size_t q, const unsigned char* 
 }
 
 #if defined(__SSE2__)
-// The bytes of a block of sixteen that may end a run: "<", "&", braces, backslash, tab, line
-// feed, 0x80 and up (latin), and a blank after a blank (carry: the byte before the block is
-// one). The class table decides each byte found.
+// The bytes of a block of sixteen that end a run whatever comes before them: "<", "&",
+// braces and backslash.
+inline __m128i RunSpecials(__m128i v) {
+  const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'), open = _mm_set1_epi8('{'),
+                close = _mm_set1_epi8('}'), backslash = _mm_set1_epi8('\\');
+  return _mm_or_si128(
+      _mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, amp)),
+      _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
+                   _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close))));
+}
+
+// The bytes of a block of sixteen that may end a run: those above, tab, line feed, 0x80 and
+// up (latin), and a blank after a blank (carry: the byte before the block is one). The class
+// table decides each byte found.
 struct RunBlock {
   unsigned stops;   // bit i: byte i may end the run
   unsigned blanks;  // bit i: byte i is a blank
 };
 
 inline RunBlock ScanRunBlock(__m128i v, bool latin, unsigned carry) {
-  const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'), open = _mm_set1_epi8('{'),
-                close = _mm_set1_epi8('}'), backslash = _mm_set1_epi8('\\'),
-                tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), blank = _mm_set1_epi8(' ');
-  __m128i stop = _mm_or_si128(
-      _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, amp)),
-                   _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close))),
-      _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
-                   _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf))));
+  const __m128i tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), blank = _mm_set1_epi8(' ');
+  __m128i stop = _mm_or_si128(RunSpecials(v),
+                              _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf)));
   auto stops = static_cast<unsigned>(_mm_movemask_epi8(stop));
   if (latin) stops |= static_cast<unsigned>(_mm_movemask_epi8(v));
   auto blanks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
@@ -477,13 +483,8 @@ struct CopyBlock {
 };
 
 inline CopyBlock ScanCopyBlock(__m128i v, bool latin, unsigned carry) {
-  const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'), open = _mm_set1_epi8('{'),
-                close = _mm_set1_epi8('}'), backslash = _mm_set1_epi8('\\'),
-                tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), blank = _mm_set1_epi8(' ');
-  __m128i stop = _mm_or_si128(
-      _mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, amp)),
-      _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
-                   _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close))));
+  const __m128i tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), blank = _mm_set1_epi8(' ');
+  __m128i stop = RunSpecials(v);
   __m128i tabOrLf = _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf));
   __m128i white = _mm_or_si128(tabOrLf, _mm_cmpeq_epi8(v, blank));
   auto stops = static_cast<unsigned>(_mm_movemask_epi8(stop));
