@@ -34,8 +34,6 @@ class ConvertCommand {
   ConvertEnvironment& env_;
 
   // Fixed when the command starts.
-  std::string fontName_;
-  std::string fontSize_;
   ConvertOptions options_;
   std::string outputDirectory_;  // the output path with its separator
 
@@ -43,10 +41,8 @@ class ConvertCommand {
 };
 
 ConvertOutcome ConvertCommand::Run(std::string* updatedOutputPath) {
-  fontName_ = choices_.fontName;
-  fontSize_ = choices_.fontSize;
-  options_.fontName = fontName_.c_str();
-  options_.fontSizeText = fontSize_.c_str();
+  options_.fontName = choices_.fontName.c_str();
+  options_.fontSizeText = choices_.fontSize.c_str();
   options_.encodingLabel = ChooseEncodingLabel(choices_.encodingIndex);
   options_.mode = ChooseConversionMode(choices_.format, choices_.convertTables);
   view_.SetTotalPercentText("0");
