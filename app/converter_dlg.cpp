@@ -37,13 +37,6 @@ std::string ReadPathBox(const CWnd& box) {
   return text;
 }
 
-// "settings.ini" in directory.
-std::string SettingsFilePath(const std::string& directory) {
-  std::string path = directory;
-  if (!path.empty() && path.back() != '\\') path.push_back('\\');
-  return path + vellumine::kSettingsFileName;
-}
-
 }  // namespace
 
 void CopyPath(char (&buffer)[MAX_PATH], const std::string& text) {
@@ -244,7 +237,8 @@ void CConverterDlg::OnSaveConfiguration() {
   CopyPath(m_szOutputPath, ReadPathBox(m_edOutput));
   vellumine::Prompts& prompts = vellumine::CurrentPrompts();
   if (!vellumine::WriteSettings(m_szStartDir, m_szInputPath, m_szOutputPath)) {
-    prompts.ShowMessage(m_hWnd, "Can't write " + SettingsFilePath(m_szStartDir) + " file.",
+    prompts.ShowMessage(m_hWnd,
+                        "Can't write " + vellumine::SettingsFilePath(m_szStartDir) + " file.",
                         vellumine::kErrorCaption, MB_OK);
     return;
   }

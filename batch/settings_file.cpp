@@ -75,13 +75,17 @@ bool ReadSettings(std::string& inputPath, std::string& outputPath) {
   return ReadSettingsFile(kSettingsFileName, inputPath, outputPath);
 }
 
-bool WriteSettings(const std::string& directory, const std::string& inputPath,
-                   const std::string& outputPath) {
+std::string SettingsFilePath(const std::string& directory) {
   std::string fileName = directory;
   if (!fileName.empty() && !IsPathSeparator(fileName.back(), kNativePathStyle)) {
     fileName += PathSeparator(kNativePathStyle);
   }
-  fileName += kSettingsFileName;
+  return fileName + kSettingsFileName;
+}
+
+bool WriteSettings(const std::string& directory, const std::string& inputPath,
+                   const std::string& outputPath) {
+  const std::string fileName = SettingsFilePath(directory);
 
   // Written with CR LF line ends on every platform, as Windows text mode writes them.
   std::string text = std::string(kSettingsMarker) + "\r\n" + inputPath + "\r\n" + outputPath +

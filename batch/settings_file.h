@@ -17,7 +17,10 @@ bool ReadSettings(std::string& inputPath, std::string& outputPath);
 bool ReadSettingsFile(const std::string& fileName, std::string& inputPath,
                       std::string& outputPath);
 
-// Writes the marker and both paths to "settings.ini" in directory. False when the file
+// The path of "settings.ini" in directory (a separator added unless it ends in one).
+std::string SettingsFilePath(const std::string& directory);
+
+// Writes the marker and both paths to SettingsFilePath(directory). False when the file
 // cannot be created or written completely.
 bool WriteSettings(const std::string& directory, const std::string& inputPath,
                    const std::string& outputPath);
