@@ -18,9 +18,8 @@ class CDialog : public CWnd {
   INT_PTR DoModal();
   // Creates the dialog without a loop of its own (tests drive it with messages).
   bool Create();
-  // Ends a modal dialog with result; destroys a modeless one (its result stays readable).
+  // Ends a modal dialog with result; destroys a modeless one.
   void EndDialog(int result);
-  INT_PTR GetResult() const { return m_nResult; }
 
   // Centres the window over its owner, or on the work area when it has none.
   void CenterWindow();

@@ -14,7 +14,6 @@ class CFont {
   bool CreateFontIndirect(const LOGFONTA& font);
   void DeleteObject();
   HFONT GetSafeHandle() const { return m_hFont; }
-  operator HFONT() const { return m_hFont; }
 
  private:
   HFONT m_hFont = nullptr;

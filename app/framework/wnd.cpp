@@ -40,10 +40,6 @@ bool CWnd::SubclassWindow(HWND hwnd) {
   return true;
 }
 
-bool CWnd::SubclassDlgItem(int id, const CWnd& parent) {
-  return SubclassWindow(::GetDlgItem(parent.m_hWnd, id));
-}
-
 HWND CWnd::UnsubclassWindow() {
   HWND hwnd = m_hWnd;
   if (hwnd == nullptr) return nullptr;

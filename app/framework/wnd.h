@@ -21,7 +21,6 @@ class CWnd {
   // Attaches this object to an existing window and routes its messages through WindowProc.
   // PreSubclassWindow runs first, with m_hWnd already set.
   bool SubclassWindow(HWND hwnd);
-  bool SubclassDlgItem(int id, const CWnd& parent);
   // Restores the window's own procedure and forgets the window.
   HWND UnsubclassWindow();
 
