@@ -1,6 +1,5 @@
 #include "file_output_stream.h"
 
-#include <cstring>
 #include <new>
 
 #include "byte_scan.h"

@@ -1,7 +1,6 @@
 // The RTF document: header with the font table, the body of the RTF pass, the trailer.
 #include "rtf_writer.h"
 
-#include <cstring>
 #include <string_view>
 
 #include "rtf_translation.h"

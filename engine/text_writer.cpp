@@ -1,7 +1,6 @@
 #include "text_writer.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #include "ascii.h"
