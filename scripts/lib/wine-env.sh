@@ -40,3 +40,18 @@ wine_server_start() {
     fi
   ) 9>"$WINEPREFIX.lock"
 }
+
+# Once per prefix: Wine has no Arial of its own; the metric-compatible Liberation Sans (with
+# Cyrillic letters) stands in for it, or else DejaVu Sans, as Arial does on Windows. The
+# marker is written only when the registry took the setting.
+wine_font_replacements() {
+  local marker=$WINEPREFIX/.vellumine-fonts output
+  [[ -f $marker ]] && return 0
+  if ! output=$(wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_MULTI_SZ \
+                  /d 'Liberation Sans\0DejaVu Sans' /f </dev/null 2>&1); then
+    echo "wine: cannot set the Arial replacement in $WINEPREFIX:" >&2
+    printf '%s\n' "$output" >&2
+    return 1
+  fi
+  touch "$marker"
+}

@@ -51,12 +51,17 @@ TEST(SettingsDialog, ListsTheSizesAndTheCyrillicFontsWithArialAndTenPreselected)
   EXPECT_TRUE(std::any_of(symbol.begin(), symbol.end(),
                           [&](const std::string& face) { return cyrillic.count(face) == 0; }));
 
-  // The selection is the first entry after the first that starts with "Arial".
-  auto arial = std::find_if(listed.begin() + 1, listed.end(), [](const std::string& face) {
+  // The list's own prefix search: from the second entry to the last, then round to the
+  // first, so the first entry is chosen only when no later one starts with "Arial".
+  auto isArial = [](const std::string& face) {
     return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, face.c_str(),
                           std::min(static_cast<int>(face.size()), 5), "arial", 5) == CSTR_EQUAL;
-  });
+  };
+  ASSERT_FALSE(listed.empty());
+  auto arial = std::find_if(listed.begin() + 1, listed.end(), isArial);
+  if (arial == listed.end() && isArial(listed.front())) arial = listed.begin();
   ASSERT_NE(arial, listed.end()) << "no Arial font with Cyrillic letters is installed";
+  EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_FONT_NAME, CB_GETCURSEL, 0, 0), arial - listed.begin());
   EXPECT_EQ(ControlText(hwnd, IDC_FONT_NAME), *arial);
 }
 
