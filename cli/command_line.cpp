@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,9 @@ namespace vellumine {
 namespace {
 
 // Short names of the Encoding list's entries, in list order.
-constexpr const char* kEncodingNames[] = {"auto", "windows-1251", "koi8-r", "iso-8859-1",
-                                          "iso-8859-5"};
+constexpr const char* kEncodingNames[] = {"auto",       "windows-1251", "koi8-r",
+                                          "iso-8859-1", "iso-8859-5",   "utf-8"};
+static_assert(std::size(kEncodingNames) == std::size(kEncodingLabels));
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -71,9 +73,11 @@ int Convert(const Arguments& args) {
 }  // namespace
 
 int EncodingIndexForName(std::string_view name) {
-  for (int i = 0; i < 5; ++i) {
-    if (EqualsIgnoringCase(name, kEncodingNames[i]) || name == kEncodingLabels[i]) return i;
+  for (size_t i = 0; i < std::size(kEncodingNames); ++i) {
+    if (EqualsIgnoringCase(name, kEncodingNames[i]) || name == kEncodingLabels[i])
+      return static_cast<int>(i);
   }
+  if (EqualsIgnoringCase(name, "utf8")) return 5;
   return -1;
 }
 
@@ -87,8 +91,10 @@ int RunCommandLine(int argc, char** argv) {
       ->check(CLI::IsMember({"rtf", "txt"}).description(""));
   app.add_flag("-t,--tables", args.tables, "convert tables (RTF only)");
   app.add_option("-e,--encoding", args.encoding,
-                 "auto, windows-1251, koi8-r, iso-8859-1, iso-8859-5, or one of the five "
-                 "labels as they stand (default auto)")
+                 "auto, windows-1251, koi8-r, iso-8859-1, iso-8859-5, utf-8 (or utf8), or "
+                 "one of the six labels as they stand (default auto: a UTF-8 byte order "
+                 "mark, the head's charset declaration, else UTF-8 when the page is valid "
+                 "UTF-8 beyond ASCII)")
       ->type_name("NAME")
       ->check(CLI::Validator(
           [](std::string& name) {

@@ -45,6 +45,8 @@ struct ScanChunk {
   ByteMask EqualNoCase(char c) const {
     return ByteMask(_mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8(c)));
   }
+  // The bytes of 0x80 and above.
+  ByteMask High() const { return ByteMask(_mm_cmplt_epi8(v, _mm_setzero_si128())); }
   // The chunk with every line feed and tab turned into a blank.
   ScanChunk WithBlanks() const {
     __m128i lf = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_set1_epi8('\n' ^ ' '));
@@ -87,6 +89,7 @@ struct ScanChunk {
   ByteMask EqualNoCase(char c) const {
     return ByteMask(Zero((v | (kOnes * 0x20)) ^ (kOnes * static_cast<unsigned char>(c))));
   }
+  ByteMask High() const { return ByteMask(v & (kOnes * 0x80)); }
   ScanChunk WithBlanks() const {
     uint64_t lf = Equal('\n').Bits() >> 7;  // 0x01 in each matching byte
     uint64_t tab = Equal('\t').Bits() >> 7;

@@ -59,15 +59,15 @@ ConvertResult RunConversion(WorkBuffers& buffers, const ConvertOptions& options,
     text.Clear();  // the raw text is no longer needed: the buffer takes the body
     switch (options.mode) {
       case ConversionMode::Text:
-        TranslateToText(prepared.data(), prepared.size(), encoding.mapper, ticks, text);
+        TranslateToText(prepared.data(), prepared.size(), encoding, ticks, text);
         break;
       case ConversionMode::Rtf:
-        openGroups = TranslateToRtf(prepared.data(), prepared.size(), templates,
-                                    encoding.mapper, encoding.cyrillic, ticks, text);
+        openGroups = TranslateToRtf(prepared.data(), prepared.size(), templates, encoding,
+                                    ticks, text);
         break;
       case ConversionMode::RtfTables:
         openGroups = TranslateToRtfWithTables(prepared.data(), prepared.size(), templates,
-                                              encoding.mapper, encoding.cyrillic, ticks, text);
+                                              encoding, ticks, text);
         break;
     }
     if (text.failed()) return ConvertResult::OutOfMemory;

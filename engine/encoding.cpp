@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ascii.h"
+#include "utf8.h"
 
 namespace vellumine {
 namespace {
@@ -15,10 +16,13 @@ struct CharsetToken {
   EncodingChoice choice;
 };
 
+const EncodingChoice kUtf8 = {MapIdentity, false, true};
+
 const CharsetToken kCharsetTokens[] = {
     {"1251", 4, {MapIdentity, true}},    {"koi8", 4, {MapKoi8r, true}},
     {"8859-5", 6, {MapIso88595, true}},  {"latin5", 6, {MapIso88595, true}},
     {"8859-1", 6, {MapIdentity, false}}, {"latin1", 6, {MapIdentity, false}},
+    {"utf-8", 5, kUtf8},                 {"utf8", 4, kUtf8},
 };
 
 bool MatchToken(const char* text, size_t n, size_t p, const CharsetToken& token) {
@@ -44,10 +48,11 @@ size_t FindHead(const char* text, size_t n) {
 }
 
 // Reads the charset declarations between "<head>" and "</head>"; the last token found wins.
-EncodingChoice ScanHead(const char* text, size_t n) {
-  EncodingChoice result;
+// False when no token was recognised.
+bool ScanHead(const char* text, size_t n, EncodingChoice& result) {
+  bool found = false;
   size_t head = FindHead(text, n);
-  if (head == n) return result;
+  if (head == n) return false;
   for (size_t p = head + 5; p < n; ++p) {
     unsigned char c = static_cast<unsigned char>(text[p]);
     if (c != '<' && AsciiLower(c) != 'c') continue;  // neither "</head>" nor "charset="
@@ -59,6 +64,7 @@ EncodingChoice ScanHead(const char* text, size_t n) {
       for (const CharsetToken& token : kCharsetTokens) {
         if (MatchToken(text, n, q, token)) {
           result = token.choice;
+          found = true;
           break;
         }
       }
@@ -66,17 +72,25 @@ EncodingChoice ScanHead(const char* text, size_t n) {
     }
     p = q;  // the scan goes on after that ">"
   }
-  return result;
+  return found;
+}
+
+EncodingChoice AutoSelect(const char* text, size_t n) {
+  if (n >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0) return kUtf8;  // byte order mark
+  EncodingChoice result;
+  if (ScanHead(text, n, result)) return result;
+  return IsUtf8WithNonAscii(text, n) ? kUtf8 : result;
 }
 
 }  // namespace
 
 EncodingChoice ChooseEncoding(const char* label, const char* text, size_t n) {
   if (!label) return {MapIdentity, false};
-  if (std::strcmp(label, kEncodingLabels[0]) == 0) return ScanHead(text, n);
+  if (std::strcmp(label, kEncodingLabels[0]) == 0) return AutoSelect(text, n);
   if (std::strcmp(label, kEncodingLabels[1]) == 0) return {MapIdentity, true};
   if (std::strcmp(label, kEncodingLabels[2]) == 0) return {MapKoi8r, true};
   if (std::strcmp(label, kEncodingLabels[4]) == 0) return {MapIso88595, true};
+  if (std::strcmp(label, kEncodingLabels[5]) == 0) return kUtf8;
   return {MapIdentity, false};  // "(ISO-8859-1) Latin1" and any unknown label
 }
 

@@ -11,15 +11,19 @@ namespace vellumine {
 struct EncodingChoice {
   CharMapper mapper = MapIdentity;  // applied to every text byte written
   bool cyrillic = false;            // RTF: code page 1251 header, raw high bytes, \f99 escapes
+  bool utf8 = false;                // text bytes from 0x80 up are decoded as UTF-8
+
+  friend bool operator==(const EncodingChoice&, const EncodingChoice&) = default;
 };
 
-// The five labels of the Encoding list, in list order; compared byte for byte.
-inline constexpr const char* kEncodingLabels[5] = {
+// The six labels of the Encoding list, in list order; compared byte for byte.
+inline constexpr const char* kEncodingLabels[6] = {
     "Auto-Select", "(Windows-1251) Cyrillic", "(KOI8-R) Cyrillic", "(ISO-8859-1) Latin1",
-    "(ISO-8859-5) Cyrillic"};
+    "(ISO-8859-5) Cyrillic", "(UTF-8) Unicode"};
 
-// Any label not in the list is treated as "(ISO-8859-1) Latin1"; "Auto-Select" scans the
-// raw text's head for charset declarations.
+// Any label not in the list is treated as "(ISO-8859-1) Latin1". "Auto-Select" reads the raw
+// text: a UTF-8 byte order mark, else the head's charset declarations, else, when none was
+// recognised, whether the text is UTF-8 with characters beyond ASCII.
 EncodingChoice ChooseEncoding(const char* label, const char* text, size_t n);
 
 }  // namespace vellumine

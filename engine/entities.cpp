@@ -5,6 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "html_entities.h"
+#include "utf8.h"
+
 namespace vellumine {
 
 // Four ASCII names, then 0xA0 to 0xFF in code order, then the euro sign. Seven names are
@@ -90,11 +93,18 @@ void PutHexEscape(EntityResult& result, unsigned value, bool cyrillic) {
   Put(result, kHexDigits[value & 0xF]);
 }
 
+// A code point above 255: one escape, or a surrogate pair above 0xFFFF.
+void PutCodePoint(EntityResult& result, uint32_t value) {
+  result.size += FormatRtfUnicode(value, result.bytes + result.size);
+}
+
 // "\u" and one UTF-16 code unit as a signed 16-bit decimal, then "?" as the fallback that
 // readers skip.
-void PutUnicodeUnit(EntityResult& result, uint32_t unit) {
+size_t FormatUnicodeUnit(uint32_t unit, char* out) {
   int32_t value = unit >= 0x8000 ? static_cast<int32_t>(unit) - 0x10000 : static_cast<int32_t>(unit);
-  Put(result, "\\u");
+  size_t k = 0;
+  out[k++] = '\\';
+  out[k++] = 'u';
   char digits[8];
   size_t n = 0;
   bool negative = value < 0;
@@ -103,30 +113,37 @@ void PutUnicodeUnit(EntityResult& result, uint32_t unit) {
     digits[n++] = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
-  if (negative) Put(result, '-');
-  while (n > 0) Put(result, digits[--n]);
-  Put(result, '?');
+  if (negative) out[k++] = '-';
+  while (n > 0) out[k++] = digits[--n];
+  out[k++] = '?';
+  return k;
 }
 
-// A code point above 255: one escape, or a surrogate pair above 0xFFFF. Surrogates of their
-// own and values past 0x10FFFF become the replacement character.
-void PutCodePoint(EntityResult& result, uint32_t value) {
-  if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) value = 0xFFFD;
-  if (value <= 0xFFFF) {
-    PutUnicodeUnit(result, value);
-    return;
-  }
-  value -= 0x10000;
-  PutUnicodeUnit(result, 0xD800 + (value >> 10));
-  PutUnicodeUnit(result, 0xDC00 + (value & 0x3FF));
-}
-
-// The run written back as text writes it: braces and backslashes escaped.
-void PutRun(EntityResult& result, const char* run, size_t n) {
+// The run written back as text writes it: braces and backslashes escaped; in a UTF-8 page
+// its bytes from 0x80 up decoded and written as the text around the reference writes them.
+void PutRun(EntityResult& result, const char* run, size_t n, EntityRunForm form) {
   for (size_t i = 0; i < n; ++i) {
     char c = run[i];
+    if (form != EntityRunForm::AsIs && static_cast<unsigned char>(c) >= 0x80) {
+      uint32_t cp;
+      i += DecodeUtf8Character(reinterpret_cast<const unsigned char*>(run + i), n - i, cp) - 1;
+      result.size += FormatRtfCharacter(cp, form == EntityRunForm::Utf8Preformatted,
+                                        result.bytes + result.size);
+      continue;
+    }
     if (c == '{' || c == '}' || c == '\\') Put(result, '\\');
     Put(result, c);
+  }
+}
+
+// A character that a name stands for, as "&#c;" writes it; below 33 (tab, line feed) a blank.
+void PutNamedCharacter(EntityResult& result, uint32_t cp, bool cyrillic) {
+  if (cp < 33) {
+    Put(result, ' ');
+  } else if (cp <= 255) {
+    PutHexEscape(result, cp, cyrillic);
+  } else {
+    PutCodePoint(result, cp);
   }
 }
 
@@ -175,7 +192,7 @@ constexpr FixedForm kFixedForms[] = {
 }  // namespace
 
 size_t EscapeEntity(const char* text, size_t p, size_t length, EntityResult& result,
-                    bool cyrillic) {
+                    bool cyrillic, EntityRunForm runForm) {
   result.size = 0;
 
   // The fixed forms' names start with one of these letters; numeric references and most
@@ -223,7 +240,7 @@ size_t EscapeEntity(const char* text, size_t p, size_t length, EntityResult& res
     } else if (value == 32) {
       Put(result, ' ');
     } else {
-      PutRun(result, run, runLength);
+      PutRun(result, run, runLength, runForm);
     }
     return used;
   }
@@ -237,8 +254,13 @@ size_t EscapeEntity(const char* text, size_t p, size_t length, EntityResult& res
         return used;
       }
     }
+    if (const NamedReference* named = FindNamedReference(run, runLength)) {
+      PutNamedCharacter(result, named->first, cyrillic);
+      if (named->second != 0) PutNamedCharacter(result, named->second, cyrillic);
+      return used;
+    }
   }
-  PutRun(result, run, runLength);
+  PutRun(result, run, runLength, runForm);
   return used;
 }
 
@@ -259,6 +281,27 @@ void FormatHexByte(unsigned value, char (&buffer)[5]) {
   buffer[2] = kHexDigits[value >> 4];
   buffer[3] = kHexDigits[value & 0xF];
   buffer[4] = '\0';
+}
+
+size_t FormatRtfUnicode(uint32_t cp, char* out) {
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+  if (cp <= 0xFFFF) return FormatUnicodeUnit(cp, out);
+  cp -= 0x10000;
+  size_t k = FormatUnicodeUnit(0xD800 + (cp >> 10), out);
+  return k + FormatUnicodeUnit(0xDC00 + (cp & 0x3FF), out + k);
+}
+
+size_t FormatRtfCharacter(uint32_t cp, bool preformatted, char* out) {
+  if (cp < 0xA0 || cp > 0xFF) return FormatRtfUnicode(cp, out);
+  if (preformatted) {
+    out[0] = static_cast<char>(cp);
+    return 1;
+  }
+  out[0] = '\\';
+  out[1] = '\'';
+  out[2] = kHexDigits[cp >> 4];
+  out[3] = kHexDigits[cp & 0xF];
+  return 4;
 }
 
 }  // namespace vellumine

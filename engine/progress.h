@@ -45,4 +45,10 @@ inline void CheckTick(ProgressTicks& ticks, size_t p) {
   if (p == ticks.nextPosition) ticks.Fire();
 }
 
+// Steps from..to-1 taken at once (a run of text, a character's bytes): each reports its tick
+// as a step of its own would.
+inline void PassTicks(ProgressTicks& ticks, size_t from, size_t to) {
+  while (ticks.nextPosition - from < to - from) ticks.Fire();
+}
+
 }  // namespace vellumine

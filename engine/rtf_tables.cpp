@@ -90,9 +90,10 @@ void AppendRowStart(RtfTranslation& t, size_t tagEnd) {
 void AppendRowEnd(RtfTranslation& t) { CloseRow(t, kRowEnd); }
 
 int TranslateToRtfWithTables(const char* text, size_t n, const RtfTemplates& templates,
-                             CharMapper mapper, bool cyrillic, ProgressTicks& ticks,
+                             const EncodingChoice& encoding, ProgressTicks& ticks,
                              ByteBuffer& body) {
-  RtfTranslation t{text, n, templates, mapper, cyrillic, ticks, RtfBody(body)};
+  RtfTranslation t{text, n, templates, encoding.mapper, encoding.cyrillic, encoding.utf8, ticks,
+                   RtfBody(body)};
   return RunRtfTranslation(t, kTableTagRows);
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "ascii.h"
+#include "utf8.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -60,12 +61,13 @@ enum ByteClass : unsigned char {
   kAmpersand,   // a reference
   kEscaped,     // "{", "}", "\": escaped with a backslash
   kWhite,       // blank, tab, line feed: collapse to one blank
-  kHigh,        // 0xA0 and up in a document that is not Cyrillic: "\'hh"
+  kHigh,        // from highFrom up: "\'hh", or a UTF-8 page's character
 };
 
-constexpr std::array<unsigned char, 256> MakeByteClasses(bool cyrillic) {
+// highFrom: 0xA0 in a Latin document, 0x80 in a UTF-8 page, 0x100 (none) in a Cyrillic one.
+constexpr std::array<unsigned char, 256> MakeByteClasses(int highFrom) {
   std::array<unsigned char, 256> classes{};
-  for (int b = 0; b < 256; ++b) classes[b] = (b >= 0xA0 && !cyrillic) ? kHigh : kPlain;
+  for (int b = 0; b < 256; ++b) classes[b] = b >= highFrom ? kHigh : kPlain;
   classes['<'] = kTagOpen;
   classes['&'] = kAmpersand;
   classes['{'] = kEscaped;
@@ -77,15 +79,11 @@ constexpr std::array<unsigned char, 256> MakeByteClasses(bool cyrillic) {
   return classes;
 }
 
-constexpr std::array<unsigned char, 256> kLatinClasses = MakeByteClasses(false);
-constexpr std::array<unsigned char, 256> kCyrillicClasses = MakeByteClasses(true);
+constexpr std::array<unsigned char, 256> kLatinClasses = MakeByteClasses(0xA0);
+constexpr std::array<unsigned char, 256> kCyrillicClasses = MakeByteClasses(0x100);
+constexpr std::array<unsigned char, 256> kUtf8Classes = MakeByteClasses(0x80);
 
 unsigned char Byte(const char* text, size_t p) { return static_cast<unsigned char>(text[p]); }
-
-// Steps p..to-1 are passed over as a run: each reports its tick as a step of its own would.
-void PassTicks(ProgressTicks& ticks, size_t from, size_t to) {
-  while (ticks.nextPosition - from < to - from) ticks.Fire();
-}
 
 // Appends the run mapped byte by byte (copied as it stands under the identity mapper).
 void AppendMapped(RtfTranslation& t, const char* run, size_t length) {
@@ -100,8 +98,11 @@ void AppendMapped(RtfTranslation& t, const char* run, size_t length) {
   t.body.Advance(length);
 }
 
-void AppendEntity(RtfTranslation& t, size_t& p) {
-  p += EscapeEntity(t.text, p, t.n, t.entity, t.cyrillic);
+void AppendEntity(RtfTranslation& t, size_t& p, bool preformatted = false) {
+  EntityRunForm runForm = !t.utf8        ? EntityRunForm::AsIs
+                          : preformatted ? EntityRunForm::Utf8Preformatted
+                                         : EntityRunForm::Utf8Text;
+  p += EscapeEntity(t.text, p, t.n, t.entity, t.cyrillic, runForm);
   if (t.entity.size > 0) DelimitControlWord(t.body, static_cast<unsigned char>(t.entity.bytes[0]));
   t.body.Append(t.entity.view());
   t.state.breakPending = false;
@@ -136,6 +137,17 @@ void AppendListItem(RtfTranslation& t) {
   t.body.Append(". ");
 }
 
+// The character of a UTF-8 page whose first byte (0x80 or above) is at text[p], written as
+// RTF text (or as a preformatted block writes it); returns how many bytes it took.
+size_t AppendUtf8Character(RtfTranslation& t, size_t p, bool preformatted) {
+  uint32_t cp;
+  size_t length = DecodeUtf8Character(reinterpret_cast<const unsigned char*>(t.text + p),
+                                      t.n - p, cp);
+  if (t.body.Room(kRtfCharacterCapacity))
+    t.body.Advance(FormatRtfCharacter(cp, preformatted, t.body.cursor()));
+  return length;
+}
+
 // Copies the block after "<pre>" (whose ">" is at start - 1) up to "</pre>"; returns the
 // position of its ">", or the last byte of the text when the block is not closed.
 size_t CopyPreformatted(RtfTranslation& t, size_t start) {
@@ -146,7 +158,9 @@ size_t CopyPreformatted(RtfTranslation& t, size_t start) {
     unsigned char c = Byte(text, q);
     if (c == '<' && MatchNoCase(text, t.n, q, "</pre>")) return q + 5;
     if (c == '&' && t.state.textOn) {
-      AppendEntity(t, q);
+      AppendEntity(t, q, true);
+    } else if (c >= 0x80 && t.utf8) {
+      q += AppendUtf8Character(t, q, true) - 1;
     } else if (c == '\n') {
       t.body.Append("\\par\n");
     } else if (c == '{' || c == '}' || c == '\\') {
@@ -542,7 +556,9 @@ void AppendDecimal(RtfBody& body, uint64_t value) {
 int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
   const char* text = t.text;
   const size_t n = t.n;
-  const unsigned char* classes = t.cyrillic ? kCyrillicClasses.data() : kLatinClasses.data();
+  const unsigned char* classes = t.utf8       ? kUtf8Classes.data()
+                                 : t.cyrillic ? kCyrillicClasses.data()
+                                              : kLatinClasses.data();
   const RtfTagIndex index(kRtfTagRows, extraRows);
   const bool blankJoinsRuns = BlankJoinsRuns(t.mapper, classes);
   const bool copyRuns = blankJoinsRuns && t.mapper == MapIdentity;  // copied as they stand
@@ -628,10 +644,16 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
         break;
       }
       case kHigh:
-        FormatHexByte(c, hex);
-        t.body.Append(hex, 4);
+        if (t.utf8) {
+          size_t next = p + AppendUtf8Character(t, p, false);
+          PassTicks(t.ticks, p + 1, next);  // the character's other bytes are steps too
+          p = next;
+        } else {
+          FormatHexByte(c, hex);
+          t.body.Append(hex, 4);
+          ++p;
+        }
         NoteTextWritten(s);
-        ++p;
         break;
       default:  // kPlain
         p = plainRun(p);

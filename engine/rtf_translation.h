@@ -103,6 +103,7 @@ struct RtfTranslation {
   const RtfTemplates& templates;   // snippets formatted for this file
   CharMapper mapper;               // applied to every text byte written
   bool cyrillic;                   // code page 1251 document: high bytes written as they are
+  bool utf8;                       // UTF-8 page: bytes from 0x80 up decoded to characters
   ProgressTicks& ticks;            // reported at every step
 
   // Output.

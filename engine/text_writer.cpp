@@ -5,6 +5,10 @@
 
 #include "ascii.h"
 #include "byte_scan.h"
+#include "entities.h"
+#include "html_entities.h"
+#include "utf8.h"
+#include "windows_code_pages.h"
 
 namespace vellumine {
 namespace {
@@ -32,10 +36,6 @@ struct ByteClasses {
 };
 constexpr ByteClasses kClasses;
 
-// What a character reference becomes in text.
-constexpr int kReferenceRemoved = -1;
-constexpr int kReferenceBlank = -2;
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   unsigned char lower = AsciiLower(static_cast<unsigned char>(c));
@@ -43,46 +43,100 @@ int HexDigit(char c) {
   return -1;
 }
 
-// The bytes between "&" and ";" (at most eight): a visible byte for amp, lt, gt, quot,
-// apos and numeric references of 32 to 126; a blank for nbsp and 160; removed otherwise.
-int ClassifyReference(const char* name, size_t length) {
+// The characters that the name between "&" and ";" (at most eight bytes) stands for, at
+// most two; returns how many (0: the name stands for nothing).
+size_t ResolveReference(const char* name, size_t length, uint32_t (&cps)[2]) {
   std::string_view s(name, length);
-  if (s == "amp") return '&';
-  if (s == "lt") return '<';
-  if (s == "gt") return '>';
-  if (s == "quot") return '"';
-  if (s == "apos") return '\'';
-  if (s == "nbsp") return kReferenceBlank;
-  if (length < 2 || name[0] != '#') return kReferenceRemoved;
-  unsigned value = 0;
-  if (name[1] == 'x' || name[1] == 'X') {
-    if (length < 3) return kReferenceRemoved;
-    for (size_t i = 2; i < length; ++i) {
-      int digit = HexDigit(name[i]);
-      if (digit < 0) return kReferenceRemoved;
-      value = value * 16 + static_cast<unsigned>(digit);  // at most six digits
+  if (length >= 2 && name[0] == '#') {
+    uint32_t value = 0;
+    bool hex = name[1] == 'x' || name[1] == 'X';
+    if (hex && length < 3) return 0;
+    for (size_t i = hex ? 2 : 1; i < length; ++i) {
+      int digit = hex ? HexDigit(name[i]) : (name[i] >= '0' && name[i] <= '9' ? name[i] - '0' : -1);
+      if (digit < 0) return 0;
+      value = value * (hex ? 16 : 10) + static_cast<uint32_t>(digit);  // at most seven digits
     }
-  } else {
-    for (size_t i = 1; i < length; ++i) {
-      if (name[i] < '0' || name[i] > '9') return kReferenceRemoved;
-      value = value * 10 + static_cast<unsigned>(name[i] - '0');  // at most seven digits
+    if (value >= 0x80 && value <= 0x9F) value = Windows1252CodePoint(static_cast<unsigned char>(value));
+    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) value = 0xFFFD;
+    cps[0] = value;
+    return 1;
+  }
+  // The quotes as the RTF output writes them.
+  if (s == "rsquo" || s == "lsquo") {
+    cps[0] = '\'';
+    return 1;
+  }
+  if (s == "rdquo" || s == "ldquo") {
+    cps[0] = '"';
+    return 1;
+  }
+  for (const EntityRow& row : EntityTable) {
+    if (s == row.name) {
+      cps[0] = row.code == 0x80 ? 0x20AC : row.code;  // the euro sign's windows-1252 byte
+      return 1;
     }
   }
-  if (value >= 32 && value <= 126) return static_cast<int>(value);
-  if (value == 160) return kReferenceBlank;
-  return kReferenceRemoved;
+  if (const NamedReference* named = FindNamedReference(name, length)) {
+    cps[0] = named->first;
+    cps[1] = named->second;
+    return named->second != 0 ? 2 : 1;
+  }
+  return 0;
+}
+
+// How one character of a reference is written.
+enum class ReferenceOutput { Removed, WhiteSpace, Bytes };
+
+// The bytes of cp in the output's character set, at out (room for four); ASCII goes through
+// the mapper as the text's own bytes do.
+ReferenceOutput EncodeReferenceCharacter(uint32_t cp, const EncodingChoice& encoding,
+                                         unsigned char* out, size_t& length) {
+  if (cp == 0xA0 || cp == '\t' || cp == '\n') return ReferenceOutput::WhiteSpace;
+  if (cp < 32 || cp == 127 || (cp >= 0x80 && cp <= 0x9F)) return ReferenceOutput::Removed;
+  length = 1;
+  if (cp <= 126) {
+    out[0] = encoding.mapper(static_cast<unsigned char>(cp));
+  } else if (encoding.utf8) {
+    length = EncodeUtf8(cp, reinterpret_cast<char*>(out));
+  } else if (unsigned char b = encoding.cyrillic ? Windows1251Byte(cp) : 0) {
+    out[0] = b;
+  } else if (unsigned char b1252 = Windows1252Byte(cp)) {
+    out[0] = b1252;
+  } else {
+    return ReferenceOutput::Removed;  // the character set has no such character
+  }
+  return ReferenceOutput::Bytes;
+}
+
+// A character of a UTF-8 page whose first byte (0x80 or above) is at s[p], written at o as
+// UTF-8: a well-formed sequence as it stands, a byte that starts none as its windows-1252
+// character. Sets the bytes written; returns the bytes read.
+inline size_t CopyUtf8Character(const unsigned char* s, size_t n, size_t p, unsigned char* o,
+                                size_t& written) {
+  uint32_t cp;
+  size_t length = DecodeUtf8Sequence(s + p, n - p, cp);
+  if (length != 0) {
+    for (size_t i = 0; i < length; ++i) o[i] = s[p + i];
+    written = length;
+    return length;
+  }
+  written = EncodeUtf8(Windows1252CodePoint(s[p]), reinterpret_cast<char*>(o));
+  return 1;
 }
 
 // In text, the bytes of the chunk at s where the text loop must stop: "<", "&", white space
-// after white space, and white space first when no blank is allowed. The bytes before the
+// after white space, white space first when no blank is allowed, and in a UTF-8 page the
+// bytes from 0x80 up. The bytes before the
 // first stop are written as they stand once line feeds and tabs are blanks; the chunk, so
 // changed, goes to out.
-inline ScanBits TextStops(const unsigned char* s, bool blankAllowed, unsigned char* out) {
+inline ScanBits TextStops(const unsigned char* s, bool blankAllowed, bool utf8,
+                          unsigned char* out) {
   ScanChunk chunk(s);
   ScanChunk blanks = chunk.WithBlanks();
   ByteMask white = blanks.Equal(' ');
   ScanBits stops = (chunk.Equal('<') | chunk.Equal('&') | (white & white.AfterMarked())).Bits();
   stops |= white.Bits() & (kFirstByte * static_cast<ScanBits>(!blankAllowed));
+  if (utf8) stops |= chunk.High().Bits();
   blanks.Store(out);
   return stops;
 }
@@ -153,10 +207,11 @@ constexpr bool HoldsForm(uint32_t word, uint32_t form, uint32_t letters, uint32_
 // The translation into out (room for n bytes); returns the bytes written. With kIdentity
 // the mapper is known to change nothing, and runs of text are copied whole.
 template <bool kIdentity>
-size_t Translate(const char* text, size_t n, CharMapper mapper, ProgressTicks& ticks,
+size_t Translate(const char* text, size_t n, const EncodingChoice& encoding, ProgressTicks& ticks,
                  unsigned char* const start) {
   const unsigned char* const s = reinterpret_cast<const unsigned char*>(text);
-  const unsigned char* const map = mapper.table;
+  const unsigned char* const map = encoding.mapper.table;
+  const bool utf8 = encoding.utf8;
   unsigned char* o = start;
 
   bool textOn = false;        // the bytes under the cursor are text, not a tag being skipped
@@ -188,14 +243,23 @@ size_t Translate(const char* text, size_t n, CharMapper mapper, ProgressTicks& t
       size_t semi = p + 1;
       while (semi < last && s[semi] != ';') ++semi;
       if (semi < last) {
-        if (textOn) {
-          int ref = ClassifyReference(text + p + 1, semi - p - 1);
-          if (ref >= 0) {
-            *o++ = map[ref];
-            blankAllowed = true;
-          } else if (ref == kReferenceBlank && blankAllowed) {
-            *o++ = ' ';
-            blankAllowed = false;
+        uint32_t cps[2];
+        size_t count = textOn ? ResolveReference(text + p + 1, semi - p - 1, cps) : 0;
+        for (size_t i = 0; i < count; ++i) {
+          size_t length = 0;
+          switch (EncodeReferenceCharacter(cps[i], encoding, o, length)) {
+            case ReferenceOutput::Bytes:
+              o += length;
+              blankAllowed = true;
+              break;
+            case ReferenceOutput::WhiteSpace:
+              if (blankAllowed) {
+                *o++ = ' ';
+                blankAllowed = false;
+              }
+              break;
+            case ReferenceOutput::Removed:
+              break;
           }
         }
         p = semi + 1;
@@ -211,6 +275,13 @@ size_t Translate(const char* text, size_t n, CharMapper mapper, ProgressTicks& t
           *o++ = ' ';
           blankAllowed = false;
         }
+      } else if (utf8 && ch >= 0x80) {
+        size_t written;
+        size_t length = CopyUtf8Character(s, n, p, o, written);
+        o += written;
+        blankAllowed = true;
+        PassTicks(ticks, p + 1, p + length);  // the character's other bytes are steps too
+        p += length - 1;
       } else {
         *o++ = map[ch];
         blankAllowed = true;
@@ -256,10 +327,11 @@ size_t Translate(const char* text, size_t n, CharMapper mapper, ProgressTicks& t
       // a time; white space otherwise gives at most one blank.
       while (p < limit) {
         if (limit - p >= kScanChunk) {
-          // Room: o <= p and p + chunk <= n, so a whole chunk fits at o.
+          // Room: o <= 3p (o <= p but in a UTF-8 page) and p + chunk <= n, so a whole
+          // chunk fits at o.
           unsigned char blanked[kScanChunk];
           unsigned char* chunk = kIdentity ? o : blanked;
-          ScanBits stops = TextStops(s + p, blankAllowed, chunk);
+          ScanBits stops = TextStops(s + p, blankAllowed, utf8, chunk);
           if (!stops) {
             if (!kIdentity) {
               for (size_t i = 0; i < kScanChunk; ++i) o[i] = map[blanked[i]];
@@ -280,6 +352,19 @@ size_t Translate(const char* text, size_t n, CharMapper mapper, ProgressTicks& t
           }
         }
         unsigned char c = s[p];
+        if (utf8 && c >= 0x80) {
+          // A character of a UTF-8 page; one that reaches the next tick is left to the full
+          // step, which reports it.
+          size_t written;
+          uint32_t cp;
+          size_t length = DecodeUtf8Sequence(s + p, n - p, cp);
+          if (p + (length == 0 ? 1 : length) > limit) break;
+          CopyUtf8Character(s, n, p, o, written);
+          o += written;
+          p += length == 0 ? 1 : length;
+          blankAllowed = true;
+          continue;
+        }
         unsigned char cls = kClasses.text[c];
         if (cls == kStop) break;
         if (cls == kPlain) {
@@ -301,14 +386,16 @@ size_t Translate(const char* text, size_t n, CharMapper mapper, ProgressTicks& t
 
 }  // namespace
 
-void TranslateToText(const char* text, size_t n, CharMapper mapper, ProgressTicks& ticks,
-                     ByteBuffer& body) {
-  // Every step consumes at least one byte and writes at most one, so n bytes of room is
-  // enough and the loops write through a plain pointer (a whole chunk at a time).
-  if (!body.Reserve(n)) return;
+void TranslateToText(const char* text, size_t n, const EncodingChoice& encoding,
+                     ProgressTicks& ticks, ByteBuffer& body) {
+  // Every step writes at most one byte for each it consumes (three in a UTF-8 page, where a
+  // stray byte becomes a character of up to three), so that much room is enough and the
+  // loops write through a plain pointer (a whole chunk at a time).
+  if (!body.Reserve(encoding.utf8 ? 3 * n + kScanChunk : n)) return;
   unsigned char* out = reinterpret_cast<unsigned char*>(body.data() + body.size());
-  size_t written = mapper == MapIdentity ? Translate<true>(text, n, mapper, ticks, out)
-                                         : Translate<false>(text, n, mapper, ticks, out);
+  size_t written = encoding.mapper == MapIdentity
+                       ? Translate<true>(text, n, encoding, ticks, out)
+                       : Translate<false>(text, n, encoding, ticks, out);
   body.Resize(body.size() + written);
 }
 

@@ -4,13 +4,15 @@
 #include <cstddef>
 
 #include "byte_buffer.h"
-#include "char_mappers.h"
+#include "encoding.h"
 #include "progress.h"
 
 namespace vellumine {
 
-// Appends the plain-text body of the prepared text to body (line feeds as LF).
-void TranslateToText(const char* text, size_t n, CharMapper mapper, ProgressTicks& ticks,
-                     ByteBuffer& body);
+// Appends the plain-text body of the prepared text to body (line feeds as LF). Text is
+// written in the page's own character set: windows-1251 for the Cyrillic encodings, UTF-8
+// for a UTF-8 page (always valid UTF-8), the input's own bytes otherwise.
+void TranslateToText(const char* text, size_t n, const EncodingChoice& encoding,
+                     ProgressTicks& ticks, ByteBuffer& body);
 
 }  // namespace vellumine

@@ -32,7 +32,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheCurrentDirectoryAndTheDefaults) {
   EXPECT_EQ(ComboItems(hwnd_, IDC_ENCODING),
             (std::vector<std::string>{"Auto-Select", "(Windows-1251) Cyrillic",
                                       "(KOI8-R) Cyrillic", "(ISO-8859-1) Latin1",
-                                      "(ISO-8859-5) Cyrillic"}));
+                                      "(ISO-8859-5) Cyrillic", "(UTF-8) Unicode"}));
   EXPECT_EQ(ControlText(hwnd_, IDC_ENCODING), "Auto-Select");
   EXPECT_EQ(ControlText(hwnd_, IDC_FILE_PERCENT) + ControlText(hwnd_, IDC_TOTAL_PERCENT), "00");
   EXPECT_EQ(dialog_.m_strFontName + " " + dialog_.m_strFontSize, "Arial 10");

@@ -241,7 +241,8 @@ TEST(ConvertChoices, ModeFromFormatAndTables) {
 }
 
 TEST(ConvertChoices, EncodingLabelByIndex) {
-  for (auto [index, label] : {std::pair{4, "(ISO-8859-5) Cyrillic"}, {5, "Auto-Select"},
+  for (auto [index, label] : {std::pair{4, "(ISO-8859-5) Cyrillic"}, {5, "(UTF-8) Unicode"},
+                              {6, "Auto-Select"},
                               {-1, "Auto-Select"}, {1, "(Windows-1251) Cyrillic"}}) {
     EXPECT_EQ(std::string(ChooseEncodingLabel(index)), label) << index;
   }

@@ -75,7 +75,7 @@ TEST(CommandLine, ExitCodesAndMessages) {
       // Usage errors: the message is the argument parser's.
       {{}, 2, "", "vellumine: "},
       {{"-f", "pdf", "x.htm"}, 2, "", "vellumine: "},
-      {{"-e", "utf-8", "x.htm"}, 2, "", "vellumine: "},
+      {{"-e", "utf-16", "x.htm"}, 2, "", "vellumine: "},
   };
   for (const Case& c : cases) {
     testing::ProcessResult run = RunVellumine(c.args, work);
@@ -95,7 +95,8 @@ TEST(CommandLine, ExitCodesAndMessages) {
 TEST(CommandLine, EncodingNames) {
   for (auto [name, index] : {std::pair{"AUTO", 0}, {"KOI8-R", 2}, {"iso-8859-5", 4},
                              {"(Windows-1251) Cyrillic", 1}, {"(koi8-r) cyrillic", -1},
-                             {"koi8", -1}}) {
+                             {"koi8", -1}, {"utf-8", 5}, {"UTF8", 5}, {"(UTF-8) Unicode", 5},
+                             {"utf_8", -1}}) {
     EXPECT_EQ(EncodingIndexForName(name), index) << name;
   }
 }

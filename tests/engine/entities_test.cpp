@@ -67,8 +67,8 @@ TEST(EscapeEntityTest, UnicodeEscapes) {
 TEST(EscapeEntityTest, NamedReferencesAndRuns) {
   const EntityCase cases[] = {
       {"&fraq12;", false, "\\'bd", 7}, {"&Aelig;", false, "\\'c6", 6},
-      // Case matters, and the usual spellings of the odd names are unknown.
-      {"&Copy;", false, "Copy", 5},    {"&frac12;", false, "frac12", 7},
+      // Case matters; the usual spellings of the odd names are HTML's names (below).
+      {"&Copy;", false, "Copy", 5},    {"&AElig;", false, "\\'c6", 6},
       // The run takes tags and any other byte up to ";" or a blank.
       {"&x<b>y z", false, "x<b>y", 6}, {"&;", false, "", 1}, {"&", false, "", 1},
       // A run written back is escaped as text is, so it cannot close the document or

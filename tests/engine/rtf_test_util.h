@@ -19,6 +19,7 @@ struct RtfRunOptions {
   bool tables = false;
   bool cyrillic = false;
   CharMapper mapper = MapIdentity;
+  bool utf8 = false;
   size_t capacity = 0;  // the body buffer's first size; 0: as the job sizes it
   bool ticks = false;   // progress ticks for the text's size
 };
@@ -38,8 +39,8 @@ inline RtfBody TranslateRtf(std::string_view html, const RtfRunOptions& options 
   ProgressTicks ticks;
   if (options.ticks) BuildProgressTicks(ticks, html.size(), sink);
   auto translate = options.tables ? TranslateToRtfWithTables : TranslateToRtf;
-  int open = translate(html.data(), html.size(), templates, options.mapper, options.cyrillic,
-                       ticks, body);
+  int open = translate(html.data(), html.size(), templates,
+                       {options.mapper, options.cyrillic, options.utf8}, ticks, body);
   return {std::string(body.view()), open, ticks.next};
 }
 
