@@ -1,21 +1,25 @@
 // Fuzz target: one in-memory conversion per input. The first three bytes choose the mode,
 // the encoding label and the font size text; the rest is the page. In the RTF modes the
-// output must be one document whose group closes only in the trailer.
+// output must be one document whose group closes only in the trailer; the plain text of a
+// UTF-8 page (labelled, or found by Auto-Select) must be valid UTF-8.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "convert_file.h"
 #include "encoding.h"
 #include "output_stream.h"
+#include "utf8.h"
 
 namespace {
 
 using namespace vellumine;
 
 constexpr const char* kLabels[] = {kEncodingLabels[0], kEncodingLabels[1], kEncodingLabels[2],
-                                   kEncodingLabels[3], kEncodingLabels[4], "UTF-8"};
+                                   kEncodingLabels[3], kEncodingLabels[4], kEncodingLabels[5],
+                                   "UTF-8"};
 constexpr const char* kSizes[] = {"10", "12", "7", " -3", "+9pt", "", "abc", "99999999999"};
 
 // The first byte at which the depth of unescaped braces comes back to 0, or npos.
@@ -40,6 +44,17 @@ void CheckDocument(const std::string& rtf) {
   if (rtf.find_first_not_of('}', end) != std::string::npos) std::abort();
 }
 
+// Every byte from 0x80 up belongs to a well-formed sequence.
+void CheckUtf8(const std::string& text) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  for (size_t i = 0; i < text.size();) {
+    uint32_t cp;
+    size_t length = s[i] < 0x80 ? 1 : DecodeUtf8Sequence(s + i, text.size() - i, cp);
+    if (length == 0) std::abort();
+    i += length;
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -57,5 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       ConvertMemory(reinterpret_cast<const char*>(data), size, options, sink, out);
   if (result != (size == 0 ? ConvertResult::EmptyInput : ConvertResult::Ok)) std::abort();
   if (size != 0 && options.mode != ConversionMode::Text) CheckDocument(out.str());
+  // The page ends at its first 0x1A, as the conversion reads it.
+  const char* page = reinterpret_cast<const char*>(data);
+  const void* end = std::memchr(page, 0x1A, size);
+  size_t length = end ? static_cast<size_t>(static_cast<const char*>(end) - page) : size;
+  if (options.mode == ConversionMode::Text &&
+      ChooseEncoding(options.encodingLabel, page, length).utf8)
+    CheckUtf8(out.str());
   return 0;
 }
