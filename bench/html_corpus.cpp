@@ -1,6 +1,7 @@
 #include "html_corpus.h"
 
 #include <cstdint>
+#include <iterator>
 
 namespace vellumine::bench {
 namespace {
@@ -39,13 +40,51 @@ const char* const kWords[] = {
 };
 constexpr size_t kWordCount = sizeof kWords / sizeof kWords[0];
 
+// Accented words in ISO-8859-1, one for every four English words.
+const char* const kLatin1Words[] = {
+    "caf\xE9", "cr\xE8me", "na\xEFve", "fa\xE7" "ade", "\xFC" "ber", "Stra\xDF" "e", "se\xF1or",
+    "ni\xF1o", "\xE9t\xE9", "gar\xE7on", "d\xE9j\xE0", "r\xE9sum\xE9", "co\xF6perate",
+    "\xC5ngstr\xF6m", "\xD8resund", "p\xE2t\xE9", "br\xFBl\xE9" "e", "M\xFCller",
+    "K\xF6ln", "S\xE3o", "Jos\xE9", "\xE0", "fj\xF6rd", "ma\xF1" "ana", "soup\xE7on",
+    "r\xF4le", "na\xEFvet\xE9", "\xC9" "cole", "\xEEle", "cl\xE9",
+};
+
+// Words of four scripts in UTF-8, one for every two English words.
+const char* const kScriptWords[] = {
+    "привет", "город", "погода", "библиотека", "река", "мост", "утро", "рынок",
+    "καλημέρα", "θάλασσα", "βιβλίο", "γέφυρα", "πόλη", "ήλιος",
+    "日本語", "図書館", "天気", "市場", "川", "橋", "朝",
+    "café", "Straße", "naïve", "😀",
+};
+
+// Latin-1 bytes as UTF-8.
+std::string Latin1ToUtf8(const std::string& latin1) {
+  std::string out;
+  out.reserve(latin1.size() + latin1.size() / 8);
+  for (unsigned char c : latin1) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+void ReplaceFirst(std::string& text, const std::string& from, const std::string& to, size_t at) {
+  size_t found = text.find(from, at);
+  if (found != std::string::npos) text.replace(found, from.size(), to);
+}
+
 const char* const kEntities[] = {"&amp;", "&nbsp;", "&lt;", "&gt;", "&quot;", "&#8212;",
                                  "&eacute;", "&copy;", "&#169;", "&rsquo;", "&#x2019;"};
 constexpr size_t kEntityCount = sizeof kEntities / sizeof kEntities[0];
 
 class Writer {
  public:
-  Writer(std::string& out, Random& random) : out_(out), random_(random) {}
+  Writer(std::string& out, Random& random, CorpusText text)
+      : out_(out), random_(random), text_(text) {}
 
   void Line(const char* text) {
     out_ += text;
@@ -70,14 +109,20 @@ class Writer {
     column_ += word.size();
   }
 
-  std::string RandomWord() { return kWords[random_.Below(kWordCount)]; }
+  std::string RandomWord() {
+    if (text_ == CorpusText::Latin1 && random_.Chance(20))
+      return kLatin1Words[random_.Below(std::size(kLatin1Words))];
+    if (text_ == CorpusText::Scripts && random_.Chance(33))
+      return kScriptWords[random_.Below(std::size(kScriptWords))];
+    return kWords[random_.Below(kWordCount)];
+  }
 
   // One sentence: words, now and then an inline tag, an entity or a link.
   void Sentence() {
     size_t words = 6 + random_.Below(14);
     for (size_t i = 0; i < words; ++i) {
       std::string word = RandomWord();
-      if (i == 0) word[0] = static_cast<char>(word[0] - 'a' + 'A');
+      if (i == 0 && word[0] >= 'a' && word[0] <= 'z') word[0] = static_cast<char>(word[0] - 'a' + 'A');
       int pick = static_cast<int>(random_.Below(100));
       if (pick < 4) {
         word = "<b>" + word + "</b>";
@@ -162,7 +207,9 @@ class Writer {
     Line("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">");
     Line("<html>");
     Line("<head>");
-    Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">");
+    Line(text_ == CorpusText::Scripts
+             ? "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+             : "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">");
     out_ += "<title>Field notes, page " + std::to_string(page) + "</title>\r\n";
     Line("<style type=\"text/css\">");
     Line("  body { font-family: Georgia, serif; margin: 2em; }");
@@ -186,17 +233,26 @@ class Writer {
  private:
   std::string& out_;
   Random& random_;
+  CorpusText text_;
   size_t column_ = 0;          // bytes on the current line
   bool afterOpening_ = false;  // the next word follows an opening tag directly
 };
 
 }  // namespace
 
-std::string MakeHtmlCorpus(size_t minBytes) {
+std::string MakeHtmlCorpus(size_t minBytes, CorpusText text) {
+  if (text == CorpusText::Latin1AsUtf8) {
+    // The Latin-1 pages, each declaring UTF-8 instead; a little over minBytes.
+    std::string utf8 = Latin1ToUtf8(MakeHtmlCorpus(minBytes, CorpusText::Latin1));
+    for (size_t at = utf8.find("charset=iso-8859-1"); at != std::string::npos;
+         at = utf8.find("charset=iso-8859-1", at))
+      ReplaceFirst(utf8, "charset=iso-8859-1", "charset=utf-8", at);
+    return utf8;
+  }
   std::string out;
   out.reserve(minBytes + (1u << 16));
   Random random(20240611);
-  Writer writer(out, random);
+  Writer writer(out, random, text);
   for (size_t page = 1; out.size() < minBytes; ++page) {
     writer.PageStart(page);
     // About 60 KiB per page: mostly paragraphs, with the odd list, table and heading.

@@ -193,17 +193,29 @@ bool MeasureAll(const ScratchDir& scratch, int runs, size_t corpusMiB,
   std::printf("fixed cost per file: %.1f / %.1f / %.1f us (modes 0 / 1 / 2)\n",
               fixed[0].wall * 1e6, fixed[1].wall * 1e6, fixed[2].wall * 1e6);
 
-  std::string corpus = (scratch.path / "corpus.html").string();
-  {  // the file is closed and its text freed before the measurements
-    std::string html = vellumine::bench::MakeHtmlCorpus(corpusMiB << 20);
-    std::ofstream out(corpus, std::ios::binary);
-    out.write(html.data(), static_cast<std::streamsize>(html.size()));
-    if (!out) {
-      std::fprintf(stderr, "cannot write the corpus to %s\n", corpus.c_str());
-      return false;
+  using vellumine::bench::CorpusText;
+  const struct {
+    CorpusText text;
+    const char* label;
+  } corpora[] = {
+      {CorpusText::Ascii, "generated corpus"},
+      {CorpusText::Latin1, "generated corpus, accented words in ISO-8859-1"},
+      {CorpusText::Latin1AsUtf8, "the same pages saved as UTF-8"},
+      {CorpusText::Scripts, "generated corpus, UTF-8 in four scripts"},
+  };
+  for (const auto& c : corpora) {
+    std::string corpus = (scratch.path / "corpus.html").string();
+    {  // the file is closed and its text freed before the measurements
+      std::string html = vellumine::bench::MakeHtmlCorpus(corpusMiB << 20, c.text);
+      std::ofstream out(corpus, std::ios::binary);
+      out.write(html.data(), static_cast<std::streamsize>(html.size()));
+      if (!out) {
+        std::fprintf(stderr, "cannot write the corpus to %s\n", corpus.c_str());
+        return false;
+      }
     }
+    ok = Measure(c.label, corpus, scratch, runs) && ok;
   }
-  ok = Measure("generated corpus", corpus, scratch, runs) && ok;
   for (const std::string& file : files) ok = Measure(file, file, scratch, runs) && ok;
   return ok;
 }
