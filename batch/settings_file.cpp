@@ -5,6 +5,7 @@
 
 #include "path_style.h"
 #include "read_transform.h"
+#include "replacement_file.h"
 
 namespace vellumine {
 
@@ -90,10 +91,8 @@ bool WriteSettings(const std::string& directory, const std::string& inputPath,
   // Written with CR LF line ends on every platform, as Windows text mode writes them.
   std::string text = std::string(kSettingsMarker) + "\r\n" + inputPath + "\r\n" + outputPath +
                      "\r\n";
-  FilePtr file(std::fopen(fileName.c_str(), "wb"));
-  if (!file) return false;
-  bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-  return std::fclose(file.release()) == 0 && written;
+  // Replaced whole: a failed or interrupted write leaves the previous file as it was.
+  return ReplaceFileContent(fileName, text.data(), text.size());
 }
 
 }  // namespace vellumine

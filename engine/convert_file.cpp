@@ -31,18 +31,22 @@ ConvertResult ConvertFileUnguarded(const char* inputPath, const char* outputDire
   FileOutputStream output;
   if (!output.Open(outputPath.c_str())) return ConvertResult::CannotOpenOutput;
 
-  // From here on the output file exists. It stays, empty, for EmptyInput and OutOfMemory;
-  // a failed read or write removes it.
+  // From here on the output is being written under a temporary name. For EmptyInput and
+  // OutOfMemory it takes the output's name empty; a failed read or write leaves whatever
+  // the name held before.
   auto fail = [&](ConvertResult result) {
+    output.Discard();
+    return result;
+  };
+  auto failEmpty = [&](ConvertResult result) {
     output.Close();
-    std::remove(outputPath.c_str());
     return result;
   };
 
-  if (input.size() == 0) return ConvertResult::EmptyInput;
+  if (input.size() == 0) return failEmpty(ConvertResult::EmptyInput);
   WorkBuffers buffers;
   if (AllocateWorkBuffers(input.size(), buffers) != ConvertResult::Ok)
-    return ConvertResult::OutOfMemory;
+    return failEmpty(ConvertResult::OutOfMemory);
 
   size_t got = 0;
   if (!input.ReadAll(buffers.text.data(), static_cast<size_t>(input.size()), got))

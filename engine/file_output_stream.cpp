@@ -6,17 +6,14 @@
 
 namespace vellumine {
 
-FileOutputStream::~FileOutputStream() {
-  if (file_) std::fclose(file_);
-}
+FileOutputStream::~FileOutputStream() = default;
 
 bool FileOutputStream::Open(const char* path) {
   staging_.reset(new (std::nothrow) char[kStagingSize]);
   if (!staging_) return false;
-  file_ = std::fopen(path, "wb");
-  if (!file_) return false;
+  if (!file_.Create(path)) return false;
   // The stream is fed in large staged blocks; the library's own buffer would only copy.
-  std::setvbuf(file_, nullptr, _IONBF, 0);
+  std::setvbuf(file_.file(), nullptr, _IONBF, 0);
   staged_ = 0;
   failed_ = false;
   return true;
@@ -24,12 +21,12 @@ bool FileOutputStream::Open(const char* path) {
 
 void FileOutputStream::Flush() {
   if (staged_ == 0) return;
-  if (!failed_ && std::fwrite(staging_.get(), 1, staged_, file_) != staged_) failed_ = true;
+  if (!failed_ && std::fwrite(staging_.get(), 1, staged_, file_.file()) != staged_) failed_ = true;
   staged_ = 0;
 }
 
 void FileOutputStream::Write(const char* data, size_t n) {
-  if (!file_ || failed_) {
+  if (!file_.file() || failed_) {
     failed_ = true;
     return;
   }
@@ -63,12 +60,20 @@ void FileOutputStream::Write(const char* data, size_t n) {
 }
 
 bool FileOutputStream::Close() {
-  if (!file_) return false;
+  if (!file_.file()) return false;
   Flush();
-  if (std::fflush(file_) != 0) failed_ = true;
-  if (std::fclose(file_) != 0) failed_ = true;
-  file_ = nullptr;
+  if (std::fflush(file_.file()) != 0) failed_ = true;
+  if (failed_) {
+    file_.Discard();
+    return false;
+  }
+  if (!file_.Commit()) failed_ = true;
   return !failed_;
+}
+
+void FileOutputStream::Discard() {
+  file_.Discard();
+  staged_ = 0;
 }
 
 }  // namespace vellumine

@@ -1,5 +1,6 @@
 // The output file: every line feed reaches it as CR LF, and any failed write, flush or
-// close is remembered so that the job can report it and remove the partial file.
+// close is remembered. The file is written under a temporary name and takes the output's
+// name only when it is complete, so a failed or killed job never leaves a part of it there.
 #pragma once
 
 #include <cstddef>
@@ -7,29 +8,35 @@
 #include <memory>
 
 #include "output_stream.h"
+#include "replacement_file.h"
 
 namespace vellumine {
 
 class FileOutputStream final : public OutputStream {
  public:
   FileOutputStream() = default;
-  ~FileOutputStream() override;  // closes without reporting
+  ~FileOutputStream() override;  // an output not closed is discarded
   FileOutputStream(const FileOutputStream&) = delete;
   FileOutputStream& operator=(const FileOutputStream&) = delete;
 
-  // Creates (or truncates) the file; false when it cannot be opened for writing.
+  // Creates the temporary file beside path; false when path cannot be written or the
+  // temporary file cannot be created.
   bool Open(const char* path);
   using OutputStream::Write;
   void Write(const char* data, size_t n) override;
-  // Writes what is staged, flushes and closes; false when anything failed on the way.
+  // Writes what is staged, closes, and puts the file in the place of path; false, with
+  // nothing changed under path, when anything failed on the way.
   bool Close();
+
+  // Drops what was written; a previous file under path stays as it was.
+  void Discard();
   bool failed() const { return failed_; }
 
  private:
   static constexpr size_t kStagingSize = 64 * 1024;
   void Flush();
 
-  std::FILE* file_ = nullptr;
+  ReplacementFile file_;
   std::unique_ptr<char[]> staging_;  // line ends already expanded, waiting for fwrite
   size_t staged_ = 0;                // bytes in staging_
   bool failed_ = false;              // a write, flush or close failed

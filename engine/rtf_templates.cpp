@@ -26,14 +26,13 @@ int ReadFontSize(const char* text) {
   while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
   bool negative = false;
   if (*text == '+' || *text == '-') negative = *text++ == '-';
-  long long value = 0;
+  // Held to the largest size readers accept; past it the digits no longer matter.
+  int value = 0;
   for (; *text >= '0' && *text <= '9'; ++text) {
-    value = value * 10 + (*text - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+    if (value <= kMaxFontSize) value = value * 10 + (*text - '0');
   }
-  if (negative) value = -value;
-  if (value > INT_MAX) value = INT_MAX;
-  return static_cast<int>(value);
+  if (value > kMaxFontSize) value = kMaxFontSize;
+  return negative ? -value : value;
 }
 
 void FormatRtfTemplates(RtfTemplates& templates, const char* fontSizeText, bool tables) {

@@ -35,8 +35,13 @@ struct RtfTemplates {
 };
 
 // The size text read as a decimal integer: leading blanks and a sign allowed, reading
-// stops at the first other byte, 0 when there is no number. Out-of-range values saturate.
+// stops at the first other byte, 0 when there is no number. Values past kMaxFontSize (either
+// sign) are held to it.
 int ReadFontSize(const char* fontSizeText);
+
+// The largest font size in points that readers accept (\fs takes half-points up to 3276);
+// the lenient reading holds a size to -kMaxFontSize ... kMaxFontSize.
+inline constexpr int kMaxFontSize = 1638;
 
 // Reads the size text and formats every snippet (the in-table ones too when tables is set).
 void FormatRtfTemplates(RtfTemplates& templates, const char* fontSizeText, bool tables);

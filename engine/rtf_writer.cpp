@@ -7,29 +7,47 @@
 
 namespace vellumine {
 
+namespace {
+
+// The font name as the header may hold it: without braces, backslashes, semicolons and
+// control bytes, which would end the font table early or start control words. The bytes
+// between them are written as they stand.
+void WriteFontName(OutputStream& out, const char* fontName) {
+  if (fontName == nullptr) return;
+  const char* run = fontName;
+  for (const char* p = fontName;; ++p) {
+    auto c = static_cast<unsigned char>(*p);
+    if (c >= 0x20 && c != '{' && c != '}' && c != '\\' && c != ';') continue;
+    if (p > run) out.Write(run, static_cast<size_t>(p - run));
+    if (c == '\0') return;
+    run = p + 1;
+  }
+}
+
+}  // namespace
+
 void WriteRtfHeader(OutputStream& out, const char* fontName, const RtfTemplates& templates,
                     bool cyrillic) {
-  std::string_view font = fontName != nullptr ? fontName : "";
   std::string_view size = templates.halfPoints.view();
   if (cyrillic) {
     out.Write("{\\rtf1\\ansi\\ansicpg1251\\deffn\\deflang1033\\fs");
     out.Write(size);
     out.Write("{\\fonttbl{\\f0\\fnil\\fprq2\\fcharset204 ");
-    out.Write(font);
+    WriteFontName(out, fontName);
     out.Write(";}{\\f1\\fnil\\fcharset204{\\*\\fname Times New Roman;}Times New Roman Cyr;}\n");
   } else {
     out.Write("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033\\deflangfe1033\\fs");
     out.Write(size);
     out.Write("{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset0 ");
-    out.Write(font);
+    WriteFontName(out, fontName);
     out.Write(";}{\\f1\\fswiss\\fprq2\\fcharset0{\\*\\fname ");
-    out.Write(font);
+    WriteFontName(out, fontName);
     out.Write(";}");
-    out.Write(font);
+    WriteFontName(out, fontName);
     out.Write(" CE;}\n");
   }
   out.Write("{\\f23\\froman\\fcharset0\\fprq2{\\*\\panose 02020603050405020304}");
-  out.Write(font);
+  WriteFontName(out, fontName);
   out.Write(";}}");
   out.Write("\n\\pard\\plain \\sb120\\qj\\fs");
   out.Write(size);

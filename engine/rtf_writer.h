@@ -11,7 +11,8 @@
 
 namespace vellumine {
 
-// Header with the font table, then the first paragraph, straight to the stream.
+// Header with the font table, then the first paragraph, straight to the stream. The font
+// name goes in without "{", "}", "\", ";" and bytes below 0x20.
 void WriteRtfHeader(OutputStream& out, const char* fontName, const RtfTemplates& templates,
                     bool cyrillic);
 

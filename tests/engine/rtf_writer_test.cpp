@@ -20,7 +20,9 @@ TEST(RtfTemplatesTest, LenientSizeText) {
   // The heading's size is 2S, the shift S/2.
   const struct { const char *text; int size; const char *fs, *shift; } cases[] = {
       {"  +9pt", 9, "18", "4"}, {"-7", -7, "-14", "-3"}, {"- 5", 0, "0", "0"}, {nullptr, 0, "0", "0"},
-      {"-99999999999", INT_MIN, "-4294967296", "-1073741824"},
+      // Held to the largest size readers take, however many digits.
+      {"-99999999999", -1638, "-3276", "-819"}, {"99999999999999999999", 1638, "3276", "819"},
+      {"1638", 1638, "3276", "819"}, {"1639", 1638, "3276", "819"}, {"-1637", -1637, "-3274", "-818"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text != nullptr ? c.text : "(null)");

@@ -1,0 +1,146 @@
+#include "replacement_file.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace vellumine {
+namespace {
+
+// What is under a target's name now.
+enum class TargetKind {
+  Missing,     // nothing: a new file is made
+  File,        // a file that opens for writing (which changes nothing in it)
+  Device,      // something else that opens for writing: a device or a pipe
+  Unwritable,  // a directory, a read-only or locked file, or no way to tell
+};
+
+#ifdef _WIN32
+TargetKind InspectTarget(const std::string& target, std::string& resolved) {
+  resolved = target;
+  HANDLE handle = CreateFileA(target.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND ? TargetKind::Missing : TargetKind::Unwritable;
+  }
+  DWORD type = GetFileType(handle);
+  CloseHandle(handle);
+  return type == FILE_TYPE_DISK ? TargetKind::File : TargetKind::Device;
+}
+int CreateNew(const char* path) {
+  return _open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+void CloseDescriptor(int fd) { _close(fd); }
+std::FILE* StreamOf(int fd) { return _fdopen(fd, "wb"); }
+unsigned ProcessId() { return static_cast<unsigned>(_getpid()); }
+bool RenameOver(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+#else
+TargetKind InspectTarget(const std::string& target, std::string& resolved) {
+  resolved = target;
+  int fd = open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? TargetKind::Missing : TargetKind::Unwritable;
+  struct stat status;
+  bool known = fstat(fd, &status) == 0;
+  close(fd);
+  if (!known) return TargetKind::Unwritable;
+  if (!S_ISREG(status.st_mode)) return TargetKind::Device;
+  struct stat link;
+  if (lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    std::unique_ptr<char, decltype(&std::free)> real(realpath(target.c_str(), nullptr), &std::free);
+    if (!real) return TargetKind::Unwritable;
+    resolved = real.get();
+  }
+  return TargetKind::File;
+}
+int CreateNew(const char* path) {
+  return open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);  // as fopen's "w" makes it
+}
+void CloseDescriptor(int fd) { close(fd); }
+std::FILE* StreamOf(int fd) { return fdopen(fd, "wb"); }
+unsigned ProcessId() { return static_cast<unsigned>(getpid()); }
+bool RenameOver(const char* from, const char* to) { return std::rename(from, to) == 0; }
+#endif
+
+std::atomic<unsigned> temporaryCounter{0};
+
+}  // namespace
+
+ReplacementFile::~ReplacementFile() { Discard(); }
+
+bool ReplacementFile::Create(const std::string& target) {
+  Discard();
+  switch (InspectTarget(target, target_)) {
+    case TargetKind::Unwritable:
+      return false;
+    case TargetKind::Device:
+      file_ = std::fopen(target_.c_str(), "wb");
+      return file_ != nullptr;
+    case TargetKind::Missing:
+    case TargetKind::File:
+      break;
+  }
+  // "page.rtf" gets "page.rtf.<process>-<n>.tmp" beside it; another name is tried while one
+  // is taken.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary_ = target_ + "." + std::to_string(ProcessId()) + "-" +
+                 std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
+    int fd = CreateNew(temporary_.c_str());
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      break;
+    }
+    file_ = StreamOf(fd);
+    if (file_ != nullptr) return true;
+    CloseDescriptor(fd);
+    std::remove(temporary_.c_str());
+    break;
+  }
+  temporary_.clear();
+  return false;
+}
+
+bool ReplacementFile::Commit() {
+  if (file_ == nullptr) return false;
+  bool closed = std::fclose(file_) == 0;
+  file_ = nullptr;
+  if (temporary_.empty()) return closed;  // written directly
+  bool renamed = closed && RenameOver(temporary_.c_str(), target_.c_str());
+  if (!renamed) std::remove(temporary_.c_str());
+  temporary_.clear();
+  return renamed;
+}
+
+void ReplacementFile::Discard() {
+  if (file_ != nullptr) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  if (!temporary_.empty()) {
+    std::remove(temporary_.c_str());
+    temporary_.clear();
+  }
+}
+
+bool ReplaceFileContent(const std::string& path, const char* bytes, size_t n) {
+  ReplacementFile file;
+  if (!file.Create(path)) return false;
+  if (std::fwrite(bytes, 1, n, file.file()) != n) return false;  // removed by the destructor
+  return file.Commit();
+}
+
+}  // namespace vellumine
