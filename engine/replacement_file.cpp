@@ -1,6 +1,7 @@
 #include "replacement_file.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <cerrno>
@@ -76,7 +77,29 @@ unsigned ProcessId() { return static_cast<unsigned>(getpid()); }
 bool RenameOver(const char* from, const char* to) { return std::rename(from, to) == 0; }
 #endif
 
+#ifdef _WIN32
+constexpr size_t kMaxPath = MAX_PATH - 1;  // what the platform's file calls take
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+#else
+constexpr size_t kMaxPath = static_cast<size_t>(-1);
+bool IsSeparator(char c) { return c == '/'; }
+#endif
+
 std::atomic<unsigned> temporaryCounter{0};
+
+// A temporary name beside target: "page.rtf.<process>-<n>.tmp", or, where that would be too
+// long for the platform, "~" and hexadecimal digits, exactly as long as the target's name.
+std::string TemporaryName(const std::string& target, unsigned n, bool shortForm) {
+  std::string name = target + "." + std::to_string(ProcessId()) + "-" + std::to_string(n) + ".tmp";
+  if (!shortForm && name.size() <= kMaxPath) return name;
+  size_t start = target.size();
+  while (start > 0 && !IsSeparator(target[start - 1])) --start;
+  name = target.substr(0, start) + "~";
+  uint64_t bits = (static_cast<uint64_t>(ProcessId()) << 32 | n) * 0x9E3779B97F4A7C15ull;
+  for (size_t i = start + 1; i < target.size(); ++i, bits = bits >> 4 | bits << 60)
+    name += "0123456789abcdef"[bits & 0xF];
+  return name;
+}
 
 }  // namespace
 
@@ -94,14 +117,17 @@ bool ReplacementFile::Create(const std::string& target) {
     case TargetKind::File:
       break;
   }
-  // "page.rtf" gets "page.rtf.<process>-<n>.tmp" beside it; another name is tried while one
-  // is taken.
+  // Another name is tried while one is taken, and the short form when the long one is.
+  bool shortForm = false;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary_ = target_ + "." + std::to_string(ProcessId()) + "-" +
-                 std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
+    temporary_ = TemporaryName(target_, temporaryCounter.fetch_add(1), shortForm);
     int fd = CreateNew(temporary_.c_str());
     if (fd < 0) {
       if (errno == EEXIST) continue;
+      if (errno == ENAMETOOLONG && !shortForm) {
+        shortForm = true;
+        continue;
+      }
       break;
     }
     file_ = StreamOf(fd);
