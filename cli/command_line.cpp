@@ -8,6 +8,7 @@
 
 #include "convert_command.h"
 #include "encoding.h"
+#include "rtf_templates.h"
 #include "terminal_view.h"
 
 namespace vellumine {
@@ -102,9 +103,30 @@ int RunCommandLine(int argc, char** argv) {
                                                   : std::string();
           },
           "", "encoding"));
-  app.add_option("--font", args.font, "RTF font face (default Arial)")->type_name("NAME");
-  app.add_option("--size", args.size, "RTF font size in points, passed on as text (default 10)")
-      ->type_name("TEXT");
+  app.add_option("--font", args.font, "RTF font face (default Arial)")
+      ->type_name("NAME")
+      ->check(CLI::Validator(
+          [](std::string& name) {
+            for (unsigned char c : name) {
+              if (c < 0x20 || c == '{' || c == '}' || c == '\\' || c == ';')
+                return std::string("a font name cannot hold braces, backslashes, semicolons "
+                                   "or control characters: ") + name;
+            }
+            return std::string();
+          },
+          "", "font"));
+  app.add_option("--size", args.size, "RTF font size in points, 1 to 1638 (default 10)")
+      ->type_name("POINTS")
+      ->check(CLI::Validator(
+          [](std::string& size) {
+            bool digits = !size.empty() && size.size() <= 4 &&
+                          size.find_first_not_of("0123456789") == std::string::npos;
+            int points = digits ? std::stoi(size) : 0;
+            return points >= 1 && points <= kMaxFontSize
+                       ? std::string()
+                       : "the font size must be a whole number from 1 to 1638: " + size;
+          },
+          "", "size"));
   app.add_flag("-a,--all", args.all,
                "convert every HTML file of INPUT's directory (INPUT may be a directory or a "
                "file in it)");

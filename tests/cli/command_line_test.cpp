@@ -76,6 +76,16 @@ TEST(CommandLine, ExitCodesAndMessages) {
       {{}, 2, "", "vellumine: "},
       {{"-f", "pdf", "x.htm"}, 2, "", "vellumine: "},
       {{"-e", "utf-16", "x.htm"}, 2, "", "vellumine: "},
+      // Font texts the header could not hold as they stand.
+      {{"--font", "Arial;}}}}{\\par injected", "page.htm"}, 2, "", "vellumine: "},
+      {{"--font", "Arial}", "page.htm"}, 2, "", "vellumine: "},
+      {{"--font", "Tab\tFont", "page.htm"}, 2, "", "vellumine: "},
+      {{"--size", "99999999999", "page.htm"}, 2, "", "vellumine: "},
+      {{"--size", "0", "page.htm"}, 2, "", "vellumine: "},
+      {{"--size", "1639", "page.htm"}, 2, "", "vellumine: "},
+      {{"--size", "12pt", "page.htm"}, 2, "", "vellumine: "},
+      {{"--size", "-3", "page.htm"}, 2, "", "vellumine: "},
+      {{"-q", "--size", "1638", "--font", "Times New Roman", "-o", "big", "page.htm"}, 0, "", ""},
   };
   for (const Case& c : cases) {
     testing::ProcessResult run = RunVellumine(c.args, work);
@@ -90,6 +100,8 @@ TEST(CommandLine, ExitCodesAndMessages) {
   EXPECT_EQ(work.Read("made/page.rtf"), work.Read("page.rtf"));
   EXPECT_EQ(work.Read("settings.ini"), "<missing>");
   EXPECT_EQ(work.Read("out/c.txt"), "\r\nc\r\n");
+  EXPECT_NE(work.Read("big/page.rtf").find("\\fs3276{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset0 Times New Roman;}"),
+            std::string::npos);
 }
 
 TEST(CommandLine, EncodingNames) {

@@ -53,6 +53,14 @@ TEST(RtfHeaderTest, LatinAndCyrillic) {
             "\\fcharset204 Times New Roman;}{\\f1\\fnil\\fcharset204{\\*\\fname Times New Roman;}"
             "Times New Roman Cyr;}\n{\\f23\\froman\\fcharset0\\fprq2{\\*\\panose "
             "02020603050405020304}Times New Roman;}}\n\\pard\\plain \\sb120\\qj\\fs20\\lang1033\n");
+  // A font name cannot close the font table or start a control word: those bytes are left
+  // out, wherever they stand, and the rest of the name is kept.
+  for (auto [font, kept] : {std::pair{"Arial;}}}}{\\par injected", "Arialpar injected"},
+                            {"}", ""}, {"\tTimes\r\n New\x1F Roman\\", "Times New Roman"},
+                            {"Caf\xE9 Sans", "Caf\xE9 Sans"}}) {
+    EXPECT_EQ(header(font, "12", true), header(kept, "12", true)) << font;
+    EXPECT_EQ(header(font, "12", false), header(kept, "12", false)) << font;
+  }
 }
 
 // Eight braces at least; one more than the groups the body left open beyond that.
