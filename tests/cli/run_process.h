@@ -39,13 +39,14 @@ inline std::string Quote(const std::string& argument) {
 }
 
 // Runs the converter with args in the directory work, through the system's shell; its output
-// is captured in two files there.
-inline ProcessResult RunVellumine(const std::vector<std::string>& args, const TempDirectory& work) {
+// is captured in two files there. prefix (POSIX) goes before the program: "setpriv ... --".
+inline ProcessResult RunVellumine(const std::vector<std::string>& args, const TempDirectory& work,
+                                  [[maybe_unused]] const std::string& prefix = "") {
 #ifdef _WIN32
   std::string command = "cd /d " + Quote(work.bare()) + " && " + Quote(HostPath(VELLUMINE_EXE));
   const std::string redirect = " >stdout.log 2>stderr.log <NUL";
 #else
-  std::string command = "cd " + Quote(work.bare()) + " && " + Quote(VELLUMINE_EXE);
+  std::string command = "cd " + Quote(work.bare()) + " && " + prefix + Quote(VELLUMINE_EXE);
   const std::string redirect = " >stdout.log 2>stderr.log </dev/null";
 #endif
   for (const std::string& arg : args) command += " " + Quote(arg);

@@ -1,0 +1,83 @@
+// What the fault tests share: what a directory holds, pages of a given size, and the ways to
+// lose a privilege or a disk for real.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include "run_process.h"
+#include "temp_directory.h"
+
+namespace vellumine::testing {
+
+namespace fs = std::filesystem;
+
+// Every file under dir (relative name, bytes), to compare before and after a fault.
+inline std::map<std::string, std::string> Snapshot(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  std::error_code error;
+  for (const auto& entry : fs::recursive_directory_iterator(dir, error)) {
+    std::string name = fs::relative(entry.path(), dir).generic_string();
+    if (entry.is_symlink()) {
+      files[name] = "-> " + fs::read_symlink(entry.path()).string();
+    } else if (entry.is_directory()) {
+      files[name + "/"] = "";
+    } else {
+      std::FILE* file = std::fopen(entry.path().string().c_str(), "rb");
+      std::string bytes = file ? "" : "<unreadable>";
+      for (int c; file && (c = std::fgetc(file)) != EOF;) bytes += static_cast<char>(c);
+      if (file) std::fclose(file);
+      files[name] = bytes;
+    }
+  }
+  return files;
+}
+
+// A page of paragraphs of about the given size.
+inline std::string LargePage(size_t bytes) {
+  std::string page = "<html><body>";
+  page.reserve(bytes + 100);
+  for (size_t i = 0; page.size() < bytes; ++i)
+    page += "<p>Paragraph " + std::to_string(i) + " of a large page, with <b>bold</b> words.\n";
+  return page;
+}
+
+#ifndef _WIN32
+// The command prefix that runs a program without root's privileges (root passes every
+// permission check); empty when the tests already run unprivileged.
+inline std::string UnprivilegedPrefix() {
+  return geteuid() == 0 ? "setpriv --reuid=nobody --regid=nogroup --clear-groups -- " : "";
+}
+
+// A file system mounted over a directory for the object's lifetime (tmpfs, or a read-only
+// bind mount); mounted() is false when this machine does not let the test mount one.
+class Mount {
+ public:
+  Mount(const std::string& options, const std::string& source, const std::string& dir)
+      : dir_(dir) {
+    std::string command = "mount " + options + " " + Quote(source) + " " + Quote(dir) + " 2>/dev/null";
+    mounted_ = std::system(command.c_str()) == 0;
+  }
+  ~Mount() {
+    if (mounted_) std::system(("umount " + Quote(dir_)).c_str());
+  }
+  Mount(const Mount&) = delete;
+  Mount& operator=(const Mount&) = delete;
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string dir_;
+  bool mounted_ = false;
+};
+#endif
+
+}  // namespace vellumine::testing

@@ -1,0 +1,72 @@
+// Hostile pages convert, or fail with their result code, in linear time: each is converted at
+// two sizes eight times apart, and the larger may take at most a wide multiple of eight times
+// as long (quadratic work would take sixty-four). The benchmark prints the figures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+
+#include "convert_file.h"
+#include "fault_helpers.h"
+#include "hostile_inputs.h"
+#include "output_stream.h"
+
+namespace vellumine::testing {
+namespace {
+
+double ConvertMilliseconds(const std::string& page, ConversionMode mode, ConvertResult& result) {
+  ConvertOptions options;
+  options.mode = mode;
+  NullProgressSink sink;
+  MemoryOutputStream out;
+  auto start = std::chrono::steady_clock::now();
+  result = ConvertMemory(page.data(), page.size(), options, sink, out);
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+TEST(HostileInput, ConvertsInLinearTime) {
+  constexpr size_t kSmall = 1 << 20, kLarge = 8 << 20;
+  for (const bench::HostileInput& input : bench::kHostileInputs) {
+    const std::string small = input.make(kSmall), large = input.make(kLarge);
+    for (ConversionMode mode : {ConversionMode::Text, ConversionMode::Rtf, ConversionMode::RtfTables}) {
+      SCOPED_TRACE(std::string(input.name) + ", mode " + std::to_string(static_cast<int>(mode)));
+      ConvertResult result;
+      // The better of two runs, and never less than 5 ms, so that noise cannot fail it.
+      double smallMs = std::min(ConvertMilliseconds(small, mode, result),
+                                ConvertMilliseconds(small, mode, result));
+      EXPECT_EQ(result, ConvertResult::Ok);
+      double largeMs = ConvertMilliseconds(large, mode, result);
+      EXPECT_EQ(result, ConvertResult::Ok);
+      EXPECT_LT(largeMs, 24 * std::max(smallMs, 5.0)) << smallMs << " ms for 1 MB";
+    }
+  }
+}
+
+#ifndef _WIN32
+// A sparse file of 1 GB (NUL bytes, no tag): converted, as text before any tag writes nothing,
+// or refused for memory; either way within a time that only linear work can meet.
+TEST(HostileInput, SparseGigabyteFile) {
+  TempDirectory work;
+  {
+    std::FILE* file = std::fopen((work.path() + "sparse.htm").c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(ftruncate(fileno(file), 1LL << 30), 0);
+    std::fclose(file);
+  }
+  auto start = std::chrono::steady_clock::now();
+  ProcessResult run = RunVellumine({"-q", "-f", "txt", "-o", "out", "sparse.htm"}, work);
+  double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (run.exitCode == 0) {
+    EXPECT_EQ(work.Read("out/sparse.txt"), "");
+  } else {
+    EXPECT_EQ(run.err, "vellumine: Not enougth memory\n");
+  }
+  EXPECT_LT(seconds, 120);
+}
+#endif
+
+}  // namespace
+}  // namespace vellumine::testing

@@ -1,0 +1,133 @@
+// Faults on the output side, provoked for real: a full disk, a device that is always full,
+// a directory that cannot be written, a read-only mount, an output name that is a directory.
+// Nothing may be lost: the input stays as it was, a previous output stays byte for byte, and
+// no temporary file is left behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "fault_helpers.h"
+#include "settings_file.h"
+
+namespace vellumine::testing {
+namespace {
+
+const std::string kPrevious = "{\\rtf1 the previous output}";
+
+std::string CannotWrite(const std::string& output) {
+  return "vellumine: Can't write " + output + " file.\nThe disk may be full.\n";
+}
+std::string CannotOpen(const std::string& output) {
+  return "vellumine: Can't open " + output +
+         " file for record.\nProbably it is already used by other application.\n";
+}
+
+// An output name that is a directory: the file cannot be opened, and the directory and what
+// it holds stay.
+TEST(OutputFaults, OutputNameIsADirectory) {
+  TempDirectory work;
+  const std::string sep(1, work.path().back());
+  work.Write("page.htm", "<p>page");
+  fs::create_directories(work.path() + "out/page.rtf");
+  work.Write("out/page.rtf/inside.txt", "kept");
+  auto before = Snapshot(work.bare());
+  ProcessResult run = RunVellumine({"-q", "-o", "out", "page.htm"}, work);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, CannotOpen("out" + sep + "page.rtf"));
+  EXPECT_EQ(Snapshot(work.bare()), before);
+}
+
+#ifndef _WIN32
+
+// A disk that fills up part-way: the output directory is a tmpfs of 64 KiB.
+TEST(OutputFaults, DiskFullOnASmallFileSystem) {
+  TempDirectory work;
+  work.Write("page.htm", LargePage(1 << 20));
+  fs::create_directory(work.path() + "full");
+  Mount tmpfs("-t tmpfs -o size=64k", "tmpfs", work.path() + "full");
+  if (!tmpfs.mounted()) GTEST_SKIP() << "this machine does not let the test mount a tmpfs (needs root)";
+  // With a previous output under the name, and with none.
+  for (bool previous : {true, false}) {
+    SCOPED_TRACE(previous ? "previous output" : "no previous output");
+    if (previous) work.Write("full/page.rtf", kPrevious);
+    auto before = Snapshot(work.bare());
+    ProcessResult run = RunVellumine({"-q", "-o", "full", "page.htm"}, work);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, CannotWrite("full/page.rtf"));
+    EXPECT_EQ(Snapshot(work.bare()), before);  // the input, the previous file, no stray file
+    fs::remove(work.path() + "full/page.rtf");
+  }
+
+  // settings.ini on a disk with no room left: the previous file stays whole.
+  work.Write("full/settings.ini", "[Default path]\r\nC:\\in\\a.htm\r\nC:\\out\r\n");
+  work.Write("full/filler", std::string(64 << 10, 'x'));  // takes what room is left
+  auto before = Snapshot(work.path() + "full");
+  EXPECT_FALSE(WriteSettings(work.path() + "full", std::string(8192, 'i'), std::string(8192, 'o')));
+  EXPECT_EQ(Snapshot(work.path() + "full"), before);
+}
+
+// A device that is always full under the output's name: the conversion fails, and the name
+// still leads to the device.
+TEST(OutputFaults, DeviceThatIsAlwaysFull) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  TempDirectory work;
+  work.Write("page.htm", LargePage(200000));
+  fs::create_directory(work.path() + "out");
+  fs::create_symlink("/dev/full", work.path() + "out/page.txt");
+  auto before = Snapshot(work.bare());
+  ProcessResult run = RunVellumine({"-q", "-f", "txt", "-o", "out", "page.htm"}, work);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, CannotWrite("out/page.txt"));
+  EXPECT_EQ(Snapshot(work.bare()), before);
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));  // a device is never replaced
+}
+
+// An output directory without write permission, run as an unprivileged user, and a read-only
+// mount, as root too.
+TEST(OutputFaults, OutputDirectoryCannotBeWritten) {
+  TempDirectory work;
+  work.Write("page.htm", "<p>page");
+  fs::create_directory(work.path() + "out");
+  work.Write("out/page.rtf", kPrevious);
+  fs::permissions(work.path() + "out", fs::perms::owner_read | fs::perms::owner_exec |
+                                           fs::perms::group_read | fs::perms::group_exec |
+                                           fs::perms::others_read | fs::perms::others_exec);
+  auto before = Snapshot(work.bare());
+  ProcessResult run =
+      RunVellumine({"-q", "-o", "out", "page.htm"}, work, UnprivilegedPrefix());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, CannotOpen("out/page.rtf"));
+  EXPECT_EQ(Snapshot(work.bare()), before);
+  fs::permissions(work.path() + "out", fs::perms::owner_all);
+
+  Mount readOnly("--bind -o ro", work.path() + "out", work.path() + "out");
+  if (!readOnly.mounted()) GTEST_SKIP() << "this machine does not let the test mount (needs root)";
+  run = RunVellumine({"-q", "-o", "out", "page.htm"}, work);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, CannotOpen("out/page.rtf"));
+  EXPECT_EQ(Snapshot(work.bare()), before);
+}
+
+// An input that cannot be read, by an unprivileged user: reported, nothing written.
+TEST(OutputFaults, InputCannotBeRead) {
+  TempDirectory work;
+  work.Write("page.htm", "<p>secret");
+  fs::permissions(work.path() + "page.htm", fs::perms::none);
+  fs::create_directory(work.path() + "out");
+  fs::permissions(work.path() + "out", fs::perms::all);
+  work.Write("out/page.rtf", kPrevious);
+  fs::permissions(work.path() + "out/page.rtf", fs::perms::all);
+  ProcessResult run = RunVellumine({"-q", "-o", "out", "page.htm"}, work, UnprivilegedPrefix());
+  fs::permissions(work.path() + "page.htm", fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "vellumine: Can't open page.htm file for reading.\n");
+  EXPECT_EQ(work.Read("page.htm"), "<p>secret");
+  EXPECT_EQ(Snapshot(work.path() + "out"), (std::map<std::string, std::string>{{"page.rtf", kPrevious}}));
+}
+
+#endif
+
+}  // namespace
+}  // namespace vellumine::testing
