@@ -16,9 +16,6 @@ namespace {
 
 const std::string kPrevious = "{\\rtf1 the previous output}";
 
-std::string CannotWrite(const std::string& output) {
-  return "vellumine: Can't write " + output + " file.\nThe disk may be full.\n";
-}
 std::string CannotOpen(const std::string& output) {
   return "vellumine: Can't open " + output +
          " file for record.\nProbably it is already used by other application.\n";
@@ -40,6 +37,10 @@ TEST(OutputFaults, OutputNameIsADirectory) {
 }
 
 #ifndef _WIN32
+
+std::string CannotWrite(const std::string& output) {
+  return "vellumine: Can't write " + output + " file.\nThe disk may be full.\n";
+}
 
 // A disk that fills up part-way: the output directory is a tmpfs of 64 KiB.
 TEST(OutputFaults, DiskFullOnASmallFileSystem) {
