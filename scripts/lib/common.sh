@@ -3,6 +3,7 @@
 VELLUMINE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 VELLUMINE_NATIVE_DIR=$VELLUMINE_ROOT/build
 VELLUMINE_WINDOWS_DIR=$VELLUMINE_ROOT/build-win
+VELLUMINE_SANITIZE_DIR=$VELLUMINE_ROOT/build-asan
 VELLUMINE_JOBS=${VELLUMINE_JOBS:-2}
 
 say() { printf '==> %s\n' "$*"; }
@@ -18,6 +19,15 @@ now() { date +%s; }
 configure_native() {
   if [[ ! -f $VELLUMINE_NATIVE_DIR/build.ninja ]]; then
     cmake -S "$VELLUMINE_ROOT" -B "$VELLUMINE_NATIVE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  fi
+}
+
+# Configures the native build with AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-asan/ (tests only: no benchmark).
+configure_sanitize() {
+  if [[ ! -f $VELLUMINE_SANITIZE_DIR/build.ninja ]]; then
+    cmake -S "$VELLUMINE_ROOT" -B "$VELLUMINE_SANITIZE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DVELLUMINE_SANITIZE=ON -DVELLUMINE_BUILD_BENCH=OFF
   fi
 }
 
