@@ -27,8 +27,10 @@
 
 
 #include "convert_file.h"
+#include "hostile_inputs.h"
 #include "html_corpus.h"
 #include "output_path.h"
+#include "output_stream.h"
 
 namespace {
 
@@ -220,6 +222,31 @@ bool MeasureAll(const ScratchDir& scratch, int runs, size_t corpusMiB,
   return ok;
 }
 
+// Hostile pages in memory, at two sizes: milliseconds per MB stay flat when the work is linear.
+void MeasureHostileInputs(int runs) {
+  std::printf("hostile pages, ConvertMemory, milliseconds per MB at 4 MB and 32 MB "
+              "(modes 0 / 1 / 2)\n");
+  for (const vellumine::bench::HostileInput& input : vellumine::bench::kHostileInputs) {
+    std::printf("  %-24s", input.name);
+    for (size_t mib : {4, 32}) {
+      const std::string page = input.make(mib << 20);
+      const double megabytes = static_cast<double>(page.size()) / 1e6;
+      for (int m = 0; m < 3; ++m) {
+        ConvertOptions options;
+        options.mode = kModes[m].mode;
+        vellumine::NullProgressSink sink;
+        Seconds seconds = MedianSeconds(std::max(1, runs / 2), NoSetUp{}, [&] {
+          vellumine::MemoryOutputStream out;
+          vellumine::ConvertMemory(page.data(), page.size(), options, sink, out);
+        });
+        std::printf(m == 0 ? "  %6.1f" : " / %6.1f", seconds.wall * 1e3 / megabytes);
+      }
+      std::printf(mib == 4 ? " ms/MB at 4 MB," : " at 32 MB\n");
+    }
+  }
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -245,5 +272,6 @@ int main(int argc, char** argv) {
               "MB = 10^6 bytes\n", runs);
   std::printf("-- work buffers allocated and freed by every job\n");
   bool ok = MeasureAll(scratch, runs, corpusMiB, files);
+  MeasureHostileInputs(runs);
   return ok ? 0 : 1;
 }
