@@ -246,13 +246,9 @@ size_t EscapeEntity(const char* text, size_t p, size_t length, EntityResult& res
   }
 
   if (runLength != 0) {
-    const NameGroup& group = kNameGroups[static_cast<unsigned char>(run[0])];
-    for (size_t i = 0; i < group.count; ++i) {
-      const EntityRow& row = EntityTable[group.rows[i]];
-      if (group.lengths[i] == runLength && std::memcmp(row.name, run, runLength) == 0) {
-        PutHexEscape(result, row.code, cyrillic);
-        return used;
-      }
+    if (const EntityRow* row = FindEntityRow(run, runLength)) {
+      PutHexEscape(result, row->code, cyrillic);
+      return used;
     }
     if (const NamedReference* named = FindNamedReference(run, runLength)) {
       PutNamedCharacter(result, named->first, cyrillic);
@@ -262,6 +258,16 @@ size_t EscapeEntity(const char* text, size_t p, size_t length, EntityResult& res
   }
   PutRun(result, run, runLength, runForm);
   return used;
+}
+
+const EntityRow* FindEntityRow(const char* name, size_t length) {
+  if (length == 0) return nullptr;
+  const NameGroup& group = kNameGroups[static_cast<unsigned char>(name[0])];
+  for (size_t i = 0; i < group.count; ++i) {
+    const EntityRow& row = EntityTable[group.rows[i]];
+    if (group.lengths[i] == length && std::memcmp(row.name, name, length) == 0) return &row;
+  }
+  return nullptr;
 }
 
 int32_t ParseHex(std::string_view digits) {

@@ -17,6 +17,9 @@ struct EntityRow {
 inline constexpr size_t kEntityCount = 101;
 extern const EntityRow EntityTable[kEntityCount];
 
+// The row of EntityTable spelled exactly so, or nullptr.
+const EntityRow* FindEntityRow(const char* name, size_t length);
+
 // The longest RTF form of one character: a surrogate pair, "\u-10240?\u-8193?" and the like.
 inline constexpr size_t kRtfCharacterCapacity = 18;
 

@@ -70,11 +70,9 @@ size_t ResolveReference(const char* name, size_t length, uint32_t (&cps)[2]) {
     cps[0] = '"';
     return 1;
   }
-  for (const EntityRow& row : EntityTable) {
-    if (s == row.name) {
-      cps[0] = row.code == 0x80 ? 0x20AC : row.code;  // the euro sign's windows-1252 byte
-      return 1;
-    }
+  if (const EntityRow* row = FindEntityRow(name, length)) {
+    cps[0] = row->code == 0x80 ? 0x20AC : row->code;  // the euro sign's windows-1252 byte
+    return 1;
   }
   if (const NamedReference* named = FindNamedReference(name, length)) {
     cps[0] = named->first;
@@ -204,14 +202,14 @@ constexpr bool HoldsForm(uint32_t word, uint32_t form, uint32_t letters, uint32_
   return form;
 }
 
-// The translation into out (room for n bytes); returns the bytes written. With kIdentity
-// the mapper is known to change nothing, and runs of text are copied whole.
-template <bool kIdentity>
+// The translation into out; returns the bytes written. With kIdentity the mapper is known to
+// change nothing, and runs of text are copied whole; with kUtf8 the page is UTF-8.
+template <bool kIdentity, bool kUtf8>
 size_t Translate(const char* text, size_t n, const EncodingChoice& encoding, ProgressTicks& ticks,
                  unsigned char* const start) {
   const unsigned char* const s = reinterpret_cast<const unsigned char*>(text);
   const unsigned char* const map = encoding.mapper.table;
-  const bool utf8 = encoding.utf8;
+  constexpr bool utf8 = kUtf8;
   unsigned char* o = start;
 
   bool textOn = false;        // the bytes under the cursor are text, not a tag being skipped
@@ -393,9 +391,11 @@ void TranslateToText(const char* text, size_t n, const EncodingChoice& encoding,
   // loops write through a plain pointer (a whole chunk at a time).
   if (!body.Reserve(encoding.utf8 ? 3 * n + kScanChunk : n)) return;
   unsigned char* out = reinterpret_cast<unsigned char*>(body.data() + body.size());
-  size_t written = encoding.mapper == MapIdentity
-                       ? Translate<true>(text, n, encoding, ticks, out)
-                       : Translate<false>(text, n, encoding, ticks, out);
+  // A UTF-8 page is always read with the identity mapper.
+  size_t written = encoding.utf8 ? Translate<true, true>(text, n, encoding, ticks, out)
+                   : encoding.mapper == MapIdentity
+                       ? Translate<true, false>(text, n, encoding, ticks, out)
+                       : Translate<false, false>(text, n, encoding, ticks, out);
   body.Resize(body.size() + written);
 }
 
