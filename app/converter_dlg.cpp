@@ -261,9 +261,11 @@ void CConverterDlg::OnHelpContents() {
 }
 
 vellumine::MessageAnswer CConverterDlg::ShowMessage(const std::string& text,
-                                                    const std::string& caption,
+                                                    vellumine::MessageKind kind,
                                                     vellumine::MessageButtons buttons) {
   UINT type = buttons == vellumine::MessageButtons::YesNo ? MB_YESNO : MB_OK;
+  const char* caption =
+      kind == vellumine::MessageKind::Error ? vellumine::kErrorCaption : vellumine::kThanksCaption;
   switch (vellumine::CurrentPrompts().ShowMessage(m_hWnd, text, caption, type)) {
     case IDYES:
       return vellumine::MessageAnswer::Yes;

@@ -75,7 +75,7 @@ class CConverterDlg : public CDialog, public vellumine::ConvertView {
   static const CommandEntry<CConverterDlg> kCommands[];
 
   // What the Convert command shows, on this window's controls.
-  vellumine::MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+  vellumine::MessageAnswer ShowMessage(const std::string& text, vellumine::MessageKind kind,
                                        vellumine::MessageButtons buttons) override;
   void SetTotalRange(int32_t high) override;
   void SetTotalPosition(int32_t pos) override;

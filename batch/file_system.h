@@ -1,8 +1,11 @@
 // The file-system calls of the Convert command, behind an interface for tests.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "path_style.h"
 
 namespace vellumine {
 
@@ -15,7 +18,15 @@ class FileSystem {
   // The entry names a listing pattern ("dir\*.*") returns, in the platform's walk order
   // (byte order of names on POSIX); false when the listing cannot be started.
   virtual bool ListDirectory(const std::string& pattern, std::vector<std::string>& names) = 0;
+  // A symbolic link (or another reparse point), which a recursive walk does not follow.
+  virtual bool IsLink(const std::string&) { return false; }
+  // The time of the last change to the file, in the platform's units; false when unknown.
+  virtual bool ModificationTime(const std::string&, int64_t&) { return false; }
 };
+
+// Makes a directory and every missing one above it (a path ending in a separator is fine);
+// false when one of them cannot be made.
+bool MakeDirectories(FileSystem& files, const std::string& path, PathStyle style);
 
 // The real file system (ANSI file functions on Windows).
 FileSystem& NativeFileSystem();

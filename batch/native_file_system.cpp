@@ -6,6 +6,7 @@
 #include "path_style.h"
 
 #ifdef _WIN32
+#include <windows.h>
 #include <direct.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -64,6 +65,16 @@ class WindowsFileSystem final : public FileSystem {
   bool MakeDirectory(const std::string& path) override {
     return _mkdir(WithoutTrailingSeparators(path).c_str()) == 0;
   }
+  bool IsLink(const std::string& path) override {
+    DWORD attributes = GetFileAttributesA(WithoutTrailingSeparators(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  }
+  bool ModificationTime(const std::string& path, int64_t& time) override {
+    struct _stati64 status;
+    if (_stati64(WithoutTrailingSeparators(path).c_str(), &status) != 0) return false;
+    time = static_cast<int64_t>(status.st_mtime);
+    return true;
+  }
   // In the listing's own order.
   bool ListDirectory(const std::string& pattern, std::vector<std::string>& names) override {
     names.clear();
@@ -111,6 +122,18 @@ class PosixFileSystem final : public FileSystem {
   bool MakeDirectory(const std::string& path) override {
     return mkdir(path.c_str(), 0777) == 0;
   }
+  bool IsLink(const std::string& path) override {
+    std::string entry = path;
+    while (entry.size() > 1 && entry.back() == '/') entry.pop_back();
+    struct stat status;
+    return lstat(entry.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+  }
+  bool ModificationTime(const std::string& path, int64_t& time) override {
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0) return false;
+    time = static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    return true;
+  }
   // The pattern's directory part is listed ("*.*" stands for every entry), and the names
   // come back in byte order: the order of readdir means nothing.
   bool ListDirectory(const std::string& pattern, std::vector<std::string>& names) override {
@@ -127,6 +150,18 @@ class PosixFileSystem final : public FileSystem {
 #endif
 
 }  // namespace
+
+bool MakeDirectories(FileSystem& files, const std::string& path, PathStyle style) {
+  // Each level from the top: a level that exists is passed, a missing one made.
+  for (size_t at = 0; at < path.size(); ++at) {
+    bool last = at + 1 == path.size();
+    if (!IsPathSeparator(path[at], style) && !last) continue;
+    std::string level = path.substr(0, last ? path.size() : at + 1);
+    if (at == 0 || files.Exists(level)) continue;
+    if (!files.MakeDirectory(level)) return false;
+  }
+  return true;
+}
 
 FileSystem& NativeFileSystem() {
 #ifdef _WIN32

@@ -24,6 +24,11 @@ std::string CompletedMessage(int32_t converted) {
          (converted == 1 ? " file" : " files") + " converted successfully.";
 }
 
+std::string SkippedText(int32_t skipped) {
+  return std::to_string(skipped) + (skipped == 1 ? " file was" : " files were") +
+         " up to date and not converted.";
+}
+
 std::string PercentText(int32_t converted, int32_t total) {
   if (total <= 0 || converted <= 0) return converted > 0 ? "100" : "0";
   int64_t percent = int64_t{converted} * 100 / total;

@@ -33,6 +33,9 @@ std::string CompletedMessage(int32_t converted);
 // and at most "100" (the directory may have changed since it was counted).
 std::string PercentText(int32_t converted, int32_t total);
 
+// The command line's note on files left alone: "3 files were up to date and not converted."
+std::string SkippedText(int32_t skipped);
+
 // The error box for one failed file; empty for Ok and for results that raise no message.
 // outputFile is the output file the conversion tried to write (output directory and the
 // input's name with the mode's extension).

@@ -1,13 +1,18 @@
 #include "command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "convert_command.h"
+#include "convert_choices.h"
 #include "encoding.h"
+#include "result_messages.h"
+#include "stream_conversion.h"
 #include "rtf_templates.h"
 #include "terminal_view.h"
 
@@ -36,40 +41,111 @@ struct Arguments {
   std::string format = "rtf";
   bool tables = false;
   std::string encoding = "auto";
+  std::string textEncoding = "page";
   std::string font = "Arial";
   std::string size = "10";
   bool all = false;
+  bool recursive = false;
+  int jobs = 0;  // 0: one per core
+  bool update = false;
+  bool toStdout = false;
   bool quiet = false;
 };
 
-int Convert(const Arguments& args) {
+ConvertChoices ChoicesFor(const Arguments& args) {
   ConvertChoices choices;
   choices.outputPath = args.output;
   choices.format = args.format == "txt" ? 1 : 0;
   choices.convertTables = args.tables;
-  choices.convertAll = args.all;
+  choices.convertAll = args.all || args.recursive;
+  choices.recursive = args.recursive;
   choices.encodingIndex = EncodingIndexForName(args.encoding);
   choices.fontName = args.font;
   choices.fontSize = args.size;
+  choices.updateOnly = args.update;
+  choices.textAsUtf8 = args.textEncoding == "utf-8";
+  unsigned cores = std::thread::hardware_concurrency();
+  choices.jobs = args.jobs > 0 ? args.jobs : static_cast<int>(cores > 0 ? cores : 1);
+  return choices;
+}
+
+// One page to standard output: nothing else is written there.
+int ConvertToStandardOutput(const Arguments& args, const ConvertChoices& choices) {
+  ConvertOptions options;
+  options.mode = ChooseConversionMode(choices.format, choices.convertTables);
+  options.fontName = choices.fontName.c_str();
+  options.fontSizeText = choices.fontSize.c_str();
+  options.encodingLabel = ChooseEncodingLabel(choices.encodingIndex);
+  options.textAsUtf8 = choices.textAsUtf8;
+  const std::string& input = args.inputs.front();
+  SetBinaryMode(stdin);
+  SetBinaryMode(stdout);
+  ConvertResult result = ConvertToStream(input, options, stdin, stdout);
+  if (result == ConvertResult::Ok) return kExitConverted;
+  std::string message = ResultMessage(result, input == "-" ? "(standard input)" : input,
+                                      "(standard output)");
+  std::fprintf(stderr, "vellumine: %s\n", message.c_str());
+  return kExitFailed;
+}
+
+int Convert(const Arguments& args) {
+  ConvertChoices choices = ChoicesFor(args);
+  if (args.toStdout || args.inputs.front() == "-") return ConvertToStandardOutput(args, choices);
 
   ConvertEnvironment env{NativeFileSystem()};
   env.saveSettings = false;
 
   TerminalView view(stdout, stderr, args.quiet, IsTerminal(stderr));
   bool allConverted = true;
+  int32_t skipped = 0;
   const auto count = static_cast<int32_t>(args.inputs.size());
   for (int32_t i = 0; i < count; ++i) {
     choices.inputPath = args.inputs[static_cast<size_t>(i)];
-    view.BeginInput(i + 1, args.all ? 0 : count);
+    view.BeginInput(i + 1, choices.convertAll ? 0 : count);
     ConvertOutcome outcome = RunConvertCommand(choices, view, env, nullptr);
     view.EndInput();
+    if (outcome.filesNotFound) view.PrintError(kFilesNotFoundText);
     if (outcome.failed != 0 || outcome.stopped || outcome.filesNotFound) allConverted = false;
+    skipped += outcome.skipped;
     // Every further input would fail on the same directory.
     if (outcome.noOutputDirectory) break;
   }
+  if (skipped != 0) view.PrintNote(SkippedText(skipped));
   std::fflush(stdout);
   return allConverted ? kExitConverted : kExitFailed;
 }
+
+// "Linux x86_64", "Windows i686": where this build runs.
+const char* BuildPlatform() {
+#if defined(_WIN32)
+#define VELLUMINE_OS "Windows"
+#elif defined(__linux__)
+#define VELLUMINE_OS "Linux"
+#else
+#define VELLUMINE_OS "POSIX"
+#endif
+#if defined(__x86_64__)
+#define VELLUMINE_ARCH "x86_64"
+#elif defined(__i386__)
+#define VELLUMINE_ARCH "i686"
+#elif defined(__aarch64__)
+#define VELLUMINE_ARCH "aarch64"
+#else
+#define VELLUMINE_ARCH "unknown"
+#endif
+  return VELLUMINE_OS " " VELLUMINE_ARCH;
+}
+
+constexpr const char* kExitCodesText =
+    "Exit codes:\n"
+    "  0  every file converted (or left alone as up to date)\n"
+    "  1  a file could not be converted, or nothing could be\n"
+    "  2  the arguments are wrong\n"
+    "\n"
+    "Examples:\n"
+    "  vellumine page.html                  page.rtf in the current directory\n"
+    "  vellumine -f txt -o out -r site      every page under site/, as text, into out/\n"
+    "  curl -s URL | vellumine -f txt -     a page from standard input to standard output\n";
 
 }  // namespace
 
@@ -85,26 +161,70 @@ int EncodingIndexForName(std::string_view name) {
 int RunCommandLine(int argc, char** argv) {
   Arguments args;
   CLI::App app("Converts HTML pages into RTF documents or plain text.", "vellumine");
-  app.add_option("-o,--output", args.output, "output directory (default: the current directory)")
-      ->type_name("DIR");
-  app.add_option("-f,--format", args.format, "output format (default rtf)")
+  app.footer(kExitCodesText);
+  app.get_formatter()->column_width(34);
+
+  const char* files = "Input and output";
+  app.add_option("INPUT", args.inputs,
+                 "HTML files; with --all or --recursive, directories (or files in them); "
+                 "\"-\" reads standard input and writes to standard output")
+      ->type_name("")
+      ->required()
+      ->group(files);
+  app.add_option("-o,--output", args.output, "output directory")
+      ->type_name("DIR")
+      ->capture_default_str()
+      ->group(files);
+  app.add_flag("-c,--stdout", args.toStdout,
+               "write the result of the one INPUT to standard output")
+      ->group(files);
+  app.add_flag("-a,--all", args.all,
+               "convert every HTML file of INPUT's directory (INPUT may be a directory or a "
+               "file in it)")
+      ->group(files);
+  app.add_flag("-r,--recursive", args.recursive,
+               "as --all, and the sub-directories too, mirrored under the output directory "
+               "(links to directories are not followed)")
+      ->group(files);
+  app.add_flag("-u,--update", args.update,
+               "convert a file only when its output is missing or older than it")
+      ->group(files);
+  app.add_option("-j,--jobs", args.jobs, "files converted at once (default: one per core)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 1024))
+      ->group(files);
+
+  const char* format = "Format";
+  app.add_option("-f,--format", args.format, "output format")
       ->type_name("rtf|txt")
-      ->check(CLI::IsMember({"rtf", "txt"}).description(""));
-  app.add_flag("-t,--tables", args.tables, "convert tables (RTF only)");
+      ->capture_default_str()
+      ->check(CLI::IsMember({"rtf", "txt"}).description(""))
+      ->group(format);
+  app.add_flag("-t,--tables", args.tables, "convert tables (RTF only)")->group(format);
   app.add_option("-e,--encoding", args.encoding,
-                 "auto, windows-1251, koi8-r, iso-8859-1, iso-8859-5, utf-8 (or utf8), or "
-                 "one of the six labels as they stand (default auto: a UTF-8 byte order "
-                 "mark, the head's charset declaration, else UTF-8 when the page is valid "
-                 "UTF-8 beyond ASCII)")
+                 "input encoding: auto, windows-1251, koi8-r, iso-8859-1, iso-8859-5, utf-8 "
+                 "(or utf8), or one of the six labels as they stand; auto takes a UTF-8 byte "
+                 "order mark, else the head's charset declaration, else UTF-8 when the page "
+                 "is valid UTF-8 beyond ASCII")
       ->type_name("NAME")
+      ->capture_default_str()
       ->check(CLI::Validator(
           [](std::string& name) {
             return EncodingIndexForName(name) < 0 ? "unknown encoding: " + name
                                                   : std::string();
           },
-          "", "encoding"));
-  app.add_option("--font", args.font, "RTF font face (default Arial)")
+          "", "encoding"))
+      ->group(format);
+  app.add_option("--text-encoding", args.textEncoding,
+                 "plain text in the page's own character set (page: windows-1251 for "
+                 "Cyrillic pages, UTF-8 for UTF-8 pages, windows-1252 otherwise) or in UTF-8")
+      ->type_name("page|utf-8")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"page", "utf-8"}).description(""))
+      ->group(format);
+  app.add_option("--font", args.font, "RTF font face")
       ->type_name("NAME")
+      ->capture_default_str()
       ->check(CLI::Validator(
           [](std::string& name) {
             for (unsigned char c : name) {
@@ -114,9 +234,11 @@ int RunCommandLine(int argc, char** argv) {
             }
             return std::string();
           },
-          "", "font"));
-  app.add_option("--size", args.size, "RTF font size in points, 1 to 1638 (default 10)")
+          "", "font"))
+      ->group(format);
+  app.add_option("--size", args.size, "RTF font size in points, 1 to 1638")
       ->type_name("POINTS")
+      ->capture_default_str()
       ->check(CLI::Validator(
           [](std::string& size) {
             bool digits = !size.empty() && size.size() <= 4 &&
@@ -126,21 +248,31 @@ int RunCommandLine(int argc, char** argv) {
                        ? std::string()
                        : "the font size must be a whole number from 1 to 1638: " + size;
           },
-          "", "size"));
-  app.add_flag("-a,--all", args.all,
-               "convert every HTML file of INPUT's directory (INPUT may be a directory or a "
-               "file in it)");
-  app.add_flag("-q,--quiet", args.quiet, "no progress display");
-  app.set_version_flag("--version", "vellumine " VELLUMINE_VERSION);
-  app.add_option("INPUT", args.inputs, "HTML files (with --all, directories or files in them)")
-      ->type_name("")
-      ->required();
+          "", "size"))
+      ->group(format);
+
+  const char* other = "Other";
+  app.add_flag("-q,--quiet", args.quiet, "no progress display and no success messages")
+      ->group(other);
+  app.set_version_flag("--version", std::string("vellumine " VELLUMINE_VERSION " (") +
+                                        BuildPlatform() + ")")
+      ->group(other);
+  app.set_help_flag("-h,--help", "print this help and exit")->group(other);
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
     std::fprintf(stderr, "vellumine: %s\nRun with --help for more information.\n", e.what());
+    return kExitUsage;
+  }
+  // Standard output takes one page: from "-" alone, or from the one INPUT of --stdout.
+  const bool fromStdin = std::find(args.inputs.begin(), args.inputs.end(), "-") != args.inputs.end();
+  if ((fromStdin || args.toStdout) &&
+      (args.inputs.size() != 1 || args.all || args.recursive || args.update)) {
+    std::fprintf(stderr,
+                 "vellumine: standard output takes one page: \"-\" or --stdout with one INPUT, "
+                 "without --all, --recursive or --update\nRun with --help for more information.\n");
     return kExitUsage;
   }
   return Convert(args);

@@ -37,12 +37,12 @@ void TerminalView::BeginInput(int32_t number, int32_t count) {
 
 void TerminalView::EndInput() { Erase(); }
 
-MessageAnswer TerminalView::ShowMessage(const std::string& text, const std::string& caption,
+MessageAnswer TerminalView::ShowMessage(const std::string& text, MessageKind kind,
                                         MessageButtons buttons) {
   // The only question is whether to create the output directory: the command line does.
   if (buttons == MessageButtons::YesNo) return MessageAnswer::Yes;
   Erase();
-  if (caption == kErrorCaption) {
+  if (kind == MessageKind::Error) {
     std::fprintf(err_, "vellumine: %s\n", text.c_str());
     std::fflush(err_);
   } else if (!quiet_) {
@@ -65,13 +65,19 @@ void TerminalView::SetCurrentFileText(const std::string& text) {
   Redraw();
 }
 
-void TerminalView::SetTotalText(const std::string& text) {
-  totalText_ = text;
-  if (text == kFilesNotFoundText) {
-    Erase();
-    std::fprintf(err_, "vellumine: %s\n", text.c_str());
-    std::fflush(err_);
-  }
+void TerminalView::SetTotalText(const std::string& text) { totalText_ = text; }
+
+void TerminalView::PrintError(const std::string& text) {
+  Erase();
+  std::fprintf(err_, "vellumine: %s\n", text.c_str());
+  std::fflush(err_);
+}
+
+void TerminalView::PrintNote(const std::string& text) {
+  if (quiet_) return;
+  Erase();
+  std::fprintf(out_, "%s\n", text.c_str());
+  std::fflush(out_);
 }
 
 void TerminalView::SetPercentText(const char* text) {

@@ -22,8 +22,13 @@ class TerminalView final : public ConvertView, private ProgressSink {
   // Erases the progress line.
   void EndInput();
 
+  // A line of its own: an error to err as "vellumine: " and the text; a note to out unless
+  // quiet.
+  void PrintError(const std::string& text);
+  void PrintNote(const std::string& text);
+
   // ConvertView
-  MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+  MessageAnswer ShowMessage(const std::string& text, MessageKind kind,
                             MessageButtons buttons) override;
   void SetTotalRange(int32_t high) override;
   void SetTotalPosition(int32_t) override {}

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 namespace vellumine {
 
@@ -43,6 +44,14 @@ class ByteBuffer {
     size_ += n;
   }
   void Append(std::string_view s) { Append(s.data(), s.size()); }
+
+  // Exchanges the blocks and their contents.
+  void Swap(ByteBuffer& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+    std::swap(failed_, other.failed_);
+  }
 
   // Makes room for `extra` more bytes; false (and failed()) when that is impossible.
   bool Reserve(size_t extra) { return extra <= capacity_ - size_ || Grow(extra); }

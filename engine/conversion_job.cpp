@@ -1,6 +1,7 @@
 #include "conversion_job.h"
 
 #include "encoding.h"
+#include "windows_code_pages.h"
 #include "prepare_text.h"
 #include "rtf_templates.h"
 #include "rtf_writer.h"
@@ -71,6 +72,14 @@ ConvertResult RunConversion(WorkBuffers& buffers, const ConvertOptions& options,
         break;
     }
     if (text.failed()) return ConvertResult::OutOfMemory;
+    if (options.mode == ConversionMode::Text && options.textAsUtf8 && !encoding.utf8) {
+      // The text is in windows-1251 (Cyrillic pages, recoded) or windows-1252: each byte
+      // from 0x80 up becomes its character in UTF-8, into the free prepared buffer.
+      prepared.Clear();
+      if (!prepared.Reserve(3 * text.size())) return ConvertResult::OutOfMemory;
+      prepared.Resize(RecodeToUtf8(text.data(), text.size(), encoding.cyrillic, prepared.data()));
+      text.Swap(prepared);
+    }
   }
 
   sink.SetPosition(50);

@@ -17,6 +17,7 @@ struct ConvertOptions {
   const char* fontName = "Arial";      // RTF font face, inserted unchanged
   const char* fontSizeText = "10";     // RTF font size in points, read leniently
   const char* encodingLabel = "Auto-Select";
+  bool textAsUtf8 = false;  // plain text in UTF-8, whatever the page's character set
 };
 
 // Converts the file at inputPath into outputDirectory (named by MakeOutputPath), reporting

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "utf8.h"
+
 namespace vellumine {
 namespace {
 
@@ -50,6 +52,22 @@ uint32_t Windows1252CodePoint(unsigned char b) {
 unsigned char Windows1252Byte(uint32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
   return cp == 0 ? 0 : FindHigh(kWindows1252, cp);
+}
+
+uint32_t Windows1251CodePoint(unsigned char b) { return b < 0x80 ? b : kWindows1251[b - 0x80]; }
+
+size_t RecodeToUtf8(const char* text, size_t n, bool cyrillic, char* out) {
+  char* o = out;
+  for (size_t i = 0; i < n; ++i) {
+    auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      *o++ = static_cast<char>(b);
+      continue;
+    }
+    uint32_t cp = cyrillic ? Windows1251CodePoint(b) : Windows1252CodePoint(b);
+    if (cp != 0) o += EncodeUtf8(cp, o);
+  }
+  return static_cast<size_t>(o - out);
 }
 
 unsigned char Windows1251Byte(uint32_t cp) {

@@ -1,6 +1,7 @@
 // The two Windows code pages that plain text is written in: windows-1252 and windows-1251.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vellumine {
@@ -13,5 +14,12 @@ uint32_t Windows1252CodePoint(unsigned char b);
 // none (and for cp 0).
 unsigned char Windows1252Byte(uint32_t cp);
 unsigned char Windows1251Byte(uint32_t cp);
+
+// The character a windows-1251 byte stands for (0 for the unassigned 0x98).
+uint32_t Windows1251CodePoint(unsigned char b);
+
+// Writes text (in windows-1251 when cyrillic, else windows-1252) as UTF-8 at out, which has
+// room for 3 x n bytes; returns the bytes written. Unassigned bytes are left out.
+size_t RecodeToUtf8(const char* text, size_t n, bool cyrillic, char* out);
 
 }  // namespace vellumine

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert_command.h"
+#include "result_messages.h"
 
 namespace vellumine::testing {
 
@@ -18,9 +19,10 @@ class RecordingView final : public ConvertView, public ProgressSink {
 
   std::deque<MessageAnswer> answers;  // for Yes/No boxes, in order; Yes when none is left
 
-  MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+  MessageAnswer ShowMessage(const std::string& text, MessageKind kind,
                             MessageButtons buttons) override {
     bool yesNo = buttons == MessageButtons::YesNo;
+    const std::string caption = kind == MessageKind::Error ? kErrorCaption : kThanksCaption;
     log_.push_back((yesNo ? "yesno [" : "box [") + caption + "] " + text);
     if (!yesNo || answers.empty()) return yesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
     MessageAnswer answer = answers.front();

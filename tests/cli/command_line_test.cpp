@@ -14,6 +14,13 @@ namespace {
 using testing::RunVellumine;
 using testing::TempDirectory;
 
+// What --version names as the build's platform.
+#ifdef _WIN32
+constexpr const char* kPlatform = "Windows i686";
+#else
+constexpr const char* kPlatform = "Linux x86_64";
+#endif
+
 const std::string kSuccessOne =
     "1 of 1 file converted successfully.\nConversion completed. 1 file converted successfully.\n";
 
@@ -71,7 +78,7 @@ TEST(CommandLine, ExitCodesAndMessages) {
       {{"-a", "-o", "out", "gone" + sep}, 1, "",
        "vellumine: HTML - files not found, please select correct path.\n"},
       {{"-o", "made", "page.htm"}, 0, kSuccessOne, ""},  // made one level deep
-      {{"--version"}, 0, "vellumine 1.2\n", ""},
+      {{"--version"}, 0, std::string("vellumine 1.2 (") + kPlatform + ")\n", ""},
       // Usage errors: the message is the argument parser's.
       {{}, 2, "", "vellumine: "},
       {{"-f", "pdf", "x.htm"}, 2, "", "vellumine: "},

@@ -19,7 +19,7 @@ namespace {
 class DeletingView final : public ConvertView, public ProgressSink {
  public:
   DeletingView(std::string current, std::string next) : current_(current), next_(next) {}
-  MessageAnswer ShowMessage(const std::string& text, const std::string&, MessageButtons) override {
+  MessageAnswer ShowMessage(const std::string& text, MessageKind, MessageButtons) override {
     messages.push_back(text);
     return MessageAnswer::Ok;
   }

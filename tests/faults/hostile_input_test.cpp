@@ -33,13 +33,15 @@ TEST(HostileInput, ConvertsInLinearTime) {
     for (ConversionMode mode : {ConversionMode::Text, ConversionMode::Rtf, ConversionMode::RtfTables}) {
       SCOPED_TRACE(std::string(input.name) + ", mode " + std::to_string(static_cast<int>(mode)));
       ConvertResult result;
-      // The better of two runs, and never less than 5 ms, so that noise cannot fail it.
+      // The better of two runs each, and never less than 10 ms, so that noise (another
+      // process on the machine) cannot fail it.
       double smallMs = std::min(ConvertMilliseconds(small, mode, result),
                                 ConvertMilliseconds(small, mode, result));
       EXPECT_EQ(result, ConvertResult::Ok);
-      double largeMs = ConvertMilliseconds(large, mode, result);
+      double largeMs = std::min(ConvertMilliseconds(large, mode, result),
+                                ConvertMilliseconds(large, mode, result));
       EXPECT_EQ(result, ConvertResult::Ok);
-      EXPECT_LT(largeMs, 24 * std::max(smallMs, 5.0)) << smallMs << " ms for 1 MB";
+      EXPECT_LT(largeMs, 24 * std::max(smallMs, 10.0)) << smallMs << " ms for 1 MB";
     }
   }
 }
