@@ -17,6 +17,7 @@ class RecordingView final : public ConvertView, public ProgressSink {
  public:
   explicit RecordingView(Log& log) : log_(log) {}
 
+  std::vector<FileReport> reports;  // every file reported, apart from the log
   std::deque<MessageAnswer> answers;  // for Yes/No boxes, in order; Yes when none is left
 
   MessageAnswer ShowMessage(const std::string& text, MessageKind kind,
@@ -29,6 +30,7 @@ class RecordingView final : public ConvertView, public ProgressSink {
     answers.pop_front();
     return answer;
   }
+  void ReportFile(const FileReport& report) override { reports.push_back(report); }
   void SetTotalRange(int32_t high) override { Add("total range " + std::to_string(high)); }
   void SetTotalPosition(int32_t pos) override { Add("total pos " + std::to_string(pos)); }
   void SetCurrentFileText(const std::string& text) override { Add("file label " + text); }

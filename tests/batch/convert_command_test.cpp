@@ -115,6 +115,46 @@ class ConvertCommandTest : public ::testing::Test {
   std::string updatedOutputPath;
 };
 
+// Each file's result reaches the view as a code with its input and output, in the walk's
+// order; converting three at once changes nothing the view sees.
+TEST_F(ConvertCommandTest, FileReportsInWalkOrderWhateverTheJobs) {
+  choices.inputPath = "C:\\web";
+  results["C:\\web\\b.html"] = ConvertResult::EmptyInput;
+  results["C:\\web\\d.htm"] = ConvertResult::CannotOpenInput;
+  const std::vector<std::string> listing = {"a.htm", "b.html", "c.ASP", "d.htm", "e.htm"};
+  RunAll(listing);
+  auto reports = [&] {
+    std::vector<std::string> lines;
+    for (const FileReport& r : view.reports)
+      lines.push_back(std::to_string(static_cast<int>(r.result)) + " " + r.inputPath + " " +
+                      r.outputPath);
+    view.reports.clear();
+    return lines;
+  };
+  const std::vector<std::string> expected = {
+      "0 C:\\web\\a.htm D:\\out\\a.rtf", "5 C:\\web\\b.html D:\\out\\b.rtf",
+      "0 C:\\web\\c.ASP D:\\out\\c.rtf", "4 C:\\web\\d.htm D:\\out\\d.rtf",
+      "0 C:\\web\\e.htm D:\\out\\e.rtf"};
+  EXPECT_EQ(reports(), expected);
+  // Several threads convert without the log (which the view writes meanwhile); everything
+  // else the view sees is the same.
+  auto withoutConversions = [&] {
+    Log kept;
+    for (const std::string& line : log)
+      if (!line.starts_with("convert ") && !line.starts_with("file pos 50")) kept.push_back(line);
+    return kept;
+  };
+  const Log one = withoutConversions();
+  env.convert = [&](const char* input, const char*, const ConvertOptions&, ProgressSink&) {
+    auto it = results.find(input);
+    return it == results.end() ? ConvertResult::Ok : it->second;
+  };
+  choices.jobs = 3;
+  RunAll(listing);
+  EXPECT_EQ(reports(), expected);
+  EXPECT_EQ(withoutConversions(), one);
+}
+
 TEST_F(ConvertCommandTest, SingleFileConverted) {
   choices.convertTables = true;
   ConvertOutcome outcome = Run();

@@ -17,6 +17,7 @@ namespace vellumine::testing {
 struct ProcessResult {
   int exitCode = -1;
   std::string out, err;  // standard output and error, line ends as LF
+  std::string rawOut;    // standard output byte for byte
 };
 
 // A path of the build machine as the test process sees it: under Wine, through drive Z:.
@@ -39,15 +40,19 @@ inline std::string Quote(const std::string& argument) {
 }
 
 // Runs the converter with args in the directory work, through the system's shell; its output
-// is captured in two files there. prefix (POSIX) goes before the program: "setpriv ... --".
+// is captured in two files there. prefix (POSIX) goes before the program: "setpriv ... --";
+// standard input is the file stdinName in work, or empty.
 inline ProcessResult RunVellumine(const std::vector<std::string>& args, const TempDirectory& work,
-                                  [[maybe_unused]] const std::string& prefix = "") {
+                                  [[maybe_unused]] const std::string& prefix = "",
+                                  const std::string& stdinName = "") {
 #ifdef _WIN32
   std::string command = "cd /d " + Quote(work.bare()) + " && " + Quote(HostPath(VELLUMINE_EXE));
-  const std::string redirect = " >stdout.log 2>stderr.log <NUL";
+  const std::string redirect =
+      " >stdout.log 2>stderr.log <" + (stdinName.empty() ? std::string("NUL") : Quote(stdinName));
 #else
   std::string command = "cd " + Quote(work.bare()) + " && " + prefix + Quote(VELLUMINE_EXE);
-  const std::string redirect = " >stdout.log 2>stderr.log </dev/null";
+  const std::string redirect =
+      " >stdout.log 2>stderr.log <" + (stdinName.empty() ? std::string("/dev/null") : Quote(stdinName));
 #endif
   for (const std::string& arg : args) command += " " + Quote(arg);
   command += redirect;
@@ -58,6 +63,7 @@ inline ProcessResult RunVellumine(const std::vector<std::string>& args, const Te
 #else
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
 #endif
+  result.rawOut = work.Read("stdout.log");
   for (auto [name, text] : {std::pair{"stdout.log", &result.out}, {"stderr.log", &result.err}}) {
     for (char c : work.Read(name)) {
       if (c != '\r') *text += c;
