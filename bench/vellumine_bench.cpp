@@ -249,23 +249,53 @@ void MeasureHostileInputs(int runs) {
 
 }  // namespace
 
+// Writes the generated corpus as one file per page into directory (for timing the command
+// line on a site): page-00001.html and on.
+bool SplitCorpus(const std::string& directory, size_t corpusMiB) {
+  const std::string html = vellumine::bench::MakeHtmlCorpus(corpusMiB << 20);
+  std::error_code error;
+  fs::create_directories(directory, error);
+  size_t pages = 0;
+  for (size_t start = 0; start < html.size();) {
+    size_t end = html.find("<!DOCTYPE", start + 1);
+    if (end == std::string::npos) end = html.size();
+    char name[32];
+    std::snprintf(name, sizeof name, "page-%05zu.html", ++pages);
+    std::ofstream out(fs::path(directory) / name, std::ios::binary);
+    out.write(html.data() + start, static_cast<std::streamsize>(end - start));
+    if (!out) {
+      std::fprintf(stderr, "cannot write %s in %s\n", name, directory.c_str());
+      return false;
+    }
+    start = end;
+  }
+  std::printf("%zu pages, %zu bytes, in %s\n", pages, html.size(), directory.c_str());
+  return true;
+}
+
 int main(int argc, char** argv) {
   int runs = 7;
   size_t corpusMiB = 32;
   std::vector<std::string> files;
+  std::string splitInto;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--runs" && i + 1 < argc) {
       runs = std::max(1, std::atoi(argv[++i]));
     } else if (arg == "--corpus-mib" && i + 1 < argc) {
       corpusMiB = static_cast<size_t>(std::max(1, std::atoi(argv[++i])));
+    } else if (arg == "--split-corpus" && i + 1 < argc) {
+      splitInto = argv[++i];
     } else if (arg == "-h" || arg == "--help") {
-      std::printf("usage: vellumine_bench [--runs N] [--corpus-mib M] [file ...]\n");
+      std::printf("usage: vellumine_bench [--runs N] [--corpus-mib M] [file ...]\n"
+                  "       vellumine_bench [--corpus-mib M] --split-corpus DIR\n");
       return 0;
     } else {
       files.push_back(arg);
     }
   }
+
+  if (!splitInto.empty()) return SplitCorpus(splitInto, corpusMiB) ? 0 : 1;
 
   ScratchDir scratch;
   std::printf("ConvertFile end to end (page cache to file), median of %d runs; "

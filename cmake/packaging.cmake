@@ -1,0 +1,36 @@
+# What `cmake --install` puts under the prefix, and the packages CPack makes of it: a Debian
+# package natively, a zip from the Windows build.
+include(GNUInstallDirs)
+
+if(WIN32)
+  # One folder: the program, the command-line converter and the user guide beside them.
+  install(TARGETS Vellumine vellumine RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/app/help/Vellumine.html DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME win32)
+else()
+  install(TARGETS vellumine RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/cli/vellumine.1
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${PROJECT_SOURCE_DIR}/cli/vellumine.bash-completion
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+          RENAME vellumine)
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION text)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1 (>= 3.0)")
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Vellumine developers <developers@vellumine.invalid>")
+endif()
+
+set(CPACK_PACKAGE_NAME vellumine)
+set(CPACK_PACKAGE_VENDOR "Vellumine")
+set(CPACK_PACKAGE_CONTACT "developers@vellumine.invalid")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "converts HTML pages into RTF documents or plain text")
+set(CPACK_PACKAGE_DESCRIPTION "A fast, byte-oriented converter of HTML pages into RTF \
+documents or plain text, for the shell: standard streams, recursive and parallel batches, \
+UTF-8 and Cyrillic pages.")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
