@@ -1,6 +1,8 @@
 // Chunked byte scanning for the hot loops: which bytes of a chunk stop a run that a loop
-// may take as it is. SSE2 where the compiler offers it, eight bytes in a 64-bit word
-// otherwise; the results are the same. The loops test "no stop in the chunk" first and
+// may take as it is. SSE2 where the compiler offers it (the 32-bit Windows build included),
+// eight bytes in a 64-bit word otherwise or when VELLUMINE_WORD_SCAN asks for it (a build
+// that tests the word scan natively); the results are the same. This is the only file that
+// knows the vector instructions. The loops test "no stop in the chunk" first and
 // then advance by a whole chunk: the processor runs ahead on that branch instead of
 // waiting for where the first stop is.
 #pragma once
@@ -9,17 +11,19 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(VELLUMINE_WORD_SCAN)
+#define VELLUMINE_SSE2_SCAN 1
 #include <emmintrin.h>
 #endif
 
 namespace vellumine {
 
-#if defined(__SSE2__)
+#if defined(VELLUMINE_SSE2_SCAN)
 
 inline constexpr size_t kScanChunk = 16;
 using ScanBits = uint32_t;  // bit i: byte i of the chunk is marked
 inline constexpr ScanBits kFirstByte = 1;
+inline constexpr ScanBits kLastByte = 1u << 15;
 
 // A mark for each byte of a chunk (all ones where marked), combined without leaving the
 // vector registers; Bits() gives one bit per byte.
@@ -69,6 +73,7 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the word scan reads by
 inline constexpr size_t kScanChunk = 8;
 using ScanBits = uint64_t;  // the high bit of byte i: byte i of the chunk is marked
 inline constexpr ScanBits kFirstByte = 0x80;
+inline constexpr ScanBits kLastByte = 0x80ull << 56;
 
 class ByteMask {
  public:

@@ -9,10 +9,6 @@
 #include "ascii.h"
 #include "utf8.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace vellumine {
 
 namespace {
@@ -432,113 +428,92 @@ size_t RunEndByBytes(const char* text, size_t n, size_t q, const unsigned char* 
   }
 }
 
-#if defined(__SSE2__)
-// The bytes of a block of sixteen that end a run whatever comes before them: "<", "&",
-// braces and backslash.
-inline __m128i RunSpecials(__m128i v) {
-  const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'), open = _mm_set1_epi8('{'),
-                close = _mm_set1_epi8('}'), backslash = _mm_set1_epi8('\\');
-  return _mm_or_si128(
-      _mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, amp)),
-      _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
-                   _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close))));
+// The bytes of a chunk that end a run whatever comes before them: "<", "&", braces and
+// backslash.
+inline ByteMask RunSpecials(const ScanChunk& chunk) {
+  return chunk.Equal('<') | chunk.Equal('&') | chunk.Equal('\\') | chunk.Equal('{') |
+         chunk.Equal('}');
 }
 
-// The bytes of a block of sixteen that may end a run: those above, tab, line feed, 0x80 and
-// up (latin), and a blank after a blank (carry: the byte before the block is one). The class
-// table decides each byte found.
-struct RunBlock {
-  unsigned stops;   // bit i: byte i may end the run
-  unsigned blanks;  // bit i: byte i is a blank
+// The bytes of a chunk that may end a run, and whether its last byte is white space.
+struct RunStops {
+  ScanBits stops;
+  bool lastWhite;
 };
 
-inline RunBlock ScanRunBlock(__m128i v, bool latin, unsigned carry) {
-  const __m128i tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), blank = _mm_set1_epi8(' ');
-  __m128i stop = _mm_or_si128(RunSpecials(v),
-                              _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf)));
-  auto stops = static_cast<unsigned>(_mm_movemask_epi8(stop));
-  if (latin) stops |= static_cast<unsigned>(_mm_movemask_epi8(v));
-  auto blanks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
-  return {stops | (blanks & ((blanks << 1) | carry)), blanks};
+// Stops: those above, tab, line feed, 0x80 and up (latin), and a blank after a blank
+// (afterBlank: the byte before the chunk is one). The class table decides each byte found.
+inline RunStops ScanRun(const unsigned char* s, bool latin, bool afterBlank) {
+  ScanChunk chunk(s);
+  ByteMask blanks = chunk.Equal(' ');
+  ScanBits stops =
+      (RunSpecials(chunk) | chunk.Equal('\t') | chunk.Equal('\n') | (blanks & blanks.AfterMarked()))
+          .Bits();
+  if (latin) stops |= chunk.High().Bits();
+  if (afterBlank) stops |= blanks.Bits() & kFirstByte;
+  return {stops, (blanks.Bits() & kLastByte) != 0};
 }
-#endif
 
 // The end of the run whose plain byte before q starts it.
 size_t PlainRunEnd(const char* text, size_t n, size_t q, const unsigned char* classes,
-                   bool blankJoinsRuns, [[maybe_unused]] bool latin) {
-  unsigned carry = 0;
-#if defined(__SSE2__)
-  while (blankJoinsRuns && n - q >= 16) {
-    RunBlock block =
-        ScanRunBlock(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q)), latin, carry);
-    if (block.stops == 0) {
-      carry = block.blanks >> 15;
-      q += 16;
+                   bool blankJoinsRuns, bool latin) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  bool afterBlank = false;
+  while (blankJoinsRuns && n - q >= kScanChunk) {
+    RunStops chunk = ScanRun(s + q, latin, afterBlank);
+    if (chunk.stops == 0) {
+      afterBlank = chunk.lastWhite;
+      q += kScanChunk;
       continue;
     }
-    size_t at = q + static_cast<size_t>(__builtin_ctz(block.stops));
+    size_t at = q + FirstSetByte(chunk.stops);
     if (text[at] == ' ' || classes[Byte(text, at)] != kPlain) return at;
     q = at + 1;  // a byte from 0x80 to 0x9F: plain after all
-    carry = 0;
+    afterBlank = false;
   }
-#endif
-  return RunEndByBytes(text, n, q, classes, blankJoinsRuns, carry != 0);
+  return RunEndByBytes(text, n, q, classes, blankJoinsRuns, afterBlank);
 }
 
-#if defined(__SSE2__)
 // For a run copied under the identity mapper, a tab or a line feed after a plain byte is
-// written as the blank it collapses to, so it joins the run like a blank: the block as it is
-// written (tabs and line feeds made blanks), the bytes that may end the run, and the white
-// space bytes.
-struct CopyBlock {
-  __m128i bytes;
-  unsigned stops;
-  unsigned whites;
-};
-
-inline CopyBlock ScanCopyBlock(__m128i v, bool latin, unsigned carry) {
-  const __m128i tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), blank = _mm_set1_epi8(' ');
-  __m128i stop = RunSpecials(v);
-  __m128i tabOrLf = _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf));
-  __m128i white = _mm_or_si128(tabOrLf, _mm_cmpeq_epi8(v, blank));
-  auto stops = static_cast<unsigned>(_mm_movemask_epi8(stop));
-  if (latin) stops |= static_cast<unsigned>(_mm_movemask_epi8(v));
-  auto whites = static_cast<unsigned>(_mm_movemask_epi8(white));
-  __m128i written = _mm_or_si128(_mm_andnot_si128(tabOrLf, v), _mm_and_si128(tabOrLf, blank));
-  return {written, stops | (whites & ((whites << 1) | carry)), whites};
+// written as the blank it collapses to, so it joins the run like a blank. Writes the chunk
+// as it is written (tabs and line feeds made blanks) to out; returns the bytes that may end
+// the run, and whether the chunk's last byte is white space.
+inline RunStops ScanCopy(const unsigned char* s, bool latin, bool afterWhite, unsigned char* out) {
+  ScanChunk chunk(s);
+  ScanChunk written = chunk.WithBlanks();
+  ByteMask whites = written.Equal(' ');
+  ScanBits stops = (RunSpecials(chunk) | (whites & whites.AfterMarked())).Bits();
+  if (latin) stops |= chunk.High().Bits();
+  if (afterWhite) stops |= whites.Bits() & kFirstByte;
+  written.Store(out);
+  return {stops, (whites.Bits() & kLastByte) != 0};
 }
-#endif
 
 // Under the identity mapper: copies the run that starts at text[p] into the body while it is
-// scanned, block by block; returns the run's end.
-size_t CopyPlainRun(RtfTranslation& t, size_t p, const unsigned char* classes,
-                    [[maybe_unused]] bool latin) {
+// scanned, a chunk at a time; returns the run's end.
+size_t CopyPlainRun(RtfTranslation& t, size_t p, const unsigned char* classes, bool latin) {
   const char* text = t.text;
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
   const size_t n = t.n;
   t.body.Push(text[p]);
   size_t q = p + 1;
   bool afterWhite = false;  // the byte before q is white space, written as a blank
-#if defined(__SSE2__)
-  unsigned carry = 0;
-  while (n - q >= 16 && t.body.Room(16)) {
-    CopyBlock block =
-        ScanCopyBlock(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + q)), latin, carry);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(t.body.cursor()), block.bytes);
-    if (block.stops == 0) {
-      t.body.Advance(16);
-      carry = block.whites >> 15;
-      q += 16;
+  while (n - q >= kScanChunk && t.body.Room(kScanChunk)) {
+    RunStops chunk =
+        ScanCopy(s + q, latin, afterWhite, reinterpret_cast<unsigned char*>(t.body.cursor()));
+    if (chunk.stops == 0) {
+      t.body.Advance(kScanChunk);
+      afterWhite = chunk.lastWhite;
+      q += kScanChunk;
       continue;
     }
-    size_t at = q + static_cast<size_t>(__builtin_ctz(block.stops));
+    size_t at = q + FirstSetByte(chunk.stops);
     t.body.Advance(at - q);
     if (classes[Byte(text, at)] != kPlain) return at;  // a stop, or white space again
     t.body.Advance(1);  // a byte from 0x80 to 0x9F: plain after all
     q = at + 1;
-    carry = 0;
+    afterWhite = false;
   }
-  afterWhite = carry != 0;
-#endif
   if (afterWhite && q < n && classes[Byte(text, q)] == kWhite) return q;
   size_t end = RunEndByBytes(text, n, q, classes, true, false);
   t.body.Append(text + q, end - q);
