@@ -1,0 +1,188 @@
+// The fast passes against short byte-by-byte models of the same rules, on random texts
+// weighted toward what the chunked scans must get right: special bytes at chunk boundaries,
+// runs of blanks, bytes from 0x80 up and UTF-8 sequences whole, cut or stray. The same tests
+// run in the vector build and in the word-at-a-time build.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "byte_buffer.h"
+#include "entities.h"
+#include "rtf_test_util.h"
+#include "text_writer.h"
+#include "utf8.h"
+
+namespace vellumine {
+namespace {
+
+// Pieces of text; a ";" comes only inside a reference piece, so that every reference the
+// plain-text model meets is "&amp;", "&zz;" or a name holding "&" (which names nothing). No
+// piece can make a tag the models do not know ("<b " or "<li>").
+const char* const kPieces[] = {
+    "a", "c", "Q", " ", "  ", "\t", "\n", " \n\t ", "<p>", "</P>", "<x>", "<", ">", "&",
+    "&amp;", "&zz;", "{", "}", "\\", "\xE9", "\xA0", "\x80", "\x9F", "\xD0\x96",
+    "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\xE6\x97", "\xC3", "aaaaaaaaaaaaaaa", "ccccccccccccccccccc",
+    "a b c d e f g h i j", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",
+};
+
+std::string RandomText(std::mt19937& random) {
+  std::string text;
+  size_t pieces = 1 + random() % 60;
+  for (size_t i = 0; i < pieces; ++i) text += kPieces[random() % std::size(kPieces)];
+  return text;
+}
+
+bool At(const std::string& s, size_t p, const char* form) {
+  for (size_t i = 0; form[i] != '\0'; ++i) {
+    if (p + i >= s.size()) return false;
+    char c = s[p + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != form[i]) return false;
+  }
+  return true;
+}
+
+// Plain text, byte by byte, for the pieces above (only "<p>" and "</p>" break lines).
+std::string TextModel(const std::string& s, bool utf8) {
+  std::string out;
+  bool textOn = false, blankAllowed = true;
+  for (size_t p = 0; p < s.size();) {
+    // Each form is tried once a step, in order, each where the one before left off.
+    for (const char* form : {"</p>", "<p>"}) {
+      if (!At(s, p, form)) continue;
+      p += std::char_traits<char>::length(form);
+      out += '\n';
+      blankAllowed = false;
+    }
+    if (p >= s.size()) break;
+    if (!textOn && p > 0 && s[p - 1] == '>' && s[p] != '<') textOn = true;
+    unsigned char c = static_cast<unsigned char>(s[p]);
+    if (c == '&') {
+      size_t semi = s.find(';', p + 1);
+      if (semi != std::string::npos && semi - p <= 9) {
+        if (textOn && s.compare(p, 5, "&amp;") == 0) {
+          out += '&';
+          blankAllowed = true;
+        }
+        p = semi + 1;
+        continue;
+      }
+    }
+    if (c == '<') {
+      textOn = false;
+    } else if (textOn && (c == ' ' || c == '\t' || c == '\n')) {
+      if (blankAllowed) out += ' ';
+      blankAllowed = false;
+    } else if (textOn && utf8 && c >= 0x80) {
+      uint32_t cp;
+      size_t length = DecodeUtf8Sequence(reinterpret_cast<const unsigned char*>(s.data() + p),
+                                         s.size() - p, cp);
+      if (length == 0) {
+        char bytes[4];
+        uint32_t meaning;
+        DecodeUtf8Character(reinterpret_cast<const unsigned char*>(s.data() + p), 1, meaning);
+        out.append(bytes, EncodeUtf8(meaning, bytes));
+        length = 1;
+      } else {
+        out.append(s, p, length);
+      }
+      p += length - 1;
+      blankAllowed = true;
+    } else if (textOn) {
+      out += static_cast<char>(c);
+      blankAllowed = true;
+    }
+    ++p;
+  }
+  return out;
+}
+
+// RTF without tables, byte by byte, for the pieces above ("<p>" and "</p>" are the only
+// tags known).
+std::string RtfModel(const std::string& s, bool utf8) {
+  std::string out;
+  bool textOn = false, breakPending = false;
+  EntityResult entity;
+  for (size_t p = 0; p < s.size(); ++p) {
+    unsigned char c = static_cast<unsigned char>(s[p]);
+    bool afterTag = p > 0 && s[p - 1] == '>';
+    if (afterTag && c != '<' && c != '\n') textOn = true;
+    if (c == '<' && !breakPending && (At(s, p, "</p>") || At(s, p, "<p>"))) {
+      out += testing::kBreak;
+      breakPending = true;
+      p += At(s, p, "</p>") ? 3 : 2;
+      continue;
+    }
+    if (c == '&' && textOn) {
+      p += EscapeEntity(s.data(), p, s.size(), entity, false,
+                        utf8 ? EntityRunForm::Utf8Text : EntityRunForm::AsIs);
+      out += entity.view();
+      breakPending = false;
+    } else if (c == '{' || c == '}' || c == '\\') {
+      if (textOn) out += std::string("\\") + static_cast<char>(c);
+    } else if (afterTag && c == '<') {
+      textOn = false;
+    } else if (c == '<') {
+      textOn = false;
+    } else if (!textOn && !afterTag) {
+    } else if (c == ' ' || c == '\t' || c == '\n') {
+      textOn = true;
+      if (!breakPending && (out.empty() || out.back() != ' ')) out += ' ';
+    } else {
+      textOn = true;
+      if (utf8 && c >= 0x80) {
+        uint32_t cp;
+        p += DecodeUtf8Character(reinterpret_cast<const unsigned char*>(s.data() + p),
+                                 s.size() - p, cp) - 1;
+        char form[kRtfCharacterCapacity];
+        out.append(form, FormatRtfCharacter(cp, false, form));
+      } else if (c >= 0xA0) {
+        char form[5] = {'\\', '\'', 0, 0, 0};
+        FormatHexByte(c, form);
+        out.append(form, 4);
+      } else {
+        out += static_cast<char>(c);
+      }
+      breakPending = false;
+    }
+  }
+  return out;
+}
+
+std::string Text(const std::string& s, bool utf8) {
+  NullProgressSink sink;
+  ProgressTicks ticks;
+  BuildProgressTicks(ticks, s.size(), sink);
+  ByteBuffer body;
+  EXPECT_TRUE(body.Allocate(1));
+  TranslateToText(s.data(), s.size(), {MapIdentity, false, utf8}, ticks, body);
+  return std::string(body.view());
+}
+
+TEST(FastPathModel, PlainTextMatchesTheModel) {
+  std::mt19937 random(1234);
+  for (int round = 0; round < 4000; ++round) {
+    const std::string text = RandomText(random);
+    for (bool utf8 : {false, true}) {
+      ASSERT_EQ(Text(text, utf8), TextModel(text, utf8))
+          << (utf8 ? "UTF-8 " : "Latin ") << ::testing::PrintToString(text);
+    }
+  }
+}
+
+TEST(FastPathModel, RtfMatchesTheModel) {
+  std::mt19937 random(4321);
+  for (int round = 0; round < 4000; ++round) {
+    const std::string text = RandomText(random);
+    for (bool utf8 : {false, true}) {
+      testing::RtfRunOptions options;
+      options.utf8 = utf8;
+      ASSERT_EQ(testing::TranslateRtf(text, options).text, RtfModel(text, utf8))
+          << (utf8 ? "UTF-8 " : "Latin ") << ::testing::PrintToString(text);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vellumine
