@@ -131,26 +131,6 @@ TEST(Utf8Test, RtfCharacters) {
   EXPECT_EQ(testing::Body("<x>&\xD0\x96x;\xC3\xA9"), "\xD0\x96x\\'c3\\'a9");
 }
 
-// A character at every offset of the chunks that the fast loops take whole.
-TEST(Utf8Test, CharactersAtEveryOffset) {
-  for (size_t k = 0; k < 40; ++k) {
-    const std::string run(k, 'a');
-    for (const char* ch : {"\xD0\x96", "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\x80", "\xE6\x97"}) {
-      const std::string html = "<x>" + run + ch + " " + run + "b";
-      SCOPED_TRACE(::testing::PrintToString(html));
-      uint32_t cp;
-      const auto* s = reinterpret_cast<const unsigned char*>(ch);
-      std::string expected;
-      for (size_t i = 0; ch[i] != '\0';) {
-        i += DecodeUtf8Character(s + i, std::char_traits<char>::length(ch) - i, cp);
-        char form[kRtfCharacterCapacity];
-        expected += std::string(form, FormatRtfCharacter(cp, false, form));
-      }
-      EXPECT_EQ(RtfUtf8(html), run + expected + " " + run + "b");
-    }
-  }
-}
-
 // The same page saved as ISO-8859-1 and as UTF-8 gives the same RTF.
 TEST(Utf8Test, LatinAndUtf8PagesGiveTheSameRtf) {
   const std::string body = "<p>Caf\xE9 na\xEFve \xA0\xFF &eacute; <pre>\xE0 la</pre><b>\xC9t\xE9</b>";
