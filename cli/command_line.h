@@ -11,8 +11,8 @@ inline constexpr int kExitFailed = 1;     // a file failed, or nothing could be 
 inline constexpr int kExitUsage = 2;      // the arguments are wrong
 
 // The Encoding list index for --encoding: "auto", "windows-1251", "koi8-r", "iso-8859-1",
-// "iso-8859-5" (letter case ignored) or one of the list's five labels as they stand;
-// -1 for anything else.
+// "iso-8859-5", "utf-8" or "utf8" (letter case ignored) or one of the list's six labels as
+// they stand; -1 for anything else.
 int EncodingIndexForName(std::string_view name);
 
 // Parses the arguments and runs the conversions; returns the exit code.

@@ -14,7 +14,7 @@ namespace vellumine {
 // What a conversion is asked to do, apart from its input and output.
 struct ConvertOptions {
   ConversionMode mode = ConversionMode::RtfTables;
-  const char* fontName = "Arial";      // RTF font face, inserted unchanged
+  const char* fontName = "Arial";      // RTF font face (without braces, "\", ";", controls)
   const char* fontSizeText = "10";     // RTF font size in points, read leniently
   const char* encodingLabel = "Auto-Select";
   bool textAsUtf8 = false;  // plain text in UTF-8, whatever the page's character set
