@@ -118,4 +118,17 @@ inline size_t FirstSetByte(ScanBits bits) {
 
 #endif
 
+// The first byte c in text[q..n), or n: a chunk at a time (the distances are short, as to
+// the end of a tag or the next "<" of a row; a library call would cost more than the search).
+inline size_t FindByte(const char* text, size_t n, size_t q, char c) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  while (n - q >= kScanChunk) {
+    ScanBits found = ScanChunk(s + q).Equal(c).Bits();
+    if (found) return q + FirstSetByte(found);
+    q += kScanChunk;
+  }
+  while (q < n && text[q] != c) ++q;
+  return q;
+}
+
 }  // namespace vellumine

@@ -24,6 +24,10 @@ constexpr RtfTagRow kTableTagRows[] = {
     {"</tr>",      {},         Shape::Exact, When::RowOpen,   Put::RowEnd,     Then::None},
 };
 
+// The common rows, then the table rows.
+constexpr RtfTagIndex kTagIndex(kRtfTagRows, kTableTagRows);
+static_assert(kTagIndex.complete(), "a tag row has no place in the index");
+
 // Every row spans this many twips, divided evenly among its cells.
 constexpr uint64_t kRowWidth = 9500;
 
@@ -94,7 +98,7 @@ int TranslateToRtfWithTables(const char* text, size_t n, const RtfTemplates& tem
                              ByteBuffer& body) {
   RtfTranslation t{text, n, templates, encoding.mapper, encoding.cyrillic, encoding.utf8, ticks,
                    RtfBody(body)};
-  return RunRtfTranslation(t, kTableTagRows);
+  return RunRtfTranslation(t, kTagIndex);
 }
 
 }  // namespace vellumine

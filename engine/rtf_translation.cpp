@@ -7,77 +7,16 @@
 #include <cstring>
 
 #include "ascii.h"
+#include "rtf_text_runs.h"
 #include "utf8.h"
 
 namespace vellumine {
 
 namespace {
 
-using Shape = RtfTagShape;
-using When = RtfTagCondition;
 using Put = RtfTagSnippet;
 using Then = RtfTagChange;
 
-// The common tag forms, in the order they are tried: the first row that matches wins.
-constexpr RtfTagRow kRtfTagRows[] = {
-    // form        other form  shape         tried only when        appends               then
-    {"</p>",       {},         Shape::Exact, When::NoBreakPending,  Put::ParagraphBreak,  Then::BreakPending},
-    {"<p",         {},         Shape::Open,  When::NoBreakPending,  Put::ParagraphBreak,  Then::BreakPending},
-    {"<br",        {},         Shape::Open,  When::NoBreakPending,  Put::ParagraphBreak,  Then::BreakPending},
-    {"<ul",        {},         Shape::Open,  When::Always,          Put::Nothing,         Then::BulletListOn},
-    {"</ul>",      {},         Shape::Exact, When::Always,          Put::Nothing,         Then::BulletListOff},
-    {"<ol",        {},         Shape::Open,  When::Always,          Put::Nothing,         Then::NumberedListOn},
-    {"</ol>",      {},         Shape::Exact, When::Always,          Put::Nothing,         Then::NumberedListOff},
-    {"<li>",       {},         Shape::Exact, When::Always,          Put::ListItem,        Then::BreakPending},
-    {"<h#",        {},         Shape::Open,  When::Always,          Put::HeadingOpen,     Then::BreakPending},
-    {"</h?>",      {},         Shape::Exact, When::Always,          Put::HeadingEnd,      Then::BreakPending},
-    {"<strong>",   {},         Shape::Exact, When::Always,          Put::BoldOpen,        Then::StrongOn},
-    {"</strong>",  {},         Shape::Exact, When::StrongOpen,      Put::StrongEnd,       Then::StrongOff},
-    {"<b",         {},         Shape::Open,  When::Always,          Put::BoldOpen,        Then::BoldOn},
-    {"</b>",       {},         Shape::Exact, When::Always,          Put::BoldEnd,         Then::BoldOff},
-    {"<sub",       {},         Shape::Open,  When::Always,          Put::SubscriptOpen,   Then::None},
-    {"</sub>",     {},         Shape::Exact, When::Always,          Put::GroupEnd,        Then::None},
-    {"<sup",       {},         Shape::Open,  When::Always,          Put::SuperscriptOpen, Then::None},
-    {"</sup>",     {},         Shape::Exact, When::Always,          Put::GroupEnd,        Then::None},
-    {"<div>",      {},         Shape::Exact, When::NoBreakPending,  Put::ParagraphBreak,  Then::BreakPending},
-    {"</div>",     {},         Shape::Exact, When::NoBreakPending,  Put::ParagraphBreak,  Then::BreakPending},
-    {"<dd>",       "<dt>",     Shape::Exact, When::NoBreakPending,  Put::ParagraphBreak,  Then::BreakPending},
-    {"<center",    {},         Shape::Open,  When::Always,          Put::CenterOn,        Then::CenterStart},
-    {"</center>",  {},         Shape::Exact, When::CenterNotWritten, Put::CenterOff,      Then::CenterEnd},
-    {"<pre>",      {},         Shape::Exact, When::Always,          Put::Preformatted,    Then::None},
-};
-
-constexpr size_t kNoMatch = static_cast<size_t>(-1);
-
-// Byte classes of the text rules while text is on. Plain bytes (">" among them: the text it
-// would resume is on already) are copied through the mapper as a run.
-enum ByteClass : unsigned char {
-  kPlain,
-  kTagOpen,     // "<"
-  kAmpersand,   // a reference
-  kEscaped,     // "{", "}", "\": escaped with a backslash
-  kWhite,       // blank, tab, line feed: collapse to one blank
-  kHigh,        // from highFrom up: "\'hh", or a UTF-8 page's character
-};
-
-// highFrom: 0xA0 in a Latin document, 0x80 in a UTF-8 page, 0x100 (none) in a Cyrillic one.
-constexpr std::array<unsigned char, 256> MakeByteClasses(int highFrom) {
-  std::array<unsigned char, 256> classes{};
-  for (int b = 0; b < 256; ++b) classes[b] = b >= highFrom ? kHigh : kPlain;
-  classes['<'] = kTagOpen;
-  classes['&'] = kAmpersand;
-  classes['{'] = kEscaped;
-  classes['}'] = kEscaped;
-  classes['\\'] = kEscaped;
-  classes[' '] = kWhite;
-  classes['\t'] = kWhite;
-  classes['\n'] = kWhite;
-  return classes;
-}
-
-constexpr std::array<unsigned char, 256> kLatinClasses = MakeByteClasses(0xA0);
-constexpr std::array<unsigned char, 256> kCyrillicClasses = MakeByteClasses(0x100);
-constexpr std::array<unsigned char, 256> kUtf8Classes = MakeByteClasses(0x80);
 
 unsigned char Byte(const char* text, size_t p) { return static_cast<unsigned char>(text[p]); }
 
@@ -169,155 +108,6 @@ size_t CopyPreformatted(RtfTranslation& t, size_t start) {
   return t.n - 1;
 }
 
-bool ConditionHolds(const RtfTagState& s, RtfTagCondition condition) {
-  switch (condition) {
-    case When::Always: return true;
-    case When::NoBreakPending: return !s.breakPending;
-    case When::StrongOpen: return s.strongOpen;
-    case When::CenterNotWritten: return s.centerState != 2;
-    case When::RowOpen: return s.rowOpen;
-  }
-  return false;
-}
-
-// The position of the tag's ">" when form matches at text[p], else kNoMatch. Bytes before
-// from are known to match already.
-size_t MatchForm(const char* text, size_t n, size_t p, std::string_view form, RtfTagShape shape,
-                 size_t from = 1) {
-  if (n - p < form.size()) return kNoMatch;
-  for (size_t i = from; i < form.size(); ++i) {
-    unsigned char f = static_cast<unsigned char>(form[i]);
-    unsigned char b = Byte(text, p + i);
-    bool ok = f == '#'                  ? (b >= '0' && b <= '9')
-              : f == '?'                ? true
-              : (f >= 'a' && f <= 'z') ? (b | 0x20) == f
-                                        : b == f;
-    if (!ok) return kNoMatch;
-  }
-  size_t after = p + form.size();
-  if (shape == Shape::Exact) return after - 1;
-  if (after >= n) return kNoMatch;
-  if (text[after] == '>') return after;
-  if (text[after] != ' ') return kNoMatch;
-  // Attributes are skipped to the first ">"; without one the tag takes the rest of the text.
-  size_t close = FindByte(text, n, after, '>');
-  return close < n ? close : n - 1;
-}
-
-// The first four bytes of a form as a masked comparison: the tag's bytes, with 0x20 set at
-// letter positions (uppercase folds to lowercase), must equal value under mask. Bytes past
-// the form, "?" and "#" are masked out and left to MatchForm.
-struct RtfTagKey {
-  uint32_t value = 0;
-  uint32_t mask = 0;
-  uint32_t fold = 0;
-  size_t verified = 1;  // leading bytes of the form that a passing key has matched
-
-  RtfTagKey() = default;
-  explicit RtfTagKey(std::string_view form) {
-    unsigned char v[4] = {}, m[4] = {}, f[4] = {};
-    bool exact = true;
-    for (size_t i = 0; i < 4 && i < form.size(); ++i) {
-      auto c = static_cast<unsigned char>(form[i]);
-      if (c == '?' || c == '#') {
-        exact = false;
-        continue;
-      }
-      v[i] = c;
-      m[i] = 0xFF;
-      if (c >= 'a' && c <= 'z') f[i] = 0x20;
-      if (exact) verified = i + 1;
-    }
-    std::memcpy(&value, v, 4);
-    std::memcpy(&mask, m, 4);
-    std::memcpy(&fold, f, 4);
-  }
-
-  bool MayMatch(uint32_t head) const { return ((head | fold) & mask) == value; }
-};
-
-// The rows that can match a tag, grouped by the byte after "<" (after "</" for closing
-// forms), letters lowercased; each group in table order. A tag is compared only with the
-// one to three rows that start like it.
-class RtfTagIndex {
- public:
-  struct Entry {
-    const RtfTagRow* row;
-    RtfTagKey key;
-    RtfTagKey altKey;       // the key of the other form, when the row has one
-    bool hasAlt;
-  };
-
-  RtfTagIndex(std::span<const RtfTagRow> common, std::span<const RtfTagRow> extra) {
-    std::memset(groupOf_, 0, sizeof groupOf_);
-    Add(common);
-    Add(extra);
-  }
-
-  // The rows for the tag whose "<" is at text[p] (p + 2 < n), in the order they are tried.
-  std::span<const Entry> Rows(const char* text, size_t p) const {
-    const Group& group = groups_[groupOf_[GroupKey(Byte(text, p + 1), Byte(text, p + 2))]];
-    return {group.entries, group.count};
-  }
-
- private:
-  static constexpr size_t kMaxGroups = 24;
-  static constexpr size_t kMaxPerGroup = 4;
-
-  struct Group {
-    Entry entries[kMaxPerGroup] = {};
-    size_t count = 0;
-  };
-
-  static size_t GroupKey(unsigned char second, unsigned char third) {
-    return second == '/' ? 256 + (third | 0x20) : (second | 0x20);
-  }
-
-  void Add(std::span<const RtfTagRow> rows) {
-    for (const RtfTagRow& row : rows) {
-      size_t key = GroupKey(static_cast<unsigned char>(row.form[1]),
-                            static_cast<unsigned char>(row.form[2]));
-      if (groupOf_[key] == 0) groupOf_[key] = static_cast<unsigned char>(++used_);
-      Group& group = groups_[groupOf_[key]];
-      if (group.count == kMaxPerGroup) continue;  // the tables have at most three a group
-      group.entries[group.count++] = {&row, RtfTagKey(row.form), RtfTagKey(row.altForm),
-                                      !row.altForm.empty()};
-    }
-  }
-
-  unsigned char groupOf_[512];  // group number by key; 0: no row starts so
-  Group groups_[kMaxGroups + 1] = {};
-  size_t used_ = 0;
-};
-
-// Tries the rows in order at the "<" at text[p]; returns the matched row's tag end or kNoMatch.
-size_t MatchRows(const RtfTranslation& t, const RtfTagIndex& index, size_t p,
-                 const RtfTagRow*& matched) {
-  // Every form needs three bytes at least ("<p" and the byte after the name).
-  if (t.n - p < 3) return kNoMatch;
-  uint32_t head = 0;  // bytes past the text read as 0, which no form holds
-  if (t.n - p >= 4)
-    std::memcpy(&head, t.text + p, 4);
-  else
-    std::memcpy(&head, t.text + p, 3);
-  for (const RtfTagIndex::Entry& entry : index.Rows(t.text, p)) {
-    bool mayBeForm = entry.key.MayMatch(head);
-    bool mayBeAlt = entry.hasAlt && entry.altKey.MayMatch(head);
-    if (!(mayBeForm || mayBeAlt)) continue;
-    const RtfTagRow& row = *entry.row;
-    if (!ConditionHolds(t.state, row.condition)) continue;
-    size_t end = mayBeForm ? MatchForm(t.text, t.n, p, row.form, row.shape, entry.key.verified)
-                           : kNoMatch;
-    if (end == kNoMatch && mayBeAlt)
-      end = MatchForm(t.text, t.n, p, row.altForm, row.shape, entry.altKey.verified);
-    if (end != kNoMatch) {
-      matched = &row;
-      return end;
-    }
-  }
-  return kNoMatch;
-}
-
 // Appends what the row writes; returns where the tag ends (a block may extend it).
 size_t ApplySnippet(RtfTranslation& t, const RtfTagRow& row, size_t end) {
   RtfTagState& s = t.state;
@@ -389,137 +179,6 @@ void NoteTextWritten(RtfTagState& s) {
   s.breakPending = false;
 }
 
-// The first "<" or ">" from q on, or n.
-size_t FindAngleBracket(const char* text, size_t n, size_t q) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text);
-  while (n - q >= kScanChunk) {
-    ScanChunk chunk(s + q);
-    ScanBits found = (chunk.Equal('<') | chunk.Equal('>')).Bits();
-    if (found) return q + FirstSetByte(found);
-    q += kScanChunk;
-  }
-  while (q < n && text[q] != '<' && text[q] != '>') ++q;
-  return q;
-}
-
-// Inside a run of text a single blank between two plain bytes is written as it stands
-// (no break is pending and the body does not end with a blank), so it can join the run,
-// unless the mapper turns the blank, or a plain byte, into something else.
-bool BlankJoinsRuns(CharMapper mapper, const unsigned char* classes) {
-  if (mapper(' ') != ' ') return false;
-  for (int b = 0; b < 256; ++b)
-    if (classes[b] == kPlain && mapper(static_cast<unsigned char>(b)) == ' ') return false;
-  return true;
-}
-
-// A run of text: a plain byte, then plain bytes and single blanks. A blank after a plain byte
-// is written as it stands whatever follows it, so only a second blank in a row ends a run
-// (blanks join runs only when the mapper leaves them, and every plain byte, alone).
-
-// The end of the run from q on, byte by byte; afterBlank: the byte before q is a blank.
-size_t RunEndByBytes(const char* text, size_t n, size_t q, const unsigned char* classes,
-                     bool blankJoinsRuns, bool afterBlank) {
-  if (afterBlank && q < n && text[q] == ' ') return q;
-  for (;;) {
-    while (q < n && classes[Byte(text, q)] == kPlain) ++q;
-    if (!blankJoinsRuns || q + 1 >= n || text[q] != ' ' || classes[Byte(text, q + 1)] != kPlain)
-      return q;
-    q += 2;
-  }
-}
-
-// The bytes of a chunk that end a run whatever comes before them: "<", "&", braces and
-// backslash.
-inline ByteMask RunSpecials(const ScanChunk& chunk) {
-  return chunk.Equal('<') | chunk.Equal('&') | chunk.Equal('\\') | chunk.Equal('{') |
-         chunk.Equal('}');
-}
-
-// The bytes of a chunk that may end a run, and whether its last byte is white space.
-struct RunStops {
-  ScanBits stops;
-  bool lastWhite;
-};
-
-// Stops: those above, tab, line feed, 0x80 and up (latin), and a blank after a blank
-// (afterBlank: the byte before the chunk is one). The class table decides each byte found.
-inline RunStops ScanRun(const unsigned char* s, bool latin, bool afterBlank) {
-  ScanChunk chunk(s);
-  ByteMask blanks = chunk.Equal(' ');
-  ScanBits stops =
-      (RunSpecials(chunk) | chunk.Equal('\t') | chunk.Equal('\n') | (blanks & blanks.AfterMarked()))
-          .Bits();
-  if (latin) stops |= chunk.High().Bits();
-  if (afterBlank) stops |= blanks.Bits() & kFirstByte;
-  return {stops, (blanks.Bits() & kLastByte) != 0};
-}
-
-// The end of the run whose plain byte before q starts it.
-size_t PlainRunEnd(const char* text, size_t n, size_t q, const unsigned char* classes,
-                   bool blankJoinsRuns, bool latin) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text);
-  bool afterBlank = false;
-  while (blankJoinsRuns && n - q >= kScanChunk) {
-    RunStops chunk = ScanRun(s + q, latin, afterBlank);
-    if (chunk.stops == 0) {
-      afterBlank = chunk.lastWhite;
-      q += kScanChunk;
-      continue;
-    }
-    size_t at = q + FirstSetByte(chunk.stops);
-    if (text[at] == ' ' || classes[Byte(text, at)] != kPlain) return at;
-    q = at + 1;  // a byte from 0x80 to 0x9F: plain after all
-    afterBlank = false;
-  }
-  return RunEndByBytes(text, n, q, classes, blankJoinsRuns, afterBlank);
-}
-
-// For a run copied under the identity mapper, a tab or a line feed after a plain byte is
-// written as the blank it collapses to, so it joins the run like a blank. Writes the chunk
-// as it is written (tabs and line feeds made blanks) to out; returns the bytes that may end
-// the run, and whether the chunk's last byte is white space.
-inline RunStops ScanCopy(const unsigned char* s, bool latin, bool afterWhite, unsigned char* out) {
-  ScanChunk chunk(s);
-  ScanChunk written = chunk.WithBlanks();
-  ByteMask whites = written.Equal(' ');
-  ScanBits stops = (RunSpecials(chunk) | (whites & whites.AfterMarked())).Bits();
-  if (latin) stops |= chunk.High().Bits();
-  if (afterWhite) stops |= whites.Bits() & kFirstByte;
-  written.Store(out);
-  return {stops, (whites.Bits() & kLastByte) != 0};
-}
-
-// Under the identity mapper: copies the run that starts at text[p] into the body while it is
-// scanned, a chunk at a time; returns the run's end.
-size_t CopyPlainRun(RtfTranslation& t, size_t p, const unsigned char* classes, bool latin) {
-  const char* text = t.text;
-  const auto* s = reinterpret_cast<const unsigned char*>(text);
-  const size_t n = t.n;
-  t.body.Push(text[p]);
-  size_t q = p + 1;
-  bool afterWhite = false;  // the byte before q is white space, written as a blank
-  while (n - q >= kScanChunk && t.body.Room(kScanChunk)) {
-    RunStops chunk =
-        ScanCopy(s + q, latin, afterWhite, reinterpret_cast<unsigned char*>(t.body.cursor()));
-    if (chunk.stops == 0) {
-      t.body.Advance(kScanChunk);
-      afterWhite = chunk.lastWhite;
-      q += kScanChunk;
-      continue;
-    }
-    size_t at = q + FirstSetByte(chunk.stops);
-    t.body.Advance(at - q);
-    if (classes[Byte(text, at)] != kPlain) return at;  // a stop, or white space again
-    t.body.Advance(1);  // a byte from 0x80 to 0x9F: plain after all
-    q = at + 1;
-    afterWhite = false;
-  }
-  if (afterWhite && q < n && classes[Byte(text, q)] == kWhite) return q;
-  size_t end = RunEndByBytes(text, n, q, classes, true, false);
-  t.body.Append(text + q, end - q);
-  return end;
-}
-
 }  // namespace
 
 void AppendDecimal(RtfBody& body, uint64_t value) {
@@ -528,13 +187,12 @@ void AppendDecimal(RtfBody& body, uint64_t value) {
   body.Append(digits, static_cast<size_t>(end - digits));
 }
 
-int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
+int RunRtfTranslation(RtfTranslation& t, const RtfTagIndex& index) {
   const char* text = t.text;
   const size_t n = t.n;
   const unsigned char* classes = t.utf8       ? kUtf8Classes.data()
                                  : t.cyrillic ? kCyrillicClasses.data()
                                               : kLatinClasses.data();
-  const RtfTagIndex index(kRtfTagRows, extraRows);
   const bool blankJoinsRuns = BlankJoinsRuns(t.mapper, classes);
   const bool copyRuns = blankJoinsRuns && t.mapper == MapIdentity;  // copied as they stand
   RtfTagState& s = t.state;
@@ -562,7 +220,7 @@ int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows) {
     unsigned char c = Byte(text, p);
     if (c == '<') {
       const RtfTagRow* row = nullptr;
-      size_t end = MatchRows(t, index, p, row);
+      size_t end = MatchRows(text, n, s, index, p, row);
       if (end != kNoMatch) {
         end = ApplySnippet(t, *row, end);
         ApplyChange(s, row->change);

@@ -1,4 +1,4 @@
-// The one forward pass shared by both RTF modes: its state, its tag table and its steps.
+// The one forward pass shared by both RTF modes: what it reads and writes, and its steps.
 // Internal to the RTF writer; the interface is rtf_writer.h.
 #pragma once
 
@@ -13,32 +13,10 @@
 #include "char_mappers.h"
 #include "entities.h"
 #include "progress.h"
+#include "rtf_tag_table.h"
 #include "rtf_templates.h"
 
 namespace vellumine {
-
-// The state of one translation, fresh for every file. Flags, not nesting counters: a second
-// opening tag of a kind only sets its flag again.
-struct RtfTagState {
-  // Text flow.
-  bool textOn = false;        // the bytes under the cursor are text, not part of a tag
-  bool breakPending = false;  // a break was the last thing written, no text since
-
-  // Lists.
-  bool inBulletList = false;    // between "<ul" and "</ul>"
-  bool inNumberedList = false;  // between "<ol" and "</ol>"
-  uint64_t itemNumber = 1;      // the number the next numbered item gets
-
-  // Groups and alignment.
-  bool boldOpen = false;    // "<b" opened a bold group that "</b>" has not closed
-  bool strongOpen = false;  // "<strong>" opened a bold group that "</strong>" has not closed
-  size_t groupDepth = 0;    // groups the body opened and has not closed; no brace closes more
-  int centerState = 0;      // 0 not centred, 1 "\qc " and no text since, 2 text since "\qc "
-
-  // Tables (RTF with tables only).
-  bool rowOpen = false;   // a row start tag opened a row that is not closed yet
-  int64_t cellsLeft = 0;  // cells counted for the open row less its cell end tags; may go below 0
-};
 
 // The body as the pass writes it: a cursor into the buffer's block, so that appending costs
 // a bounds check and a copy. The buffer grows when the body outgrows it; when it cannot, the
@@ -114,89 +92,9 @@ struct RtfTranslation {
   EntityResult entity{};  // the replacement of the last reference
 };
 
-// How a tag form ends. Exact: the form includes its ">". Open: the byte after the name is
-// ">" or a blank, and after a blank everything up to the first ">" is skipped.
-enum class RtfTagShape : unsigned char { Exact, Open };
-
-// When a row is tried at all; a row whose condition fails lets the byte fall through.
-enum class RtfTagCondition : unsigned char {
-  Always,
-  NoBreakPending,    // breakPending = 0
-  StrongOpen,        // strongOpen = 1
-  CenterNotWritten,  // centerState is not 2
-  RowOpen,           // rowOpen = 1
-};
-
-// What a matched tag appends.
-enum class RtfTagSnippet : unsigned char {
-  Nothing,
-  ParagraphBreak,   // ParagraphBreak, or TableParagraphBreak in a row
-  ListItem,         // a break when none is pending, then a bullet or numbered item
-  HeadingOpen,      // HeadingOpen (opens a group)
-  HeadingEnd,       // "\par}", or "\par " when the body has no group open
-  BoldOpen,         // "{\b "
-  StrongEnd,        // "}" when a group is open
-  BoldEnd,          // "}" when "<b" opened one and a group is open
-  SubscriptOpen,    // SubscriptOpen
-  SuperscriptOpen,  // SuperscriptOpen
-  GroupEnd,         // "}" when a group is open
-  CenterOn,         // "\qc "
-  CenterOff,        // "\qj "
-  Preformatted,     // the block up to "</pre>", copied
-  TableStart,       // an open row closed, then "\n\par"
-  TableEnd,         // an open row closed
-  RowStart,         // an open row closed, then the row definition with its boundaries
-  CellStart,        // "\n\pard \intbl "
-  CellEnd,          // "\cell"
-  RowEnd,           // filler cells and "\pard \intbl \row \pard\n"
-};
-
-// How a matched tag changes the state (beyond what its snippet does).
-enum class RtfTagChange : unsigned char {
-  None,
-  BreakPending,     // breakPending = 1
-  BulletListOn,     // inBulletList = 1
-  BulletListOff,    // inBulletList = 0
-  NumberedListOn,   // inNumberedList = 1, itemNumber = 1
-  NumberedListOff,  // inNumberedList = 0
-  StrongOn,         // strongOpen = 1
-  StrongOff,        // strongOpen = 0
-  BoldOn,           // boldOpen = 1
-  BoldOff,          // boldOpen = 0
-  CenterStart,      // centerState = 1
-  CenterEnd,        // centerState = 0
-  TextOff,          // textOn = 0
-  CellClosed,       // cellsLeft - 1
-};
-
-// One row of a tag table. Letters of a form match either case; "#" is one decimal digit,
-// "?" any one byte; every other byte matches only itself. Forms are looked up by the byte
-// after "<", and closing forms by the letter after "</", so neither may be "#" or "?".
-struct RtfTagRow {
-  std::string_view form;
-  std::string_view altForm;  // a second spelling with the same effect, or empty
-  RtfTagShape shape;
-  RtfTagCondition condition;
-  RtfTagSnippet snippet;
-  RtfTagChange change;
-};
-
-// The pass itself: the common tag rows, then extraRows, then the text rules. Returns the
-// depth of the groups the body left open.
-int RunRtfTranslation(RtfTranslation& t, std::span<const RtfTagRow> extraRows);
-
-// The first byte c in text[q..n), or n (the pass and the cell count): a chunk at a time
-// (the distances are short; a library call would cost more than the search).
-inline size_t FindByte(const char* text, size_t n, size_t q, char c) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text);
-  while (n - q >= kScanChunk) {
-    ScanBits found = ScanChunk(s + q).Equal(c).Bits();
-    if (found) return q + FirstSetByte(found);
-    q += kScanChunk;
-  }
-  while (q < n && text[q] != c) ++q;
-  return q;
-}
+// The pass itself: the tag rows of index, then the text rules. Returns the depth of the
+// groups the body left open.
+int RunRtfTranslation(RtfTranslation& t, const RtfTagIndex& index);
 
 // Keeps the text byte next (as the mapper writes it) apart from a control word that has just
 // ended without a delimiter: a letter, a digit or "-" would be read as part of that word, so

@@ -9,6 +9,10 @@ namespace vellumine {
 
 namespace {
 
+// RTF without tables knows the common tag rows.
+constexpr RtfTagIndex kTagIndex(kRtfTagRows, {});
+static_assert(kTagIndex.complete(), "a tag row has no place in the index");
+
 // The font name as the header may hold it: without braces, backslashes, semicolons and
 // control bytes, which would end the font table early or start control words. The bytes
 // between them are written as they stand.
@@ -58,7 +62,7 @@ int TranslateToRtf(const char* text, size_t n, const RtfTemplates& templates,
                    const EncodingChoice& encoding, ProgressTicks& ticks, ByteBuffer& body) {
   RtfTranslation t{text, n, templates, encoding.mapper, encoding.cyrillic, encoding.utf8, ticks,
                    RtfBody(body)};
-  return RunRtfTranslation(t, {});
+  return RunRtfTranslation(t, kTagIndex);
 }
 
 void WriteRtfTrailer(OutputStream& out, int openGroups) {
