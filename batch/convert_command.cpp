@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "convert_choices.h"
@@ -248,7 +249,14 @@ void ConvertCommand::ConvertAll(const std::vector<WalkEntry>& entries, int32_t t
     }
   };
   std::vector<std::thread> threads;
-  for (size_t t = 0; t < workers; ++t) threads.emplace_back(work);
+  for (size_t t = 0; t < workers; ++t) {
+    try {
+      threads.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // as many as the platform would start (a 32-bit process runs out of room)
+    }
+  }
+  if (threads.empty()) work();  // none: every file on this thread, then reported
   for (size_t i = 0; i < entries.size(); ++i) {
     Slot slot;
     {
