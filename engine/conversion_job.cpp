@@ -58,17 +58,16 @@ ConvertResult RunConversion(WorkBuffers& buffers, const ConvertOptions& options,
     ProgressTicks ticks;
     BuildProgressTicks(ticks, prepared.size(), sink);
     text.Clear();  // the raw text is no longer needed: the buffer takes the body
+    const TranslationInput input{prepared.data(), prepared.size(), encoding, ticks};
     switch (options.mode) {
       case ConversionMode::Text:
-        TranslateToText(prepared.data(), prepared.size(), encoding, ticks, text);
+        TranslateToText(input, text);
         break;
       case ConversionMode::Rtf:
-        openGroups = TranslateToRtf(prepared.data(), prepared.size(), templates, encoding,
-                                    ticks, text);
+        openGroups = TranslateToRtf(input, templates, text);
         break;
       case ConversionMode::RtfTables:
-        openGroups = TranslateToRtfWithTables(prepared.data(), prepared.size(), templates,
-                                              encoding, ticks, text);
+        openGroups = TranslateToRtfWithTables(input, templates, text);
         break;
     }
     if (text.failed()) return ConvertResult::OutOfMemory;

@@ -93,11 +93,9 @@ void AppendRowStart(RtfTranslation& t, size_t tagEnd) {
 
 void AppendRowEnd(RtfTranslation& t) { CloseRow(t, kRowEnd); }
 
-int TranslateToRtfWithTables(const char* text, size_t n, const RtfTemplates& templates,
-                             const EncodingChoice& encoding, ProgressTicks& ticks,
+int TranslateToRtfWithTables(const TranslationInput& input, const RtfTemplates& templates,
                              ByteBuffer& body) {
-  RtfTranslation t{text, n, templates, encoding.mapper, encoding.cyrillic, encoding.utf8, ticks,
-                   RtfBody(body)};
+  RtfTranslation t(input, templates, body);
   return RunRtfTranslation(t, kTagIndex);
 }
 

@@ -15,6 +15,7 @@
 #include "progress.h"
 #include "rtf_tag_table.h"
 #include "rtf_templates.h"
+#include "translation_input.h"
 
 namespace vellumine {
 
@@ -75,6 +76,16 @@ class RtfBody {
 
 // One translation: what it reads, what it writes and its state.
 struct RtfTranslation {
+  RtfTranslation(const TranslationInput& input, const RtfTemplates& snippets, ByteBuffer& buffer)
+      : text(input.text),
+        n(input.n),
+        templates(snippets),
+        mapper(input.encoding.mapper),
+        cyrillic(input.encoding.cyrillic),
+        utf8(input.encoding.utf8),
+        ticks(input.ticks),
+        body(buffer) {}
+
   // Inputs, fixed for the call.
   const char* text;                // the prepared text
   size_t n;                        // its length

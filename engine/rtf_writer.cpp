@@ -58,10 +58,9 @@ void WriteRtfHeader(OutputStream& out, const char* fontName, const RtfTemplates&
   out.Write("\\lang1033\n");
 }
 
-int TranslateToRtf(const char* text, size_t n, const RtfTemplates& templates,
-                   const EncodingChoice& encoding, ProgressTicks& ticks, ByteBuffer& body) {
-  RtfTranslation t{text, n, templates, encoding.mapper, encoding.cyrillic, encoding.utf8, ticks,
-                   RtfBody(body)};
+int TranslateToRtf(const TranslationInput& input, const RtfTemplates& templates,
+                   ByteBuffer& body) {
+  RtfTranslation t(input, templates, body);
   return RunRtfTranslation(t, kTagIndex);
 }
 

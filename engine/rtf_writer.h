@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "byte_buffer.h"
-#include "encoding.h"
+#include "translation_input.h"
 #include "output_stream.h"
 #include "progress.h"
 #include "rtf_templates.h"
@@ -18,12 +18,11 @@ void WriteRtfHeader(OutputStream& out, const char* fontName, const RtfTemplates&
 
 // Appends the RTF body of the prepared text to body. Returns the depth of the groups the
 // body left open, which the trailer closes.
-int TranslateToRtf(const char* text, size_t n, const RtfTemplates& templates,
-                   const EncodingChoice& encoding, ProgressTicks& ticks, ByteBuffer& body);
+int TranslateToRtf(const TranslationInput& input, const RtfTemplates& templates,
+                   ByteBuffer& body);
 
 // The same, with HTML table rows turned into RTF table rows.
-int TranslateToRtfWithTables(const char* text, size_t n, const RtfTemplates& templates,
-                             const EncodingChoice& encoding, ProgressTicks& ticks,
+int TranslateToRtfWithTables(const TranslationInput& input, const RtfTemplates& templates,
                              ByteBuffer& body);
 
 // "\par" and the closing braces: the document group and every group left open.

@@ -384,8 +384,11 @@ size_t Translate(const char* text, size_t n, const EncodingChoice& encoding, Pro
 
 }  // namespace
 
-void TranslateToText(const char* text, size_t n, const EncodingChoice& encoding,
-                     ProgressTicks& ticks, ByteBuffer& body) {
+void TranslateToText(const TranslationInput& input, ByteBuffer& body) {
+  const char* text = input.text;
+  const size_t n = input.n;
+  const EncodingChoice& encoding = input.encoding;
+  ProgressTicks& ticks = input.ticks;
   // Every step writes at most one byte for each it consumes (three in a UTF-8 page, where a
   // stray byte becomes a character of up to three), so that much room is enough and the
   // loops write through a plain pointer (a whole chunk at a time).

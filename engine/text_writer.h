@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "byte_buffer.h"
-#include "encoding.h"
+#include "translation_input.h"
 #include "progress.h"
 
 namespace vellumine {
@@ -12,7 +12,6 @@ namespace vellumine {
 // Appends the plain-text body of the prepared text to body (line feeds as LF). Text is
 // written in the page's own character set: windows-1251 for the Cyrillic encodings, UTF-8
 // for a UTF-8 page (always valid UTF-8), the input's own bytes otherwise.
-void TranslateToText(const char* text, size_t n, const EncodingChoice& encoding,
-                     ProgressTicks& ticks, ByteBuffer& body);
+void TranslateToText(const TranslationInput& input, ByteBuffer& body);
 
 }  // namespace vellumine

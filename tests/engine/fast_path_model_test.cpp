@@ -156,7 +156,7 @@ std::string Text(const std::string& s, bool utf8) {
   BuildProgressTicks(ticks, s.size(), sink);
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(1));
-  TranslateToText(s.data(), s.size(), {MapIdentity, false, utf8}, ticks, body);
+  TranslateToText({s.data(), s.size(), {MapIdentity, false, utf8}, ticks}, body);
   return std::string(body.view());
 }
 

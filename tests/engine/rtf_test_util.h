@@ -39,8 +39,9 @@ inline RtfBody TranslateRtf(std::string_view html, const RtfRunOptions& options 
   ProgressTicks ticks;
   if (options.ticks) BuildProgressTicks(ticks, html.size(), sink);
   auto translate = options.tables ? TranslateToRtfWithTables : TranslateToRtf;
-  int open = translate(html.data(), html.size(), templates,
-                       {options.mapper, options.cyrillic, options.utf8}, ticks, body);
+  int open = translate({html.data(), html.size(), {options.mapper, options.cyrillic, options.utf8},
+                        ticks},
+                       templates, body);
   return {std::string(body.view()), open, ticks.next};
 }
 

@@ -15,7 +15,7 @@ std::string Translate(const std::string& text, EncodingChoice encoding = {}) {
   BuildProgressTicks(ticks, text.size(), sink);
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(4 * text.size() + 1000));
-  TranslateToText(text.data(), text.size(), encoding, ticks, body);
+  TranslateToText({text.data(), text.size(), encoding, ticks}, body);
   EXPECT_FALSE(body.failed());
   return std::string(body.view());
 }

@@ -160,7 +160,7 @@ std::string Text(const std::string& html, const EncodingChoice& encoding) {
   BuildProgressTicks(ticks, html.size(), sink);
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(html.size() + 1));  // the pass reserves what it needs itself
-  TranslateToText(html.data(), html.size(), encoding, ticks, body);
+  TranslateToText({html.data(), html.size(), encoding, ticks}, body);
   return std::string(body.view());
 }
 
@@ -216,7 +216,7 @@ TEST(Utf8Test, TicksInsideCharactersFire) {
   BuildProgressTicks(ticks, html.size(), sink);
   ByteBuffer body;
   ASSERT_TRUE(body.Allocate(1));
-  TranslateToText(html.data(), html.size(), kUtf8, ticks, body);
+  TranslateToText({html.data(), html.size(), kUtf8, ticks}, body);
   EXPECT_EQ(ticks.next, 50);
 }
 
