@@ -14,6 +14,7 @@
 #include "result_messages.h"
 #include "stream_conversion.h"
 #include "rtf_templates.h"
+#include "rtf_writer.h"
 #include "terminal_view.h"
 
 namespace vellumine {
@@ -228,7 +229,7 @@ int RunCommandLine(int argc, char** argv) {
       ->check(CLI::Validator(
           [](std::string& name) {
             for (unsigned char c : name) {
-              if (c < 0x20 || c == '{' || c == '}' || c == '\\' || c == ';')
+              if (!IsHeaderFontNameByte(c))
                 return std::string("a font name cannot hold braces, backslashes, semicolons "
                                    "or control characters: ") + name;
             }

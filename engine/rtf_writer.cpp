@@ -21,7 +21,7 @@ void WriteFontName(OutputStream& out, const char* fontName) {
   const char* run = fontName;
   for (const char* p = fontName;; ++p) {
     auto c = static_cast<unsigned char>(*p);
-    if (c >= 0x20 && c != '{' && c != '}' && c != '\\' && c != ';') continue;
+    if (IsHeaderFontNameByte(c)) continue;  // the terminator is no such byte
     if (p > run) out.Write(run, static_cast<size_t>(p - run));
     if (c == '\0') return;
     run = p + 1;

@@ -11,6 +11,12 @@
 
 namespace vellumine {
 
+// Whether a font name's byte goes into the header: braces, backslashes, semicolons and
+// control bytes would end the font table early or start control words.
+constexpr bool IsHeaderFontNameByte(unsigned char c) {
+  return c >= 0x20 && c != '{' && c != '}' && c != '\\' && c != ';';
+}
+
 // Header with the font table, then the first paragraph, straight to the stream. The font
 // name goes in without "{", "}", "\", ";" and bytes below 0x20.
 void WriteRtfHeader(OutputStream& out, const char* fontName, const RtfTemplates& templates,

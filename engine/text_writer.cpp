@@ -353,13 +353,12 @@ size_t Translate(const char* text, size_t n, const EncodingChoice& encoding, Pro
         if (utf8 && c >= 0x80) {
           // A character of a UTF-8 page; one that reaches the next tick is left to the full
           // step, which reports it.
+          // (Written at o in any case: there is room, and o only moves when it is kept.)
           size_t written;
-          uint32_t cp;
-          size_t length = DecodeUtf8Sequence(s + p, n - p, cp);
-          if (p + (length == 0 ? 1 : length) > limit) break;
-          CopyUtf8Character(s, n, p, o, written);
+          size_t length = CopyUtf8Character(s, n, p, o, written);
+          if (p + length > limit) break;
           o += written;
-          p += length == 0 ? 1 : length;
+          p += length;
           blankAllowed = true;
           continue;
         }

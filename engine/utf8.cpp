@@ -67,7 +67,7 @@ size_t EncodeUtf8(uint32_t cp, char* out) {
   return 4;
 }
 
-bool IsUtf8WithNonAscii(const char* text, size_t n) {
+bool IsWellFormedUtf8(const char* text, size_t n, bool* nonAsciiFound) {
   const auto* s = reinterpret_cast<const unsigned char*>(text);
   bool nonAscii = false;
   for (size_t p = 0; p < n;) {
@@ -81,7 +81,8 @@ bool IsUtf8WithNonAscii(const char* text, size_t n) {
     nonAscii = true;
     p += length;
   }
-  return nonAscii;
+  if (nonAsciiFound != nullptr) *nonAsciiFound = nonAscii;
+  return true;
 }
 
 }  // namespace vellumine

@@ -18,7 +18,14 @@ size_t DecodeUtf8Character(const unsigned char* s, size_t avail, uint32_t& cp);
 // Writes cp (at most U+10FFFF) as UTF-8 at out (room for four bytes); returns its length.
 size_t EncodeUtf8(uint32_t cp, char* out);
 
+// Whether every byte of text from 0x80 up belongs to a well-formed sequence; nonAscii, when
+// given, tells whether there is such a byte at all.
+bool IsWellFormedUtf8(const char* text, size_t n, bool* nonAscii = nullptr);
+
 // Whether text is well-formed UTF-8 throughout and holds at least one byte of 0x80 or above.
-bool IsUtf8WithNonAscii(const char* text, size_t n);
+inline bool IsUtf8WithNonAscii(const char* text, size_t n) {
+  bool nonAscii = false;
+  return IsWellFormedUtf8(text, n, &nonAscii) && nonAscii;
+}
 
 }  // namespace vellumine

@@ -44,17 +44,6 @@ void CheckDocument(const std::string& rtf) {
   if (rtf.find_first_not_of('}', end) != std::string::npos) std::abort();
 }
 
-// Every byte from 0x80 up belongs to a well-formed sequence.
-void CheckUtf8(const std::string& text) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  for (size_t i = 0; i < text.size();) {
-    uint32_t cp;
-    size_t length = s[i] < 0x80 ? 1 : DecodeUtf8Sequence(s + i, text.size() - i, cp);
-    if (length == 0) std::abort();
-    i += length;
-  }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -78,6 +67,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t length = end ? static_cast<size_t>(static_cast<const char*>(end) - page) : size;
   if (options.mode == ConversionMode::Text &&
       ChooseEncoding(options.encodingLabel, page, length).utf8)
-    CheckUtf8(out.str());
+    if (!IsWellFormedUtf8(out.str().data(), out.str().size())) std::abort();
   return 0;
 }

@@ -164,17 +164,6 @@ std::string Text(const std::string& html, const EncodingChoice& encoding) {
   return std::string(body.view());
 }
 
-bool IsValidUtf8(const std::string& text) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  for (size_t i = 0; i < text.size();) {
-    uint32_t cp;
-    size_t length = s[i] < 0x80 ? 1 : DecodeUtf8Sequence(s + i, text.size() - i, cp);
-    if (length == 0) return false;
-    i += length;
-  }
-  return true;
-}
-
 TEST(Utf8Test, PlainTextIsUtf8) {
   const struct {
     std::string html, text;
@@ -198,7 +187,7 @@ TEST(Utf8Test, PlainTextIsUtf8) {
     for (int i = 0; i < 300; ++i) html += pieces[random() % std::size(pieces)];
     if (round == 0) html = "<x>" + std::string(5000, '\x80');
     std::string text = Text(html, kUtf8);
-    ASSERT_TRUE(IsValidUtf8(text)) << ::testing::PrintToString(html);
+    ASSERT_TRUE(IsWellFormedUtf8(text.data(), text.size())) << ::testing::PrintToString(html);
   }
 }
 
