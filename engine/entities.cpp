@@ -77,6 +77,10 @@ constexpr std::array<NameGroup, 256> kNameGroups = GroupNames();
 constexpr size_t kMaxRun = 10;
 
 constexpr char kHexDigits[] = "0123456789abcdef";
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 
 // Appends to a result; the callers never exceed kEntityResultCapacity.
 void Put(EntityResult& result, char c) { result.bytes[result.size++] = c; }
@@ -105,16 +109,21 @@ size_t FormatUnicodeUnit(uint32_t unit, char* out) {
   size_t k = 0;
   out[k++] = '\\';
   out[k++] = 'u';
-  char digits[8];
-  size_t n = 0;
-  bool negative = value < 0;
-  uint32_t magnitude = static_cast<uint32_t>(negative ? -value : value);
-  do {
-    digits[n++] = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (negative) out[k++] = '-';
-  while (n > 0) out[k++] = digits[--n];
+  if (value < 0) out[k++] = '-';
+  // At most five digits, written from the last, two at a time.
+  uint32_t magnitude = static_cast<uint32_t>(value < 0 ? -value : value);
+  k += magnitude >= 10000 ? 5 : magnitude >= 1000 ? 4 : magnitude >= 100 ? 3 : magnitude >= 10 ? 2 : 1;
+  char* digit = out + k;
+  while (magnitude >= 100) {
+    digit -= 2;
+    std::memcpy(digit, kDigitPairs + 2 * (magnitude % 100), 2);
+    magnitude /= 100;
+  }
+  if (magnitude >= 10) {
+    std::memcpy(digit - 2, kDigitPairs + 2 * magnitude, 2);
+  } else {
+    digit[-1] = static_cast<char>('0' + magnitude);
+  }
   out[k++] = '?';
   return k;
 }

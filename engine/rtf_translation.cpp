@@ -278,8 +278,13 @@ int RunRtfTranslation(RtfTranslation& t, const RtfTagIndex& index) {
       }
       case kHigh:
         if (t.utf8) {
-          size_t next = p + AppendUtf8Character(t, p, false);
-          PassTicks(t.ticks, p + 1, next);  // the character's other bytes are steps too
+          // The characters of a word in another script at once; their other bytes are
+          // steps too.
+          size_t next = p;
+          do {
+            next += AppendUtf8Character(t, next, false);
+          } while (next < n && Byte(text, next) >= 0x80);
+          PassTicks(t.ticks, p + 1, next);
           p = next;
         } else {
           FormatHexByte(c, hex);
