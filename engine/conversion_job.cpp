@@ -2,7 +2,7 @@
 
 #include "encoding.h"
 #include "windows_code_pages.h"
-#include "prepare_text.h"
+#include "split_preparation.h"
 #include "rtf_templates.h"
 #include "rtf_writer.h"
 #include "text_writer.h"
@@ -30,17 +30,17 @@ ConvertResult AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers) {
   return ConvertResult::Ok;
 }
 
-ConvertResult RunConversion(WorkBuffers& buffers, const ConvertOptions& options,
-                            ProgressSink& sink, OutputStream& out) {
+ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
+                            const ConvertOptions& options, ProgressSink& sink, OutputStream& out) {
   const bool rtf = options.mode != ConversionMode::Text;
   const bool tables = options.mode == ConversionMode::RtfTables;
   ByteBuffer& text = buffers.text;
   ByteBuffer& prepared = buffers.prepared;
-  // The read transformation and the preparation in one pass, which also finds the text's
-  // end (the first 0x1A). The charset scan then reads the raw text up to that end: it
-  // looks for nothing a CR LF pair could be part of, so the pairs do not matter to it.
+  // The read, the read transformation and the preparation, which also finds the text's end
+  // (the first 0x1A). The charset scan then reads the raw text up to that end: it looks for
+  // nothing a CR LF pair could be part of, so the pairs do not matter to it.
   size_t n = 0;
-  prepared.Resize(PrepareRawText(text.data(), text.size(), prepared.data(), &n));
+  if (!ReadAndPrepare(source, size, text, prepared, n)) return ConvertResult::CannotOpenInput;
 
   // With nothing read, Auto-Select finds no declaration: identity, Cyrillic flag clear.
   EncodingChoice encoding = ChooseEncoding(options.encodingLabel, text.data(), n);

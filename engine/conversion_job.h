@@ -7,6 +7,7 @@
 
 #include "byte_buffer.h"
 #include "convert_file.h"
+#include "raw_text_source.h"
 
 namespace vellumine {
 
@@ -25,11 +26,11 @@ void ResetProgress(ProgressSink& sink);
 // Allocates the text buffer, then the prepared buffer: Ok or OutOfMemory.
 ConvertResult AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers);
 
-// buffers.text holds the bytes as read from the file. Applies the read transformation,
-// chooses the encoding, writes the RTF header, prepares, translates with progress, and
-// writes the body and the RTF trailer to out. Ok, or OutOfMemory when the body could not
-// grow.
-ConvertResult RunConversion(WorkBuffers& buffers, const ConvertOptions& options,
-                            ProgressSink& sink, OutputStream& out);
+// Reads `size` bytes of source into buffers.text (fewer when it ends first), applies the
+// read transformation, chooses the encoding, writes the RTF header, prepares, translates
+// with progress, and writes the body and the RTF trailer to out. Ok, CannotOpenInput when
+// the read fails, or OutOfMemory when the body could not grow.
+ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
+                            const ConvertOptions& options, ProgressSink& sink, OutputStream& out);
 
 }  // namespace vellumine

@@ -1,7 +1,6 @@
 #include "convert_file.h"
 
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <string>
 
@@ -48,12 +47,8 @@ ConvertResult ConvertFileUnguarded(const char* inputPath, const char* outputDire
   if (AllocateWorkBuffers(input.size(), buffers) != ConvertResult::Ok)
     return failEmpty(ConvertResult::OutOfMemory);
 
-  size_t got = 0;
-  if (!input.ReadAll(buffers.text.data(), static_cast<size_t>(input.size()), got))
-    return fail(ConvertResult::CannotOpenInput);
-  buffers.text.Resize(got);
-
-  ConvertResult result = RunConversion(buffers, options, sink, output);
+  ConvertResult result =
+      RunConversion(buffers, input, static_cast<size_t>(input.size()), options, sink, output);
   if (result != ConvertResult::Ok) return fail(result);
   if (!output.Close()) return fail(ConvertResult::CannotWriteOutput);
   return ConvertResult::Ok;
@@ -76,10 +71,9 @@ ConvertResult ConvertMemory(const char* input, size_t size, const ConvertOptions
   if (size == 0) return ConvertResult::EmptyInput;
   WorkBuffers buffers;
   if (AllocateWorkBuffers(size, buffers) != ConvertResult::Ok) return ConvertResult::OutOfMemory;
-  std::memcpy(buffers.text.data(), input, size);
-  buffers.text.Resize(size);
+  MemoryTextSource source(input, size);
   try {
-    return RunConversion(buffers, options, sink, out);
+    return RunConversion(buffers, source, size, options, sink, out);
   } catch (const std::bad_alloc&) {
     return ConvertResult::OutOfMemory;  // a memory stream could not grow
   }

@@ -5,6 +5,10 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
+#else
+#include <cerrno>
+#include <unistd.h>
 #endif
 
 namespace vellumine {
@@ -35,14 +39,36 @@ bool InputFile::Open(const char* path) {
   return true;
 }
 
-bool InputFile::ReadAll(char* data, size_t n, size_t& got) {
+bool InputFile::ReadAt(uint64_t offset, char* into, size_t n, size_t& got) {
+  // Reads at an offset leave the file position alone, so two parts can be read at once.
   got = 0;
+  if (!file_) return false;
   while (got < n) {
-    size_t part = std::fread(data + got, 1, n - got, file_);
-    got += part;
-    if (part == 0) break;
+    size_t part = n - got < (size_t{1} << 30) ? n - got : size_t{1} << 30;
+#ifdef _WIN32
+    OVERLAPPED at = {};
+    uint64_t from = offset + got;
+    at.Offset = static_cast<DWORD>(from);
+    at.OffsetHigh = static_cast<DWORD>(from >> 32);
+    DWORD read = 0;
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file_)));
+    if (!ReadFile(handle, into + got, static_cast<DWORD>(part), &read, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return false;
+    }
+#else
+    ssize_t read = pread(fileno(file_), into + got, part, static_cast<off_t>(offset + got));
+    if (read < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+#endif
+    if (read == 0) break;
+    got += static_cast<size_t>(read);
   }
-  return !std::ferror(file_);
+  return true;
 }
+
+bool InputFile::ReadAll(char* data, size_t n, size_t& got) { return ReadAt(0, data, n, got); }
 
 }  // namespace vellumine

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "raw_text_source.h"
+
 namespace vellumine {
 
-class InputFile {
+class InputFile final : public RawTextSource {
  public:
   InputFile() = default;
   ~InputFile();
@@ -21,7 +23,10 @@ class InputFile {
   uint64_t size() const { return size_; }
   std::FILE* file() const { return file_; }
 
-  // Reads up to n bytes from the start; false when the read fails outright.
+  // Reads up to n bytes from offset (fewer at the end of the file); false when the read
+  // fails outright.
+  bool ReadAt(uint64_t offset, char* into, size_t n, size_t& got) override;
+  // The same from the start.
   bool ReadAll(char* data, size_t n, size_t& got);
 
  private:

@@ -132,16 +132,18 @@ size_t PrepareText(const char* raw, size_t n, char* prepared) {
   return out + (n - runStart);
 }
 
-size_t PrepareRawText(const char* raw, size_t n, char* prepared, size_t* readLength) {
+PreparedPart PrepareRawTextPart(const char* raw, size_t n, size_t begin, size_t limit,
+                                char* prepared) {
   // A chunk at a time up to the next carriage return, 0x1A or possible block start; the
-  // chunk is stored whole and the output advances by the bytes taken (out <= in, so a
-  // whole chunk always fits).
+  // chunk is stored whole and the output advances by the bytes taken (out <= in - begin and
+  // a chunk is taken only below limit, so a whole chunk always fits before the output
+  // that the part from limit on writes).
   const unsigned char* const s = reinterpret_cast<const unsigned char*>(raw);
   unsigned char* const d = reinterpret_cast<unsigned char*>(prepared);
-  size_t in = 0;
+  size_t in = begin;
   size_t out = 0;
-  while (in < n) {
-    if (n - in > kScanChunk) {
+  while (in < limit) {
+    if (limit - in > kScanChunk) {
       ScanChunk chunk(s + in);
       ScanBits stops = (chunk.Equal('\r') | chunk.Equal('\x1A') | BlockCandidates(s + in)).Bits();
       chunk.Store(d + out);
@@ -155,10 +157,7 @@ size_t PrepareRawText(const char* raw, size_t n, char* prepared, size_t* readLen
       out += k;
     }
     unsigned char c = s[in];
-    if (c == 0x1A) {
-      n = in;  // the end of the text: nothing after it is read
-      break;
-    }
+    if (c == 0x1A) return {out, in, true};  // the end of the text: nothing after it is read
     if (c == '\r' && n - in > 1 && s[in + 1] == '\n') {
       ++in;  // the line feed is copied next
       continue;
@@ -167,18 +166,21 @@ size_t PrepareRawText(const char* raw, size_t n, char* prepared, size_t* readLen
     if (c == '<' && SkipBlock(raw, n, in, true, resume)) {
       // The block's end was searched for in the raw bytes: when a 0x1A comes first, the
       // text ends inside the block, which then has no end.
-      if (const void* eof = std::memchr(s + in, 0x1A, resume - in)) {
-        n = static_cast<size_t>(static_cast<const unsigned char*>(eof) - s);
-        break;
-      }
+      if (const void* eof = std::memchr(s + in, 0x1A, resume - in))
+        return {out, static_cast<size_t>(static_cast<const unsigned char*>(eof) - s), true};
       in = resume;
       continue;
     }
     d[out++] = c;
     ++in;
   }
-  if (readLength) *readLength = n;
-  return out;
+  return {out, in, false};
+}
+
+size_t PrepareRawText(const char* raw, size_t n, char* prepared, size_t* readLength) {
+  PreparedPart part = PrepareRawTextPart(raw, n, 0, n, prepared);
+  if (readLength) *readLength = part.ended ? part.stop : n;
+  return part.written;
 }
 
 }  // namespace vellumine
