@@ -95,8 +95,7 @@ void AppendRowEnd(RtfTranslation& t) { CloseRow(t, kRowEnd); }
 
 int TranslateToRtfWithTables(const TranslationInput& input, const RtfTemplates& templates,
                              ByteBuffer& body) {
-  RtfTranslation t(input, templates, body);
-  return RunRtfTranslation(t, kTagIndex);
+  return TranslateRtfBody(input, templates, body, kTagIndex);
 }
 
 }  // namespace vellumine

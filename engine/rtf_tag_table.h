@@ -32,6 +32,8 @@ struct RtfTagState {
   // Tables (RTF with tables only).
   bool rowOpen = false;   // a row start tag opened a row that is not closed yet
   int64_t cellsLeft = 0;  // cells counted for the open row less its cell end tags; may go below 0
+
+  bool operator==(const RtfTagState&) const = default;
 };
 
 // How a tag form ends. Exact: the form includes its ">". Open: the byte after the name is

@@ -187,7 +187,7 @@ void AppendDecimal(RtfBody& body, uint64_t value) {
   body.Append(digits, static_cast<size_t>(end - digits));
 }
 
-int RunRtfTranslation(RtfTranslation& t, const RtfTagIndex& index) {
+size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t stop) {
   const char* text = t.text;
   const size_t n = t.n;
   const unsigned char* classes = t.utf8       ? kUtf8Classes.data()
@@ -214,8 +214,7 @@ int RunRtfTranslation(RtfTranslation& t, const RtfTagIndex& index) {
     return end;
   };
 
-  size_t p = 0;
-  while (p < n) {
+  while (p < stop) {
     CheckTick(t.ticks, p);
     unsigned char c = Byte(text, p);
     if (c == '<') {
@@ -299,10 +298,87 @@ int RunRtfTranslation(RtfTranslation& t, const RtfTagIndex& index) {
     }
   }
 
+  return p;
+}
+
+namespace {
+
+// One RTF translation, or one half of it, as the halves drive it.
+class RtfHalf {
+ public:
+  struct Mark {
+    size_t position = 0;
+    size_t written = 0;  // bytes of body before the position
+    TickMark ticks;
+    RtfTagState state;
+    bool blankWritable = true;     // a blank may follow the body (empty or no blank last)
+    bool atControlWordEnd = false;  // the body ends with an undelimited control word
+    bool SameCourse(const Mark& other) const {
+      return state == other.state && blankWritable == other.blankWritable &&
+             atControlWordEnd == other.atControlWordEnd;
+    }
+  };
+
+  RtfHalf(RtfTranslation& t, const RtfTagIndex& index) : t_(t), index_(index) {}
+
+  size_t position() const { return p_; }
+  // (A step may end past the text's end; no step starts there.)
+  void Run(size_t end) { p_ = RunRtfSteps(t_, index_, p_, end < t_.n ? end : t_.n); }
+  Mark Marked() const {
+    return {p_, t_.body.length(), MarkTicks(t_.ticks, p_), t_.state,
+            t_.body.empty() || t_.body.Back() != ' ', t_.body.AtControlWordEnd()};
+  }
+
+  // A second half guesses text on after a word, with nothing open.
+  void StartAt(size_t q) {
+    p_ = q;
+    t_.state = RtfTagState{};
+    t_.state.textOn = true;
+  }
+
+  bool Take(const RtfHalf& second, const Mark& from) {
+    if (second.t_.body.failed()) return false;  // its body could not grow: not all there
+    t_.body.Append(second.t_.body.begin() + from.written, second.t_.body.length() - from.written);
+    if (second.t_.body.AtControlWordEnd()) t_.body.EndControlWord();
+    ShowTicks(t_.ticks, MarkTicks(t_.ticks, p_), from.ticks, second.t_.ticks);
+    t_.state = second.t_.state;
+    p_ = second.p_;
+    return true;
+  }
+
+ private:
+  RtfTranslation& t_;
+  const RtfTagIndex& index_;
+  size_t p_ = 0;
+};
+
+}  // namespace
+
+int RunRtfTranslation(RtfTranslation& t, const RtfTagIndex& index, ByteBuffer* secondBody) {
+  RtfHalf whole(t, index);
+  if (secondBody != nullptr) {
+    const size_t q = SecondHalfStart(t.text, t.n);
+    ProgressTicks secondTicks = SecondHalfTicks(t.ticks, q);
+    RtfTranslation second({t.text, t.n, {t.mapper, t.cyrillic, t.utf8}, secondTicks},
+                          t.templates, *secondBody);
+    RtfHalf half(second, index);
+    TranslateInHalves(whole, half, t.n, q);
+  }
+  if (whole.position() < t.n) whole.Run(t.n);
+  RtfTagState& s = t.state;
   if (s.rowOpen) AppendRowEnd(t);  // a row left open is closed as "</tr>" closes it
   t.body.Sync();
   return s.groupDepth > static_cast<size_t>(INT_MAX) - 1 ? INT_MAX - 1
                                                          : static_cast<int>(s.groupDepth);
+}
+
+int TranslateRtfBody(const TranslationInput& input, const RtfTemplates& templates,
+                     ByteBuffer& body, const RtfTagIndex& index) {
+  RtfTranslation t(input, templates, body);
+  ByteBuffer secondBody;
+  const bool halves = input.n >= input.splitFrom && input.n >= 2 &&
+                      secondBody.Allocate(4 * (input.n / 2) + 1000);
+  return RunRtfTranslation(t, index, halves ? &secondBody : nullptr);
 }
 
 }  // namespace vellumine

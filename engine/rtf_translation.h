@@ -15,6 +15,7 @@
 #include "progress.h"
 #include "rtf_tag_table.h"
 #include "rtf_templates.h"
+#include "split_translation.h"
 #include "translation_input.h"
 
 namespace vellumine {
@@ -47,6 +48,9 @@ class RtfBody {
 
   bool empty() const { return out_ == buffer_.data(); }
   char Back() const { return out_[-1]; }
+  const char* begin() const { return buffer_.data(); }
+  size_t length() const { return Offset(); }
+  bool failed() const { return buffer_.failed(); }
 
   // A control word ("\cell", "\n\par", a boundary's number) ends here with no delimiter.
   void EndControlWord() { controlWordEnd_ = Offset(); }
@@ -103,9 +107,17 @@ struct RtfTranslation {
   EntityResult entity{};  // the replacement of the last reference
 };
 
-// The pass itself: the tag rows of index, then the text rules. Returns the depth of the
-// groups the body left open.
-int RunRtfTranslation(RtfTranslation& t, const RtfTagIndex& index);
+// The steps of the pass that start from p up to stop: the tag rows of index, then the text
+// rules. Returns where the next step starts.
+size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t stop);
+
+// The whole pass, in halves when secondBody is given (it takes the second half's body), and
+// the row left open closed. Returns the depth of the groups the body left open.
+int RunRtfTranslation(RtfTranslation& t, const RtfTagIndex& index, ByteBuffer* secondBody);
+
+// The body of one text by the rows of index, in halves from input.splitFrom on.
+int TranslateRtfBody(const TranslationInput& input, const RtfTemplates& templates,
+                     ByteBuffer& body, const RtfTagIndex& index);
 
 // Keeps the text byte next (as the mapper writes it) apart from a control word that has just
 // ended without a delimiter: a letter, a digit or "-" would be read as part of that word, so

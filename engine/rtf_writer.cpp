@@ -60,8 +60,7 @@ void WriteRtfHeader(OutputStream& out, const char* fontName, const RtfTemplates&
 
 int TranslateToRtf(const TranslationInput& input, const RtfTemplates& templates,
                    ByteBuffer& body) {
-  RtfTranslation t(input, templates, body);
-  return RunRtfTranslation(t, kTagIndex);
+  return TranslateRtfBody(input, templates, body, kTagIndex);
 }
 
 void WriteRtfTrailer(OutputStream& out, int openGroups) {

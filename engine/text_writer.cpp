@@ -1,6 +1,7 @@
 #include "text_writer.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "ascii.h"
@@ -8,6 +9,7 @@
 #include "entities.h"
 #include "html_entities.h"
 #include "utf8.h"
+#include "split_translation.h"
 #include "windows_code_pages.h"
 
 namespace vellumine {
@@ -202,21 +204,27 @@ constexpr bool HoldsForm(uint32_t word, uint32_t form, uint32_t letters, uint32_
   return form;
 }
 
-// The translation into out; returns the bytes written. With kIdentity the mapper is known to
-// change nothing, and runs of text are copied whole; with kUtf8 the page is UTF-8.
+// What decides how the next step writes.
+struct TextFlow {
+  bool textOn = false;       // the bytes under the cursor are text, not a tag being skipped
+  bool blankAllowed = true;  // no blank since the last visible byte, and the last byte
+                             // written is not a line feed
+  bool operator==(const TextFlow&) const = default;
+};
+
+// The steps that start from p up to end, written at o (which moves on); returns where the
+// next step starts. With kIdentity the mapper is known to change nothing, and runs of text
+// are copied whole; with kUtf8 the page is UTF-8.
 template <bool kIdentity, bool kUtf8>
-size_t Translate(const char* text, size_t n, const EncodingChoice& encoding, ProgressTicks& ticks,
-                 unsigned char* const start) {
+size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flow,
+                 const EncodingChoice& encoding, ProgressTicks& ticks, unsigned char*& out) {
   const unsigned char* const s = reinterpret_cast<const unsigned char*>(text);
   const unsigned char* const map = encoding.mapper.table;
   constexpr bool utf8 = kUtf8;
-  unsigned char* o = start;
-
-  bool textOn = false;        // the bytes under the cursor are text, not a tag being skipped
-  bool blankAllowed = true;   // no blank since the last visible byte, and the last byte
-                              // written is not a line feed
-  size_t p = 0;
-  while (p < n) {
+  unsigned char* o = out;
+  bool textOn = flow.textOn;
+  bool blankAllowed = flow.blankAllowed;
+  while (p < end) {
     // One full step at p.
     CheckTick(ticks, p);
     if (s[p] == '<') {
@@ -291,7 +299,7 @@ size_t Translate(const char* text, size_t n, const EncodingChoice& encoding, Pro
     // bytes of a tag, copy text and collapse white space, and steps on a "<" that starts
     // no line-break form (they only turn text off). Ticks lie beyond `limit`.
     const size_t limit =
-        ticks.nextPosition >= p && ticks.nextPosition < n ? ticks.nextPosition : n;
+        ticks.nextPosition >= p && ticks.nextPosition < end ? ticks.nextPosition : end;
     for (;;) {
       if (!textOn) {
         // Inside a tag, up to its ">". The byte after it turns text on, unless it is a "<".
@@ -378,27 +386,89 @@ size_t Translate(const char* text, size_t n, const EncodingChoice& encoding, Pro
       ++p;
     }
   }
-  return static_cast<size_t>(o - start);
+  out = o;
+  flow = {textOn, blankAllowed};
+  return p;
 }
+
+// The plain-text translation of one text, or of one half of it, as the halves drive it.
+class TextTranslation {
+ public:
+  struct Mark {
+    size_t position = 0;
+    size_t written = 0;  // bytes of output before the position
+    TickMark ticks;
+    TextFlow flow;
+    bool SameCourse(const Mark& other) const { return flow == other.flow; }
+  };
+
+  TextTranslation(const TranslationInput& input, ProgressTicks& ticks, unsigned char* out)
+      : text_(input.text), n_(input.n), encoding_(input.encoding), ticks_(ticks), start_(out),
+        out_(out) {
+    // A UTF-8 page is always read with the identity mapper.
+    run_ = encoding_.utf8                   ? &Translate<true, true>
+           : encoding_.mapper == MapIdentity ? &Translate<true, false>
+                                             : &Translate<false, false>;
+  }
+
+  size_t position() const { return p_; }
+  size_t written() const { return static_cast<size_t>(out_ - start_); }
+  void Run(size_t end) { p_ = run_(text_, n_, p_, end < n_ ? end : n_, flow_, encoding_, ticks_, out_); }
+  Mark Marked() const { return {p_, written(), MarkTicks(ticks_, p_), flow_}; }
+
+  // A second half guesses text on and a blank allowed (a tag right after a word).
+  void StartAt(size_t q) {
+    p_ = q;
+    flow_ = {true, true};
+  }
+
+  bool Take(const TextTranslation& second, const Mark& from) {
+    const size_t bytes = second.written() - from.written;
+    std::memcpy(out_, second.start_ + from.written, bytes);
+    out_ += bytes;
+    ShowTicks(ticks_, MarkTicks(ticks_, p_), from.ticks, second.ticks_);
+    p_ = second.p_;
+    flow_ = second.flow_;
+    return true;
+  }
+
+ private:
+  using Run_ = size_t (*)(const char*, size_t, size_t, size_t, TextFlow&, const EncodingChoice&,
+                          ProgressTicks&, unsigned char*&);
+  const char* text_;
+  size_t n_;
+  const EncodingChoice& encoding_;
+  ProgressTicks& ticks_;
+  unsigned char* start_;
+  unsigned char* out_;
+  size_t p_ = 0;
+  TextFlow flow_;
+  Run_ run_;
+};
 
 }  // namespace
 
 void TranslateToText(const TranslationInput& input, ByteBuffer& body) {
-  const char* text = input.text;
   const size_t n = input.n;
-  const EncodingChoice& encoding = input.encoding;
-  ProgressTicks& ticks = input.ticks;
   // Every step writes at most one byte for each it consumes (three in a UTF-8 page, where a
   // stray byte becomes a character of up to three), so that much room is enough and the
   // loops write through a plain pointer (a whole chunk at a time).
-  if (!body.Reserve(encoding.utf8 ? 3 * n + kScanChunk : n)) return;
-  unsigned char* out = reinterpret_cast<unsigned char*>(body.data() + body.size());
-  // A UTF-8 page is always read with the identity mapper.
-  size_t written = encoding.utf8 ? Translate<true, true>(text, n, encoding, ticks, out)
-                   : encoding.mapper == MapIdentity
-                       ? Translate<true, false>(text, n, encoding, ticks, out)
-                       : Translate<false, false>(text, n, encoding, ticks, out);
-  body.Resize(body.size() + written);
+  auto room = [&](size_t bytes) { return input.encoding.utf8 ? 3 * bytes + kScanChunk : bytes; };
+  if (!body.Reserve(room(n))) return;
+  TextTranslation whole(input, input.ticks,
+                        reinterpret_cast<unsigned char*>(body.data() + body.size()));
+  ByteBuffer secondBody;
+  if (n >= input.splitFrom && n >= 2) {
+    const size_t q = SecondHalfStart(input.text, n);
+    ProgressTicks secondTicks = SecondHalfTicks(input.ticks, q);
+    if (secondBody.Allocate(room(n - q))) {
+      TextTranslation second(input, secondTicks,
+                             reinterpret_cast<unsigned char*>(secondBody.data()));
+      TranslateInHalves(whole, second, n, q);
+    }
+  }
+  if (whole.position() < n) whole.Run(n);
+  body.Resize(body.size() + whole.written());
 }
 
 }  // namespace vellumine

@@ -6,6 +6,7 @@
 
 #include "encoding.h"
 #include "progress.h"
+#include "split_translation.h"
 
 namespace vellumine {
 
@@ -14,6 +15,7 @@ struct TranslationInput {
   size_t n;                 // its length
   EncodingChoice encoding;  // mapper, Cyrillic and UTF-8 flags
   ProgressTicks& ticks;     // reported at every step
+  size_t splitFrom = kSplitTranslationFrom;  // texts this long are translated in halves
 };
 
 }  // namespace vellumine

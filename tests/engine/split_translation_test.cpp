@@ -1,0 +1,112 @@
+// A text translated in two halves gives what one translation gives: the same body, the same
+// open groups and the same progress shown, in every mode and character set, wherever the
+// second half starts (in a tag, a list, a table, a reference, a UTF-8 character) and
+// whether or not the halves' states ever agree.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "byte_buffer.h"
+#include "progress.h"
+#include "rtf_templates.h"
+#include "rtf_writer.h"
+#include "text_writer.h"
+
+namespace vellumine {
+namespace {
+
+// Every request the translation makes of the sink, in order.
+class RecordingSink final : public ProgressSink {
+ public:
+  void SetRange(int low, int high) override { calls += "R" + std::to_string(low) + "," + std::to_string(high) + " "; }
+  void SetPosition(int pos) override { calls += "P" + std::to_string(pos) + " "; }
+  void SetPercentText(const char* text) override { calls += "T" + std::string(text) + " "; }
+  std::string calls;
+};
+
+struct Translated {
+  std::string body;
+  int openGroups = 0;
+  std::string progress;
+};
+
+// mode 0 text, 1 RTF, 2 RTF with tables.
+Translated Translate(const std::string& html, int mode, EncodingChoice encoding, size_t splitFrom) {
+  RecordingSink sink;
+  ProgressTicks ticks;
+  BuildProgressTicks(ticks, html.size(), sink);
+  ByteBuffer body;
+  EXPECT_TRUE(body.Allocate(4 * html.size() + 1000));
+  TranslationInput input{html.data(), html.size(), encoding, ticks, splitFrom};
+  Translated result;
+  if (mode == 0) {
+    TranslateToText(input, body);
+  } else {
+    RtfTemplates templates;
+    FormatRtfTemplates(templates, "12", mode == 2);
+    result.openGroups = mode == 1 ? TranslateToRtf(input, templates, body)
+                                  : TranslateToRtfWithTables(input, templates, body);
+  }
+  result.body.assign(body.data(), body.size());
+  result.progress = sink.calls;
+  return result;
+}
+
+void ExpectSameInHalves(const std::string& html, const std::string& what) {
+  const EncodingChoice encodings[] = {
+      {MapIdentity, false, false}, {MapKoi8r, true, false}, {MapIdentity, false, true}};
+  for (int mode = 0; mode < 3; ++mode) {
+    for (const EncodingChoice& encoding : encodings) {
+      const Translated whole = Translate(html, mode, encoding, SIZE_MAX);
+      const Translated halves = Translate(html, mode, encoding, 2);
+      const std::string where = what + ", mode " + std::to_string(mode) +
+                                (encoding.utf8 ? ", UTF-8" : encoding.cyrillic ? ", KOI8-R" : "");
+      ASSERT_EQ(halves.body, whole.body) << where;
+      EXPECT_EQ(halves.openGroups, whole.openGroups) << where;
+      EXPECT_EQ(halves.progress, whole.progress) << where;
+    }
+  }
+}
+
+// Pieces that change the state a step depends on: text and tags, blanks, breaks, references,
+// lists, groups, centring, tables, preformatted blocks, bytes from 0x80 up.
+const char* const kPieces[] = {
+    "word", "x", " ", "  ", "\n", "\t", "<p>", "</p>", "<br>", "<li>", "<b>", "</b>",
+    "<strong>", "</strong>", "<ul>", "</ul>", "<ol>", "</ol>", "<h2>", "</h2>", "<center>",
+    "</center>", "<table>", "</table>", "<tr>", "</tr>", "<td>", "</td>", "<th>", "<pre>",
+    "</pre>", "<a href=\"x\">", "</a>", "<", ">", "&amp;", "&nbsp;", "&eacute;", "&#8212;",
+    "&zz;", "&", ";", "{", "\\", "\xE9", "\xD0\x96\xD0\x96", "\xE6\x97\xA5", "\xF0\x9F\x98\x80",
+    "\xC3", "<sub>", "</sub>", "<sup>", "<i>",
+};
+
+std::string RandomPage(std::mt19937& random, size_t pieces) {
+  std::string html;
+  for (size_t i = 0; i < pieces; ++i) html += kPieces[random() % std::size(kPieces)];
+  return html;
+}
+
+TEST(TranslationInHalves, ShortRandomPages) {
+  std::mt19937 random(77);
+  for (int round = 0; round < 1500; ++round) {
+    const std::string html = RandomPage(random, 1 + random() % 120);
+    ExpectSameInHalves(html, ::testing::PrintToString(html));
+  }
+}
+
+// Pages longer than the distance between the states the second half leaves for the first
+// to compare with: an open list, bold group or table row at the middle makes the halves
+// agree only later, or never.
+TEST(TranslationInHalves, LongPagesWhereTheHalvesAgreeLateOrNever) {
+  std::mt19937 random(78);
+  const std::string openings[] = {"<ol><li>", "<b>", "<table><tr><td>", "<center>", "<h1>",
+                                  "<pre>", "x &amp", "<a href=\"", ""};
+  for (const std::string& opening : openings) {
+    std::string html = RandomPage(random, 4000);
+    html += opening + std::string(200000, 'a') + " <p>" + RandomPage(random, 20000);
+    ExpectSameInHalves(html, "a long page with \"" + opening + "\" before the middle");
+  }
+}
+
+}  // namespace
+}  // namespace vellumine
