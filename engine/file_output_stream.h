@@ -33,7 +33,8 @@ class FileOutputStream final : public OutputStream {
   bool failed() const { return failed_; }
 
  private:
-  static constexpr size_t kStagingSize = 64 * 1024;
+  // Large enough that the system calls cost little beside the copies they make.
+  static constexpr size_t kStagingSize = 1024 * 1024;
   void Flush();
 
   ReplacementFile file_;

@@ -90,12 +90,18 @@ bool SkipBlock(const char* text, size_t n, size_t i, bool crlf, size_t& resume) 
   return true;
 }
 
-// "<" followed by t, s, o (either case) or "%": where a block can start.
+// Where a block can start: "<ti", "<sc", "<sty", "<op" (letters in either case) and "<%".
+// Reads kBlockCandidateReach bytes from s.
+constexpr size_t kBlockCandidateReach = kScanChunk + 3;
 inline ByteMask BlockCandidates(const unsigned char* s) {
   ScanChunk here(s);
-  ScanChunk next(s + 1);
-  return here.Equal('<') & (next.EqualNoCase('t') | next.EqualNoCase('s') |
-                            next.EqualNoCase('o') | next.Equal('%'));
+  ScanChunk first(s + 1);
+  ScanChunk second(s + 2);
+  ScanChunk third(s + 3);
+  ByteMask t = first.EqualNoCase('t') & second.EqualNoCase('i');
+  ByteMask sc = second.EqualNoCase('c') | (second.EqualNoCase('t') & third.EqualNoCase('y'));
+  ByteMask o = first.EqualNoCase('o') & second.EqualNoCase('p');
+  return here.Equal('<') & (t | (first.EqualNoCase('s') & sc) | o | first.Equal('%'));
 }
 
 }  // namespace
@@ -108,7 +114,7 @@ size_t PrepareText(const char* raw, size_t n, char* prepared) {
   size_t out = 0;
   size_t i = 0;
   while (i < n) {
-    if (n - i > kScanChunk) {
+    if (n - i >= kBlockCandidateReach) {
       ScanBits candidates = BlockCandidates(s + i).Bits();
       if (!candidates) {
         i += kScanChunk;
@@ -143,7 +149,7 @@ PreparedPart PrepareRawTextPart(const char* raw, size_t n, size_t begin, size_t 
   size_t in = begin;
   size_t out = 0;
   while (in < limit) {
-    if (limit - in > kScanChunk) {
+    if (limit - in > kScanChunk && n - in >= kBlockCandidateReach) {
       ScanChunk chunk(s + in);
       ScanBits stops = (chunk.Equal('\r') | chunk.Equal('\x1A') | BlockCandidates(s + in)).Bits();
       chunk.Store(d + out);
