@@ -4,6 +4,9 @@
 //
 //   vellumine_bench [--runs N] [--corpus-mib M] [file ...]
 //
+// (--split-corpus DIR and --write-corpus FILE only write the corpus, for the scripts that
+// time the command line.)
+//
 // Every figure is the median of N runs (default 7); a run repeats a short job until it
 // takes 20 ms or more. The cost of converting a one-byte file (opening and closing, the
 // sink, the buffers) is shown for comparison.
@@ -273,11 +276,22 @@ bool SplitCorpus(const std::string& directory, size_t corpusMiB) {
   return true;
 }
 
+// Writes the generated corpus of the given text as one file (for timing the command line).
+bool WriteCorpus(const std::string& path, size_t corpusMiB, vellumine::bench::CorpusText text) {
+  const std::string html = vellumine::bench::MakeHtmlCorpus(corpusMiB << 20, text);
+  std::ofstream out(path, std::ios::binary);
+  out.write(html.data(), static_cast<std::streamsize>(html.size()));
+  if (!out) std::fprintf(stderr, "cannot write %s\n", path.c_str());
+  return static_cast<bool>(out);
+}
+
 int main(int argc, char** argv) {
   int runs = 7;
   size_t corpusMiB = 32;
   std::vector<std::string> files;
   std::string splitInto;
+  std::string corpusFile;
+  auto corpusText = vellumine::bench::CorpusText::Ascii;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--runs" && i + 1 < argc) {
@@ -286,9 +300,14 @@ int main(int argc, char** argv) {
       corpusMiB = static_cast<size_t>(std::max(1, std::atoi(argv[++i])));
     } else if (arg == "--split-corpus" && i + 1 < argc) {
       splitInto = argv[++i];
+    } else if (arg == "--write-corpus" && i + 1 < argc) {
+      corpusFile = argv[++i];
+    } else if (arg == "--utf8-scripts") {
+      corpusText = vellumine::bench::CorpusText::Scripts;
     } else if (arg == "-h" || arg == "--help") {
       std::printf("usage: vellumine_bench [--runs N] [--corpus-mib M] [file ...]\n"
-                  "       vellumine_bench [--corpus-mib M] --split-corpus DIR\n");
+                  "       vellumine_bench [--corpus-mib M] --split-corpus DIR\n"
+                  "       vellumine_bench [--corpus-mib M] [--utf8-scripts] --write-corpus FILE\n");
       return 0;
     } else {
       files.push_back(arg);
@@ -296,6 +315,7 @@ int main(int argc, char** argv) {
   }
 
   if (!splitInto.empty()) return SplitCorpus(splitInto, corpusMiB) ? 0 : 1;
+  if (!corpusFile.empty()) return WriteCorpus(corpusFile, corpusMiB, corpusText) ? 0 : 1;
 
   ScratchDir scratch;
   std::printf("ConvertFile end to end (page cache to file), median of %d runs; "

@@ -1,5 +1,6 @@
 #include "file_output_stream.h"
 
+#include <cstring>
 #include <new>
 
 #include "byte_scan.h"
@@ -9,8 +10,9 @@ namespace vellumine {
 FileOutputStream::~FileOutputStream() = default;
 
 bool FileOutputStream::Open(const char* path) {
-  staging_.reset(new (std::nothrow) char[kStagingSize]);
+  staging_.reset(new (std::nothrow) char[kSmallStaging]);
   if (!staging_) return false;
+  stagingSize_ = kSmallStaging;
   if (!file_.Create(path)) return false;
   // The stream is fed in large staged blocks; the library's own buffer would only copy.
   std::setvbuf(file_.file(), nullptr, _IONBF, 0);
@@ -32,11 +34,19 @@ void FileOutputStream::Write(const char* data, size_t n) {
   }
   // Chunks are copied whole into the staging block and the line feeds expanded; the block
   // keeps one chunk and a CR of slack beyond what it holds.
+  if (n > kSmallStaging && stagingSize_ < kLargeStaging) {
+    // Keeps the small block when no large one can be had.
+    if (char* large = new (std::nothrow) char[kLargeStaging]) {
+      std::memcpy(large, staging_.get(), staged_);
+      staging_.reset(large);
+      stagingSize_ = kLargeStaging;
+    }
+  }
   const unsigned char* s = reinterpret_cast<const unsigned char*>(data);
   unsigned char* const stage = reinterpret_cast<unsigned char*>(staging_.get());
-  constexpr size_t kLimit = kStagingSize - kScanChunk - 2;
+  const size_t limit = stagingSize_ - kScanChunk - 2;
   while (n > 0) {
-    if (staged_ > kLimit) Flush();
+    if (staged_ > limit) Flush();
     if (n >= kScanChunk) {
       ScanChunk chunk(s);
       ScanBits lf = chunk.Equal('\n').Bits();

@@ -33,12 +33,15 @@ class FileOutputStream final : public OutputStream {
   bool failed() const { return failed_; }
 
  private:
-  // Large enough that the system calls cost little beside the copies they make.
-  static constexpr size_t kStagingSize = 1024 * 1024;
+  // A small block for small files; a body larger than it gets a block large enough that
+  // the system calls cost little beside the copies they make.
+  static constexpr size_t kSmallStaging = 64 * 1024;
+  static constexpr size_t kLargeStaging = 1024 * 1024;
   void Flush();
 
   ReplacementFile file_;
   std::unique_ptr<char[]> staging_;  // line ends already expanded, waiting for fwrite
+  size_t stagingSize_ = 0;           // bytes in the block
   size_t staged_ = 0;                // bytes in staging_
   bool failed_ = false;              // a write, flush or close failed
 };

@@ -36,8 +36,14 @@ TEST(FileOutputStreamTest, EveryLineFeedBecomesCrLf) {
     out.Write(input.data() + at, part);
     at += part;
   }
+  // Then a body larger than every staging block, in one call, and a small part again.
+  const std::string large = input + input + input + input;
+  out.Write(large);
+  out.Write(input.data(), 100);
   EXPECT_TRUE(out.Close());
-  EXPECT_EQ(ReadFile(path), expected);
+  std::string head;
+  for (char c : input.substr(0, 100)) head += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  EXPECT_EQ(ReadFile(path), expected + expected + expected + expected + expected + head);
 }
 
 TEST(FileOutputStreamTest, ReportsFailures) {
