@@ -359,15 +359,18 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
         }
         unsigned char c = s[p];
         if (utf8 && c >= 0x80) {
-          // A character of a UTF-8 page; one that reaches the next tick is left to the full
-          // step, which reports it.
+          // The characters of a UTF-8 page up to the next ASCII byte; one that reaches the
+          // next tick is left to the full step, which reports it.
           // (Written at o in any case: there is room, and o only moves when it is kept.)
-          size_t written;
-          size_t length = CopyUtf8Character(s, n, p, o, written);
-          if (p + length > limit) break;
-          o += written;
-          p += length;
-          blankAllowed = true;
+          do {
+            size_t written;
+            size_t length = CopyUtf8Character(s, n, p, o, written);
+            if (p + length > limit) break;
+            o += written;
+            p += length;
+            blankAllowed = true;
+          } while (p < limit && s[p] >= 0x80);
+          if (p < limit && s[p] >= 0x80) break;
           continue;
         }
         unsigned char cls = kClasses.text[c];
