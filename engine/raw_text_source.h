@@ -21,7 +21,8 @@ class MemoryTextSource final : public RawTextSource {
  public:
   MemoryTextSource(const char* bytes, size_t size) : bytes_(bytes), size_(size) {}
   bool ReadAt(uint64_t offset, char* into, size_t n, size_t& got) override {
-    got = offset >= size_ ? 0 : static_cast<size_t>(size_ - offset) < n ? size_ - static_cast<size_t>(offset) : n;
+    const size_t left = offset >= size_ ? 0 : size_ - static_cast<size_t>(offset);
+    got = left < n ? left : n;
     if (got) std::memcpy(into, bytes_ + offset, got);
     return true;
   }

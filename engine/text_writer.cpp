@@ -344,7 +344,9 @@ class TextTranslation {
 
   size_t position() const { return p_; }
   size_t written() const { return static_cast<size_t>(out_ - start_); }
-  void Run(size_t end) { p_ = run_(text_, n_, p_, end < n_ ? end : n_, flow_, encoding_, ticks_, out_); }
+  void Run(size_t end) {
+    p_ = run_(text_, n_, p_, end < n_ ? end : n_, flow_, encoding_, ticks_, out_);
+  }
   Mark Marked() const { return {p_, written(), MarkTicks(ticks_, p_), flow_}; }
 
   // A second half guesses text on and a blank allowed (a tag right after a word).

@@ -59,8 +59,8 @@ TEST(SplitPreparation, WhatLiesAcrossTheMiddle) {
       const std::string raw = std::string(before, 'a') + piece + std::string(60, 'b') +
                               "<title>T</title>z\r\n";
       MemoryTextSource source(raw.data(), raw.size());
-      ExpectSame(ReadInHalves(source, raw.size(), 2), Whole(raw), "piece at " + std::to_string(before) +
-                                                          ": " + piece);
+      ExpectSame(ReadInHalves(source, raw.size(), 2), Whole(raw),
+                 "piece at " + std::to_string(before) + ": " + piece);
     }
   }
 }

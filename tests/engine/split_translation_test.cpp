@@ -19,7 +19,9 @@ namespace {
 // Every request the translation makes of the sink, in order.
 class RecordingSink final : public ProgressSink {
  public:
-  void SetRange(int low, int high) override { calls += "R" + std::to_string(low) + "," + std::to_string(high) + " "; }
+  void SetRange(int low, int high) override {
+    calls += "R" + std::to_string(low) + "," + std::to_string(high) + " ";
+  }
   void SetPosition(int pos) override { calls += "P" + std::to_string(pos) + " "; }
   void SetPercentText(const char* text) override { calls += "T" + std::string(text) + " "; }
   std::string calls;
