@@ -200,7 +200,7 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
 
   // The step at a plain byte (text is on): the byte and the run of text after it, written
   // at once. Returns the position after the run.
-  auto plainRun = [&](size_t at) {
+  auto plainRun = [&](size_t at) __attribute__((always_inline)) {
     DelimitControlWord(t.body, t.mapper(Byte(text, at)));
     size_t end;
     if (copyRuns) {
