@@ -32,6 +32,17 @@ configure_sanitize() {
   fi
 }
 
+# Configures the native build with ThreadSanitizer in build-tsan/ (the tests of the engine,
+# which reads and translates large pages in halves on two threads, and of the batch, which
+# converts files on several).
+VELLUMINE_THREAD_SANITIZE_DIR=$VELLUMINE_ROOT/build-tsan
+configure_thread_sanitize() {
+  if [[ ! -f $VELLUMINE_THREAD_SANITIZE_DIR/build.ninja ]]; then
+    cmake -S "$VELLUMINE_ROOT" -B "$VELLUMINE_THREAD_SANITIZE_DIR" -G Ninja \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUMINE_THREAD_SANITIZE=ON -DVELLUMINE_BUILD_BENCH=OFF
+  fi
+}
+
 # Configures the 32-bit Windows build in build-win/ with the mingw-w64 toolchain.
 configure_windows() {
   if [[ ! -f $VELLUMINE_WINDOWS_DIR/build.ninja ]]; then

@@ -81,6 +81,34 @@ TEST(ConvertFileTest, OutputWithReadAndWriteTransformations) {
   }
 }
 
+// Pages large enough to be read, prepared and translated in halves: the file, read in two
+// parts at once, gives what the same bytes in memory give, and the same progress.
+TEST(ConvertFileTest, LargePagesReadInHalves) {
+  TempDir dir;
+  std::string unit = "<p>one\r\ntwo <b>bold</b> &amp; x</p>\r\n<script>s</script><ol><li>item";
+  std::string html;
+  while (html.size() < (size_t{3} << 20)) html += unit;
+  for (size_t cut : {size_t{0}, size_t{1}, size_t{17}}) {
+    const std::string page = html.substr(0, html.size() - cut);
+    const std::string input = dir.Path("large.html");
+    ASSERT_TRUE(WriteFile(input, page));
+    for (ConversionMode mode :
+         {ConversionMode::Text, ConversionMode::Rtf, ConversionMode::RtfTables}) {
+      SCOPED_TRACE("cut " + std::to_string(cut) + ", mode " +
+                   std::to_string(static_cast<int>(mode)));
+      JobRun run = Convert(input, dir.Path(""), mode);
+      ASSERT_EQ(run.result, ConvertResult::Ok);
+      RecordingSink memorySink;
+      MemoryOutputStream memory(true);
+      ASSERT_EQ(ConvertMemory(page.data(), page.size(), {.mode = mode}, memorySink, memory),
+                ConvertResult::Ok);
+      EXPECT_TRUE(ReadFile(dir.Path(mode == ConversionMode::Text ? "large.txt" : "large.rtf")) ==
+                  memory.str());
+      EXPECT_EQ(run.calls, memorySink.calls);
+    }
+  }
+}
+
 // An empty read still gives a whole document; groups the body left open are all closed.
 TEST(ConvertFileTest, RtfDocumentsAreComplete) {
   std::string bolds = "<p>";
