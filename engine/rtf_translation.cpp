@@ -314,8 +314,15 @@ class RtfHalf {
     bool blankWritable = true;     // a blank may follow the body (empty or no blank last)
     bool atControlWordEnd = false;  // the body ends with an undelimited control word
     bool SameCourse(const Mark& other) const {
-      return state == other.state && blankWritable == other.blankWritable &&
+      return Live(state) == Live(other.state) && blankWritable == other.blankWritable &&
              atControlWordEnd == other.atControlWordEnd;
+    }
+    // The state without what no later step reads: the item number outside a numbered list
+    // (opening one sets it) and the cells left outside a row (opening one sets them).
+    static RtfTagState Live(RtfTagState s) {
+      if (!s.inNumberedList) s.itemNumber = 1;
+      if (!s.rowOpen) s.cellsLeft = 0;
+      return s;
     }
   };
 

@@ -61,13 +61,17 @@ void TranslateInHalves(Translation& first, Translation& second, size_t n, size_t
   constexpr size_t kMaxMarks = 64;
   Mark marks[kMaxMarks + 1];
   size_t count = 0;
-  const size_t stride = std::max<size_t>((n - q) / kMaxMarks + 1, size_t{1} << 16);
+  const size_t stride = std::max<size_t>((n - q) / (kMaxMarks - 8) + 1, size_t{1} << 16);
   auto runSecond = [&] {
     second.StartAt(q);
     marks[count++] = second.Marked();
+    // Close together after the start, where states that differ there often come together
+    // (at the end of a list or a table row), then evenly.
+    size_t step = 4096;
     while (second.position() < n) {
-      second.Run(std::min(n, second.position() + stride));
+      second.Run(std::min(n, second.position() + step));
       if (count <= kMaxMarks) marks[count++] = second.Marked();
+      step = std::min(2 * step, stride);
     }
   };
   std::thread helper;
