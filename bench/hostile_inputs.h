@@ -7,7 +7,18 @@
 #include <cstdint>
 #include <string>
 
+#include "output_stream.h"
+
 namespace vellumine::bench {
+
+// Counts what a conversion writes and keeps none of it: the timings are the engine's, not
+// those of a string growing to the output's size.
+class CountingOutputStream final : public OutputStream {
+ public:
+  using OutputStream::Write;
+  void Write(const char*, size_t n) override { bytes += n; }
+  size_t bytes = 0;
+};
 
 struct HostileInput {
   const char* name;

@@ -239,7 +239,7 @@ void MeasureHostileInputs(int runs) {
         options.mode = kModes[m].mode;
         vellumine::NullProgressSink sink;
         Seconds seconds = MedianSeconds(std::max(1, runs / 2), NoSetUp{}, [&] {
-          vellumine::MemoryOutputStream out;
+          vellumine::bench::CountingOutputStream out;
           vellumine::ConvertMemory(page.data(), page.size(), options, sink, out);
         });
         std::printf(m == 0 ? "  %6.1f" : " / %6.1f", seconds.wall * 1e3 / megabytes);

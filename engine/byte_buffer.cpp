@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -52,11 +53,15 @@ bool ByteBuffer::Grow(size_t extra) {
   size_t capacity = capacity_ > kMax / 2 ? kMax : capacity_ * 2;
   if (capacity < wanted) capacity = wanted;
   if (capacity < 64) capacity = 64;
-  char* grown = static_cast<char*>(std::realloc(data_, capacity));
+  // A new block rather than realloc: a large one is backed by huge pages again, where
+  // realloc would move it to small pages, each touched page a fault of its own.
+  char* grown = static_cast<char*>(AllocateBlock(capacity));
   if (!grown) {
     failed_ = true;
     return false;
   }
+  if (size_ > 0) std::memcpy(grown, data_, size_);
+  std::free(data_);
   data_ = grown;
   capacity_ = capacity;
   return true;

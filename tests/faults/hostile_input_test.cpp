@@ -20,7 +20,7 @@ double ConvertMilliseconds(const std::string& page, ConversionMode mode, Convert
   ConvertOptions options;
   options.mode = mode;
   NullProgressSink sink;
-  MemoryOutputStream out;
+  bench::CountingOutputStream out;
   auto start = std::chrono::steady_clock::now();
   result = ConvertMemory(page.data(), page.size(), options, sink, out);
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
