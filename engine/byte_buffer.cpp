@@ -16,7 +16,7 @@ namespace {
 void* AllocateBlock(size_t capacity) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   constexpr size_t kHugePage = size_t{2} << 20;
-  if (capacity >= 2 * kHugePage) {
+  if (capacity >= kHugePage) {
     const size_t rounded = (capacity + kHugePage - 1) / kHugePage * kHugePage;
     if (rounded >= capacity) {
       if (void* block = std::aligned_alloc(kHugePage, rounded)) {

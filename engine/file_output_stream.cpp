@@ -10,9 +10,7 @@ namespace vellumine {
 FileOutputStream::~FileOutputStream() = default;
 
 bool FileOutputStream::Open(const char* path) {
-  staging_.reset(new (std::nothrow) char[kSmallStaging]);
-  if (!staging_) return false;
-  stagingSize_ = kSmallStaging;
+  if (!staging_.Allocate(kSmallStaging)) return false;
   if (!file_.Create(path)) return false;
   // The stream is fed in large staged blocks; the library's own buffer would only copy.
   std::setvbuf(file_.file(), nullptr, _IONBF, 0);
@@ -23,7 +21,7 @@ bool FileOutputStream::Open(const char* path) {
 
 void FileOutputStream::Flush() {
   if (staged_ == 0) return;
-  if (!failed_ && std::fwrite(staging_.get(), 1, staged_, file_.file()) != staged_) failed_ = true;
+  if (!failed_ && std::fwrite(staging_.data(), 1, staged_, file_.file()) != staged_) failed_ = true;
   staged_ = 0;
 }
 
@@ -34,17 +32,17 @@ void FileOutputStream::Write(const char* data, size_t n) {
   }
   // Chunks are copied whole into the staging block and the line feeds expanded; the block
   // keeps one chunk and a CR of slack beyond what it holds.
-  if (n > kSmallStaging && stagingSize_ < kLargeStaging) {
+  if (n > kSmallStaging && staging_.capacity() < kLargeStaging) {
     // Keeps the small block when no large one can be had.
-    if (char* large = new (std::nothrow) char[kLargeStaging]) {
-      std::memcpy(large, staging_.get(), staged_);
-      staging_.reset(large);
-      stagingSize_ = kLargeStaging;
+    ByteBuffer large;
+    if (large.Allocate(kLargeStaging)) {
+      std::memcpy(large.data(), staging_.data(), staged_);
+      staging_.Swap(large);
     }
   }
   const unsigned char* s = reinterpret_cast<const unsigned char*>(data);
-  unsigned char* const stage = reinterpret_cast<unsigned char*>(staging_.get());
-  const size_t limit = stagingSize_ - kScanChunk - 2;
+  unsigned char* const stage = reinterpret_cast<unsigned char*>(staging_.data());
+  const size_t limit = staging_.capacity() - kScanChunk - 2;
   while (n > 0) {
     if (staged_ > limit) Flush();
     if (n >= kScanChunk) {

@@ -5,8 +5,8 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <memory>
 
+#include "byte_buffer.h"
 #include "output_stream.h"
 #include "replacement_file.h"
 
@@ -34,15 +34,15 @@ class FileOutputStream final : public OutputStream {
 
  private:
   // A small block for small files; a body larger than it gets a block large enough that
-  // the system calls cost little beside the copies they make.
+  // the system calls cost little beside the copies they make (one huge page, where the
+  // system has them).
   static constexpr size_t kSmallStaging = 64 * 1024;
-  static constexpr size_t kLargeStaging = 1024 * 1024;
+  static constexpr size_t kLargeStaging = 2 * 1024 * 1024;
   void Flush();
 
   ReplacementFile file_;
-  std::unique_ptr<char[]> staging_;  // line ends already expanded, waiting for fwrite
-  size_t stagingSize_ = 0;           // bytes in the block
-  size_t staged_ = 0;                // bytes in staging_
+  ByteBuffer staging_;  // line ends already expanded, waiting for fwrite (its capacity)
+  size_t staged_ = 0;   // bytes in staging_
   bool failed_ = false;              // a write, flush or close failed
 };
 

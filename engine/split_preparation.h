@@ -10,7 +10,7 @@ namespace vellumine {
 
 // Texts from this size on are read and prepared in two halves, the second on a thread of
 // its own; smaller ones on the calling thread, where starting a thread would cost more.
-inline constexpr size_t kSplitPreparationFrom = size_t{1} << 20;
+inline constexpr size_t kSplitPreparationFrom = size_t{4} << 20;
 
 // Reads `size` bytes of source into text (fewer when the source ends first) and prepares
 // them into prepared, as PrepareRawText does; readLength gets the text's length up to its

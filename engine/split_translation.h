@@ -15,7 +15,7 @@
 namespace vellumine {
 
 // Texts from this length on are translated in halves.
-inline constexpr size_t kSplitTranslationFrom = size_t{1} << 20;
+inline constexpr size_t kSplitTranslationFrom = size_t{4} << 20;
 
 // Where the second half starts: the first "<" from the middle on with a letter or digit
 // before it (a tag right after a word: text is on and a blank allowed there, as a second

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "engine_test_files.h"
+#include "split_preparation.h"
+#include "split_translation.h"
 
 namespace vellumine {
 namespace {
@@ -84,11 +86,12 @@ TEST(ConvertFileTest, OutputWithReadAndWriteTransformations) {
 // Pages large enough to be read, prepared and translated in halves: the file, read in two
 // parts at once, gives what the same bytes in memory give, and the same progress.
 TEST(ConvertFileTest, LargePagesReadInHalves) {
+  static_assert(kSplitPreparationFrom <= kSplitTranslationFrom);
   TempDir dir;
   std::string unit = "<p>one\r\ntwo <b>bold</b> &amp; x</p>\r\n<script>s</script><ol><li>item";
   std::string html;
-  while (html.size() < (size_t{3} << 20)) html += unit;
-  for (size_t cut : {size_t{0}, size_t{1}, size_t{17}}) {
+  while (html.size() < kSplitTranslationFrom + 4096) html += unit;
+  for (size_t cut : {size_t{0}, size_t{17}}) {
     const std::string page = html.substr(0, html.size() - cut);
     const std::string input = dir.Path("large.html");
     ASSERT_TRUE(WriteFile(input, page));
