@@ -112,7 +112,11 @@ size_t FormatUnicodeUnit(uint32_t unit, char* out) {
   if (value < 0) out[k++] = '-';
   // At most five digits, written from the last, two at a time.
   uint32_t magnitude = static_cast<uint32_t>(value < 0 ? -value : value);
-  k += magnitude >= 10000 ? 5 : magnitude >= 1000 ? 4 : magnitude >= 100 ? 3 : magnitude >= 10 ? 2 : 1;
+  k += magnitude >= 10000 ? 5
+       : magnitude >= 1000 ? 4
+       : magnitude >= 100  ? 3
+       : magnitude >= 10   ? 2
+                           : 1;
   char* digit = out + k;
   while (magnitude >= 100) {
     digit -= 2;
