@@ -306,10 +306,7 @@ namespace {
 // One RTF translation, or one half of it, as the halves drive it.
 class RtfHalf {
  public:
-  struct Mark {
-    size_t position = 0;
-    size_t written = 0;  // bytes of body before the position
-    TickMark ticks;
+  struct Mark : HalfMark {
     RtfTagState state;
     bool blankWritable = true;     // a blank may follow the body (empty or no blank last)
     bool atControlWordEnd = false;  // the body ends with an undelimited control word
@@ -332,7 +329,7 @@ class RtfHalf {
   // (A step may end past the text's end; no step starts there.)
   void Run(size_t end) { p_ = RunRtfSteps(t_, index_, p_, end < t_.n ? end : t_.n); }
   Mark Marked() const {
-    return {p_, t_.body.length(), MarkTicks(t_.ticks, p_), t_.state,
+    return {{p_, t_.body.length(), MarkTicks(t_.ticks, p_)}, t_.state,
             t_.body.empty() || t_.body.Back() != ' ', t_.body.AtControlWordEnd()};
   }
 
@@ -345,7 +342,8 @@ class RtfHalf {
 
   bool Take(const RtfHalf& second, const Mark& from) {
     if (second.t_.body.failed()) return false;  // its body could not grow: not all there
-    t_.body.Append(second.t_.body.begin() + from.written, second.t_.body.length() - from.written);
+    const RtfBody& tail = second.t_.body;
+    t_.body.Append(tail.begin() + from.written, tail.length() - from.written);
     if (second.t_.body.AtControlWordEnd()) t_.body.EndControlWord();
     ShowTicks(t_.ticks, MarkTicks(t_.ticks, p_), from.ticks, second.t_.ticks);
     t_.state = second.t_.state;

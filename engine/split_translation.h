@@ -45,6 +45,14 @@ inline bool TicksAgree(const TickMark& first, const TickMark& second) {
 void ShowTicks(ProgressTicks& ticks, const TickMark& first, const TickMark& mark,
                const ProgressTicks& second);
 
+// Where a half stood at a step: the position, the output written before it and its ticks.
+// Each translation's Mark adds what decides what its later steps write.
+struct HalfMark {
+  size_t position = 0;
+  size_t written = 0;
+  TickMark ticks;
+};
+
 // A translation over a range of steps, as the halves use it:
 //   size_t position() const;   where the next step starts
 //   void Run(size_t end);       takes every step that starts before end
@@ -54,7 +62,7 @@ void ShowTicks(ProgressTicks& ticks, const TickMark& first, const TickMark& mark
 //   bool Take(const T& second, const Mark& from);  (first half) appends the second's output
 //                               from the mark, shows its ticks and takes its state; false
 //                               when the second half's output is incomplete
-// Mark has `position`, `ticks` and `bool SameCourse(const Mark&) const`.
+// Mark is a HalfMark with `bool SameCourse(const Mark&) const`.
 template <typename Translation>
 void TranslateInHalves(Translation& first, Translation& second, size_t n, size_t q) {
   using Mark = typename Translation::Mark;

@@ -325,10 +325,7 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
 // The plain-text translation of one text, or of one half of it, as the halves drive it.
 class TextTranslation {
  public:
-  struct Mark {
-    size_t position = 0;
-    size_t written = 0;  // bytes of output before the position
-    TickMark ticks;
+  struct Mark : HalfMark {
     TextFlow flow;
     bool SameCourse(const Mark& other) const { return flow == other.flow; }
   };
@@ -347,7 +344,7 @@ class TextTranslation {
   void Run(size_t end) {
     p_ = run_(text_, n_, p_, end < n_ ? end : n_, flow_, encoding_, ticks_, out_);
   }
-  Mark Marked() const { return {p_, written(), MarkTicks(ticks_, p_), flow_}; }
+  Mark Marked() const { return {{p_, written(), MarkTicks(ticks_, p_)}, flow_}; }
 
   // A second half guesses text on and a blank allowed (a tag right after a word).
   void StartAt(size_t q) {
