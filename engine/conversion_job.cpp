@@ -8,6 +8,31 @@
 #include "text_writer.h"
 
 namespace vellumine {
+namespace {
+
+// Passes a body in windows-1251 or windows-1252 on to out with each byte from 0x80 up as
+// its character in UTF-8, a piece at a time.
+class Utf8RecodingStream final : public OutputStream {
+ public:
+  Utf8RecodingStream(OutputStream& out, bool cyrillic) : out_(out), cyrillic_(cyrillic) {}
+  using OutputStream::Write;
+  void Write(const char* data, size_t n) override {
+    constexpr size_t kPiece = 4096;
+    char recoded[3 * kPiece];
+    while (n > 0) {
+      const size_t k = n < kPiece ? n : kPiece;
+      out_.Write(recoded, RecodeToUtf8(data, k, cyrillic_, recoded));
+      data += k;
+      n -= k;
+    }
+  }
+
+ private:
+  OutputStream& out_;
+  bool cyrillic_;
+};
+
+}  // namespace
 
 bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity) {
   constexpr uint64_t kMax = SIZE_MAX;
@@ -50,6 +75,11 @@ ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t 
     WriteRtfHeader(out, options.fontName, templates, encoding.cyrillic);
   }
 
+  // The body goes to out as it is written, in UTF-8 when the text is asked for in UTF-8.
+  Utf8RecodingStream recoding(out, encoding.cyrillic);
+  OutputStream& bodyOut =
+      options.mode == ConversionMode::Text && options.textAsUtf8 && !encoding.utf8 ? recoding
+                                                                                    : out;
   int openGroups = 0;
   if (n == 0) {
     text.Clear();  // nothing was read: the body stays empty
@@ -58,7 +88,8 @@ ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t 
     ProgressTicks ticks;
     BuildProgressTicks(ticks, prepared.size(), sink);
     text.Clear();  // the raw text is no longer needed: the buffer takes the body
-    const TranslationInput input{prepared.data(), prepared.size(), encoding, ticks};
+    const TranslationInput input{prepared.data(), prepared.size(), encoding, ticks,
+                                 kSplitTranslationFrom, &bodyOut};
     switch (options.mode) {
       case ConversionMode::Text:
         TranslateToText(input, text);
@@ -71,19 +102,11 @@ ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t 
         break;
     }
     if (text.failed()) return ConvertResult::OutOfMemory;
-    if (options.mode == ConversionMode::Text && options.textAsUtf8 && !encoding.utf8) {
-      // The text is in windows-1251 (Cyrillic pages, recoded) or windows-1252: each byte
-      // from 0x80 up becomes its character in UTF-8, into the free prepared buffer.
-      prepared.Clear();
-      if (!prepared.Reserve(3 * text.size())) return ConvertResult::OutOfMemory;
-      prepared.Resize(RecodeToUtf8(text.data(), text.size(), encoding.cyrillic, prepared.data()));
-      text.Swap(prepared);
-    }
   }
 
   sink.SetPosition(50);
   sink.SetPercentText("100");
-  if (!text.empty()) out.Write(text.data(), text.size());
+  if (!text.empty()) bodyOut.Write(text.data(), text.size());
   if (rtf) WriteRtfTrailer(out, openGroups);
   return ConvertResult::Ok;
 }

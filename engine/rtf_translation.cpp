@@ -326,8 +326,19 @@ class RtfHalf {
   RtfHalf(RtfTranslation& t, const RtfTagIndex& index) : t_(t), index_(index) {}
 
   size_t position() const { return p_; }
-  // (A step may end past the text's end; no step starts there.)
-  void Run(size_t end) { p_ = RunRtfSteps(t_, index_, p_, end < t_.n ? end : t_.n); }
+  // (A step may end past the text's end; no step starts there.) With a stream the body
+  // goes there a piece of text at a time.
+  void Run(size_t end) {
+    if (end > t_.n) end = t_.n;
+    if (t_.stream == nullptr) {
+      p_ = RunRtfSteps(t_, index_, p_, end);
+      return;
+    }
+    while (p_ < end) {
+      p_ = RunRtfSteps(t_, index_, p_, end - p_ > t_.streamPiece ? p_ + t_.streamPiece : end);
+      t_.body.DrainTo(*t_.stream);
+    }
+  }
   Mark Marked() const {
     return {{p_, t_.body.length(), MarkTicks(t_.ticks, p_)}, t_.state,
             t_.body.empty() || t_.body.Back() != ' ', t_.body.AtControlWordEnd()};
@@ -343,7 +354,11 @@ class RtfHalf {
   bool Take(const RtfHalf& second, const Mark& from) {
     if (second.t_.body.failed()) return false;  // its body could not grow: not all there
     const RtfBody& tail = second.t_.body;
-    t_.body.Append(tail.begin() + from.written, tail.length() - from.written);
+    const size_t k = tail.length() - from.written;
+    if (t_.stream != nullptr && k > 0)
+      t_.body.DrainTo(*t_.stream, tail.begin() + from.written, k);
+    else
+      t_.body.Append(tail.begin() + from.written, k);
     if (second.t_.body.AtControlWordEnd()) t_.body.EndControlWord();
     ShowTicks(t_.ticks, MarkTicks(t_.ticks, p_), from.ticks, second.t_.ticks);
     t_.state = second.t_.state;

@@ -12,6 +12,7 @@
 #include "byte_scan.h"
 #include "char_mappers.h"
 #include "entities.h"
+#include "output_stream.h"
 #include "progress.h"
 #include "rtf_tag_table.h"
 #include "rtf_templates.h"
@@ -59,7 +60,29 @@ class RtfBody {
 
   void Sync() { buffer_.Resize(Offset()); }
 
+  // Writes the body to out, then bytes[0..k), but keeps the last of all these bytes (the
+  // next steps look at it) as the body's only byte; nothing when that would leave nothing
+  // written. The undelimited control word, if any, ended before the kept byte.
+  void DrainTo(OutputStream& out, const char* bytes = nullptr, size_t k = 0) {
+    const size_t length = Offset();
+    if (length + k < 2 || failed()) return;
+    if (k == 0) {
+      const bool atControlWordEnd = AtControlWordEnd();
+      out.Write(buffer_.data(), length - 1);
+      buffer_.data()[0] = out_[-1];
+      out_ = buffer_.data() + 1;
+      controlWordEnd_ = atControlWordEnd ? 1 : kNoControlWordEnd;
+      return;
+    }
+    out.Write(buffer_.data(), length);
+    out.Write(bytes, k - 1);
+    buffer_.data()[0] = bytes[k - 1];
+    out_ = buffer_.data() + 1;
+    controlWordEnd_ = kNoControlWordEnd;
+  }
+
  private:
+  static constexpr size_t kNoControlWordEnd = static_cast<size_t>(-1);
   bool Grow(size_t k) {
     Sync();
     if (!buffer_.Reserve(k)) return false;
@@ -75,7 +98,7 @@ class RtfBody {
   ByteBuffer& buffer_;  // owns the block
   char* out_;           // where the next byte goes
   char* limit_;         // the end of the block
-  size_t controlWordEnd_ = static_cast<size_t>(-1);  // offset after an undelimited control word
+  size_t controlWordEnd_ = kNoControlWordEnd;  // offset after an undelimited control word
 };
 
 // One translation: what it reads, what it writes and its state.
@@ -88,6 +111,8 @@ struct RtfTranslation {
         cyrillic(input.encoding.cyrillic),
         utf8(input.encoding.utf8),
         ticks(input.ticks),
+        stream(input.stream),
+        streamPiece(input.streamPiece),
         body(buffer) {}
 
   // Inputs, fixed for the call.
@@ -100,7 +125,9 @@ struct RtfTranslation {
   ProgressTicks& ticks;            // reported at every step
 
   // Output.
-  RtfBody body;  // the body is appended here (it grows as needed)
+  OutputStream* stream;  // where the body goes a piece at a time, if anywhere
+  size_t streamPiece;    // the text whose body goes at a time
+  RtfBody body;          // the body is appended here (it grows as needed)
 
   // State and scratch, for this call only.
   RtfTagState state{};

@@ -22,7 +22,8 @@ constexpr bool IsHeaderFontNameByte(unsigned char c) {
 void WriteRtfHeader(OutputStream& out, const char* fontName, const RtfTemplates& templates,
                     bool cyrillic);
 
-// Appends the RTF body of the prepared text to body. Returns the depth of the groups the
+// Appends the RTF body of the prepared text to body, or with input.stream writes it there
+// but for what is left in body at the end. Returns the depth of the groups the
 // body left open, which the trailer closes.
 int TranslateToRtf(const TranslationInput& input, const RtfTemplates& templates,
                    ByteBuffer& body);

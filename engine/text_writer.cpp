@@ -330,9 +330,11 @@ class TextTranslation {
     bool SameCourse(const Mark& other) const { return flow == other.flow; }
   };
 
-  TextTranslation(const TranslationInput& input, ProgressTicks& ticks, unsigned char* out)
-      : text_(input.text), n_(input.n), encoding_(input.encoding), ticks_(ticks), start_(out),
-        out_(out) {
+  // With a stream the output goes there a piece of text at a time.
+  TextTranslation(const TranslationInput& input, ProgressTicks& ticks, unsigned char* out,
+                  OutputStream* stream)
+      : text_(input.text), n_(input.n), encoding_(input.encoding), ticks_(ticks),
+        stream_(stream), streamPiece_(input.streamPiece), start_(out), out_(out) {
     // A UTF-8 page is always read with the identity mapper.
     run_ = encoding_.utf8                   ? &Translate<true, true>
            : encoding_.mapper == MapIdentity ? &Translate<true, false>
@@ -342,7 +344,16 @@ class TextTranslation {
   size_t position() const { return p_; }
   size_t written() const { return static_cast<size_t>(out_ - start_); }
   void Run(size_t end) {
-    p_ = run_(text_, n_, p_, end < n_ ? end : n_, flow_, encoding_, ticks_, out_);
+    if (end > n_) end = n_;
+    if (stream_ == nullptr) {
+      p_ = run_(text_, n_, p_, end, flow_, encoding_, ticks_, out_);
+      return;
+    }
+    while (p_ < end) {
+      const size_t limit = end - p_ > streamPiece_ ? p_ + streamPiece_ : end;
+      p_ = run_(text_, n_, p_, limit, flow_, encoding_, ticks_, out_);
+      Drain();
+    }
   }
   Mark Marked() const { return {{p_, written(), MarkTicks(ticks_, p_)}, flow_}; }
 
@@ -354,8 +365,12 @@ class TextTranslation {
 
   bool Take(const TextTranslation& second, const Mark& from) {
     const size_t bytes = second.written() - from.written;
-    std::memcpy(out_, second.start_ + from.written, bytes);
-    out_ += bytes;
+    if (stream_ != nullptr) {  // every Run has drained what it wrote
+      stream_->Write(reinterpret_cast<const char*>(second.start_ + from.written), bytes);
+    } else {
+      std::memcpy(out_, second.start_ + from.written, bytes);
+      out_ += bytes;
+    }
     ShowTicks(ticks_, MarkTicks(ticks_, p_), from.ticks, second.ticks_);
     p_ = second.p_;
     flow_ = second.flow_;
@@ -365,10 +380,17 @@ class TextTranslation {
  private:
   using Run_ = size_t (*)(const char*, size_t, size_t, size_t, TextFlow&, const EncodingChoice&,
                           ProgressTicks&, unsigned char*&);
+  void Drain() {
+    stream_->Write(reinterpret_cast<const char*>(start_), written());
+    out_ = start_;
+  }
+
   const char* text_;
   size_t n_;
   const EncodingChoice& encoding_;
   ProgressTicks& ticks_;
+  OutputStream* stream_;
+  size_t streamPiece_;
   unsigned char* start_;
   unsigned char* out_;
   size_t p_ = 0;
@@ -386,14 +408,14 @@ void TranslateToText(const TranslationInput& input, ByteBuffer& body) {
   auto room = [&](size_t bytes) { return input.encoding.utf8 ? 3 * bytes + kScanChunk : bytes; };
   if (!body.Reserve(room(n))) return;
   TextTranslation whole(input, input.ticks,
-                        reinterpret_cast<unsigned char*>(body.data() + body.size()));
+                        reinterpret_cast<unsigned char*>(body.data() + body.size()), input.stream);
   ByteBuffer secondBody;
   if (n >= input.splitFrom && n >= 2) {
     const size_t q = SecondHalfStart(input.text, n);
     ProgressTicks secondTicks = SecondHalfTicks(input.ticks, q);
     if (secondBody.Allocate(room(n - q))) {
       TextTranslation second(input, secondTicks,
-                             reinterpret_cast<unsigned char*>(secondBody.data()));
+                             reinterpret_cast<unsigned char*>(secondBody.data()), nullptr);
       TranslateInHalves(whole, second, n, q);
     }
   }

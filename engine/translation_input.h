@@ -5,10 +5,14 @@
 #include <cstddef>
 
 #include "encoding.h"
+#include "output_stream.h"
 #include "progress.h"
 #include "split_translation.h"
 
 namespace vellumine {
+
+// With a stream, the body written for this much text goes to it before the next step.
+inline constexpr size_t kStreamPiece = size_t{256} << 10;
 
 struct TranslationInput {
   const char* text;         // the prepared text
@@ -16,6 +20,11 @@ struct TranslationInput {
   EncodingChoice encoding;  // mapper, Cyrillic and UTF-8 flags
   ProgressTicks& ticks;     // reported at every step
   size_t splitFrom = kSplitTranslationFrom;  // texts this long are translated in halves
+  // Where the body goes while it is written, a piece at a time, so that it is not held
+  // whole; what has not gone there when the translation returns is left in the body buffer.
+  // Without one the whole body is left there.
+  OutputStream* stream = nullptr;
+  size_t streamPiece = kStreamPiece;  // the body of this much text goes at a time
 };
 
 }  // namespace vellumine

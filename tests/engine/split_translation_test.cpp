@@ -8,6 +8,7 @@
 #include <string>
 
 #include "byte_buffer.h"
+#include "output_stream.h"
 #include "progress.h"
 #include "rtf_templates.h"
 #include "rtf_writer.h"
@@ -33,14 +34,21 @@ struct Translated {
   std::string progress;
 };
 
-// mode 0 text, 1 RTF, 2 RTF with tables.
-Translated Translate(const std::string& html, int mode, EncodingChoice encoding, size_t splitFrom) {
+// mode 0 text, 1 RTF, 2 RTF with tables; with streamPiece the body goes to a stream as it is
+// written, and the body is what went there and what was left.
+Translated Translate(const std::string& html, int mode, EncodingChoice encoding, size_t splitFrom,
+                     size_t streamPiece = 0) {
   RecordingSink sink;
   ProgressTicks ticks;
   BuildProgressTicks(ticks, html.size(), sink);
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(4 * html.size() + 1000));
+  MemoryOutputStream stream;
   TranslationInput input{html.data(), html.size(), encoding, ticks, splitFrom};
+  if (streamPiece > 0) {
+    input.stream = &stream;
+    input.streamPiece = streamPiece;
+  }
   Translated result;
   if (mode == 0) {
     TranslateToText(input, body);
@@ -50,7 +58,7 @@ Translated Translate(const std::string& html, int mode, EncodingChoice encoding,
     result.openGroups = mode == 1 ? TranslateToRtf(input, templates, body)
                                   : TranslateToRtfWithTables(input, templates, body);
   }
-  result.body.assign(body.data(), body.size());
+  result.body = stream.str() + std::string(body.data(), body.size());
   result.progress = sink.calls;
   return result;
 }
@@ -61,12 +69,17 @@ void ExpectSameInHalves(const std::string& html, const std::string& what) {
   for (int mode = 0; mode < 3; ++mode) {
     for (const EncodingChoice& encoding : encodings) {
       const Translated whole = Translate(html, mode, encoding, SIZE_MAX);
-      const Translated halves = Translate(html, mode, encoding, 2);
       const std::string where = what + ", mode " + std::to_string(mode) +
                                 (encoding.utf8 ? ", UTF-8" : encoding.cyrillic ? ", KOI8-R" : "");
-      ASSERT_EQ(halves.body, whole.body) << where;
-      EXPECT_EQ(halves.openGroups, whole.openGroups) << where;
-      EXPECT_EQ(halves.progress, whole.progress) << where;
+      // In halves, and streamed a few bytes of text at a time, whole and in halves.
+      const Translated ways[] = {Translate(html, mode, encoding, 2),
+                                 Translate(html, mode, encoding, SIZE_MAX, 5),
+                                 Translate(html, mode, encoding, 2, 3)};
+      for (const Translated& way : ways) {
+        ASSERT_EQ(way.body, whole.body) << where << ", way " << (&way - ways);
+        EXPECT_EQ(way.openGroups, whole.openGroups) << where;
+        EXPECT_EQ(way.progress, whole.progress) << where;
+      }
     }
   }
 }
