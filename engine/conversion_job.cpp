@@ -17,7 +17,7 @@ class Utf8RecodingStream final : public OutputStream {
   Utf8RecodingStream(OutputStream& out, bool cyrillic) : out_(out), cyrillic_(cyrillic) {}
   using OutputStream::Write;
   void Write(const char* data, size_t n) override {
-    constexpr size_t kPiece = 4096;
+    constexpr size_t kPiece = 16 * 1024;
     char recoded[3 * kPiece];
     while (n > 0) {
       const size_t k = n < kPiece ? n : kPiece;

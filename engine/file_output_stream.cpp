@@ -25,6 +25,20 @@ void FileOutputStream::Flush() {
   staged_ = 0;
 }
 
+void FileOutputStream::MakeRoom() {
+  // An output that outgrows the small block gets the large one, or keeps the small one when
+  // no large one can be had.
+  if (staging_.capacity() < kLargeStaging) {
+    ByteBuffer large;
+    if (large.Allocate(kLargeStaging)) {
+      std::memcpy(large.data(), staging_.data(), staged_);
+      staging_.Swap(large);
+      return;
+    }
+  }
+  Flush();
+}
+
 void FileOutputStream::Write(const char* data, size_t n) {
   if (!file_.file() || failed_) {
     failed_ = true;
@@ -32,19 +46,15 @@ void FileOutputStream::Write(const char* data, size_t n) {
   }
   // Chunks are copied whole into the staging block and the line feeds expanded; the block
   // keeps one chunk and a CR of slack beyond what it holds.
-  if (n > kSmallStaging && staging_.capacity() < kLargeStaging) {
-    // Keeps the small block when no large one can be had.
-    ByteBuffer large;
-    if (large.Allocate(kLargeStaging)) {
-      std::memcpy(large.data(), staging_.data(), staged_);
-      staging_.Swap(large);
-    }
-  }
   const unsigned char* s = reinterpret_cast<const unsigned char*>(data);
-  unsigned char* const stage = reinterpret_cast<unsigned char*>(staging_.data());
-  const size_t limit = staging_.capacity() - kScanChunk - 2;
+  unsigned char* stage = reinterpret_cast<unsigned char*>(staging_.data());
+  size_t limit = staging_.capacity() - kScanChunk - 2;
   while (n > 0) {
-    if (staged_ > limit) Flush();
+    if (staged_ > limit) {
+      MakeRoom();
+      stage = reinterpret_cast<unsigned char*>(staging_.data());
+      limit = staging_.capacity() - kScanChunk - 2;
+    }
     if (n >= kScanChunk) {
       ScanChunk chunk(s);
       ScanBits lf = chunk.Equal('\n').Bits();

@@ -33,12 +33,13 @@ class FileOutputStream final : public OutputStream {
   bool failed() const { return failed_; }
 
  private:
-  // A small block for small files; a body larger than it gets a block large enough that
-  // the system calls cost little beside the copies they make (one huge page, where the
-  // system has them).
+  // A small block for small files; an output larger than it gets a block large enough
+  // that the system calls cost little beside the copies they make (one huge page, where
+  // the system has them).
   static constexpr size_t kSmallStaging = 64 * 1024;
   static constexpr size_t kLargeStaging = 2 * 1024 * 1024;
   void Flush();
+  void MakeRoom();  // the large block, or the staged bytes written
 
   ReplacementFile file_;
   ByteBuffer staging_;  // line ends already expanded, waiting for fwrite (its capacity)
