@@ -11,7 +11,9 @@
 #include "output_stream.h"
 #include "rtf_test_util.h"
 #include "text_writer.h"
+#include "translation_input.h"
 #include "utf8.h"
+#include "windows_code_pages.h"
 
 namespace vellumine {
 namespace {
@@ -270,6 +272,31 @@ TEST(NamedReferencesTest, PlainTextInEveryOutputSet) {
     EXPECT_EQ(Text("<x>" + c.reference, kLatin), c.latin);
     EXPECT_EQ(Text("<x>" + c.reference, kCyrillic), c.cyrillic);
     EXPECT_EQ(Text("<x>" + c.reference, kUtf8), c.utf8);
+  }
+}
+
+// Text asked for in UTF-8 is the page's text recoded, however long the body, and however
+// it reaches the output (in pieces, each recoded on its way).
+TEST(Utf8Test, TextAskedForInUtf8IsTheTextRecoded) {
+  const std::string pages[] = {
+      "<p>caf\xE9 \x80 &mdash; na\xEFve ",
+      "<head><meta charset=koi8-r></head><p>\xF0\xD2\xC9\xD7\xC5\xD4 \xE1\xC2 ",
+  };
+  for (const std::string& start : pages) {
+    std::string html = start;
+    while (html.size() < 3 * kStreamPiece) html += "<br>caf\xE9 \xF0\xD2\xC9 word<p>x &eacute; ";
+    NullProgressSink sink;
+    MemoryOutputStream asRead;
+    MemoryOutputStream asUtf8;
+    ConvertOptions options{.mode = ConversionMode::Text};
+    ASSERT_EQ(ConvertMemory(html.data(), html.size(), options, sink, asRead), ConvertResult::Ok);
+    options.textAsUtf8 = true;
+    ASSERT_EQ(ConvertMemory(html.data(), html.size(), options, sink, asUtf8), ConvertResult::Ok);
+    const bool cyrillic = start.find("koi8") != std::string::npos;
+    std::string recoded(3 * asRead.str().size(), '\0');
+    recoded.resize(RecodeToUtf8(asRead.str().data(), asRead.str().size(), cyrillic, recoded.data()));
+    EXPECT_GT(asRead.str().size(), kStreamPiece);
+    EXPECT_EQ(asUtf8.str(), recoded) << start;
   }
 }
 
