@@ -296,7 +296,8 @@ TEST(Utf8Test, TextAskedForInUtf8IsTheTextRecoded) {
     std::string recoded(3 * asRead.str().size(), '\0');
     recoded.resize(RecodeToUtf8(asRead.str().data(), asRead.str().size(), cyrillic, recoded.data()));
     EXPECT_GT(asRead.str().size(), kStreamPiece);
-    EXPECT_EQ(asUtf8.str(), recoded) << start;
+    // (Compared as a whole: a difference between texts this long is not worth printing.)
+    EXPECT_TRUE(asUtf8.str() == recoded) << start;
   }
 }
 
