@@ -85,9 +85,13 @@ bool SkipBlock(const char* text, size_t n, size_t i, bool crlf, size_t& resume) 
     default:
       return false;
   }
+  if (end == kNotFound) {
+    resume = n;
+    return true;
+  }
   if (crlf && endLength == 9 && n - end > 9 && text[end + 8] == '\r' && text[end + 9] == '\n')
     endLength = 10;  // the byte after the script's name is a CR LF pair
-  resume = (end == kNotFound || n - end <= endLength) ? n : end + endLength;
+  resume = n - end <= endLength ? n : end + endLength;
   return true;
 }
 

@@ -355,7 +355,7 @@ class RtfHalf {
     if (second.t_.body.failed()) return false;  // its body could not grow: not all there
     const RtfBody& tail = second.t_.body;
     const size_t k = tail.length() - from.written;
-    if (t_.stream != nullptr && k > 0)
+    if (t_.stream != nullptr && k > 1)
       t_.body.DrainTo(*t_.stream, tail.begin() + from.written, k);
     else
       t_.body.Append(tail.begin() + from.written, k);

@@ -61,8 +61,9 @@ class RtfBody {
   void Sync() { buffer_.Resize(Offset()); }
 
   // Writes the body to out, then bytes[0..k), but keeps the last of all these bytes (the
-  // next steps look at it) as the body's only byte; nothing when that would leave nothing
-  // written. The undelimited control word, if any, ended before the kept byte.
+  // next steps look at it) as the body's only byte; nothing when there are fewer than two
+  // (so bytes are appended when k is 1). After bytes, no undelimited control word ends the
+  // body.
   void DrainTo(OutputStream& out, const char* bytes = nullptr, size_t k = 0) {
     const size_t length = Offset();
     if (length + k < 2 || failed()) return;
