@@ -160,7 +160,8 @@ PreparedPart PrepareRawTextPart(const char* raw, size_t n, size_t begin, size_t 
     if (limit - in > kScanChunk && n - in >= kBlockCandidateReach) {
       ScanChunk chunk(s + in);
       ScanBits stops = (chunk.Equal('\r') | chunk.Equal('\x1A') | BlockCandidates(s + in)).Bits();
-      const uintptr_t behind = reinterpret_cast<uintptr_t>(s + in) - reinterpret_cast<uintptr_t>(d + out);
+      const uintptr_t behind =
+          reinterpret_cast<uintptr_t>(s + in) - reinterpret_cast<uintptr_t>(d + out);
       if (!stops) {  // passed without waiting for where a stop would be
         chunk.Store(d + out);
         in += kScanChunk;

@@ -293,9 +293,10 @@ TEST(Utf8Test, TextAskedForInUtf8IsTheTextRecoded) {
     options.textAsUtf8 = true;
     ASSERT_EQ(ConvertMemory(html.data(), html.size(), options, sink, asUtf8), ConvertResult::Ok);
     const bool cyrillic = start.find("koi8") != std::string::npos;
-    std::string recoded(3 * asRead.str().size(), '\0');
-    recoded.resize(RecodeToUtf8(asRead.str().data(), asRead.str().size(), cyrillic, recoded.data()));
-    EXPECT_GT(asRead.str().size(), kStreamPiece);
+    const std::string& text = asRead.str();
+    std::string recoded(3 * text.size(), '\0');
+    recoded.resize(RecodeToUtf8(text.data(), text.size(), cyrillic, recoded.data()));
+    EXPECT_GT(text.size(), kStreamPiece);
     // (Compared as a whole: a difference between texts this long is not worth printing.)
     EXPECT_TRUE(asUtf8.str() == recoded) << start;
   }
