@@ -83,6 +83,28 @@ size_t AppendUtf8Character(RtfTranslation& t, size_t p, bool preformatted) {
   return length;
 }
 
+// The same for text (not a preformatted block), through the cache: an entry is stored
+// whole and the body advanced by its text's length.
+[[gnu::always_inline]] inline size_t AppendUtf8Text(RtfTranslation& t, size_t p) {
+  uint32_t cp;
+  const size_t length =
+      DecodeUtf8Character(reinterpret_cast<const unsigned char*>(t.text + p), t.n - p, cp);
+  static_assert(kRtfCharacterCapacity >= sizeof(RtfCharacterCache::Entry));
+  if (!t.body.Room(kRtfCharacterCapacity)) return length;
+  RtfCharacterCache::Entry& entry = t.characters.entries[cp & 0xFF];
+  if (entry.codePoint != cp) {
+    if (cp > 0xFFFF) {
+      t.body.Advance(FormatRtfCharacter(cp, false, t.body.cursor()));
+      return length;
+    }
+    entry.length = static_cast<unsigned char>(FormatRtfCharacter(cp, false, entry.bytes));
+    entry.codePoint = cp;
+  }
+  std::memcpy(t.body.cursor(), &entry, sizeof entry);
+  t.body.Advance(entry.length);
+  return length;
+}
+
 // Copies the block after "<pre>" (whose ">" is at start - 1) up to "</pre>"; returns the
 // position of its ">", or the last byte of the text when the block is not closed.
 size_t CopyPreformatted(RtfTranslation& t, size_t start) {
@@ -281,7 +303,7 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
           // steps too.
           size_t next = p;
           do {
-            next += AppendUtf8Character(t, next, false);
+            next += AppendUtf8Text(t, next);
           } while (next < n && Byte(text, next) >= 0x80);
           PassTicks(t.ticks, p + 1, next);
           p = next;

@@ -102,6 +102,19 @@ class RtfBody {
   size_t controlWordEnd_ = kNoControlWordEnd;  // offset after an undelimited control word
 };
 
+// The RTF text of the characters a UTF-8 page used last, one for each value of a code
+// point's last eight bits: a page's words use few characters over and over. Characters
+// above U+FFFF are not kept.
+struct RtfCharacterCache {
+  struct Entry {
+    char bytes[11];                           // the RTF text, then anything
+    unsigned char length;                     // its length
+    uint32_t codePoint = 0xFFFFFFFF;          // the character, or none
+  };
+  static_assert(sizeof(Entry) == 16);
+  Entry entries[256];
+};
+
 // One translation: what it reads, what it writes and its state.
 struct RtfTranslation {
   RtfTranslation(const TranslationInput& input, const RtfTemplates& snippets, ByteBuffer& buffer)
@@ -132,7 +145,8 @@ struct RtfTranslation {
 
   // State and scratch, for this call only.
   RtfTagState state{};
-  EntityResult entity{};  // the replacement of the last reference
+  EntityResult entity{};            // the replacement of the last reference
+  RtfCharacterCache characters{};  // the RTF of a UTF-8 page's last characters
 };
 
 // The steps of the pass that start from p up to stop: the tag rows of index, then the text
