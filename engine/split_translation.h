@@ -17,9 +17,9 @@ namespace vellumine {
 // Texts from this length on are translated in halves.
 inline constexpr size_t kSplitTranslationFrom = size_t{4} << 20;
 
-// Where the second half starts: the first "<" from the middle on with a letter or digit
-// before it (a tag right after a word: text is on and a blank allowed there, as a second
-// half guesses), else the middle.
+// Where the second half starts: the first "<" from a little before the middle on with a
+// letter or digit before it (a tag right after a word: text is on and a blank allowed
+// there, as a second half guesses), else that point.
 size_t SecondHalfStart(const char* text, size_t n);
 
 // The ticks of a second half that starts at q: those before q are taken as shown, and the
