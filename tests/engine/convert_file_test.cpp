@@ -88,16 +88,24 @@ TEST(ConvertFileTest, OutputWithReadAndWriteTransformations) {
 TEST(ConvertFileTest, LargePagesReadInHalves) {
   static_assert(kSplitPreparationFrom <= kSplitTranslationFrom);
   TempDir dir;
-  std::string unit = "<p>one\r\ntwo <b>bold</b> &amp; x</p>\r\n<script>s</script><ol><li>item";
-  std::string html;
-  while (html.size() < kSplitTranslationFrom + 4096) html += unit;
-  for (size_t cut : {size_t{0}, size_t{17}}) {
-    const std::string page = html.substr(0, html.size() - cut);
+  const std::string unit = "<p>one\r\ntwo <b>bold</b> &amp; x</p>\r\n<script>s</script><ol><li>item";
+  // Pages without a quiet stretch, with one in every unit, and with a script block that
+  // runs from before the middle past the stretch there (the rest is read from the file
+  // again).
+  std::string dense;
+  std::string quiet;
+  while (dense.size() < kSplitTranslationFrom + 4096) {
+    dense += unit;
+    quiet += unit + "<p>a sentence long enough to be a quiet stretch\r\n";
+  }
+  std::string across = quiet.substr(0, quiet.size() / 2 - 300) + "<script>" +
+                       std::string(600, 'q') + "</script>" + quiet.substr(quiet.size() / 2 + 300);
+  for (const std::string& page : {dense, dense.substr(0, dense.size() - 17), quiet, across}) {
     const std::string input = dir.Path("large.html");
     ASSERT_TRUE(WriteFile(input, page));
     for (ConversionMode mode :
          {ConversionMode::Text, ConversionMode::Rtf, ConversionMode::RtfTables}) {
-      SCOPED_TRACE("cut " + std::to_string(cut) + ", mode " +
+      SCOPED_TRACE(std::to_string(page.size()) + " bytes, mode " +
                    std::to_string(static_cast<int>(mode)));
       JobRun run = Convert(input, dir.Path(""), mode);
       ASSERT_EQ(run.result, ConvertResult::Ok);
