@@ -50,7 +50,7 @@ void ResetProgress(ProgressSink& sink) {
 ConvertResult AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers) {
   size_t capacity = 0;
   if (!WorkBufferCapacity(inputSize, capacity) || !buffers.text.Allocate(capacity) ||
-      !buffers.body.Allocate(capacity))
+      !buffers.prepared.Allocate(capacity))
     return ConvertResult::OutOfMemory;
   return ConvertResult::Ok;
 }
@@ -60,16 +60,15 @@ ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t 
   const bool rtf = options.mode != ConversionMode::Text;
   const bool tables = options.mode == ConversionMode::RtfTables;
   ByteBuffer& text = buffers.text;
-  ByteBuffer& body = buffers.body;
-  // The read, which also finds the text's end (the first 0x1A). The charset scan reads the
-  // raw text up to that end: it looks for nothing a CR LF pair could be part of, so the
-  // pairs do not matter to it. Then the read transformation and the preparation, in place.
+  ByteBuffer& prepared = buffers.prepared;
+  // The read, the read transformation and the preparation, which also finds the text's end
+  // (the first 0x1A). The charset scan then reads the raw text up to that end: it looks for
+  // nothing a CR LF pair could be part of, so the pairs do not matter to it.
   size_t n = 0;
-  if (!ReadRawText(source, size, text, n)) return ConvertResult::CannotOpenInput;
+  if (!ReadAndPrepare(source, size, text, prepared, n)) return ConvertResult::CannotOpenInput;
+
   // With nothing read, Auto-Select finds no declaration: identity, Cyrillic flag clear.
   EncodingChoice encoding = ChooseEncoding(options.encodingLabel, text.data(), n);
-  if (!PrepareInPlace(source, text)) return ConvertResult::CannotOpenInput;
-
   RtfTemplates templates;
   if (rtf) {
     FormatRtfTemplates(templates, options.fontSizeText, tables);
@@ -82,30 +81,32 @@ ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t 
       options.mode == ConversionMode::Text && options.textAsUtf8 && !encoding.utf8 ? recoding
                                                                                     : out;
   int openGroups = 0;
-  body.Clear();
-  if (n > 0) {  // with nothing read the body stays empty
+  if (n == 0) {
+    text.Clear();  // nothing was read: the body stays empty
+  } else {
     sink.SetPosition(1);
     ProgressTicks ticks;
-    BuildProgressTicks(ticks, text.size(), sink);
-    const TranslationInput input{text.data(), text.size(), encoding, ticks,
+    BuildProgressTicks(ticks, prepared.size(), sink);
+    text.Clear();  // the raw text is no longer needed: the buffer takes the body
+    const TranslationInput input{prepared.data(), prepared.size(), encoding, ticks,
                                  kSplitTranslationFrom, &bodyOut};
     switch (options.mode) {
       case ConversionMode::Text:
-        TranslateToText(input, body);
+        TranslateToText(input, text);
         break;
       case ConversionMode::Rtf:
-        openGroups = TranslateToRtf(input, templates, body);
+        openGroups = TranslateToRtf(input, templates, text);
         break;
       case ConversionMode::RtfTables:
-        openGroups = TranslateToRtfWithTables(input, templates, body);
+        openGroups = TranslateToRtfWithTables(input, templates, text);
         break;
     }
-    if (body.failed()) return ConvertResult::OutOfMemory;
+    if (text.failed()) return ConvertResult::OutOfMemory;
   }
 
   sink.SetPosition(50);
   sink.SetPercentText("100");
-  if (!body.empty()) bodyOut.Write(body.data(), body.size());
+  if (!text.empty()) bodyOut.Write(text.data(), text.size());
   if (rtf) WriteRtfTrailer(out, openGroups);
   return ConvertResult::Ok;
 }

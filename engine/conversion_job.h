@@ -13,8 +13,8 @@ namespace vellumine {
 
 // The job's two work buffers, each of 4 x size + 1000 bytes.
 struct WorkBuffers {
-  ByteBuffer text;  // the input as read (CR LF pairs, 0x1A end), then prepared in place
-  ByteBuffer body;  // the body, or the part of it not yet written
+  ByteBuffer text;      // the input as read (CR LF pairs, 0x1A end), later the body
+  ByteBuffer prepared;  // the input without title, script, option, style, server blocks
 };
 
 // 4 x size + 1000; false when that does not fit the size type (32-bit platforms).
@@ -23,7 +23,7 @@ bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity);
 // The sink's state at the start of every job: range 0..50, position 0, "0".
 void ResetProgress(ProgressSink& sink);
 
-// Allocates the text buffer, then the body buffer: Ok or OutOfMemory.
+// Allocates the text buffer, then the prepared buffer: Ok or OutOfMemory.
 ConvertResult AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers);
 
 // Reads `size` bytes of source into buffers.text (fewer when it ends first), applies the

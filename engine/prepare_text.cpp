@@ -1,6 +1,5 @@
 #include "prepare_text.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "ascii.h"
@@ -148,39 +147,27 @@ PreparedPart PrepareRawTextPart(const char* raw, size_t n, size_t begin, size_t 
   // A chunk at a time up to the next carriage return, 0x1A or possible block start; the
   // chunk is stored whole and the output advances by the bytes taken (out <= in - begin and
   // a chunk is taken only below limit, so a whole chunk always fits before the output
-  // that the part from limit on writes). In place, a chunk stored less than its length
-  // behind where it was read would overwrite bytes not yet read: only the bytes taken are
-  // moved then.
+  // that the part from limit on writes).
   const unsigned char* const s = reinterpret_cast<const unsigned char*>(raw);
   unsigned char* const d = reinterpret_cast<unsigned char*>(prepared);
   size_t in = begin;
   size_t out = 0;
-  PreparedPart part;
   while (in < limit) {
     if (limit - in > kScanChunk && n - in >= kBlockCandidateReach) {
       ScanChunk chunk(s + in);
       ScanBits stops = (chunk.Equal('\r') | chunk.Equal('\x1A') | BlockCandidates(s + in)).Bits();
-      const uintptr_t behind =
-          reinterpret_cast<uintptr_t>(s + in) - reinterpret_cast<uintptr_t>(d + out);
+      chunk.Store(d + out);
       if (!stops) {  // passed without waiting for where a stop would be
-        chunk.Store(d + out);
         in += kScanChunk;
         out += kScanChunk;
         continue;
       }
       size_t k = FirstSetByte(stops);
-      if (behind - 1 < kScanChunk - 1)
-        std::memmove(d + out, s + in, k);
-      else
-        chunk.Store(d + out);
       in += k;
       out += k;
     }
     unsigned char c = s[in];
-    if (c == 0x1A) {  // the end of the text: nothing after it is read
-      part.ended = true;
-      break;
-    }
+    if (c == 0x1A) return {out, in, true};  // the end of the text: nothing after it is read
     if (c == '\r' && n - in > 1 && s[in + 1] == '\n') {
       ++in;  // the line feed is copied next
       continue;
@@ -189,22 +176,15 @@ PreparedPart PrepareRawTextPart(const char* raw, size_t n, size_t begin, size_t 
     if (c == '<' && SkipBlock(raw, n, in, true, resume)) {
       // The block's end was searched for in the raw bytes: when a 0x1A comes first, the
       // text ends inside the block, which then has no end.
-      if (const void* eof = std::memchr(s + in, 0x1A, resume - in)) {
-        in = static_cast<size_t>(static_cast<const unsigned char*>(eof) - s);
-        part.ended = true;
-        break;
-      }
-      part.blockStart = in;
-      part.blockEnd = resume;
+      if (const void* eof = std::memchr(s + in, 0x1A, resume - in))
+        return {out, static_cast<size_t>(static_cast<const unsigned char*>(eof) - s), true};
       in = resume;
       continue;
     }
     d[out++] = c;
     ++in;
   }
-  part.written = out;
-  part.stop = in;
-  return part;
+  return {out, in, false};
 }
 
 size_t PrepareRawText(const char* raw, size_t n, char* prepared, size_t* readLength) {

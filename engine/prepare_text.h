@@ -15,21 +15,17 @@ size_t PrepareText(const char* raw, size_t n, char* prepared);
 size_t PrepareRawText(const char* raw, size_t n, char* prepared, size_t* readLength = nullptr);
 
 // What a part of that pass did: the bytes it wrote, and where it stopped: at the first step
-// at or after its limit, or at the 0x1A that ends the text (ended); and where the last block
-// it left out started and where the text resumed after it (both 0 without one).
+// at or after its limit, or at the 0x1A that ends the text (ended).
 struct PreparedPart {
   size_t written = 0;
   size_t stop = 0;
   bool ended = false;
-  size_t blockStart = 0;
-  size_t blockEnd = 0;
 };
 
 // The steps of PrepareRawText from position begin (where no block is open) while they start
 // before limit, written from prepared[0]; the blocks and line ends they meet are looked up
 // to n. Run from begin to n it is PrepareRawText; run from 0 to m and then from its stop
-// to n, the two parts give PrepareRawText's bytes. prepared may be raw + begin: the pass
-// then works in place, writing no byte it has yet to read.
+// to n, the two parts give PrepareRawText's bytes.
 PreparedPart PrepareRawTextPart(const char* raw, size_t n, size_t begin, size_t limit,
                                 char* prepared);
 

@@ -24,103 +24,55 @@ void RunBoth(Here here, There there) {
   helper.join();
 }
 
-// The position of the first 0x1A in text[0..n), or n.
-size_t TextEnd(const char* text, size_t n) {
-  const void* eof = n > 0 ? std::memchr(text, 0x1A, n) : nullptr;
-  return eof ? static_cast<size_t>(static_cast<const char*>(eof) - text) : n;
-}
-
-// How far from the middle a quiet stretch is looked for.
-constexpr size_t kQuietSearch = size_t{64} << 10;
-constexpr size_t kNoStretch = static_cast<size_t>(-1);
-
-// Where the first quiet stretch from the middle on ends, if it ends before n and within
-// the search.
-size_t QuietStretchEnd(const char* text, size_t n) {
-  const size_t last = n - n / 2 > kQuietSearch ? n / 2 + kQuietSearch : n;
-  size_t quiet = 0;
-  for (size_t p = n / 2; p < last; ++p) {
-    const char c = text[p];
-    quiet = c == '<' || c == '\r' || c == '\x1A' ? 0 : quiet + 1;
-    if (quiet == kQuietStretch) return p + 1 < n ? p + 1 : kNoStretch;
-  }
-  return kNoStretch;
+void PrepareWhole(const ByteBuffer& text, ByteBuffer& prepared, size_t& readLength) {
+  prepared.Resize(PrepareRawText(text.data(), text.size(), prepared.data(), &readLength));
 }
 
 }  // namespace
 
-bool ReadRawText(RawTextSource& source, size_t size, ByteBuffer& text, size_t& readLength,
-                 size_t splitFrom) {
+bool ReadAndPrepare(RawTextSource& source, size_t size, ByteBuffer& text, ByteBuffer& prepared,
+                    size_t& readLength, size_t splitFrom) {
   char* const raw = text.data();
+  char* const out = prepared.data();
   size_t got = 0;
   if (size < splitFrom || size < 2) {
     if (!source.ReadAt(0, raw, size, got)) return false;
     text.Resize(got);
-    readLength = TextEnd(raw, got);
+    PrepareWhole(text, prepared, readLength);
     return true;
   }
 
-  // The halves are read at once, and each searched for the end; the file's end is known
-  // only when both are in.
+  // The halves are read at once; the file's end is known only when both are in.
   const size_t half = size / 2;
   size_t gotSecond = 0;
-  size_t endFirst = 0;
-  size_t endSecond = 0;
   bool readFirst = false;
   bool readSecond = false;
-  RunBoth(
-      [&] {
-        readFirst = source.ReadAt(0, raw, half, got);
-        if (readFirst) endFirst = TextEnd(raw, got);
-      },
-      [&] {
-        readSecond = source.ReadAt(half, raw + half, size - half, gotSecond);
-        if (readSecond) endSecond = TextEnd(raw + half, gotSecond);
-      });
+  RunBoth([&] { readFirst = source.ReadAt(0, raw, half, got); },
+          [&] { readSecond = source.ReadAt(half, raw + half, size - half, gotSecond); });
   if (!readFirst || !readSecond) return false;
   if (got < half) {  // the file shrank while it was read: its first part is all there is
     text.Resize(got);
-    readLength = endFirst;
+    PrepareWhole(text, prepared, readLength);
     return true;
   }
-  text.Resize(half + gotSecond);
-  readLength = endFirst < half ? endFirst : half + endSecond;
-  return true;
-}
+  const size_t n = half + gotSecond;
+  text.Resize(n);
 
-bool PrepareInPlace(RawTextSource& source, ByteBuffer& text, size_t splitFrom) {
-  char* const raw = text.data();
-  const size_t n = text.size();
-  const size_t split = n >= splitFrom && n >= 2 ? QuietStretchEnd(raw, n) : kNoStretch;
-  if (split == kNoStretch) {
-    text.Resize(PrepareRawText(raw, n, raw));
-    return true;
-  }
-
-  // The first part is prepared as if the text ended with the stretch: its steps there are
-  // single bytes, and the steps before it read no further unless a block runs past it,
-  // which then has no end. The second part, from the stretch's end, is prepared as if no
-  // block were open there. Neither part reads the bytes the other writes.
+  // Each half is prepared on its own; the second as if no block were open at its start.
+  // Its output lies from out + half, beyond anything the first half writes.
   PreparedPart first;
   PreparedPart second;
-  RunBoth([&] { first = PrepareRawTextPart(raw, split, 0, split, raw); },
-          [&] { second = PrepareRawTextPart(raw, n, split, n, raw + split); });
-  if (first.ended) {  // the text ends in the first part
-    text.Resize(first.written);
-    return true;
+  RunBoth([&] { first = PrepareRawTextPart(raw, n, 0, half, out); },
+          [&] { second = PrepareRawTextPart(raw, n, half, n, out + half); });
+  if (first.stop == half) {
+    std::memmove(out + first.written, out + half, second.written);
+  } else {
+    // A block or a CR LF pair spans the middle, or the text ended in the first half: the
+    // rest is prepared from where the first half stopped (at once, at such an end).
+    second = PrepareRawTextPart(raw, n, first.stop, n, out + first.written);
   }
-  if (first.blockEnd != split) {
-    std::memmove(raw + first.written, raw + split, second.written);
-    text.Resize(first.written + second.written);
-    return true;
-  }
-  // A block runs past the stretch (or ends with it): the text from the stretch's end is read
-  // again and prepared from the block's start.
-  size_t got = 0;
-  if (!source.ReadAt(split, raw + split, n - split, got)) return false;
-  const size_t end = split + got;
-  PreparedPart rest = PrepareRawTextPart(raw, end, first.blockStart, end, raw + first.written);
-  text.Resize(first.written + rest.written);
+  readLength = second.ended ? second.stop : n;
+  prepared.Resize(first.written + second.written);
   return true;
 }
 

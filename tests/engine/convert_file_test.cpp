@@ -88,19 +88,15 @@ TEST(ConvertFileTest, OutputWithReadAndWriteTransformations) {
 TEST(ConvertFileTest, LargePagesReadInHalves) {
   static_assert(kSplitPreparationFrom <= kSplitTranslationFrom);
   TempDir dir;
-  const std::string unit = "<p>one\r\ntwo <b>bold</b> &amp; x</p>\r\n<script>s</script><ol><li>item";
-  // Pages without a quiet stretch, with one in every unit, and with a script block that
-  // runs from before the middle past the stretch there (the rest is read from the file
-  // again).
-  std::string dense;
-  std::string quiet;
-  while (dense.size() < kSplitTranslationFrom + 4096) {
-    dense += unit;
-    quiet += unit + "<p>a sentence long enough to be a quiet stretch\r\n";
-  }
-  std::string across = quiet.substr(0, quiet.size() / 2 - 300) + "<script>" +
-                       std::string(600, 'q') + "</script>" + quiet.substr(quiet.size() / 2 + 300);
-  for (const std::string& page : {dense, dense.substr(0, dense.size() - 17), quiet, across}) {
+  std::string unit = "<p>one\r\ntwo <b>bold</b> &amp; x</p>\r\n<script>s</script><ol><li>item";
+  std::string html;
+  while (html.size() < kSplitTranslationFrom + 4096) html += unit;
+  // Whole units, a cut one at the end, and a script block from before the middle to after
+  // it (the first half stops past the middle, and the rest is prepared again from there).
+  const std::string across = html.substr(0, html.size() / 2 - 300) + "<script>" +
+                             std::string(600, 'q') + "</script>" +
+                             html.substr(html.size() / 2 + 300);
+  for (const std::string& page : {html, html.substr(0, html.size() - 17), across}) {
     const std::string input = dir.Path("large.html");
     ASSERT_TRUE(WriteFile(input, page));
     for (ConversionMode mode :

@@ -1,7 +1,6 @@
-// Reading in two halves and preparing in place in two parts give the bytes of the pass over
-// the whole text, where a block, a CR LF pair or the 0x1A end lies across the middle, the
-// quiet stretch where the parts meet or in either part, and when the file shrinks or fails
-// while it is read.
+// Reading and preparing in two halves gives the bytes of the pass over the whole text, where
+// a block, a CR LF pair or the 0x1A end lies across the middle or in either half, and
+// when the file shrinks or fails while it is read.
 #include "split_preparation.h"
 
 #include <gtest/gtest.h>
@@ -22,14 +21,14 @@ struct Prepared {
 };
 
 Prepared ReadInHalves(RawTextSource& source, size_t size, size_t splitFrom) {
-  ByteBuffer text;
-  EXPECT_TRUE(text.Allocate(size + 16));
+  ByteBuffer text, prepared;
+  EXPECT_TRUE(text.Allocate(size + 16) && prepared.Allocate(size + 16));
   Prepared result;
-  result.ok = ReadRawText(source, size, text, result.readLength, splitFrom);
-  if (!result.ok) return result;
-  result.raw.assign(text.data(), text.size());
-  result.ok = PrepareInPlace(source, text, splitFrom);
-  result.prepared.assign(text.data(), text.size());
+  result.ok = ReadAndPrepare(source, size, text, prepared, result.readLength, splitFrom);
+  if (result.ok) {
+    result.raw.assign(text.data(), text.size());
+    result.prepared.assign(prepared.data(), prepared.size());
+  }
   return result;
 }
 
@@ -46,34 +45,6 @@ void ExpectSame(const Prepared& split, const Prepared& whole, const std::string&
   EXPECT_EQ(split.raw, whole.raw) << what;
   EXPECT_EQ(split.prepared, whole.prepared) << what;
   EXPECT_EQ(split.readLength, whole.readLength) << what;
-}
-
-TEST(SplitPreparation, WhatLiesAroundWhereThePartsMeet) {
-  // The parts meet after the first quiet stretch from the middle on; each piece is placed at
-  // every offset before and across the stretch's end, and blocks run from before the
-  // stretch to after it.
-  const std::string quiet(kQuietStretch, 'q');
-  const std::string pieces[] = {
-      "<script>x</script>", "<title>t</title>", "<%a%>", "<% x", "<option>o</option>",
-      "<option ", "\r\n", "\r", "\x1A", "<script>x\x1A</script>", "<style>s", "<sc", "<ti",
-      "</script>", "<", std::string("a\0b", 3), "%>", "</style>", "</title>",
-  };
-  for (const std::string& piece : pieces) {
-    for (size_t cut = 0; cut <= quiet.size() + 3; ++cut) {
-      // The middle falls just before the piece, which ends the stretch or follows it.
-      const std::string head = "<p>" + std::string(60, 'a');
-      const std::string tail = quiet.substr(0, std::min(cut, quiet.size())) + piece +
-                               quiet + "b</title></style></script>%> <title>T</title>z\r\n";
-      const std::string raw = head + std::string(tail.size() - head.size(), 'c') + tail;
-      MemoryTextSource source(raw.data(), raw.size());
-      ExpectSame(ReadInHalves(source, raw.size(), 2), Whole(raw),
-                 "piece after " + std::to_string(cut) + " quiet bytes: " + piece);
-      const std::string across = head + "<script>" + std::string(tail.size(), 'c') + tail;
-      MemoryTextSource acrossSource(across.data(), across.size());
-      ExpectSame(ReadInHalves(acrossSource, across.size(), 2), Whole(across),
-                 "a block across, then " + std::to_string(cut) + " quiet bytes: " + piece);
-    }
-  }
 }
 
 TEST(SplitPreparation, WhatLiesAcrossTheMiddle) {
@@ -103,11 +74,6 @@ TEST(SplitPreparation, RandomTextsAndTheThreshold) {
   for (int i = 0; i < 400; ++i) {  // each round starts threads, which are slow under emulation
     std::string raw;
     for (size_t k = random() % 300; k > 0; --k) raw += kPieces[random() % std::size(kPieces)];
-    // Mostly with a quiet stretch (or nearly one) where the parts can meet.
-    if (i % 4 != 0) {
-      const std::string more = raw.substr(random() % (raw.size() + 1));
-      raw += std::string(kQuietStretch - 2 + random() % 4, 'q') + more;
-    }
     MemoryTextSource source(raw.data(), raw.size());
     // In halves, and whole below the threshold.
     for (size_t splitFrom : {size_t{2}, raw.size() + 1}) {
