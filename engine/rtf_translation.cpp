@@ -73,30 +73,21 @@ void AppendListItem(RtfTranslation& t) {
 }
 
 // The character of a UTF-8 page whose first byte (0x80 or above) is at text[p], written as
-// RTF text (or as a preformatted block writes it); returns how many bytes it took.
-size_t AppendUtf8Character(RtfTranslation& t, size_t p, bool preformatted) {
-  uint32_t cp;
-  size_t length = DecodeUtf8Character(reinterpret_cast<const unsigned char*>(t.text + p),
-                                      t.n - p, cp);
-  if (t.body.Room(kRtfCharacterCapacity))
-    t.body.Advance(FormatRtfCharacter(cp, preformatted, t.body.cursor()));
-  return length;
-}
-
-// The same for text (not a preformatted block), through the cache: an entry is stored
-// whole and the body advanced by its text's length.
-[[gnu::always_inline]] inline size_t AppendUtf8Text(RtfTranslation& t, size_t p) {
+// RTF text (or as a preformatted block writes it); returns how many bytes it took. Text
+// goes through the cache: an entry is stored whole and the body advanced by its length.
+[[gnu::always_inline]] inline size_t AppendUtf8Character(RtfTranslation& t, size_t p,
+                                                         bool preformatted) {
   uint32_t cp;
   const size_t length =
       DecodeUtf8Character(reinterpret_cast<const unsigned char*>(t.text + p), t.n - p, cp);
   static_assert(kRtfCharacterCapacity >= sizeof(RtfCharacterCache::Entry));
   if (!t.body.Room(kRtfCharacterCapacity)) return length;
+  if (preformatted || cp > 0xFFFF) {
+    t.body.Advance(FormatRtfCharacter(cp, preformatted, t.body.cursor()));
+    return length;
+  }
   RtfCharacterCache::Entry& entry = t.characters.entries[cp & 0xFF];
   if (entry.codePoint != cp) {
-    if (cp > 0xFFFF) {
-      t.body.Advance(FormatRtfCharacter(cp, false, t.body.cursor()));
-      return length;
-    }
     entry.length = static_cast<unsigned char>(FormatRtfCharacter(cp, false, entry.bytes));
     entry.codePoint = cp;
   }
@@ -303,7 +294,7 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
           // steps too.
           size_t next = p;
           do {
-            next += AppendUtf8Text(t, next);
+            next += AppendUtf8Character(t, next, false);
           } while (next < n && Byte(text, next) >= 0x80);
           PassTicks(t.ticks, p + 1, next);
           p = next;
@@ -351,15 +342,10 @@ class RtfHalf {
   // (A step may end past the text's end; no step starts there.) With a stream the body
   // goes there a piece of text at a time.
   void Run(size_t end) {
-    if (end > t_.n) end = t_.n;
-    if (t_.stream == nullptr) {
-      p_ = RunRtfSteps(t_, index_, p_, end);
-      return;
-    }
-    while (p_ < end) {
-      p_ = RunRtfSteps(t_, index_, p_, end - p_ > t_.streamPiece ? p_ + t_.streamPiece : end);
-      t_.body.DrainTo(*t_.stream);
-    }
+    p_ = RunInPieces(
+        p_, end < t_.n ? end : t_.n, t_.stream, t_.streamPiece,
+        [&](size_t from, size_t limit) { return RunRtfSteps(t_, index_, from, limit); },
+        [&] { t_.body.DrainTo(*t_.stream); });
   }
   Mark Marked() const {
     return {{p_, t_.body.length(), MarkTicks(t_.ticks, p_)}, t_.state,

@@ -67,19 +67,13 @@ class RtfBody {
   void DrainTo(OutputStream& out, const char* bytes = nullptr, size_t k = 0) {
     const size_t length = Offset();
     if (length + k < 2 || failed()) return;
-    if (k == 0) {
-      const bool atControlWordEnd = AtControlWordEnd();
-      out.Write(buffer_.data(), length - 1);
-      buffer_.data()[0] = out_[-1];
-      out_ = buffer_.data() + 1;
-      controlWordEnd_ = atControlWordEnd ? 1 : kNoControlWordEnd;
-      return;
-    }
-    out.Write(buffer_.data(), length);
-    out.Write(bytes, k - 1);
-    buffer_.data()[0] = bytes[k - 1];
+    const bool keepsControlWordEnd = k == 0 && AtControlWordEnd();
+    const char last = k > 0 ? bytes[k - 1] : out_[-1];
+    out.Write(buffer_.data(), k > 0 ? length : length - 1);
+    if (k > 1) out.Write(bytes, k - 1);
+    buffer_.data()[0] = last;
     out_ = buffer_.data() + 1;
-    controlWordEnd_ = kNoControlWordEnd;
+    controlWordEnd_ = keepsControlWordEnd ? 1 : kNoControlWordEnd;
   }
 
  private:

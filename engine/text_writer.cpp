@@ -344,16 +344,12 @@ class TextTranslation {
   size_t position() const { return p_; }
   size_t written() const { return static_cast<size_t>(out_ - start_); }
   void Run(size_t end) {
-    if (end > n_) end = n_;
-    if (stream_ == nullptr) {
-      p_ = run_(text_, n_, p_, end, flow_, encoding_, ticks_, out_);
-      return;
-    }
-    while (p_ < end) {
-      const size_t limit = end - p_ > streamPiece_ ? p_ + streamPiece_ : end;
-      p_ = run_(text_, n_, p_, limit, flow_, encoding_, ticks_, out_);
-      Drain();
-    }
+    p_ = RunInPieces(
+        p_, end < n_ ? end : n_, stream_, streamPiece_,
+        [&](size_t from, size_t limit) {
+          return run_(text_, n_, from, limit, flow_, encoding_, ticks_, out_);
+        },
+        [&] { Drain(); });
   }
   Mark Marked() const { return {{p_, written(), MarkTicks(ticks_, p_)}, flow_}; }
 

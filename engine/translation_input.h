@@ -27,4 +27,18 @@ struct TranslationInput {
   size_t streamPiece = kStreamPiece;  // the body of this much text goes at a time
 };
 
+// Takes a translation's steps from p up to end: steps(from, limit) takes those that start
+// before limit and returns where the next starts. With a stream, a piece of text at a time,
+// drain() sending the body written after each. Returns where the next step starts.
+template <typename Steps, typename Drain>
+size_t RunInPieces(size_t p, size_t end, const OutputStream* stream, size_t piece, Steps steps,
+                   Drain drain) {
+  if (stream == nullptr) return steps(p, end);
+  while (p < end) {
+    p = steps(p, end - p > piece ? p + piece : end);
+    drain();
+  }
+  return p;
+}
+
 }  // namespace vellumine
