@@ -117,6 +117,27 @@ inline size_t FindAngleBracket(const char* text, size_t n, size_t q) {
   return q;
 }
 
+// In a preformatted block, the first byte from q on that is not written as the mapper gives
+// it: "<", "&", a line feed, a brace or backslash, and in a UTF-8 page a byte from 0x80 up.
+// n when there is none.
+inline size_t PreformattedRunEnd(const char* text, size_t n, size_t q, bool utf8) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  while (n - q >= kScanChunk) {
+    ScanChunk chunk(s + q);
+    ScanBits stops = (RunSpecials(chunk) | chunk.Equal('\n')).Bits();
+    if (utf8) stops |= chunk.High().Bits();
+    if (stops) return q + FirstSetByte(stops);
+    q += kScanChunk;
+  }
+  for (; q < n; ++q) {
+    const unsigned char c = s[q];
+    if (c == '<' || c == '&' || c == '\n' || c == '{' || c == '}' || c == '\\' ||
+        (utf8 && c >= 0x80))
+      return q;
+  }
+  return n;
+}
+
 // Inside a run of text a single blank between two plain bytes is written as it stands
 // (no break is pending and the body does not end with a blank), so it can join the run,
 // unless the mapper turns the blank, or a plain byte, into something else.

@@ -103,6 +103,10 @@ size_t CopyPreformatted(RtfTranslation& t, size_t start) {
   // Only a byte copied through the mapper can be a letter, a digit or "-".
   if (start < t.n) DelimitControlWord(t.body, t.mapper(Byte(text, start)));
   for (size_t q = start; q < t.n; ++q) {
+    const size_t run = PreformattedRunEnd(text, t.n, q, t.utf8);
+    if (run > q) AppendMapped(t, text + q, run - q);
+    if (run == t.n) break;
+    q = run;
     unsigned char c = Byte(text, q);
     if (c == '<' && MatchNoCase(text, t.n, q, "</pre>")) return q + 5;
     if (c == '&' && t.state.textOn) {

@@ -150,6 +150,36 @@ std::string RtfModel(const std::string& s, bool utf8) {
   return out;
 }
 
+// A preformatted block from s[p] (text on) up to "</pre>", byte by byte: everything as it
+// stands but references, line feeds, braces and backslashes, and a UTF-8 page's characters.
+// Then the "y" after "</pre>", if the block closes.
+std::string PreformattedModel(const std::string& s, size_t p, bool utf8) {
+  std::string out;
+  EntityResult entity;
+  for (; p < s.size(); ++p) {
+    unsigned char c = static_cast<unsigned char>(s[p]);
+    if (At(s, p, "</pre>")) return out + "y";
+    if (c == '&') {
+      p += EscapeEntity(s.data(), p, s.size(), entity, false,
+                        utf8 ? EntityRunForm::Utf8Preformatted : EntityRunForm::AsIs);
+      out += entity.view();
+    } else if (c == '\n') {
+      out += "\\par\n";
+    } else if (c == '{' || c == '}' || c == '\\') {
+      out += std::string("\\") + static_cast<char>(c);
+    } else if (utf8 && c >= 0x80) {
+      uint32_t cp;
+      p += DecodeUtf8Character(reinterpret_cast<const unsigned char*>(s.data() + p),
+                               s.size() - p, cp) - 1;
+      char form[kRtfCharacterCapacity];
+      out.append(form, FormatRtfCharacter(cp, true, form));
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 std::string Text(const std::string& s, bool utf8) {
   NullProgressSink sink;
   ProgressTicks ticks;
@@ -180,6 +210,21 @@ TEST(FastPathModel, RtfMatchesTheModel) {
       options.utf8 = utf8;
       ASSERT_EQ(testing::TranslateRtf(text, options).text, RtfModel(text, utf8))
           << (utf8 ? "UTF-8 " : "Latin ") << ::testing::PrintToString(text);
+    }
+  }
+}
+
+TEST(FastPathModel, PreformattedBlockMatchesTheModel) {
+  std::mt19937 random(2468);
+  for (int round = 0; round < 2000; ++round) {
+    const std::string block = RandomText(random);  // no piece can make "</pre>"
+    for (bool utf8 : {false, true}) {
+      testing::RtfRunOptions options;
+      options.utf8 = utf8;
+      const std::string page = ">x<pre>" + block + "</pre>y";
+      ASSERT_EQ(testing::TranslateRtf(page, options).text,
+                "x" + PreformattedModel(page, 7, utf8))
+          << (utf8 ? "UTF-8 " : "Latin ") << ::testing::PrintToString(block);
     }
   }
 }
