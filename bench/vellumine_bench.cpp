@@ -4,8 +4,8 @@
 //
 //   vellumine_bench [--runs N] [--corpus-mib M] [file ...]
 //
-// (--split-corpus DIR and --write-corpus FILE only write the corpus, for the scripts that
-// time the command line.)
+// (--split-corpus DIR and --write-corpus FILE only write the corpus, and --copy-floor IN OUT
+// only copies a file as a conversion would, for the scripts that time the command line.)
 //
 // Every figure is the median of N runs (default 7); a run repeats a short job until it
 // takes 20 ms or more. The cost of converting a one-byte file (opening and closing, the
@@ -25,13 +25,17 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
 
+#include "byte_buffer.h"
 #include "convert_file.h"
+#include "file_output_stream.h"
 #include "hostile_inputs.h"
 #include "html_corpus.h"
+#include "input_file.h"
 #include "output_path.h"
 #include "output_stream.h"
 
@@ -285,12 +289,42 @@ bool WriteCorpus(const std::string& path, size_t corpusMiB, vellumine::bench::Co
   return static_cast<bool>(out);
 }
 
+// What a conversion of the file costs before it translates anything: the file read whole
+// into a new buffer and copied into a second one (where the text is prepared), each half on
+// a thread of its own as a conversion does, then written out with its line feeds as CR LF.
+bool CopyFloor(const std::string& in, const std::string& out) {
+  vellumine::InputFile input;
+  vellumine::ByteBuffer text;
+  vellumine::ByteBuffer copy;
+  if (!input.Open(in.c_str())) return false;
+  const auto n = static_cast<size_t>(input.size());
+  if (!text.Allocate(n + 16) || !copy.Allocate(n + 16)) return false;
+  const size_t half = n / 2;
+  size_t got[2] = {};
+  bool read[2] = {};
+  auto readAndCopy = [&](int i) {
+    const size_t from = i == 0 ? 0 : half;
+    const size_t length = i == 0 ? half : n - half;
+    read[i] = input.ReadAt(from, text.data() + from, length, got[i]) && got[i] == length;
+    std::memcpy(copy.data() + from, text.data() + from, got[i]);
+  };
+  std::thread second(readAndCopy, 1);
+  readAndCopy(0);
+  second.join();
+  vellumine::FileOutputStream output;
+  if (!read[0] || !read[1] || !output.Open(out.c_str())) return false;
+  output.Write(copy.data(), n);
+  return output.Close();
+}
+
 int main(int argc, char** argv) {
   int runs = 7;
   size_t corpusMiB = 32;
   std::vector<std::string> files;
   std::string splitInto;
   std::string corpusFile;
+  std::string floorFrom;
+  std::string floorTo;
   auto corpusText = vellumine::bench::CorpusText::Ascii;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -302,12 +336,16 @@ int main(int argc, char** argv) {
       splitInto = argv[++i];
     } else if (arg == "--write-corpus" && i + 1 < argc) {
       corpusFile = argv[++i];
+    } else if (arg == "--copy-floor" && i + 2 < argc) {
+      floorFrom = argv[++i];
+      floorTo = argv[++i];
     } else if (arg == "--utf8-scripts") {
       corpusText = vellumine::bench::CorpusText::Scripts;
     } else if (arg == "-h" || arg == "--help") {
       std::printf("usage: vellumine_bench [--runs N] [--corpus-mib M] [file ...]\n"
                   "       vellumine_bench [--corpus-mib M] --split-corpus DIR\n"
-                  "       vellumine_bench [--corpus-mib M] [--utf8-scripts] --write-corpus FILE\n");
+                  "       vellumine_bench [--corpus-mib M] [--utf8-scripts] --write-corpus FILE\n"
+                  "       vellumine_bench --copy-floor IN OUT\n");
       return 0;
     } else {
       files.push_back(arg);
@@ -316,6 +354,7 @@ int main(int argc, char** argv) {
 
   if (!splitInto.empty()) return SplitCorpus(splitInto, corpusMiB) ? 0 : 1;
   if (!corpusFile.empty()) return WriteCorpus(corpusFile, corpusMiB, corpusText) ? 0 : 1;
+  if (!floorFrom.empty()) return CopyFloor(floorFrom, floorTo) ? 0 : 1;
 
   ScratchDir scratch;
   std::printf("ConvertFile end to end (page cache to file), median of %d runs; "
