@@ -1,28 +1,12 @@
 #include "split_preparation.h"
 
 #include <cstring>
-#include <thread>
 
 #include "prepare_text.h"
+#include "run_both.h"
 
 namespace vellumine {
 namespace {
-
-// Runs `there` on a second thread while `here` runs on this one, then waits for both; both
-// run here, one after the other, when no thread can be started.
-template <typename Here, typename There>
-void RunBoth(Here here, There there) {
-  std::thread helper;
-  try {
-    helper = std::thread(there);
-  } catch (...) {
-    there();
-    here();
-    return;
-  }
-  here();
-  helper.join();
-}
 
 void PrepareWhole(const ByteBuffer& text, ByteBuffer& prepared, size_t& readLength) {
   prepared.Resize(PrepareRawText(text.data(), text.size(), prepared.data(), &readLength));

@@ -1,5 +1,8 @@
 #include "utf8.h"
 
+#include "byte_scan.h"
+#include "run_both.h"
+
 namespace vellumine {
 
 size_t EncodeUtf8(uint32_t cp, char* out) {
@@ -26,21 +29,56 @@ size_t EncodeUtf8(uint32_t cp, char* out) {
   return 4;
 }
 
-bool IsWellFormedUtf8(const char* text, size_t n, bool* nonAsciiFound) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text);
-  bool nonAscii = false;
+namespace {
+
+// The check of text[0..n): ASCII a chunk at a time, the characters from each byte of 0x80
+// up to the next ASCII byte one by one.
+bool CheckUtf8(const unsigned char* s, size_t n, bool& nonAscii) {
   for (size_t p = 0; p < n;) {
-    if (s[p] < 0x80) {
+    if (n - p >= kScanChunk) {
+      const ScanBits high = ScanChunk(s + p).High().Bits();
+      if (!high) {
+        p += kScanChunk;
+        continue;
+      }
+      p += FirstSetByte(high);
+    } else if (s[p] < 0x80) {
       ++p;
       continue;
     }
-    uint32_t cp;
-    size_t length = DecodeUtf8Sequence(s + p, n - p, cp);
-    if (length == 0) return false;
     nonAscii = true;
-    p += length;
+    do {
+      uint32_t cp;
+      const size_t length = DecodeUtf8Sequence(s + p, n - p, cp);
+      if (length == 0) return false;
+      p += length;
+    } while (p < n && s[p] >= 0x80);
   }
-  if (nonAsciiFound != nullptr) *nonAsciiFound = nonAscii;
+  return true;
+}
+
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+}  // namespace
+
+bool IsWellFormedUtf8(const char* text, size_t n, bool* nonAsciiFound) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  bool nonAscii[2] = {false, false};
+  bool wellFormed[2] = {true, true};
+  // A large text is checked in halves at once, split before a byte that continues nothing:
+  // no well-formed sequence runs across it, and one that would is cut short by the split
+  // and found wrong. (Four continuation bytes in a row make the text wrong anyway; it is
+  // then checked whole.)
+  size_t half = n / 2;
+  for (int i = 0; i < 4 && half < n && IsContinuation(s[half]); ++i) ++half;
+  if (n >= kSplitUtf8CheckFrom && half < n && !IsContinuation(s[half])) {
+    RunBoth([&] { wellFormed[0] = CheckUtf8(s, half, nonAscii[0]); },
+            [&] { wellFormed[1] = CheckUtf8(s + half, n - half, nonAscii[1]); });
+  } else {
+    wellFormed[0] = CheckUtf8(s, n, nonAscii[0]);
+  }
+  if (!wellFormed[0] || !wellFormed[1]) return false;
+  if (nonAsciiFound != nullptr) *nonAsciiFound = nonAscii[0] || nonAscii[1];
   return true;
 }
 

@@ -55,6 +55,9 @@ inline size_t DecodeUtf8Character(const unsigned char* s, size_t avail, uint32_t
 // Writes cp (at most U+10FFFF) as UTF-8 at out (room for four bytes); returns its length.
 size_t EncodeUtf8(uint32_t cp, char* out);
 
+// Texts from this size on are checked in two halves at once.
+inline constexpr size_t kSplitUtf8CheckFrom = size_t{4} << 20;
+
 // Whether every byte of text from 0x80 up belongs to a well-formed sequence; nonAscii, when
 // given, tells whether there is such a byte at all.
 bool IsWellFormedUtf8(const char* text, size_t n, bool* nonAscii = nullptr);
