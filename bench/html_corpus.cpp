@@ -249,6 +249,21 @@ std::string MakeHtmlCorpus(size_t minBytes, CorpusText text) {
       ReplaceFirst(utf8, "charset=iso-8859-1", "charset=utf-8", at);
     return utf8;
   }
+  if (text == CorpusText::ScriptsUndeclared) {
+    std::string pages = MakeHtmlCorpus(minBytes, CorpusText::Scripts);
+    const std::string declaration =
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n";
+    std::string undeclared;
+    undeclared.reserve(pages.size());
+    size_t from = 0;
+    for (size_t at = pages.find(declaration); at != std::string::npos;
+         at = pages.find(declaration, from)) {
+      undeclared.append(pages, from, at - from);
+      from = at + declaration.size();
+    }
+    undeclared.append(pages, from);
+    return undeclared;
+  }
   std::string out;
   out.reserve(minBytes + (1u << 16));
   Random random(20240611);

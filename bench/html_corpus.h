@@ -12,6 +12,7 @@ enum class CorpusText {
   Latin1,       // with a share of accented words, in ISO-8859-1 bytes
   Latin1AsUtf8, // the Latin1 corpus saved as UTF-8: the same page in the other encoding
   Scripts,      // UTF-8 with words in Latin, Cyrillic, Greek and Japanese, and an emoji
+  ScriptsUndeclared,  // the same pages declaring no charset: found UTF-8 by their bytes
 };
 
 // Pages of text-heavy paragraphs with inline tags and entities, lists, tables, headings and

@@ -211,6 +211,7 @@ bool MeasureAll(const ScratchDir& scratch, int runs, size_t corpusMiB,
       {CorpusText::Latin1, "generated corpus, accented words in ISO-8859-1"},
       {CorpusText::Latin1AsUtf8, "the same pages saved as UTF-8"},
       {CorpusText::Scripts, "generated corpus, UTF-8 in four scripts"},
+      {CorpusText::ScriptsUndeclared, "the same pages declaring no charset"},
   };
   for (const auto& c : corpora) {
     std::string corpus = (scratch.path / "corpus.html").string();
