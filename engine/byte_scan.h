@@ -32,9 +32,16 @@ class ByteMask {
   explicit ByteMask(__m128i marks) : m_(marks) {}
   ByteMask operator|(ByteMask o) const { return ByteMask(_mm_or_si128(m_, o.m_)); }
   ByteMask operator&(ByteMask o) const { return ByteMask(_mm_and_si128(m_, o.m_)); }
+  ByteMask operator^(ByteMask o) const { return ByteMask(_mm_xor_si128(m_, o.m_)); }
+  ByteMask operator~() const { return ByteMask(_mm_xor_si128(m_, _mm_set1_epi8(-1))); }
   // Each byte marked when the byte before it is (the first byte never).
   ByteMask AfterMarked() const { return ByteMask(_mm_slli_si128(m_, 1)); }
   ScanBits Bits() const { return static_cast<ScanBits>(_mm_movemask_epi8(m_)); }
+  // The last k bytes of a chunk marked.
+  template <int k>
+  static ByteMask LastBytes() {
+    return ByteMask(_mm_slli_si128(_mm_set1_epi8(-1), 16 - k));
+  }
 
  private:
   __m128i m_;
@@ -51,6 +58,10 @@ struct ScanChunk {
   }
   // The bytes of 0x80 and above.
   ByteMask High() const { return ByteMask(_mm_cmplt_epi8(v, _mm_setzero_si128())); }
+  // The bytes of c and above.
+  ByteMask AtLeast(unsigned char c) const {
+    return ByteMask(_mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(static_cast<char>(c))), v));
+  }
   // The chunk with every line feed and tab turned into a blank.
   ScanChunk WithBlanks() const {
     __m128i lf = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_set1_epi8('\n' ^ ' '));
@@ -80,10 +91,17 @@ class ByteMask {
   explicit ByteMask(uint64_t marks) : m_(marks) {}
   ByteMask operator|(ByteMask o) const { return ByteMask(m_ | o.m_); }
   ByteMask operator&(ByteMask o) const { return ByteMask(m_ & o.m_); }
+  ByteMask operator^(ByteMask o) const { return ByteMask(m_ ^ o.m_); }
+  ByteMask operator~() const { return ByteMask(~m_ & kHighBits); }
   ByteMask AfterMarked() const { return ByteMask(m_ << 8); }
   ScanBits Bits() const { return m_; }
+  template <int k>
+  static ByteMask LastBytes() {
+    return ByteMask(kHighBits << (64 - 8 * k));
+  }
 
  private:
+  static constexpr uint64_t kHighBits = 0x8080808080808080ull;
   uint64_t m_;
 };
 
@@ -95,6 +113,14 @@ struct ScanChunk {
     return ByteMask(Zero((v | (kOnes * 0x20)) ^ (kOnes * static_cast<unsigned char>(c))));
   }
   ByteMask High() const { return ByteMask(v & (kOnes * 0x80)); }
+  ByteMask AtLeast(unsigned char c) const {
+    // Byte by byte, x >= c when x alone has the high bit, or both or neither have it and
+    // x's low seven bits are at least c's: (x | 0x80) - (c & 0x7F) keeps the high bit then,
+    // and borrows nothing from the next byte.
+    const uint64_t y = kOnes * c;
+    const uint64_t lowAtLeast = (v | (kOnes * 0x80)) - (y & kLow7);
+    return ByteMask(((v & ~y) | (~(v ^ y) & lowAtLeast)) & (kOnes * 0x80));
+  }
   ScanChunk WithBlanks() const {
     uint64_t lf = Equal('\n').Bits() >> 7;  // 0x01 in each matching byte
     uint64_t tab = Equal('\t').Bits() >> 7;
@@ -117,6 +143,9 @@ inline size_t FirstSetByte(ScanBits bits) {
 }
 
 #endif
+
+// The lowest mark of bits (none when there is none).
+inline ScanBits LowestMark(ScanBits bits) { return bits & (~bits + 1); }
 
 // The first byte c in text[q..n), or n: a chunk at a time (the distances are short, as to
 // the end of a tag or the next "<" of a row; a library call would cost more than the search).

@@ -7,6 +7,7 @@
 #include "byte_scan.h"
 #include "split_translation.h"
 #include "text_references.h"
+#include "text_runs.h"
 #include "utf8.h"
 #include "windows_code_pages.h"
 
@@ -35,45 +36,6 @@ struct ByteClasses {
   }
 };
 constexpr ByteClasses kClasses;
-
-// A character of a UTF-8 page whose first byte (0x80 or above) is at s[p], written at o as
-// UTF-8: a well-formed sequence as it stands, a byte that starts none as its windows-1252
-// character. Sets the bytes written; returns the bytes read.
-inline size_t CopyUtf8Character(const unsigned char* s, size_t n, size_t p, unsigned char* o,
-                                size_t& written) {
-  uint32_t cp;
-  size_t length = DecodeUtf8Sequence(s + p, n - p, cp);
-  if (length != 0) {
-    for (size_t i = 0; i < length; ++i) o[i] = s[p + i];
-    written = length;
-    return length;
-  }
-  written = EncodeUtf8(Windows1252CodePoint(s[p]), reinterpret_cast<char*>(o));
-  return 1;
-}
-
-// In text, the bytes of the chunk at s where the text loop must stop: "<", "&", white space
-// after white space, white space first when no blank is allowed, and in a UTF-8 page the
-// bytes from 0x80 up. The bytes before the
-// first stop are written as they stand once line feeds and tabs are blanks; the chunk, so
-// changed, goes to out.
-inline ScanBits TextStops(const unsigned char* s, bool blankAllowed, bool utf8,
-                          unsigned char* out) {
-  ScanChunk chunk(s);
-  ScanChunk blanks = chunk.WithBlanks();
-  ByteMask white = blanks.Equal(' ');
-  ScanBits stops = (chunk.Equal('<') | chunk.Equal('&') | (white & white.AfterMarked())).Bits();
-  stops |= white.Bits() & (kFirstByte * static_cast<ScanBits>(!blankAllowed));
-  if (utf8) stops |= chunk.High().Bits();
-  blanks.Store(out);
-  return stops;
-}
-
-// Inside a tag, the bytes of the chunk at s that end the skip: "<", "&" or ">".
-inline ScanBits TagStops(const unsigned char* s) {
-  ScanChunk chunk(s);
-  return (chunk.Equal('<') | chunk.Equal('&') | chunk.Equal('>')).Bits();
-}
 
 // The line-break form that starts at p, or -1: 0 "</p>", 1 "<p>", 2 "</h?>", 3 "<br>",
 // 4 "<li>". At most one can match at a position. kFormLength gives its length.
@@ -265,7 +227,8 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
           // chunk fits at o.
           unsigned char blanked[kScanChunk];
           unsigned char* chunk = kIdentity ? o : blanked;
-          ScanBits stops = TextStops(s + p, blankAllowed, utf8, chunk);
+          ScanBits stops = TextStops<utf8 ? HighBytes::Stop : HighBytes::Plain>(
+              s + p, blankAllowed, chunk);
           if (!stops) {
             if (!kIdentity) {
               for (size_t i = 0; i < kScanChunk; ++i) o[i] = map[blanked[i]];
@@ -287,8 +250,18 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
         }
         unsigned char c = s[p];
         if (utf8 && c >= 0x80) {
-          // The characters of a UTF-8 page up to the next ASCII byte; one that reaches the
-          // next tick is left to the full step, which reports it.
+          // At a character of a UTF-8 page: the chunk from here as above, its whole
+          // characters taken with it (the page's UTF-8 is copied as it stands).
+          if (limit - p >= kScanChunk) {
+            if (size_t k = CopyWholeCharacters(s + p, blankAllowed, o)) {
+              o += k;
+              p += k;
+              continue;
+            }
+          }
+          // Near the end, or where a byte is part of no well-formed sequence: the
+          // characters up to the next ASCII byte one at a time; one that reaches the next
+          // tick is left to the full step, which reports it.
           // (Written at o in any case: there is room, and o only moves when it is kept.)
           do {
             size_t written;

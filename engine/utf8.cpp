@@ -2,6 +2,7 @@
 
 #include "byte_scan.h"
 #include "run_both.h"
+#include "utf8_scan.h"
 
 namespace vellumine {
 
@@ -31,8 +32,9 @@ size_t EncodeUtf8(uint32_t cp, char* out) {
 
 namespace {
 
-// The check of text[0..n): ASCII a chunk at a time, the characters from each byte of 0x80
-// up to the next ASCII byte one by one.
+// The check of text[0..n): ASCII and whole characters a chunk at a time; from a byte that
+// is part of no well-formed sequence in its chunk, and near the end, the characters up to
+// the next ASCII byte one by one.
 bool CheckUtf8(const unsigned char* s, size_t n, bool& nonAscii) {
   for (size_t p = 0; p < n;) {
     if (n - p >= kScanChunk) {
@@ -42,6 +44,15 @@ bool CheckUtf8(const unsigned char* s, size_t n, bool& nonAscii) {
         continue;
       }
       p += FirstSetByte(high);
+      nonAscii = true;
+      if (n - p >= kScanChunk) {
+        const ScanBits stop = Utf8Stop(ScanChunk(s + p));
+        const size_t whole = stop ? FirstSetByte(stop) : kScanChunk;
+        if (whole > 0) {
+          p += whole;
+          continue;
+        }
+      }
     } else if (s[p] < 0x80) {
       ++p;
       continue;

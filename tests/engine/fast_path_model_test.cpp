@@ -8,6 +8,7 @@
 #include <string>
 
 #include "byte_buffer.h"
+#include "byte_scan.h"
 #include "entities.h"
 #include "rtf_test_util.h"
 #include "text_writer.h"
@@ -24,6 +25,10 @@ const char* const kPieces[] = {
     "&amp;", "&zz;", "{", "}", "\\", "\xE9", "\xA0", "\x80", "\x9F", "\xD0\x96",
     "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\xE6\x97", "\xC3", "aaaaaaaaaaaaaaa", "ccccccccccccccccccc",
     "a b c d e f g h i j", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",
+    // The edges of well-formed UTF-8: overlong forms, surrogates, past U+10FFFF, no lead.
+    "\xE0\xA0\x80", "\xE0\x9F\xBF", "\xED\x9F\xBF", "\xED\xA0\x80", "\xF0\x90\x80\x80",
+    "\xF0\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xC0\xAF", "\xC1\xBF", "\xC2\x80",
+    "\xF5\x80\x80\x80", "\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96",
 };
 
 std::string RandomText(std::mt19937& random) {
@@ -225,6 +230,86 @@ TEST(FastPathModel, PreformattedBlockMatchesTheModel) {
       ASSERT_EQ(testing::TranslateRtf(page, options).text,
                 "x" + PreformattedModel(page, 7, utf8))
           << (utf8 ? "UTF-8 " : "Latin ") << ::testing::PrintToString(block);
+    }
+  }
+}
+
+// The chunk marks the UTF-8 scan builds on, against byte-by-byte comparisons: bytes at or
+// above a bound (unsigned), a mask's complement, and the last bytes of a chunk.
+TEST(FastPathModel, ChunkMarksMatchByteComparisons) {
+  // The bits of one byte: one bit (vectors) or the high bit of each byte (words).
+  const int step = __builtin_ctzll(kLastByte / kFirstByte) / static_cast<int>(kScanChunk - 1);
+  auto bit = [&](size_t i) { return static_cast<ScanBits>(kFirstByte << (i * step)); };
+  ScanBits all = 0;
+  for (size_t i = 0; i < kScanChunk; ++i) all |= bit(i);
+  std::mt19937 random(99);
+  const unsigned char bounds[] = {0x01, 0x7F, 0x80, 0x90, 0xA0, 0xBF,
+                                  0xC0, 0xC2, 0xE0, 0xF0, 0xF5, 0xFF};
+  for (int round = 0; round < 2000; ++round) {
+    unsigned char bytes[kScanChunk];
+    for (unsigned char& b : bytes)
+      b = static_cast<unsigned char>(
+          random() % 2 ? random() : bounds[random() % std::size(bounds)] - random() % 2);
+    const ScanChunk chunk(bytes);
+    for (unsigned char bound : bounds) {
+      ScanBits expected = 0;
+      for (size_t i = 0; i < kScanChunk; ++i) expected |= bytes[i] >= bound ? bit(i) : 0;
+      ASSERT_EQ(chunk.AtLeast(bound).Bits(), expected) << int{bound};
+      ASSERT_EQ((~chunk.AtLeast(bound)).Bits(), expected ^ all) << int{bound};
+    }
+  }
+  EXPECT_EQ(ByteMask::LastBytes<1>().Bits(), bit(kScanChunk - 1));
+  EXPECT_EQ(ByteMask::LastBytes<3>().Bits(),
+            bit(kScanChunk - 1) | bit(kScanChunk - 2) | bit(kScanChunk - 3));
+}
+
+// The UTF-8 check a byte at a time.
+bool WellFormedByBytes(const std::string& text, bool& nonAscii) {
+  nonAscii = false;
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  for (size_t p = 0; p < text.size();) {
+    uint32_t cp;
+    size_t length = s[p] < 0x80 ? 1 : DecodeUtf8Sequence(s + p, text.size() - p, cp);
+    if (length == 0) return false;
+    nonAscii = nonAscii || s[p] >= 0x80;
+    p += length;
+  }
+  return true;
+}
+
+TEST(FastPathModel, Utf8CheckMatchesTheModel) {
+  std::mt19937 random(8642);
+  for (int round = 0; round < 4000; ++round) {
+    const std::string text = RandomText(random);
+    bool nonAscii = false;
+    bool expectedNonAscii = false;
+    const bool expected = WellFormedByBytes(text, expectedNonAscii);
+    ASSERT_EQ(IsWellFormedUtf8(text.data(), text.size(), &nonAscii), expected)
+        << ::testing::PrintToString(text);
+    if (expected) {
+      ASSERT_EQ(nonAscii, expectedNonAscii) << ::testing::PrintToString(text);
+    }
+  }
+}
+
+// Large texts are checked in halves: sequences whole, cut or stray at every position about
+// the middle, and bytes from 0x80 up only in the second half or only at the end.
+TEST(FastPathModel, LargeTextsCheckedInHalves) {
+  const size_t n = kSplitUtf8CheckFrom + 64;
+  const std::string pieces[] = {"\xC3\xA9", "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\xE6\x97", "\x9F\x98\x80",
+                                "\x80\x80\x80\x80\x80", "\xFF", "\xED\xA0\x80", "a"};
+  for (const std::string& piece : pieces) {
+    for (size_t at : {n / 2 - 4, n / 2 - 3, n / 2 - 2, n / 2 - 1, n / 2, n / 2 + 1, n - piece.size()}) {
+      std::string text(n, 'x');
+      text.replace(at, piece.size(), piece);
+      bool nonAscii = false;
+      bool expectedNonAscii = false;
+      const bool expected = WellFormedByBytes(text, expectedNonAscii);
+      EXPECT_EQ(IsWellFormedUtf8(text.data(), n, &nonAscii), expected)
+          << ::testing::PrintToString(piece) << " at " << at;
+      if (expected) {
+        EXPECT_EQ(nonAscii, expectedNonAscii) << ::testing::PrintToString(piece);
+      }
     }
   }
 }

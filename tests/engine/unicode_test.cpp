@@ -86,42 +86,6 @@ TEST(Utf8Test, AutoSelect) {
   EXPECT_EQ(ChooseEncoding("(UTF-8) unicode", "<p>\xC3\xA9", 5), kLatin);  // labels are exact
 }
 
-// The check a byte at a time, as the model of the chunked check in halves.
-bool WellFormedByBytes(const std::string& text, bool& nonAscii) {
-  nonAscii = false;
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  for (size_t p = 0; p < text.size();) {
-    uint32_t cp;
-    size_t length = s[p] < 0x80 ? 1 : DecodeUtf8Sequence(s + p, text.size() - p, cp);
-    if (length == 0) return false;
-    nonAscii = nonAscii || s[p] >= 0x80;
-    p += length;
-  }
-  return true;
-}
-
-// Large texts are checked in halves: sequences whole, cut or stray at every position about
-// the middle, and bytes from 0x80 up only in the second half or only at the end.
-TEST(Utf8Test, LargeTextsCheckedInHalves) {
-  const size_t n = kSplitUtf8CheckFrom + 64;
-  const std::string pieces[] = {"\xC3\xA9", "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\xE6\x97", "\x9F\x98\x80",
-                                "\x80\x80\x80\x80\x80", "\xFF", "\xED\xA0\x80", "a"};
-  for (const std::string& piece : pieces) {
-    for (size_t at : {n / 2 - 4, n / 2 - 3, n / 2 - 2, n / 2 - 1, n / 2, n / 2 + 1, n - piece.size()}) {
-      std::string text(n, 'x');
-      text.replace(at, piece.size(), piece);
-      bool nonAscii = false;
-      bool expectedNonAscii = false;
-      const bool expected = WellFormedByBytes(text, expectedNonAscii);
-      EXPECT_EQ(IsWellFormedUtf8(text.data(), n, &nonAscii), expected)
-          << ::testing::PrintToString(piece) << " at " << at;
-      if (expected) {
-        EXPECT_EQ(nonAscii, expectedNonAscii) << ::testing::PrintToString(piece);
-      }
-    }
-  }
-}
-
 // The text after the first 0x1A is not read, so it cannot spoil the UTF-8 check.
 TEST(Utf8Test, DetectionStopsAtTheEndOfTheText) {
   const std::string page = "<p>\xD0\x96\x1A\xFF";
