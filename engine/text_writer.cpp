@@ -279,11 +279,17 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
         if (cls == kPlain) {
           *o++ = map[c];
           blankAllowed = true;
-        } else if (blankAllowed) {
+          ++p;
+          continue;
+        }
+        // A run of white space (as an indented line starts with) at once: one blank at most.
+        if (blankAllowed) {
           *o++ = ' ';
           blankAllowed = false;
         }
-        ++p;
+        do {
+          ++p;
+        } while (p < limit && kClasses.text[s[p]] == kBlank);
       }
       if (p >= limit || s[p] != '<' || FormAt(s, n, p) >= 0) break;
       textOn = false;
