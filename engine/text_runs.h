@@ -42,7 +42,7 @@ enum class HighBytes {
 // are blanks; the chunk, so changed, goes to out.
 template <HighBytes high>
 [[gnu::always_inline]] inline ScanBits TextStops(const unsigned char* s, bool blankAllowed,
-                                                        unsigned char* out) {
+                                                 unsigned char* out) {
   ScanChunk chunk(s);
   ScanChunk blanks = chunk.WithBlanks();
   ByteMask white = blanks.Equal(' ');

@@ -296,10 +296,12 @@ TEST(FastPathModel, Utf8CheckMatchesTheModel) {
 // the middle, and bytes from 0x80 up only in the second half or only at the end.
 TEST(FastPathModel, LargeTextsCheckedInHalves) {
   const size_t n = kSplitUtf8CheckFrom + 64;
-  const std::string pieces[] = {"\xC3\xA9", "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\xE6\x97", "\x9F\x98\x80",
-                                "\x80\x80\x80\x80\x80", "\xFF", "\xED\xA0\x80", "a"};
+  const std::string pieces[] = {"\xC3\xA9",     "\xE6\x97\xA5", "\xF0\x9F\x98\x80",
+                                "\xE6\x97",     "\x9F\x98\x80", "\x80\x80\x80\x80\x80",
+                                "\xFF",         "\xED\xA0\x80", "a"};
   for (const std::string& piece : pieces) {
-    for (size_t at : {n / 2 - 4, n / 2 - 3, n / 2 - 2, n / 2 - 1, n / 2, n / 2 + 1, n - piece.size()}) {
+    for (size_t at :
+         {n / 2 - 4, n / 2 - 3, n / 2 - 2, n / 2 - 1, n / 2, n / 2 + 1, n - piece.size()}) {
       std::string text(n, 'x');
       text.replace(at, piece.size(), piece);
       bool nonAscii = false;
