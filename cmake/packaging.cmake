@@ -19,7 +19,11 @@ else()
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION text)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1 (>= 3.0)")
+  if(VELLUMINE_SANITIZE OR VELLUMINE_THREAD_SANITIZE)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1 (>= 3.0)")
+  else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34)")  # the C++ runtime is linked in
+  endif()
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Vellumine developers <developers@vellumine.invalid>")
 endif()
 
