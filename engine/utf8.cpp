@@ -45,13 +45,10 @@ bool CheckUtf8(const unsigned char* s, size_t n, bool& nonAscii) {
       }
       p += FirstSetByte(high);
       nonAscii = true;
-      if (n - p >= kScanChunk) {
-        const ScanBits stop = Utf8Stop(ScanChunk(s + p));
-        const size_t whole = stop ? FirstSetByte(stop) : kScanChunk;
-        if (whole > 0) {
-          p += whole;
-          continue;
-        }
+      const ScanBits stop = n - p >= kScanChunk ? Utf8Stop(ScanChunk(s + p)) : kFirstByte;
+      if (const size_t whole = stop ? FirstSetByte(stop) : kScanChunk) {
+        p += whole;
+        continue;
       }
     } else if (s[p] < 0x80) {
       ++p;
@@ -80,9 +77,13 @@ bool IsWellFormedUtf8(const char* text, size_t n, bool* nonAsciiFound) {
   // no well-formed sequence runs across it, and one that would is cut short by the split
   // and found wrong. (Four continuation bytes in a row make the text wrong anyway; it is
   // then checked whole.)
-  size_t half = n / 2;
-  for (int i = 0; i < 4 && half < n && IsContinuation(s[half]); ++i) ++half;
-  if (n >= kSplitUtf8CheckFrom && half < n && !IsContinuation(s[half])) {
+  size_t half = n;
+  if (n >= kSplitUtf8CheckFrom) {
+    half = n / 2;
+    for (int i = 0; i < 4 && IsContinuation(s[half]); ++i) ++half;
+    if (IsContinuation(s[half])) half = n;
+  }
+  if (half < n) {
     RunBoth([&] { wellFormed[0] = CheckUtf8(s, half, nonAscii[0]); },
             [&] { wellFormed[1] = CheckUtf8(s + half, n - half, nonAscii[1]); });
   } else {

@@ -11,13 +11,13 @@ namespace vellumine {
 // from 0x80 up is part of no well-formed sequence, at the first byte from 0x80 up (a step
 // a character at a time takes over there). No mark when the chunk is whole characters.
 [[gnu::always_inline]] inline ScanBits Utf8Stop(const ScanChunk& chunk) {
-  const ScanBits high = chunk.High().Bits();
+  const ByteMask high = chunk.High();
   const ByteMask fromC0 = chunk.AtLeast(0xC0);
   const ByteMask fromC2 = chunk.AtLeast(0xC2);
   const ByteMask fromE0 = chunk.AtLeast(0xE0);
   const ByteMask fromF0 = chunk.AtLeast(0xF0);
   const ByteMask fromF5 = chunk.AtLeast(0xF5);
-  const ByteMask continuation = chunk.High() & ~fromC0;
+  const ByteMask continuation = high & ~fromC0;
   const ByteMask lead3or4 = fromE0 & ~fromF5;
   const ByteMask lead4 = fromF0 & ~fromF5;
   const ByteMask lead = fromC2 & ~fromF5;
@@ -38,7 +38,7 @@ namespace vellumine {
                                   (lead4 & ByteMask::LastBytes<3>()).Bits());
   // Checked up to the cut sequence's first byte, which the bytes before it may want too.
   const ScanBits wrong = ((wanted ^ continuation) | outOfRange | noLead).Bits() & (cut | (cut - 1));
-  return wrong ? LowestMark(high) : cut;
+  return wrong ? LowestMark(high.Bits()) : cut;
 }
 
 }  // namespace vellumine

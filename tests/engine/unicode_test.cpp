@@ -1,7 +1,6 @@
 // UTF-8 pages and HTML's named references: decoding, Auto-Select, RTF and plain text.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -179,18 +178,11 @@ TEST(Utf8Test, PlainTextIsUtf8) {
   };
   for (const auto& c : cases) EXPECT_EQ(Text(c.html, kUtf8), c.text) << ::testing::PrintToString(c.html);
 
-  // Whatever the bytes, the text of a UTF-8 page is valid UTF-8, and long runs of stray
-  // bytes fit the body.
-  std::mt19937 random(7);
-  const std::string pieces[] = {"<x>", "<p>", "&amp;", "&#x1F600;", " ", "\n", "a", "\xC3\xA9",
-                                "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\x80", "\xE6\x97", "\xFF"};
-  for (int round = 0; round < 200; ++round) {
-    std::string html = "<x>";
-    for (int i = 0; i < 300; ++i) html += pieces[random() % std::size(pieces)];
-    if (round == 0) html = "<x>" + std::string(5000, '\x80');
-    std::string text = Text(html, kUtf8);
-    ASSERT_TRUE(IsWellFormedUtf8(text.data(), text.size())) << ::testing::PrintToString(html);
-  }
+  // A long run of stray bytes (each a character of up to three bytes) fits the body, and is
+  // valid UTF-8 there. (The fast-path models cover stray bytes among other text.)
+  const std::string text = Text("<x>" + std::string(5000, '\x80'), kUtf8);
+  EXPECT_EQ(text.size(), 15000u);
+  EXPECT_TRUE(IsWellFormedUtf8(text.data(), text.size()));
 }
 
 // Every byte of a character is a step that progress reporting sees: all 50 ticks fire.
