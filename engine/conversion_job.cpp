@@ -1,39 +1,12 @@
 #include "conversion_job.h"
 
 #include "encoding.h"
-#include "windows_code_pages.h"
 #include "split_preparation.h"
 #include "rtf_templates.h"
 #include "rtf_writer.h"
 #include "text_writer.h"
 
 namespace vellumine {
-namespace {
-
-// Passes a body in windows-1251 or windows-1252 on to out with each byte from 0x80 up as
-// its character in UTF-8, a piece at a time.
-class Utf8RecodingStream final : public OutputStream {
- public:
-  Utf8RecodingStream(OutputStream& out, bool cyrillic) : out_(out), cyrillic_(cyrillic) {}
-  using OutputStream::Write;
-  void Write(const char* data, size_t n) override {
-    constexpr size_t kPiece = 16 * 1024;
-    char recoded[3 * kPiece];
-    while (n > 0) {
-      const size_t k = n < kPiece ? n : kPiece;
-      out_.Write(recoded, RecodeToUtf8(data, k, cyrillic_, recoded));
-      data += k;
-      n -= k;
-    }
-  }
-
- private:
-  OutputStream& out_;
-  bool cyrillic_;
-};
-
-}  // namespace
-
 bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity) {
   constexpr uint64_t kMax = SIZE_MAX;
   if (inputSize > (kMax - 1000) / 4) return false;
@@ -75,11 +48,6 @@ ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t 
     WriteRtfHeader(out, options.fontName, templates, encoding.cyrillic);
   }
 
-  // The body goes to out as it is written, in UTF-8 when the text is asked for in UTF-8.
-  Utf8RecodingStream recoding(out, encoding.cyrillic);
-  OutputStream& bodyOut =
-      options.mode == ConversionMode::Text && options.textAsUtf8 && !encoding.utf8 ? recoding
-                                                                                    : out;
   int openGroups = 0;
   if (n == 0) {
     text.Clear();  // nothing was read: the body stays empty
@@ -88,8 +56,9 @@ ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t 
     ProgressTicks ticks;
     BuildProgressTicks(ticks, prepared.size(), sink);
     text.Clear();  // the raw text is no longer needed: the buffer takes the body
-    const TranslationInput input{prepared.data(), prepared.size(), encoding, ticks,
-                                 kSplitTranslationFrom, &bodyOut};
+    const TranslationInput input{prepared.data(), prepared.size(), encoding,    ticks,
+                                 kSplitTranslationFrom,  &out,           kStreamPiece,
+                                 options.textAsUtf8};
     switch (options.mode) {
       case ConversionMode::Text:
         TranslateToText(input, text);
@@ -106,7 +75,7 @@ ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t 
 
   sink.SetPosition(50);
   sink.SetPercentText("100");
-  if (!text.empty()) bodyOut.Write(text.data(), text.size());
+  if (!text.empty()) out.Write(text.data(), text.size());
   if (rtf) WriteRtfTrailer(out, openGroups);
   return ConvertResult::Ok;
 }

@@ -57,22 +57,34 @@ size_t ResolveReference(const char* name, size_t length, uint32_t (&cps)[2]) {
   return 0;
 }
 
-ReferenceOutput EncodeReferenceCharacter(uint32_t cp, const EncodingChoice& encoding,
+TextCharset ChooseTextCharset(const EncodingChoice& encoding, bool utf8Asked) {
+  if (encoding.utf8 || utf8Asked) return TextCharset::Utf8;
+  return encoding.cyrillic ? TextCharset::Windows1251 : TextCharset::Windows1252;
+}
+
+ReferenceOutput EncodeReferenceCharacter(uint32_t cp, CharMapper mapper, TextCharset charset,
                                          unsigned char* out, size_t& length) {
   if (cp == 0xA0 || cp == '\t' || cp == '\n') return ReferenceOutput::WhiteSpace;
   if (cp < 32 || cp == 127 || (cp >= 0x80 && cp <= 0x9F)) return ReferenceOutput::Removed;
   length = 1;
   if (cp <= 126) {
-    out[0] = encoding.mapper(static_cast<unsigned char>(cp));
-  } else if (encoding.utf8) {
-    length = EncodeUtf8(cp, reinterpret_cast<char*>(out));
-  } else if (unsigned char b = encoding.cyrillic ? Windows1251Byte(cp) : 0) {
-    out[0] = b;
-  } else if (unsigned char b1252 = Windows1252Byte(cp)) {
-    out[0] = b1252;
-  } else {
-    return ReferenceOutput::Removed;  // the character set has no such character
+    out[0] = mapper(static_cast<unsigned char>(cp));
+    return ReferenceOutput::Bytes;
   }
+  unsigned char b = 0;
+  switch (charset) {
+    case TextCharset::Utf8:
+      length = EncodeUtf8(cp, reinterpret_cast<char*>(out));
+      return ReferenceOutput::Bytes;
+    case TextCharset::Windows1251:
+      b = Windows1251Byte(cp);
+      break;
+    case TextCharset::Windows1252:
+      b = Windows1252Byte(cp);
+      break;
+  }
+  if (b == 0) return ReferenceOutput::Removed;  // the character set has no such character
+  out[0] = b;
   return ReferenceOutput::Bytes;
 }
 

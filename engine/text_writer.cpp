@@ -104,13 +104,20 @@ struct TextFlow {
 
 // The steps that start from p up to end, written at o (which moves on); returns where the
 // next step starts. With kIdentity the mapper is known to change nothing, and runs of text
-// are copied whole; with kUtf8 the page is UTF-8.
-template <bool kIdentity, bool kUtf8>
+// are copied whole; with kUtf8 the page is UTF-8; with kRecode the page is in a single-byte
+// set and the text is written in UTF-8, each mapped byte from 0x80 up as its character.
+template <bool kIdentity, bool kUtf8, bool kRecode>
 size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flow,
-                 const EncodingChoice& encoding, ProgressTicks& ticks, unsigned char*& out) {
+                 const EncodingChoice& encoding, TextCharset charset, ProgressTicks& ticks,
+                 unsigned char*& out) {
   const unsigned char* const s = reinterpret_cast<const unsigned char*>(text);
   const unsigned char* const map = encoding.mapper.table;
   constexpr bool utf8 = kUtf8;
+  // Mapped bytes of the page's set written as their UTF-8 characters (the unassigned 0x98
+  // of windows-1251 as nothing); a step, and a visible byte, however many bytes it gives.
+  auto recode = [&](unsigned char c, unsigned char*& at) {
+    at += EncodeWindowsByteAsUtf8(map[c], encoding.cyrillic, reinterpret_cast<char*>(at));
+  };
   unsigned char* o = out;
   bool textOn = flow.textOn;
   bool blankAllowed = flow.blankAllowed;
@@ -143,7 +150,7 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
         size_t count = textOn ? ResolveReference(text + p + 1, semi - p - 1, cps) : 0;
         for (size_t i = 0; i < count; ++i) {
           size_t length = 0;
-          switch (EncodeReferenceCharacter(cps[i], encoding, o, length)) {
+          switch (EncodeReferenceCharacter(cps[i], encoding.mapper, charset, o, length)) {
             case ReferenceOutput::Bytes:
               o += length;
               blankAllowed = true;
@@ -178,6 +185,9 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
         blankAllowed = true;
         PassTicks(ticks, p + 1, p + length);  // the character's other bytes are steps too
         p += length - 1;
+      } else if (kRecode && ch >= 0x80) {
+        recode(ch, o);
+        blankAllowed = true;
       } else {
         *o++ = map[ch];
         blankAllowed = true;
@@ -227,7 +237,7 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
           // chunk fits at o.
           unsigned char blanked[kScanChunk];
           unsigned char* chunk = kIdentity ? o : blanked;
-          ScanBits stops = TextStops<utf8 ? HighBytes::Stop : HighBytes::Plain>(
+          ScanBits stops = TextStops<utf8 || kRecode ? HighBytes::Stop : HighBytes::Plain>(
               s + p, blankAllowed, chunk);
           if (!stops) {
             if (!kIdentity) {
@@ -249,6 +259,13 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
           }
         }
         unsigned char c = s[p];
+        if (kRecode && c >= 0x80) {
+          do {
+            recode(s[p++], o);
+          } while (p < limit && s[p] >= 0x80);
+          blankAllowed = true;
+          continue;
+        }
         if (utf8 && c >= 0x80) {
           // At a character of a UTF-8 page: the chunk from here as above, its whole
           // characters taken with it (the page's UTF-8 is copied as it stands).
@@ -312,12 +329,17 @@ class TextTranslation {
   // With a stream the output goes there a piece of text at a time.
   TextTranslation(const TranslationInput& input, ProgressTicks& ticks, unsigned char* out,
                   OutputStream* stream)
-      : text_(input.text), n_(input.n), encoding_(input.encoding), ticks_(ticks),
+      : text_(input.text), n_(input.n), encoding_(input.encoding),
+        charset_(ChooseTextCharset(input.encoding, input.textAsUtf8)), ticks_(ticks),
         stream_(stream), streamPiece_(input.streamPiece), start_(out), out_(out) {
     // A UTF-8 page is always read with the identity mapper.
-    run_ = encoding_.utf8                   ? &Translate<true, true>
-           : encoding_.mapper == MapIdentity ? &Translate<true, false>
-                                             : &Translate<false, false>;
+    const bool identity = encoding_.mapper == MapIdentity;
+    const bool recode = !encoding_.utf8 && charset_ == TextCharset::Utf8;
+    run_ = encoding_.utf8           ? &Translate<true, true, false>
+           : identity && recode     ? &Translate<true, false, true>
+           : identity               ? &Translate<true, false, false>
+           : recode                 ? &Translate<false, false, true>
+                                    : &Translate<false, false, false>;
   }
 
   size_t position() const { return p_; }
@@ -326,7 +348,7 @@ class TextTranslation {
     p_ = RunInPieces(
         p_, end < n_ ? end : n_, stream_, streamPiece_,
         [&](size_t from, size_t limit) {
-          return run_(text_, n_, from, limit, flow_, encoding_, ticks_, out_);
+          return run_(text_, n_, from, limit, flow_, encoding_, charset_, ticks_, out_);
         },
         [&] { Drain(); });
   }
@@ -354,7 +376,7 @@ class TextTranslation {
 
  private:
   using Run_ = size_t (*)(const char*, size_t, size_t, size_t, TextFlow&, const EncodingChoice&,
-                          ProgressTicks&, unsigned char*&);
+                          TextCharset, ProgressTicks&, unsigned char*&);
   void Drain() {
     stream_->Write(reinterpret_cast<const char*>(start_), written());
     out_ = start_;
@@ -363,6 +385,7 @@ class TextTranslation {
   const char* text_;
   size_t n_;
   const EncodingChoice& encoding_;
+  TextCharset charset_;
   ProgressTicks& ticks_;
   OutputStream* stream_;
   size_t streamPiece_;
@@ -377,10 +400,11 @@ class TextTranslation {
 
 void TranslateToText(const TranslationInput& input, ByteBuffer& body) {
   const size_t n = input.n;
-  // Every step writes at most one byte for each it consumes (three in a UTF-8 page, where a
-  // stray byte becomes a character of up to three), so that much room is enough and the
-  // loops write through a plain pointer (a whole chunk at a time).
-  auto room = [&](size_t bytes) { return input.encoding.utf8 ? 3 * bytes + kScanChunk : bytes; };
+  // Every step writes at most one byte for each it consumes (three in UTF-8 text, where a
+  // stray byte or a byte of another set becomes a character of up to three), so that much
+  // room is enough and the loops write through a plain pointer (a whole chunk at a time).
+  const bool utf8Text = ChooseTextCharset(input.encoding, input.textAsUtf8) == TextCharset::Utf8;
+  auto room = [&](size_t bytes) { return utf8Text ? 3 * bytes + kScanChunk : bytes; };
   if (!body.Reserve(room(n))) return;
   TextTranslation whole(input, input.ticks,
                         reinterpret_cast<unsigned char*>(body.data() + body.size()), input.stream);

@@ -25,6 +25,7 @@ struct TranslationInput {
   // Without one the whole body is left there.
   OutputStream* stream = nullptr;
   size_t streamPiece = kStreamPiece;  // the body of this much text goes at a time
+  bool textAsUtf8 = false;  // plain text: written in UTF-8 whatever the page's set
 };
 
 // Takes a translation's steps from p up to end: steps(from, limit) takes those that start

@@ -56,18 +56,13 @@ unsigned char Windows1252Byte(uint32_t cp) {
 
 uint32_t Windows1251CodePoint(unsigned char b) { return b < 0x80 ? b : kWindows1251[b - 0x80]; }
 
-size_t RecodeToUtf8(const char* text, size_t n, bool cyrillic, char* out) {
-  char* o = out;
-  for (size_t i = 0; i < n; ++i) {
-    auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-      *o++ = static_cast<char>(b);
-      continue;
-    }
-    uint32_t cp = cyrillic ? Windows1251CodePoint(b) : Windows1252CodePoint(b);
-    if (cp != 0) o += EncodeUtf8(cp, o);
+size_t EncodeWindowsByteAsUtf8(unsigned char b, bool cyrillic, char* out) {
+  if (b < 0x80) {
+    out[0] = static_cast<char>(b);
+    return 1;
   }
-  return static_cast<size_t>(o - out);
+  uint32_t cp = cyrillic ? Windows1251CodePoint(b) : Windows1252CodePoint(b);
+  return cp != 0 ? EncodeUtf8(cp, out) : 0;
 }
 
 unsigned char Windows1251Byte(uint32_t cp) {

@@ -18,8 +18,9 @@ unsigned char Windows1251Byte(uint32_t cp);
 // The character a windows-1251 byte stands for (0 for the unassigned 0x98).
 uint32_t Windows1251CodePoint(unsigned char b);
 
-// Writes text (in windows-1251 when cyrillic, else windows-1252) as UTF-8 at out, which has
-// room for 3 x n bytes; returns the bytes written. Unassigned bytes are left out.
-size_t RecodeToUtf8(const char* text, size_t n, bool cyrillic, char* out);
+// Writes the character of byte b (in windows-1251 when cyrillic, else windows-1252) as
+// UTF-8 at out, which has room for three bytes; returns the bytes written, 0 for the
+// unassigned 0x98 of windows-1251.
+size_t EncodeWindowsByteAsUtf8(unsigned char b, bool cyrillic, char* out);
 
 }  // namespace vellumine

@@ -13,6 +13,7 @@
 #include "rtf_test_util.h"
 #include "text_writer.h"
 #include "utf8.h"
+#include "windows_code_pages.h"
 
 namespace vellumine {
 namespace {
@@ -185,14 +186,28 @@ std::string PreformattedModel(const std::string& s, size_t p, bool utf8) {
   return out;
 }
 
-std::string Text(const std::string& s, bool utf8) {
+std::string Text(const std::string& s, const EncodingChoice& encoding, bool textAsUtf8 = false) {
   NullProgressSink sink;
   ProgressTicks ticks;
   BuildProgressTicks(ticks, s.size(), sink);
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(1));
-  TranslateToText({s.data(), s.size(), {MapIdentity, false, utf8}, ticks}, body);
+  TranslationInput input{s.data(), s.size(), encoding, ticks};
+  input.textAsUtf8 = textAsUtf8;
+  TranslateToText(input, body);
   return std::string(body.view());
+}
+
+std::string Text(const std::string& s, bool utf8) { return Text(s, {MapIdentity, false, utf8}); }
+
+// A single-byte text's characters in UTF-8, byte by byte.
+std::string RecodedModel(const std::string& text, bool cyrillic) {
+  std::string out;
+  for (char c : text) {
+    char utf8[3];
+    out.append(utf8, EncodeWindowsByteAsUtf8(static_cast<unsigned char>(c), cyrillic, utf8));
+  }
+  return out;
 }
 
 TEST(FastPathModel, PlainTextMatchesTheModel) {
@@ -202,6 +217,13 @@ TEST(FastPathModel, PlainTextMatchesTheModel) {
     for (bool utf8 : {false, true}) {
       ASSERT_EQ(Text(text, utf8), TextModel(text, utf8))
           << (utf8 ? "UTF-8 " : "Latin ") << ::testing::PrintToString(text);
+    }
+    // Text asked for in UTF-8 from a single-byte page: each byte of the page's own text as
+    // its character (the pieces' references are in every set).
+    for (bool cyrillic : {false, true}) {
+      const EncodingChoice encoding{MapIdentity, cyrillic, false};
+      ASSERT_EQ(Text(text, encoding, true), RecodedModel(TextModel(text, false), cyrillic))
+          << (cyrillic ? "windows-1251 " : "windows-1252 ") << ::testing::PrintToString(text);
     }
   }
 }

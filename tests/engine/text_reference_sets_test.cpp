@@ -1,0 +1,161 @@
+// References in plain text written in the output's own character set: on every Cyrillic
+// encoding each character a reference names is either written as itself or left out, never
+// as a byte that stands for another character there.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "convert_file.h"
+#include "entities.h"
+#include "html_entities.h"
+#include "output_stream.h"
+#include "text_references.h"
+#include "utf8.h"
+#include "windows_code_pages.h"
+
+namespace vellumine {
+namespace {
+
+constexpr NamedReference kHtmlNames[] = {
+#include "html_entities_table.inc"
+};
+
+// The names a page may use: EntityTable's rows and HTML's names short enough to be read as
+// references (eight bytes at most between "&" and ";").
+std::vector<std::string> ReferenceNames() {
+  std::vector<std::string> names;
+  for (const EntityRow& row : EntityTable) names.emplace_back(row.name);
+  for (const NamedReference& named : kHtmlNames)
+    if (std::string_view(named.name).size() <= 8) names.emplace_back(named.name);
+  return names;
+}
+
+// The characters a name stands for; empty when it stands for white space or a control,
+// which have rules of their own.
+std::vector<uint32_t> NamedCharacters(const std::string& name) {
+  uint32_t cps[2] = {};
+  size_t count = ResolveReference(name.data(), name.size(), cps);
+  std::vector<uint32_t> characters(cps, cps + count);
+  for (uint32_t cp : characters)
+    if (cp < 0x20 || cp == 0x7F || cp == 0xA0 || (cp >= 0x80 && cp < 0xA0)) return {};
+  return characters;
+}
+
+// What windows-1251 can hold, read off its code chart byte by byte.
+bool InWindows1251(uint32_t cp) {
+  for (int b = 0; b < 256; ++b)
+    if (cp != 0 && Windows1251CodePoint(static_cast<unsigned char>(b)) == cp) return true;
+  return false;
+}
+
+std::vector<uint32_t> DecodeWindows1251(std::string_view bytes) {
+  std::vector<uint32_t> characters;
+  for (char c : bytes) characters.push_back(Windows1251CodePoint(static_cast<unsigned char>(c)));
+  return characters;
+}
+
+std::vector<uint32_t> DecodeUtf8(std::string_view bytes) {
+  std::vector<uint32_t> characters;
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (size_t p = 0; p < bytes.size();) {
+    uint32_t cp = s[p];
+    size_t length = cp < 0x80 ? 1 : DecodeUtf8Sequence(s + p, bytes.size() - p, cp);
+    if (length == 0) return {0xFFFFFFFF};  // not UTF-8: matches nothing expected
+    characters.push_back(cp);
+    p += length;
+  }
+  return characters;
+}
+
+// The text of each "&name;<br>" of one page, in order.
+std::vector<std::string> ConvertEach(const std::string& head, const std::vector<std::string>& names,
+                                     const char* label, bool utf8) {
+  std::string page = head + "<x>";  // text starts after a tag
+  for (const std::string& name : names) page += "&" + name + ";<br>";
+  NullProgressSink sink;
+  MemoryOutputStream out;
+  ConvertOptions options{.mode = ConversionMode::Text, .encodingLabel = label};
+  options.textAsUtf8 = utf8;
+  EXPECT_EQ(ConvertMemory(page.data(), page.size(), options, sink, out), ConvertResult::Ok);
+  const std::string text = out.str();
+  std::vector<std::string> pieces;
+  size_t from = 0;
+  for (size_t bar; (bar = text.find('\n', from)) != std::string::npos; from = bar + 1)
+    pieces.push_back(text.substr(from, bar - from));
+  return pieces;
+}
+
+struct CyrillicPage {
+  const char* label;
+  std::string head;
+};
+
+const CyrillicPage kCyrillicPages[] = {
+    {"(Windows-1251) Cyrillic", ""},
+    {"(KOI8-R) Cyrillic", ""},
+    {"(ISO-8859-5) Cyrillic", ""},
+    {"Auto-Select", "<head><meta charset=koi8-r></head>"},
+    {"Auto-Select", "<head><meta http-equiv=Content-Type content=\"text/html; charset=iso-8859-5\"></head>"},
+};
+
+TEST(TextReferenceSetsTest, CyrillicTextHoldsOnlyTheNamedCharacters) {
+  const std::vector<std::string> names = ReferenceNames();
+  ASSERT_GT(names.size(), 1000u);
+  for (const CyrillicPage& page : kCyrillicPages) {
+    SCOPED_TRACE(std::string(page.label) + " " + page.head);
+    const std::vector<std::string> texts = ConvertEach(page.head, names, page.label, false);
+    ASSERT_EQ(texts.size(), names.size());
+    size_t kept = 0;
+    for (size_t i = 0; i < names.size(); ++i) {
+      const std::vector<uint32_t> named = NamedCharacters(names[i]);
+      if (named.empty()) continue;
+      std::vector<uint32_t> expected;
+      for (uint32_t cp : named)
+        if (cp < 0x80 || InWindows1251(cp)) expected.push_back(cp);
+      kept += !expected.empty();
+      EXPECT_EQ(DecodeWindows1251(texts[i]), expected) << "&" << names[i] << ";";
+    }
+    EXPECT_GT(kept, 150u);  // the Cyrillic letters, the quotes, dashes and signs
+  }
+}
+
+TEST(TextReferenceSetsTest, Utf8TextOfACyrillicPageHoldsEveryNamedCharacter) {
+  const std::vector<std::string> names = ReferenceNames();
+  for (const CyrillicPage& page : kCyrillicPages) {
+    SCOPED_TRACE(std::string(page.label) + " " + page.head);
+    const std::vector<std::string> texts = ConvertEach(page.head, names, page.label, true);
+    ASSERT_EQ(texts.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+      const std::vector<uint32_t> named = NamedCharacters(names[i]);
+      if (named.empty()) continue;
+      EXPECT_EQ(DecodeUtf8(texts[i]), named) << "&" << names[i] << ";";
+    }
+  }
+}
+
+// The page's own letters beside references: a KOI8-R page's text and its references agree in
+// both output sets.
+TEST(TextReferenceSetsTest, PageTextAndReferencesTogether) {
+  const std::string page = "<p>\xF0\xD2\xC9\xD7\xC5\xD4 &frac12; &eacute;&#200;&AElig; &ZHcy;&copy;";
+  NullProgressSink sink;
+  const struct {
+    bool utf8;
+    std::string expected;
+  } cases[] = {
+      {false, "\xCF\xF0\xE8\xE2\xE5\xF2 \xC6\xA9"},  // "Привет Ж©"
+      {true, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xC2\xBD \xC3\xA9\xC3\x88\xC3\x86 "
+             "\xD0\x96\xC2\xA9"},
+  };
+  for (const auto& c : cases) {
+    MemoryOutputStream out;
+    ConvertOptions options{.mode = ConversionMode::Text, .encodingLabel = "(KOI8-R) Cyrillic"};
+    options.textAsUtf8 = c.utf8;
+    ASSERT_EQ(ConvertMemory(page.data(), page.size(), options, sink, out), ConvertResult::Ok);
+    EXPECT_EQ(out.str(), "\n" + c.expected) << c.utf8;
+  }
+}
+
+}  // namespace
+}  // namespace vellumine
