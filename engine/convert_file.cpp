@@ -30,14 +30,15 @@ ConvertResult ConvertFileUnguarded(const char* inputPath, const char* outputDire
   FileOutputStream output;
   if (!output.Open(outputPath.c_str())) return ConvertResult::CannotOpenOutput;
 
-  // From here on the output is being written under a temporary name. For EmptyInput and
-  // OutOfMemory it takes the output's name empty; a failed read or write leaves whatever
-  // the name held before.
+  // From here on the output is being written under a temporary name. A failure leaves a
+  // file that was under the output's name as it was; where there was none, EmptyInput and
+  // OutOfMemory leave an empty file under the name.
   auto fail = [&](ConvertResult result) {
     output.Discard();
     return result;
   };
   auto failEmpty = [&](ConvertResult result) {
+    if (output.replacesFile()) return fail(result);
     output.Close();
     return result;
   };

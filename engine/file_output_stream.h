@@ -30,6 +30,8 @@ class FileOutputStream final : public OutputStream {
 
   // Drops what was written; a previous file under path stays as it was.
   void Discard();
+  // Whether a file was under path when the output was opened.
+  bool replacesFile() const { return file_.replacesFile(); }
   bool failed() const { return failed_; }
 
  private:

@@ -107,7 +107,9 @@ ReplacementFile::~ReplacementFile() { Discard(); }
 
 bool ReplacementFile::Create(const std::string& target) {
   Discard();
-  switch (InspectTarget(target, target_)) {
+  const TargetKind kind = InspectTarget(target, target_);
+  replacesFile_ = kind == TargetKind::File;
+  switch (kind) {
     case TargetKind::Unwritable:
       return false;
     case TargetKind::Device:

@@ -22,6 +22,8 @@ class ReplacementFile {
   bool Create(const std::string& target);
 
   std::FILE* file() const { return file_; }
+  // Whether a file was under the target's name when the temporary file was created.
+  bool replacesFile() const { return replacesFile_; }
   const std::string& temporaryPath() const { return temporary_; }
 
   // Closes the temporary file and renames it over the target (replacing a previous file).
@@ -36,6 +38,7 @@ class ReplacementFile {
   std::FILE* file_ = nullptr;
   std::string target_;     // the file to replace (a link's destination)
   std::string temporary_;  // empty when writing directly or when nothing is open
+  bool replacesFile_ = false;
 };
 
 // Writes bytes as the whole new content of path, through a ReplacementFile.

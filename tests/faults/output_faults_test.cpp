@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+#include "allocation_limit.h"
+#include "convert_file.h"
 #include "fault_helpers.h"
 #include "settings_file.h"
 
@@ -34,6 +36,58 @@ TEST(OutputFaults, OutputNameIsADirectory) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, CannotOpen("out" + sep + "page.rtf"));
   EXPECT_EQ(Snapshot(work.bare()), before);
+}
+
+// An empty input fails; a previous output under the name stays as it was, and where there
+// was none the empty file is left under the name.
+TEST(OutputFaults, EmptyInputKeepsAPreviousOutput) {
+  TempDirectory work;
+  work.Write("e.html", "");
+  work.Write("e.txt", "PREVIOUS\n");
+  auto before = Snapshot(work.bare());
+  ProcessResult run = RunVellumine({"-q", "-f", "txt", "e.html"}, work);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "vellumine: e.html file has zero length.\n");
+  EXPECT_EQ(Snapshot(work.bare()), before);
+
+  fs::remove(work.path() + "e.txt");
+  run = RunVellumine({"-q", "-f", "txt", "e.html"}, work);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(work.Read("e.txt"), "");
+}
+
+// Memory refused at each allocation in turn, from the first on, until the conversion has all
+// it needs: every run that fails leaves the previous output byte for byte and no temporary
+// file, and at least one of them fails for want of memory.
+TEST(OutputFaults, OutOfMemoryKeepsAPreviousOutput) {
+  struct AllocationLimit {
+    ~AllocationLimit() { LimitBlockAllocations(-1); }
+  } lifted;
+  for (size_t size : {size_t{2000}, size_t{5} << 20}) {  // the larger is read in halves
+    SCOPED_TRACE(size);
+    TempDirectory work;
+    work.Write("page.htm", LargePage(size));
+    work.Write("page.rtf", kPrevious);
+    bool outOfMemory = false;
+    ConvertResult result = ConvertResult::OutOfMemory;
+    for (int64_t granted = 0; granted < 100 && result != ConvertResult::Ok; ++granted) {
+      NullProgressSink sink;
+      LimitBlockAllocations(granted);
+      result = ConvertFile((work.path() + "page.htm").c_str(), work.path().c_str(), {}, sink);
+      LimitBlockAllocations(-1);
+      if (result == ConvertResult::Ok) break;
+      // The output's own first block is refused before the output is opened.
+      EXPECT_TRUE(result == ConvertResult::OutOfMemory || result == ConvertResult::CannotOpenOutput)
+          << static_cast<int>(result);
+      outOfMemory |= result == ConvertResult::OutOfMemory;
+      // (Compared by name and output: the page is too large to print.)
+      EXPECT_EQ(work.Read("page.rtf"), kPrevious) << granted << " blocks granted";
+      EXPECT_EQ(Snapshot(work.bare()).size(), 2u) << granted << " blocks granted";
+    }
+    EXPECT_EQ(result, ConvertResult::Ok);
+    EXPECT_TRUE(outOfMemory);
+    EXPECT_NE(work.Read("page.rtf"), kPrevious);
+  }
 }
 
 #ifndef _WIN32
