@@ -50,10 +50,14 @@ class ConvertCommand {
   // Whether the file's output exists and is not older than the file (with updateOnly).
   bool UpToDate(const std::string& inputFile, const std::string& outputDirectory);
   ConvertResult Convert(const WalkEntry& entry, ProgressSink& sink);
+  // Claims the entry's output for it: empty, or the earlier input that wrote it.
+  std::string ClaimOutput(const WalkEntry& entry);
   // Converts the entries, several at once with jobs above 1, and reports each in order.
   void ConvertAll(const std::vector<WalkEntry>& entries, int32_t total);
   // Reports one file's result and shows its error box when it failed; true when converted.
-  bool Report(const WalkEntry& entry, ConvertResult result, bool skipped);
+  // refusedFor: the earlier input whose output this one's would replace (not converted).
+  bool Report(const WalkEntry& entry, ConvertResult result, bool skipped,
+              const std::string& refusedFor = {});
   // Both bars to 0, the current-file label empty, both percent labels "0".
   void ResetDisplay();
 
@@ -64,6 +68,7 @@ class ConvertCommand {
   // Fixed when the command starts.
   ConvertOptions options_;
   std::string outputDirectory_;  // the output path with its separator
+  OutputClaims ownClaims_;       // the outputs written, without a run's
 
   ConvertOutcome outcome_;
 };
@@ -125,11 +130,26 @@ ConvertResult ConvertCommand::Convert(const WalkEntry& entry, ProgressSink& sink
                       : ConvertFile(input, output, options_, sink, env_.style);
 }
 
-bool ConvertCommand::Report(const WalkEntry& entry, ConvertResult result, bool skipped) {
-  FileReport report{result, entry.input, {}, skipped};
+std::string ConvertCommand::ClaimOutput(const WalkEntry& entry) {
+  std::string output;
+  MakeOutputPath(entry.input, entry.outputDirectory, options_.mode, env_.style, output);
+  OutputClaims& claims = env_.claims != nullptr ? *env_.claims : ownClaims_;
+  std::string owner;
+  return claims.Claim(env_.files.NameKey(output), entry.input, owner) ? std::string() : owner;
+}
+
+bool ConvertCommand::Report(const WalkEntry& entry, ConvertResult result, bool skipped,
+                            const std::string& refusedFor) {
+  FileReport report{result, entry.input, {}, skipped, refusedFor};
   MakeOutputPath(entry.input, entry.outputDirectory, options_.mode, env_.style,
                  report.outputPath);
   view_.ReportFile(report);
+  if (!refusedFor.empty()) {
+    ++outcome_.failed;
+    view_.ShowMessage(OutputTakenMessage(report.outputPath, refusedFor, entry.input),
+                      MessageKind::Error, MessageButtons::Ok);
+    return false;
+  }
   if (skipped) {
     ++outcome_.skipped;
     return false;
@@ -154,9 +174,12 @@ void ConvertCommand::ConvertSingleFile() {
   view_.SetTotalRange(1);
   view_.SetCurrentFileText(inputFile);
   const WalkEntry entry{inputFile, outputDirectory_, inputFile};
-  bool skipped = UpToDate(inputFile, outputDirectory_);
-  ConvertResult result = skipped ? ConvertResult::Ok : Convert(entry, view_.CurrentFileProgress());
-  if (Report(entry, result, skipped)) {
+  const std::string refusedFor = ClaimOutput(entry);
+  bool skipped = refusedFor.empty() && UpToDate(inputFile, outputDirectory_);
+  ConvertResult result = skipped || !refusedFor.empty()
+                             ? ConvertResult::Ok
+                             : Convert(entry, view_.CurrentFileProgress());
+  if (Report(entry, result, skipped, refusedFor)) {
     view_.SetTotalPosition(1);
     view_.SetTotalPercentText("100");
   }
@@ -204,9 +227,13 @@ void ConvertCommand::ConvertAll(const std::vector<WalkEntry>& entries, int32_t t
     if ((i == 0 || directory != entries[i - 1].outputDirectory) && !env_.files.Exists(directory))
       MakeDirectories(env_.files, directory, env_.style);
   }
+  // Claimed in the walk's order before any is converted, whatever the number of jobs: the
+  // first of several inputs with one output is converted, the later ones refused.
+  std::vector<std::string> refusedFor(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) refusedFor[i] = ClaimOutput(entries[i]);
   auto shown = [&](size_t i, ConvertResult result, bool skipped, bool labelShown) {
     if (!labelShown) view_.SetCurrentFileText(entries[i].label);
-    Report(entries[i], result, skipped);
+    Report(entries[i], result, skipped, refusedFor[i]);
     view_.SetTotalText(CountText(converted, total));
     view_.SetTotalPosition(converted);
     view_.SetTotalPercentText(PercentText(converted, total));
@@ -217,9 +244,10 @@ void ConvertCommand::ConvertAll(const std::vector<WalkEntry>& entries, int32_t t
   if (workers <= 1) {
     for (size_t i = 0; i < entries.size(); ++i) {
       view_.SetCurrentFileText(entries[i].label);
-      bool skipped = UpToDate(entries[i].input, entries[i].outputDirectory);
-      ConvertResult result =
-          skipped ? ConvertResult::Ok : Convert(entries[i], view_.CurrentFileProgress());
+      bool skipped = refusedFor[i].empty() && UpToDate(entries[i].input, entries[i].outputDirectory);
+      ConvertResult result = skipped || !refusedFor[i].empty()
+                                 ? ConvertResult::Ok
+                                 : Convert(entries[i], view_.CurrentFileProgress());
       shown(i, result, skipped, true);
     }
     return;
@@ -240,8 +268,10 @@ void ConvertCommand::ConvertAll(const std::vector<WalkEntry>& entries, int32_t t
     NullProgressSink sink;
     for (size_t i; (i = next.fetch_add(1)) < entries.size();) {
       Slot slot;
-      slot.skipped = UpToDate(entries[i].input, entries[i].outputDirectory);
-      if (!slot.skipped) slot.result = Convert(entries[i], sink);
+      if (refusedFor[i].empty()) {
+        slot.skipped = UpToDate(entries[i].input, entries[i].outputDirectory);
+        if (!slot.skipped) slot.result = Convert(entries[i], sink);
+      }
       slot.done = true;
       std::lock_guard<std::mutex> lock(mutex);
       slots[i] = slot;

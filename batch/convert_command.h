@@ -8,6 +8,7 @@
 
 #include "convert_file.h"
 #include "file_system.h"
+#include "output_claims.h"
 
 namespace vellumine {
 
@@ -39,6 +40,9 @@ struct FileReport {
   std::string inputPath;   // as the command named it
   std::string outputPath;  // the output it wrote, or tried to write
   bool skipped = false;    // up to date: not converted (result Ok)
+  // Not converted because an earlier input of the run just wrote the same output: that
+  // input (empty otherwise). Counted as failed.
+  std::string refusedFor;
 };
 
 // Everything the command shows. The window implements it with its controls and message
@@ -83,6 +87,9 @@ struct ConvertEnvironment {
   PathStyle style = kNativePathStyle;
   ConvertFunction convert{};        // empty: ConvertFile
   bool saveSettings = true;         // false: "settings.ini" is left alone (the command line)
+  // The outputs written so far by a run of several commands (the command line's inputs);
+  // null: the command's own.
+  OutputClaims* claims = nullptr;
 };
 
 // Runs the whole Convert command. updatedOutputPath receives the output path with its

@@ -22,6 +22,10 @@ class FileSystem {
   virtual bool IsLink(const std::string&) { return false; }
   // The time of the last change to the file, in the platform's units; false when unknown.
   virtual bool ModificationTime(const std::string&, int64_t&) { return false; }
+  // What the file system compares when it looks a file's path up: two paths with the same
+  // key name one file (the directory resolved, and on Windows case ignored). By default
+  // the path itself.
+  virtual std::string NameKey(const std::string& path) { return path; }
 };
 
 // Makes a directory and every missing one above it (a path ending in a separator is fine);

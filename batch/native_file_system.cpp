@@ -1,6 +1,7 @@
 // The real file system: the C runtime's ANSI functions on Windows (names are bytes in the
 // system's code page, passed through untouched), POSIX calls elsewhere.
 #include <algorithm>
+#include <cstdlib>
 
 #include "file_system.h"
 #include "path_style.h"
@@ -75,6 +76,15 @@ class WindowsFileSystem final : public FileSystem {
     time = static_cast<int64_t>(status.st_mtime);
     return true;
   }
+  // The full path (GetFullPathName resolves "." and ".."), with the letters of the code
+  // page in one case: the file system ignores case.
+  std::string NameKey(const std::string& path) override {
+    char full[MAX_PATH];
+    DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    std::string key = length > 0 && length < MAX_PATH ? std::string(full, length) : path;
+    if (!key.empty()) CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+  }
   // In the listing's own order.
   bool ListDirectory(const std::string& pattern, std::vector<std::string>& names) override {
     names.clear();
@@ -133,6 +143,16 @@ class PosixFileSystem final : public FileSystem {
     if (stat(path.c_str(), &status) != 0) return false;
     time = static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
     return true;
+  }
+  // The directory resolved (links, "." and ".."), and the name as it is.
+  std::string NameKey(const std::string& path) override {
+    const size_t nameStart = FileNameStart(path, PathStyle::Posix);
+    std::string directory = path.substr(0, nameStart);
+    char* resolved = realpath(directory.empty() ? "." : directory.c_str(), nullptr);
+    if (resolved == nullptr) return path;
+    std::string key = std::string(resolved) + "/" + path.substr(nameStart);
+    std::free(resolved);
+    return key;
   }
   // The pattern's directory part is listed ("*.*" stands for every entry), and the names
   // come back in byte order: the order of readdir means nothing.

@@ -19,9 +19,20 @@ std::string SummaryText(int32_t converted, int32_t total) {
          " converted successfully.";
 }
 
+std::string RunSummaryText(int32_t converted, int32_t total) {
+  return CountText(converted, total) + (total == 1 ? " file" : " files") +
+         " converted successfully.";
+}
+
 std::string CompletedMessage(int32_t converted) {
   return "Conversion completed. " + std::to_string(converted) +
          (converted == 1 ? " file" : " files") + " converted successfully.";
+}
+
+std::string OutputTakenMessage(const std::string& outputFile, const std::string& earlierInput,
+                               const std::string& laterInput) {
+  return "Will not overwrite just-created " + outputFile + " (from " + earlierInput + ") with " +
+         laterInput + ".";
 }
 
 std::string SkippedText(int32_t skipped) {

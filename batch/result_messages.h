@@ -27,11 +27,19 @@ std::string CountText(int32_t converted, int32_t total);
 // The total label after a batch with at least one converted file:
 // "2 of 3 files converted successfully.", "1 of 1 file converted successfully."
 std::string SummaryText(int32_t converted, int32_t total);
+// The command line's last line, over all its inputs, its noun agreeing with the total:
+// "1 of 2 files converted successfully.", "1 of 1 file converted successfully."
+std::string RunSummaryText(int32_t converted, int32_t total);
 // The success box: "Conversion completed. 2 files converted successfully."
 std::string CompletedMessage(int32_t converted);
 // The total percent label: converted * 100 / total, truncated; "0" for an empty total
 // and at most "100" (the directory may have changed since it was counted).
 std::string PercentText(int32_t converted, int32_t total);
+
+// An input refused because an earlier one of the same run just wrote its output:
+// "Will not overwrite just-created out/x.txt (from a/x.html) with b/x.html."
+std::string OutputTakenMessage(const std::string& outputFile, const std::string& earlierInput,
+                               const std::string& laterInput);
 
 // The command line's note on files left alone: "3 files were up to date and not converted."
 std::string SkippedText(int32_t skipped);

@@ -95,10 +95,12 @@ int Convert(const Arguments& args) {
 
   ConvertEnvironment env{NativeFileSystem()};
   env.saveSettings = false;
+  OutputClaims claims;  // two inputs never write one output
+  env.claims = &claims;
 
   TerminalView view(stdout, stderr, args.quiet, IsTerminal(stderr));
   bool allConverted = true;
-  int32_t skipped = 0;
+  int32_t converted = 0, failed = 0, skipped = 0;
   const auto count = static_cast<int32_t>(args.inputs.size());
   for (int32_t i = 0; i < count; ++i) {
     choices.inputPath = args.inputs[static_cast<size_t>(i)];
@@ -107,10 +109,14 @@ int Convert(const Arguments& args) {
     view.EndInput();
     if (outcome.filesNotFound) view.PrintError(kFilesNotFoundText);
     if (outcome.failed != 0 || outcome.stopped || outcome.filesNotFound) allConverted = false;
+    converted += outcome.converted;
+    failed += outcome.failed;
     skipped += outcome.skipped;
     // Every further input would fail on the same directory.
     if (outcome.noOutputDirectory) break;
   }
+  // The end of the work, once, over every input.
+  if (converted != 0) view.PrintNote(RunSummaryText(converted, converted + failed + skipped));
   if (skipped != 0) view.PrintNote(SkippedText(skipped));
   std::fflush(stdout);
   return allConverted ? kExitConverted : kExitFailed;

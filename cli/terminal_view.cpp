@@ -45,11 +45,8 @@ MessageAnswer TerminalView::ShowMessage(const std::string& text, MessageKind kin
   if (kind == MessageKind::Error) {
     std::fprintf(err_, "vellumine: %s\n", text.c_str());
     std::fflush(err_);
-  } else if (!quiet_) {
-    if (!totalText_.empty()) std::fprintf(out_, "%s\n", totalText_.c_str());
-    std::fprintf(out_, "%s\n", text.c_str());
-    std::fflush(out_);
   }
+  // A success report is the window's: the command line sums up all its inputs at the end.
   return MessageAnswer::Ok;
 }
 
@@ -65,7 +62,6 @@ void TerminalView::SetCurrentFileText(const std::string& text) {
   Redraw();
 }
 
-void TerminalView::SetTotalText(const std::string& text) { totalText_ = text; }
 
 void TerminalView::PrintError(const std::string& text) {
   Erase();

@@ -33,7 +33,7 @@ class TerminalView final : public ConvertView, private ProgressSink {
   void SetTotalRange(int32_t high) override;
   void SetTotalPosition(int32_t) override {}
   void SetCurrentFileText(const std::string& text) override;
-  void SetTotalText(const std::string& text) override;
+  void SetTotalText(const std::string&) override {}
   void SetTotalPercentText(const std::string&) override {}
   ProgressSink& CurrentFileProgress() override { return *this; }
 
@@ -58,8 +58,6 @@ class TerminalView final : public ConvertView, private ProgressSink {
   std::string fileName_;     // the current file's name as the command shows it
   std::string percent_ = "0";
   size_t drawnWidth_ = 0;    // characters of the line on screen, 0 when none
-
-  std::string totalText_;    // the total label, printed with the success box
 };
 
 // True when the stream is an interactive terminal.

@@ -26,15 +26,34 @@ class PlatformLauncher final : public Launcher {
     HKEY key = nullptr;
     LONG opened = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_QUERY_VALUE, &key);
     if (opened != ERROR_SUCCESS) return opened;
-    char data[MAX_PATH] = {};
-    DWORD size = sizeof(data) - 1;
-    DWORD type = 0;
-    LONG queried = RegQueryValueExA(key, nullptr, nullptr, &type,
-                                    reinterpret_cast<BYTE*>(data), &size);
-    if (queried != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) data[0] = '\0';
-    value = data;
+    value = ReadDefaultString(key);
     RegCloseKey(key);
     return ERROR_SUCCESS;
+  }
+
+ private:
+  // A key's default value of any length: its size asked for, then read (again, larger, when
+  // it grew in between). Empty when it is no string or cannot be read.
+  static std::string ReadDefaultString(HKEY key) {
+    std::string data;
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG queried = RegQueryValueExA(key, nullptr, nullptr, &type, nullptr, &size);
+    for (int attempt = 0; queried == ERROR_SUCCESS && attempt < 8; ++attempt) {
+      data.assign(size + 1, '\0');  // room for a terminator the value may lack
+      DWORD read = size;
+      queried = RegQueryValueExA(key, nullptr, nullptr, &type,
+                                 reinterpret_cast<BYTE*>(data.data()), &read);
+      if (queried == ERROR_MORE_DATA) {
+        size = read > size ? read : size * 2 + 1;
+        queried = ERROR_SUCCESS;
+        continue;
+      }
+      if (queried != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) break;
+      data.resize(read);
+      return std::string(data.c_str());  // up to the terminator
+    }
+    return {};
   }
 };
 

@@ -12,6 +12,7 @@
 #include "gui_helpers.h"
 #include "gui_script.h"
 #include "hyper_link.h"
+#include "launcher.h"
 #include "link_targets.h"
 #include "resource.h"
 
@@ -176,6 +177,36 @@ TEST_F(LinkLabelTest, HandCursorFallsBackToTheSystemHand) {
                          MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
   EXPECT_NE(GetCursor(), nullptr);
   EXPECT_EQ(GetCursor(), dialog_.m_linkFirst.m_hHandCursor);
+}
+
+// The platform's registry read takes a default value of any length: the program that opens
+// a link may have a long command line.
+TEST(RegistryReadTest, DefaultValuesOfAnyLength) {
+  Launcher* script = SetLauncher(nullptr);  // the platform's own
+  const std::string subKey = "VellumineTest." + std::to_string(GetCurrentProcessId());
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr), ERROR_SUCCESS);
+  for (size_t length : {size_t{0}, size_t{258}, size_t{259}, size_t{260}, size_t{1000}}) {
+    std::string written = "\"C:\\Program Files\\Browser\\browser.exe\" ";
+    while (written.size() < length) written += static_cast<char>('a' + written.size() % 26);
+    written.resize(length);
+    ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(written.c_str()),
+                             static_cast<DWORD>(written.size() + 1)), ERROR_SUCCESS);
+    std::string read = "unchanged";
+    EXPECT_EQ(CurrentLauncher().ReadClassesRootValue(subKey, read), ERROR_SUCCESS);
+    EXPECT_EQ(read, written) << length << " characters";
+  }
+  // A value that is no string reads as empty; a missing key gives the error of opening it.
+  const DWORD number = 7;
+  RegSetValueExA(key, nullptr, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  std::string read = "unchanged";
+  EXPECT_EQ(CurrentLauncher().ReadClassesRootValue(subKey, read), ERROR_SUCCESS);
+  EXPECT_EQ(read, "");
+  RegCloseKey(key);
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, subKey.c_str());
+  EXPECT_EQ(CurrentLauncher().ReadClassesRootValue(subKey, read), ERROR_FILE_NOT_FOUND);
+  SetLauncher(script);
 }
 
 }  // namespace

@@ -267,7 +267,9 @@ TEST_F(ConvertCommandTest, WalksThatConvertNothing) {
 }
 
 TEST_F(ConvertCommandTest, WalkTotalsAreThirtyTwoBit) {
-  EXPECT_EQ(RunAll(std::vector<std::string>(40000, "a.htm")).converted, 40000);
+  std::vector<std::string> listing;
+  for (int i = 0; i < 40000; ++i) listing.push_back("page" + std::to_string(i) + ".htm");
+  EXPECT_EQ(RunAll(listing).converted, 40000);
   EXPECT_EQ(log.at(2), "total range 40000");
 }
 

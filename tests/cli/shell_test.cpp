@@ -106,8 +106,7 @@ TEST(Shell, RecursiveWalkMirrorsTheTree) {
   ProcessResult run = RunVellumine({"-r", "-f", "txt", "-o", "out", "site"}, work);
   EXPECT_EQ(run.exitCode, 1);  // zero.htm
   EXPECT_EQ(run.err, "vellumine: site" + sep + "sub" + sep + "zero.htm file has zero length.\n");
-  EXPECT_EQ(run.out, "3 of 4 files converted successfully.\n"
-                     "Conversion completed. 3 files converted successfully.\n");
+  EXPECT_EQ(run.out, "3 of 4 files converted successfully.\n");
   EXPECT_EQ(work.Read("out/a.txt"), "\r\na");
   EXPECT_EQ(work.Read("out/sub/b.txt"), "\r\nb");
   EXPECT_EQ(work.Read("out/sub/deeper/c.txt"), "\r\nc");
@@ -167,7 +166,6 @@ TEST(Shell, UpdateConvertsOnlyWhatChanged) {
   run = RunVellumine({"-r", "-u", "-o", "out", "site"}, work);
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "2 of 3 files converted successfully.\n"
-                     "Conversion completed. 2 files converted successfully.\n"
                      "1 file was up to date and not converted.\n");
   EXPECT_NE(work.Read("out/a.rtf").find("changed"), std::string::npos);
   EXPECT_NE(work.Read("out/sub/b.rtf"), "<missing>");
@@ -176,6 +174,60 @@ TEST(Shell, UpdateConvertsOnlyWhatChanged) {
                       fs::last_write_time(work.path() + "out/a.rtf") - std::chrono::seconds(10));
   run = RunVellumine({"-u", "-o", "out", "site/a.htm"}, work);
   EXPECT_EQ(run.out, "1 file was up to date and not converted.\n");
+}
+
+// Inputs of one command whose outputs have one name: the first is converted, each later one
+// refused with a message naming both, whatever the number of jobs; an output left by an
+// earlier run is still replaced.
+TEST(Shell, InputsWithOneOutputAreRefusedAfterTheFirst) {
+  TempDirectory work;
+  const std::string sep(1, work.path().back());
+  for (const char* dir : {"a", "b", "c", "site"}) fs::create_directory(work.path() + dir);
+  work.Write("a/x.html", "<p>from a");
+  work.Write("b/x.html", "<p>from b");
+  work.Write("site/x.htm", "<p>from htm");
+  work.Write("site/x.html", "<p>from html");
+  work.Write("site/y.html", "<p>y");
+  work.Write("c/X.html", "<p>capital");
+  auto refused = [&](const std::string& output, const std::string& earlier,
+                     const std::string& later) {
+    return "vellumine: Will not overwrite just-created " + output + " (from " + earlier +
+           ") with " + later + ".\n";
+  };
+  const std::string a = "a" + sep + "x.html", b = "b" + sep + "x.html",
+                    out = "out" + sep + "x.txt";
+  for (const char* jobs : {"1", "2"}) {
+    SCOPED_TRACE(std::string("-j ") + jobs);
+    fs::remove_all(work.path() + "out");
+    fs::create_directory(work.path() + "out");
+    work.Write("out/x.txt", "from an earlier run");
+    ProcessResult run = RunVellumine({"-j", jobs, "-f", "txt", "-o", "out", a, b, a}, work);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, refused(out, a, b) + refused(out, a, a));
+    EXPECT_EQ(run.out, "1 of 3 files converted successfully.\n");
+    EXPECT_EQ(work.Read("out/x.txt"), "\r\nfrom a");
+
+    // "x.htm" before "x.html" in the walk; "y.html" is converted as ever.
+    run = RunVellumine({"-j", jobs, "-a", "-f", "txt", "-o", "out", "site"}, work);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, refused(out, "site" + sep + "x.htm", "site" + sep + "x.html"));
+    EXPECT_EQ(run.out, "2 of 3 files converted successfully.\n");
+    EXPECT_EQ(work.Read("out/x.txt"), "\r\nfrom htm");
+    EXPECT_EQ(work.Read("out/y.txt"), "\r\ny");
+  }
+
+  // Names that differ in case only are one name where the file system ignores case.
+  fs::remove_all(work.path() + "out");
+  ProcessResult run = RunVellumine({"-f", "txt", "-o", "out", a, "c" + sep + "X.html"}, work);
+#ifdef _WIN32
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, refused(out, a, "c" + sep + "X.html"));
+  EXPECT_EQ(work.Read("out/x.txt"), "\r\nfrom a");
+#else
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "2 of 2 files converted successfully.\n");
+  EXPECT_EQ(work.Read("out/X.txt"), "\r\ncapital");
+#endif
 }
 
 TEST(Shell, TextInUtf8FromAnyPage) {
