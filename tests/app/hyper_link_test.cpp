@@ -12,7 +12,7 @@
 #include "gui_helpers.h"
 #include "gui_script.h"
 #include "hyper_link.h"
-#include "launcher.h"
+#include "framework/launcher.h"
 #include "link_targets.h"
 #include "resource.h"
 

@@ -221,7 +221,7 @@ TEST(Shell, InputsWithOneOutputAreRefusedAfterTheFirst) {
   ProcessResult run = RunVellumine({"-f", "txt", "-o", "out", a, "c" + sep + "X.html"}, work);
 #ifdef _WIN32
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, refused(out, a, "c" + sep + "X.html"));
+  EXPECT_EQ(run.err, refused("out" + sep + "X.txt", a, "c" + sep + "X.html"));
   EXPECT_EQ(work.Read("out/x.txt"), "\r\nfrom a");
 #else
   EXPECT_EQ(run.exitCode, 0);
