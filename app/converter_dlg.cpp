@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "about_dlg.h"
-#include "encoding.h"
+#include "conversion_controls.h"
 #include "file_system.h"
 #include "framework/data_exchange.h"
 #include "framework/prompts.h"
@@ -64,12 +64,12 @@ CConverterDlg::CConverterDlg(CWnd* parent)
       m_bConvertTables(0),
       m_bConvertAll(0),
       m_nTotal(0),
+      m_bWalk(false),
       m_hIcon(LoadIconA(CurrentResourceInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       m_nConverted(0),
       m_szInputPath(),
       m_szOutputPath(),
-      m_szStartDir(),
-      m_fileProgress(nullptr, nullptr) {}
+      m_szStartDir() {}
 
 void CConverterDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
@@ -103,7 +103,6 @@ BOOL CConverterDlg::OnInitDialog() {
   m_nConverted = 0;
   m_strFontName = "Arial";
   m_strFontSize = "10";
-  m_fileProgress = ControlProgressSink(GetDlgItem(IDC_FILE_PROGRESS), GetDlgItem(IDC_FILE_PERCENT));
 
   const std::string currentDirectory = CurrentDirectory();
   CopyPath(m_szStartDir, currentDirectory);
@@ -120,11 +119,11 @@ BOOL CConverterDlg::OnInitDialog() {
   m_edOutput.SetText(m_szOutputPath);
 
   HWND encoding = GetDlgItem(IDC_ENCODING);
-  for (const char* label : vellumine::kEncodingLabels) {
-    SendMessageA(encoding, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
+  for (const vellumine::EncodingListEntry& entry : vellumine::kEncodingList) {
+    SendMessageA(encoding, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.label));
   }
   SendMessageA(encoding, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-               reinterpret_cast<LPARAM>(vellumine::kEncodingLabels[0]));
+               reinterpret_cast<LPARAM>(vellumine::kEncodingList[0].label));
 
   m_linkFirst.SetTarget(vellumine::kHomePageUrl);
   m_linkSecond.SetTarget(vellumine::kUserGuideUrl);
@@ -181,13 +180,24 @@ void CConverterDlg::OnConvert() {
   vellumine::ConvertChoices choices;
   choices.inputPath = ReadPathBox(m_edInput);
   choices.outputPath = ReadPathBox(m_edOutput);
-  choices.format = m_nFormat;
-  choices.convertTables = m_bConvertTables != 0;
   choices.convertAll = m_bConvertAll == 1;
-  choices.encodingIndex = static_cast<int>(SendDlgItemMessageA(m_hWnd, IDC_ENCODING, CB_GETCURSEL, 0, 0));
-  choices.fontName = m_strFontName;
-  choices.fontSize = m_strFontSize;
+  vellumine_options& options = choices.options;
+  vellumine::SetFormat(options, m_nFormat, m_bConvertTables != 0);
+  // The selected label, as the list holds it; none selected is Auto-Select.
+  const LRESULT selected = SendDlgItemMessageA(m_hWnd, IDC_ENCODING, CB_GETCURSEL, 0, 0);
+  std::string label;
+  if (selected != CB_ERR) {
+    LRESULT length = SendDlgItemMessageA(m_hWnd, IDC_ENCODING, CB_GETLBTEXTLEN,
+                                         static_cast<WPARAM>(selected), 0);
+    label.assign(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    SendDlgItemMessageA(m_hWnd, IDC_ENCODING, CB_GETLBTEXT, static_cast<WPARAM>(selected),
+                        reinterpret_cast<LPARAM>(label.data()));
+  }
+  options.encoding = vellumine::EncodingOfLabel(selected != CB_ERR ? label.c_str() : nullptr);
+  options.font_name = m_strFontName.c_str();
+  options.font_size = vellumine::ReadFontSize(m_strFontSize.c_str());
 
+  SetTotalPercentText("0");
   vellumine::ConvertEnvironment environment{vellumine::NativeFileSystem(), m_szStartDir};
   std::string outputPath;
   vellumine::ConvertOutcome outcome =
@@ -260,25 +270,83 @@ void CConverterDlg::OnHelpContents() {
   if (CWinApp* app = CWinApp::Current(); app != nullptr) app->WinHelp(0, HELP_FINDER);
 }
 
-vellumine::MessageAnswer CConverterDlg::ShowMessage(const std::string& text,
-                                                    vellumine::MessageKind kind,
-                                                    vellumine::MessageButtons buttons) {
-  UINT type = buttons == vellumine::MessageButtons::YesNo ? MB_YESNO : MB_OK;
-  const char* caption =
-      kind == vellumine::MessageKind::Error ? vellumine::kErrorCaption : vellumine::kThanksCaption;
-  switch (vellumine::CurrentPrompts().ShowMessage(m_hWnd, text, caption, type)) {
-    case IDYES:
-      return vellumine::MessageAnswer::Yes;
-    case IDNO:
-      return vellumine::MessageAnswer::No;
-    default:
-      return vellumine::MessageAnswer::Ok;
+int CConverterDlg::ShowBox(const std::string& text, bool error, UINT type) {
+  const char* caption = error ? vellumine::kErrorCaption : vellumine::kThanksCaption;
+  return vellumine::CurrentPrompts().ShowMessage(m_hWnd, text, caption, type);
+}
+
+bool CConverterDlg::ConfirmCreateDirectory(const std::string& directory) {
+  return ShowBox(vellumine::DirectoryMissingQuestion(directory), true, MB_YESNO) == IDYES;
+}
+
+void CConverterDlg::CommandStopped(vellumine::CommandProblem problem, const std::string& path) {
+  switch (problem) {
+    case vellumine::CommandProblem::CannotCreateOutputDirectory:
+      ShowBox(vellumine::CannotCreateDirectoryMessage(path), true, MB_OK);
+      break;
+    case vellumine::CommandProblem::InputIsDirectory:
+      ShowBox("Please select file, or if you have chosen a directory, please, set the switch "
+              "\"Convert all\".",
+              true, MB_OK);
+      break;
   }
 }
 
-void CConverterDlg::SetTotalRange(int32_t high) {
-  m_nTotal = high;
-  SendDlgItemMessageA(m_hWnd, IDC_TOTAL_PROGRESS, PBM_SETRANGE32, 0, high);
+void CConverterDlg::BatchStarted(const vellumine::BatchStart& batch) {
+  m_bWalk = batch.walk;
+  m_nTotal = batch.files;
+  SendDlgItemMessageA(m_hWnd, IDC_TOTAL_PROGRESS, PBM_SETRANGE32, 0, batch.files);
+  if (!m_bWalk) return;
+  SetTotalPosition(0);
+  SetTotalText(vellumine::CountText(0, batch.files));
+}
+
+void CConverterDlg::FileStarted(int32_t, const std::string& label) { SetCurrentFileText(label); }
+
+// The conversion runs inside a button handler without dispatching messages, so every
+// change is painted at once.
+void CConverterDlg::FileProgress(int step, int total) {
+  HWND bar = GetDlgItem(IDC_FILE_PROGRESS);
+  HWND percent = GetDlgItem(IDC_FILE_PERCENT);
+  if (step == 0) SendMessageA(bar, PBM_SETRANGE32, 0, total);
+  const std::string text = std::to_string(total > 0 ? step * 100 / total : 0);
+  SetWindowTextA(percent, text.c_str());
+  UpdateWindow(percent);
+  SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(step), 0);
+  UpdateWindow(bar);
+}
+
+void CConverterDlg::FileFinished(const vellumine::FileReport& report) {
+  if (!report.message.empty()) ShowBox(report.message, true, MB_OK);
+  if (m_bWalk) {
+    SetTotalText(vellumine::CountText(report.converted, m_nTotal));
+    SetTotalPosition(report.converted);
+    SetTotalPercentText(vellumine::PercentText(report.converted, m_nTotal));
+  } else if (!report.failed()) {
+    SetTotalPosition(1);
+    SetTotalPercentText("100");
+  }
+}
+
+void CConverterDlg::BatchFinished(const vellumine::ConvertOutcome& outcome) {
+  if (outcome.filesNotFound) SetTotalText(vellumine::kFilesNotFoundText);
+  // A single file that failed leaves the display as the attempt left it.
+  if (outcome.converted == 0 && !m_bWalk) return;
+  if (outcome.converted != 0) {
+    SetTotalText(vellumine::SummaryText(outcome.converted, outcome.files));
+    if (m_bWalk) SetTotalPosition(outcome.files);
+    ShowBox(vellumine::CompletedMessage(outcome.converted), false, MB_OK);
+    SetTotalText("");
+  }
+  ResetDisplay();
+}
+
+void CConverterDlg::ResetDisplay() {
+  SetTotalPosition(0);
+  SendDlgItemMessageA(m_hWnd, IDC_FILE_PROGRESS, PBM_SETPOS, 0, 0);
+  SetCurrentFileText("");
+  SetWindowTextA(GetDlgItem(IDC_FILE_PERCENT), "0");
+  SetTotalPercentText("0");
 }
 
 void CConverterDlg::SetTotalPosition(int32_t pos) {
@@ -300,5 +368,3 @@ void CConverterDlg::SetTotalPercentText(const std::string& text) {
   m_stTotalPercent.SetText(text);
   UpdateWindow(m_stTotalPercent.m_hWnd);
 }
-
-vellumine::ProgressSink& CConverterDlg::CurrentFileProgress() { return m_fileProgress; }

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "control_progress_sink.h"
 #include "convert_command.h"
 #include "framework/command_map.h"
 #include "framework/dialog.h"
@@ -37,6 +36,7 @@ class CConverterDlg : public CDialog, public vellumine::ConvertView {
   int m_bConvertAll;           // "Convert all files in this directory"
   CHyperLink m_linkFirst;      // the first link label
   int32_t m_nTotal;            // the total bar's range of the last Convert
+  bool m_bWalk;                // the last Convert walks a directory
   HICON m_hIcon;               // icon 128, shared with the system
   int32_t m_nConverted;        // files converted by the last Convert
   char m_szInputPath[MAX_PATH];   // the remembered input path
@@ -74,17 +74,23 @@ class CConverterDlg : public CDialog, public vellumine::ConvertView {
  private:
   static const CommandEntry<CConverterDlg> kCommands[];
 
-  // What the Convert command shows, on this window's controls.
-  vellumine::MessageAnswer ShowMessage(const std::string& text, vellumine::MessageKind kind,
-                                       vellumine::MessageButtons buttons) override;
-  void SetTotalRange(int32_t high) override;
-  void SetTotalPosition(int32_t pos) override;
-  void SetCurrentFileText(const std::string& text) override;
-  void SetTotalText(const std::string& text) override;
-  void SetTotalPercentText(const std::string& text) override;
-  vellumine::ProgressSink& CurrentFileProgress() override;
+  // What the Convert command reports, on this window's bars, labels and boxes.
+  bool ConfirmCreateDirectory(const std::string& directory) override;
+  void CommandStopped(vellumine::CommandProblem problem, const std::string& path) override;
+  void BatchStarted(const vellumine::BatchStart& batch) override;
+  void FileStarted(int32_t number, const std::string& label) override;
+  void FileProgress(int step, int total) override;
+  void FileFinished(const vellumine::FileReport& report) override;
+  void BatchFinished(const vellumine::ConvertOutcome& outcome) override;
 
-  ControlProgressSink m_fileProgress;  // bar 1016 and label 1033, set at initialisation
+  // A modal box owned by the window: "Error!" or the thanks caption; the button pressed.
+  int ShowBox(const std::string& text, bool error, UINT type);
+  void SetTotalPosition(int32_t pos);
+  void SetCurrentFileText(const std::string& text);
+  void SetTotalText(const std::string& text);
+  void SetTotalPercentText(const std::string& text);
+  // Both bars to 0, the current-file label empty, both percent labels "0".
+  void ResetDisplay();
 };
 
 // Copies text into a path buffer, cut to 259 characters.

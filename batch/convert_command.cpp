@@ -7,7 +7,6 @@
 #include <system_error>
 #include <thread>
 
-#include "convert_choices.h"
 #include "count_html_files.h"
 #include "directory_path.h"
 #include "file_system.h"
@@ -47,26 +46,25 @@ class ConvertCommand {
   // place, in listing order; false when directory cannot be listed.
   bool Collect(const std::string& directory, const std::string& outputDirectory,
                const std::string& labelPrefix, int depth, std::vector<WalkEntry>& entries);
+  std::string OutputPath(const WalkEntry& entry) const;
   // Whether the file's output exists and is not older than the file (with updateOnly).
-  bool UpToDate(const std::string& inputFile, const std::string& outputDirectory);
-  ConvertResult Convert(const WalkEntry& entry, ProgressSink& sink);
+  bool UpToDate(const WalkEntry& entry);
+  // Converts one file, its progress shown when `shown`.
+  vellumine_result Convert(const WalkEntry& entry, bool shown);
   // Claims the entry's output for it: empty, or the earlier input that wrote it.
   std::string ClaimOutput(const WalkEntry& entry);
   // Converts the entries, several at once with jobs above 1, and reports each in order.
-  void ConvertAll(const std::vector<WalkEntry>& entries, int32_t total);
-  // Reports one file's result and shows its error box when it failed; true when converted.
-  // refusedFor: the earlier input whose output this one's would replace (not converted).
-  bool Report(const WalkEntry& entry, ConvertResult result, bool skipped,
-              const std::string& refusedFor = {});
-  // Both bars to 0, the current-file label empty, both percent labels "0".
-  void ResetDisplay();
+  void ConvertAll(const std::vector<WalkEntry>& entries);
+  // Counts one file and reports it.
+  void Report(int32_t number, const WalkEntry& entry, vellumine_result result, bool skipped,
+              const std::string& refusedFor);
 
   const ConvertChoices& choices_;
   ConvertView& view_;
   ConvertEnvironment& env_;
 
   // Fixed when the command starts.
-  ConvertOptions options_;
+  vellumine_options options_;    // the choices' options, progress to the view
   std::string outputDirectory_;  // the output path with its separator
   OutputClaims ownClaims_;       // the outputs written, without a run's
 
@@ -74,12 +72,11 @@ class ConvertCommand {
 };
 
 ConvertOutcome ConvertCommand::Run(std::string* updatedOutputPath) {
-  options_.fontName = choices_.fontName.c_str();
-  options_.fontSizeText = choices_.fontSize.c_str();
-  options_.encodingLabel = ChooseEncodingLabel(choices_.encodingIndex);
-  options_.mode = ChooseConversionMode(choices_.format, choices_.convertTables);
-  options_.textAsUtf8 = choices_.textAsUtf8;
-  view_.SetTotalPercentText("0");
+  options_ = choices_.options;
+  options_.progress = [](void* view, int step, int total) {
+    static_cast<ConvertView*>(view)->FileProgress(step, total);
+  };
+  options_.progress_context = &view_;
 
   // The paths are saved as typed, whatever happens next.
   if (env_.saveSettings) {
@@ -105,91 +102,77 @@ ConvertOutcome ConvertCommand::Run(std::string* updatedOutputPath) {
 
 bool ConvertCommand::MakeSureOutputDirectoryExists() {
   if (env_.files.Exists(outputDirectory_)) return true;
-  MessageAnswer answer = view_.ShowMessage(DirectoryMissingQuestion(outputDirectory_),
-                                           MessageKind::Error, MessageButtons::YesNo);
-  if (answer != MessageAnswer::Yes) return false;
+  if (!view_.ConfirmCreateDirectory(outputDirectory_)) return false;
   if (env_.files.MakeDirectory(outputDirectory_)) return true;
-  view_.ShowMessage(CannotCreateDirectoryMessage(outputDirectory_), MessageKind::Error,
-                    MessageButtons::Ok);
+  view_.CommandStopped(CommandProblem::CannotCreateOutputDirectory, outputDirectory_);
   return false;
 }
 
-bool ConvertCommand::UpToDate(const std::string& inputFile, const std::string& outputDirectory) {
-  if (!choices_.updateOnly) return false;
-  std::string outputFile;
-  MakeOutputPath(inputFile, outputDirectory, options_.mode, env_.style, outputFile);
-  int64_t input = 0, output = 0;
-  return env_.files.ModificationTime(outputFile, output) &&
-         env_.files.ModificationTime(inputFile, input) && output >= input;
+std::string ConvertCommand::OutputPath(const WalkEntry& entry) const {
+  std::string output;
+  MakeOutputPath(entry.input, entry.outputDirectory, options_.format, env_.style, output);
+  return output;
 }
 
-ConvertResult ConvertCommand::Convert(const WalkEntry& entry, ProgressSink& sink) {
+bool ConvertCommand::UpToDate(const WalkEntry& entry) {
+  if (!choices_.updateOnly) return false;
+  int64_t input = 0, output = 0;
+  return env_.files.ModificationTime(OutputPath(entry), output) &&
+         env_.files.ModificationTime(entry.input, input) && output >= input;
+}
+
+vellumine_result ConvertCommand::Convert(const WalkEntry& entry, bool shown) {
+  vellumine_options options = options_;
+  if (!shown) options.progress = nullptr;
   const char* input = entry.input.c_str();
   const char* output = entry.outputDirectory.c_str();
-  return env_.convert ? env_.convert(input, output, options_, sink)
-                      : ConvertFile(input, output, options_, sink, env_.style);
+  return env_.convert ? env_.convert(input, output, options)
+                      : vellumine_convert_file(input, output, &options);
 }
 
 std::string ConvertCommand::ClaimOutput(const WalkEntry& entry) {
-  std::string output;
-  MakeOutputPath(entry.input, entry.outputDirectory, options_.mode, env_.style, output);
   OutputClaims& claims = env_.claims != nullptr ? *env_.claims : ownClaims_;
   std::string owner;
-  return claims.Claim(env_.files.NameKey(output), entry.input, owner) ? std::string() : owner;
+  return claims.Claim(env_.files.NameKey(OutputPath(entry)), entry.input, owner) ? std::string()
+                                                                                 : owner;
 }
 
-bool ConvertCommand::Report(const WalkEntry& entry, ConvertResult result, bool skipped,
-                            const std::string& refusedFor) {
-  FileReport report{result, entry.input, {}, skipped, refusedFor};
-  MakeOutputPath(entry.input, entry.outputDirectory, options_.mode, env_.style,
-                 report.outputPath);
-  view_.ReportFile(report);
+void ConvertCommand::Report(int32_t number, const WalkEntry& entry, vellumine_result result,
+                            bool skipped, const std::string& refusedFor) {
+  FileReport report{number, result, entry.input, OutputPath(entry), skipped, refusedFor, {}, 0};
   if (!refusedFor.empty()) {
-    ++outcome_.failed;
-    view_.ShowMessage(OutputTakenMessage(report.outputPath, refusedFor, entry.input),
-                      MessageKind::Error, MessageButtons::Ok);
-    return false;
+    report.message = OutputTakenMessage(report.outputPath, refusedFor, entry.input);
+  } else if (!skipped) {
+    report.message = ResultMessage(result, entry.input, report.outputPath);
   }
   if (skipped) {
     ++outcome_.skipped;
-    return false;
-  }
-  if (result == ConvertResult::Ok) {
+  } else if (report.failed()) {
+    ++outcome_.failed;
+  } else {
     ++outcome_.converted;
-    return true;
   }
-  ++outcome_.failed;
-  std::string message = ResultMessage(result, entry.input, report.outputPath);
-  if (!message.empty()) view_.ShowMessage(message, MessageKind::Error, MessageButtons::Ok);
-  return false;
+  report.converted = outcome_.converted;
+  view_.FileFinished(report);
 }
 
 void ConvertCommand::ConvertSingleFile() {
   const std::string& inputFile = choices_.inputPath;
   if (env_.files.IsDirectory(inputFile)) {
-    view_.ShowMessage(kSelectFileMessage, MessageKind::Error, MessageButtons::Ok);
+    view_.CommandStopped(CommandProblem::InputIsDirectory, inputFile);
     outcome_.stopped = true;
     return;
   }
-  view_.SetTotalRange(1);
-  view_.SetCurrentFileText(inputFile);
+  outcome_.files = 1;
+  view_.BatchStarted({1, false});
+  view_.FileStarted(1, inputFile);
   const WalkEntry entry{inputFile, outputDirectory_, inputFile};
   const std::string refusedFor = ClaimOutput(entry);
-  bool skipped = refusedFor.empty() && UpToDate(inputFile, outputDirectory_);
-  ConvertResult result = skipped || !refusedFor.empty()
-                             ? ConvertResult::Ok
-                             : Convert(entry, view_.CurrentFileProgress());
-  if (Report(entry, result, skipped, refusedFor)) {
-    view_.SetTotalPosition(1);
-    view_.SetTotalPercentText("100");
-  }
-  // A failed file leaves the display as the attempt left it.
-  if (outcome_.converted == 0) return;
-
-  view_.SetTotalText(SummaryText(1, 1));
-  view_.ShowMessage(CompletedMessage(1), MessageKind::Success, MessageButtons::Ok);
-  view_.SetTotalText("");
-  ResetDisplay();
+  bool skipped = refusedFor.empty() && UpToDate(entry);
+  vellumine_result result =
+      skipped || !refusedFor.empty() ? VELLUMINE_OK : Convert(entry, true);
+  Report(1, entry, result, skipped, refusedFor);
+  view_.BatchFinished(outcome_);
 }
 
 bool ConvertCommand::Collect(const std::string& directory, const std::string& outputDirectory,
@@ -219,8 +202,7 @@ bool ConvertCommand::Collect(const std::string& directory, const std::string& ou
   return true;
 }
 
-void ConvertCommand::ConvertAll(const std::vector<WalkEntry>& entries, int32_t total) {
-  int32_t& converted = outcome_.converted;
+void ConvertCommand::ConvertAll(const std::vector<WalkEntry>& entries) {
   // Mirrored sub-directories are made before any file goes into them.
   for (size_t i = 0; i < entries.size(); ++i) {
     const std::string& directory = entries[i].outputDirectory;
@@ -231,32 +213,26 @@ void ConvertCommand::ConvertAll(const std::vector<WalkEntry>& entries, int32_t t
   // first of several inputs with one output is converted, the later ones refused.
   std::vector<std::string> refusedFor(entries.size());
   for (size_t i = 0; i < entries.size(); ++i) refusedFor[i] = ClaimOutput(entries[i]);
-  auto shown = [&](size_t i, ConvertResult result, bool skipped, bool labelShown) {
-    if (!labelShown) view_.SetCurrentFileText(entries[i].label);
-    Report(entries[i], result, skipped, refusedFor[i]);
-    view_.SetTotalText(CountText(converted, total));
-    view_.SetTotalPosition(converted);
-    view_.SetTotalPercentText(PercentText(converted, total));
-  };
+  auto number = [](size_t i) { return static_cast<int32_t>(std::min<size_t>(i + 1, INT32_MAX)); };
 
   const size_t workers = std::min<size_t>(choices_.jobs > 1 ? static_cast<size_t>(choices_.jobs) : 1,
                                           entries.size());
   if (workers <= 1) {
     for (size_t i = 0; i < entries.size(); ++i) {
-      view_.SetCurrentFileText(entries[i].label);
-      bool skipped = refusedFor[i].empty() && UpToDate(entries[i].input, entries[i].outputDirectory);
-      ConvertResult result = skipped || !refusedFor[i].empty()
-                                 ? ConvertResult::Ok
-                                 : Convert(entries[i], view_.CurrentFileProgress());
-      shown(i, result, skipped, true);
+      view_.FileStarted(number(i), entries[i].label);
+      bool skipped = refusedFor[i].empty() && UpToDate(entries[i]);
+      vellumine_result result =
+          skipped || !refusedFor[i].empty() ? VELLUMINE_OK : Convert(entries[i], true);
+      Report(number(i), entries[i], result, skipped, refusedFor[i]);
     }
     return;
   }
 
   // Several files at once: each worker takes the next file, so no more than `workers` files
-  // are in memory; results are shown in the walk's order as they become known.
+  // are in memory; results are reported in the walk's order as they become known, each
+  // file started when it is reported.
   struct Slot {
-    ConvertResult result = ConvertResult::Ok;
+    vellumine_result result = VELLUMINE_OK;
     bool skipped = false;
     bool done = false;
   };
@@ -265,12 +241,11 @@ void ConvertCommand::ConvertAll(const std::vector<WalkEntry>& entries, int32_t t
   std::mutex mutex;
   std::condition_variable finished;
   auto work = [&] {
-    NullProgressSink sink;
     for (size_t i; (i = next.fetch_add(1)) < entries.size();) {
       Slot slot;
       if (refusedFor[i].empty()) {
-        slot.skipped = UpToDate(entries[i].input, entries[i].outputDirectory);
-        if (!slot.skipped) slot.result = Convert(entries[i], sink);
+        slot.skipped = UpToDate(entries[i]);
+        if (!slot.skipped) slot.result = Convert(entries[i], false);
       }
       slot.done = true;
       std::lock_guard<std::mutex> lock(mutex);
@@ -294,7 +269,8 @@ void ConvertCommand::ConvertAll(const std::vector<WalkEntry>& entries, int32_t t
       finished.wait(lock, [&] { return slots[i].done; });
       slot = slots[i];
     }
-    shown(i, slot.result, slot.skipped, false);
+    view_.FileStarted(number(i), entries[i].label);
+    Report(number(i), entries[i], slot.result, slot.skipped, refusedFor[i]);
   }
   for (std::thread& thread : threads) thread.join();
 }
@@ -311,43 +287,22 @@ void ConvertCommand::WalkDirectory() {
   // with it, the count is of the files the walk found.
   std::vector<WalkEntry> entries;
   bool listed = false;
-  int32_t total = 0;
   if (choices_.recursive) {
     listed = Collect(directory, outputDirectory_, "", 0, entries);
-    total = static_cast<int32_t>(std::min<size_t>(entries.size(), INT32_MAX));
+    outcome_.files = static_cast<int32_t>(std::min<size_t>(entries.size(), INT32_MAX));
   } else {
-    total = CountHtmlFiles(env_.files, directory + "*.*");
+    outcome_.files = CountHtmlFiles(env_.files, directory + "*.*");
   }
-  int32_t& converted = outcome_.converted;
-
-  view_.SetTotalRange(total);
-  view_.SetTotalPosition(0);
-  view_.SetTotalText(CountText(converted, total));
+  outcome_.walk = true;
+  view_.BatchStarted({outcome_.files, true});
   if (!choices_.recursive) listed = Collect(directory, outputDirectory_, "", 0, entries);
 
-  if (!listed) {
-    view_.SetTotalText(kFilesNotFoundText);
-    outcome_.filesNotFound = true;
+  if (listed) {
+    ConvertAll(entries);
   } else {
-    ConvertAll(entries, total);
+    outcome_.filesNotFound = true;
   }
-
-  if (converted != 0) {
-    view_.SetTotalText(SummaryText(converted, total));
-    view_.SetTotalPosition(total);
-    view_.ShowMessage(CompletedMessage(converted), MessageKind::Success, MessageButtons::Ok);
-    view_.SetTotalText("");
-  }
-  ResetDisplay();
-}
-
-void ConvertCommand::ResetDisplay() {
-  ProgressSink& sink = view_.CurrentFileProgress();
-  view_.SetTotalPosition(0);
-  sink.SetPosition(0);
-  view_.SetCurrentFileText("");
-  sink.SetPercentText("0");
-  view_.SetTotalPercentText("0");
+  view_.BatchFinished(outcome_);
 }
 
 }  // namespace

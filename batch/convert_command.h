@@ -1,4 +1,5 @@
-// The Convert command: the user's choices become one conversion per input file.
+// The Convert command: the user's choices become one conversion per input file, and what
+// happens is reported to a view as events.
 #pragma once
 
 #include <cstdint>
@@ -6,86 +7,100 @@
 #include <string>
 #include <vector>
 
-#include "convert_file.h"
 #include "file_system.h"
 #include "output_claims.h"
+#include "vellumine.h"
 
 namespace vellumine {
 
-// The values the command reads from the window's controls when it starts.
+// What one command is asked to do.
 struct ConvertChoices {
-  std::string inputPath{};        // Input path box
-  std::string outputPath{};       // Output path box, as typed
-  int format = 0;                 // 0 "*.rtf", 1 "*.txt", -1 neither checked
-  bool convertTables = false;     // "convert tables"
-  bool convertAll = false;        // "Convert all files in this directory"
-  int encodingIndex = 0;          // selected Encoding list index, -1 for none
-  std::string fontName = "Arial"; // RTF font face
-  std::string fontSize = "10";    // RTF font size text
+  std::string inputPath{};   // a file, or with convertAll a file or directory of the walk
+  std::string outputPath{};  // the output directory, as given
+  bool convertAll = false;   // every HTML file of the input's directory
+  bool recursive = false;    // the walk enters sub-directories, mirrored in the output
+  int jobs = 1;              // files converted at once
+  bool updateOnly = false;   // only files whose output is missing or older than the input
+  // The conversion's options; font_name points to a string that outlives the command.
+  vellumine_options options = DefaultConvertOptions();
 
-  // What the command line adds; the window leaves them as they are.
-  bool recursive = false;         // "Convert all" enters sub-directories, mirrored in the output
-  int jobs = 1;                   // files converted at once
-  bool updateOnly = false;        // only files whose output is missing or older than the input
-  bool textAsUtf8 = false;        // plain text in UTF-8 whatever the page's character set
+  static vellumine_options DefaultConvertOptions() {
+    vellumine_options options;
+    vellumine_options_init(&options);
+    return options;
+  }
 };
 
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
-enum class MessageKind { Error, Success };  // the window's captions "Error!" and "Thank you ..."
+// Why a command stopped before converting anything.
+enum class CommandProblem {
+  CannotCreateOutputDirectory,  // the path: the output directory
+  InputIsDirectory,             // the path: the input, a directory, without convertAll
+};
 
-// What happened to one file, reported before any message about it.
+// A batch about to be converted.
+struct BatchStart {
+  int32_t files = 0;  // how many (a walk's count, made before it starts; 1 for one file)
+  bool walk = false;  // the files of a directory
+};
+
+// What happened to one file, in the walk's order.
 struct FileReport {
-  ConvertResult result = ConvertResult::Ok;
-  std::string inputPath;   // as the command named it
-  std::string outputPath;  // the output it wrote, or tried to write
-  bool skipped = false;    // up to date: not converted (result Ok)
+  int32_t number = 0;                    // from 1
+  vellumine_result result = VELLUMINE_OK;
+  std::string inputPath;                 // as the command named it
+  std::string outputPath;                // the output it wrote, or tried to write
+  bool skipped = false;                  // up to date: not converted (result Ok)
   // Not converted because an earlier input of the run just wrote the same output: that
   // input (empty otherwise). Counted as failed.
   std::string refusedFor;
+  std::string message;                   // what went wrong; empty when nothing did
+  int32_t converted = 0;                 // files converted so far, this one included
+  bool failed() const { return !skipped && (result != VELLUMINE_OK || !refusedFor.empty()); }
 };
 
-// Everything the command shows. The window implements it with its controls and message
-// boxes; the command line with a terminal; tests with a recorder.
+// What one command did.
+struct ConvertOutcome {
+  int32_t files = 0;      // the batch's count (BatchStart::files)
+  int32_t converted = 0;  // files converted
+  int32_t failed = 0;     // files that failed or were refused
+  int32_t skipped = 0;    // files left alone because their output was up to date
+  bool walk = false;      // the files of a directory
+  bool stopped = false;   // ended before converting: output directory declined or not
+                          // created, or a directory given without convertAll
+  bool noOutputDirectory = false;  // stopped because the output directory is missing
+  bool filesNotFound = false;      // a walk whose directory could not be listed
+};
+
+// Everything the command tells whoever shows it, in order: a command that converts gives
+// BatchStarted, then for each file FileStarted, its progress (when converted one at a
+// time) and FileFinished, then BatchFinished. The window turns these into bars, labels and
+// boxes; the command line into its progress line and messages.
 class ConvertView {
  public:
   virtual ~ConvertView() = default;
-  // A modal message box without icon; returns the button pressed.
-  virtual MessageAnswer ShowMessage(const std::string& text, MessageKind kind,
-                                    MessageButtons buttons) = 0;
-  // Every file the command converted, skipped or failed on, in the walk's order.
-  virtual void ReportFile(const FileReport&) {}
-  virtual void SetTotalRange(int32_t high) = 0;                  // total bar, low is 0
-  virtual void SetTotalPosition(int32_t pos) = 0;                // total bar
-  virtual void SetCurrentFileText(const std::string& text) = 0;  // current-file label
-  virtual void SetTotalText(const std::string& text) = 0;        // total label
-  virtual void SetTotalPercentText(const std::string& text) = 0; // total percent label
-  virtual ProgressSink& CurrentFileProgress() = 0;               // file bar + its percent
+  // The output directory is missing: whether to create it.
+  virtual bool ConfirmCreateDirectory(const std::string& directory) = 0;
+  // The command stops before converting.
+  virtual void CommandStopped(CommandProblem problem, const std::string& path) = 0;
+  virtual void BatchStarted(const BatchStart& batch) = 0;
+  virtual void FileStarted(int32_t number, const std::string& label) = 0;
+  // The current file's progress: step of total.
+  virtual void FileProgress(int step, int total) = 0;
+  virtual void FileFinished(const FileReport& report) = 0;
+  virtual void BatchFinished(const ConvertOutcome& outcome) = 0;
 };
 
-// What one command did, for callers that need more than the display (the command line).
-struct ConvertOutcome {
-  int32_t converted = 0;  // files converted
-  int32_t failed = 0;     // files that gave an error result
-  int32_t skipped = 0;    // files left alone because their output was up to date
-  bool stopped = false;   // ended before converting: output directory declined or not
-                          // created, or a directory given without "Convert all"
-  bool noOutputDirectory = false;  // stopped because the output directory is missing
-  bool filesNotFound = false;      // "Convert all": the directory could not be listed
-};
-
-// Calls one conversion; ConvertFile by default, replaceable in tests. With jobs above 1 it is
-// called from several threads at once.
-using ConvertFunction = std::function<ConvertResult(
-    const char* inputPath, const char* outputDirectory, const ConvertOptions& options,
-    ProgressSink& sink)>;
+// Calls one conversion; the library's by default, replaceable in tests. With jobs above 1
+// it is called from several threads at once.
+using ConvertFunction = std::function<vellumine_result(
+    const char* inputPath, const char* outputDirectory, const vellumine_options& options)>;
 
 // The environment of the command.
 struct ConvertEnvironment {
   FileSystem& files;
   std::string settingsDirectory{};  // the start-up directory; "settings.ini" is written there
   PathStyle style = kNativePathStyle;
-  ConvertFunction convert{};        // empty: ConvertFile
+  ConvertFunction convert{};        // empty: vellumine_convert_file
   bool saveSettings = true;         // false: "settings.ini" is left alone (the command line)
   // The outputs written so far by a run of several commands (the command line's inputs);
   // null: the command's own.

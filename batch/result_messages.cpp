@@ -46,21 +46,22 @@ std::string PercentText(int32_t converted, int32_t total) {
   return std::to_string(percent > 100 ? 100 : percent);
 }
 
-std::string ResultMessage(ConvertResult result, const std::string& inputFile,
+std::string ResultMessage(vellumine_result result, const std::string& inputFile,
                           const std::string& outputFile) {
   switch (result) {
-    case ConvertResult::OutOfMemory:
+    case VELLUMINE_OUT_OF_MEMORY:
       return "Not enougth memory";
-    case ConvertResult::CannotOpenOutput:
+    case VELLUMINE_CANNOT_OPEN_OUTPUT:
       return "Can't open " + outputFile +
              " file for record.\nProbably it is already used by other application.";
-    case ConvertResult::CannotOpenInput:
+    case VELLUMINE_CANNOT_OPEN_INPUT:
       return "Can't open " + inputFile + " file for reading.";
-    case ConvertResult::EmptyInput:
+    case VELLUMINE_EMPTY_INPUT:
       return inputFile + " file has zero length.";
-    case ConvertResult::CannotWriteOutput:
+    case VELLUMINE_CANNOT_WRITE_OUTPUT:
       return "Can't write " + outputFile + " file.\nThe disk may be full.";
-    case ConvertResult::Ok:
+    case VELLUMINE_OK:
+    case VELLUMINE_INVALID_ARGUMENT:
       break;
   }
   return {};

@@ -4,16 +4,13 @@
 #include <cstdint>
 #include <string>
 
-#include "convert_result.h"
+#include "vellumine.h"
 
 namespace vellumine {
 
 inline constexpr const char* kErrorCaption = "Error!";
 inline constexpr const char* kThanksCaption = "Thank you for using Vellumine!";
 
-inline constexpr const char* kSelectFileMessage =
-    "Please select file, or if you have chosen a directory, please, set the switch "
-    "\"Convert all\".";
 inline constexpr const char* kFilesNotFoundText =
     "HTML - files not found, please select correct path.";
 
@@ -46,8 +43,8 @@ std::string SkippedText(int32_t skipped);
 
 // The error box for one failed file; empty for Ok and for results that raise no message.
 // outputFile is the output file the conversion tried to write (output directory and the
-// input's name with the mode's extension).
-std::string ResultMessage(ConvertResult result, const std::string& inputFile,
+// input's name with the format's extension).
+std::string ResultMessage(vellumine_result result, const std::string& inputFile,
                           const std::string& outputFile);
 
 }  // namespace vellumine

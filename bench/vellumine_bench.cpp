@@ -31,21 +31,19 @@
 
 
 #include "byte_buffer.h"
-#include "convert_file.h"
+#include "conversion_mode.h"
 #include "file_output_stream.h"
 #include "hostile_inputs.h"
 #include "html_corpus.h"
 #include "input_file.h"
 #include "output_path.h"
 #include "output_stream.h"
+#include "vellumine.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using vellumine::ConversionMode;
-using vellumine::ConvertFile;
-using vellumine::ConvertOptions;
-using vellumine::ConvertResult;
 using Clock = std::chrono::steady_clock;
 
 double Median(std::vector<double> values) {
@@ -137,18 +135,17 @@ const Mode kModes[] = {{ConversionMode::Text, "mode 0 (text)      "},
 
 Seconds ConvertSeconds(const std::string& input, const std::string& outputDir, ConversionMode mode,
                       int runs, bool& ok) {
-  ConvertOptions options;
-  options.mode = mode;
-  vellumine::NullProgressSink sink;
+  const vellumine_options options = vellumine::OptionsFor(mode);
   // Every job writes a new file, as into an empty output directory: replacing a file by
   // truncation makes some file systems flush it when it is closed.
-  std::string output;
-  vellumine::MakeOutputPath(input, outputDir, mode, vellumine::kNativePathStyle, output);
-  auto removeOutput = [&] { std::remove(output.c_str()); };
+  char output[4096];
+  vellumine_output_path(input.c_str(), outputDir.c_str(), &options, output, sizeof output);
+  auto removeOutput = [&] { std::remove(output); };
   auto once = [&] {
-    ConvertResult result = ConvertFile(input.c_str(), outputDir.c_str(), options, sink);
-    if (result != ConvertResult::Ok) {
-      std::fprintf(stderr, "ConvertFile(%s) gave %d\n", input.c_str(), static_cast<int>(result));
+    vellumine_result result = vellumine_convert_file(input.c_str(), outputDir.c_str(), &options);
+    if (result != VELLUMINE_OK) {
+      std::fprintf(stderr, "vellumine_convert_file(%s) gave %d\n", input.c_str(),
+                   static_cast<int>(result));
       ok = false;
     }
   };
@@ -240,12 +237,14 @@ void MeasureHostileInputs(int runs) {
       const std::string page = input.make(mib << 20);
       const double megabytes = static_cast<double>(page.size()) / 1e6;
       for (int m = 0; m < 3; ++m) {
-        ConvertOptions options;
-        options.mode = kModes[m].mode;
-        vellumine::NullProgressSink sink;
+        const vellumine_options options = vellumine::OptionsFor(kModes[m].mode);
         Seconds seconds = MedianSeconds(std::max(1, runs / 2), NoSetUp{}, [&] {
-          vellumine::bench::CountingOutputStream out;
-          vellumine::ConvertMemory(page.data(), page.size(), options, sink, out);
+          size_t bytes = 0;
+          auto count = [](void* total, const char*, size_t n) {
+            *static_cast<size_t*>(total) += n;
+            return 0;
+          };
+          vellumine_convert_memory(page.data(), page.size(), &options, count, &bytes);
         });
         std::printf(m == 0 ? "  %6.1f" : " / %6.1f", seconds.wall * 1e3 / megabytes);
       }

@@ -9,22 +9,36 @@
 #include <vector>
 
 #include "convert_command.h"
-#include "convert_choices.h"
-#include "encoding.h"
 #include "result_messages.h"
 #include "stream_conversion.h"
-#include "rtf_templates.h"
-#include "rtf_writer.h"
 #include "terminal_view.h"
 
 namespace vellumine {
 
 namespace {
 
-// Short names of the Encoding list's entries, in list order.
-constexpr const char* kEncodingNames[] = {"auto",       "windows-1251", "koi8-r",
-                                          "iso-8859-1", "iso-8859-5",   "utf-8"};
-static_assert(std::size(kEncodingNames) == std::size(kEncodingLabels));
+// The names --encoding takes: short names (letter case ignored), and the window's list
+// labels as they stand, which earlier versions took.
+struct EncodingName {
+  const char* name;
+  const char* label;
+  vellumine_encoding encoding;
+};
+constexpr EncodingName kEncodingNames[] = {
+    {"auto", "Auto-Select", VELLUMINE_ENCODING_AUTO},
+    {"windows-1251", "(Windows-1251) Cyrillic", VELLUMINE_ENCODING_WINDOWS_1251},
+    {"koi8-r", "(KOI8-R) Cyrillic", VELLUMINE_ENCODING_KOI8_R},
+    {"iso-8859-1", "(ISO-8859-1) Latin1", VELLUMINE_ENCODING_ISO_8859_1},
+    {"iso-8859-5", "(ISO-8859-5) Cyrillic", VELLUMINE_ENCODING_ISO_8859_5},
+    {"utf-8", "(UTF-8) Unicode", VELLUMINE_ENCODING_UTF_8},
+    {"utf8", nullptr, VELLUMINE_ENCODING_UTF_8},
+};
+
+// The largest RTF font size readers accept (\fs takes half-points up to 3276).
+constexpr int kMaxFontSize = 1638;
+
+// Bytes a font name may not hold: they would end the RTF font table or start control words.
+bool IsFontNameByte(unsigned char c) { return c >= 0x20 && c != '{' && c != '}' && c != '\\' && c != ';'; }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -53,18 +67,20 @@ struct Arguments {
   bool quiet = false;
 };
 
+// What the arguments ask of each command; the options' font name points into args.
 ConvertChoices ChoicesFor(const Arguments& args) {
   ConvertChoices choices;
   choices.outputPath = args.output;
-  choices.format = args.format == "txt" ? 1 : 0;
-  choices.convertTables = args.tables;
   choices.convertAll = args.all || args.recursive;
   choices.recursive = args.recursive;
-  choices.encodingIndex = EncodingIndexForName(args.encoding);
-  choices.fontName = args.font;
-  choices.fontSize = args.size;
   choices.updateOnly = args.update;
-  choices.textAsUtf8 = args.textEncoding == "utf-8";
+  vellumine_options& options = choices.options;
+  options.format = args.format == "txt" ? VELLUMINE_FORMAT_TEXT : VELLUMINE_FORMAT_RTF;
+  options.tables = args.tables;
+  ParseEncodingName(args.encoding, options.encoding);
+  options.font_name = args.font.c_str();
+  options.font_size = std::stoi(args.size);  // checked: 1 to 1638
+  options.text_utf8 = args.textEncoding == "utf-8";
   unsigned cores = std::thread::hardware_concurrency();
   choices.jobs = args.jobs > 0 ? args.jobs : static_cast<int>(cores > 0 ? cores : 1);
   return choices;
@@ -72,17 +88,11 @@ ConvertChoices ChoicesFor(const Arguments& args) {
 
 // One page to standard output: nothing else is written there.
 int ConvertToStandardOutput(const Arguments& args, const ConvertChoices& choices) {
-  ConvertOptions options;
-  options.mode = ChooseConversionMode(choices.format, choices.convertTables);
-  options.fontName = choices.fontName.c_str();
-  options.fontSizeText = choices.fontSize.c_str();
-  options.encodingLabel = ChooseEncodingLabel(choices.encodingIndex);
-  options.textAsUtf8 = choices.textAsUtf8;
   const std::string& input = args.inputs.front();
   SetBinaryMode(stdin);
   SetBinaryMode(stdout);
-  ConvertResult result = ConvertToStream(input, options, stdin, stdout);
-  if (result == ConvertResult::Ok) return kExitConverted;
+  vellumine_result result = ConvertToStream(input, choices.options, stdin, stdout);
+  if (result == VELLUMINE_OK) return kExitConverted;
   std::string message = ResultMessage(result, input == "-" ? "(standard input)" : input,
                                       "(standard output)");
   std::fprintf(stderr, "vellumine: %s\n", message.c_str());
@@ -104,10 +114,9 @@ int Convert(const Arguments& args) {
   const auto count = static_cast<int32_t>(args.inputs.size());
   for (int32_t i = 0; i < count; ++i) {
     choices.inputPath = args.inputs[static_cast<size_t>(i)];
-    view.BeginInput(i + 1, choices.convertAll ? 0 : count);
+    view.BeginInput(i + 1, count);
     ConvertOutcome outcome = RunConvertCommand(choices, view, env, nullptr);
     view.EndInput();
-    if (outcome.filesNotFound) view.PrintError(kFilesNotFoundText);
     if (outcome.failed != 0 || outcome.stopped || outcome.filesNotFound) allConverted = false;
     converted += outcome.converted;
     failed += outcome.failed;
@@ -156,13 +165,14 @@ constexpr const char* kExitCodesText =
 
 }  // namespace
 
-int EncodingIndexForName(std::string_view name) {
-  for (size_t i = 0; i < std::size(kEncodingNames); ++i) {
-    if (EqualsIgnoringCase(name, kEncodingNames[i]) || name == kEncodingLabels[i])
-      return static_cast<int>(i);
+bool ParseEncodingName(std::string_view name, vellumine_encoding& encoding) {
+  for (const EncodingName& known : kEncodingNames) {
+    if (EqualsIgnoringCase(name, known.name) || (known.label != nullptr && name == known.label)) {
+      encoding = known.encoding;
+      return true;
+    }
   }
-  if (EqualsIgnoringCase(name, "utf8")) return 5;
-  return -1;
+  return false;
 }
 
 int RunCommandLine(int argc, char** argv) {
@@ -217,8 +227,8 @@ int RunCommandLine(int argc, char** argv) {
       ->capture_default_str()
       ->check(CLI::Validator(
           [](std::string& name) {
-            return EncodingIndexForName(name) < 0 ? "unknown encoding: " + name
-                                                  : std::string();
+            vellumine_encoding encoding;
+            return ParseEncodingName(name, encoding) ? std::string() : "unknown encoding: " + name;
           },
           "", "encoding"))
       ->group(format);
@@ -235,7 +245,7 @@ int RunCommandLine(int argc, char** argv) {
       ->check(CLI::Validator(
           [](std::string& name) {
             for (unsigned char c : name) {
-              if (!IsHeaderFontNameByte(c))
+              if (!IsFontNameByte(c))
                 return std::string("a font name cannot hold braces, backslashes, semicolons "
                                    "or control characters: ") + name;
             }

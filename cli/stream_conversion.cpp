@@ -1,10 +1,8 @@
 #include "stream_conversion.h"
 
+#include <memory>
 #include <new>
 #include <string>
-
-#include "input_file.h"
-#include "output_stream.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -22,13 +20,8 @@ bool ReadStream(std::FILE* in, std::string& bytes) {
 }
 
 bool ReadNamedFile(const std::string& path, std::string& bytes) {
-  InputFile file;
-  if (!file.Open(path.c_str())) return false;
-  bytes.resize(static_cast<size_t>(file.size()));
-  size_t got = 0;
-  if (!file.ReadAll(bytes.data(), bytes.size(), got)) return false;
-  bytes.resize(got);
-  return true;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  return file != nullptr && ReadStream(file.get(), bytes);
 }
 
 }  // namespace
@@ -39,22 +32,30 @@ void SetBinaryMode([[maybe_unused]] std::FILE* stream) {
 #endif
 }
 
-ConvertResult ConvertToStream(const std::string& inputPath, const ConvertOptions& options,
-                              std::FILE* in, std::FILE* out) {
+vellumine_result ConvertToStream(const std::string& inputPath, const vellumine_options& options,
+                                 std::FILE* in, std::FILE* out) {
   try {
     std::string input;
     if (!(inputPath == "-" ? ReadStream(in, input) : ReadNamedFile(inputPath, input)))
-      return ConvertResult::CannotOpenInput;
-    NullProgressSink sink;
-    MemoryOutputStream document(true);  // line feeds as CR LF, as a file holds them
-    ConvertResult result = ConvertMemory(input.data(), input.size(), options, sink, document);
-    if (result != ConvertResult::Ok) return result;
-    const std::string& bytes = document.str();
-    if (std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() || std::fflush(out) != 0)
-      return ConvertResult::CannotWriteOutput;
-    return ConvertResult::Ok;
+      return VELLUMINE_CANNOT_OPEN_INPUT;
+    std::string document;  // written only once it is whole
+    auto collect = [](void* into, const char* bytes, size_t n) {
+      try {
+        static_cast<std::string*>(into)->append(bytes, n);
+        return 0;
+      } catch (const std::bad_alloc&) {
+        return 1;  // no exception crosses the library
+      }
+    };
+    vellumine_result result =
+        vellumine_convert_memory(input.data(), input.size(), &options, collect, &document);
+    if (result != VELLUMINE_OK) return result;
+    if (std::fwrite(document.data(), 1, document.size(), out) != document.size() ||
+        std::fflush(out) != 0)
+      return VELLUMINE_CANNOT_WRITE_OUTPUT;
+    return VELLUMINE_OK;
   } catch (const std::bad_alloc&) {
-    return ConvertResult::OutOfMemory;
+    return VELLUMINE_OUT_OF_MEMORY;
   }
 }
 

@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <string>
 
-#include "convert_file.h"
+#include "vellumine.h"
 
 namespace vellumine {
 
-// Converts the page at inputPath ("-" for in) and writes the result to out. Result codes as
-// ConvertFile gives them; CannotWriteOutput when out fails.
-ConvertResult ConvertToStream(const std::string& inputPath, const ConvertOptions& options,
-                              std::FILE* in, std::FILE* out);
+// Converts the page at inputPath ("-" for in) and writes the result to out, whole once the
+// conversion succeeded. The library's results; CannotWriteOutput when out fails.
+vellumine_result ConvertToStream(const std::string& inputPath, const vellumine_options& options,
+                                 std::FILE* in, std::FILE* out);
 
 // Makes a standard stream carry bytes unchanged (Windows translates line ends otherwise).
 void SetBinaryMode(std::FILE* stream);

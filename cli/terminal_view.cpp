@@ -28,40 +28,54 @@ TerminalView::TerminalView(std::FILE* out, std::FILE* err, bool quiet, bool show
     : out_(out), err_(err), quiet_(quiet), showProgress_(showProgress && !quiet) {}
 
 void TerminalView::BeginInput(int32_t number, int32_t count) {
-  walk_ = count == 0;
-  fileNumber_ = walk_ ? 0 : number;
-  fileCount_ = count;
+  inputNumber_ = number;
+  inputCount_ = count;
   fileName_.clear();
-  percent_ = "0";
+  percent_ = 0;
 }
 
 void TerminalView::EndInput() { Erase(); }
 
-MessageAnswer TerminalView::ShowMessage(const std::string& text, MessageKind kind,
-                                        MessageButtons buttons) {
-  // The only question is whether to create the output directory: the command line does.
-  if (buttons == MessageButtons::YesNo) return MessageAnswer::Yes;
-  Erase();
-  if (kind == MessageKind::Error) {
-    std::fprintf(err_, "vellumine: %s\n", text.c_str());
-    std::fflush(err_);
+void TerminalView::CommandStopped(CommandProblem problem, const std::string& path) {
+  switch (problem) {
+    case CommandProblem::CannotCreateOutputDirectory:
+      PrintError(CannotCreateDirectoryMessage(path));
+      break;
+    case CommandProblem::InputIsDirectory:
+      PrintError(path + " is a directory: -a converts its HTML files, -r those of its "
+                        "sub-directories too.");
+      break;
   }
-  // A success report is the window's: the command line sums up all its inputs at the end.
-  return MessageAnswer::Ok;
 }
 
-void TerminalView::SetTotalRange(int32_t high) {
-  if (walk_) fileCount_ = high;
+void TerminalView::BatchStarted(const BatchStart& batch) {
+  // A walk counts its own files; single inputs are counted on the command line.
+  walk_ = batch.walk;
+  fileCount_ = walk_ ? batch.files : inputCount_;
+  fileNumber_ = walk_ ? 0 : inputNumber_;
 }
 
-void TerminalView::SetCurrentFileText(const std::string& text) {
-  fileName_ = text;
-  if (text.empty()) return;
-  if (walk_) ++fileNumber_;
-  percent_ = "0";
+void TerminalView::FileStarted(int32_t number, const std::string& label) {
+  if (walk_) fileNumber_ = number;
+  fileName_ = label;
+  percent_ = 0;
   Redraw();
 }
 
+void TerminalView::FileProgress(int step, int total) {
+  const int percent = total > 0 ? step * 100 / total : 0;
+  if (percent == percent_) return;
+  percent_ = percent;
+  if (!fileName_.empty()) Redraw();
+}
+
+void TerminalView::FileFinished(const FileReport& report) {
+  if (!report.message.empty()) PrintError(report.message);
+}
+
+void TerminalView::BatchFinished(const ConvertOutcome& outcome) {
+  if (outcome.filesNotFound) PrintError(kFilesNotFoundText);
+}
 
 void TerminalView::PrintError(const std::string& text) {
   Erase();
@@ -76,16 +90,11 @@ void TerminalView::PrintNote(const std::string& text) {
   std::fflush(out_);
 }
 
-void TerminalView::SetPercentText(const char* text) {
-  if (percent_ == text) return;
-  percent_ = text;
-  if (!fileName_.empty()) Redraw();
-}
-
 void TerminalView::Redraw() {
   if (!showProgress_) return;
   std::string line = "file " + std::to_string(fileNumber_) + " of " +
-                     std::to_string(fileCount_) + ", " + percent_ + "%: " + fileName_;
+                     std::to_string(fileCount_) + ", " + std::to_string(percent_) + "%: " +
+                     fileName_;
   if (line.size() > kLineWidth) line.resize(kLineWidth);
   size_t width = line.size();
   if (width < drawnWidth_) line.append(drawnWidth_ - width, ' ');

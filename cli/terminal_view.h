@@ -10,14 +10,13 @@
 
 namespace vellumine {
 
-class TerminalView final : public ConvertView, private ProgressSink {
+class TerminalView final : public ConvertView {
  public:
-  // Errors go to err as "vellumine: " and the text; success texts to out unless quiet;
-  // the progress line to err when showProgress.
+  // Errors go to err as "vellumine: " and the text; notes to out unless quiet; the
+  // progress line to err when showProgress.
   TerminalView(std::FILE* out, std::FILE* err, bool quiet, bool showProgress);
 
-  // The next command converts single input `number` (from 1) of `count`; count 0 for a
-  // directory walk, which numbers its files itself.
+  // The next command is input `number` (from 1) of the command line's `count`.
   void BeginInput(int32_t number, int32_t count);
   // Erases the progress line.
   void EndInput();
@@ -28,21 +27,15 @@ class TerminalView final : public ConvertView, private ProgressSink {
   void PrintNote(const std::string& text);
 
   // ConvertView
-  MessageAnswer ShowMessage(const std::string& text, MessageKind kind,
-                            MessageButtons buttons) override;
-  void SetTotalRange(int32_t high) override;
-  void SetTotalPosition(int32_t) override {}
-  void SetCurrentFileText(const std::string& text) override;
-  void SetTotalText(const std::string&) override {}
-  void SetTotalPercentText(const std::string&) override {}
-  ProgressSink& CurrentFileProgress() override { return *this; }
+  bool ConfirmCreateDirectory(const std::string&) override { return true; }  // it is made
+  void CommandStopped(CommandProblem problem, const std::string& path) override;
+  void BatchStarted(const BatchStart& batch) override;
+  void FileStarted(int32_t number, const std::string& label) override;
+  void FileProgress(int step, int total) override;
+  void FileFinished(const FileReport& report) override;
+  void BatchFinished(const ConvertOutcome& outcome) override;
 
  private:
-  // ProgressSink: the current file's percent
-  void SetRange(int, int) override {}
-  void SetPosition(int) override {}
-  void SetPercentText(const char* text) override;
-
   void Redraw();
   void Erase();
 
@@ -51,12 +44,15 @@ class TerminalView final : public ConvertView, private ProgressSink {
   bool quiet_;
   bool showProgress_;
 
-  // What the progress line shows.
-  bool walk_ = false;        // numbers come from the walk, not from BeginInput
+  // What the progress line shows: "file 2 of 3, 40%: name". A walk numbers its own files;
+  // otherwise the number is the input's on the command line.
+  int32_t inputNumber_ = 0;  // the input being converted, from 1
+  int32_t inputCount_ = 0;   // inputs on the command line
+  bool walk_ = false;        // the batch is a directory walk
   int32_t fileNumber_ = 0;   // the current file, from 1
   int32_t fileCount_ = 0;    // files in the batch
   std::string fileName_;     // the current file's name as the command shows it
-  std::string percent_ = "0";
+  int percent_ = 0;
   size_t drawnWidth_ = 0;    // characters of the line on screen, 0 when none
 };
 

@@ -14,52 +14,48 @@ bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity) {
   return true;
 }
 
-void ResetProgress(ProgressSink& sink) {
-  sink.SetRange(0, 50);
-  sink.SetPosition(0);
-  sink.SetPercentText("0");
-}
-
-ConvertResult AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers) {
+vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers) {
   size_t capacity = 0;
   if (!WorkBufferCapacity(inputSize, capacity) || !buffers.text.Allocate(capacity) ||
       !buffers.prepared.Allocate(capacity))
-    return ConvertResult::OutOfMemory;
-  return ConvertResult::Ok;
+    return VELLUMINE_OUT_OF_MEMORY;
+  return VELLUMINE_OK;
 }
 
-ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
-                            const ConvertOptions& options, ProgressSink& sink, OutputStream& out) {
-  const bool rtf = options.mode != ConversionMode::Text;
-  const bool tables = options.mode == ConversionMode::RtfTables;
+vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
+                               const vellumine_options& options, OutputStream& out) {
+  const ConversionMode mode = ModeOf(options);
+  const bool rtf = mode != ConversionMode::Text;
+  const bool tables = mode == ConversionMode::RtfTables;
+  const ProgressReport progress{options.progress, options.progress_context};
   ByteBuffer& text = buffers.text;
   ByteBuffer& prepared = buffers.prepared;
   // The read, the read transformation and the preparation, which also finds the text's end
   // (the first 0x1A). The charset scan then reads the raw text up to that end: it looks for
   // nothing a CR LF pair could be part of, so the pairs do not matter to it.
   size_t n = 0;
-  if (!ReadAndPrepare(source, size, text, prepared, n)) return ConvertResult::CannotOpenInput;
+  if (!ReadAndPrepare(source, size, text, prepared, n)) return VELLUMINE_CANNOT_OPEN_INPUT;
 
   // With nothing read, Auto-Select finds no declaration: identity, Cyrillic flag clear.
-  EncodingChoice encoding = ChooseEncoding(options.encodingLabel, text.data(), n);
+  EncodingChoice encoding = ChooseEncoding(options.encoding, text.data(), n);
   RtfTemplates templates;
   if (rtf) {
-    FormatRtfTemplates(templates, options.fontSizeText, tables);
-    WriteRtfHeader(out, options.fontName, templates, encoding.cyrillic);
+    FormatRtfTemplates(templates, options.font_size, tables);
+    WriteRtfHeader(out, options.font_name, templates, encoding.cyrillic);
   }
 
   int openGroups = 0;
   if (n == 0) {
     text.Clear();  // nothing was read: the body stays empty
   } else {
-    sink.SetPosition(1);
+    progress.Show(1);
     ProgressTicks ticks;
-    BuildProgressTicks(ticks, prepared.size(), sink);
+    BuildProgressTicks(ticks, prepared.size(), progress);
     text.Clear();  // the raw text is no longer needed: the buffer takes the body
     const TranslationInput input{prepared.data(), prepared.size(), encoding,    ticks,
                                  kSplitTranslationFrom,  &out,           kStreamPiece,
-                                 options.textAsUtf8};
-    switch (options.mode) {
+                                 options.text_utf8 != 0};
+    switch (mode) {
       case ConversionMode::Text:
         TranslateToText(input, text);
         break;
@@ -70,14 +66,13 @@ ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t 
         openGroups = TranslateToRtfWithTables(input, templates, text);
         break;
     }
-    if (text.failed()) return ConvertResult::OutOfMemory;
+    if (text.failed()) return VELLUMINE_OUT_OF_MEMORY;
   }
 
-  sink.SetPosition(50);
-  sink.SetPercentText("100");
+  progress.Show(kProgressSteps);
   if (!text.empty()) out.Write(text.data(), text.size());
   if (rtf) WriteRtfTrailer(out, openGroups);
-  return ConvertResult::Ok;
+  return VELLUMINE_OK;
 }
 
 }  // namespace vellumine

@@ -20,17 +20,14 @@ struct WorkBuffers {
 // 4 x size + 1000; false when that does not fit the size type (32-bit platforms).
 bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity);
 
-// The sink's state at the start of every job: range 0..50, position 0, "0".
-void ResetProgress(ProgressSink& sink);
-
 // Allocates the text buffer, then the prepared buffer: Ok or OutOfMemory.
-ConvertResult AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers);
+vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers);
 
 // Reads `size` bytes of source into buffers.text (fewer when it ends first), applies the
 // read transformation, chooses the encoding, writes the RTF header, prepares, translates
 // with progress, and writes the body and the RTF trailer to out. Ok, CannotOpenInput when
 // the read fails, or OutOfMemory when the body could not grow.
-ConvertResult RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
-                            const ConvertOptions& options, ProgressSink& sink, OutputStream& out);
+vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
+                               const vellumine_options& options, OutputStream& out);
 
 }  // namespace vellumine

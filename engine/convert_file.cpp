@@ -13,70 +13,70 @@
 namespace vellumine {
 namespace {
 
-ConvertResult ConvertFileUnguarded(const char* inputPath, const char* outputDirectory,
-                                   const ConvertOptions& options, ProgressSink& sink,
-                                   PathStyle style) {
-  ResetProgress(sink);
+vellumine_result ConvertFileUnguarded(const char* inputPath, const char* outputDirectory,
+                                      const vellumine_options& options, PathStyle style) {
+  const ProgressReport progress{options.progress, options.progress_context};
+  progress.Show(0);
 
   InputFile input;
-  if (!inputPath || !input.Open(inputPath)) return ConvertResult::CannotOpenInput;
+  if (!inputPath || !input.Open(inputPath)) return VELLUMINE_CANNOT_OPEN_INPUT;
 
   std::string outputPath;
-  if (!MakeOutputPath(inputPath, outputDirectory ? outputDirectory : "", options.mode, style,
+  if (!MakeOutputPath(inputPath, outputDirectory ? outputDirectory : "", options.format, style,
                       outputPath))
-    return ConvertResult::CannotOpenOutput;
+    return VELLUMINE_CANNOT_OPEN_OUTPUT;
   // Creating the output would empty the input before it is read.
-  if (NamesOpenFile(outputPath.c_str(), input.file())) return ConvertResult::CannotOpenOutput;
+  if (NamesOpenFile(outputPath.c_str(), input.file())) return VELLUMINE_CANNOT_OPEN_OUTPUT;
   FileOutputStream output;
-  if (!output.Open(outputPath.c_str())) return ConvertResult::CannotOpenOutput;
+  if (!output.Open(outputPath.c_str())) return VELLUMINE_CANNOT_OPEN_OUTPUT;
 
   // From here on the output is being written under a temporary name. A failure leaves a
   // file that was under the output's name as it was; where there was none, EmptyInput and
   // OutOfMemory leave an empty file under the name.
-  auto fail = [&](ConvertResult result) {
+  auto fail = [&](vellumine_result result) {
     output.Discard();
     return result;
   };
-  auto failEmpty = [&](ConvertResult result) {
+  auto failEmpty = [&](vellumine_result result) {
     if (output.replacesFile()) return fail(result);
     output.Close();
     return result;
   };
 
-  if (input.size() == 0) return failEmpty(ConvertResult::EmptyInput);
+  if (input.size() == 0) return failEmpty(VELLUMINE_EMPTY_INPUT);
   WorkBuffers buffers;
-  if (AllocateWorkBuffers(input.size(), buffers) != ConvertResult::Ok)
-    return failEmpty(ConvertResult::OutOfMemory);
+  if (AllocateWorkBuffers(input.size(), buffers) != VELLUMINE_OK)
+    return failEmpty(VELLUMINE_OUT_OF_MEMORY);
 
-  ConvertResult result =
-      RunConversion(buffers, input, static_cast<size_t>(input.size()), options, sink, output);
-  if (result != ConvertResult::Ok) return fail(result);
-  if (!output.Close()) return fail(ConvertResult::CannotWriteOutput);
-  return ConvertResult::Ok;
+  vellumine_result result =
+      RunConversion(buffers, input, static_cast<size_t>(input.size()), options, output);
+  if (result != VELLUMINE_OK) return fail(result);
+  if (!output.Close()) return fail(VELLUMINE_CANNOT_WRITE_OUTPUT);
+  return VELLUMINE_OK;
 }
 
 }  // namespace
 
-ConvertResult ConvertFile(const char* inputPath, const char* outputDirectory,
-                          const ConvertOptions& options, ProgressSink& sink, PathStyle style) {
+vellumine_result ConvertFile(const char* inputPath, const char* outputDirectory,
+                             const vellumine_options& options, PathStyle style) {
   try {
-    return ConvertFileUnguarded(inputPath, outputDirectory, options, sink, style);
+    return ConvertFileUnguarded(inputPath, outputDirectory, options, style);
   } catch (const std::bad_alloc&) {
-    return ConvertResult::OutOfMemory;  // a path string could not be built
+    return VELLUMINE_OUT_OF_MEMORY;  // a path string could not be built
   }
 }
 
-ConvertResult ConvertMemory(const char* input, size_t size, const ConvertOptions& options,
-                            ProgressSink& sink, OutputStream& out) {
-  ResetProgress(sink);
-  if (size == 0) return ConvertResult::EmptyInput;
+vellumine_result ConvertMemory(const char* input, size_t size, const vellumine_options& options,
+                               OutputStream& out) {
+  ProgressReport{options.progress, options.progress_context}.Show(0);
+  if (size == 0) return VELLUMINE_EMPTY_INPUT;
   WorkBuffers buffers;
-  if (AllocateWorkBuffers(size, buffers) != ConvertResult::Ok) return ConvertResult::OutOfMemory;
+  if (AllocateWorkBuffers(size, buffers) != VELLUMINE_OK) return VELLUMINE_OUT_OF_MEMORY;
   MemoryTextSource source(input, size);
   try {
-    return RunConversion(buffers, source, size, options, sink, out);
+    return RunConversion(buffers, source, size, options, out);
   } catch (const std::bad_alloc&) {
-    return ConvertResult::OutOfMemory;  // a memory stream could not grow
+    return VELLUMINE_OUT_OF_MEMORY;  // a memory stream could not grow
   }
 }
 

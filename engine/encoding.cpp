@@ -84,14 +84,22 @@ EncodingChoice AutoSelect(const char* text, size_t n) {
 
 }  // namespace
 
-EncodingChoice ChooseEncoding(const char* label, const char* text, size_t n) {
-  if (!label) return {MapIdentity, false};
-  if (std::strcmp(label, kEncodingLabels[0]) == 0) return AutoSelect(text, n);
-  if (std::strcmp(label, kEncodingLabels[1]) == 0) return {MapIdentity, true};
-  if (std::strcmp(label, kEncodingLabels[2]) == 0) return {MapKoi8r, true};
-  if (std::strcmp(label, kEncodingLabels[4]) == 0) return {MapIso88595, true};
-  if (std::strcmp(label, kEncodingLabels[5]) == 0) return kUtf8;
-  return {MapIdentity, false};  // "(ISO-8859-1) Latin1" and any unknown label
+EncodingChoice ChooseEncoding(vellumine_encoding encoding, const char* text, size_t n) {
+  switch (encoding) {
+    case VELLUMINE_ENCODING_AUTO:
+      return AutoSelect(text, n);
+    case VELLUMINE_ENCODING_WINDOWS_1251:
+      return {MapIdentity, true};
+    case VELLUMINE_ENCODING_KOI8_R:
+      return {MapKoi8r, true};
+    case VELLUMINE_ENCODING_ISO_8859_5:
+      return {MapIso88595, true};
+    case VELLUMINE_ENCODING_UTF_8:
+      return kUtf8;
+    case VELLUMINE_ENCODING_ISO_8859_1:
+      break;
+  }
+  return {MapIdentity, false};
 }
 
 }  // namespace vellumine

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "char_mappers.h"
+#include "vellumine.h"
 
 namespace vellumine {
 
@@ -16,14 +17,9 @@ struct EncodingChoice {
   friend bool operator==(const EncodingChoice&, const EncodingChoice&) = default;
 };
 
-// The six labels of the Encoding list, in list order; compared byte for byte.
-inline constexpr const char* kEncodingLabels[6] = {
-    "Auto-Select", "(Windows-1251) Cyrillic", "(KOI8-R) Cyrillic", "(ISO-8859-1) Latin1",
-    "(ISO-8859-5) Cyrillic", "(UTF-8) Unicode"};
-
-// Any label not in the list is treated as "(ISO-8859-1) Latin1". "Auto-Select" reads the raw
-// text: a UTF-8 byte order mark, else the head's charset declarations, else, when none was
-// recognised, whether the text is UTF-8 with characters beyond ASCII.
-EncodingChoice ChooseEncoding(const char* label, const char* text, size_t n);
+// What the page's set asks for; Auto reads the raw text: a UTF-8 byte order mark, else the
+// head's charset declarations, else, when none was recognised, whether the text is UTF-8
+// with characters beyond ASCII, else Latin-1.
+EncodingChoice ChooseEncoding(vellumine_encoding encoding, const char* text, size_t n);
 
 }  // namespace vellumine

@@ -2,12 +2,12 @@
 
 namespace vellumine {
 
-const char* OutputExtension(ConversionMode mode) {
-  return mode == ConversionMode::Text ? ".txt" : ".rtf";
+const char* OutputExtension(vellumine_format format) {
+  return format == VELLUMINE_FORMAT_TEXT ? ".txt" : ".rtf";
 }
 
 bool MakeOutputPath(std::string_view inputPath, std::string_view outputDirectory,
-                    ConversionMode mode, PathStyle style, std::string& outputPath) {
+                    vellumine_format format, PathStyle style, std::string& outputPath) {
   std::string_view fileName = inputPath.substr(FileNameStart(inputPath, style));
   size_t dot = fileName.rfind('.');
   std::string_view stem = dot == std::string_view::npos ? fileName : fileName.substr(0, dot);
@@ -17,7 +17,7 @@ bool MakeOutputPath(std::string_view inputPath, std::string_view outputDirectory
   if (!outputPath.empty() && !IsPathSeparator(outputPath.back(), style))
     outputPath += PathSeparator(style);
   outputPath += stem;
-  outputPath += OutputExtension(mode);
+  outputPath += OutputExtension(format);
   return style != PathStyle::Windows || outputPath.size() < kMaxPath;
 }
 

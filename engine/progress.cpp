@@ -3,28 +3,15 @@
 namespace vellumine {
 
 void ProgressTicks::Fire() {
-  // "2" ... "100": at most three digits.
-  int percent = 2 * counter;
-  char text[4];
-  char* end = text + sizeof text;
-  char* p = end;
-  *--p = '\0';
-  do {
-    *--p = static_cast<char>('0' + percent % 10);
-    percent /= 10;
-  } while (percent > 0 && p > text);
-  if (sink) {
-    sink->SetPercentText(p);
-    sink->SetPosition(counter);
-  }
+  report.Show(counter);
   ++counter;
   ++next;
   nextPosition = next < count ? positions[next] : kNone;
 }
 
-void BuildProgressTicks(ProgressTicks& ticks, size_t n, ProgressSink& sink) {
+void BuildProgressTicks(ProgressTicks& ticks, size_t n, const ProgressReport& report) {
   ticks = ProgressTicks{};
-  ticks.sink = &sink;
+  ticks.report = report;
   if (n <= 1) return;
   // With M = n - 1, the candidates j = 1 ... M are walked with a target t from 50 down,
   // recording j whenever M div j == t. M div j never grows with j, so the first candidate

@@ -1,25 +1,24 @@
-// Progress of one conversion: the sink that shows it and the ticks that drive it.
+// Progress of one conversion: where it is shown and the ticks that drive it.
 #pragma once
 
 #include <cstddef>
 
+#include "vellumine.h"
+
 namespace vellumine {
 
-// The current-file progress bar and its percent label.
-class ProgressSink {
- public:
-  virtual ~ProgressSink() = default;
-  virtual void SetRange(int low, int high) = 0;
-  virtual void SetPosition(int pos) = 0;
-  virtual void SetPercentText(const char* text) = 0;  // "0", "2", ... "100"
-};
+// A conversion shows its progress in this many steps: 0 at the start, 1 once the page is
+// read, one more at each tick, all of them at the end.
+inline constexpr int kProgressSteps = 50;
 
-// A sink that shows nothing.
-class NullProgressSink final : public ProgressSink {
- public:
-  void SetRange(int, int) override {}
-  void SetPosition(int) override {}
-  void SetPercentText(const char*) override {}
+// Where a conversion's steps go: the caller's function, if any.
+struct ProgressReport {
+  vellumine_progress_fn show = nullptr;
+  void* context = nullptr;
+
+  void Show(int step) const {
+    if (show != nullptr) show(context, step, kProgressSteps);
+  }
 };
 
 // Up to 50 positions in the prepared text; the translation reports each one it steps on.
@@ -28,9 +27,9 @@ struct ProgressTicks {
   size_t positions[kMaxTicks] = {};  // increasing tick positions
   int count = 0;                     // ticks found
   int next = 0;                      // index of the next tick
-  int counter = 1;                   // the progress counter; tick k shows 2k
+  int counter = 1;                   // the progress counter: the step tick k shows
   size_t nextPosition = kNone;       // positions[next], or kNone when no tick is left
-  ProgressSink* sink = nullptr;      // where ticks are shown
+  ProgressReport report;             // where ticks are shown
 
   static constexpr size_t kNone = static_cast<size_t>(-1);
 
@@ -38,7 +37,7 @@ struct ProgressTicks {
 };
 
 // Finds the tick positions of a prepared text of length n (none when n <= 1).
-void BuildProgressTicks(ProgressTicks& ticks, size_t n, ProgressSink& sink);
+void BuildProgressTicks(ProgressTicks& ticks, size_t n, const ProgressReport& report);
 
 // Called at the start of every translation step with the cursor position.
 inline void CheckTick(ProgressTicks& ticks, size_t p) {

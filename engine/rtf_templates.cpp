@@ -21,22 +21,10 @@ void FormatSnippet(RtfSnippet& snippet, std::string_view head, long long value,
 
 }  // namespace
 
-int ReadFontSize(const char* text) {
-  if (text == nullptr) return 0;
-  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
-  bool negative = false;
-  if (*text == '+' || *text == '-') negative = *text++ == '-';
-  // Held to the largest size readers accept; past it the digits no longer matter.
-  int value = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    if (value <= kMaxFontSize) value = value * 10 + (*text - '0');
-  }
-  if (value > kMaxFontSize) value = kMaxFontSize;
-  return negative ? -value : value;
-}
-
-void FormatRtfTemplates(RtfTemplates& templates, const char* fontSizeText, bool tables) {
-  int size = ReadFontSize(fontSizeText);
+void FormatRtfTemplates(RtfTemplates& templates, int fontSize, bool tables) {
+  const int size = fontSize < -kMaxFontSize ? -kMaxFontSize
+                   : fontSize > kMaxFontSize ? kMaxFontSize
+                                             : fontSize;
   long long halfPoints = 2LL * size;
   long long shift = size / 2;  // rounded toward zero
   templates.fontSize = size;

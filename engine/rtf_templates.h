@@ -1,4 +1,4 @@
-// The RTF snippets formatted once per file from the font size text.
+// The RTF snippets formatted once per file from the font size.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +17,7 @@ struct RtfSnippet {
 // The per-file snippets. S is the font size in points; text uses 2S half-points, and
 // subscripts and superscripts move by S/2.
 struct RtfTemplates {
-  int fontSize = 0;                  // S, as read from the size text
+  int fontSize = 0;                  // S, held to the sizes readers accept
   RtfSnippet halfPoints;             // 2S in decimal, for the header
 
   // Body snippets, both RTF modes.
@@ -34,16 +34,11 @@ struct RtfTemplates {
   RtfSnippet tableNumberedItem;
 };
 
-// The size text read as a decimal integer: leading blanks and a sign allowed, reading
-// stops at the first other byte, 0 when there is no number. Values past kMaxFontSize (either
-// sign) are held to it.
-int ReadFontSize(const char* fontSizeText);
-
 // The largest font size in points that readers accept (\fs takes half-points up to 3276);
-// the lenient reading holds a size to -kMaxFontSize ... kMaxFontSize.
+// a size is held to -kMaxFontSize ... kMaxFontSize.
 inline constexpr int kMaxFontSize = 1638;
 
-// Reads the size text and formats every snippet (the in-table ones too when tables is set).
-void FormatRtfTemplates(RtfTemplates& templates, const char* fontSizeText, bool tables);
+// Formats every snippet for a size in points (the in-table ones too when tables is set).
+void FormatRtfTemplates(RtfTemplates& templates, int fontSize, bool tables);
 
 }  // namespace vellumine

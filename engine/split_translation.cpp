@@ -18,7 +18,7 @@ size_t SecondHalfStart(const char* text, size_t n) {
 
 ProgressTicks SecondHalfTicks(const ProgressTicks& ticks, size_t q) {
   ProgressTicks second = ticks;
-  second.sink = nullptr;
+  second.report = {};
   second.next = 0;
   while (second.next < second.count && second.positions[second.next] < q) ++second.next;
   second.counter = second.next + 1;

@@ -8,19 +8,14 @@
 #include <cstring>
 #include <string>
 
-#include "convert_file.h"
-#include "encoding.h"
-#include "output_stream.h"
 #include "utf8.h"
+#include "vellumine.h"
 
 namespace {
 
-using namespace vellumine;
+using vellumine::IsWellFormedUtf8;
 
-constexpr const char* kLabels[] = {kEncodingLabels[0], kEncodingLabels[1], kEncodingLabels[2],
-                                   kEncodingLabels[3], kEncodingLabels[4], kEncodingLabels[5],
-                                   "UTF-8"};
-constexpr const char* kSizes[] = {"10", "12", "7", " -3", "+9pt", "", "abc", "99999999999"};
+constexpr int kSizes[] = {10, 12, 7, -3, 9, 0, 1638, 99999, -99999, 1};
 
 // The first byte at which the depth of unescaped braces comes back to 0, or npos.
 size_t DocumentGroupEnd(const std::string& rtf) {
@@ -47,26 +42,29 @@ void CheckDocument(const std::string& rtf) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  ConvertOptions options;
+  vellumine_options options;
+  vellumine_options_init(&options);
   if (size >= 3) {
-    options.mode = ToConversionMode(data[0] % 4);
-    options.encodingLabel = kLabels[data[1] % std::size(kLabels)];
-    options.fontSizeText = kSizes[data[2] % std::size(kSizes)];
+    options.format = data[0] % 2 ? VELLUMINE_FORMAT_TEXT : VELLUMINE_FORMAT_RTF;
+    options.tables = data[0] / 2 % 2;
+    options.text_utf8 = data[0] / 4 % 2;
+    options.encoding = static_cast<vellumine_encoding>(data[1] % 6);
+    options.font_size = kSizes[data[2] % std::size(kSizes)];
     data += 3;
     size -= 3;
   }
-  NullProgressSink sink;
-  MemoryOutputStream out;
-  ConvertResult result =
-      ConvertMemory(reinterpret_cast<const char*>(data), size, options, sink, out);
-  if (result != (size == 0 ? ConvertResult::EmptyInput : ConvertResult::Ok)) std::abort();
-  if (size != 0 && options.mode != ConversionMode::Text) CheckDocument(out.str());
-  // The page ends at its first 0x1A, as the conversion reads it.
-  const char* page = reinterpret_cast<const char*>(data);
-  const void* end = std::memchr(page, 0x1A, size);
-  size_t length = end ? static_cast<size_t>(static_cast<const char*>(end) - page) : size;
-  if (options.mode == ConversionMode::Text &&
-      ChooseEncoding(options.encodingLabel, page, length).utf8)
-    if (!IsWellFormedUtf8(out.str().data(), out.str().size())) std::abort();
+  std::string out;
+  auto collect = [](void* into, const char* bytes, size_t n) {
+    static_cast<std::string*>(into)->append(bytes, n);
+    return 0;
+  };
+  vellumine_result result = vellumine_convert_memory(reinterpret_cast<const char*>(data), size,
+                                                     &options, collect, &out);
+  if (result != (size == 0 ? VELLUMINE_EMPTY_INPUT : VELLUMINE_OK)) std::abort();
+  if (size != 0 && options.format == VELLUMINE_FORMAT_RTF) CheckDocument(out);
+  // Text asked for in UTF-8 is UTF-8 whatever the page.
+  if (options.format == VELLUMINE_FORMAT_TEXT && options.text_utf8 &&
+      !IsWellFormedUtf8(out.data(), out.size()))
+    std::abort();
   return 0;
 }

@@ -1,5 +1,5 @@
-// A view that writes what it is shown into a log, so that tests can check the order of
-// everything the Convert command does.
+// A view that writes every event of the Convert command into a log, so that tests can check
+// the order of everything the command does.
 #pragma once
 
 #include <deque>
@@ -7,39 +7,52 @@
 #include <vector>
 
 #include "convert_command.h"
-#include "result_messages.h"
 
 namespace vellumine::testing {
 
 using Log = std::vector<std::string>;
 
-class RecordingView final : public ConvertView, public ProgressSink {
+// Lines: "ask D:\out\", "stop directory C:\web", "batch 4 walk", "file 1 a.htm",
+// "step 50/50", "done 1 result 5 D:\out\b.rtf converted 0: <message>",
+// "end converted 3 failed 1 skipped 0 of 4".
+class RecordingView final : public ConvertView {
  public:
   explicit RecordingView(Log& log) : log_(log) {}
 
   std::vector<FileReport> reports;  // every file reported, apart from the log
-  std::deque<MessageAnswer> answers;  // for Yes/No boxes, in order; Yes when none is left
+  std::deque<bool> answers;         // to the question, in order; yes when none is left
 
-  MessageAnswer ShowMessage(const std::string& text, MessageKind kind,
-                            MessageButtons buttons) override {
-    bool yesNo = buttons == MessageButtons::YesNo;
-    const std::string caption = kind == MessageKind::Error ? kErrorCaption : kThanksCaption;
-    log_.push_back((yesNo ? "yesno [" : "box [") + caption + "] " + text);
-    if (!yesNo || answers.empty()) return yesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
-    MessageAnswer answer = answers.front();
+  bool ConfirmCreateDirectory(const std::string& directory) override {
+    Add("ask " + directory);
+    if (answers.empty()) return true;
+    bool answer = answers.front();
     answers.pop_front();
     return answer;
   }
-  void ReportFile(const FileReport& report) override { reports.push_back(report); }
-  void SetTotalRange(int32_t high) override { Add("total range " + std::to_string(high)); }
-  void SetTotalPosition(int32_t pos) override { Add("total pos " + std::to_string(pos)); }
-  void SetCurrentFileText(const std::string& text) override { Add("file label " + text); }
-  void SetTotalText(const std::string& text) override { Add("total label " + text); }
-  void SetTotalPercentText(const std::string& text) override { Add("total % " + text); }
-  ProgressSink& CurrentFileProgress() override { return *this; }
-  void SetRange(int, int) override { Add("file range"); }
-  void SetPosition(int pos) override { Add("file pos " + std::to_string(pos)); }
-  void SetPercentText(const char* text) override { Add(std::string("file % ") + text); }
+  void CommandStopped(CommandProblem problem, const std::string& path) override {
+    Add((problem == CommandProblem::InputIsDirectory ? "stop directory " : "stop mkdir ") + path);
+  }
+  void BatchStarted(const BatchStart& batch) override {
+    Add("batch " + std::to_string(batch.files) + (batch.walk ? " walk" : ""));
+  }
+  void FileStarted(int32_t number, const std::string& label) override {
+    Add("file " + std::to_string(number) + " " + label);
+  }
+  void FileProgress(int step, int total) override {
+    Add("step " + std::to_string(step) + "/" + std::to_string(total));
+  }
+  void FileFinished(const FileReport& report) override {
+    reports.push_back(report);
+    Add("done " + std::to_string(report.number) + " result " + std::to_string(report.result) +
+        " " + report.outputPath + " converted " + std::to_string(report.converted) +
+        (report.skipped ? " skipped" : "") +
+        (report.message.empty() ? "" : ": " + report.message));
+  }
+  void BatchFinished(const ConvertOutcome& o) override {
+    Add("end converted " + std::to_string(o.converted) + " failed " + std::to_string(o.failed) +
+        " skipped " + std::to_string(o.skipped) + " of " + std::to_string(o.files) +
+        (o.filesNotFound ? " not found" : ""));
+  }
 
  private:
   void Add(std::string line) { log_.push_back(std::move(line)); }

@@ -11,7 +11,6 @@
 #include <tuple>
 
 #include "command_fakes.h"
-#include "convert_choices.h"
 #include "result_messages.h"
 #include "temp_directory.h"
 
@@ -20,9 +19,6 @@ namespace {
 
 using ::testing::ElementsAreArray;
 using testing::Log;
-
-// What every finished command leaves: bars at 0, labels empty, percents "0".
-const Log kReset = {"total pos 0", "file pos 0", "file label ", "file % 0", "total % 0"};
 
 Log Concat(std::initializer_list<Log> parts) {
   Log all;
@@ -64,15 +60,16 @@ class ConvertCommandTest : public ::testing::Test {
   ConvertCommandTest() {
     env.style = PathStyle::Windows;
     env.saveSettings = false;
-    // Logs its arguments, moves the file bar as the engine does, returns the scripted result.
+    // Logs its arguments, shows the last step as the engine does, returns the scripted result.
     env.convert = [this](const char* input, const char* outputDirectory,
-                         const ConvertOptions& options, ProgressSink& sink) {
-      log.push_back(std::string("convert ") + input + " -> " + outputDirectory + " mode " +
-                    std::to_string(static_cast<int>(options.mode)) + " " + options.fontName +
-                    " " + options.fontSizeText + " " + options.encodingLabel);
-      sink.SetPosition(50);
+                         const vellumine_options& options) {
+      log.push_back(std::string("convert ") + input + " -> " + outputDirectory + " format " +
+                    std::to_string(options.format) + " tables " + std::to_string(options.tables) +
+                    " " + options.font_name + " " + std::to_string(options.font_size) +
+                    " encoding " + std::to_string(options.encoding));
+      if (options.progress != nullptr) options.progress(options.progress_context, 50, 50);
       auto it = results.find(input);
-      return it == results.end() ? ConvertResult::Ok : it->second;
+      return it == results.end() ? VELLUMINE_OK : it->second;
     };
     files.directories = {"D:\\out\\", "C:\\web", "C:\\web\\"};
     choices.inputPath = "C:\\web\\page.html";
@@ -91,63 +88,64 @@ class ConvertCommandTest : public ::testing::Test {
 
   // The log of the count of a walk over dir.
   static Log Counted(const std::string& dir, int total) {
-    const std::string n = std::to_string(total);
-    return Log{"total % 0", "list " + dir + "*.*", "total range " + n, "total pos 0",
-               "total label 0 of " + n, "list " + dir + "*.*"};
+    return Log{"list " + dir + "*.*", "batch " + std::to_string(total) + " walk",
+               "list " + dir + "*.*"};
   }
-  // The log of one file of a walk in C:\web, after which count of total files are converted.
-  static Log Walked(const std::string& name, int count, int total, const std::string& box = "") {
-    const std::string k = std::to_string(count), n = std::to_string(total);
-    Log lines = {"file label " + name,
-                 "convert C:\\web\\" + name + " -> D:\\out\\ mode 1 Arial 10 Auto-Select",
-                 "file pos 50", "box [Error!] " + box, "total label " + k + " of " + n,
-                 "total pos " + k, "total % " + std::to_string(count * 100 / total)};
-    if (box.empty()) lines.erase(lines.begin() + 3);
-    return lines;
+  // The log of file `number` of a walk in C:\web, after which `converted` files are.
+  static Log Walked(int number, const std::string& name, int converted,
+                    vellumine_result result = VELLUMINE_OK, const std::string& message = "") {
+    const std::string stem = name.substr(0, name.rfind('.'));
+    return {"file " + std::to_string(number) + " " + name,
+            "convert C:\\web\\" + name + " -> D:\\out\\ format 1 tables 1 Arial 10 encoding 0",
+            "step 50/50",
+            "done " + std::to_string(number) + " result " + std::to_string(result) +
+                " D:\\out\\" + stem + ".rtf converted " + std::to_string(converted) +
+                (message.empty() ? "" : ": " + message)};
   }
 
   Log log;
   testing::RecordingView view{log};
   FakeFileSystem files{log};
-  std::map<std::string, ConvertResult> results;  // by input path; Ok when none
+  std::map<std::string, vellumine_result> results;  // by input path; Ok when none
   ConvertEnvironment env{files};
   ConvertChoices choices;
   std::string updatedOutputPath;
 };
 
 // Each file's result reaches the view as a code with its input and output, in the walk's
-// order; converting three at once changes nothing the view sees.
+// order; converting three at once changes nothing the view sees but the progress.
 TEST_F(ConvertCommandTest, FileReportsInWalkOrderWhateverTheJobs) {
   choices.inputPath = "C:\\web";
-  results["C:\\web\\b.html"] = ConvertResult::EmptyInput;
-  results["C:\\web\\d.htm"] = ConvertResult::CannotOpenInput;
+  results["C:\\web\\b.html"] = VELLUMINE_EMPTY_INPUT;
+  results["C:\\web\\d.htm"] = VELLUMINE_CANNOT_OPEN_INPUT;
   const std::vector<std::string> listing = {"a.htm", "b.html", "c.ASP", "d.htm", "e.htm"};
   RunAll(listing);
   auto reports = [&] {
     std::vector<std::string> lines;
     for (const FileReport& r : view.reports)
-      lines.push_back(std::to_string(static_cast<int>(r.result)) + " " + r.inputPath + " " +
-                      r.outputPath);
+      lines.push_back(std::to_string(r.number) + " " + std::to_string(r.result) + " " +
+                      r.inputPath + " " + r.outputPath);
     view.reports.clear();
     return lines;
   };
   const std::vector<std::string> expected = {
-      "0 C:\\web\\a.htm D:\\out\\a.rtf", "5 C:\\web\\b.html D:\\out\\b.rtf",
-      "0 C:\\web\\c.ASP D:\\out\\c.rtf", "4 C:\\web\\d.htm D:\\out\\d.rtf",
-      "0 C:\\web\\e.htm D:\\out\\e.rtf"};
+      "1 0 C:\\web\\a.htm D:\\out\\a.rtf", "2 5 C:\\web\\b.html D:\\out\\b.rtf",
+      "3 0 C:\\web\\c.ASP D:\\out\\c.rtf", "4 4 C:\\web\\d.htm D:\\out\\d.rtf",
+      "5 0 C:\\web\\e.htm D:\\out\\e.rtf"};
   EXPECT_EQ(reports(), expected);
-  // Several threads convert without the log (which the view writes meanwhile); everything
-  // else the view sees is the same.
+  // Several threads convert without progress and without the log (which the view writes
+  // meanwhile); everything else the view sees is the same.
   auto withoutConversions = [&] {
     Log kept;
     for (const std::string& line : log)
-      if (!line.starts_with("convert ") && !line.starts_with("file pos 50")) kept.push_back(line);
+      if (!line.starts_with("convert ") && !line.starts_with("step ")) kept.push_back(line);
     return kept;
   };
   const Log one = withoutConversions();
-  env.convert = [&](const char* input, const char*, const ConvertOptions&, ProgressSink&) {
+  env.convert = [&](const char* input, const char*, const vellumine_options& options) {
+    EXPECT_EQ(options.progress, nullptr);
     auto it = results.find(input);
-    return it == results.end() ? ConvertResult::Ok : it->second;
+    return it == results.end() ? VELLUMINE_OK : it->second;
   };
   choices.jobs = 3;
   RunAll(listing);
@@ -156,56 +154,58 @@ TEST_F(ConvertCommandTest, FileReportsInWalkOrderWhateverTheJobs) {
 }
 
 TEST_F(ConvertCommandTest, SingleFileConverted) {
-  choices.convertTables = true;
   ConvertOutcome outcome = Run();
-  EXPECT_THAT(log, ElementsAreArray(Concat({{
-      "total % 0", "total range 1", "file label C:\\web\\page.html",
-      "convert C:\\web\\page.html -> D:\\out\\ mode 2 Arial 10 Auto-Select", "file pos 50",
-      "total pos 1", "total % 100", "total label 1 of 1 file converted successfully.",
-      "box [Thank you for using Vellumine!] Conversion completed. 1 file converted successfully.",
-      "total label ",
-  }, kReset})));
+  EXPECT_THAT(log, ElementsAreArray(Log{
+      "batch 1", "file 1 C:\\web\\page.html",
+      "convert C:\\web\\page.html -> D:\\out\\ format 1 tables 1 Arial 10 encoding 0",
+      "step 50/50", "done 1 result 0 D:\\out\\page.rtf converted 1",
+      "end converted 1 failed 0 skipped 0 of 1"}));
   EXPECT_TRUE(outcome.converted == 1 && !outcome.stopped);
   EXPECT_EQ(updatedOutputPath, "D:\\out\\");
 
-  choices = {.inputPath = "page.htm", .outputPath = "D:\\out\\", .format = 1,
-             .encodingIndex = 2, .fontName = "Times New Roman", .fontSize = "12"};
+  // The options go to the conversion as they were chosen.
+  choices.inputPath = "page.htm";
+  choices.outputPath = "D:\\out\\";
+  choices.options.format = VELLUMINE_FORMAT_TEXT;
+  choices.options.encoding = VELLUMINE_ENCODING_KOI8_R;
+  choices.options.font_name = "Times New Roman";
+  choices.options.font_size = 12;
   Run();
-  EXPECT_EQ(log.at(3), "convert page.htm -> D:\\out\\ mode 0 Times New Roman 12 (KOI8-R) Cyrillic");
+  EXPECT_EQ(log.at(2), "convert page.htm -> D:\\out\\ format 2 tables 1 Times New Roman 12 encoding 2");
+  EXPECT_EQ(log.at(4), "done 1 result 0 D:\\out\\page.txt converted 1");
 }
 
 TEST_F(ConvertCommandTest, SingleFileFailures) {
-  const std::tuple<int, ConvertResult, const char*> cases[] = {  // format, result, box
-      {0, ConvertResult::OutOfMemory, "Not enougth memory"},
+  const std::tuple<vellumine_format, vellumine_result, const char*> cases[] = {
+      {VELLUMINE_FORMAT_RTF, VELLUMINE_OUT_OF_MEMORY, "Not enougth memory"},
       // The output file is named with the output directory, not the input's.
-      {0, ConvertResult::CannotOpenOutput, "Can't open D:\\out\\page.rtf file for record.\n"
-                                           "Probably it is already used by other application."},
-      {0, ConvertResult::CannotOpenInput, "Can't open C:\\web\\page.html file for reading."},
-      {0, ConvertResult::EmptyInput, "C:\\web\\page.html file has zero length."},
-      {1, ConvertResult::CannotWriteOutput,
+      {VELLUMINE_FORMAT_RTF, VELLUMINE_CANNOT_OPEN_OUTPUT,
+       "Can't open D:\\out\\page.rtf file for record.\n"
+       "Probably it is already used by other application."},
+      {VELLUMINE_FORMAT_RTF, VELLUMINE_CANNOT_OPEN_INPUT,
+       "Can't open C:\\web\\page.html file for reading."},
+      {VELLUMINE_FORMAT_RTF, VELLUMINE_EMPTY_INPUT, "C:\\web\\page.html file has zero length."},
+      {VELLUMINE_FORMAT_TEXT, VELLUMINE_CANNOT_WRITE_OUTPUT,
        "Can't write D:\\out\\page.txt file.\nThe disk may be full."},
-      {0, static_cast<ConvertResult>(7), ""},  // unknown: no text
+      {VELLUMINE_FORMAT_RTF, VELLUMINE_INVALID_ARGUMENT, ""},  // no text of its own
   };
-  for (auto [format, result, box] : cases) {
-    choices.format = format;
+  for (auto [format, result, message] : cases) {
+    choices.options.format = format;
     results["C:\\web\\page.html"] = result;
     ConvertOutcome outcome = Run();
-    // A failed file leaves bars and labels as the attempt left them.
-    Log expected = {"total % 0", "total range 1", "file label C:\\web\\page.html",
-                    std::string("convert C:\\web\\page.html -> D:\\out\\ mode ") +
-                        (format == 1 ? "0" : "1") + " Arial 10 Auto-Select",
-                    "file pos 50"};
-    if (*box != '\0') expected.push_back(std::string("box [Error!] ") + box);
-    EXPECT_EQ(log, expected) << static_cast<int>(result);
+    ASSERT_EQ(view.reports.size(), 1u);
+    EXPECT_EQ(view.reports.back().message, message);
+    EXPECT_TRUE(view.reports.back().failed());
+    EXPECT_EQ(log.back(), "end converted 0 failed 1 skipped 0 of 1");
     EXPECT_EQ(outcome.failed, 1);
+    view.reports.clear();
   }
 }
 
 TEST_F(ConvertCommandTest, StopsBeforeConverting) {
   choices.inputPath = "C:\\web";
   ConvertOutcome outcome = Run();
-  EXPECT_EQ(log, (Log{"total % 0", "box [Error!] Please select file, or if you have chosen a "
-                                   "directory, please, set the switch \"Convert all\"."}));
+  EXPECT_EQ(log, (Log{"stop directory C:\\web"}));
   EXPECT_TRUE(outcome.stopped && !outcome.noOutputDirectory);
 
   // The settings are saved as typed before any check.
@@ -214,80 +214,66 @@ TEST_F(ConvertCommandTest, StopsBeforeConverting) {
   env.settingsDirectory = dir.path();
   choices.inputPath = "C:\\web\\page.html";
   choices.outputPath = "E:\\new";
-  const std::string question = "yesno [Error!] The directory E:\\new\\ does not exist\nCreate?";
-  view.answers = {MessageAnswer::No};
+  view.answers = {false};
   outcome = Run();
-  EXPECT_EQ(log, (Log{"total % 0", question}));
+  EXPECT_EQ(log, (Log{"ask E:\\new\\"}));
   EXPECT_TRUE(outcome.stopped && outcome.noOutputDirectory);
   EXPECT_EQ(dir.Read("settings.ini"), "[Default path]\r\nC:\\web\\page.html\r\nE:\\new\r\n");
 
   files.makeDirectoryFails = true;
   outcome = Run();
-  EXPECT_EQ(log, (Log{"total % 0", question, "mkdir E:\\new\\",
-                      "box [Error!] Can't create E:\\new\\ directory."}));
+  EXPECT_EQ(log, (Log{"ask E:\\new\\", "mkdir E:\\new\\", "stop mkdir E:\\new\\"}));
   EXPECT_TRUE(outcome.stopped && outcome.noOutputDirectory);
 
   files.makeDirectoryFails = false;
   EXPECT_EQ(Run().converted, 1);
-  EXPECT_EQ(log.at(5), "convert C:\\web\\page.html -> E:\\new\\ mode 1 Arial 10 Auto-Select");
+  EXPECT_EQ(log.at(4), "convert C:\\web\\page.html -> E:\\new\\ format 1 tables 1 Arial 10 encoding 0");
 }
 
 TEST_F(ConvertCommandTest, WalkWithAFailureInTheMiddle) {
   choices.inputPath = "C:\\web";
-  results["C:\\web\\b.html"] = ConvertResult::EmptyInput;
+  results["C:\\web\\b.html"] = VELLUMINE_EMPTY_INPUT;
   ConvertOutcome outcome =
       RunAll({".", "..", "a.htm", "notes.txt", "b.html", "sub.htm", "c.ASP"});
   EXPECT_THAT(log, ElementsAreArray(Concat({
-      Counted("C:\\web\\", 4), Walked("a.htm", 1, 4),
-      Walked("b.html", 1, 4, "C:\\web\\b.html file has zero length."), Walked("sub.htm", 2, 4),
-      Walked("c.ASP", 3, 4),
-      {"total label 3 of 4 files converted successfully.", "total pos 4",
-       "box [Thank you for using Vellumine!] Conversion completed. 3 files converted "
-       "successfully.",
-       "total label "},
-      kReset})));
+      Counted("C:\\web\\", 4), Walked(1, "a.htm", 1),
+      Walked(2, "b.html", 1, VELLUMINE_EMPTY_INPUT, "C:\\web\\b.html file has zero length."),
+      Walked(3, "sub.htm", 2), Walked(4, "c.ASP", 3),
+      {"end converted 3 failed 1 skipped 0 of 4"}})));
   EXPECT_TRUE(outcome.converted == 3 && outcome.failed == 1);
 }
 
 TEST_F(ConvertCommandTest, WalksThatConvertNothing) {
-  // The count text stays; no success box.
-  results["C:\\web\\a.htm"] = ConvertResult::CannotOpenInput;
+  results["C:\\web\\a.htm"] = VELLUMINE_CANNOT_OPEN_INPUT;
   RunAll({"a.htm", "readme.txt"});
   EXPECT_THAT(log, ElementsAreArray(Concat({Counted("C:\\web\\", 1),
-      Walked("a.htm", 0, 1, "Can't open C:\\web\\a.htm file for reading."), kReset})));
+      Walked(1, "a.htm", 0, VELLUMINE_CANNOT_OPEN_INPUT, "Can't open C:\\web\\a.htm file for reading."),
+      {"end converted 0 failed 1 skipped 0 of 1"}})));
 
   // No qualifying name is not "files not found".
   EXPECT_FALSE(RunAll({"readme.txt"}).filesNotFound);
-  EXPECT_THAT(log, ElementsAreArray(Concat({Counted("C:\\web\\", 0), kReset})));
+  EXPECT_THAT(log, ElementsAreArray(Concat({Counted("C:\\web\\", 0),
+      {"end converted 0 failed 0 skipped 0 of 0"}})));
 
   choices.inputPath = "C:\\nothing\\";
   EXPECT_TRUE(Run().filesNotFound);
   EXPECT_THAT(log, ElementsAreArray(Concat({Counted("C:\\nothing\\", 0),
-      {"total label HTML - files not found, please select correct path."}, kReset})));
+      {"end converted 0 failed 0 skipped 0 of 0 not found"}})));
+}
+
+// Inputs whose outputs have one name: the first is converted, the later ones refused.
+TEST_F(ConvertCommandTest, OutputsClaimedOnce) {
+  RunAll({"x.htm", "x.html", "y.html"});
+  EXPECT_EQ(log.at(8), "done 2 result 0 D:\\out\\x.rtf converted 1: Will not overwrite "
+                       "just-created D:\\out\\x.rtf (from C:\\web\\x.htm) with C:\\web\\x.html.");
+  EXPECT_EQ(log.back(), "end converted 2 failed 1 skipped 0 of 3");
 }
 
 TEST_F(ConvertCommandTest, WalkTotalsAreThirtyTwoBit) {
   std::vector<std::string> listing;
   for (int i = 0; i < 40000; ++i) listing.push_back("page" + std::to_string(i) + ".htm");
   EXPECT_EQ(RunAll(listing).converted, 40000);
-  EXPECT_EQ(log.at(2), "total range 40000");
-}
-
-TEST(ConvertChoices, ModeFromFormatAndTables) {
-  using enum ConversionMode;
-  for (auto [format, tables, mode] :
-       {std::tuple{1, false, Text}, {1, true, Text}, {0, false, Rtf}, {0, true, RtfTables},
-        {-1, false, RtfTables}, {2, false, RtfTables}}) {
-    EXPECT_EQ(ChooseConversionMode(format, tables), mode) << format << " " << tables;
-  }
-}
-
-TEST(ConvertChoices, EncodingLabelByIndex) {
-  for (auto [index, label] : {std::pair{4, "(ISO-8859-5) Cyrillic"}, {5, "(UTF-8) Unicode"},
-                              {6, "Auto-Select"},
-                              {-1, "Auto-Select"}, {1, "(Windows-1251) Cyrillic"}}) {
-    EXPECT_EQ(std::string(ChooseEncodingLabel(index)), label) << index;
-  }
+  EXPECT_EQ(log.at(1), "batch 40000 walk");
 }
 
 TEST(ResultMessages, PercentTruncatesAndNeverDividesByZero) {

@@ -34,9 +34,11 @@ TEST(CommandLine, WritesWhatTheWindowWrites) {
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out + run.err, "2 of 2 files converted successfully.\n");  // once, for both
 
-  // The window's controls for the same request.
-  ConvertChoices choices{.outputPath = work.path() + "window", .convertTables = true,
-                         .encodingIndex = 2, .fontName = "Times New Roman", .fontSize = "12"};
+  // The same request as the window makes it.
+  ConvertChoices choices{.outputPath = work.path() + "window"};
+  choices.options.encoding = VELLUMINE_ENCODING_KOI8_R;
+  choices.options.font_name = "Times New Roman";
+  choices.options.font_size = 12;
   testing::Log log;
   testing::RecordingView view(log);
   ConvertEnvironment env{.files = NativeFileSystem(), .saveSettings = false};
@@ -67,8 +69,8 @@ TEST(CommandLine, ExitCodesAndMessages) {
       {{"-q", "page.htm"}, 0, "", ""},
       {{"empty.htm", "page.htm"}, 1, "1 of 2 files converted successfully.\n",
        "vellumine: empty.htm file has zero length.\n"},
-      {{"-o", "out", "."}, 1, "", "vellumine: Please select file, or if you have chosen a "
-                                  "directory, please, set the switch \"Convert all\".\n"},
+      {{"-o", "out", "."}, 1, "", "vellumine: . is a directory: -a converts its HTML files, -r "
+                                  "those of its sub-directories too.\n"},
       {{"-o", "a/b", "page.htm", "page.htm"}, 1, "",
        "vellumine: Can't create a/b" + sep + " directory.\n"},
       // A file in the directory selects the whole directory.
@@ -111,11 +113,16 @@ TEST(CommandLine, ExitCodesAndMessages) {
 }
 
 TEST(CommandLine, EncodingNames) {
-  for (auto [name, index] : {std::pair{"AUTO", 0}, {"KOI8-R", 2}, {"iso-8859-5", 4},
-                             {"(Windows-1251) Cyrillic", 1}, {"(koi8-r) cyrillic", -1},
-                             {"koi8", -1}, {"utf-8", 5}, {"UTF8", 5}, {"(UTF-8) Unicode", 5},
-                             {"utf_8", -1}}) {
-    EXPECT_EQ(EncodingIndexForName(name), index) << name;
+  constexpr int kNone = -1;
+  for (auto [name, expected] :
+       {std::pair{"AUTO", int{VELLUMINE_ENCODING_AUTO}}, {"KOI8-R", VELLUMINE_ENCODING_KOI8_R},
+        {"iso-8859-5", VELLUMINE_ENCODING_ISO_8859_5}, {"iso-8859-1", VELLUMINE_ENCODING_ISO_8859_1},
+        {"(Windows-1251) Cyrillic", VELLUMINE_ENCODING_WINDOWS_1251}, {"(koi8-r) cyrillic", kNone},
+        {"koi8", kNone}, {"utf-8", VELLUMINE_ENCODING_UTF_8}, {"UTF8", VELLUMINE_ENCODING_UTF_8},
+        {"(UTF-8) Unicode", VELLUMINE_ENCODING_UTF_8}, {"utf_8", kNone}}) {
+    vellumine_encoding encoding = VELLUMINE_ENCODING_AUTO;
+    const bool known = ParseEncodingName(name, encoding);
+    EXPECT_EQ(known ? int{encoding} : kNone, expected) << name;
   }
 }
 

@@ -19,23 +19,24 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadFile;
-using testing::RecordingSink;
+using testing::RecordedSteps;
 using testing::TempDir;
 using testing::WriteFile;
 using Calls = std::vector<std::string>;
 
-const Calls kResetOnly = {"range 0 50", "pos 0", "text 0"};
+const Calls kResetOnly = {"0/50"};
 
 struct JobRun {
-  ConvertResult result;
+  vellumine_result result;
   Calls calls;
 };
 
 JobRun Convert(const std::string& input, const std::string& directory,
                ConversionMode mode = ConversionMode::Text, PathStyle style = kNativePathStyle) {
-  RecordingSink sink;
-  ConvertResult result = ConvertFile(input.c_str(), directory.c_str(), {.mode = mode}, sink, style);
-  return {result, sink.calls};
+  RecordedSteps steps;
+  vellumine_result result =
+      ConvertFile(input.c_str(), directory.c_str(), steps.Attach(OptionsFor(mode)), style);
+  return {result, steps.calls};
 }
 
 // Each mode writes to its file what the same job writes to memory, and shows the sink the
@@ -55,8 +56,8 @@ TEST(ConvertFileTest, OutputWithReadAndWriteTransformations) {
       // The line feed after "<html>" is the first blank; "\r" before "<br>" is an ordinary
       // text byte; nothing after 0x1A is read.
       {"page", "<html>\r\n<p>one\r\ntwo</p>\r<br>x\x1A<p>lost", " \r\none two\r\n\r\r\nx",
-       {"range 0 50", "pos 0", "text 0", "pos 1", "pos 50", "text 100"}},
-      {"eof", "\x1A<p>never read", "", {"range 0 50", "pos 0", "text 0", "pos 50", "text 100"}},
+       {"0/50", "1/50", "50/50"}},
+      {"eof", "\x1A<p>never read", "", {"0/50", "50/50"}},
       // A KOI8-R page declared in its head becomes Windows-1251 text.
       {"koi8r-page", *koi8Page, *koi8Text, {}},
       {"long", "<p>" + std::string(20000, 'x'), "\r\n" + std::string(20000, 'x'), {}},
@@ -68,14 +69,14 @@ TEST(ConvertFileTest, OutputWithReadAndWriteTransformations) {
          {ConversionMode::Text, ConversionMode::Rtf, ConversionMode::RtfTables}) {
       SCOPED_TRACE(std::string(c.name) + " in mode " + std::to_string(static_cast<int>(mode)));
       JobRun run = Convert(input, dir.Path(""), mode);
-      ASSERT_EQ(run.result, ConvertResult::Ok);
+      ASSERT_EQ(run.result, VELLUMINE_OK);
       auto output = ReadFile(dir.Path(c.name) + (mode == ConversionMode::Text ? ".txt" : ".rtf"));
-      RecordingSink memorySink;
+      RecordedSteps memorySteps;
       MemoryOutputStream memory(true);
-      ASSERT_EQ(ConvertMemory(c.html.data(), c.html.size(), {.mode = mode}, memorySink, memory),
-                ConvertResult::Ok);
+      ASSERT_EQ(ConvertMemory(c.html.data(), c.html.size(), memorySteps.Attach(OptionsFor(mode)), memory),
+                VELLUMINE_OK);
       EXPECT_EQ(output, memory.str());
-      EXPECT_EQ(run.calls, memorySink.calls);
+      EXPECT_EQ(run.calls, memorySteps.calls);
       if (mode != ConversionMode::Text) continue;
       EXPECT_EQ(output, c.text);
       if (!c.calls.empty()) { EXPECT_EQ(run.calls, c.calls); }
@@ -104,14 +105,14 @@ TEST(ConvertFileTest, LargePagesReadInHalves) {
       SCOPED_TRACE(std::to_string(page.size()) + " bytes, mode " +
                    std::to_string(static_cast<int>(mode)));
       JobRun run = Convert(input, dir.Path(""), mode);
-      ASSERT_EQ(run.result, ConvertResult::Ok);
-      RecordingSink memorySink;
+      ASSERT_EQ(run.result, VELLUMINE_OK);
+      RecordedSteps memorySteps;
       MemoryOutputStream memory(true);
-      ASSERT_EQ(ConvertMemory(page.data(), page.size(), {.mode = mode}, memorySink, memory),
-                ConvertResult::Ok);
+      ASSERT_EQ(ConvertMemory(page.data(), page.size(), memorySteps.Attach(OptionsFor(mode)), memory),
+                VELLUMINE_OK);
       EXPECT_TRUE(ReadFile(dir.Path(mode == ConversionMode::Text ? "large.txt" : "large.rtf")) ==
                   memory.str());
-      EXPECT_EQ(run.calls, memorySink.calls);
+      EXPECT_EQ(run.calls, memorySteps.calls);
     }
   }
 }
@@ -122,10 +123,9 @@ TEST(ConvertFileTest, RtfDocumentsAreComplete) {
   for (int i = 0; i < 20; ++i) bolds += "<b>w ";
   for (auto [html, ending] : {std::pair{std::string("\x1A<p>x"), "\\lang1033\n\\par}}}}}}}}"},
                               std::pair{bolds, "w \\par}}}}}}}}}}}}}}}}}}}}}"}}) {
-    NullProgressSink sink;
     MemoryOutputStream out;
-    ASSERT_EQ(ConvertMemory(html.data(), html.size(), {.mode = ConversionMode::Rtf}, sink, out),
-              ConvertResult::Ok);
+    ASSERT_EQ(ConvertMemory(html.data(), html.size(), OptionsFor(ConversionMode::Rtf), out),
+              VELLUMINE_OK);
     EXPECT_TRUE(out.str().starts_with("{\\rtf1\\ansi")) << html;
     EXPECT_TRUE(out.str().ends_with(ending)) << out.str();
   }
@@ -140,23 +140,23 @@ TEST(ConvertFileTest, ResultCodesInTheirOrder) {
               fs::create_directory(dir.path() / "out" / "page.rtf"));
 
   // 4 before 3: a missing input with a missing output directory.
-  EXPECT_EQ(Convert(dir.Path("nothing.htm"), missingDir).result, ConvertResult::CannotOpenInput);
+  EXPECT_EQ(Convert(dir.Path("nothing.htm"), missingDir).result, VELLUMINE_CANNOT_OPEN_INPUT);
   // A directory is no input, on every platform; no output is created for it.
-  EXPECT_EQ(Convert(dir.Path("folder.htm"), out).result, ConvertResult::CannotOpenInput);
+  EXPECT_EQ(Convert(dir.Path("folder.htm"), out).result, VELLUMINE_CANNOT_OPEN_INPUT);
   EXPECT_FALSE(fs::exists(dir.Path("out/folder.txt")));
   // 3 before 5.
-  EXPECT_EQ(Convert(empty, missingDir).result, ConvertResult::CannotOpenOutput);
+  EXPECT_EQ(Convert(empty, missingDir).result, VELLUMINE_CANNOT_OPEN_OUTPUT);
   EXPECT_FALSE(fs::exists(missingDir));
   // An output name taken by a directory cannot be created.
-  EXPECT_EQ(Convert(page, out, ConversionMode::Rtf).result, ConvertResult::CannotOpenOutput);
+  EXPECT_EQ(Convert(page, out, ConversionMode::Rtf).result, VELLUMINE_CANNOT_OPEN_OUTPUT);
   // 5: the empty output file of the right name stays.
   JobRun run = Convert(empty, out);
-  EXPECT_EQ(run.result, ConvertResult::EmptyInput);
+  EXPECT_EQ(run.result, VELLUMINE_EMPTY_INPUT);
   EXPECT_EQ(run.calls, kResetOnly);
   EXPECT_EQ(ReadFile(dir.Path("out/empty.txt")), "");
   // An existing output is replaced.
   ASSERT_TRUE(WriteFile(dir.Path("out/page.txt"), "old content that is longer"));
-  EXPECT_EQ(Convert(page, out).result, ConvertResult::Ok);
+  EXPECT_EQ(Convert(page, out).result, VELLUMINE_OK);
   EXPECT_EQ(ReadFile(dir.Path("out/page.txt")), "\r\nx");
 }
 
@@ -177,11 +177,11 @@ TEST(ConvertFileTest, TooLargeForTheWorkBuffers) {
                   error);
   if (error) GTEST_SKIP() << "cannot make a sparse file: " << error.message();
   JobRun run = Convert(input, dir.Path(""));
-  EXPECT_EQ(run.result, ConvertResult::OutOfMemory);
+  EXPECT_EQ(run.result, VELLUMINE_OUT_OF_MEMORY);
   EXPECT_EQ(run.calls, kResetOnly);
   EXPECT_EQ(ReadFile(dir.Path("huge.txt")), "");
   // The missing output directory is still found first.
-  EXPECT_EQ(Convert(input, dir.Path("missing") + "/").result, ConvertResult::CannotOpenOutput);
+  EXPECT_EQ(Convert(input, dir.Path("missing") + "/").result, VELLUMINE_CANNOT_OPEN_OUTPUT);
 }
 
 TEST(ConvertFileTest, OutputThatIsTheInputItself) {
@@ -211,12 +211,12 @@ TEST(ConvertFileTest, OutputThatIsTheInputItself) {
 #endif
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input + " into " + c.directory);
-    EXPECT_EQ(Convert(c.input, c.directory, c.mode).result, ConvertResult::CannotOpenOutput);
+    EXPECT_EQ(Convert(c.input, c.directory, c.mode).result, VELLUMINE_CANNOT_OPEN_OUTPUT);
     EXPECT_EQ(ReadFile(c.input), original);
   }
   // The same name in another directory is another file and is written.
   fs::create_directory(dir.path() / "other");
-  EXPECT_EQ(Convert(text, dir.Path("other")).result, ConvertResult::Ok);
+  EXPECT_EQ(Convert(text, dir.Path("other")).result, VELLUMINE_OK);
   EXPECT_EQ(ReadFile(dir.Path("other/page.txt")), "\r\nkeep me\r\n");
 }
 
@@ -231,7 +231,7 @@ TEST(ConvertFileTest, WindowsPathLimit) {
   for (size_t n : {room, room - 1}) {
     EXPECT_EQ(Convert(input, base + std::string(n, 'd'), ConversionMode::Text, PathStyle::Windows)
                   .result,
-              n == room ? ConvertResult::CannotOpenOutput : ConvertResult::Ok);
+              n == room ? VELLUMINE_CANNOT_OPEN_OUTPUT : VELLUMINE_OK);
   }
 }
 

@@ -1,4 +1,4 @@
-// The encoding step: the five labels, and the Auto-Select scan of the head.
+// The encoding step: each encoding asked for, and the Auto-Select scan of the head.
 #include "encoding.h"
 
 #include <gtest/gtest.h>
@@ -11,26 +11,32 @@ namespace {
 
 using Expected = EncodingChoice;
 const Expected kLatin = {MapIdentity, false}, kCp1251 = {MapIdentity, true},
-               kKoi8 = {MapKoi8r, true}, kIso5 = {MapIso88595, true};
+               kKoi8 = {MapKoi8r, true}, kIso5 = {MapIso88595, true},
+               kUtf8 = {MapIdentity, false, true};
+constexpr vellumine_encoding kAuto = VELLUMINE_ENCODING_AUTO;
 
-void ExpectChoice(const char* label, const std::string& text, Expected expected,
+// Every field compared: a Latin-1 and a UTF-8 choice differ only in the UTF-8 flag.
+void ExpectChoice(vellumine_encoding encoding, const std::string& text, Expected expected,
                   size_t n = std::string::npos) {
-  SCOPED_TRACE(std::string(label) + " on: " + text);
-  EncodingChoice choice = ChooseEncoding(label, text.data(), std::min(n, text.size()));
+  SCOPED_TRACE(std::to_string(encoding) + " on: " + text);
+  EncodingChoice choice = ChooseEncoding(encoding, text.data(), std::min(n, text.size()));
   EXPECT_TRUE(choice.mapper == expected.mapper) << "another mapper";
   EXPECT_EQ(choice.cyrillic, expected.cyrillic);
+  EXPECT_EQ(choice.utf8, expected.utf8);
 }
 
-TEST(ChooseEncodingTest, ExplicitLabelsIgnoreTheDocument) {
+TEST(ChooseEncodingTest, AnEncodingAskedForIgnoresTheDocument) {
   const std::string declaresLatin = "<head><meta charset=iso-8859-1></head>";
-  const std::string declaresKoi8 = "<head><meta charset=koi8-r></head>";
-  ExpectChoice("(Windows-1251) Cyrillic", declaresLatin, kCp1251);
-  ExpectChoice("(KOI8-R) Cyrillic", declaresLatin, kKoi8);
-  ExpectChoice("(ISO-8859-1) Latin1", declaresKoi8, kLatin);
-  ExpectChoice("(ISO-8859-5) Cyrillic", declaresLatin, kIso5);
-  // Labels are compared byte for byte; anything else is Latin-1 and reads no declaration.
-  ExpectChoice("auto-select", declaresKoi8, kLatin);
-  ExpectChoice("Auto-Select", declaresKoi8, kKoi8);
+  const std::string declaresKoi8 = "<head><meta charset=koi8-r></head>\xC3\xA9";
+  ExpectChoice(VELLUMINE_ENCODING_WINDOWS_1251, declaresLatin, kCp1251);
+  ExpectChoice(VELLUMINE_ENCODING_KOI8_R, declaresLatin, kKoi8);
+  ExpectChoice(VELLUMINE_ENCODING_ISO_8859_1, declaresKoi8, kLatin);
+  ExpectChoice(VELLUMINE_ENCODING_ISO_8859_5, declaresLatin, kIso5);
+  ExpectChoice(VELLUMINE_ENCODING_UTF_8, declaresKoi8, kUtf8);
+  ExpectChoice(kAuto, declaresKoi8, kKoi8);
+  // Undeclared: UTF-8 beyond ASCII is found by its bytes, anything else is Latin-1.
+  ExpectChoice(kAuto, "<p>caf\xC3\xA9", kUtf8);
+  ExpectChoice(kAuto, "<p>caf\xE9", kLatin);
 }
 
 TEST(ChooseEncodingTest, AutoSelectTokens) {
@@ -43,8 +49,7 @@ TEST(ChooseEncodingTest, AutoSelectTokens) {
       {"LATIN1", kLatin},    {"iso-8859-15", kLatin}, {"windows-1252", kLatin}, {"KoI8", kKoi8},
   };
   for (const Case& c : cases) {
-    ExpectChoice("Auto-Select",
-                 std::string("<html><HEAD><meta http-equiv=Content-Type content=\"text/html; "
+    ExpectChoice(kAuto, std::string("<html><HEAD><meta http-equiv=Content-Type content=\"text/html; "
                              "charset=") + c.charset + "\"></head><body>x</body>",
                  c.expected);
   }
@@ -73,11 +78,11 @@ TEST(ChooseEncodingTest, AutoSelectWhereDeclarationsCount) {
       {"<head><meta charset=koi8-r windows-1251></head>", kCp1251},
       {"<head><meta charset=koi8-r><meta charset=iso-8859-1></head>", kLatin},
   };
-  for (const Case& c : cases) ExpectChoice("Auto-Select", c.text, c.expected);
+  for (const Case& c : cases) ExpectChoice(kAuto, c.text, c.expected);
   // A declaration cut off by n matches only what fits; bytes past n are never read.
   const std::string text = "<head><meta charset=koi8-r>";
-  ExpectChoice("Auto-Select", text, kLatin, text.size() - 4);
-  ExpectChoice("Auto-Select", text, kKoi8, text.size() - 3);
+  ExpectChoice(kAuto, text, kLatin, text.size() - 4);
+  ExpectChoice(kAuto, text, kKoi8, text.size() - 3);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Files for the engine tests: a temporary directory removed at the end, whole-file reads
-// and writes, the fixture directory, and a sink that records what it is shown.
+// and writes, the fixture directory, and a recorder of the progress shown.
 #pragma once
 
 #include <filesystem>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "progress.h"
+#include "vellumine.h"
 
 namespace vellumine::testing {
 
@@ -53,16 +54,22 @@ inline std::string FixturePath(const std::string& name) {
   return std::string(VELLUMINE_SOURCE_DIR) + "/tests/engine/data/" + name;
 }
 
-// Records every call as one line: "range 0 50", "pos 1", "text 2".
-class RecordingSink final : public ProgressSink {
- public:
-  void SetRange(int low, int high) override {
-    calls.push_back("range " + std::to_string(low) + " " + std::to_string(high));
-  }
-  void SetPosition(int pos) override { calls.push_back("pos " + std::to_string(pos)); }
-  void SetPercentText(const char* text) override { calls.push_back(std::string("text ") + text); }
-
+// Records every step a conversion shows as one line: "0/50", "1/50", ...
+struct RecordedSteps {
   std::vector<std::string> calls;
+
+  static void Record(void* self, int step, int total) {
+    static_cast<RecordedSteps*>(self)->calls.push_back(std::to_string(step) + "/" +
+                                                       std::to_string(total));
+  }
+  // The options with their progress shown here.
+  vellumine_options Attach(vellumine_options options) {
+    options.progress = &Record;
+    options.progress_context = this;
+    return options;
+  }
+  // A translation's ticks shown here.
+  ProgressReport Report() { return {&Record, this}; }
 };
 
 }  // namespace vellumine::testing

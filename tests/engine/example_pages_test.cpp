@@ -32,10 +32,9 @@ TEST(ExamplePagesTest, OutputsAreTheCheckedInOnes) {
       const std::string name = entry.path().stem().string() + m.suffix;
       auto expected = testing::ReadFile(testing::FixturePath("examples/" + name));
       ASSERT_TRUE(expected.has_value()) << name << " is not checked in";
-      NullProgressSink sink;
       MemoryOutputStream out(true);
-      ASSERT_EQ(ConvertMemory(html->data(), html->size(), {.mode = m.mode}, sink, out),
-                ConvertResult::Ok);
+      ASSERT_EQ(ConvertMemory(html->data(), html->size(), OptionsFor(m.mode), out),
+                VELLUMINE_OK);
       EXPECT_TRUE(out.str() == *expected) << name << " differs";
     }
   }

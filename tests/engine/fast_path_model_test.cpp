@@ -187,9 +187,8 @@ std::string PreformattedModel(const std::string& s, size_t p, bool utf8) {
 }
 
 std::string Text(const std::string& s, const EncodingChoice& encoding, bool textAsUtf8 = false) {
-  NullProgressSink sink;
   ProgressTicks ticks;
-  BuildProgressTicks(ticks, s.size(), sink);
+  BuildProgressTicks(ticks, s.size(), {});
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(1));
   TranslationInput input{s.data(), s.size(), encoding, ticks};

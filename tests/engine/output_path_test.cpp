@@ -10,20 +10,19 @@ namespace {
 
 constexpr PathStyle W = PathStyle::Windows;
 constexpr PathStyle P = PathStyle::Posix;
-constexpr ConversionMode Text = ConversionMode::Text;
-constexpr ConversionMode Rtf = ConversionMode::Rtf;
-constexpr ConversionMode Tables = ConversionMode::RtfTables;
+constexpr vellumine_format Text = VELLUMINE_FORMAT_TEXT;
+constexpr vellumine_format Rtf = VELLUMINE_FORMAT_RTF;
 
 TEST(MakeOutputPathTest, Names) {
   struct Case {
     const char* input;
     const char* directory;
-    ConversionMode mode;
+    vellumine_format format;
     PathStyle style;
     const char* output;
   };
   const Case cases[] = {
-      {"C:\\a.b\\page.htm", "D:\\o\\", Tables, W, "D:\\o\\page.rtf"},
+      {"C:\\a.b\\page.htm", "D:\\o\\", Rtf, W, "D:\\o\\page.rtf"},
       {"C:\\web\\site\\page.html", "D:\\out", Rtf, W, "D:\\out\\page.rtf"},
       {"index", "D:\\o\\", Text, W, "D:\\o\\index.txt"},
       {"C:\\x\\report.final.htm", "D:\\o\\", Rtf, W, "D:\\o\\report.final.rtf"},
@@ -36,11 +35,11 @@ TEST(MakeOutputPathTest, Names) {
       {"C:\\web/sub\\page.htm", "D:/out", Rtf, W, "D:/out\\page.rtf"},
       // Posix style: a backslash is part of the name.
       {"/srv/web/page.htm", "/tmp/out", Text, P, "/tmp/out/page.txt"},
-      {"C:\\a.b\\page", "D:\\o", Tables, P, "D:\\o/C:\\a.rtf"},
+      {"C:\\a.b\\page", "D:\\o", Rtf, P, "D:\\o/C:\\a.rtf"},
   };
   for (const Case& c : cases) {
     std::string out = "stale";
-    EXPECT_TRUE(MakeOutputPath(c.input, c.directory, c.mode, c.style, out));
+    EXPECT_TRUE(MakeOutputPath(c.input, c.directory, c.format, c.style, out));
     EXPECT_EQ(out, c.output) << c.input << " into " << c.directory;
   }
 }

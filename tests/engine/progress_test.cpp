@@ -1,4 +1,4 @@
-// Tick positions, and what a sink is shown while a translation steps through the text.
+// Tick positions, and the steps shown while a translation steps through the text.
 #include "progress.h"
 
 #include <gtest/gtest.h>
@@ -12,13 +12,12 @@
 namespace vellumine {
 namespace {
 
-using testing::RecordingSink;
+using testing::RecordedSteps;
 using Calls = std::vector<std::string>;
 
 std::vector<size_t> Ticks(size_t n) {
-  NullProgressSink sink;
   ProgressTicks ticks;
-  BuildProgressTicks(ticks, n, sink);
+  BuildProgressTicks(ticks, n, {});
   return std::vector<size_t>(ticks.positions, ticks.positions + ticks.count);
 }
 
@@ -36,18 +35,19 @@ TEST(BuildProgressTicksTest, Examples) {
 }
 
 Calls SinkCalls(const std::string& text) {
-  RecordingSink sink;
+  RecordedSteps steps;
   MemoryOutputStream out;
-  EXPECT_EQ(ConvertMemory(text.data(), text.size(), {.mode = ConversionMode::Text}, sink, out),
-            ConvertResult::Ok);
-  return sink.calls;
+  EXPECT_EQ(ConvertMemory(text.data(), text.size(), steps.Attach(OptionsFor(ConversionMode::Text)),
+                          out),
+            VELLUMINE_OK);
+  return steps.calls;
 }
 
+// Step 0 at the start, 1 once read, each tick's number, 50 at the end.
 Calls ExpectedCalls(int ticks) {
-  Calls calls = {"range 0 50", "pos 0", "text 0", "pos 1"};
-  for (int k = 1; k <= ticks; ++k)
-    calls.insert(calls.end(), {"text " + std::to_string(2 * k), "pos " + std::to_string(k)});
-  calls.insert(calls.end(), {"pos 50", "text 100"});
+  Calls calls = {"0/50", "1/50"};
+  for (int k = 1; k <= ticks; ++k) calls.push_back(std::to_string(k) + "/50");
+  calls.push_back("50/50");
   return calls;
 }
 

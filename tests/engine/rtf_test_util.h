@@ -32,12 +32,11 @@ struct RtfBody {
 
 inline RtfBody TranslateRtf(std::string_view html, const RtfRunOptions& options = {}) {
   RtfTemplates templates;
-  FormatRtfTemplates(templates, "12", options.tables);
+  FormatRtfTemplates(templates, 12, options.tables);
   ByteBuffer body;
   body.Allocate(options.capacity != 0 ? options.capacity : 4 * html.size() + 1000);
-  NullProgressSink sink;
   ProgressTicks ticks;
-  if (options.ticks) BuildProgressTicks(ticks, html.size(), sink);
+  if (options.ticks) BuildProgressTicks(ticks, html.size(), {});
   auto translate = options.tables ? TranslateToRtfWithTables : TranslateToRtf;
   int open = translate({html.data(), html.size(), {options.mapper, options.cyrillic, options.utf8},
                         ticks},

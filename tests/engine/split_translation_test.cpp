@@ -8,6 +8,7 @@
 #include <string>
 
 #include "byte_buffer.h"
+#include "engine_test_files.h"
 #include "output_stream.h"
 #include "progress.h"
 #include "rtf_templates.h"
@@ -17,30 +18,19 @@
 namespace vellumine {
 namespace {
 
-// Every request the translation makes of the sink, in order.
-class RecordingSink final : public ProgressSink {
- public:
-  void SetRange(int low, int high) override {
-    calls += "R" + std::to_string(low) + "," + std::to_string(high) + " ";
-  }
-  void SetPosition(int pos) override { calls += "P" + std::to_string(pos) + " "; }
-  void SetPercentText(const char* text) override { calls += "T" + std::string(text) + " "; }
-  std::string calls;
-};
-
 struct Translated {
   std::string body;
   int openGroups = 0;
-  std::string progress;
+  std::vector<std::string> progress;
 };
 
 // mode 0 text, 1 RTF, 2 RTF with tables; with streamPiece the body goes to a stream as it is
 // written, and the body is what went there and what was left.
 Translated Translate(const std::string& html, int mode, EncodingChoice encoding, size_t splitFrom,
                      size_t streamPiece = 0) {
-  RecordingSink sink;
+  testing::RecordedSteps steps;
   ProgressTicks ticks;
-  BuildProgressTicks(ticks, html.size(), sink);
+  BuildProgressTicks(ticks, html.size(), steps.Report());
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(4 * html.size() + 1000));
   MemoryOutputStream stream;
@@ -54,12 +44,12 @@ Translated Translate(const std::string& html, int mode, EncodingChoice encoding,
     TranslateToText(input, body);
   } else {
     RtfTemplates templates;
-    FormatRtfTemplates(templates, "12", mode == 2);
+    FormatRtfTemplates(templates, 12, mode == 2);
     result.openGroups = mode == 1 ? TranslateToRtf(input, templates, body)
                                   : TranslateToRtfWithTables(input, templates, body);
   }
   result.body = stream.str() + std::string(body.data(), body.size());
-  result.progress = sink.calls;
+  result.progress = steps.calls;
   return result;
 }
 

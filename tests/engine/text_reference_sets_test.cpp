@@ -71,14 +71,14 @@ std::vector<uint32_t> DecodeUtf8(std::string_view bytes) {
 
 // The text of each "&name;<br>" of one page, in order.
 std::vector<std::string> ConvertEach(const std::string& head, const std::vector<std::string>& names,
-                                     const char* label, bool utf8) {
+                                     vellumine_encoding encoding, bool utf8) {
   std::string page = head + "<x>";  // text starts after a tag
   for (const std::string& name : names) page += "&" + name + ";<br>";
-  NullProgressSink sink;
   MemoryOutputStream out;
-  ConvertOptions options{.mode = ConversionMode::Text, .encodingLabel = label};
-  options.textAsUtf8 = utf8;
-  EXPECT_EQ(ConvertMemory(page.data(), page.size(), options, sink, out), ConvertResult::Ok);
+  vellumine_options options = OptionsFor(ConversionMode::Text);
+  options.encoding = encoding;
+  options.text_utf8 = utf8;
+  EXPECT_EQ(ConvertMemory(page.data(), page.size(), options, out), VELLUMINE_OK);
   const std::string text = out.str();
   std::vector<std::string> pieces;
   size_t from = 0;
@@ -88,24 +88,25 @@ std::vector<std::string> ConvertEach(const std::string& head, const std::vector<
 }
 
 struct CyrillicPage {
-  const char* label;
+  vellumine_encoding encoding;
   std::string head;
 };
 
 const CyrillicPage kCyrillicPages[] = {
-    {"(Windows-1251) Cyrillic", ""},
-    {"(KOI8-R) Cyrillic", ""},
-    {"(ISO-8859-5) Cyrillic", ""},
-    {"Auto-Select", "<head><meta charset=koi8-r></head>"},
-    {"Auto-Select", "<head><meta http-equiv=Content-Type content=\"text/html; charset=iso-8859-5\"></head>"},
+    {VELLUMINE_ENCODING_WINDOWS_1251, ""},
+    {VELLUMINE_ENCODING_KOI8_R, ""},
+    {VELLUMINE_ENCODING_ISO_8859_5, ""},
+    {VELLUMINE_ENCODING_AUTO, "<head><meta charset=koi8-r></head>"},
+    {VELLUMINE_ENCODING_AUTO,
+     "<head><meta http-equiv=Content-Type content=\"text/html; charset=iso-8859-5\"></head>"},
 };
 
 TEST(TextReferenceSetsTest, CyrillicTextHoldsOnlyTheNamedCharacters) {
   const std::vector<std::string> names = ReferenceNames();
   ASSERT_GT(names.size(), 1000u);
   for (const CyrillicPage& page : kCyrillicPages) {
-    SCOPED_TRACE(std::string(page.label) + " " + page.head);
-    const std::vector<std::string> texts = ConvertEach(page.head, names, page.label, false);
+    SCOPED_TRACE(std::to_string(page.encoding) + " " + page.head);
+    const std::vector<std::string> texts = ConvertEach(page.head, names, page.encoding, false);
     ASSERT_EQ(texts.size(), names.size());
     size_t kept = 0;
     for (size_t i = 0; i < names.size(); ++i) {
@@ -124,8 +125,8 @@ TEST(TextReferenceSetsTest, CyrillicTextHoldsOnlyTheNamedCharacters) {
 TEST(TextReferenceSetsTest, Utf8TextOfACyrillicPageHoldsEveryNamedCharacter) {
   const std::vector<std::string> names = ReferenceNames();
   for (const CyrillicPage& page : kCyrillicPages) {
-    SCOPED_TRACE(std::string(page.label) + " " + page.head);
-    const std::vector<std::string> texts = ConvertEach(page.head, names, page.label, true);
+    SCOPED_TRACE(std::to_string(page.encoding) + " " + page.head);
+    const std::vector<std::string> texts = ConvertEach(page.head, names, page.encoding, true);
     ASSERT_EQ(texts.size(), names.size());
     for (size_t i = 0; i < names.size(); ++i) {
       const std::vector<uint32_t> named = NamedCharacters(names[i]);
@@ -139,7 +140,6 @@ TEST(TextReferenceSetsTest, Utf8TextOfACyrillicPageHoldsEveryNamedCharacter) {
 // both output sets.
 TEST(TextReferenceSetsTest, PageTextAndReferencesTogether) {
   const std::string page = "<p>\xF0\xD2\xC9\xD7\xC5\xD4 &frac12; &eacute;&#200;&AElig; &ZHcy;&copy;";
-  NullProgressSink sink;
   const struct {
     bool utf8;
     std::string expected;
@@ -150,9 +150,10 @@ TEST(TextReferenceSetsTest, PageTextAndReferencesTogether) {
   };
   for (const auto& c : cases) {
     MemoryOutputStream out;
-    ConvertOptions options{.mode = ConversionMode::Text, .encodingLabel = "(KOI8-R) Cyrillic"};
-    options.textAsUtf8 = c.utf8;
-    ASSERT_EQ(ConvertMemory(page.data(), page.size(), options, sink, out), ConvertResult::Ok);
+    vellumine_options options = OptionsFor(ConversionMode::Text);
+    options.encoding = VELLUMINE_ENCODING_KOI8_R;
+    options.text_utf8 = c.utf8;
+    ASSERT_EQ(ConvertMemory(page.data(), page.size(), options, out), VELLUMINE_OK);
     EXPECT_EQ(out.str(), "\n" + c.expected) << c.utf8;
   }
 }

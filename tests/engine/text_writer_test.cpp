@@ -10,9 +10,8 @@ namespace vellumine {
 namespace {
 
 std::string Translate(const std::string& text, EncodingChoice encoding = {}) {
-  NullProgressSink sink;
   ProgressTicks ticks;
-  BuildProgressTicks(ticks, text.size(), sink);
+  BuildProgressTicks(ticks, text.size(), {});
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(4 * text.size() + 1000));
   TranslateToText({text.data(), text.size(), encoding, ticks}, body);

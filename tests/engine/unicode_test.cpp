@@ -78,20 +78,19 @@ TEST(Utf8Test, AutoSelect) {
       {"<p>\xED\xA0\x80 surrogate", kLatin},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ChooseEncoding("Auto-Select", c.raw.data(), c.raw.size()), c.expected)
+    EXPECT_EQ(ChooseEncoding(VELLUMINE_ENCODING_AUTO, c.raw.data(), c.raw.size()), c.expected)
         << ::testing::PrintToString(c.raw);
   }
-  EXPECT_EQ(ChooseEncoding("(UTF-8) Unicode", "<p>\xE9", 4), kUtf8);
-  EXPECT_EQ(ChooseEncoding("(UTF-8) unicode", "<p>\xC3\xA9", 5), kLatin);  // labels are exact
+  EXPECT_EQ(ChooseEncoding(VELLUMINE_ENCODING_UTF_8, "<p>\xE9", 4), kUtf8);
+  EXPECT_EQ(ChooseEncoding(VELLUMINE_ENCODING_ISO_8859_1, "<p>\xC3\xA9", 5), kLatin);
 }
 
 // The text after the first 0x1A is not read, so it cannot spoil the UTF-8 check.
 TEST(Utf8Test, DetectionStopsAtTheEndOfTheText) {
   const std::string page = "<p>\xD0\x96\x1A\xFF";
   MemoryOutputStream out(true);
-  NullProgressSink sink;
-  ASSERT_EQ(ConvertMemory(page.data(), page.size(), {.mode = ConversionMode::Text}, sink, out),
-            ConvertResult::Ok);
+  ASSERT_EQ(ConvertMemory(page.data(), page.size(), OptionsFor(ConversionMode::Text), out),
+            VELLUMINE_OK);
   EXPECT_EQ(out.str(), "\r\n\xD0\x96");
 }
 
@@ -146,9 +145,8 @@ TEST(Utf8Test, LatinAndUtf8PagesGiveTheSameRtf) {
     for (const std::string& page : {"<head><meta charset=iso-8859-1></head>" + body,
                                     "<head><meta charset=utf-8></head>" + utf8}) {
       MemoryOutputStream out(true);
-      NullProgressSink sink;
-      ASSERT_EQ(ConvertMemory(page.data(), page.size(), {.mode = mode}, sink, out),
-                ConvertResult::Ok);
+      ASSERT_EQ(ConvertMemory(page.data(), page.size(), OptionsFor(mode), out),
+                VELLUMINE_OK);
       outputs[i++] = out.str();
     }
     EXPECT_EQ(outputs[0], outputs[1]);
@@ -156,9 +154,8 @@ TEST(Utf8Test, LatinAndUtf8PagesGiveTheSameRtf) {
 }
 
 std::string Text(const std::string& html, const EncodingChoice& encoding) {
-  NullProgressSink sink;
   ProgressTicks ticks;
-  BuildProgressTicks(ticks, html.size(), sink);
+  BuildProgressTicks(ticks, html.size(), {});
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(html.size() + 1));  // the pass reserves what it needs itself
   TranslateToText({html.data(), html.size(), encoding, ticks}, body);
@@ -194,9 +191,8 @@ TEST(Utf8Test, TicksInsideCharactersFire) {
   options.ticks = true;
   EXPECT_EQ(testing::TranslateRtf(html, options).ticksShown, 50);
 
-  NullProgressSink sink;
   ProgressTicks ticks;
-  BuildProgressTicks(ticks, html.size(), sink);
+  BuildProgressTicks(ticks, html.size(), {});
   ByteBuffer body;
   ASSERT_TRUE(body.Allocate(1));
   TranslateToText({html.data(), html.size(), kUtf8, ticks}, body);
@@ -278,13 +274,12 @@ TEST(Utf8Test, TextAskedForInUtf8IsTheTextRecoded) {
   for (const std::string& start : pages) {
     std::string html = start;
     while (html.size() < 3 * kStreamPiece) html += "<br>caf\xE9 \xF0\xD2\xC9 word<p>x &mdash; ";
-    NullProgressSink sink;
     MemoryOutputStream asRead;
     MemoryOutputStream asUtf8;
-    ConvertOptions options{.mode = ConversionMode::Text};
-    ASSERT_EQ(ConvertMemory(html.data(), html.size(), options, sink, asRead), ConvertResult::Ok);
-    options.textAsUtf8 = true;
-    ASSERT_EQ(ConvertMemory(html.data(), html.size(), options, sink, asUtf8), ConvertResult::Ok);
+    vellumine_options options = OptionsFor(ConversionMode::Text);
+    ASSERT_EQ(ConvertMemory(html.data(), html.size(), options, asRead), VELLUMINE_OK);
+    options.text_utf8 = 1;
+    ASSERT_EQ(ConvertMemory(html.data(), html.size(), options, asUtf8), VELLUMINE_OK);
     const bool cyrillic = start.find("koi8") != std::string::npos;
     const std::string& text = asRead.str();
     std::string recoded;

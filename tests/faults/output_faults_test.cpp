@@ -69,22 +69,21 @@ TEST(OutputFaults, OutOfMemoryKeepsAPreviousOutput) {
     work.Write("page.htm", LargePage(size));
     work.Write("page.rtf", kPrevious);
     bool outOfMemory = false;
-    ConvertResult result = ConvertResult::OutOfMemory;
-    for (int64_t granted = 0; granted < 100 && result != ConvertResult::Ok; ++granted) {
-      NullProgressSink sink;
+    vellumine_result result = VELLUMINE_OUT_OF_MEMORY;
+    for (int64_t granted = 0; granted < 100 && result != VELLUMINE_OK; ++granted) {
       LimitBlockAllocations(granted);
-      result = ConvertFile((work.path() + "page.htm").c_str(), work.path().c_str(), {}, sink);
+      result = ConvertFile((work.path() + "page.htm").c_str(), work.path().c_str(), {});
       LimitBlockAllocations(-1);
-      if (result == ConvertResult::Ok) break;
+      if (result == VELLUMINE_OK) break;
       // The output's own first block is refused before the output is opened.
-      EXPECT_TRUE(result == ConvertResult::OutOfMemory || result == ConvertResult::CannotOpenOutput)
+      EXPECT_TRUE(result == VELLUMINE_OUT_OF_MEMORY || result == VELLUMINE_CANNOT_OPEN_OUTPUT)
           << static_cast<int>(result);
-      outOfMemory |= result == ConvertResult::OutOfMemory;
+      outOfMemory |= result == VELLUMINE_OUT_OF_MEMORY;
       // (Compared by name and output: the page is too large to print.)
       EXPECT_EQ(work.Read("page.rtf"), kPrevious) << granted << " blocks granted";
       EXPECT_EQ(Snapshot(work.bare()).size(), 2u) << granted << " blocks granted";
     }
-    EXPECT_EQ(result, ConvertResult::Ok);
+    EXPECT_EQ(result, VELLUMINE_OK);
     EXPECT_TRUE(outOfMemory);
     EXPECT_NE(work.Read("page.rtf"), kPrevious);
   }

@@ -102,12 +102,10 @@ inline std::string FirstMissingWord(const std::string& html, const std::string& 
 
 // The RTF document of a page in mode 1 or 2.
 inline std::string ConvertPage(const Page& page, ConversionMode mode) {
-  ConvertOptions options;
-  options.mode = mode;
-  NullProgressSink sink;
+  const vellumine_options options = OptionsFor(mode);
   MemoryOutputStream out(true);
-  EXPECT_EQ(ConvertMemory(page.html.data(), page.html.size(), options, sink, out),
-            ConvertResult::Ok);
+  EXPECT_EQ(ConvertMemory(page.html.data(), page.html.size(), options, out),
+            VELLUMINE_OK);
   return out.str();
 }
 
@@ -125,7 +123,7 @@ inline void ExpectReaderShows(const Page& page, std::string read) {
     EXPECT_EQ(read.find(mojibake), std::string::npos) << read;
   bool highBytes = false;
   for (unsigned char c : page.html) highBytes |= c >= 0xC0;
-  const EncodingChoice encoding = ChooseEncoding("Auto-Select", page.html.data(), page.html.size());
+  const EncodingChoice encoding = ChooseEncoding(VELLUMINE_ENCODING_AUTO, page.html.data(), page.html.size());
   if (!highBytes || encoding.utf8) return;  // the pages with references have none
   // UTF-8 lead bytes: 0xD0 and 0xD1 start Cyrillic letters, 0xC3 Latin-1 letters.
   size_t letters = 0;

@@ -1,0 +1,110 @@
+/* Vellumine: HTML pages into RTF documents or plain text.
+ *
+ * The whole interface of the conversion engine, for C and C++. Link with
+ * `pkg-config --cflags --libs vellumine` (the shared library) or
+ * `pkg-config --static --cflags --libs vellumine` (the static one).
+ *
+ *     vellumine_options options;
+ *     vellumine_options_init(&options);
+ *     options.format = VELLUMINE_FORMAT_TEXT;
+ *     vellumine_result result = vellumine_convert_file("page.html", "out", &options);
+ *     if (result != VELLUMINE_OK) fprintf(stderr, "%s\n", vellumine_result_text(result));
+ *
+ * Every function returns its result; none keeps state between calls, and conversions may run
+ * on several threads at once. Output line ends are CR LF on every platform.
+ *
+ * Compatibility: vellumine_options carries its own size. Later versions only append fields,
+ * and read the fields of an older, smaller struct as that version defined them, so a program
+ * built against this header keeps working with later libraries. */
+#ifndef VELLUMINE_H
+#define VELLUMINE_H
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The result of a conversion. Value 1 is never used. */
+typedef enum vellumine_result {
+  VELLUMINE_OK = 0,
+  VELLUMINE_OUT_OF_MEMORY = 2,        /* the page is too large for the memory available */
+  VELLUMINE_CANNOT_OPEN_OUTPUT = 3,   /* the output cannot be created (or would be the input) */
+  VELLUMINE_CANNOT_OPEN_INPUT = 4,    /* the input cannot be opened or read */
+  VELLUMINE_EMPTY_INPUT = 5,          /* the input has no bytes */
+  VELLUMINE_CANNOT_WRITE_OUTPUT = 6,  /* the output could not be written whole (a full disk) */
+  VELLUMINE_INVALID_ARGUMENT = 7      /* a null pointer, or options out of range */
+} vellumine_result;
+
+/* What the page becomes. */
+typedef enum vellumine_format {
+  VELLUMINE_FORMAT_RTF = 1,  /* an RTF document (".rtf") */
+  VELLUMINE_FORMAT_TEXT = 2  /* plain text (".txt") */
+} vellumine_format;
+
+/* The page's character set. */
+typedef enum vellumine_encoding {
+  VELLUMINE_ENCODING_AUTO = 0,  /* a UTF-8 byte order mark, else the head's "charset=", else
+                                   UTF-8 when the page is UTF-8 beyond ASCII, else Latin-1 */
+  VELLUMINE_ENCODING_WINDOWS_1251 = 1,
+  VELLUMINE_ENCODING_KOI8_R = 2,      /* recoded to windows-1251 */
+  VELLUMINE_ENCODING_ISO_8859_1 = 3,
+  VELLUMINE_ENCODING_ISO_8859_5 = 4,  /* recoded to windows-1251 */
+  VELLUMINE_ENCODING_UTF_8 = 5
+} vellumine_encoding;
+
+/* Progress of one conversion: step of total (0 at the start, total at the end; steps only
+ * rise). Called on the converting thread. */
+typedef void (*vellumine_progress_fn)(void* context, int step, int total);
+
+/* Receives the output of a conversion in memory, a piece at a time; returns 0 when the
+ * bytes were taken, anything else to stop the conversion (VELLUMINE_CANNOT_WRITE_OUTPUT). */
+typedef int (*vellumine_write_fn)(void* context, const char* bytes, size_t n);
+
+typedef struct vellumine_options {
+  size_t size;                  /* sizeof(vellumine_options), set by vellumine_options_init */
+  vellumine_format format;      /* default VELLUMINE_FORMAT_RTF */
+  int tables;                   /* RTF: HTML tables become RTF tables; default 1 */
+  vellumine_encoding encoding;  /* default VELLUMINE_ENCODING_AUTO */
+  const char* font_name;        /* RTF font face; default "Arial". Bytes that would end the
+                                   font table ("{", "}", "\", ";", controls) are left out */
+  int font_size;                /* RTF font size in points; default 10; held to -1638..1638 */
+  int text_utf8;                /* plain text in UTF-8 whatever the page's set; default 0
+                                   (the page's own set: windows-1251 for the Cyrillic ones) */
+  vellumine_progress_fn progress;  /* default none */
+  void* progress_context;          /* passed to progress */
+} vellumine_options;
+
+/* Fills options with the defaults (and its size). */
+void vellumine_options_init(vellumine_options* options);
+
+/* Converts the file at input_path into output_directory, under the name that
+ * vellumine_output_path gives. The output is written under a temporary name and takes its
+ * name only when complete: a failed conversion leaves a file that was there as it was. */
+vellumine_result vellumine_convert_file(const char* input_path, const char* output_directory,
+                                        const vellumine_options* options);
+
+/* Converts size bytes of a page in memory (as a file would hold them), handing the output
+ * to write piece by piece. */
+vellumine_result vellumine_convert_memory(const char* input, size_t size,
+                                          const vellumine_options* options,
+                                          vellumine_write_fn write, void* write_context);
+
+/* The output's path for input_path: output_directory (a separator added when missing) and
+ * the input's file name with its last extension replaced by ".rtf" or ".txt". Writes it
+ * terminated into buffer when it fits (capacity bytes) and returns its length; 0 when the
+ * arguments are invalid or the path is too long for the platform. */
+size_t vellumine_output_path(const char* input_path, const char* output_directory,
+                             const vellumine_options* options, char* buffer, size_t capacity);
+
+/* A short English description of a result: "out of memory". */
+const char* vellumine_result_text(vellumine_result result);
+
+/* The library's version: "1.3". */
+const char* vellumine_version(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VELLUMINE_H */
