@@ -1,10 +1,10 @@
 #include "settings_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "path_style.h"
-#include "read_transform.h"
 #include "replacement_file.h"
 
 namespace vellumine {
@@ -23,7 +23,11 @@ bool ReadTextFile(const std::string& fileName, std::string& text) {
   char chunk[4096];
   size_t n;
   while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) text.append(chunk, n);
-  text.resize(ApplyReadTransform(text.data(), text.size()));
+  text.resize(std::min(text.find('\x1A'), text.size()));
+  size_t kept = 0;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) text[kept++] = text[i];
+  text.resize(kept);
   return true;
 }
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "output_stream.h"
+#include "translation/output_stream.h"
 
 namespace vellumine::bench {
 

@@ -30,14 +30,14 @@
 #include <vector>
 
 
-#include "byte_buffer.h"
-#include "conversion_mode.h"
-#include "file_output_stream.h"
+#include "fast/byte_buffer.h"
+#include "job/conversion_mode.h"
+#include "job/file_output_stream.h"
 #include "hostile_inputs.h"
 #include "html_corpus.h"
-#include "input_file.h"
+#include "job/input_file.h"
 #include "output_path.h"
-#include "output_stream.h"
+#include "translation/output_stream.h"
 #include "vellumine.h"
 
 namespace {

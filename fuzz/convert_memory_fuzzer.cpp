@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "utf8.h"
+#include "translation/utf8.h"
 #include "vellumine.h"
 
 namespace {

@@ -102,8 +102,11 @@ TEST_F(MainWindowTest, BrowseForOutputCancelledShowsTheRememberedPathWithoutSepa
 }
 
 TEST_F(MainWindowTest, TotalBarTakesRangesBeyondSixteenBits) {
-  static_cast<ConvertView&>(dialog_).SetTotalRange(70000);
-  static_cast<ConvertView&>(dialog_).SetTotalPosition(69999);
+  ConvertView& view = dialog_;
+  view.BatchStarted({70000, true});
+  FileReport report;
+  report.converted = 69999;
+  view.FileFinished(report);
   EXPECT_EQ(ProgressValue(hwnd_, IDC_TOTAL_PROGRESS, PBM_GETRANGE), 70000);
   EXPECT_EQ(ProgressValue(hwnd_, IDC_TOTAL_PROGRESS, PBM_GETPOS), 69999);
 }

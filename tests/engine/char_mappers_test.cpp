@@ -1,6 +1,6 @@
 // The Cyrillic mappers against the published code charts, as iconv converts them to
 // Windows-1251 (fixtures written by scripts/gen-mapper-fixtures).
-#include "char_mappers.h"
+#include "translation/char_mappers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // ConvertFile end to end: result codes and their order, the files left behind, the read
 // and write transformations, the input protected from being its own output.
-#include "convert_file.h"
+#include "job/convert_file.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "engine_test_files.h"
-#include "split_preparation.h"
-#include "split_translation.h"
+#include "fast/split_preparation.h"
+#include "fast/split_translation.h"
 
 namespace vellumine {
 namespace {

@@ -1,5 +1,5 @@
 // The encoding step: each encoding asked for, and the Auto-Select scan of the head.
-#include "encoding.h"
+#include "translation/encoding.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "progress.h"
+#include "translation/progress.h"
 #include "vellumine.h"
 
 namespace vellumine::testing {

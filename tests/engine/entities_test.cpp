@@ -1,5 +1,5 @@
 // Character references: fixed forms, numeric and named runs, and the byte escapes.
-#include "entities.h"
+#include "translation/entities.h"
 
 #include <gtest/gtest.h>
 

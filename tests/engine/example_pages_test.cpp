@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "convert_file.h"
+#include "job/convert_file.h"
 #include "engine_test_files.h"
-#include "output_stream.h"
+#include "translation/output_stream.h"
 
 namespace vellumine {
 namespace {

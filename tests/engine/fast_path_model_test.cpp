@@ -7,13 +7,13 @@
 #include <random>
 #include <string>
 
-#include "byte_buffer.h"
-#include "byte_scan.h"
-#include "entities.h"
+#include "fast/byte_buffer.h"
+#include "fast/byte_scan.h"
+#include "translation/entities.h"
 #include "rtf_test_util.h"
-#include "text_writer.h"
-#include "utf8.h"
-#include "windows_code_pages.h"
+#include "translation/text_writer.h"
+#include "translation/utf8.h"
+#include "translation/windows_code_pages.h"
 
 namespace vellumine {
 namespace {

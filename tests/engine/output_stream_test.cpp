@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "byte_buffer.h"
-#include "conversion_job.h"
+#include "fast/byte_buffer.h"
+#include "job/conversion_job.h"
 #include "engine_test_files.h"
-#include "file_output_stream.h"
-#include "output_stream.h"
+#include "job/file_output_stream.h"
+#include "translation/output_stream.h"
 
 namespace vellumine {
 namespace {

@@ -1,6 +1,6 @@
 // The read transformation (CR LF to LF, 0x1A ends the data) and the preparation pass: which
 // blocks go, how their ends are found, and what stays; the fused pass must give the same.
-#include "prepare_text.h"
+#include "translation/prepare_text.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "read_transform.h"
+#include "translation/read_transform.h"
 
 namespace vellumine {
 namespace {

@@ -1,12 +1,12 @@
 // Tick positions, and the steps shown while a translation steps through the text.
-#include "progress.h"
+#include "translation/progress.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "convert_file.h"
+#include "job/convert_file.h"
 #include "engine_test_files.h"
 
 namespace vellumine {

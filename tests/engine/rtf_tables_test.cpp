@@ -1,5 +1,5 @@
 // RTF with tables: the cell count, row geometry, cells, row ends and in-table snippets.
-#include "rtf_tables.h"
+#include "translation/rtf_tables.h"
 
 #include <gtest/gtest.h>
 

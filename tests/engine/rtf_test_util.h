@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "byte_buffer.h"
-#include "char_mappers.h"
-#include "progress.h"
-#include "rtf_templates.h"
-#include "rtf_writer.h"
+#include "fast/byte_buffer.h"
+#include "translation/char_mappers.h"
+#include "translation/progress.h"
+#include "translation/rtf_templates.h"
+#include "translation/rtf_writer.h"
 
 namespace vellumine::testing {
 

@@ -1,5 +1,5 @@
 // RTF without tables: snippets, header and trailer, tag forms, text rules, groups, progress.
-#include "rtf_writer.h"
+#include "translation/rtf_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "output_stream.h"
+#include "translation/output_stream.h"
 #include "rtf_test_util.h"
 
 namespace vellumine {

@@ -7,13 +7,13 @@
 #include <random>
 #include <string>
 
-#include "byte_buffer.h"
+#include "fast/byte_buffer.h"
 #include "engine_test_files.h"
-#include "output_stream.h"
-#include "progress.h"
-#include "rtf_templates.h"
-#include "rtf_writer.h"
-#include "text_writer.h"
+#include "translation/output_stream.h"
+#include "translation/progress.h"
+#include "translation/rtf_templates.h"
+#include "translation/rtf_writer.h"
+#include "translation/text_writer.h"
 
 namespace vellumine {
 namespace {

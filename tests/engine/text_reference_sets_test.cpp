@@ -7,19 +7,19 @@
 #include <string_view>
 #include <vector>
 
-#include "convert_file.h"
-#include "entities.h"
-#include "html_entities.h"
-#include "output_stream.h"
-#include "text_references.h"
-#include "utf8.h"
-#include "windows_code_pages.h"
+#include "job/convert_file.h"
+#include "translation/entities.h"
+#include "translation/html_entities.h"
+#include "translation/output_stream.h"
+#include "translation/text_references.h"
+#include "translation/utf8.h"
+#include "translation/windows_code_pages.h"
 
 namespace vellumine {
 namespace {
 
 constexpr NamedReference kHtmlNames[] = {
-#include "html_entities_table.inc"
+#include "translation/html_entities_table.inc"
 };
 
 // The names a page may use: EntityTable's rows and HTML's names short enough to be read as

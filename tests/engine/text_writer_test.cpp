@@ -1,5 +1,5 @@
 // The plain-text translation: line-break forms, white space, tags, references, mapping.
-#include "text_writer.h"
+#include "translation/text_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "convert_file.h"
-#include "encoding.h"
-#include "entities.h"
-#include "output_stream.h"
+#include "job/convert_file.h"
+#include "translation/encoding.h"
+#include "translation/entities.h"
+#include "translation/output_stream.h"
 #include "rtf_test_util.h"
-#include "text_writer.h"
-#include "translation_input.h"
-#include "utf8.h"
-#include "windows_code_pages.h"
+#include "translation/text_writer.h"
+#include "translation/translation_input.h"
+#include "translation/utf8.h"
+#include "translation/windows_code_pages.h"
 
 namespace vellumine {
 namespace {

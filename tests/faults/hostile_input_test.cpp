@@ -8,10 +8,10 @@
 #include <chrono>
 #include <string>
 
-#include "convert_file.h"
+#include "job/convert_file.h"
 #include "fault_helpers.h"
 #include "hostile_inputs.h"
-#include "output_stream.h"
+#include "translation/output_stream.h"
 
 namespace vellumine::testing {
 namespace {

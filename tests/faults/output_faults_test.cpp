@@ -8,8 +8,8 @@
 #include <map>
 #include <string>
 
-#include "allocation_limit.h"
-#include "convert_file.h"
+#include "fast/allocation_limit.h"
+#include "job/convert_file.h"
 #include "fault_helpers.h"
 #include "settings_file.h"
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "convert_file.h"
-#include "encoding.h"
-#include "output_stream.h"
-#include "prepare_text.h"
+#include "job/convert_file.h"
+#include "translation/encoding.h"
+#include "translation/output_stream.h"
+#include "translation/prepare_text.h"
 
 namespace vellumine::testing {
 

@@ -1,0 +1,78 @@
+#include "conversion_job.h"
+
+#include "translation/encoding.h"
+#include "fast/split_preparation.h"
+#include "translation/rtf_templates.h"
+#include "translation/rtf_writer.h"
+#include "translation/text_writer.h"
+
+namespace vellumine {
+bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity) {
+  constexpr uint64_t kMax = SIZE_MAX;
+  if (inputSize > (kMax - 1000) / 4) return false;
+  capacity = static_cast<size_t>(inputSize * 4 + 1000);
+  return true;
+}
+
+vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers) {
+  size_t capacity = 0;
+  if (!WorkBufferCapacity(inputSize, capacity) || !buffers.text.Allocate(capacity) ||
+      !buffers.prepared.Allocate(capacity))
+    return VELLUMINE_OUT_OF_MEMORY;
+  return VELLUMINE_OK;
+}
+
+vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
+                               const vellumine_options& options, OutputStream& out) {
+  const ConversionMode mode = ModeOf(options);
+  const bool rtf = mode != ConversionMode::Text;
+  const bool tables = mode == ConversionMode::RtfTables;
+  const ProgressReport progress{options.progress, options.progress_context};
+  ByteBuffer& text = buffers.text;
+  ByteBuffer& prepared = buffers.prepared;
+  // The read, the read transformation and the preparation, which also finds the text's end
+  // (the first 0x1A). The charset scan then reads the raw text up to that end: it looks for
+  // nothing a CR LF pair could be part of, so the pairs do not matter to it.
+  size_t n = 0;
+  if (!ReadAndPrepare(source, size, text, prepared, n)) return VELLUMINE_CANNOT_OPEN_INPUT;
+
+  // With nothing read, Auto-Select finds no declaration: identity, Cyrillic flag clear.
+  EncodingChoice encoding = ChooseEncoding(options.encoding, text.data(), n);
+  RtfTemplates templates;
+  if (rtf) {
+    FormatRtfTemplates(templates, options.font_size, tables);
+    WriteRtfHeader(out, options.font_name, templates, encoding.cyrillic);
+  }
+
+  int openGroups = 0;
+  if (n == 0) {
+    text.Clear();  // nothing was read: the body stays empty
+  } else {
+    progress.Show(1);
+    ProgressTicks ticks;
+    BuildProgressTicks(ticks, prepared.size(), progress);
+    text.Clear();  // the raw text is no longer needed: the buffer takes the body
+    const TranslationInput input{prepared.data(), prepared.size(), encoding,    ticks,
+                                 kSplitTranslationFrom,  &out,           kStreamPiece,
+                                 options.text_utf8 != 0};
+    switch (mode) {
+      case ConversionMode::Text:
+        TranslateToText(input, text);
+        break;
+      case ConversionMode::Rtf:
+        openGroups = TranslateToRtf(input, templates, text);
+        break;
+      case ConversionMode::RtfTables:
+        openGroups = TranslateToRtfWithTables(input, templates, text);
+        break;
+    }
+    if (text.failed()) return VELLUMINE_OUT_OF_MEMORY;
+  }
+
+  progress.Show(kProgressSteps);
+  if (!text.empty()) out.Write(text.data(), text.size());
+  if (rtf) WriteRtfTrailer(out, openGroups);
+  return VELLUMINE_OK;
+}
+
+}  // namespace vellumine

@@ -1,0 +1,33 @@
+// The part of a conversion that ConvertFile and ConvertMemory share: the work buffers and
+// every step from the bytes read to the end of the output.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "fast/byte_buffer.h"
+#include "job/convert_file.h"
+#include "translation/raw_text_source.h"
+
+namespace vellumine {
+
+// The job's two work buffers, each of 4 x size + 1000 bytes.
+struct WorkBuffers {
+  ByteBuffer text;      // the input as read (CR LF pairs, 0x1A end), later the body
+  ByteBuffer prepared;  // the input without title, script, option, style, server blocks
+};
+
+// 4 x size + 1000; false when that does not fit the size type (32-bit platforms).
+bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity);
+
+// Allocates the text buffer, then the prepared buffer: Ok or OutOfMemory.
+vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers);
+
+// Reads `size` bytes of source into buffers.text (fewer when it ends first), applies the
+// read transformation, chooses the encoding, writes the RTF header, prepares, translates
+// with progress, and writes the body and the RTF trailer to out. Ok, CannotOpenInput when
+// the read fails, or OutOfMemory when the body could not grow.
+vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
+                               const vellumine_options& options, OutputStream& out);
+
+}  // namespace vellumine

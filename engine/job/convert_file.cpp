@@ -1,0 +1,83 @@
+#include "convert_file.h"
+
+#include <cstdio>
+#include <new>
+#include <string>
+
+#include "job/conversion_job.h"
+#include "file_identity.h"
+#include "job/file_output_stream.h"
+#include "job/input_file.h"
+#include "output_path.h"
+
+namespace vellumine {
+namespace {
+
+vellumine_result ConvertFileUnguarded(const char* inputPath, const char* outputDirectory,
+                                      const vellumine_options& options, PathStyle style) {
+  const ProgressReport progress{options.progress, options.progress_context};
+  progress.Show(0);
+
+  InputFile input;
+  if (!inputPath || !input.Open(inputPath)) return VELLUMINE_CANNOT_OPEN_INPUT;
+
+  std::string outputPath;
+  if (!MakeOutputPath(inputPath, outputDirectory ? outputDirectory : "", options.format, style,
+                      outputPath))
+    return VELLUMINE_CANNOT_OPEN_OUTPUT;
+  // Creating the output would empty the input before it is read.
+  if (NamesOpenFile(outputPath.c_str(), input.file())) return VELLUMINE_CANNOT_OPEN_OUTPUT;
+  FileOutputStream output;
+  if (!output.Open(outputPath.c_str())) return VELLUMINE_CANNOT_OPEN_OUTPUT;
+
+  // From here on the output is being written under a temporary name. A failure leaves a
+  // file that was under the output's name as it was; where there was none, EmptyInput and
+  // OutOfMemory leave an empty file under the name.
+  auto fail = [&](vellumine_result result) {
+    output.Discard();
+    return result;
+  };
+  auto failEmpty = [&](vellumine_result result) {
+    if (output.replacesFile()) return fail(result);
+    output.Close();
+    return result;
+  };
+
+  if (input.size() == 0) return failEmpty(VELLUMINE_EMPTY_INPUT);
+  WorkBuffers buffers;
+  if (AllocateWorkBuffers(input.size(), buffers) != VELLUMINE_OK)
+    return failEmpty(VELLUMINE_OUT_OF_MEMORY);
+
+  vellumine_result result =
+      RunConversion(buffers, input, static_cast<size_t>(input.size()), options, output);
+  if (result != VELLUMINE_OK) return fail(result);
+  if (!output.Close()) return fail(VELLUMINE_CANNOT_WRITE_OUTPUT);
+  return VELLUMINE_OK;
+}
+
+}  // namespace
+
+vellumine_result ConvertFile(const char* inputPath, const char* outputDirectory,
+                             const vellumine_options& options, PathStyle style) {
+  try {
+    return ConvertFileUnguarded(inputPath, outputDirectory, options, style);
+  } catch (const std::bad_alloc&) {
+    return VELLUMINE_OUT_OF_MEMORY;  // a path string could not be built
+  }
+}
+
+vellumine_result ConvertMemory(const char* input, size_t size, const vellumine_options& options,
+                               OutputStream& out) {
+  ProgressReport{options.progress, options.progress_context}.Show(0);
+  if (size == 0) return VELLUMINE_EMPTY_INPUT;
+  WorkBuffers buffers;
+  if (AllocateWorkBuffers(size, buffers) != VELLUMINE_OK) return VELLUMINE_OUT_OF_MEMORY;
+  MemoryTextSource source(input, size);
+  try {
+    return RunConversion(buffers, source, size, options, out);
+  } catch (const std::bad_alloc&) {
+    return VELLUMINE_OUT_OF_MEMORY;  // a memory stream could not grow
+  }
+}
+
+}  // namespace vellumine

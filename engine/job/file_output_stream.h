@@ -1,0 +1,52 @@
+// The output file: every line feed reaches it as CR LF, and any failed write, flush or
+// close is remembered. The file is written under a temporary name and takes the output's
+// name only when it is complete, so a failed or killed job never leaves a part of it there.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+#include "fast/byte_buffer.h"
+#include "translation/output_stream.h"
+#include "replacement_file.h"
+
+namespace vellumine {
+
+class FileOutputStream final : public OutputStream {
+ public:
+  FileOutputStream() = default;
+  ~FileOutputStream() override;  // an output not closed is discarded
+  FileOutputStream(const FileOutputStream&) = delete;
+  FileOutputStream& operator=(const FileOutputStream&) = delete;
+
+  // Creates the temporary file beside path; false when path cannot be written or the
+  // temporary file cannot be created.
+  bool Open(const char* path);
+  using OutputStream::Write;
+  void Write(const char* data, size_t n) override;
+  // Writes what is staged, closes, and puts the file in the place of path; false, with
+  // nothing changed under path, when anything failed on the way.
+  bool Close();
+
+  // Drops what was written; a previous file under path stays as it was.
+  void Discard();
+  // Whether a file was under path when the output was opened.
+  bool replacesFile() const { return file_.replacesFile(); }
+  bool failed() const { return failed_; }
+
+ private:
+  // A small block for small files; an output larger than it gets a block large enough
+  // that the system calls cost little beside the copies they make (one huge page, where
+  // the system has them).
+  static constexpr size_t kSmallStaging = 64 * 1024;
+  static constexpr size_t kLargeStaging = 2 * 1024 * 1024;
+  void Flush();
+  void MakeRoom();  // the large block, or the staged bytes written
+
+  ReplacementFile file_;
+  ByteBuffer staging_;  // line ends already expanded, waiting for fwrite (its capacity)
+  size_t staged_ = 0;   // bytes in staging_
+  bool failed_ = false;              // a write, flush or close failed
+};
+
+}  // namespace vellumine

@@ -1,0 +1,141 @@
+// The library's C interface: options checked, then the job run as the engine runs it.
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "job/conversion_mode.h"
+#include "job/convert_file.h"
+#include "output_path.h"
+#include "translation/output_stream.h"
+#include "vellumine.h"
+
+#ifndef VELLUMINE_VERSION
+#define VELLUMINE_VERSION "unknown"
+#endif
+
+namespace vellumine {
+namespace {
+
+// The caller's options over the defaults, as far as its struct goes; false when they are
+// missing or out of range.
+bool ReadOptions(const vellumine_options* given, vellumine_options& options) {
+  if (given == nullptr || given->size < sizeof(vellumine_options)) return false;
+  options = *given;
+  options.size = sizeof options;
+  if (options.font_name == nullptr) options.font_name = DefaultOptions().font_name;
+  const bool formatKnown =
+      options.format == VELLUMINE_FORMAT_RTF || options.format == VELLUMINE_FORMAT_TEXT;
+  const bool encodingKnown =
+      options.encoding >= VELLUMINE_ENCODING_AUTO && options.encoding <= VELLUMINE_ENCODING_UTF_8;
+  return formatKnown && encodingKnown;
+}
+
+// Output handed to the caller's function with CR LF line ends, as a file holds them, a
+// block at a time; the first refusal stops every later write.
+class CallbackOutputStream final : public OutputStream {
+ public:
+  CallbackOutputStream(vellumine_write_fn write, void* context) : write_(write), context_(context) {}
+  ~CallbackOutputStream() override = default;
+  using OutputStream::Write;
+  void Write(const char* data, size_t n) override {
+    for (size_t i = 0; i < n; ++i) {
+      if (used_ + 2 > sizeof block_) Flush();
+      if (data[i] == '\n') block_[used_++] = '\r';
+      block_[used_++] = data[i];
+    }
+  }
+  // Hands over what is held; false when the caller refused any of the output.
+  bool Finish() {
+    Flush();
+    return !refused_;
+  }
+
+ private:
+  void Flush() {
+    if (used_ > 0 && !refused_) refused_ = write_(context_, block_, used_) != 0;
+    used_ = 0;
+  }
+
+  vellumine_write_fn write_;
+  void* context_;
+  char block_[64 * 1024];
+  size_t used_ = 0;
+  bool refused_ = false;
+};
+
+}  // namespace
+}  // namespace vellumine
+
+using vellumine::ReadOptions;
+
+extern "C" {
+
+void vellumine_options_init(vellumine_options* options) {
+  if (options != nullptr) *options = vellumine::DefaultOptions();
+}
+
+vellumine_result vellumine_convert_file(const char* input_path, const char* output_directory,
+                                        const vellumine_options* options) {
+  vellumine_options checked;
+  if (input_path == nullptr || output_directory == nullptr || !ReadOptions(options, checked))
+    return VELLUMINE_INVALID_ARGUMENT;
+  return vellumine::ConvertFile(input_path, output_directory, checked);
+}
+
+vellumine_result vellumine_convert_memory(const char* input, size_t size,
+                                          const vellumine_options* options,
+                                          vellumine_write_fn write, void* write_context) {
+  vellumine_options checked;
+  if ((input == nullptr && size != 0) || write == nullptr || !ReadOptions(options, checked))
+    return VELLUMINE_INVALID_ARGUMENT;
+  try {
+    auto out = std::make_unique<vellumine::CallbackOutputStream>(write, write_context);
+    vellumine_result result = vellumine::ConvertMemory(input ? input : "", size, checked, *out);
+    if (result == VELLUMINE_OK && !out->Finish()) return VELLUMINE_CANNOT_WRITE_OUTPUT;
+    return result;
+  } catch (const std::bad_alloc&) {
+    return VELLUMINE_OUT_OF_MEMORY;
+  }
+}
+
+size_t vellumine_output_path(const char* input_path, const char* output_directory,
+                             const vellumine_options* options, char* buffer, size_t capacity) {
+  vellumine_options checked;
+  if (input_path == nullptr || output_directory == nullptr || !ReadOptions(options, checked))
+    return 0;
+  try {
+    std::string path;
+    if (!vellumine::MakeOutputPath(input_path, output_directory, checked.format,
+                                   vellumine::kNativePathStyle, path))
+      return 0;
+    if (buffer != nullptr && path.size() < capacity) std::memcpy(buffer, path.c_str(), path.size() + 1);
+    return path.size();
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+}
+
+const char* vellumine_result_text(vellumine_result result) {
+  switch (result) {
+    case VELLUMINE_OK:
+      return "converted";
+    case VELLUMINE_OUT_OF_MEMORY:
+      return "out of memory";
+    case VELLUMINE_CANNOT_OPEN_OUTPUT:
+      return "cannot open the output";
+    case VELLUMINE_CANNOT_OPEN_INPUT:
+      return "cannot open the input";
+    case VELLUMINE_EMPTY_INPUT:
+      return "the input is empty";
+    case VELLUMINE_CANNOT_WRITE_OUTPUT:
+      return "cannot write the output";
+    case VELLUMINE_INVALID_ARGUMENT:
+      return "invalid argument";
+  }
+  return "unknown result";
+}
+
+const char* vellumine_version(void) { return VELLUMINE_VERSION; }
+
+}  // extern "C"

@@ -1,0 +1,25 @@
+// Choosing the input's character set: from the user's label, or from "charset=" in the head.
+#pragma once
+
+#include <cstddef>
+
+#include "translation/char_mappers.h"
+#include "vellumine.h"
+
+namespace vellumine {
+
+// What the encoding step settles for one job.
+struct EncodingChoice {
+  CharMapper mapper = MapIdentity;  // applied to every text byte written
+  bool cyrillic = false;            // RTF: code page 1251 header, raw high bytes, \f99 escapes
+  bool utf8 = false;                // text bytes from 0x80 up are decoded as UTF-8
+
+  friend bool operator==(const EncodingChoice&, const EncodingChoice&) = default;
+};
+
+// What the page's set asks for; Auto reads the raw text: a UTF-8 byte order mark, else the
+// head's charset declarations, else, when none was recognised, whether the text is UTF-8
+// with characters beyond ASCII, else Latin-1.
+EncodingChoice ChooseEncoding(vellumine_encoding encoding, const char* text, size_t n);
+
+}  // namespace vellumine

@@ -1,0 +1,38 @@
+// RTF output: the document skeleton and the translation of the prepared text.
+#pragma once
+
+#include <cstddef>
+
+#include "fast/byte_buffer.h"
+#include "translation/translation_input.h"
+#include "translation/output_stream.h"
+#include "translation/progress.h"
+#include "translation/rtf_templates.h"
+
+namespace vellumine {
+
+// Whether a font name's byte goes into the header: braces, backslashes, semicolons and
+// control bytes would end the font table early or start control words.
+constexpr bool IsHeaderFontNameByte(unsigned char c) {
+  return c >= 0x20 && c != '{' && c != '}' && c != '\\' && c != ';';
+}
+
+// Header with the font table, then the first paragraph, straight to the stream. The font
+// name goes in without "{", "}", "\", ";" and bytes below 0x20.
+void WriteRtfHeader(OutputStream& out, const char* fontName, const RtfTemplates& templates,
+                    bool cyrillic);
+
+// Appends the RTF body of the prepared text to body, or with input.stream writes it there
+// but for what is left in body at the end. Returns the depth of the groups the
+// body left open, which the trailer closes.
+int TranslateToRtf(const TranslationInput& input, const RtfTemplates& templates,
+                   ByteBuffer& body);
+
+// The same, with HTML table rows turned into RTF table rows.
+int TranslateToRtfWithTables(const TranslationInput& input, const RtfTemplates& templates,
+                             ByteBuffer& body);
+
+// "\par" and the closing braces: the document group and every group left open.
+void WriteRtfTrailer(OutputStream& out, int openGroups);
+
+}  // namespace vellumine
