@@ -16,25 +16,4 @@ size_t SecondHalfStart(const char* text, size_t n) {
   return middle;
 }
 
-ProgressTicks SecondHalfTicks(const ProgressTicks& ticks, size_t q) {
-  ProgressTicks second = ticks;
-  second.report = {};
-  second.next = 0;
-  while (second.next < second.count && second.positions[second.next] < q) ++second.next;
-  second.counter = second.next + 1;
-  second.nextPosition =
-      second.next < second.count ? second.positions[second.next] : ProgressTicks::kNone;
-  return second;
-}
-
-TickMark MarkTicks(const ProgressTicks& ticks, size_t p) {
-  return {ticks.next, ticks.nextPosition < p};
-}
-
-void ShowTicks(ProgressTicks& ticks, const TickMark& first, const TickMark& mark,
-               const ProgressTicks& second) {
-  if (first.stopped) return;
-  for (int k = mark.next; k < second.next; ++k) ticks.Fire();
-}
-
 }  // namespace vellumine

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <thread>
 
-#include "translation/progress.h"
+#include "fast/progress_ticks.h"
 
 namespace vellumine {
 
@@ -21,29 +21,6 @@ inline constexpr size_t kSplitTranslationFrom = size_t{4} << 20;
 // letter or digit before it (a tag right after a word: text is on and a blank allowed
 // there, as a second half guesses), else that point.
 size_t SecondHalfStart(const char* text, size_t n);
-
-// The ticks of a second half that starts at q: those before q are taken as shown, and the
-// rest are counted but shown by nobody (the first half shows them when it takes the output).
-ProgressTicks SecondHalfTicks(const ProgressTicks& ticks, size_t q);
-
-// The ticks of a translation at a position: the next one, and whether it stopped there
-// because a step jumped over that tick (no tick is shown after that).
-struct TickMark {
-  int next = 0;
-  bool stopped = false;
-};
-TickMark MarkTicks(const ProgressTicks& ticks, size_t p);
-
-// Whether the second half's ticks from a mark are those the first half would show from
-// there: the first half's ticks stopped before, or both wait for the same tick.
-inline bool TicksAgree(const TickMark& first, const TickMark& second) {
-  return first.stopped || first.next == second.next;
-}
-
-// Shows on ticks (the first half's, marked `first`) what the second half showed after its
-// mark: nothing when the first half's ticks had stopped, else the same ticks again.
-void ShowTicks(ProgressTicks& ticks, const TickMark& first, const TickMark& mark,
-               const ProgressTicks& second);
 
 // Where a half stood at a step: the position, the output written before it and its ticks.
 // Each translation's Mark adds what decides what its later steps write.

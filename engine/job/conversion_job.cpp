@@ -50,7 +50,7 @@ vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size
   } else {
     progress.Show(1);
     ProgressTicks ticks;
-    BuildProgressTicks(ticks, prepared.size(), progress);
+    ticks = ProgressTicks(prepared.size(), progress);
     text.Clear();  // the raw text is no longer needed: the buffer takes the body
     const TranslationInput input{prepared.data(), prepared.size(), encoding,    ticks,
                                  kSplitTranslationFrom,  &out,           kStreamPiece,

@@ -227,12 +227,12 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
       AppendMapped(t, text + at, end - at);
     }
     NoteTextWritten(s);
-    PassTicks(t.ticks, at + 1, end);
+    t.ticks.Pass(at + 1, end);
     return end;
   };
 
   while (p < stop) {
-    CheckTick(t.ticks, p);
+    t.ticks.Check(p);
     unsigned char c = Byte(text, p);
     if (c == '<') {
       const RtfTagRow* row = nullptr;
@@ -243,7 +243,7 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
         p = end + 1;
         // Most often text follows the tag: its step is taken here (it resumes text).
         if (p < n && classes[Byte(text, p)] == kPlain) {
-          CheckTick(t.ticks, p);
+          t.ticks.Check(p);
           s.textOn = true;
           p = plainRun(p);
         }
@@ -254,7 +254,7 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
       s.textOn = false;
       size_t q = FindAngleBracket(text, n, p + 1);
       if (q < n && text[q] == '>') ++q;
-      PassTicks(t.ticks, p + 1, q);
+      t.ticks.Pass(p + 1, q);
       p = q;
       continue;
     }
@@ -263,7 +263,7 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
     if (!s.textOn && !(p > 0 && text[p - 1] == '>')) {
       size_t q = FindAngleBracket(text, n, p);
       if (q < n && text[q] == '>') ++q;
-      PassTicks(t.ticks, p + 1, q);
+      t.ticks.Pass(p + 1, q);
       p = q;
       continue;
     }
@@ -284,10 +284,10 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
         // The rest of a white-space run writes nothing.
         size_t q = p + 1;
         while (q < n && classes[Byte(text, q)] == kWhite) ++q;
-        PassTicks(t.ticks, p + 1, q);
+        t.ticks.Pass(p + 1, q);
         p = q;
         if (p < n && classes[Byte(text, p)] == kPlain) {  // the next word
-          CheckTick(t.ticks, p);
+          t.ticks.Check(p);
           p = plainRun(p);
         }
         break;
@@ -300,7 +300,7 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
           do {
             next += AppendUtf8Character(t, next, false);
           } while (next < n && Byte(text, next) >= 0x80);
-          PassTicks(t.ticks, p + 1, next);
+          t.ticks.Pass(p + 1, next);
           p = next;
         } else {
           FormatHexByte(c, hex);
@@ -352,7 +352,7 @@ class RtfHalf {
         [&] { t_.body.DrainTo(*t_.stream); });
   }
   Mark Marked() const {
-    return {{p_, t_.body.length(), MarkTicks(t_.ticks, p_)}, t_.state,
+    return {{p_, t_.body.length(), t_.ticks.MarkAt(p_)}, t_.state,
             t_.body.empty() || t_.body.Back() != ' ', t_.body.AtControlWordEnd()};
   }
 
@@ -372,7 +372,7 @@ class RtfHalf {
     else
       t_.body.Append(tail.begin() + from.written, k);
     if (second.t_.body.AtControlWordEnd()) t_.body.EndControlWord();
-    ShowTicks(t_.ticks, MarkTicks(t_.ticks, p_), from.ticks, second.t_.ticks);
+    t_.ticks.Replay(t_.ticks.MarkAt(p_), from.ticks, second.t_.ticks);
     t_.state = second.t_.state;
     p_ = second.p_;
     return true;
@@ -390,7 +390,7 @@ int RunRtfTranslation(RtfTranslation& t, const RtfTagIndex& index, ByteBuffer* s
   RtfHalf whole(t, index);
   if (secondBody != nullptr) {
     const size_t q = SecondHalfStart(t.text, t.n);
-    ProgressTicks secondTicks = SecondHalfTicks(t.ticks, q);
+    ProgressTicks secondTicks = t.ticks.ForSecondHalf(q);
     RtfTranslation second({t.text, t.n, {t.mapper, t.cyrillic, t.utf8}, secondTicks},
                           t.templates, *secondBody);
     RtfHalf half(second, index);

@@ -13,7 +13,7 @@
 #include "translation/char_mappers.h"
 #include "translation/entities.h"
 #include "translation/output_stream.h"
-#include "translation/progress.h"
+#include "fast/progress_ticks.h"
 #include "translation/rtf_tag_table.h"
 #include "translation/rtf_templates.h"
 #include "fast/split_translation.h"

@@ -123,7 +123,7 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
   bool blankAllowed = flow.blankAllowed;
   while (p < end) {
     // One full step at p.
-    CheckTick(ticks, p);
+    ticks.Check(p);
     if (s[p] == '<') {
       // The line-break forms are tested once each, in their order, every test at the
       // position the previous match left.
@@ -183,7 +183,7 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
         size_t length = CopyUtf8Character(s, n, p, o, written);
         o += written;
         blankAllowed = true;
-        PassTicks(ticks, p + 1, p + length);  // the character's other bytes are steps too
+        ticks.Pass(p + 1, p + length);  // the character's other bytes are steps too
         p += length - 1;
       } else if (kRecode && ch >= 0x80) {
         recode(ch, o);
@@ -199,7 +199,7 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
     // bytes of a tag, copy text and collapse white space, and steps on a "<" that starts
     // no line-break form (they only turn text off). Ticks lie beyond `limit`.
     const size_t limit =
-        ticks.nextPosition >= p && ticks.nextPosition < end ? ticks.nextPosition : end;
+        ticks.nextPosition() >= p && ticks.nextPosition() < end ? ticks.nextPosition() : end;
     for (;;) {
       if (!textOn) {
         // Inside a tag, up to its ">". The byte after it turns text on, unless it is a "<".
@@ -352,7 +352,7 @@ class TextTranslation {
         },
         [&] { Drain(); });
   }
-  Mark Marked() const { return {{p_, written(), MarkTicks(ticks_, p_)}, flow_}; }
+  Mark Marked() const { return {{p_, written(), ticks_.MarkAt(p_)}, flow_}; }
 
   // A second half guesses text on and a blank allowed (a tag right after a word).
   void StartAt(size_t q) {
@@ -368,7 +368,7 @@ class TextTranslation {
       std::memcpy(out_, second.start_ + from.written, bytes);
       out_ += bytes;
     }
-    ShowTicks(ticks_, MarkTicks(ticks_, p_), from.ticks, second.ticks_);
+    ticks_.Replay(ticks_.MarkAt(p_), from.ticks, second.ticks_);
     p_ = second.p_;
     flow_ = second.flow_;
     return true;
@@ -411,7 +411,7 @@ void TranslateToText(const TranslationInput& input, ByteBuffer& body) {
   ByteBuffer secondBody;
   if (n >= input.splitFrom && n >= 2) {
     const size_t q = SecondHalfStart(input.text, n);
-    ProgressTicks secondTicks = SecondHalfTicks(input.ticks, q);
+    ProgressTicks secondTicks = input.ticks.ForSecondHalf(q);
     if (secondBody.Allocate(room(n - q))) {
       TextTranslation second(input, secondTicks,
                              reinterpret_cast<unsigned char*>(secondBody.data()), nullptr);

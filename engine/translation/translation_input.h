@@ -6,7 +6,7 @@
 
 #include "translation/encoding.h"
 #include "translation/output_stream.h"
-#include "translation/progress.h"
+#include "fast/progress_ticks.h"
 #include "fast/split_translation.h"
 
 namespace vellumine {

@@ -188,7 +188,7 @@ std::string PreformattedModel(const std::string& s, size_t p, bool utf8) {
 
 std::string Text(const std::string& s, const EncodingChoice& encoding, bool textAsUtf8 = false) {
   ProgressTicks ticks;
-  BuildProgressTicks(ticks, s.size(), {});
+  ticks = ProgressTicks(s.size(), {});
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(1));
   TranslationInput input{s.data(), s.size(), encoding, ticks};

@@ -1,5 +1,5 @@
 // Tick positions, and the steps shown while a translation steps through the text.
-#include "translation/progress.h"
+#include "fast/progress_ticks.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +17,8 @@ using Calls = std::vector<std::string>;
 
 std::vector<size_t> Ticks(size_t n) {
   ProgressTicks ticks;
-  BuildProgressTicks(ticks, n, {});
-  return std::vector<size_t>(ticks.positions, ticks.positions + ticks.count);
+  ticks = ProgressTicks(n, {});
+  return std::vector<size_t>(ticks.positions().begin(), ticks.positions().end());
 }
 
 TEST(BuildProgressTicksTest, Examples) {

@@ -9,7 +9,7 @@
 
 #include "fast/byte_buffer.h"
 #include "translation/char_mappers.h"
-#include "translation/progress.h"
+#include "fast/progress_ticks.h"
 #include "translation/rtf_templates.h"
 #include "translation/rtf_writer.h"
 
@@ -36,12 +36,12 @@ inline RtfBody TranslateRtf(std::string_view html, const RtfRunOptions& options 
   ByteBuffer body;
   body.Allocate(options.capacity != 0 ? options.capacity : 4 * html.size() + 1000);
   ProgressTicks ticks;
-  if (options.ticks) BuildProgressTicks(ticks, html.size(), {});
+  if (options.ticks) ticks = ProgressTicks(html.size(), {});
   auto translate = options.tables ? TranslateToRtfWithTables : TranslateToRtf;
   int open = translate({html.data(), html.size(), {options.mapper, options.cyrillic, options.utf8},
                         ticks},
                        templates, body);
-  return {std::string(body.view()), open, ticks.next};
+  return {std::string(body.view()), open, ticks.passed()};
 }
 
 inline std::string Body(std::string_view html, bool tables = false) {

@@ -10,7 +10,7 @@
 #include "fast/byte_buffer.h"
 #include "engine_test_files.h"
 #include "translation/output_stream.h"
-#include "translation/progress.h"
+#include "fast/progress_ticks.h"
 #include "translation/rtf_templates.h"
 #include "translation/rtf_writer.h"
 #include "translation/text_writer.h"
@@ -30,7 +30,7 @@ Translated Translate(const std::string& html, int mode, EncodingChoice encoding,
                      size_t streamPiece = 0) {
   testing::RecordedSteps steps;
   ProgressTicks ticks;
-  BuildProgressTicks(ticks, html.size(), steps.Report());
+  ticks = ProgressTicks(html.size(), steps.Report());
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(4 * html.size() + 1000));
   MemoryOutputStream stream;

@@ -11,7 +11,7 @@ namespace {
 
 std::string Translate(const std::string& text, EncodingChoice encoding = {}) {
   ProgressTicks ticks;
-  BuildProgressTicks(ticks, text.size(), {});
+  ticks = ProgressTicks(text.size(), {});
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(4 * text.size() + 1000));
   TranslateToText({text.data(), text.size(), encoding, ticks}, body);

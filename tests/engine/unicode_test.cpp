@@ -155,7 +155,7 @@ TEST(Utf8Test, LatinAndUtf8PagesGiveTheSameRtf) {
 
 std::string Text(const std::string& html, const EncodingChoice& encoding) {
   ProgressTicks ticks;
-  BuildProgressTicks(ticks, html.size(), {});
+  ticks = ProgressTicks(html.size(), {});
   ByteBuffer body;
   EXPECT_TRUE(body.Allocate(html.size() + 1));  // the pass reserves what it needs itself
   TranslateToText({html.data(), html.size(), encoding, ticks}, body);
@@ -192,11 +192,11 @@ TEST(Utf8Test, TicksInsideCharactersFire) {
   EXPECT_EQ(testing::TranslateRtf(html, options).ticksShown, 50);
 
   ProgressTicks ticks;
-  BuildProgressTicks(ticks, html.size(), {});
+  ticks = ProgressTicks(html.size(), {});
   ByteBuffer body;
   ASSERT_TRUE(body.Allocate(1));
   TranslateToText({html.data(), html.size(), kUtf8, ticks}, body);
-  EXPECT_EQ(ticks.next, 50);
+  EXPECT_EQ(ticks.passed(), 50);
 }
 
 void ExpectEntity(const std::string& text, bool cyrillic, const std::string& expected,
