@@ -11,6 +11,13 @@
 
 namespace vellumine {
 
+// Where a centred passage stands.
+enum class Centering : unsigned char {
+  Off,          // not centred
+  Started,      // "\qc " written and no text since
+  TextWritten,  // text written since "\qc "
+};
+
 // The state of one translation, fresh for every file. Flags, not nesting counters: a second
 // opening tag of a kind only sets its flag again.
 struct RtfTagState {
@@ -27,7 +34,7 @@ struct RtfTagState {
   bool boldOpen = false;    // "<b" opened a bold group that "</b>" has not closed
   bool strongOpen = false;  // "<strong>" opened a bold group that "</strong>" has not closed
   size_t groupDepth = 0;    // groups the body opened and has not closed; no brace closes more
-  int centerState = 0;      // 0 not centred, 1 "\qc " and no text since, 2 text since "\qc "
+  Centering centering = Centering::Off;
 
   // Tables (RTF with tables only).
   bool rowOpen = false;   // a row start tag opened a row that is not closed yet
@@ -45,7 +52,7 @@ enum class RtfTagCondition : unsigned char {
   Always,
   NoBreakPending,    // breakPending = 0
   StrongOpen,        // strongOpen = 1
-  CenterNotWritten,  // centerState is not 2
+  CenterNotWritten,  // no text written since "\qc "
   RowOpen,           // rowOpen = 1
 };
 
@@ -85,8 +92,8 @@ enum class RtfTagChange : unsigned char {
   StrongOff,        // strongOpen = 0
   BoldOn,           // boldOpen = 1
   BoldOff,          // boldOpen = 0
-  CenterStart,      // centerState = 1
-  CenterEnd,        // centerState = 0
+  CenterStart,      // centering Started
+  CenterEnd,        // centering Off
   TextOff,          // textOn = 0
   CellClosed,       // cellsLeft - 1
 };
@@ -255,7 +262,7 @@ inline bool ConditionHolds(const RtfTagState& s, RtfTagCondition condition) {
     case RtfTagCondition::Always: return true;
     case RtfTagCondition::NoBreakPending: return !s.breakPending;
     case RtfTagCondition::StrongOpen: return s.strongOpen;
-    case RtfTagCondition::CenterNotWritten: return s.centerState != 2;
+    case RtfTagCondition::CenterNotWritten: return s.centering != Centering::TextWritten;
     case RtfTagCondition::RowOpen: return s.rowOpen;
   }
   return false;

@@ -182,8 +182,8 @@ void ApplyChange(RtfTagState& s, RtfTagChange change) {
     case Then::StrongOff: s.strongOpen = false; break;
     case Then::BoldOn: s.boldOpen = true; break;
     case Then::BoldOff: s.boldOpen = false; break;
-    case Then::CenterStart: s.centerState = 1; break;
-    case Then::CenterEnd: s.centerState = 0; break;
+    case Then::CenterStart: s.centering = Centering::Started; break;
+    case Then::CenterEnd: s.centering = Centering::Off; break;
     case Then::TextOff: s.textOn = false; break;
     case Then::CellClosed: --s.cellsLeft; break;
   }
@@ -192,7 +192,7 @@ void ApplyChange(RtfTagState& s, RtfTagChange change) {
 // A byte written as text (a plain byte, or a high one as "\'hh") ends a pending break and
 // marks centred text.
 void NoteTextWritten(RtfTagState& s) {
-  if (s.centerState == 1) s.centerState = 2;
+  if (s.centering == Centering::Started) s.centering = Centering::TextWritten;
   s.breakPending = false;
 }
 
