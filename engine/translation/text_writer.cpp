@@ -37,28 +37,42 @@ struct ByteClasses {
 };
 constexpr ByteClasses kClasses;
 
-// The line-break form that starts at p, or -1: 0 "</p>", 1 "<p>", 2 "</h?>", 3 "<br>",
-// 4 "<li>". At most one can match at a position. kFormLength gives its length.
-constexpr size_t kFormLength[5] = {4, 3, 5, 4, 4};
+// The line-break forms, in the order they are tried at a position. At most one can match
+// at a position.
+enum class BreakForm : int {
+  None = -1,
+  ParagraphEnd,  // "</p>"
+  Paragraph,     // "<p>"
+  HeadingEnd,    // "</h?>"
+  LineBreak,     // "<br>", which also takes the line feeds and blanks after it
+  ListItem,      // "<li>"
+};
+
+constexpr size_t FormLength(BreakForm form) {
+  constexpr size_t kLengths[] = {4, 3, 5, 4, 4};
+  return kLengths[static_cast<int>(form)];
+}
+
+constexpr BreakForm After(BreakForm form) { return static_cast<BreakForm>(static_cast<int>(form) + 1); }
 
 // Byte by byte, for the last bytes of the text.
-inline int FormAtEnd(const unsigned char* s, size_t n, size_t p) {
-  if (n - p < 3) return -1;
+inline BreakForm FormAtEnd(const unsigned char* s, size_t n, size_t p) {
+  if (n - p < 3) return BreakForm::None;
   unsigned char c1 = AsciiLower(s[p + 1]);
   unsigned char c2 = AsciiLower(s[p + 2]);
   switch (c1) {
     case '/':
-      if (c2 == 'p' && n - p > 3 && s[p + 3] == '>') return 0;
-      if (c2 == 'h' && n - p > 4 && s[p + 4] == '>') return 2;
-      return -1;
+      if (c2 == 'p' && n - p > 3 && s[p + 3] == '>') return BreakForm::ParagraphEnd;
+      if (c2 == 'h' && n - p > 4 && s[p + 4] == '>') return BreakForm::HeadingEnd;
+      return BreakForm::None;
     case 'p':
-      return c2 == '>' ? 1 : -1;
+      return c2 == '>' ? BreakForm::Paragraph : BreakForm::None;
     case 'b':
-      return c2 == 'r' && n - p > 3 && s[p + 3] == '>' ? 3 : -1;
+      return c2 == 'r' && n - p > 3 && s[p + 3] == '>' ? BreakForm::LineBreak : BreakForm::None;
     case 'l':
-      return c2 == 'i' && n - p > 3 && s[p + 3] == '>' ? 4 : -1;
+      return c2 == 'i' && n - p > 3 && s[p + 3] == '>' ? BreakForm::ListItem : BreakForm::None;
     default:
-      return -1;
+      return BreakForm::None;
   }
 }
 
@@ -74,7 +88,8 @@ constexpr bool HoldsForm(uint32_t word, uint32_t form, uint32_t letters, uint32_
   return ((word | letters) & bytes) == form;
 }
 
-[[gnu::always_inline]] inline int FormAt(const unsigned char* s, size_t n, size_t p) {
+// The line-break form that starts at p.
+[[gnu::always_inline]] inline BreakForm FormAt(const unsigned char* s, size_t n, size_t p) {
   if (n - p < 5) return FormAtEnd(s, n, p);
   // All five compared at once; the comparisons do not branch.
   const uint32_t w = Word4(s + p);
@@ -85,12 +100,12 @@ constexpr bool HoldsForm(uint32_t word, uint32_t form, uint32_t letters, uint32_
                       (s[p + 4] == '>');
   const bool br = HoldsForm(w, kLt | 'b' << 8 | 'r' << 16 | '>' << 24, 0x2020 << 8, 0xFFFFFFFF);
   const bool li = HoldsForm(w, kLt | 'l' << 8 | 'i' << 16 | '>' << 24, 0x2020 << 8, 0xFFFFFFFF);
-  int form = -1;
-  form = li ? 4 : form;
-  form = br ? 3 : form;
-  form = closeH ? 2 : form;
-  form = openP ? 1 : form;
-  form = closeP ? 0 : form;
+  BreakForm form = BreakForm::None;
+  form = li ? BreakForm::ListItem : form;
+  form = br ? BreakForm::LineBreak : form;
+  form = closeH ? BreakForm::HeadingEnd : form;
+  form = openP ? BreakForm::Paragraph : form;
+  form = closeP ? BreakForm::ParagraphEnd : form;
   return form;
 }
 
@@ -102,22 +117,234 @@ struct TextFlow {
   bool operator==(const TextFlow&) const = default;
 };
 
+// How the pass writes a page's bytes: with kIdentity the mapper is known to change nothing,
+// and runs of text are copied whole; with kUtf8 the page is UTF-8; with kRecode the page is
+// in a single-byte set and the text is written in UTF-8, each mapped byte from 0x80 up as
+// its character.
+template <bool kIdentity_, bool kUtf8_, bool kRecode_>
+struct TextBytes {
+  static constexpr bool kIdentity = kIdentity_;
+  static constexpr bool kUtf8 = kUtf8_;
+  static constexpr bool kRecode = kRecode_;
+  static constexpr bool kHighBytesStop = kUtf8 || kRecode;  // the chunks stop at 0x80 and up
+
+  const unsigned char* s;
+  size_t n;
+  const unsigned char* map;
+  bool cyrillic;
+
+  // Mapped bytes of the page's set written as their UTF-8 characters (the unassigned 0x98
+  // of windows-1251 as nothing); a step, and a visible byte, however many bytes it gives.
+  [[gnu::always_inline]] void Recode(unsigned char c, unsigned char*& o) const {
+    o += EncodeWindowsByteAsUtf8(map[c], cyrillic, reinterpret_cast<char*>(o));
+  }
+};
+
+// The line-break forms at p, each tried once, in their order, every test at the position
+// the previous match left; returns where the step goes on.
+[[gnu::always_inline]] inline size_t TakeLineBreaks(const unsigned char* s, size_t n, size_t p,
+                                                    unsigned char*& o, bool& blankAllowed) {
+  BreakForm next = BreakForm::ParagraphEnd;
+  for (BreakForm form; p < n && s[p] == '<' && (form = FormAt(s, n, p)) >= next;
+       next = After(form)) {
+    *o++ = '\n';
+    blankAllowed = false;
+    p += FormLength(form);
+    if (form == BreakForm::LineBreak) {
+      while (p < n && (s[p] == '\n' || s[p] == ' ')) ++p;
+    }
+  }
+  return p;
+}
+
+// A reference whose "&" is at p, when its ";" is within reach: its characters written in
+// the output's set (only in text), and true with p after the ";". False: the "&" is an
+// ordinary byte.
+[[gnu::always_inline]] inline bool TakeReference(const char* text, size_t n, size_t& p, bool textOn,
+                                                 CharMapper mapper, TextCharset charset,
+                                                 unsigned char*& o, bool& blankAllowed) {
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+  size_t last = n - p > 10 ? p + 10 : n;
+  size_t semi = p + 1;
+  while (semi < last && s[semi] != ';') ++semi;
+  if (semi >= last) return false;
+  uint32_t cps[2];
+  size_t count = textOn ? ResolveReference(text + p + 1, semi - p - 1, cps) : 0;
+  for (size_t i = 0; i < count; ++i) {
+    size_t length = 0;
+    switch (EncodeReferenceCharacter(cps[i], mapper, charset, o, length)) {
+      case ReferenceOutput::Bytes:
+        o += length;
+        blankAllowed = true;
+        break;
+      case ReferenceOutput::WhiteSpace:
+        if (blankAllowed) {
+          *o++ = ' ';
+          blankAllowed = false;
+        }
+        break;
+      case ReferenceOutput::Removed:
+        break;
+    }
+  }
+  p = semi + 1;
+  return true;
+}
+
+// One byte of text (or of a tag, which writes nothing) in a full step; returns the bytes
+// the step took (a UTF-8 page's character takes all of its own).
+template <typename Bytes>
+[[gnu::always_inline]] inline size_t TakeByte(const Bytes& b, size_t p, bool textOn,
+                                              ProgressTicks& ticks, unsigned char*& o,
+                                              bool& blankAllowed) {
+  const unsigned char ch = b.s[p];
+  if (!textOn) return 1;
+  if (kClasses.text[ch] == kBlank) {
+    if (blankAllowed) {
+      *o++ = ' ';
+      blankAllowed = false;
+    }
+    return 1;
+  }
+  blankAllowed = true;
+  if constexpr (Bytes::kUtf8) {
+    if (ch >= 0x80) {
+      size_t written;
+      size_t length = CopyUtf8Character(b.s, b.n, p, o, written);
+      o += written;
+      ticks.Pass(p + 1, p + length);  // the character's other bytes are steps too
+      return length;
+    }
+  }
+  if constexpr (Bytes::kRecode) {
+    if (ch >= 0x80) {
+      b.Recode(ch, o);
+      return 1;
+    }
+  }
+  *o++ = b.map[ch];
+  return 1;
+}
+
+// Inside a tag, up to `limit`: the bytes up to the next "<", "&" or ">" passed; returns
+// where the skip stopped.
+[[gnu::always_inline]] inline size_t SkipTagBytes(const unsigned char* s, size_t p, size_t limit) {
+  // A chunk without a stop is passed without waiting for where a stop would be.
+  while (limit - p >= kScanChunk) {
+    ScanBits stops = TagStops(s + p);
+    if (stops) return p + FirstSetByte(stops);
+    p += kScanChunk;
+  }
+  while (p < limit && kClasses.tag[s[p]] == kPlain) ++p;
+  return p;
+}
+
+// In text, up to `limit`: visible bytes and single blanks copied through the mapper a chunk
+// at a time, white space otherwise as one blank at most, a UTF-8 page's characters as they
+// stand; returns where it stopped (at a "<", an "&", the limit, or a character of a UTF-8
+// page the full step must take).
+template <typename Bytes>
+[[gnu::always_inline]] inline size_t CopyText(const Bytes& b, size_t p, size_t limit,
+                                              unsigned char*& o, bool& blankAllowed) {
+  constexpr bool kIdentity = Bytes::kIdentity;
+  const unsigned char* const s = b.s;
+  const unsigned char* const map = b.map;
+  while (p < limit) {
+    if (limit - p >= kScanChunk) {
+      // Room: o <= 3p (o <= p in a single-byte text) and p + chunk <= n, so a whole
+      // chunk fits at o.
+      unsigned char blanked[kScanChunk];
+      unsigned char* chunk = kIdentity ? o : blanked;
+      ScanBits stops = TextStops<Bytes::kHighBytesStop ? HighBytes::Stop : HighBytes::Plain>(
+          s + p, blankAllowed, chunk);
+      if (!stops) {
+        if (!kIdentity) {
+          for (size_t i = 0; i < kScanChunk; ++i) o[i] = map[blanked[i]];
+        }
+        blankAllowed = kClasses.text[s[p + kScanChunk - 1]] != kBlank;
+        o += kScanChunk;
+        p += kScanChunk;
+        continue;
+      }
+      size_t k = FirstSetByte(stops);
+      if (k > 0) {
+        if (!kIdentity) {
+          for (size_t i = 0; i < k; ++i) o[i] = map[blanked[i]];
+        }
+        blankAllowed = chunk[k - 1] != ' ';
+        o += k;
+        p += k;
+      }
+    }
+    unsigned char c = s[p];
+    if constexpr (Bytes::kRecode) {
+      if (c >= 0x80) {
+        do {
+          b.Recode(s[p++], o);
+        } while (p < limit && s[p] >= 0x80);
+        blankAllowed = true;
+        continue;
+      }
+    }
+    if constexpr (Bytes::kUtf8) {
+      if (c >= 0x80) {
+        // At a character of a UTF-8 page: the chunk from here as above, its whole
+        // characters taken with it (the page's UTF-8 is copied as it stands).
+        if (limit - p >= kScanChunk) {
+          if (size_t k = CopyWholeCharacters(s + p, blankAllowed, o)) {
+            o += k;
+            p += k;
+            continue;
+          }
+        }
+        // Near the end, or where a byte is part of no well-formed sequence: the
+        // characters up to the next ASCII byte one at a time; one that reaches the next
+        // tick is left to the full step, which reports it.
+        // (Written at o in any case: there is room, and o only moves when it is kept.)
+        do {
+          size_t written;
+          size_t length = CopyUtf8Character(s, b.n, p, o, written);
+          if (p + length > limit) break;
+          o += written;
+          p += length;
+          blankAllowed = true;
+        } while (p < limit && s[p] >= 0x80);
+        if (p < limit && s[p] >= 0x80) return p;
+        continue;
+      }
+    }
+    unsigned char cls = kClasses.text[c];
+    if (cls == kStop) return p;
+    if (cls == kPlain) {
+      *o++ = map[c];
+      blankAllowed = true;
+      ++p;
+      continue;
+    }
+    // A run of white space (as an indented line starts with) at once: one blank at most.
+    if (blankAllowed) {
+      *o++ = ' ';
+      blankAllowed = false;
+    }
+    do {
+      ++p;
+    } while (p < limit && kClasses.text[s[p]] == kBlank);
+  }
+  return p;
+}
+
 // The steps that start from p up to end, written at o (which moves on); returns where the
-// next step starts. With kIdentity the mapper is known to change nothing, and runs of text
-// are copied whole; with kUtf8 the page is UTF-8; with kRecode the page is in a single-byte
-// set and the text is written in UTF-8, each mapped byte from 0x80 up as its character.
+// next step starts. Each full step (line breaks, a reference, one byte) is followed by as
+// many as possible that need none of it: the bytes of a tag dropped, text copied, and a "<"
+// that starts no line-break form (it only turns text off). Ticks lie beyond those.
 template <bool kIdentity, bool kUtf8, bool kRecode>
 size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flow,
                  const EncodingChoice& encoding, TextCharset charset, ProgressTicks& ticks,
                  unsigned char*& out) {
-  const unsigned char* const s = reinterpret_cast<const unsigned char*>(text);
-  const unsigned char* const map = encoding.mapper.table;
-  constexpr bool utf8 = kUtf8;
-  // Mapped bytes of the page's set written as their UTF-8 characters (the unassigned 0x98
-  // of windows-1251 as nothing); a step, and a visible byte, however many bytes it gives.
-  auto recode = [&](unsigned char c, unsigned char*& at) {
-    at += EncodeWindowsByteAsUtf8(map[c], encoding.cyrillic, reinterpret_cast<char*>(at));
-  };
+  using Bytes = TextBytes<kIdentity, kUtf8, kRecode>;
+  const Bytes bytes{reinterpret_cast<const unsigned char*>(text), n, encoding.mapper.table,
+                    encoding.cyrillic};
+  const unsigned char* const s = bytes.s;
   unsigned char* o = out;
   bool textOn = flow.textOn;
   bool blankAllowed = flow.blankAllowed;
@@ -125,190 +352,39 @@ size_t Translate(const char* text, size_t n, size_t p, size_t end, TextFlow& flo
     // One full step at p.
     ticks.Check(p);
     if (s[p] == '<') {
-      // The line-break forms are tested once each, in their order, every test at the
-      // position the previous match left.
-      int next = 0;
-      for (int form; p < n && s[p] == '<' && (form = FormAt(s, n, p)) >= next; next = form + 1) {
-        *o++ = '\n';
-        blankAllowed = false;
-        p += kFormLength[form];
-        if (form == 3) {  // "<br>" takes the line feeds and blanks after it
-          while (p < n && (s[p] == '\n' || s[p] == ' ')) ++p;
-        }
-      }
+      p = TakeLineBreaks(s, n, p, o, blankAllowed);
       if (p >= n) break;
     }
     if (!textOn && p > 0 && s[p - 1] == '>' && s[p] != '<') textOn = true;
-
-    unsigned char ch = s[p];
-    if (ch == '&') {
-      size_t last = n - p > 10 ? p + 10 : n;
-      size_t semi = p + 1;
-      while (semi < last && s[semi] != ';') ++semi;
-      if (semi < last) {
-        uint32_t cps[2];
-        size_t count = textOn ? ResolveReference(text + p + 1, semi - p - 1, cps) : 0;
-        for (size_t i = 0; i < count; ++i) {
-          size_t length = 0;
-          switch (EncodeReferenceCharacter(cps[i], encoding.mapper, charset, o, length)) {
-            case ReferenceOutput::Bytes:
-              o += length;
-              blankAllowed = true;
-              break;
-            case ReferenceOutput::WhiteSpace:
-              if (blankAllowed) {
-                *o++ = ' ';
-                blankAllowed = false;
-              }
-              break;
-            case ReferenceOutput::Removed:
-              break;
-          }
-        }
-        p = semi + 1;
-        continue;
-      }
-      // No ";" within reach: the "&" is an ordinary byte.
-    }
-    if (ch == '<') {
+    if (s[p] == '&' &&
+        TakeReference(text, n, p, textOn, encoding.mapper, charset, o, blankAllowed))
+      continue;
+    if (s[p] == '<') {
       textOn = false;
-    } else if (textOn) {
-      if (kClasses.text[ch] == kBlank) {
-        if (blankAllowed) {
-          *o++ = ' ';
-          blankAllowed = false;
-        }
-      } else if (utf8 && ch >= 0x80) {
-        size_t written;
-        size_t length = CopyUtf8Character(s, n, p, o, written);
-        o += written;
-        blankAllowed = true;
-        ticks.Pass(p + 1, p + length);  // the character's other bytes are steps too
-        p += length - 1;
-      } else if (kRecode && ch >= 0x80) {
-        recode(ch, o);
-        blankAllowed = true;
-      } else {
-        *o++ = map[ch];
-        blankAllowed = true;
-      }
+      ++p;
+    } else {
+      p += TakeByte(bytes, p, textOn, ticks, o, blankAllowed);
     }
-    ++p;
 
-    // Then as many steps as possible that need none of the above: steps that drop the
-    // bytes of a tag, copy text and collapse white space, and steps on a "<" that starts
-    // no line-break form (they only turn text off). Ticks lie beyond `limit`.
     const size_t limit =
         ticks.nextPosition() >= p && ticks.nextPosition() < end ? ticks.nextPosition() : end;
     for (;;) {
       if (!textOn) {
         // Inside a tag, up to its ">". The byte after it turns text on, unless it is a "<".
         if (p >= limit || s[p - 1] == '>') break;
-        for (;;) {
-          // A chunk without a stop is passed without waiting for where a stop would be.
-          if (limit - p >= kScanChunk) {
-            ScanBits stops = TagStops(s + p);
-            if (!stops) {
-              p += kScanChunk;
-              continue;
-            }
-            p += FirstSetByte(stops);
-            break;
-          } else {
-            while (p < limit && kClasses.tag[s[p]] == kPlain) ++p;
-            break;
-          }
-        }
+        p = SkipTagBytes(s, p, limit);
         if (p >= limit || s[p] != '>') break;
         ++p;
         if (p >= n) break;
         if (s[p] == '<') {
-          if (p >= limit || FormAt(s, n, p) >= 0) break;
+          if (p >= limit || FormAt(s, n, p) != BreakForm::None) break;
           ++p;  // a tag right after a tag
           continue;
         }
         textOn = true;
       }
-      // In text: visible bytes and single blanks are copied through the mapper a chunk at
-      // a time; white space otherwise gives at most one blank.
-      while (p < limit) {
-        if (limit - p >= kScanChunk) {
-          // Room: o <= 3p (o <= p but in a UTF-8 page) and p + chunk <= n, so a whole
-          // chunk fits at o.
-          unsigned char blanked[kScanChunk];
-          unsigned char* chunk = kIdentity ? o : blanked;
-          ScanBits stops = TextStops<utf8 || kRecode ? HighBytes::Stop : HighBytes::Plain>(
-              s + p, blankAllowed, chunk);
-          if (!stops) {
-            if (!kIdentity) {
-              for (size_t i = 0; i < kScanChunk; ++i) o[i] = map[blanked[i]];
-            }
-            blankAllowed = kClasses.text[s[p + kScanChunk - 1]] != kBlank;
-            o += kScanChunk;
-            p += kScanChunk;
-            continue;
-          }
-          size_t k = FirstSetByte(stops);
-          if (k > 0) {
-            if (!kIdentity) {
-              for (size_t i = 0; i < k; ++i) o[i] = map[blanked[i]];
-            }
-            blankAllowed = chunk[k - 1] != ' ';
-            o += k;
-            p += k;
-          }
-        }
-        unsigned char c = s[p];
-        if (kRecode && c >= 0x80) {
-          do {
-            recode(s[p++], o);
-          } while (p < limit && s[p] >= 0x80);
-          blankAllowed = true;
-          continue;
-        }
-        if (utf8 && c >= 0x80) {
-          // At a character of a UTF-8 page: the chunk from here as above, its whole
-          // characters taken with it (the page's UTF-8 is copied as it stands).
-          if (limit - p >= kScanChunk) {
-            if (size_t k = CopyWholeCharacters(s + p, blankAllowed, o)) {
-              o += k;
-              p += k;
-              continue;
-            }
-          }
-          // Near the end, or where a byte is part of no well-formed sequence: the
-          // characters up to the next ASCII byte one at a time; one that reaches the next
-          // tick is left to the full step, which reports it.
-          // (Written at o in any case: there is room, and o only moves when it is kept.)
-          do {
-            size_t written;
-            size_t length = CopyUtf8Character(s, n, p, o, written);
-            if (p + length > limit) break;
-            o += written;
-            p += length;
-            blankAllowed = true;
-          } while (p < limit && s[p] >= 0x80);
-          if (p < limit && s[p] >= 0x80) break;
-          continue;
-        }
-        unsigned char cls = kClasses.text[c];
-        if (cls == kStop) break;
-        if (cls == kPlain) {
-          *o++ = map[c];
-          blankAllowed = true;
-          ++p;
-          continue;
-        }
-        // A run of white space (as an indented line starts with) at once: one blank at most.
-        if (blankAllowed) {
-          *o++ = ' ';
-          blankAllowed = false;
-        }
-        do {
-          ++p;
-        } while (p < limit && kClasses.text[s[p]] == kBlank);
-      }
-      if (p >= limit || s[p] != '<' || FormAt(s, n, p) >= 0) break;
+      p = CopyText(bytes, p, limit, o, blankAllowed);
+      if (p >= limit || s[p] != '<' || FormAt(s, n, p) != BreakForm::None) break;
       textOn = false;
       ++p;
     }
