@@ -15,6 +15,16 @@ else()
   install(FILES ${PROJECT_SOURCE_DIR}/cli/vellumine.bash-completion
           DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
           RENAME vellumine)
+  # The library for programs of one's own: both forms, the header, pkg-config's file and
+  # an example to start from (cmake/library.cmake).
+  install(TARGETS vellumine_shared vellumine_static
+          LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+          ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/engine/include/vellumine.h
+          DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  install(FILES ${PROJECT_BINARY_DIR}/vellumine.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+  install(FILES ${PROJECT_SOURCE_DIR}/doc/examples/convert_page.c
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vellumine/examples)
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -22,8 +32,14 @@ else()
   if(VELLUMINE_SANITIZE OR VELLUMINE_THREAD_SANITIZE)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1 (>= 3.0)")
   else()
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34)")  # the C++ runtime is linked in
+    # The C++ runtime is linked into the programs and the shared library alike.
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34)")
   endif()
+  # A shlibs file for programs built against libvellumine.so.1, and the ldconfig trigger.
+  set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+  set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+  # Linking the static library takes the C++ runtime's development files (g++ has them).
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pkg-config, libstdc++-dev")
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Vellumine developers <developers@vellumine.invalid>")
 endif()
 
@@ -33,7 +49,8 @@ set(CPACK_PACKAGE_CONTACT "developers@vellumine.invalid")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "converts HTML pages into RTF documents or plain text")
 set(CPACK_PACKAGE_DESCRIPTION "A fast, byte-oriented converter of HTML pages into RTF \
 documents or plain text, for the shell: standard streams, recursive and parallel batches, \
-UTF-8 and Cyrillic pages.")
+UTF-8 and Cyrillic pages; and the library behind it, with a C interface (shared and \
+static, a pkg-config file and an example).")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)

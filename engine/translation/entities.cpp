@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "translation/html_entities.h"
+#include "translation/named_references.h"
 #include "translation/utf8.h"
 
 namespace vellumine {
@@ -189,6 +189,7 @@ struct FixedForm {
   bool shortEnding;        // needs ";" (used), or a blank or "<" after it (not used)
 };
 
+// (Then the typographic quotes, as "&quot".)
 constexpr FixedForm kFixedForms[] = {
     // bytes    result  ending
     {"&nbsp;",  ' ',  false},
@@ -196,11 +197,24 @@ constexpr FixedForm kFixedForms[] = {
     {"&lt;",    '<',  false},
     {"&gt;",    '>',  false},
     {"&quot",   '"',  true},
-    {"&rsquo",  '\'', true},
-    {"&lsquo",  '\'', true},
-    {"&rdquo",  '"',  true},
-    {"&ldquo",  '"',  true},
 };
+
+// Matches a short fixed form (its bytes without the ";") at text[p]: fills result and
+// returns the bytes after the ampersand that belong to it, or 0.
+size_t MatchShortForm(const char* text, size_t p, size_t length, std::string_view name,
+                      char written, EntityResult& result) {
+  const size_t n = name.size() + 1;
+  if (length - p < n || std::memcmp(text + p + 1, name.data(), name.size()) != 0) return 0;
+  if (p + n < length && text[p + n] == ';') {
+    Put(result, written);
+    return n;
+  }
+  if (EndsShortForm(text, p + n, length)) {
+    Put(result, written);
+    return n - 1;
+  }
+  return 0;
+}
 
 }  // namespace
 
@@ -219,14 +233,13 @@ size_t EscapeEntity(const char* text, size_t p, size_t length, EntityResult& res
       Put(result, form.result);
       return n - 1;
     }
-    if (p + n < length && text[p + n] == ';') {
-      Put(result, form.result);
-      return n;
-    }
-    if (EndsShortForm(text, p + n, length)) {
-      Put(result, form.result);
-      return n - 1;
-    }
+    if (size_t used = MatchShortForm(text, p, length, form.bytes.substr(1), form.result, result))
+      return used;
+  }
+  for (const QuoteName& quote : kQuoteNames) {
+    if (!mayBeFixed) break;
+    if (size_t used = MatchShortForm(text, p, length, quote.name, quote.ascii, result))
+      return used;
   }
 
   // The run: from k0 up to the first ";" or blank, or to the end of the text.
@@ -259,15 +272,13 @@ size_t EscapeEntity(const char* text, size_t p, size_t length, EntityResult& res
   }
 
   if (runLength != 0) {
-    if (const EntityRow* row = FindEntityRow(run, runLength)) {
-      PutHexEscape(result, row->code, cyrillic);
+    const NamedCharacters named = ResolveName(run, runLength);
+    if (named.tableByte != 0) {
+      PutHexEscape(result, named.tableByte, cyrillic);  // the row's byte, as it always was
       return used;
     }
-    if (const NamedReference* named = FindNamedReference(run, runLength)) {
-      PutNamedCharacter(result, named->first, cyrillic);
-      if (named->second != 0) PutNamedCharacter(result, named->second, cyrillic);
-      return used;
-    }
+    for (size_t i = 0; i < named.count; ++i) PutNamedCharacter(result, named.cps[i], cyrillic);
+    if (named.count != 0) return used;
   }
   PutRun(result, run, runLength, runForm);
   return used;

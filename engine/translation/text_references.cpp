@@ -3,8 +3,7 @@
 #include <string_view>
 
 #include "translation/ascii.h"
-#include "translation/entities.h"
-#include "translation/html_entities.h"
+#include "translation/named_references.h"
 #include "translation/utf8.h"
 #include "translation/windows_code_pages.h"
 
@@ -21,7 +20,6 @@ int HexDigit(char c) {
 }  // namespace
 
 size_t ResolveReference(const char* name, size_t length, uint32_t (&cps)[2]) {
-  std::string_view s(name, length);
   if (length >= 2 && name[0] == '#') {
     uint32_t value = 0;
     bool hex = name[1] == 'x' || name[1] == 'X';
@@ -36,25 +34,14 @@ size_t ResolveReference(const char* name, size_t length, uint32_t (&cps)[2]) {
     cps[0] = value;
     return 1;
   }
-  // The quotes as the RTF output writes them.
-  if (s == "rsquo" || s == "lsquo") {
-    cps[0] = '\'';
+  if (const QuoteName* quote = FindQuoteName(name, length)) {
+    cps[0] = static_cast<unsigned char>(quote->ascii);
     return 1;
   }
-  if (s == "rdquo" || s == "ldquo") {
-    cps[0] = '"';
-    return 1;
-  }
-  if (const EntityRow* row = FindEntityRow(name, length)) {
-    cps[0] = row->code == 0x80 ? 0x20AC : row->code;  // the euro sign's windows-1252 byte
-    return 1;
-  }
-  if (const NamedReference* named = FindNamedReference(name, length)) {
-    cps[0] = named->first;
-    cps[1] = named->second;
-    return named->second != 0 ? 2 : 1;
-  }
-  return 0;
+  const NamedCharacters named = ResolveName(name, length);
+  cps[0] = named.cps[0];
+  cps[1] = named.cps[1];
+  return named.count;
 }
 
 TextCharset ChooseTextCharset(const EncodingChoice& encoding, bool utf8Asked) {
