@@ -36,7 +36,7 @@ vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size
   size_t n = 0;
   if (!ReadAndPrepare(source, size, text, prepared, n)) return VELLUMINE_CANNOT_OPEN_INPUT;
 
-  // With nothing read, Auto-Select finds no declaration: identity, Cyrillic flag clear.
+  // With nothing read, the automatic choice finds no declaration: Latin-1.
   EncodingChoice encoding = ChooseEncoding(options.encoding, text.data(), n);
   RtfTemplates templates;
   if (rtf) {

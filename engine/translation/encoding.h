@@ -1,4 +1,4 @@
-// Choosing the input's character set: from the user's label, or from "charset=" in the head.
+// Choosing the input's character set: as the caller asks, or from "charset=" in the head.
 #pragma once
 
 #include <cstddef>
