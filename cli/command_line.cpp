@@ -38,7 +38,9 @@ constexpr EncodingName kEncodingNames[] = {
 constexpr int kMaxFontSize = 1638;
 
 // Bytes a font name may not hold: they would end the RTF font table or start control words.
-bool IsFontNameByte(unsigned char c) { return c >= 0x20 && c != '{' && c != '}' && c != '\\' && c != ';'; }
+bool IsFontNameByte(unsigned char c) {
+  return c >= 0x20 && c != '{' && c != '}' && c != '\\' && c != ';';
+}
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
