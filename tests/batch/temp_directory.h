@@ -10,6 +10,16 @@
 
 namespace vellumine::testing {
 
+using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+// The whole file, or "<missing>".
+inline std::string ReadBytes(const std::string& path) {
+  FilePtr file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::string contents = file ? "" : "<missing>";
+  for (int c; file && (c = std::fgetc(file.get())) != EOF;) contents += static_cast<char>(c);
+  return contents;
+}
+
 class TempDirectory {
  public:
   TempDirectory() {
@@ -32,19 +42,12 @@ class TempDirectory {
 
   // Creates a file (by its byte name, through the C runtime) holding contents.
   void Write(const std::string& name, const std::string& contents) const {
-    File file(std::fopen((path() + name).c_str(), "wb"), &std::fclose);
+    FilePtr file(std::fopen((path() + name).c_str(), "wb"), &std::fclose);
     if (file) std::fwrite(contents.data(), 1, contents.size(), file.get());
   }
-  // The whole file, or "<missing>".
-  std::string Read(const std::string& name) const {
-    File file(std::fopen((path() + name).c_str(), "rb"), &std::fclose);
-    std::string contents = file ? "" : "<missing>";
-    for (int c; file && (c = std::fgetc(file.get())) != EOF;) contents += static_cast<char>(c);
-    return contents;
-  }
+  std::string Read(const std::string& name) const { return ReadBytes(path() + name); }
 
  private:
-  using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
   std::filesystem::path root_;
 };
 

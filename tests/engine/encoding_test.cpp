@@ -1,89 +1,126 @@
-// The encoding step: each encoding asked for, and the Auto-Select scan of the head.
+// The encoding step (each encoding asked for, Auto-Select's byte order mark, head scan and
+// UTF-8 check), UTF-8 sequences, and the Cyrillic mappers against the published code charts.
+#include <fstream>
+#include <map>
+
+#include "engine_test_util.h"
 #include "translation/encoding.h"
+#include "translation/utf8.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <string>
-
-namespace vellumine {
+namespace vellumine::testing {
 namespace {
 
-using Expected = EncodingChoice;
-const Expected kLatin = {MapIdentity, false}, kCp1251 = {MapIdentity, true},
-               kKoi8 = {MapKoi8r, true}, kIso5 = {MapIso88595, true},
-               kUtf8 = {MapIdentity, false, true};
+const EncodingChoice kLatin = {}, kIso5 = {MapIso88595, true};
 constexpr vellumine_encoding kAuto = VELLUMINE_ENCODING_AUTO;
 
-// Every field compared: a Latin-1 and a UTF-8 choice differ only in the UTF-8 flag.
-void ExpectChoice(vellumine_encoding encoding, const std::string& text, Expected expected,
-                  size_t n = std::string::npos) {
-  SCOPED_TRACE(std::to_string(encoding) + " on: " + text);
-  EncodingChoice choice = ChooseEncoding(encoding, text.data(), std::min(n, text.size()));
-  EXPECT_TRUE(choice.mapper == expected.mapper) << "another mapper";
-  EXPECT_EQ(choice.cyrillic, expected.cyrillic);
-  EXPECT_EQ(choice.utf8, expected.utf8);
+TEST(ChooseEncodingTest, AskedForAndAutoSelect) {
+  const std::string latinHead = "<head><meta charset=iso-8859-1></head>",
+                    koi8Head = "<head><meta charset=koi8-r></head>\xC3\xA9";
+  const struct {
+    vellumine_encoding encoding;
+    std::string text;
+    EncodingChoice expected;  // compared whole: Latin-1 and UTF-8 differ only in the flag
+  } cases[] = {
+      // An encoding asked for ignores the page.
+      {VELLUMINE_ENCODING_WINDOWS_1251, latinHead, kCp1251},
+      {VELLUMINE_ENCODING_KOI8_R, latinHead, kKoi8},
+      {VELLUMINE_ENCODING_ISO_8859_1, koi8Head, kLatin},
+      {VELLUMINE_ENCODING_ISO_8859_5, latinHead, kIso5},
+      {VELLUMINE_ENCODING_UTF_8, koi8Head, kUtf8}, {kAuto, koi8Head, kKoi8},
+      // A byte order mark decides alone, whatever the head declares.
+      {kAuto, "\xEF\xBB\xBF" + koi8Head + "\xFF", kUtf8}, {kAuto, "\xEF\xBB\xBF", kUtf8},
+      // The head's tokens, anywhere in a tag from "charset" on; the last one found wins.
+      {kAuto, "<HEAD><meta content=\"text/html; CHARSET=Utf8\"></head>abc", kUtf8},
+      {kAuto, "<head><meta charset=utf-8><meta charset=koi8-r></head>", kKoi8},
+      {kAuto, "<HeAd><META CHARSET=Windows-1251></hEaD>", kCp1251},
+      {kAuto, "<head><meta charset=koi8-r windows-1251></head>", kCp1251},
+      {kAuto, "<head><meta charset=x lang=koi8></head>", kKoi8},
+      {kAuto, "<head><meta charset= koi8-r></head>", kKoi8},
+      {kAuto, "<head><meta charset=koi8-r>", kKoi8},  // the scan runs to the end
+      // Outside the head, a head tag with attributes, after the first "<head>", after the
+      // tag's ">", blanks before "=": nothing read.
+      {kAuto, "<head></head><meta charset=koi8-r>", kLatin},
+      {kAuto, "<head lang=en><meta charset=koi8-r></head>", kLatin},
+      {kAuto, "<head></head><head><meta charset=koi8-r>", kLatin},
+      {kAuto, "<head><meta koi8 charset=x>koi8</head>", kLatin},
+      {kAuto, "<head><meta charset =koi8-r></head>", kLatin},
+      // Declaration and bytes disagree: the declaration wins.
+      {kAuto, latinHead + "<p>caf\xC3\xA9", kLatin},
+      {kAuto, "<head><meta charset=utf-8></head>\xE9", kUtf8},
+      // Nothing recognised: UTF-8 when the bytes are well-formed and go beyond ASCII.
+      {kAuto, "<p>caf\xC3\xA9 \xE6\x97\xA5", kUtf8},
+      {kAuto, "<head><meta charset=windows-1252></head><p>\xD0\x96", kUtf8},
+      {kAuto, "<p>plain ASCII", kLatin}, {kAuto, "<p>caf\xE9", kLatin},
+      {kAuto, "<p>\xD0\x96 then \xC3", kLatin}, {kAuto, "<p>\xC0\xAF overlong", kLatin},
+      {kAuto, "<p>\xED\xA0\x80 surrogate", kLatin},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ChooseEncoding(c.encoding, c.text.data(), c.text.size()), c.expected)
+        << c.encoding << " " << ::testing::PrintToString(c.text);
+  for (auto [charset, expected] :
+       {std::pair{"x-cp1251", kCp1251}, {"KOI8-U", kKoi8}, {"ISO_8859-5", kIso5}, {"Latin5", kIso5},
+        {"LATIN1", kLatin}, {"iso-8859-15", kLatin}, {"windows-1252", kLatin}, {"KoI8", kKoi8}}) {
+    const std::string page = std::string("<html><HEAD><meta http-equiv=Content-Type content=\"text/"
+                                         "html; charset=") + charset + "\"></head><body>x";
+    EXPECT_EQ(ChooseEncoding(kAuto, page.data(), page.size()), expected) << charset;
+  }
+  // A declaration cut off by n matches only what fits; bytes past n are never read.
+  const std::string text = "<head><meta charset=koi8-r>";
+  EXPECT_EQ(ChooseEncoding(kAuto, text.data(), text.size() - 4), kLatin);
+  EXPECT_EQ(ChooseEncoding(kAuto, text.data(), text.size() - 3), kKoi8);
 }
 
-TEST(ChooseEncodingTest, AnEncodingAskedForIgnoresTheDocument) {
-  const std::string declaresLatin = "<head><meta charset=iso-8859-1></head>";
-  const std::string declaresKoi8 = "<head><meta charset=koi8-r></head>\xC3\xA9";
-  ExpectChoice(VELLUMINE_ENCODING_WINDOWS_1251, declaresLatin, kCp1251);
-  ExpectChoice(VELLUMINE_ENCODING_KOI8_R, declaresLatin, kKoi8);
-  ExpectChoice(VELLUMINE_ENCODING_ISO_8859_1, declaresKoi8, kLatin);
-  ExpectChoice(VELLUMINE_ENCODING_ISO_8859_5, declaresLatin, kIso5);
-  ExpectChoice(VELLUMINE_ENCODING_UTF_8, declaresKoi8, kUtf8);
-  ExpectChoice(kAuto, declaresKoi8, kKoi8);
-  // Undeclared: UTF-8 beyond ASCII is found by its bytes, anything else is Latin-1.
-  ExpectChoice(kAuto, "<p>caf\xC3\xA9", kUtf8);
-  ExpectChoice(kAuto, "<p>caf\xE9", kLatin);
-}
-
-TEST(ChooseEncodingTest, AutoSelectTokens) {
-  struct Case {
-    const char* charset;
-    Expected expected;
-  };
-  const Case cases[] = {
-      {"x-cp1251", kCp1251}, {"KOI8-U", kKoi8},    {"ISO_8859-5", kIso5}, {"Latin5", kIso5},
-      {"LATIN1", kLatin},    {"iso-8859-15", kLatin}, {"windows-1252", kLatin}, {"KoI8", kKoi8},
-  };
-  for (const Case& c : cases) {
-    ExpectChoice(kAuto, std::string("<html><HEAD><meta http-equiv=Content-Type content=\"text/html; "
-                             "charset=") + c.charset + "\"></head><body>x</body>",
-                 c.expected);
+TEST(Utf8Test, WellFormedSequencesOnly) {
+  const struct { std::string bytes; size_t length; uint32_t cp; } cases[] = {
+      {"\xC2\x80", 2, 0x80}, {"\xDF\xBF", 2, 0x7FF}, {"\xE0\xA0\x80", 3, 0x800},
+      {"\xED\x9F\xBF", 3, 0xD7FF}, {"\xEE\x80\x80", 3, 0xE000}, {"\xEF\xBF\xBF", 3, 0xFFFF},
+      {"\xF0\x90\x80\x80", 4, 0x10000}, {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF},
+      // Overlong forms, surrogates, past U+10FFFF, lone continuation and invalid leads;
+      // truncated, or interrupted by a byte that continues nothing: length 0.
+      {"\xC0\xAF", 0, 0}, {"\xC1\xBF", 0, 0}, {"\xE0\x9F\xBF", 0, 0}, {"\xF0\x8F\xBF\xBF", 0, 0},
+      {"\xED\xA0\x80", 0, 0}, {"\xED\xBF\xBF", 0, 0}, {"\xF4\x90\x80\x80", 0, 0},
+      {"\xF5\x80\x80\x80", 0, 0}, {"\xFF", 0, 0}, {"\x80", 0, 0}, {"\xBF", 0, 0},
+      {"\xE6\x97", 0, 0}, {"\xF0\x9F\x98", 0, 0}, {"\xC3", 0, 0}, {"\xE6\x41\xA5", 0, 0},
+      {"\xF0\x9F\xC3\xA9", 0, 0}};
+  for (const auto& c : cases) {
+    uint32_t cp = 0;
+    const auto* s = reinterpret_cast<const unsigned char*>(c.bytes.data());
+    EXPECT_EQ(DecodeUtf8Sequence(s, c.bytes.size(), cp), c.length)
+        << ::testing::PrintToString(c.bytes);
+    if (c.length == 0) continue;
+    char back[4];
+    EXPECT_EQ(cp, c.cp);
+    EXPECT_EQ(std::string(back, EncodeUtf8(cp, back)), c.bytes);
   }
 }
 
-TEST(ChooseEncodingTest, AutoSelectWhereDeclarationsCount) {
-  struct Case {
-    const char* text;
-    Expected expected;
-  };
-  const Case cases[] = {
-      {"<HeAd><META CHARSET=Windows-1251></hEaD>", kCp1251},
-      // Outside the head, or no head at all, or a head tag with attributes: nothing read.
-      {"<head></head><meta charset=koi8-r>", kLatin},
-      {"<head lang=en><meta charset=koi8-r></head>", kLatin},
-      // Only the first "<head>" opens the scan, and it runs to the end without "</head>".
-      {"<head></head><head><meta charset=koi8-r>", kLatin},
-      {"<head><meta charset=koi8-r>", kKoi8},
-      // "charset=" exactly: no blanks before the "=".
-      {"<head><meta charset =koi8-r></head>", kLatin},
-      {"<head><meta charset= koi8-r></head>", kKoi8},
-      // Tokens after the tag's ">" do not count; tokens anywhere from "charset" on do.
-      {"<head><meta koi8 charset=x>koi8</head>", kLatin},
-      {"<head><meta charset=x lang=koi8></head>", kKoi8},
-      // Within one tag and across tags the last token found wins.
-      {"<head><meta charset=koi8-r windows-1251></head>", kCp1251},
-      {"<head><meta charset=koi8-r><meta charset=iso-8859-1></head>", kLatin},
-  };
-  for (const Case& c : cases) ExpectChoice(kAuto, c.text, c.expected);
-  // A declaration cut off by n matches only what fits; bytes past n are never read.
-  const std::string text = "<head><meta charset=koi8-r>";
-  ExpectChoice(kAuto, text, kLatin, text.size() - 4);
-  ExpectChoice(kAuto, text, kKoi8, text.size() - 3);
+// "XX YY" lines, as iconv converts the charts to Windows-1251 (scripts/gen-mapper-fixtures):
+// input byte, Windows-1251 byte.
+std::map<int, int> ReadChart(const std::string& name) {
+  std::map<int, int> chart;
+  std::ifstream in(FixturePath(name));
+  for (std::string from, to; in >> from >> to;)
+    chart[std::stoi(from, nullptr, 16)] = std::stoi(to, nullptr, 16);
+  return chart;
+}
+
+TEST(CharMappersTest, FollowTheCodeCharts) {
+  std::map<int, int> koi8 = ReadChart("koi8r-to-cp1251.txt"),
+                     iso5 = ReadChart("iso88595-to-cp1251.txt");
+  ASSERT_EQ(koi8.size() * 1000 + iso5.size(), 198224u) << "fixture missing or damaged";
+  // KOI8-R letters (and ASCII) follow the chart; of the other high bytes, five look-alikes
+  // are recoded and the rest pass unchanged. ISO-8859-5 follows it from 0xA1.
+  const std::map<int, int> recoded = {{0x80, 0x97}, {0x81, 0xA6}, {0x98, 0xBA}, {0x99, 0xAA},
+                                      {0xBF, 0xB9}};
+  for (int b = 0; b < 256; ++b) {
+    const bool letter = b < 0x80 || b >= 0xC0 || b == 0xA3 || b == 0xB3;
+    auto it = recoded.find(b);
+    EXPECT_EQ(MapKoi8r(static_cast<unsigned char>(b)),
+              letter ? koi8.at(b) : it == recoded.end() ? b : it->second) << std::hex << b;
+    EXPECT_EQ(MapIso88595(static_cast<unsigned char>(b)), b < 0xA1 ? b : iso5.at(b))
+        << std::hex << b;
+  }
 }
 
 }  // namespace
-}  // namespace vellumine
+}  // namespace vellumine::testing

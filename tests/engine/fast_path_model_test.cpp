@@ -7,15 +7,13 @@
 #include <random>
 #include <string>
 
-#include "fast/byte_buffer.h"
+#include "engine_test_util.h"
 #include "fast/byte_scan.h"
 #include "translation/entities.h"
-#include "rtf_test_util.h"
-#include "translation/text_writer.h"
 #include "translation/utf8.h"
 #include "translation/windows_code_pages.h"
 
-namespace vellumine {
+namespace vellumine::testing {
 namespace {
 
 // Pieces of text; a ";" comes only inside a reference piece, so that every reference the
@@ -115,7 +113,7 @@ std::string RtfModel(const std::string& s, bool utf8) {
     bool afterTag = p > 0 && s[p - 1] == '>';
     if (afterTag && c != '<' && c != '\n') textOn = true;
     if (c == '<' && !breakPending && (At(s, p, "</p>") || At(s, p, "<p>"))) {
-      out += testing::kBreak;
+      out += kBreak;
       breakPending = true;
       p += At(s, p, "</p>") ? 3 : 2;
       continue;
@@ -186,18 +184,10 @@ std::string PreformattedModel(const std::string& s, size_t p, bool utf8) {
   return out;
 }
 
-std::string Text(const std::string& s, const EncodingChoice& encoding, bool textAsUtf8 = false) {
-  ProgressTicks ticks;
-  ticks = ProgressTicks(s.size(), {});
-  ByteBuffer body;
-  EXPECT_TRUE(body.Allocate(1));
-  TranslationInput input{s.data(), s.size(), encoding, ticks};
-  input.textAsUtf8 = textAsUtf8;
-  TranslateToText(input, body);
-  return std::string(body.view());
+// Plain text from a body buffer of one byte: the pass reserves what it needs itself.
+std::string PlainText(const std::string& s, const EncodingChoice& encoding, bool asUtf8 = false) {
+  return Translate(s, {ConversionMode::Text, encoding, asUtf8, 1}).text;
 }
-
-std::string Text(const std::string& s, bool utf8) { return Text(s, {MapIdentity, false, utf8}); }
 
 // A single-byte text's characters in UTF-8, byte by byte.
 std::string RecodedModel(const std::string& text, bool cyrillic) {
@@ -214,14 +204,14 @@ TEST(FastPathModel, PlainTextMatchesTheModel) {
   for (int round = 0; round < 4000; ++round) {
     const std::string text = RandomText(random);
     for (bool utf8 : {false, true}) {
-      ASSERT_EQ(Text(text, utf8), TextModel(text, utf8))
+      ASSERT_EQ(PlainText(text, {MapIdentity, false, utf8}), TextModel(text, utf8))
           << (utf8 ? "UTF-8 " : "Latin ") << ::testing::PrintToString(text);
     }
     // Text asked for in UTF-8 from a single-byte page: each byte of the page's own text as
     // its character (the pieces' references are in every set).
     for (bool cyrillic : {false, true}) {
       const EncodingChoice encoding{MapIdentity, cyrillic, false};
-      ASSERT_EQ(Text(text, encoding, true), RecodedModel(TextModel(text, false), cyrillic))
+      ASSERT_EQ(PlainText(text, encoding, true), RecodedModel(TextModel(text, false), cyrillic))
           << (cyrillic ? "windows-1251 " : "windows-1252 ") << ::testing::PrintToString(text);
     }
   }
@@ -232,9 +222,8 @@ TEST(FastPathModel, RtfMatchesTheModel) {
   for (int round = 0; round < 4000; ++round) {
     const std::string text = RandomText(random);
     for (bool utf8 : {false, true}) {
-      testing::RtfRunOptions options;
-      options.utf8 = utf8;
-      ASSERT_EQ(testing::TranslateRtf(text, options).text, RtfModel(text, utf8))
+      ASSERT_EQ(Translate(text, {.encoding = {MapIdentity, false, utf8}}).text,
+                RtfModel(text, utf8))
           << (utf8 ? "UTF-8 " : "Latin ") << ::testing::PrintToString(text);
     }
   }
@@ -245,10 +234,8 @@ TEST(FastPathModel, PreformattedBlockMatchesTheModel) {
   for (int round = 0; round < 2000; ++round) {
     const std::string block = RandomText(random);  // no piece can make "</pre>"
     for (bool utf8 : {false, true}) {
-      testing::RtfRunOptions options;
-      options.utf8 = utf8;
       const std::string page = ">x<pre>" + block + "</pre>y";
-      ASSERT_EQ(testing::TranslateRtf(page, options).text,
+      ASSERT_EQ(Translate(page, {.encoding = {MapIdentity, false, utf8}}).text,
                 "x" + PreformattedModel(page, 7, utf8))
           << (utf8 ? "UTF-8 " : "Latin ") << ::testing::PrintToString(block);
     }
@@ -284,58 +271,40 @@ TEST(FastPathModel, ChunkMarksMatchByteComparisons) {
             bit(kScanChunk - 1) | bit(kScanChunk - 2) | bit(kScanChunk - 3));
 }
 
-// The UTF-8 check a byte at a time.
-bool WellFormedByBytes(const std::string& text, bool& nonAscii) {
-  nonAscii = false;
+// The UTF-8 check against one a byte at a time.
+void ExpectUtf8CheckAsByBytes(const std::string& text) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  for (size_t p = 0; p < text.size();) {
+  bool wellFormed = true, nonAscii = false, found = false;
+  for (size_t p = 0, length; wellFormed && p < text.size(); p += length) {
     uint32_t cp;
-    size_t length = s[p] < 0x80 ? 1 : DecodeUtf8Sequence(s + p, text.size() - p, cp);
-    if (length == 0) return false;
+    length = s[p] < 0x80 ? 1 : DecodeUtf8Sequence(s + p, text.size() - p, cp);
+    wellFormed = length != 0;
     nonAscii = nonAscii || s[p] >= 0x80;
-    p += length;
   }
-  return true;
+  ASSERT_EQ(IsWellFormedUtf8(text.data(), text.size(), &found), wellFormed)
+      << ::testing::PrintToString(text.size() > 200 ? text.substr(text.size() / 2 - 8) : text);
+  if (wellFormed) { ASSERT_EQ(found, nonAscii) << ::testing::PrintToString(text.substr(0, 200)); }
 }
 
 TEST(FastPathModel, Utf8CheckMatchesTheModel) {
   std::mt19937 random(8642);
-  for (int round = 0; round < 4000; ++round) {
-    const std::string text = RandomText(random);
-    bool nonAscii = false;
-    bool expectedNonAscii = false;
-    const bool expected = WellFormedByBytes(text, expectedNonAscii);
-    ASSERT_EQ(IsWellFormedUtf8(text.data(), text.size(), &nonAscii), expected)
-        << ::testing::PrintToString(text);
-    if (expected) {
-      ASSERT_EQ(nonAscii, expectedNonAscii) << ::testing::PrintToString(text);
-    }
-  }
+  for (int round = 0; round < 4000; ++round) ExpectUtf8CheckAsByBytes(RandomText(random));
 }
 
 // Large texts are checked in halves: sequences whole, cut or stray at every position about
 // the middle, and bytes from 0x80 up only in the second half or only at the end.
 TEST(FastPathModel, LargeTextsCheckedInHalves) {
   const size_t n = kSplitUtf8CheckFrom + 64;
-  const std::string pieces[] = {"\xC3\xA9",     "\xE6\x97\xA5", "\xF0\x9F\x98\x80",
-                                "\xE6\x97",     "\x9F\x98\x80", "\x80\x80\x80\x80\x80",
-                                "\xFF",         "\xED\xA0\x80", "a"};
-  for (const std::string& piece : pieces) {
+  for (const std::string piece : {"\xC3\xA9", "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\xE6\x97",
+                                  "\x9F\x98\x80", "\x80\x80\x80\x80\x80", "\xFF", "\xED\xA0\x80",
+                                  "a"}) {
     for (size_t at :
          {n / 2 - 4, n / 2 - 3, n / 2 - 2, n / 2 - 1, n / 2, n / 2 + 1, n - piece.size()}) {
       std::string text(n, 'x');
-      text.replace(at, piece.size(), piece);
-      bool nonAscii = false;
-      bool expectedNonAscii = false;
-      const bool expected = WellFormedByBytes(text, expectedNonAscii);
-      EXPECT_EQ(IsWellFormedUtf8(text.data(), n, &nonAscii), expected)
-          << ::testing::PrintToString(piece) << " at " << at;
-      if (expected) {
-        EXPECT_EQ(nonAscii, expectedNonAscii) << ::testing::PrintToString(piece);
-      }
+      ExpectUtf8CheckAsByBytes(text.replace(at, piece.size(), piece));
     }
   }
 }
 
 }  // namespace
-}  // namespace vellumine
+}  // namespace vellumine::testing

@@ -1,13 +1,8 @@
 // The read transformation (CR LF to LF, 0x1A ends the data) and the preparation pass: which
 // blocks go, how their ends are found, and what stays; the fused pass must give the same.
-#include "translation/prepare_text.h"
-
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
+#include "translation/prepare_text.h"
 #include "translation/read_transform.h"
 
 namespace vellumine {
@@ -29,12 +24,10 @@ std::string Prepare(const std::string& raw) {
 
 TEST(ApplyReadTransformTest, Cases) {
   struct Case { std::string raw, read; };
-  std::vector<Case> cases = {
-      {"A\r\nB\rC\x1A" "more\r\n", "A\nB\rC"}, {"\r\r\n", "\r\n"}, {"\r\n\n\r", "\n\n\r"},
-      {"x\r", "x\r"},  // a CR at the very end stays
-      {"\x1A" "abc", ""}, {"ab\r\x1A\n", "ab\r"},  // 0x1A ends the data between CR and LF
-      {std::string("a\0b\r\n", 5), std::string("a\0b\n", 4)},
-  };
+  std::vector<Case> cases = {{"A\r\nB\rC\x1A" "more\r\n", "A\nB\rC"}, {"\r\r\n", "\r\n"},
+                             {"\r\n\n\r", "\n\n\r"}, {"x\r", "x\r"},  // a CR at the end stays
+                             {"\x1A" "abc", ""}, {"ab\r\x1A\n", "ab\r"},  // 0x1A between CR, LF
+                             {std::string("a\0b\r\n", 5), std::string("a\0b\n", 4)}};
   for (size_t k = 0; k < 40; ++k) {  // CR LF and 0x1A at every offset of a scan chunk
     const std::string run(k, 'a');
     cases.push_back({run + "\r\n" + run + "\r\r\n", run + "\n" + run + "\r\n"});

@@ -1,13 +1,11 @@
 // Reading and preparing in two halves gives the bytes of the pass over the whole text, where
 // a block, a CR LF pair or the 0x1A end lies across the middle or in either half, and
 // when the file shrinks or fails while it is read.
-#include "fast/split_preparation.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
-#include <string>
 
+#include "fast/split_preparation.h"
 #include "translation/prepare_text.h"
 
 namespace vellumine {

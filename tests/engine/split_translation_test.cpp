@@ -2,73 +2,27 @@
 // open groups and the same progress shown, in every mode and character set, wherever the
 // second half starts (in a tag, a list, a table, a reference, a UTF-8 character) and
 // whether or not the halves' states ever agree.
-#include <gtest/gtest.h>
-
 #include <random>
-#include <string>
 
-#include "fast/byte_buffer.h"
-#include "engine_test_files.h"
-#include "translation/output_stream.h"
-#include "fast/progress_ticks.h"
-#include "translation/rtf_templates.h"
-#include "translation/rtf_writer.h"
-#include "translation/text_writer.h"
+#include "engine_test_util.h"
 
-namespace vellumine {
+namespace vellumine::testing {
 namespace {
 
-struct Translated {
-  std::string body;
-  int openGroups = 0;
-  std::vector<std::string> progress;
-};
-
-// mode 0 text, 1 RTF, 2 RTF with tables; with streamPiece the body goes to a stream as it is
-// written, and the body is what went there and what was left.
-Translated Translate(const std::string& html, int mode, EncodingChoice encoding, size_t splitFrom,
-                     size_t streamPiece = 0) {
-  testing::RecordedSteps steps;
-  ProgressTicks ticks;
-  ticks = ProgressTicks(html.size(), steps.Report());
-  ByteBuffer body;
-  EXPECT_TRUE(body.Allocate(4 * html.size() + 1000));
-  MemoryOutputStream stream;
-  TranslationInput input{html.data(), html.size(), encoding, ticks, splitFrom};
-  if (streamPiece > 0) {
-    input.stream = &stream;
-    input.streamPiece = streamPiece;
-  }
-  Translated result;
-  if (mode == 0) {
-    TranslateToText(input, body);
-  } else {
-    RtfTemplates templates;
-    FormatRtfTemplates(templates, 12, mode == 2);
-    result.openGroups = mode == 1 ? TranslateToRtf(input, templates, body)
-                                  : TranslateToRtfWithTables(input, templates, body);
-  }
-  result.body = stream.str() + std::string(body.data(), body.size());
-  result.progress = steps.calls;
-  return result;
-}
-
 void ExpectSameInHalves(const std::string& html, const std::string& what) {
-  const EncodingChoice encodings[] = {
-      {MapIdentity, false, false}, {MapKoi8r, true, false}, {MapIdentity, false, true}};
-  for (int mode = 0; mode < 3; ++mode) {
-    for (const EncodingChoice& encoding : encodings) {
-      const Translated whole = Translate(html, mode, encoding, SIZE_MAX);
-      const std::string where = what + ", mode " + std::to_string(mode) +
+  for (ConversionMode mode : kModes) {
+    for (const EncodingChoice& encoding : {EncodingChoice{}, kKoi8, kUtf8}) {
+      const Translated whole = Translate(html, {mode, encoding});
+      const std::string where = what + ", mode " + std::to_string(static_cast<int>(mode)) +
                                 (encoding.utf8 ? ", UTF-8" : encoding.cyrillic ? ", KOI8-R" : "");
       // In halves, and streamed a few bytes of text at a time, whole and in halves.
-      const Translated ways[] = {Translate(html, mode, encoding, 2),
-                                 Translate(html, mode, encoding, SIZE_MAX, 5),
-                                 Translate(html, mode, encoding, 2, 3)};
+      const Translated ways[] = {Translate(html, {mode, encoding, false, 0, 2}),
+                                 Translate(html, {mode, encoding, false, 0, SIZE_MAX, 5}),
+                                 Translate(html, {mode, encoding, false, 0, 2, 3})};
       for (const Translated& way : ways) {
-        ASSERT_EQ(way.body, whole.body) << where << ", way " << (&way - ways);
+        ASSERT_EQ(way.text, whole.text) << where << ", way " << (&way - ways);
         EXPECT_EQ(way.openGroups, whole.openGroups) << where;
-        EXPECT_EQ(way.progress, whole.progress) << where;
+        EXPECT_EQ(way.steps, whole.steps) << where;
       }
     }
   }
@@ -130,4 +84,4 @@ TEST(TranslationInHalves, LongPagesWhereTheHalvesAgreeLateOrNever) {
 }
 
 }  // namespace
-}  // namespace vellumine
+}  // namespace vellumine::testing

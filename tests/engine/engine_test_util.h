@@ -1,0 +1,126 @@
+// What the engine tests share: a translation run on a string (with the RTF snippets at 12
+// points), the progress it shows, conversions in memory, and the fixture files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fast/byte_buffer.h"
+#include "job/convert_file.h"
+#include "temp_directory.h"
+#include "translation/char_mappers.h"
+#include "translation/output_stream.h"
+#include "translation/rtf_templates.h"
+#include "translation/rtf_writer.h"
+#include "translation/text_writer.h"
+
+namespace vellumine::testing {
+
+using Calls = std::vector<std::string>;
+constexpr ConversionMode kModes[] = {ConversionMode::Text, ConversionMode::Rtf,
+                                     ConversionMode::RtfTables};
+const EncodingChoice kUtf8{MapIdentity, false, true}, kCp1251{MapIdentity, true, false},
+    kKoi8{MapKoi8r, true, false};
+
+// Records every step shown as one line: "0/50", "1/50", ...
+struct RecordedSteps {
+  Calls calls;
+  static void Record(void* self, int step, int total) {
+    static_cast<RecordedSteps*>(self)->calls.push_back(std::to_string(step) + "/" +
+                                                       std::to_string(total));
+  }
+  vellumine_options Attach(vellumine_options options) {
+    options.progress = &Record;
+    options.progress_context = this;
+    return options;
+  }
+};
+
+struct RunOptions {
+  ConversionMode mode = ConversionMode::Rtf;
+  EncodingChoice encoding = {};
+  bool textAsUtf8 = false;
+  size_t capacity = 0;          // the body buffer's first size; 0: as the job sizes it
+  size_t splitFrom = SIZE_MAX;  // texts this long are translated in halves
+  size_t streamPiece = 0;       // not 0: the body goes to a stream, this much text at a time
+};
+
+struct Translated {
+  std::string text;  // the body: what went to the stream, then what was left
+  int openGroups = 0;
+  int ticksPassed = 0;
+  Calls steps;  // the progress shown
+};
+
+inline Translated Translate(std::string_view html, const RunOptions& o = {}) {
+  RecordedSteps steps;
+  ProgressTicks ticks(html.size(), {&RecordedSteps::Record, &steps});
+  ByteBuffer body;
+  EXPECT_TRUE(body.Allocate(o.capacity != 0 ? o.capacity : 4 * html.size() + 1000));
+  MemoryOutputStream stream;
+  TranslationInput input{html.data(), html.size(), o.encoding, ticks, o.splitFrom};
+  input.textAsUtf8 = o.textAsUtf8;
+  if (o.streamPiece != 0) input.stream = &stream, input.streamPiece = o.streamPiece;
+  Translated result;
+  if (o.mode == ConversionMode::Text) {
+    TranslateToText(input, body);
+  } else {
+    RtfTemplates templates;
+    FormatRtfTemplates(templates, 12, o.mode == ConversionMode::RtfTables);
+    auto translate = o.mode == ConversionMode::Rtf ? TranslateToRtf : TranslateToRtfWithTables;
+    result.openGroups = translate(input, templates, body);
+  }
+  EXPECT_FALSE(body.failed());
+  result.text = stream.str() + std::string(body.view());
+  result.ticksPassed = ticks.passed();
+  result.steps = steps.calls;
+  return result;
+}
+
+inline std::string Body(std::string_view html, ConversionMode mode = ConversionMode::Rtf) {
+  return Translate(html, {mode}).text;
+}
+inline std::string Text(std::string_view html, EncodingChoice encoding = {}) {
+  return Translate(html, {ConversionMode::Text, encoding}).text;
+}
+
+struct Case {
+  std::string html, expected;
+};
+inline void ExpectBodies(const std::vector<Case>& cases, const RunOptions& options = {}) {
+  for (const Case& c : cases)
+    EXPECT_EQ(Translate(c.html, options).text, c.expected) << ::testing::PrintToString(c.html);
+}
+
+// A page converted in memory as a file holds it (CR LF line ends), with the steps shown.
+struct Converted {
+  vellumine_result result;
+  std::string out;
+  Calls steps;
+};
+inline Converted ConvertInMemory(std::string_view page, vellumine_options options) {
+  RecordedSteps steps;
+  MemoryOutputStream out(true);
+  vellumine_result result = ConvertMemory(page.data(), page.size(), steps.Attach(options), out);
+  return {result, out.str(), steps.calls};
+}
+
+inline std::string FixturePath(const std::string& name) {
+  return VELLUMINE_SOURCE_DIR "/tests/engine/data/" + name;
+}
+
+// The snippets at 12 points.
+inline const std::string kBreak = "\n\\par\\pard\\plain \\sb120\\qj\\fs24\\lang1033 ";
+inline const std::string kHeading = "\n{\\par\\b\\fs24 ";
+inline const std::string kBullet = "\\pard\\plain \\fi-180\\li360 \\fs24\\lang1033 -\\tab ";
+inline const std::string kNumbered = "\\pard\\plain \\fi-240\\li400 \\fs24\\lang1033 ";
+inline const std::string kTableBreak = "\n\\par\\pard\\plain \\intbl \\sb120\\qj\\fs24\\lang1033 ";
+inline const std::string kTableBullet =
+    "\\pard\\plain \\intbl \\fi-180\\li360 \\fs24\\lang1033 -\\tab ";
+inline const std::string kTableNumbered = "\\pard\\plain \\intbl \\fi-240\\li400 \\fs24\\lang1033 ";
+
+}  // namespace vellumine::testing
