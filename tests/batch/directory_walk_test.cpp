@@ -1,14 +1,11 @@
 // The directory walk and its pieces: names, paths, the real file system and converter.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <tuple>
 
 #include "command_fakes.h"
-#include "convert_command.h"
 #include "directory_path.h"
 #include "html_file_name.h"
 #include "temp_directory.h"
@@ -17,15 +14,13 @@
 #include <windows.h>
 #endif
 
-namespace vellumine {
+namespace vellumine::testing {
 namespace {
 
-
 TEST(DirectoryWalk, QualifyingNamesSubdirectoryAndAFailure) {
-  testing::TempDirectory dir;
-  for (const char* sub : {"site", "site/old.htm", "site/deeper"}) {  // old.htm qualifies
+  TempDirectory dir;
+  for (const char* sub : {"site", "site/old.htm", "site/deeper"})  // old.htm qualifies
     std::filesystem::create_directory(dir.path() + sub);
-  }
   const std::string site = dir.path() + "site" + dir.path().back();
   dir.Write("site/a.htm", "<p>a</p>");
   dir.Write("site/B.HTML", "");  // fails: zero length
@@ -34,8 +29,8 @@ TEST(DirectoryWalk, QualifyingNamesSubdirectoryAndAFailure) {
   dir.Write("site/notes.txt", "<p>not html</p>");
   dir.Write("site/deeper/d.htm", "<p>never reached</p>");
 
-  testing::Log log;
-  testing::RecordingView view{log};
+  Log log;
+  RecordingView view{log};
   ConvertEnvironment env{.files = NativeFileSystem(), .saveSettings = false};
   // A file selects its directory.
   ConvertChoices choices{.inputPath = site + "a.htm", .outputPath = dir.path() + "out",
@@ -43,9 +38,8 @@ TEST(DirectoryWalk, QualifyingNamesSubdirectoryAndAFailure) {
   ConvertOutcome outcome = RunConvertCommand(choices, view, env, nullptr);
   EXPECT_TRUE(outcome.converted == 3 && outcome.failed == 2);
   std::vector<std::string> labels, errors;
-  for (const std::string& line : log) {
+  for (const std::string& line : log)
     if (line.starts_with("file ")) labels.push_back(line.substr(7));
-  }
   for (const FileReport& report : view.reports)
     if (!report.message.empty()) errors.push_back(report.message);
   std::vector<std::string> order = {"B.HTML", "a.htm", "c.asp", "old.htm", "\xE0.htm"};
@@ -64,13 +58,10 @@ TEST(DirectoryWalk, QualifyingNamesSubdirectoryAndAFailure) {
 
 TEST(IsHtmlFileName, QualifyingAndNot) {
   // The extension's letters anywhere in the name qualify it ("htmfile", "myaspnotes").
-  for (const char* name : {"index.HTML", "a.shtml", "default.ASPX", "htmfile", "myaspnotes",
-                           ".htm"}) {
+  for (const char* name : {"index.HTML", "a.shtml", "a.ASPX", "htmfile", "myaspnotes", ".htm"})
     EXPECT_TRUE(IsHtmlFileName(name)) << name;
-  }
-  for (const char* name : {"notes.txt", "html.txt", "page.htm.bak", ".htaccess", "", "x.h-t-m"}) {
+  for (const char* name : {"notes.txt", "html.txt", "page.htm.bak", ".htaccess", "", "x.h-t-m"})
     EXPECT_FALSE(IsHtmlFileName(name)) << name;
-  }
 }
 
 TEST(DirectoryPath, CutAndAppendInBothStyles) {
@@ -94,9 +85,8 @@ TEST(DirectoryPath, CutAndAppendInBothStyles) {
 TEST(CyrillicNames, WalkConvertAndCreateDirectory) {
 #ifdef _WIN32
   if (GetACP() != 1251) {
-    if (std::getenv("VELLUMINE_REQUIRE_CP1251") != nullptr) {
+    if (std::getenv("VELLUMINE_REQUIRE_CP1251") != nullptr)
       FAIL() << "the ANSI code page is " << GetACP() << " although LC_ALL asks for Russian";
-    }
     GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 1251; ctest runs this test "
                  << "again as batch_tests.CyrillicNamesInWindows1251 with LC_ALL=ru_RU.UTF-8";
   }
@@ -104,13 +94,13 @@ TEST(CyrillicNames, WalkConvertAndCreateDirectory) {
   const std::string folder = "\xCF\xE0\xEF\xEA\xE0";  // "Папка"
   const std::string page = "\xCF\xF0\xE8\xE2\xE5\xF2";  // "Привет"
   const std::string output = "\xC2\xFB\xF5\xEE\xE4";   // "Выход"
-  testing::TempDirectory dir;
+  TempDirectory dir;
   const std::string sep(1, dir.path().back());
   ASSERT_TRUE(NativeFileSystem().MakeDirectory(dir.path() + folder));
   dir.Write(folder + sep + page + ".htm", "<p>" + page + "</p>");
 
-  testing::Log log;
-  testing::RecordingView view(log);
+  Log log;
+  RecordingView view(log);
   ConvertEnvironment env{.files = NativeFileSystem(), .saveSettings = false};
   // The output directory is missing: the command creates it.
   ConvertChoices choices{.inputPath = dir.path() + folder, .outputPath = dir.path() + output,
@@ -130,11 +120,10 @@ TEST(CyrillicNames, WalkConvertAndCreateDirectory) {
   // What the file system holds is the Cyrillic text, not the bytes read as another code page.
   auto stored = std::filesystem::path(dir.bare()) / L"\u0412\u044b\u0445\u043e\u0434";
   for (const wchar_t* name : {L"\u041f\u0440\u0438\u0432\u0435\u0442.txt",
-                              L"\u041f\u0440\u0438\u0432\u0435\u0442.rtf"}) {
+                              L"\u041f\u0440\u0438\u0432\u0435\u0442.rtf"})
     EXPECT_TRUE(std::filesystem::is_regular_file(stored / name));
-  }
 #endif
 }
 
 }  // namespace
-}  // namespace vellumine
+}  // namespace vellumine::testing

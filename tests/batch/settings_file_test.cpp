@@ -1,16 +1,11 @@
-#include "settings_file.h"
-
+// The settings file: its paths of any length, its marker, errors and the current directory.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <utility>
-
+#include "settings_file.h"
 #include "temp_directory.h"
 
-namespace vellumine {
+namespace vellumine::testing {
 namespace {
-
-using testing::TempDirectory;
 
 TEST(SettingsFile, RoundTripsPathsOfAnyLengthInCrLfLines) {
   TempDirectory dir;
@@ -64,4 +59,4 @@ TEST(SettingsFile, ErrorsAndTheCurrentDirectory) {
 }
 
 }  // namespace
-}  // namespace vellumine
+}  // namespace vellumine::testing

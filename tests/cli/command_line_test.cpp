@@ -1,51 +1,44 @@
-// The command-line converter run as a process: exit codes, what it prints, what it writes.
+// The command-line converter run as a process, in a shell: exit codes, what it prints and
+// writes, standard streams, recursion, parallel conversion, --update, --text-encoding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "command_fakes.h"
 #include "command_line.h"
-#include "convert_command.h"
 #include "run_process.h"
 
-namespace vellumine {
+namespace vellumine::testing {
 namespace {
 
-using testing::RunVellumine;
-using testing::TempDirectory;
+namespace fs = std::filesystem;
 
-// What --version names as the build's platform.
-#ifdef _WIN32
-constexpr const char* kPlatform = "Windows i686";
-#else
-constexpr const char* kPlatform = "Linux x86_64";
-#endif
-
-const std::string kSuccessOne = "1 of 1 file converted successfully.\n";
+const std::string kPage = "<html><body><h1>Title</h1><p>caf\xE9 &amp; cr\xE8me</p></body></html>";
 
 TEST(CommandLine, WritesWhatTheWindowWrites) {
   TempDirectory work;
-  const std::string examples = testing::HostPath(VELLUMINE_SOURCE_DIR "/examples/");
+  const std::string examples = HostPath(VELLUMINE_SOURCE_DIR "/examples/");
   const char* names[] = {"koi8r-news-article", "quarterly-sales-tables"};
-  testing::ProcessResult run = RunVellumine(
+  ProcessResult run = RunVellumine(
       {"--format", "rtf", "--tables", "-e", "koi8-r", "--font", "Times New Roman", "--size", "12",
        "-o", work.path() + "cli", examples + names[0] + ".html", examples + names[1] + ".html"},
       work);
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out + run.err, "2 of 2 files converted successfully.\n");  // once, for both
-
   // The same request as the window makes it.
   ConvertChoices choices{.outputPath = work.path() + "window"};
   choices.options.encoding = VELLUMINE_ENCODING_KOI8_R;
   choices.options.font_name = "Times New Roman";
   choices.options.font_size = 12;
-  testing::Log log;
-  testing::RecordingView view(log);
+  Log log;
+  RecordingView view(log);
   ConvertEnvironment env{.files = NativeFileSystem(), .saveSettings = false};
   for (const std::string name : names) {
     choices.inputPath = examples + name + ".html";
     RunConvertCommand(choices, view, env, nullptr);
-    std::string written = work.Read("cli/" + name + ".rtf");
+    const std::string written = work.Read("cli/" + name + ".rtf");
     EXPECT_NE(written, "<missing>") << name;
     EXPECT_EQ(written, work.Read("window/" + name + ".rtf")) << name;
   }
@@ -56,12 +49,12 @@ TEST(CommandLine, ExitCodesAndMessages) {
   const std::string sep(1, work.path().back());
   work.Write("empty.htm", "");
   work.Write("page.htm", "<p>text</p>");
-  std::filesystem::create_directory(work.path() + "site");
+  fs::create_directory(work.path() + "site");
   work.Write("site/a.htm", "<p>a</p>");
   work.Write("site/b.html", "");
   work.Write("site/c.asp", "<p>c</p>");
   work.Write("site/notes.txt", "not html");
-  struct Case {
+  const struct {
     std::vector<std::string> args;
     int exitCode;
     std::string out, err;
@@ -75,48 +68,58 @@ TEST(CommandLine, ExitCodesAndMessages) {
        "vellumine: Can't create a/b" + sep + " directory.\n"},
       // A file in the directory selects the whole directory.
       {{"-a", "-f", "txt", "-o", "out", "site" + sep + "a.htm"}, 1,
-       "2 of 3 files converted successfully.\n", "vellumine: site" + sep + "b.html file has zero length.\n"},
+       "2 of 3 files converted successfully.\n",
+       "vellumine: site" + sep + "b.html file has zero length.\n"},
       {{"-a", "-o", "out", "gone" + sep}, 1, "",
        "vellumine: HTML - files not found, please select correct path.\n"},
-      {{"-o", "made", "page.htm"}, 0, kSuccessOne, ""},  // made one level deep
-      {{"--version"}, 0, std::string("vellumine 1.2 (") + kPlatform + ")\n", ""},
-      // Usage errors: the message is the argument parser's.
-      {{}, 2, "", "vellumine: "},
-      {{"-f", "pdf", "x.htm"}, 2, "", "vellumine: "},
-      {{"-e", "utf-16", "x.htm"}, 2, "", "vellumine: "},
-      // Font texts the header could not hold as they stand.
-      {{"--font", "Arial;}}}}{\\par injected", "page.htm"}, 2, "", "vellumine: "},
-      {{"--font", "Arial}", "page.htm"}, 2, "", "vellumine: "},
-      {{"--font", "Tab\tFont", "page.htm"}, 2, "", "vellumine: "},
-      {{"--size", "99999999999", "page.htm"}, 2, "", "vellumine: "},
-      {{"--size", "0", "page.htm"}, 2, "", "vellumine: "},
-      {{"--size", "1639", "page.htm"}, 2, "", "vellumine: "},
-      {{"--size", "12pt", "page.htm"}, 2, "", "vellumine: "},
-      {{"--size", "-3", "page.htm"}, 2, "", "vellumine: "},
+      {{"-o", "made", "page.htm"}, 0, "1 of 1 file converted successfully.\n", ""},
+#ifdef _WIN32
+      {{"--version"}, 0, "vellumine 1.2 (Windows i686)\n", ""},
+#else
+      {{"--version"}, 0, "vellumine 1.2 (Linux x86_64)\n", ""},
+#endif
       {{"-q", "--size", "1638", "--font", "Times New Roman", "-o", "big", "page.htm"}, 0, "", ""},
   };
-  for (const Case& c : cases) {
-    testing::ProcessResult run = RunVellumine(c.args, work);
+  for (const auto& c : cases) {
+    ProcessResult run = RunVellumine(c.args, work);
     const std::string joined = ::testing::PrintToString(c.args);
     EXPECT_EQ(run.exitCode, c.exitCode) << joined;
     EXPECT_EQ(run.out, c.out) << joined;
-    EXPECT_EQ(c.exitCode == 2 ? run.err.substr(0, c.err.size()) : run.err, c.err) << joined;
+    EXPECT_EQ(run.err, c.err) << joined;
   }
-  EXPECT_NE(RunVellumine({"--help"}, work).out.find("-o,--output DIR"), std::string::npos);
+  // Usage errors, the message the argument parser's: nothing to convert, unknown names,
+  // standard output for more than one page, font texts the header could not hold as they
+  // stand, sizes out of range.
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"-f", "pdf", "x"}, {"-e", "utf-16", "x"}, {"--text-encoding", "utf-16", "x"},
+           {"-c", "page.htm", "page.htm"}, {"-", "page.htm"}, {"-a", "-"}, {"-c", "-r", "."},
+           {"--font", "Arial;}}}}{\\par injected", "x"}, {"--font", "Arial}", "x"},
+           {"--font", "Tab\tFont", "x"}, {"--size", "99999999999", "x"}, {"--size", "0", "x"},
+           {"--size", "1639", "x"}, {"--size", "12pt", "x"}, {"--size", "-3", "x"}}) {
+    ProcessResult run = RunVellumine(args, work);
+    EXPECT_TRUE(run.exitCode == 2 && run.out.empty() && run.err.starts_with("vellumine: "))
+        << ::testing::PrintToString(args) << run.exitCode << run.err;
+  }
   // The default output directory is the current one; no settings file is left behind.
   EXPECT_EQ(work.Read("page.rtf").substr(0, 5), "{\\rtf");
   EXPECT_EQ(work.Read("made/page.rtf"), work.Read("page.rtf"));
   EXPECT_EQ(work.Read("settings.ini"), "<missing>");
   EXPECT_EQ(work.Read("out/c.txt"), "\r\nc\r\n");
-  EXPECT_NE(work.Read("big/page.rtf").find("\\fs3276{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset0 Times New Roman;}"),
-            std::string::npos);
+  const std::string big = "\\fs3276{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset0 Times New Roman;}";
+  EXPECT_NE(work.Read("big/page.rtf").find(big), std::string::npos);
+  // --help lists the options by group, with their defaults.
+  const std::string help = RunVellumine({"--help"}, work).out;
+  for (const char* text : {"Input and output:", "Format:", "-f,--format rtf|txt=rtf",
+                           "-o,--output DIR=.", "--size POINTS=10", "Exit codes:\n  0 "})
+    EXPECT_NE(help.find(text), std::string::npos) << text;
 }
 
 TEST(CommandLine, EncodingNames) {
   constexpr int kNone = -1;
   for (auto [name, expected] :
        {std::pair{"AUTO", int{VELLUMINE_ENCODING_AUTO}}, {"KOI8-R", VELLUMINE_ENCODING_KOI8_R},
-        {"iso-8859-5", VELLUMINE_ENCODING_ISO_8859_5}, {"iso-8859-1", VELLUMINE_ENCODING_ISO_8859_1},
+        {"iso-8859-5", VELLUMINE_ENCODING_ISO_8859_5},
+        {"iso-8859-1", VELLUMINE_ENCODING_ISO_8859_1},
         {"(Windows-1251) Cyrillic", VELLUMINE_ENCODING_WINDOWS_1251}, {"(koi8-r) cyrillic", kNone},
         {"koi8", kNone}, {"utf-8", VELLUMINE_ENCODING_UTF_8}, {"UTF8", VELLUMINE_ENCODING_UTF_8},
         {"(UTF-8) Unicode", VELLUMINE_ENCODING_UTF_8}, {"utf_8", kNone}}) {
@@ -126,5 +129,196 @@ TEST(CommandLine, EncodingNames) {
   }
 }
 
+TEST(Shell, StandardInputToStandardOutput) {
+  TempDirectory work;
+  work.Write("page.htm", kPage);
+  work.Write("empty.htm", "");
+  for (const char* format : {"txt", "rtf"}) {
+    // What a file conversion writes, for comparison.
+    ASSERT_EQ(RunVellumine({"-q", "-f", format, "-o", "files", "page.htm"}, work).exitCode, 0);
+    const std::string file = work.Read(std::string("files/page.") + format);
+    // From standard input, and a named page with --stdout: nothing written beside it.
+    using Args = std::vector<std::string>;
+    for (auto [args, stdinName] : {std::pair{Args{"-f", format, "-"}, "page.htm"},
+                                   {Args{"-f", format, "-c", "page.htm"}, ""}}) {
+      ProcessResult run = RunVellumine(args, work, "", stdinName);
+      EXPECT_TRUE(run.exitCode == 0 && run.err.empty()) << format << run.err;
+      EXPECT_EQ(run.rawOut, file);
+    }
+  }
+  EXPECT_EQ(work.Read("page.txt") + work.Read("page.rtf"), "<missing><missing>");
+  // Failures: a message on standard error, nothing on standard output, exit code 1.
+  for (auto [args, stdinName, err] :
+       {std::tuple{std::vector<std::string>{"-"}, "empty.htm",
+                   "(standard input) file has zero length."},
+        {{"-c", "empty.htm"}, "", "empty.htm file has zero length."},
+        {{"-c", "missing.htm"}, "", "Can't open missing.htm file for reading."}}) {
+    ProcessResult run = RunVellumine(args, work, "", stdinName);
+    EXPECT_TRUE(run.exitCode == 1 && run.rawOut.empty()) << args.back();
+    EXPECT_EQ(run.err, "vellumine: " + std::string(err) + "\n");
+  }
+#ifndef _WIN32
+  const std::string command = "cd " + Quote(work.bare()) + " && " + Quote(VELLUMINE_EXE) +
+                              " -c page.htm >/dev/full 2>err.log";
+  int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  EXPECT_EQ(work.Read("err.log"),
+            "vellumine: Can't write (standard output) file.\nThe disk may be full.\n");
+#endif
+}
+
+// A site of pages in sub-directories, as the tests below walk it.
+void WriteSite(const TempDirectory& work) {
+  for (const char* dir : {"site", "site/sub", "site/sub/deeper", "site/empty"})
+    fs::create_directories(work.path() + dir);
+  work.Write("site/a.htm", "<p>a");
+  work.Write("site/sub/b.htm", "<p>b");
+  work.Write("site/sub/deeper/c.html", "<p>c");
+  work.Write("site/sub/notes.txt", "<p>not a page");
+  work.Write("site/sub/zero.htm", "");
+}
+
+TEST(Shell, RecursiveWalkMirrorsTheTree) {
+  TempDirectory work;
+  WriteSite(work);
+#ifndef _WIN32
+  // A link back up the tree, and one to a directory elsewhere: neither is followed.
+  fs::create_directory_symlink("..", work.path() + "site/sub/loop");
+  fs::create_directories(work.path() + "elsewhere");
+  work.Write("elsewhere/x.htm", "<p>x");
+  fs::create_directory_symlink(work.path() + "elsewhere", work.path() + "site/outside");
+#endif
+  const std::string sep(1, work.path().back());
+  ProcessResult run = RunVellumine({"-r", "-f", "txt", "-o", "out", "site"}, work);
+  EXPECT_EQ(run.exitCode, 1);  // zero.htm
+  EXPECT_EQ(run.err, "vellumine: site" + sep + "sub" + sep + "zero.htm file has zero length.\n");
+  EXPECT_EQ(run.out, "3 of 4 files converted successfully.\n");
+  std::string outputs;
+  for (const char* name : {"a", "sub/b", "sub/deeper/c", "sub/zero"})
+    outputs += work.Read("out/" + std::string(name) + ".txt");
+  EXPECT_EQ(outputs, "\r\na\r\nb\r\nc");
+  // No page, no directory; nothing through the links; no other file.
+  for (const char* name : {"out/empty", "out/outside", "out/sub/loop", "out/notes.txt"})
+    EXPECT_FALSE(fs::exists(work.path() + name)) << name;
+}
+
+// -j 4 writes what -j 1 writes, and says it in the same order.
+TEST(Shell, ParallelConversionMatchesOneAtATime) {
+  TempDirectory work;
+  fs::create_directories(work.path() + "site/sub");
+  for (int i = 0; i < 40; ++i) {
+    std::string page = "<p>page " + std::to_string(i);
+    for (int k = 0; k < i * 200; ++k) page += " <b>word</b> &eacute;";
+    const std::string name = (i % 3 == 0 ? "site/sub/p" : "site/p") + std::to_string(i) + ".htm";
+    work.Write(name, i % 7 == 3 ? "" : page);  // some fail
+  }
+  ProcessResult one = RunVellumine({"-r", "-t", "-j", "1", "-o", "one", "site"}, work);
+  ProcessResult four = RunVellumine({"-r", "-t", "-j", "4", "-o", "four", "site"}, work);
+  EXPECT_EQ(one.exitCode, 1);
+  EXPECT_TRUE(four.exitCode == one.exitCode && four.out == one.out && four.err == one.err)
+      << four.out << four.err;
+  EXPECT_NE(one.err, "");
+  auto files = [&](const std::string& dir) {
+    std::vector<std::pair<std::string, std::string>> all;
+    for (const auto& entry : fs::recursive_directory_iterator(work.path() + dir)) {
+      if (!entry.is_regular_file()) continue;
+      std::string name = fs::relative(entry.path(), work.path() + dir).generic_string();
+      all.emplace_back(name, work.Read(dir + "/" + name));
+    }
+    std::sort(all.begin(), all.end());
+    return all;
+  };
+  EXPECT_EQ(files("one").size(), 40u);
+  EXPECT_TRUE(files("one") == files("four"));
+}
+
+TEST(Shell, UpdateConvertsOnlyWhatChanged) {
+  TempDirectory work;
+  WriteSite(work);
+  fs::remove(work.path() + "site/sub/zero.htm");
+  ASSERT_EQ(RunVellumine({"-q", "-r", "-o", "out", "site"}, work).exitCode, 0);
+  // Nothing changed: nothing converted, and it says so.
+  ProcessResult run = RunVellumine({"-r", "-u", "-o", "out", "site"}, work);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "3 files were up to date and not converted.\n");
+  // One page is newer than its output, one output is missing.
+  auto later = fs::last_write_time(work.path() + "out/a.rtf") + std::chrono::seconds(10);
+  work.Write("site/a.htm", "<p>changed");
+  fs::last_write_time(work.path() + "site/a.htm", later);
+  fs::remove(work.path() + "out/sub/b.rtf");
+  run = RunVellumine({"-r", "-u", "-o", "out", "site"}, work);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out,
+            "2 of 3 files converted successfully.\n1 file was up to date and not converted.\n");
+  EXPECT_NE(work.Read("out/a.rtf").find("changed"), std::string::npos);
+  EXPECT_NE(work.Read("out/sub/b.rtf"), "<missing>");
+  // A single file too, once its output is newer.
+  fs::last_write_time(work.path() + "site/a.htm",
+                      fs::last_write_time(work.path() + "out/a.rtf") - std::chrono::seconds(10));
+  run = RunVellumine({"-u", "-o", "out", "site/a.htm"}, work);
+  EXPECT_EQ(run.out, "1 file was up to date and not converted.\n");
+}
+
+// Inputs of one command whose outputs have one name: the first is converted, each later one
+// refused with a message naming both, whatever the number of jobs; an output left by an
+// earlier run is still replaced.
+TEST(Shell, InputsWithOneOutputAreRefusedAfterTheFirst) {
+  TempDirectory work;
+  const std::string sep(1, work.path().back());
+  for (const char* dir : {"a", "b", "c", "site"}) fs::create_directory(work.path() + dir);
+  work.Write("a/x.html", "<p>from a");
+  work.Write("b/x.html", "<p>from b");
+  work.Write("site/x.htm", "<p>from htm");
+  work.Write("site/x.html", "<p>from html");
+  work.Write("site/y.html", "<p>y");
+  work.Write("c/X.html", "<p>capital");
+  auto refused = [&](const std::string& output, const std::string& earlier,
+                     const std::string& later) {
+    return "vellumine: Will not overwrite just-created " + output + " (from " + earlier +
+           ") with " + later + ".\n";
+  };
+  const std::string a = "a" + sep + "x.html", b = "b" + sep + "x.html",
+                    out = "out" + sep + "x.txt";
+  for (const char* jobs : {"1", "2"}) {
+    SCOPED_TRACE(std::string("-j ") + jobs);
+    fs::remove_all(work.path() + "out");
+    fs::create_directory(work.path() + "out");
+    work.Write("out/x.txt", "from an earlier run");
+    ProcessResult run = RunVellumine({"-j", jobs, "-f", "txt", "-o", "out", a, b, a}, work);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, refused(out, a, b) + refused(out, a, a));
+    EXPECT_EQ(run.out, "1 of 3 files converted successfully.\n");
+    EXPECT_EQ(work.Read("out/x.txt"), "\r\nfrom a");
+    // "x.htm" before "x.html" in the walk; "y.html" is converted as ever.
+    run = RunVellumine({"-j", jobs, "-a", "-f", "txt", "-o", "out", "site"}, work);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, refused(out, "site" + sep + "x.htm", "site" + sep + "x.html"));
+    EXPECT_EQ(run.out, "2 of 3 files converted successfully.\n");
+    EXPECT_EQ(work.Read("out/x.txt") + work.Read("out/y.txt"), "\r\nfrom htm\r\ny");
+  }
+  // Names that differ in case only are one name where the file system ignores case.
+  fs::remove_all(work.path() + "out");
+  ProcessResult run = RunVellumine({"-f", "txt", "-o", "out", a, "c" + sep + "X.html"}, work);
+#ifdef _WIN32
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, refused("out" + sep + "X.txt", a, "c" + sep + "X.html"));
+  EXPECT_EQ(work.Read("out/x.txt"), "\r\nfrom a");
+#else
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "2 of 2 files converted successfully.\n");
+  EXPECT_EQ(work.Read("out/X.txt"), "\r\ncapital");
+#endif
+}
+
+// --text-encoding utf-8: a KOI8-R page's text, recoded to windows-1251 first, in UTF-8.
+TEST(Shell, TextInUtf8FromAnyPage) {
+  TempDirectory work;
+  work.Write("page.htm", "<head><meta charset=koi8-r></head><p>\xF0\xD2\xC9\xD7\xC5\xD4 &mdash;");
+  EXPECT_EQ(RunVellumine({"-f", "txt", "-c", "page.htm"}, work).rawOut,
+            "\r\n\xCF\xF0\xE8\xE2\xE5\xF2 \x97");
+  EXPECT_EQ(RunVellumine({"-f", "txt", "--text-encoding", "utf-8", "-c", "page.htm"}, work).rawOut,
+            "\r\n\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x80\x94");
+}
+
 }  // namespace
-}  // namespace vellumine
+}  // namespace vellumine::testing

@@ -47,15 +47,13 @@ inline ProcessResult RunVellumine(const std::vector<std::string>& args, const Te
                                   const std::string& stdinName = "") {
 #ifdef _WIN32
   std::string command = "cd /d " + Quote(work.bare()) + " && " + Quote(HostPath(VELLUMINE_EXE));
-  const std::string redirect =
-      " >stdout.log 2>stderr.log <" + (stdinName.empty() ? std::string("NUL") : Quote(stdinName));
+  const std::string nothing = "NUL";
 #else
   std::string command = "cd " + Quote(work.bare()) + " && " + prefix + Quote(VELLUMINE_EXE);
-  const std::string redirect =
-      " >stdout.log 2>stderr.log <" + (stdinName.empty() ? std::string("/dev/null") : Quote(stdinName));
+  const std::string nothing = "/dev/null";
 #endif
   for (const std::string& arg : args) command += " " + Quote(arg);
-  command += redirect;
+  command += " >stdout.log 2>stderr.log <" + (stdinName.empty() ? nothing : Quote(stdinName));
   ProcessResult result;
   int status = std::system(command.c_str());
 #ifdef _WIN32
@@ -64,12 +62,10 @@ inline ProcessResult RunVellumine(const std::vector<std::string>& args, const Te
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
 #endif
   result.rawOut = work.Read("stdout.log");
-  for (auto [name, text] : {std::pair{"stdout.log", &result.out}, {"stderr.log", &result.err}}) {
-    for (char c : work.Read(name)) {
-      if (c != '\r') *text += c;
-    }
-    std::remove((work.path() + name).c_str());
-  }
+  for (char c : result.rawOut) result.out += c == '\r' ? "" : std::string(1, c);
+  for (char c : work.Read("stderr.log")) result.err += c == '\r' ? "" : std::string(1, c);
+  std::remove((work.path() + "stdout.log").c_str());
+  std::remove((work.path() + "stderr.log").c_str());
   return result;
 }
 
