@@ -1,30 +1,29 @@
 // The window's controls read as a conversion's options: the list's labels, the format
 // buttons and the lenient size text.
-#include "conversion_controls.h"
-
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <string>
+#include <set>
 #include <tuple>
+
+#include "conversion_controls.h"
 
 namespace vellumine {
 namespace {
 
 TEST(ConversionControls, EncodingOfLabel) {
-  for (auto [label, encoding] :
-       {std::pair{"Auto-Select", VELLUMINE_ENCODING_AUTO},
-        {"(Windows-1251) Cyrillic", VELLUMINE_ENCODING_WINDOWS_1251},
-        {"(KOI8-R) Cyrillic", VELLUMINE_ENCODING_KOI8_R},
-        {"(ISO-8859-1) Latin1", VELLUMINE_ENCODING_ISO_8859_1},
-        {"(ISO-8859-5) Cyrillic", VELLUMINE_ENCODING_ISO_8859_5},
-        {"(UTF-8) Unicode", VELLUMINE_ENCODING_UTF_8},
-        // Compared byte for byte: anything else is Latin-1; no selection is Auto-Select.
-        {"auto-select", VELLUMINE_ENCODING_ISO_8859_1},
-        {"(UTF-8) unicode", VELLUMINE_ENCODING_ISO_8859_1},
-        {nullptr, VELLUMINE_ENCODING_AUTO}}) {
-    EXPECT_EQ(EncodingOfLabel(label), encoding) << (label ? label : "(none)");
+  // Each encoding once in the list; labels compared byte for byte: anything else is Latin-1;
+  // no selection is Auto-Select.
+  std::set<int> listed;
+  for (const EncodingListEntry& entry : kEncodingList) {
+    EXPECT_EQ(EncodingOfLabel(entry.label), entry.encoding) << entry.label;
+    EXPECT_EQ(EncodingOfLabel((std::string(entry.label) + " ").c_str()),
+              VELLUMINE_ENCODING_ISO_8859_1);
+    listed.insert(entry.encoding);
   }
+  EXPECT_EQ(listed.size(), 6u);
+  EXPECT_EQ(EncodingOfLabel("auto-select"), VELLUMINE_ENCODING_ISO_8859_1);
+  EXPECT_EQ(EncodingOfLabel(nullptr), VELLUMINE_ENCODING_AUTO);
 }
 
 TEST(ConversionControls, FormatFromTheButtonsAndTables) {
@@ -43,9 +42,8 @@ TEST(ConversionControls, FormatFromTheButtonsAndTables) {
 TEST(ConversionControls, LenientSizeText) {
   for (auto [text, size] : {std::pair{"  +9pt", 9}, {"-7", -7}, {"- 5", 0}, {"", 0},
                             {"11.5", 11}, {"abc", 0}, {"-99999999999", -1638},
-                            {"99999999999999999999", 1638}, {"1639", 1638}, {"-1637", -1637}}) {
+                            {"99999999999999999999", 1638}, {"1639", 1638}, {"-1637", -1637}})
     EXPECT_EQ(ReadFontSize(text), size) << text;
-  }
   EXPECT_EQ(ReadFontSize(nullptr), 0);
 }
 

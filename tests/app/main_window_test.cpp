@@ -1,21 +1,27 @@
-// The main window, made from its real template and driven with window messages.
-#include <windows.h>
-#include <commctrl.h>
+// The main window and the settings dialog, made from their real templates and driven with
+// window messages; Help > Contents (with the HTML guide when there is no help file or help
+// engine) and Help > Update.
+#include <gmock/gmock.h>
 
-#include <gtest/gtest.h>
-
-#include <string>
+#include <algorithm>
+#include <set>
 #include <tuple>
-#include <vector>
 
-#include "converter_dlg.h"
+#include "conversion_controls.h"
+#include "framework/win_app.h"
 #include "gui_helpers.h"
-#include "gui_script.h"
 #include "link_targets.h"
 #include "resource.h"
+#include "settings_dlg.h"
+
+#ifndef VELLUMINE_PROGRAM_DIR
+#error "VELLUMINE_PROGRAM_DIR names the directory of Vellumine.exe"
+#endif
 
 namespace vellumine::testing {
 namespace {
+
+using ::testing::ElementsAre;
 
 constexpr const char* kThanks = "Thank you for using Vellumine!";
 const std::string kHome = kHomePageUrl;
@@ -29,11 +35,10 @@ TEST_F(MainWindowTest, FirstStartShowsTheCurrentDirectoryAndTheDefaults) {
   EXPECT_TRUE(IsChecked(hwnd_, IDC_FORMAT_RTF) && !IsChecked(hwnd_, IDC_FORMAT_TXT));
   EXPECT_TRUE(IsEnabled(hwnd_, IDC_CONVERT_TABLES) && !IsChecked(hwnd_, IDC_CONVERT_TABLES));
   EXPECT_FALSE(IsChecked(hwnd_, IDC_CONVERT_ALL));
-  EXPECT_EQ(ComboItems(hwnd_, IDC_ENCODING),
-            (std::vector<std::string>{"Auto-Select", "(Windows-1251) Cyrillic",
-                                      "(KOI8-R) Cyrillic", "(ISO-8859-1) Latin1",
-                                      "(ISO-8859-5) Cyrillic", "(UTF-8) Unicode"}));
-  EXPECT_EQ(ControlText(hwnd_, IDC_ENCODING), "Auto-Select");
+  std::vector<std::string> labels;
+  for (const EncodingListEntry& entry : kEncodingList) labels.push_back(entry.label);
+  EXPECT_EQ(ComboItems(hwnd_, IDC_ENCODING), labels);
+  EXPECT_EQ(EncodingOfLabel(ControlText(hwnd_, IDC_ENCODING).c_str()), VELLUMINE_ENCODING_AUTO);
   EXPECT_EQ(ControlText(hwnd_, IDC_FILE_PERCENT) + ControlText(hwnd_, IDC_TOTAL_PERCENT), "00");
   EXPECT_EQ(dialog_.m_strFontName + " " + dialog_.m_strFontSize, "Arial 10");
   EXPECT_NE(dialog_.m_hIcon, nullptr);
@@ -81,10 +86,9 @@ TEST_F(MainWindowTest, SaveConfigurationWritesTheFileAndReportsAFailedWrite) {
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].text,
             "Input path: \"C:\\in\\a.htm\".\nOutput path: \"D:\\out\".\n\nSaved successfully.");
-  EXPECT_EQ(boxes[0].caption, kThanks);
-  EXPECT_TRUE(boxes[0].type == static_cast<UINT>(MB_OK) && boxes[0].owner == hwnd_);
-  EXPECT_EQ(boxes[1].text, "Can't write " + missing + "\\settings.ini file.");
-  EXPECT_EQ(boxes[1].caption, "Error!");
+  EXPECT_TRUE(boxes[0].caption == kThanks && boxes[0].type == MB_OK && boxes[0].owner == hwnd_);
+  EXPECT_EQ(boxes[1].caption + " " + boxes[1].text,
+            "Error! Can't write " + missing + "\\settings.ini file.");
 }
 
 TEST_F(MainWindowTest, BrowseForOutputCancelledShowsTheRememberedPathWithoutSeparator) {
@@ -114,10 +118,9 @@ TEST_F(MainWindowTest, TotalBarTakesRangesBeyondSixteenBits) {
 // Three qualifying pages, one of them empty, and a file that is not a page.
 TEST_F(MainWindowTest, ConvertAllReportsTheFailedFileAndTheTotal) {
   TempDirectory pages;
-  pages.Write("alpha.htm", "<p>Alpha</p>");
-  pages.Write("empty.htm", "");
-  pages.Write("gamma.html", "<h1>Gamma</h1>");
-  pages.Write("notes.txt", "not a page");
+  for (auto [name, page] : {std::pair{"alpha.htm", "<p>Alpha"}, {"empty.htm", ""},
+                            {"gamma.html", "<h1>Gamma"}, {"notes.txt", "not a page"}})
+    pages.Write(name, page);
   const std::string output = start_.path() + "out";
   SetDlgItemTextA(hwnd_, IDC_INPUT_PATH, pages.bare().c_str());
   SetDlgItemTextA(hwnd_, IDC_OUTPUT_PATH, output.c_str());
@@ -198,6 +201,143 @@ TEST_F(MainWindowTest, SettingsCommandTakesTheDialogsTextsOnlyOnOk) {
   }
   // The dialog always opens on the defaults, not on the values in use.
   EXPECT_EQ(opened, (std::vector<std::string>{"10", "10"}));
+}
+
+// The application's help paths pointed into a temporary directory for one test.
+class HelpTest : public MainWindowFixture {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(app_, nullptr);
+    app_->m_strHelpFilePath = start_.path() + "Vellumine.HLP";
+    app_->m_strHtmlHelpPath = start_.path() + "Vellumine.html";
+    MainWindowFixture::SetUp();
+  }
+  void TearDown() override {
+    app_->m_strHelpFilePath = savedHelp_;
+    app_->m_strHtmlHelpPath = savedHtml_;
+  }
+  // The help command by one of its routes (menu, WM_HELP, F1); the launcher's calls.
+  std::vector<std::string>& Help(int route) {
+    MSG f1{GetDlgItem(hwnd_, IDC_INPUT_PATH), WM_KEYDOWN, VK_F1, 0, 0, {0, 0}};
+    HELPINFO info{};
+    info.cbSize = sizeof(info);
+    script_.launcher.calls.clear();
+    if (route == 0) Command(hwnd_, ID_HELP_CONTENTS);
+    if (route == 1) SendMessageA(hwnd_, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    if (route == 2) { EXPECT_TRUE(dialog_.PreTranslateMessage(&f1)); }
+    return script_.launcher.calls;
+  }
+
+  CWinApp* app_ = CWinApp::Current();
+  std::string savedHelp_ = app_ ? app_->m_strHelpFilePath : "";
+  std::string savedHtml_ = app_ ? app_->m_strHtmlHelpPath : "";
+  const std::string guide_ = "open " + start_.path() + "Vellumine.html 1";  // SW_SHOWNORMAL
+};
+
+TEST_F(HelpTest, WithoutTheHelpFileTheHtmlGuideOpens) {
+  for (int route : {0, 1, 2}) EXPECT_THAT(Help(route), ElementsAre(guide_)) << route;
+  // Other keys go on to the window.
+  MSG f2{GetDlgItem(hwnd_, IDC_INPUT_PATH), WM_KEYDOWN, VK_F2, 0, 0, {0, 0}};
+  EXPECT_FALSE(dialog_.PreTranslateMessage(&f2));
+  EXPECT_TRUE(script_.prompts.messages.empty());
+}
+
+TEST_F(HelpTest, TheHelpFileOpensAtItsContentsUnlessTheHelpEngineFails) {
+  start_.Write("Vellumine.HLP", "help");
+  const std::string help = "help " + start_.path() + "Vellumine.HLP";
+  EXPECT_THAT(Help(0), ElementsAre(help));
+  script_.launcher.helpResult = false;
+  EXPECT_THAT(Help(1), ElementsAre(help, guide_));
+}
+
+TEST_F(HelpTest, WhenNothingOpensTheUserIsTold) {
+  script_.launcher.openResult = SE_ERR_NOASSOC;
+  EXPECT_THAT(Help(0), ElementsAre(guide_));
+  ASSERT_EQ(script_.prompts.messages.size(), 1u);
+  EXPECT_EQ(script_.prompts.messages[0].text, "Failed to launch help.");
+}
+
+TEST_F(HelpTest, UpdateOpensTheHomePageSilently) {
+  script_.launcher.openResult = SE_ERR_NOASSOC;  // failures are not reported
+  Command(hwnd_, ID_HELP_UPDATE);
+  EXPECT_THAT(script_.launcher.calls, ElementsAre("open " + std::string(kHomePageUrl) + " 1"));
+  EXPECT_TRUE(script_.prompts.messages.empty());
+}
+
+TEST(HelpFiles, TheGuideLiesBesideTheProgram) {
+  for (const char* name : {"\\Vellumine.exe", "\\Vellumine.html"})
+    EXPECT_NE(GetFileAttributesA((VELLUMINE_PROGRAM_DIR + std::string(name)).c_str()),
+              INVALID_FILE_ATTRIBUTES) << name;
+}
+
+int CALLBACK CollectFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM faces) {
+  reinterpret_cast<std::multiset<std::string>*>(faces)->insert(font->lfFaceName);
+  return 1;
+}
+
+// The face names the platform reports for one character set.
+std::multiset<std::string> FontFaces(BYTE charset) {
+  std::multiset<std::string> faces;
+  LOGFONTA filter{};
+  filter.lfCharSet = charset;
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExA(dc, &filter, &CollectFace, reinterpret_cast<LPARAM>(&faces), 0);
+  ReleaseDC(nullptr, dc);
+  return faces;
+}
+
+// Wine's own Marlett, a family without Cyrillic letters, added for this process while the test
+// runs: the list must leave it out on any machine, even one whose fonts all have Cyrillic.
+class PrivateFont {
+ public:
+  explicit PrivateFont(const char* path) : path_(path) {
+    added_ = AddFontResourceExA(path_, FR_PRIVATE, nullptr) > 0;
+  }
+  ~PrivateFont() {
+    if (added_) RemoveFontResourceExA(path_, FR_PRIVATE, nullptr);
+  }
+  PrivateFont(const PrivateFont&) = delete;
+  PrivateFont& operator=(const PrivateFont&) = delete;
+  bool added() const { return added_; }
+
+ private:
+  const char* path_;
+  bool added_ = false;
+};
+
+TEST(SettingsDialog, ListsTheSizesAndTheCyrillicFontsWithArialAndTenPreselected) {
+  PrivateFont marlett("Z:\\usr\\share\\wine\\fonts\\marlett.ttf");
+  ASSERT_TRUE(marlett.added()) << "Wine's marlett.ttf (package fonts-wine) cannot be loaded";
+  CSettingsDlg dialog;
+  ASSERT_TRUE(dialog.Create());
+  HWND hwnd = dialog.m_hWnd;
+  EXPECT_EQ(GetWindowTextOf(hwnd), "Program settings");
+  const std::vector<std::string> sizes(std::begin(CSettingsDlg::kSizes),
+                                       std::end(CSettingsDlg::kSizes));
+  EXPECT_EQ(ComboItems(hwnd, IDC_FONT_SIZE), sizes);
+  const auto ten = SendDlgItemMessageA(hwnd, IDC_FONT_SIZE, CB_GETCURSEL, 0, 0);
+  EXPECT_TRUE(ten >= 0 && sizes.at(ten) == "10" && ControlText(hwnd, IDC_FONT_SIZE) == "10");
+
+  // Exactly the fonts with Cyrillic letters: symbol fonts are left out.
+  std::vector<std::string> listed = ComboItems(hwnd, IDC_FONT_NAME);
+  std::multiset<std::string> cyrillic = FontFaces(RUSSIAN_CHARSET);
+  ASSERT_FALSE(cyrillic.empty());
+  EXPECT_EQ(std::multiset<std::string>(listed.begin(), listed.end()), cyrillic);
+  EXPECT_GE(FontFaces(SYMBOL_CHARSET).count("Marlett"), 1u);
+  EXPECT_EQ(cyrillic.count("Marlett"), 0u);
+
+  // The list's own prefix search: from the second entry to the last, then round to the
+  // first, so the first entry is chosen only when no later one starts with "Arial".
+  auto isArial = [](const std::string& face) {
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, face.c_str(),
+                          std::min(static_cast<int>(face.size()), 5), "arial", 5) == CSTR_EQUAL;
+  };
+  ASSERT_FALSE(listed.empty());
+  auto arial = std::find_if(listed.begin() + 1, listed.end(), isArial);
+  if (arial == listed.end() && isArial(listed.front())) arial = listed.begin();
+  ASSERT_NE(arial, listed.end()) << "no Arial font with Cyrillic letters is installed";
+  EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_FONT_NAME, CB_GETCURSEL, 0, 0), arial - listed.begin());
+  EXPECT_EQ(ControlText(hwnd, IDC_FONT_NAME), *arial);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ class RecordingView final : public ConvertView {
 
   std::vector<FileReport> reports;  // every file reported, apart from the log
   std::deque<bool> answers;         // to the question, in order; yes when none is left
+  std::function<void(const std::string&)> onFileStarted;  // given the file's label
 
   bool ConfirmCreateDirectory(const std::string& directory) override {
     Add("ask " + directory);
@@ -37,6 +39,7 @@ class RecordingView final : public ConvertView {
   }
   void FileStarted(int32_t number, const std::string& label) override {
     Add("file " + std::to_string(number) + " " + label);
+    if (onFileStarted) onFileStarted(label);
   }
   void FileProgress(int step, int total) override {
     Add("step " + std::to_string(step) + "/" + std::to_string(total));

@@ -4,11 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
-#include <string>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -27,17 +23,9 @@ inline std::map<std::string, std::string> Snapshot(const std::string& dir) {
   std::error_code error;
   for (const auto& entry : fs::recursive_directory_iterator(dir, error)) {
     std::string name = fs::relative(entry.path(), dir).generic_string();
-    if (entry.is_symlink()) {
-      files[name] = "-> " + fs::read_symlink(entry.path()).string();
-    } else if (entry.is_directory()) {
-      files[name + "/"] = "";
-    } else {
-      std::FILE* file = std::fopen(entry.path().string().c_str(), "rb");
-      std::string bytes = file ? "" : "<unreadable>";
-      for (int c; file && (c = std::fgetc(file)) != EOF;) bytes += static_cast<char>(c);
-      if (file) std::fclose(file);
-      files[name] = bytes;
-    }
+    if (entry.is_symlink()) files[name] = "-> " + fs::read_symlink(entry.path()).string();
+    else if (entry.is_directory()) files[name + "/"] = "";
+    else files[name] = ReadBytes(entry.path().string());
   }
   return files;
 }
@@ -64,8 +52,8 @@ class Mount {
  public:
   Mount(const std::string& options, const std::string& source, const std::string& dir)
       : dir_(dir) {
-    std::string command = "mount " + options + " " + Quote(source) + " " + Quote(dir) + " 2>/dev/null";
-    mounted_ = std::system(command.c_str()) == 0;
+    const std::string command = "mount " + options + " " + Quote(source) + " " + Quote(dir);
+    mounted_ = std::system((command + " 2>/dev/null").c_str()) == 0;
   }
   ~Mount() {
     if (mounted_) std::system(("umount " + Quote(dir_)).c_str());

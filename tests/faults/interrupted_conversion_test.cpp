@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <string>
 #include <thread>
 
 #include "fault_helpers.h"
@@ -24,16 +23,13 @@ namespace {
 // delay has passed; returns whether it had already ended by itself.
 bool ConvertAndKill(const std::string& input, const std::string& out,
                     std::chrono::milliseconds delay) {
-  std::string program = VELLUMINE_EXE;
-  std::vector<std::string> args = {program, "-q", "-o", out, input};
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
+  std::string program = VELLUMINE_EXE, q = "-q", o = "-o", outDir = out, in = input;
+  char* argv[] = {program.data(), q.data(), o.data(), outDir.data(), in.data(), nullptr};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   pid_t pid;
-  int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) {
     ADD_FAILURE() << "cannot start " << program;
@@ -65,8 +61,8 @@ TEST(InterruptedConversion, KilledAtAnyMomentLeavesThePreviousFileOrTheWholeNewO
   for (int delay : {5, 20, 60, 120, 200, 300, 450, 700, 1000, 1500}) {
     SCOPED_TRACE("killed after " + std::to_string(delay) + " ms");
     for (bool hadPrevious : {true, false}) {
-      if (hadPrevious) work.Write("out/page.rtf", previous);
-      else fs::remove(work.path() + "out/page.rtf");
+      work.Write("out/page.rtf", previous);
+      if (!hadPrevious) fs::remove(work.path() + "out/page.rtf");
       killed += !ConvertAndKill(work.path() + "page.htm", work.path() + "out",
                                 std::chrono::milliseconds(delay));
       std::string now = work.Read("out/page.rtf");

@@ -2,15 +2,9 @@
 // a directory that cannot be written, a read-only mount, an output name that is a directory.
 // Nothing may be lost: the input stays as it was, a previous output stays byte for byte, and
 // no temporary file is left behind.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <map>
-#include <string>
-
 #include "fast/allocation_limit.h"
-#include "job/convert_file.h"
 #include "fault_helpers.h"
+#include "job/convert_file.h"
 #include "settings_file.h"
 
 namespace vellumine::testing {
@@ -23,19 +17,25 @@ std::string CannotOpen(const std::string& output) {
          " file for record.\nProbably it is already used by other application.\n";
 }
 
+// Runs the converter in work and expects it to fail with err, leaving work as it was.
+void ExpectFailureChangesNothing(const TempDirectory& work, const std::vector<std::string>& args,
+                                 const std::string& err, const std::string& prefix = "") {
+  auto before = Snapshot(work.bare());
+  ProcessResult run = RunVellumine(args, work, prefix);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, err);
+  EXPECT_EQ(Snapshot(work.bare()), before);
+}
+
 // An output name that is a directory: the file cannot be opened, and the directory and what
 // it holds stay.
 TEST(OutputFaults, OutputNameIsADirectory) {
   TempDirectory work;
-  const std::string sep(1, work.path().back());
   work.Write("page.htm", "<p>page");
   fs::create_directories(work.path() + "out/page.rtf");
   work.Write("out/page.rtf/inside.txt", "kept");
-  auto before = Snapshot(work.bare());
-  ProcessResult run = RunVellumine({"-q", "-o", "out", "page.htm"}, work);
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, CannotOpen("out" + sep + "page.rtf"));
-  EXPECT_EQ(Snapshot(work.bare()), before);
+  ExpectFailureChangesNothing(work, {"-q", "-o", "out", "page.htm"},
+                              CannotOpen("out" + std::string(1, work.path().back()) + "page.rtf"));
 }
 
 // An empty input fails; a previous output under the name stays as it was, and where there
@@ -44,15 +44,10 @@ TEST(OutputFaults, EmptyInputKeepsAPreviousOutput) {
   TempDirectory work;
   work.Write("e.html", "");
   work.Write("e.txt", "PREVIOUS\n");
-  auto before = Snapshot(work.bare());
-  ProcessResult run = RunVellumine({"-q", "-f", "txt", "e.html"}, work);
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "vellumine: e.html file has zero length.\n");
-  EXPECT_EQ(Snapshot(work.bare()), before);
-
+  ExpectFailureChangesNothing(work, {"-q", "-f", "txt", "e.html"},
+                              "vellumine: e.html file has zero length.\n");
   fs::remove(work.path() + "e.txt");
-  run = RunVellumine({"-q", "-f", "txt", "e.html"}, work);
-  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(RunVellumine({"-q", "-f", "txt", "e.html"}, work).exitCode, 1);
   EXPECT_EQ(work.Read("e.txt"), "");
 }
 
@@ -64,7 +59,6 @@ TEST(OutputFaults, OutOfMemoryKeepsAPreviousOutput) {
     ~AllocationLimit() { LimitBlockAllocations(-1); }
   } lifted;
   for (size_t size : {size_t{2000}, size_t{5} << 20}) {  // the larger is read in halves
-    SCOPED_TRACE(size);
     TempDirectory work;
     work.Write("page.htm", LargePage(size));
     work.Write("page.rtf", kPrevious);
@@ -80,8 +74,8 @@ TEST(OutputFaults, OutOfMemoryKeepsAPreviousOutput) {
           << static_cast<int>(result);
       outOfMemory |= result == VELLUMINE_OUT_OF_MEMORY;
       // (Compared by name and output: the page is too large to print.)
-      EXPECT_EQ(work.Read("page.rtf"), kPrevious) << granted << " blocks granted";
-      EXPECT_EQ(Snapshot(work.bare()).size(), 2u) << granted << " blocks granted";
+      EXPECT_EQ(work.Read("page.rtf"), kPrevious) << granted << " blocks granted, " << size;
+      EXPECT_EQ(Snapshot(work.bare()).size(), 2u) << granted << " blocks granted, " << size;
     }
     EXPECT_EQ(result, VELLUMINE_OK);
     EXPECT_TRUE(outOfMemory);
@@ -101,19 +95,13 @@ TEST(OutputFaults, DiskFullOnASmallFileSystem) {
   work.Write("page.htm", LargePage(1 << 20));
   fs::create_directory(work.path() + "full");
   Mount tmpfs("-t tmpfs -o size=64k", "tmpfs", work.path() + "full");
-  if (!tmpfs.mounted()) GTEST_SKIP() << "this machine does not let the test mount a tmpfs (needs root)";
-  // With a previous output under the name, and with none.
-  for (bool previous : {true, false}) {
-    SCOPED_TRACE(previous ? "previous output" : "no previous output");
-    if (previous) work.Write("full/page.rtf", kPrevious);
-    auto before = Snapshot(work.bare());
-    ProcessResult run = RunVellumine({"-q", "-o", "full", "page.htm"}, work);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, CannotWrite("full/page.rtf"));
-    EXPECT_EQ(Snapshot(work.bare()), before);  // the input, the previous file, no stray file
-    fs::remove(work.path() + "full/page.rtf");
-  }
-
+  if (!tmpfs.mounted()) GTEST_SKIP() << "this machine does not let the test mount (needs root)";
+  // With a previous output under the name, and with none: the input, the previous file, no
+  // stray file.
+  work.Write("full/page.rtf", kPrevious);
+  ExpectFailureChangesNothing(work, {"-q", "-o", "full", "page.htm"}, CannotWrite("full/page.rtf"));
+  fs::remove(work.path() + "full/page.rtf");
+  ExpectFailureChangesNothing(work, {"-q", "-o", "full", "page.htm"}, CannotWrite("full/page.rtf"));
   // settings.ini on a disk with no room left: the previous file stays whole.
   work.Write("full/settings.ini", "[Default path]\r\nC:\\in\\a.htm\r\nC:\\out\r\n");
   work.Write("full/filler", std::string(64 << 10, 'x'));  // takes what room is left
@@ -130,11 +118,8 @@ TEST(OutputFaults, DeviceThatIsAlwaysFull) {
   work.Write("page.htm", LargePage(200000));
   fs::create_directory(work.path() + "out");
   fs::create_symlink("/dev/full", work.path() + "out/page.txt");
-  auto before = Snapshot(work.bare());
-  ProcessResult run = RunVellumine({"-q", "-f", "txt", "-o", "out", "page.htm"}, work);
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, CannotWrite("out/page.txt"));
-  EXPECT_EQ(Snapshot(work.bare()), before);
+  ExpectFailureChangesNothing(work, {"-q", "-f", "txt", "-o", "out", "page.htm"},
+                              CannotWrite("out/page.txt"));
   EXPECT_TRUE(fs::is_character_file("/dev/full"));  // a device is never replaced
 }
 
@@ -145,23 +130,14 @@ TEST(OutputFaults, OutputDirectoryCannotBeWritten) {
   work.Write("page.htm", "<p>page");
   fs::create_directory(work.path() + "out");
   work.Write("out/page.rtf", kPrevious);
-  fs::permissions(work.path() + "out", fs::perms::owner_read | fs::perms::owner_exec |
-                                           fs::perms::group_read | fs::perms::group_exec |
-                                           fs::perms::others_read | fs::perms::others_exec);
-  auto before = Snapshot(work.bare());
-  ProcessResult run =
-      RunVellumine({"-q", "-o", "out", "page.htm"}, work, UnprivilegedPrefix());
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, CannotOpen("out/page.rtf"));
-  EXPECT_EQ(Snapshot(work.bare()), before);
+  fs::permissions(work.path() + "out", fs::perms::owner_write | fs::perms::group_write |
+                                           fs::perms::others_write, fs::perm_options::remove);
+  ExpectFailureChangesNothing(work, {"-q", "-o", "out", "page.htm"}, CannotOpen("out/page.rtf"),
+                              UnprivilegedPrefix());
   fs::permissions(work.path() + "out", fs::perms::owner_all);
-
   Mount readOnly("--bind -o ro", work.path() + "out", work.path() + "out");
   if (!readOnly.mounted()) GTEST_SKIP() << "this machine does not let the test mount (needs root)";
-  run = RunVellumine({"-q", "-o", "out", "page.htm"}, work);
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, CannotOpen("out/page.rtf"));
-  EXPECT_EQ(Snapshot(work.bare()), before);
+  ExpectFailureChangesNothing(work, {"-q", "-o", "out", "page.htm"}, CannotOpen("out/page.rtf"));
 }
 
 // An input that cannot be read, by an unprivileged user: reported, nothing written.
@@ -178,7 +154,8 @@ TEST(OutputFaults, InputCannotBeRead) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "vellumine: Can't open page.htm file for reading.\n");
   EXPECT_EQ(work.Read("page.htm"), "<p>secret");
-  EXPECT_EQ(Snapshot(work.path() + "out"), (std::map<std::string, std::string>{{"page.rtf", kPrevious}}));
+  EXPECT_EQ(Snapshot(work.path() + "out"),
+            (std::map<std::string, std::string>{{"page.rtf", kPrevious}}));
 }
 
 #endif
