@@ -19,15 +19,11 @@ namespace {
 
 TEST(DirectoryWalk, QualifyingNamesSubdirectoryAndAFailure) {
   TempDirectory dir;
-  for (const char* sub : {"site", "site/old.htm", "site/deeper"})  // old.htm qualifies
-    std::filesystem::create_directory(dir.path() + sub);
+  // B.HTML fails (zero length), so does the directory old.htm; deeper is not entered.
+  dir.Make({{"site/old.htm/", ""}, {"site/a.htm", "<p>a"}, {"site/B.HTML", ""},
+            {"site/c.asp", "<p>c"}, {"site/\xE0.htm", "<p>e"}, {"site/notes.txt", "<p>no page"},
+            {"site/deeper/d.htm", "<p>d"}});
   const std::string site = dir.path() + "site" + dir.path().back();
-  dir.Write("site/a.htm", "<p>a</p>");
-  dir.Write("site/B.HTML", "");  // fails: zero length
-  dir.Write("site/c.asp", "<p>c</p>");
-  dir.Write("site/\xE0.htm", "<p>e</p>");
-  dir.Write("site/notes.txt", "<p>not html</p>");
-  dir.Write("site/deeper/d.htm", "<p>never reached</p>");
 
   Log log;
   RecordingView view{log};

@@ -5,8 +5,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace vellumine::testing {
 
@@ -46,6 +48,14 @@ class TempDirectory {
     if (file) std::fwrite(contents.data(), 1, contents.size(), file.get());
   }
   std::string Read(const std::string& name) const { return ReadBytes(path() + name); }
+  // Makes directories ("name/") and files, with the directories on their way (of ASCII
+  // names: they go through std::filesystem).
+  void Make(std::initializer_list<std::pair<std::string, std::string>> entries) const {
+    for (const auto& [name, contents] : entries) {
+      std::filesystem::create_directories(std::filesystem::path(path() + name).parent_path());
+      if (!name.ends_with('/')) Write(name, contents);
+    }
+  }
 
  private:
   std::filesystem::path root_;

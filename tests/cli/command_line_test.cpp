@@ -47,13 +47,8 @@ TEST(CommandLine, WritesWhatTheWindowWrites) {
 TEST(CommandLine, ExitCodesAndMessages) {
   TempDirectory work;
   const std::string sep(1, work.path().back());
-  work.Write("empty.htm", "");
-  work.Write("page.htm", "<p>text</p>");
-  fs::create_directory(work.path() + "site");
-  work.Write("site/a.htm", "<p>a</p>");
-  work.Write("site/b.html", "");
-  work.Write("site/c.asp", "<p>c</p>");
-  work.Write("site/notes.txt", "not html");
+  work.Make({{"empty.htm", ""}, {"page.htm", "<p>text</p>"}, {"site/a.htm", "<p>a</p>"},
+             {"site/b.html", ""}, {"site/c.asp", "<p>c</p>"}, {"site/notes.txt", "not html"}});
   const struct {
     std::vector<std::string> args;
     int exitCode;
@@ -169,13 +164,8 @@ TEST(Shell, StandardInputToStandardOutput) {
 
 // A site of pages in sub-directories, as the tests below walk it.
 void WriteSite(const TempDirectory& work) {
-  for (const char* dir : {"site", "site/sub", "site/sub/deeper", "site/empty"})
-    fs::create_directories(work.path() + dir);
-  work.Write("site/a.htm", "<p>a");
-  work.Write("site/sub/b.htm", "<p>b");
-  work.Write("site/sub/deeper/c.html", "<p>c");
-  work.Write("site/sub/notes.txt", "<p>not a page");
-  work.Write("site/sub/zero.htm", "");
+  work.Make({{"site/a.htm", "<p>a"}, {"site/sub/b.htm", "<p>b"}, {"site/sub/deeper/c.html", "<p>c"},
+             {"site/sub/notes.txt", "<p>no page"}, {"site/sub/zero.htm", ""}, {"site/empty/", ""}});
 }
 
 TEST(Shell, RecursiveWalkMirrorsTheTree) {
@@ -184,8 +174,7 @@ TEST(Shell, RecursiveWalkMirrorsTheTree) {
 #ifndef _WIN32
   // A link back up the tree, and one to a directory elsewhere: neither is followed.
   fs::create_directory_symlink("..", work.path() + "site/sub/loop");
-  fs::create_directories(work.path() + "elsewhere");
-  work.Write("elsewhere/x.htm", "<p>x");
+  work.Make({{"elsewhere/x.htm", "<p>x"}});
   fs::create_directory_symlink(work.path() + "elsewhere", work.path() + "site/outside");
 #endif
   const std::string sep(1, work.path().back());
@@ -205,7 +194,7 @@ TEST(Shell, RecursiveWalkMirrorsTheTree) {
 // -j 4 writes what -j 1 writes, and says it in the same order.
 TEST(Shell, ParallelConversionMatchesOneAtATime) {
   TempDirectory work;
-  fs::create_directories(work.path() + "site/sub");
+  work.Make({{"site/sub/", ""}});
   for (int i = 0; i < 40; ++i) {
     std::string page = "<p>page " + std::to_string(i);
     for (int k = 0; k < i * 200; ++k) page += " <b>word</b> &eacute;";
@@ -214,10 +203,9 @@ TEST(Shell, ParallelConversionMatchesOneAtATime) {
   }
   ProcessResult one = RunVellumine({"-r", "-t", "-j", "1", "-o", "one", "site"}, work);
   ProcessResult four = RunVellumine({"-r", "-t", "-j", "4", "-o", "four", "site"}, work);
-  EXPECT_EQ(one.exitCode, 1);
+  EXPECT_TRUE(one.exitCode == 1 && !one.err.empty());
   EXPECT_TRUE(four.exitCode == one.exitCode && four.out == one.out && four.err == one.err)
       << four.out << four.err;
-  EXPECT_NE(one.err, "");
   auto files = [&](const std::string& dir) {
     std::vector<std::pair<std::string, std::string>> all;
     for (const auto& entry : fs::recursive_directory_iterator(work.path() + dir)) {
@@ -265,13 +253,8 @@ TEST(Shell, UpdateConvertsOnlyWhatChanged) {
 TEST(Shell, InputsWithOneOutputAreRefusedAfterTheFirst) {
   TempDirectory work;
   const std::string sep(1, work.path().back());
-  for (const char* dir : {"a", "b", "c", "site"}) fs::create_directory(work.path() + dir);
-  work.Write("a/x.html", "<p>from a");
-  work.Write("b/x.html", "<p>from b");
-  work.Write("site/x.htm", "<p>from htm");
-  work.Write("site/x.html", "<p>from html");
-  work.Write("site/y.html", "<p>y");
-  work.Write("c/X.html", "<p>capital");
+  work.Make({{"a/x.html", "<p>from a"}, {"b/x.html", "<p>from b"}, {"site/x.htm", "<p>from htm"},
+             {"site/x.html", "<p>from html"}, {"site/y.html", "<p>y"}, {"c/X.html", "<p>capital"}});
   auto refused = [&](const std::string& output, const std::string& earlier,
                      const std::string& later) {
     return "vellumine: Will not overwrite just-created " + output + " (from " + earlier +

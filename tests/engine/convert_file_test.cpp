@@ -110,10 +110,7 @@ TEST(ConvertFileTest, ResultCodesInTheirOrder) {
   TempDirectory dir;
   const std::string missingDir = dir.path() + "missing/", page = dir.path() + "page.htm",
                     empty = dir.path() + "empty.htm", out = dir.path() + "out";
-  dir.Write("page.htm", "<p>x");
-  dir.Write("empty.htm", "");
-  ASSERT_TRUE(fs::create_directory(out) && fs::create_directory(dir.path() + "folder.htm") &&
-              fs::create_directory(dir.path() + "out/page.rtf"));
+  dir.Make({{"page.htm", "<p>x"}, {"empty.htm", ""}, {"folder.htm/", ""}, {"out/page.rtf/", ""}});
   // 4 before 3: a missing input with a missing output directory.
   EXPECT_EQ(Convert(dir.path() + "nothing.htm", missingDir).result, VELLUMINE_CANNOT_OPEN_INPUT);
   // A directory is no input, on every platform; no output is created for it.
@@ -170,9 +167,8 @@ TEST(ConvertFileTest, OutputThatIsTheInputItself) {
   TempDirectory dir;
   const std::string original = "<p>keep me</p>", sub = dir.path() + "sub",
                     text = dir.path() + "sub/page.txt", rtf = dir.path() + "sub/page.rtf";
-  fs::create_directory(sub);
-  dir.Write("sub/page.txt", original);
-  dir.Write("sub/page.rtf", original);
+  dir.Make({{"sub/page.txt", original}, {"sub/page.rtf", original}, {"linked/", ""},
+            {"other/", ""}});
   struct Case {
     std::string input, directory;
     ConversionMode mode = ConversionMode::Text;
@@ -184,7 +180,6 @@ TEST(ConvertFileTest, OutputThatIsTheInputItself) {
   cases.push_back({text, fs::path(dir.bare()).generic_string() + "/SUB\\"});  // slashes, case
 #endif
   std::error_code error;
-  fs::create_directory(dir.path() + "linked");
   fs::create_hard_link(text, dir.path() + "linked/page.txt", error);
   if (!error) cases.push_back({text, dir.path() + "linked"});
 #ifndef _WIN32
@@ -197,7 +192,6 @@ TEST(ConvertFileTest, OutputThatIsTheInputItself) {
     EXPECT_EQ(ReadBytes(c.input), original);
   }
   // The same name in another directory is another file and is written.
-  fs::create_directory(dir.path() + "other");
   EXPECT_EQ(Convert(text, dir.path() + "other").result, VELLUMINE_OK);
   EXPECT_EQ(dir.Read("other/page.txt"), "\r\nkeep me\r\n");
 }

@@ -37,6 +37,10 @@ std::string RandomText(std::mt19937& random) {
   return text;
 }
 
+const unsigned char* Bytes(const std::string& s, size_t p) {
+  return reinterpret_cast<const unsigned char*>(s.data() + p);
+}
+
 bool At(const std::string& s, size_t p, const char* form) {
   for (size_t i = 0; form[i] != '\0'; ++i) {
     if (p + i >= s.size()) return false;
@@ -79,18 +83,12 @@ std::string TextModel(const std::string& s, bool utf8) {
       if (blankAllowed) out += ' ';
       blankAllowed = false;
     } else if (textOn && utf8 && c >= 0x80) {
+      // A well-formed sequence as it stands, else the byte's windows-1252 character.
       uint32_t cp;
-      size_t length = DecodeUtf8Sequence(reinterpret_cast<const unsigned char*>(s.data() + p),
-                                         s.size() - p, cp);
-      if (length == 0) {
-        char bytes[4];
-        uint32_t meaning;
-        DecodeUtf8Character(reinterpret_cast<const unsigned char*>(s.data() + p), 1, meaning);
-        out.append(bytes, EncodeUtf8(meaning, bytes));
-        length = 1;
-      } else {
-        out.append(s, p, length);
-      }
+      size_t length = DecodeUtf8Sequence(Bytes(s, p), s.size() - p, cp);
+      char bytes[4];
+      if (length == 0) DecodeUtf8Character(Bytes(s, p), 1, cp), length = 1;
+      out.append(bytes, EncodeUtf8(cp, bytes));
       p += length - 1;
       blankAllowed = true;
     } else if (textOn) {
@@ -125,8 +123,6 @@ std::string RtfModel(const std::string& s, bool utf8) {
       breakPending = false;
     } else if (c == '{' || c == '}' || c == '\\') {
       if (textOn) out += std::string("\\") + static_cast<char>(c);
-    } else if (afterTag && c == '<') {
-      textOn = false;
     } else if (c == '<') {
       textOn = false;
     } else if (!textOn && !afterTag) {
@@ -137,8 +133,7 @@ std::string RtfModel(const std::string& s, bool utf8) {
       textOn = true;
       if (utf8 && c >= 0x80) {
         uint32_t cp;
-        p += DecodeUtf8Character(reinterpret_cast<const unsigned char*>(s.data() + p),
-                                 s.size() - p, cp) - 1;
+        p += DecodeUtf8Character(Bytes(s, p), s.size() - p, cp) - 1;
         char form[kRtfCharacterCapacity];
         out.append(form, FormatRtfCharacter(cp, false, form));
       } else if (c >= 0xA0) {
@@ -173,8 +168,7 @@ std::string PreformattedModel(const std::string& s, size_t p, bool utf8) {
       out += std::string("\\") + static_cast<char>(c);
     } else if (utf8 && c >= 0x80) {
       uint32_t cp;
-      p += DecodeUtf8Character(reinterpret_cast<const unsigned char*>(s.data() + p),
-                               s.size() - p, cp) - 1;
+      p += DecodeUtf8Character(Bytes(s, p), s.size() - p, cp) - 1;
       char form[kRtfCharacterCapacity];
       out.append(form, FormatRtfCharacter(cp, true, form));
     } else {

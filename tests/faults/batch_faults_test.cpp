@@ -9,9 +9,7 @@ namespace {
 
 TEST(BatchFaults, InputDisappearsBetweenListingAndConversion) {
   TempDirectory work;
-  fs::create_directory(work.path() + "site");
-  for (const char* name : {"a.htm", "b.htm", "c.htm"})
-    work.Write(std::string("site/") + name, "<p>x");
+  work.Make({{"site/a.htm", "<p>x"}, {"site/b.htm", "<p>x"}, {"site/c.htm", "<p>x"}});
   const std::string site = work.path() + "site" + work.path().back();
   Log log;
   RecordingView view(log);
@@ -36,8 +34,7 @@ TEST(BatchFaults, InputDisappearsBetweenListingAndConversion) {
 // unprivileged user, since root reads everything).
 TEST(BatchFaults, ThousandFilesSomeEmptySomeUnreadable) {
   TempDirectory work;
-  fs::create_directory(work.path() + "site");
-  fs::create_directory(work.path() + "out");
+  work.Make({{"site/", ""}, {"out/", ""}});
   fs::permissions(work.path() + "out", fs::perms::all);
   int converted = 0;
   std::string errors;

@@ -48,9 +48,7 @@ bool ConvertAndKill(const std::string& input, const std::string& out,
 
 TEST(InterruptedConversion, KilledAtAnyMomentLeavesThePreviousFileOrTheWholeNewOne) {
   TempDirectory work;
-  work.Write("page.htm", LargePage(96 << 20));
-  fs::create_directory(work.path() + "out");
-  fs::create_directory(work.path() + "whole");
+  work.Make({{"page.htm", LargePage(96 << 20)}, {"out/", ""}, {"whole/", ""}});
   // The whole new output, for comparison.
   ASSERT_TRUE(ConvertAndKill(work.path() + "page.htm", work.path() + "whole",
                               std::chrono::milliseconds(20000)));

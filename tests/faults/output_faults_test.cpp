@@ -31,9 +31,7 @@ void ExpectFailureChangesNothing(const TempDirectory& work, const std::vector<st
 // it holds stay.
 TEST(OutputFaults, OutputNameIsADirectory) {
   TempDirectory work;
-  work.Write("page.htm", "<p>page");
-  fs::create_directories(work.path() + "out/page.rtf");
-  work.Write("out/page.rtf/inside.txt", "kept");
+  work.Make({{"page.htm", "<p>page"}, {"out/page.rtf/inside.txt", "kept"}});
   ExpectFailureChangesNothing(work, {"-q", "-o", "out", "page.htm"},
                               CannotOpen("out" + std::string(1, work.path().back()) + "page.rtf"));
 }
@@ -42,8 +40,7 @@ TEST(OutputFaults, OutputNameIsADirectory) {
 // was none the empty file is left under the name.
 TEST(OutputFaults, EmptyInputKeepsAPreviousOutput) {
   TempDirectory work;
-  work.Write("e.html", "");
-  work.Write("e.txt", "PREVIOUS\n");
+  work.Make({{"e.html", ""}, {"e.txt", "PREVIOUS\n"}});
   ExpectFailureChangesNothing(work, {"-q", "-f", "txt", "e.html"},
                               "vellumine: e.html file has zero length.\n");
   fs::remove(work.path() + "e.txt");
@@ -60,8 +57,7 @@ TEST(OutputFaults, OutOfMemoryKeepsAPreviousOutput) {
   } lifted;
   for (size_t size : {size_t{2000}, size_t{5} << 20}) {  // the larger is read in halves
     TempDirectory work;
-    work.Write("page.htm", LargePage(size));
-    work.Write("page.rtf", kPrevious);
+    work.Make({{"page.htm", LargePage(size)}, {"page.rtf", kPrevious}});
     bool outOfMemory = false;
     vellumine_result result = VELLUMINE_OUT_OF_MEMORY;
     for (int64_t granted = 0; granted < 100 && result != VELLUMINE_OK; ++granted) {
@@ -92,8 +88,7 @@ std::string CannotWrite(const std::string& output) {
 // A disk that fills up part-way: the output directory is a tmpfs of 64 KiB.
 TEST(OutputFaults, DiskFullOnASmallFileSystem) {
   TempDirectory work;
-  work.Write("page.htm", LargePage(1 << 20));
-  fs::create_directory(work.path() + "full");
+  work.Make({{"page.htm", LargePage(1 << 20)}, {"full/", ""}});
   Mount tmpfs("-t tmpfs -o size=64k", "tmpfs", work.path() + "full");
   if (!tmpfs.mounted()) GTEST_SKIP() << "this machine does not let the test mount (needs root)";
   // With a previous output under the name, and with none: the input, the previous file, no
@@ -115,8 +110,7 @@ TEST(OutputFaults, DiskFullOnASmallFileSystem) {
 TEST(OutputFaults, DeviceThatIsAlwaysFull) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   TempDirectory work;
-  work.Write("page.htm", LargePage(200000));
-  fs::create_directory(work.path() + "out");
+  work.Make({{"page.htm", LargePage(200000)}, {"out/", ""}});
   fs::create_symlink("/dev/full", work.path() + "out/page.txt");
   ExpectFailureChangesNothing(work, {"-q", "-f", "txt", "-o", "out", "page.htm"},
                               CannotWrite("out/page.txt"));
@@ -127,9 +121,7 @@ TEST(OutputFaults, DeviceThatIsAlwaysFull) {
 // mount, as root too.
 TEST(OutputFaults, OutputDirectoryCannotBeWritten) {
   TempDirectory work;
-  work.Write("page.htm", "<p>page");
-  fs::create_directory(work.path() + "out");
-  work.Write("out/page.rtf", kPrevious);
+  work.Make({{"page.htm", "<p>page"}, {"out/page.rtf", kPrevious}});
   fs::permissions(work.path() + "out", fs::perms::owner_write | fs::perms::group_write |
                                            fs::perms::others_write, fs::perm_options::remove);
   ExpectFailureChangesNothing(work, {"-q", "-o", "out", "page.htm"}, CannotOpen("out/page.rtf"),
@@ -143,11 +135,9 @@ TEST(OutputFaults, OutputDirectoryCannotBeWritten) {
 // An input that cannot be read, by an unprivileged user: reported, nothing written.
 TEST(OutputFaults, InputCannotBeRead) {
   TempDirectory work;
-  work.Write("page.htm", "<p>secret");
+  work.Make({{"page.htm", "<p>secret"}, {"out/page.rtf", kPrevious}});
   fs::permissions(work.path() + "page.htm", fs::perms::none);
-  fs::create_directory(work.path() + "out");
   fs::permissions(work.path() + "out", fs::perms::all);
-  work.Write("out/page.rtf", kPrevious);
   fs::permissions(work.path() + "out/page.rtf", fs::perms::all);
   ProcessResult run = RunVellumine({"-q", "-o", "out", "page.htm"}, work, UnprivilegedPrefix());
   fs::permissions(work.path() + "page.htm", fs::perms::owner_read | fs::perms::owner_write);
