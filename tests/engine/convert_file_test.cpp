@@ -246,29 +246,6 @@ TEST(MakeOutputPathTest, NamesInBothStyles) {
   EXPECT_FALSE(MakeOutputPath("C:\\in\\" + std::string(5000, 'n'), "D:\\", Text, W, out));
 }
 
-TEST(FileOutputStreamTest, EveryLineFeedBecomesCrLf) {
-  TempDirectory dir;
-  // Runs of every length, some straddling the staging block, written in uneven parts; then
-  // a body larger than every staging block, in one call, and a small part again.
-  std::string input;
-  for (int i = 0; i < 3000; ++i)
-    input += std::string((i * 7919) % 300, static_cast<char>('a' + i % 26)) + "\n";
-  input += std::string(200000, 'z') + "\n\n";
-  FileOutputStream out;
-  ASSERT_TRUE(out.Open((dir.path() + "out.txt").c_str()));
-  for (size_t at = 0, part; at < input.size(); at += part) {
-    part = std::min<size_t>(input.size() - at, 1 + (at * 31) % 70000);
-    out.Write(input.data() + at, part);
-  }
-  out.Write(input + input + input + input);
-  out.Write(input.data(), 100);
-  EXPECT_TRUE(out.Close());
-  MemoryOutputStream expected(true);
-  for (int i = 0; i < 5; ++i) expected.Write(input);
-  expected.Write(input.data(), 100);
-  EXPECT_TRUE(dir.Read("out.txt") == expected.str());
-}
-
 TEST(FileOutputStreamTest, ReportsFailures) {
   // A device that is always full (under Wine the host's, through drive Z:): the write or
   // the flush fails, and Close says so.

@@ -12,17 +12,21 @@ namespace {
 void ExpectSameInHalves(const std::string& html, const std::string& what) {
   for (ConversionMode mode : kModes) {
     for (const EncodingChoice& encoding : {EncodingChoice{}, kKoi8, kUtf8}) {
-      const Translated whole = Translate(html, {mode, encoding});
-      const std::string where = what + ", mode " + std::to_string(static_cast<int>(mode)) +
-                                (encoding.utf8 ? ", UTF-8" : encoding.cyrillic ? ", KOI8-R" : "");
-      // In halves, and streamed a few bytes of text at a time, whole and in halves.
-      const Translated ways[] = {Translate(html, {mode, encoding, false, 0, 2}),
-                                 Translate(html, {mode, encoding, false, 0, SIZE_MAX, 5}),
-                                 Translate(html, {mode, encoding, false, 0, 2, 3})};
-      for (const Translated& way : ways) {
-        ASSERT_EQ(way.text, whole.text) << where << ", way " << (&way - ways);
-        EXPECT_EQ(way.openGroups, whole.openGroups) << where;
-        EXPECT_EQ(way.steps, whole.steps) << where;
+      for (bool asUtf8 : {false, true}) {  // plain text asked for in UTF-8
+        if (asUtf8 && mode != ConversionMode::Text) continue;
+        const Translated whole = Translate(html, {mode, encoding, asUtf8});
+        const std::string where =
+            what + ", mode " + std::to_string(static_cast<int>(mode)) +
+            (encoding.utf8 ? ", UTF-8" : encoding.cyrillic ? ", KOI8-R" : "") + (asUtf8 ? "*" : "");
+        // In halves, and streamed a few bytes of text at a time, whole and in halves.
+        const Translated ways[] = {Translate(html, {mode, encoding, asUtf8, 0, 2}),
+                                   Translate(html, {mode, encoding, asUtf8, 0, SIZE_MAX, 5}),
+                                   Translate(html, {mode, encoding, asUtf8, 0, 2, 3})};
+        for (const Translated& way : ways) {
+          ASSERT_EQ(way.text, whole.text) << where << ", way " << (&way - ways);
+          EXPECT_EQ(way.openGroups, whole.openGroups) << where;
+          EXPECT_EQ(way.steps, whole.steps) << where;
+        }
       }
     }
   }
