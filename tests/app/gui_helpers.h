@@ -31,8 +31,6 @@ class CurrentDirectoryGuard {
     SetCurrentDirectoryA(directory.c_str());
   }
   ~CurrentDirectoryGuard() { SetCurrentDirectoryA(previous_); }
-  CurrentDirectoryGuard(const CurrentDirectoryGuard&) = delete;
-  CurrentDirectoryGuard& operator=(const CurrentDirectoryGuard&) = delete;
 
  private:
   char previous_[MAX_PATH] = {};
@@ -52,8 +50,6 @@ class WindowWatcher {
     KillTimer(nullptr, timer_);
     active_ = nullptr;
   }
-  WindowWatcher(const WindowWatcher&) = delete;
-  WindowWatcher& operator=(const WindowWatcher&) = delete;
   bool fired() const { return fired_; }
 
  private:
@@ -116,7 +112,7 @@ class ScriptedPrompts final : public Prompts {
     messages.push_back({owner, text, caption, type});
     if (onMessage) onMessage();
     if (answers.empty()) return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
-    int answer = answers.front();
+    const int answer = answers.front();
     answers.pop_front();
     return answer;
   }
@@ -152,30 +148,18 @@ class ScriptedLauncher final : public Launcher {
   }
   long ReadClassesRootValue(const std::string& subKey, std::string& value) override {
     auto found = classesRoot.find(subKey);
-    if (found == classesRoot.end()) return ERROR_FILE_NOT_FOUND;
-    value = found->second;
-    return ERROR_SUCCESS;
+    if (found != classesRoot.end()) value = found->second;
+    return found == classesRoot.end() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
   }
 };
 
 // Puts both scripts in place for the lifetime of the object.
-class ScopedScripts {
- public:
-  ScopedScripts()
-      : previousPrompts_(SetPrompts(&prompts)), previousLauncher_(SetLauncher(&launcher)) {}
-  ~ScopedScripts() {
-    SetPrompts(previousPrompts_);
-    SetLauncher(previousLauncher_);
-  }
-  ScopedScripts(const ScopedScripts&) = delete;
-  ScopedScripts& operator=(const ScopedScripts&) = delete;
-
+struct ScopedScripts {
   ScriptedPrompts prompts;
   ScriptedLauncher launcher;
-
- private:
-  Prompts* previousPrompts_;
-  Launcher* previousLauncher_;
+  Prompts* previousPrompts = SetPrompts(&prompts);
+  Launcher* previousLauncher = SetLauncher(&launcher);
+  ~ScopedScripts() { SetPrompts(previousPrompts), SetLauncher(previousLauncher); }
 };
 
 // The main window, created modelessly and shown, with both scripts in place, in a temporary

@@ -1,7 +1,6 @@
-// The directory walk and its pieces: names, paths, the real file system and converter.
-#include <gmock/gmock.h>
+// The directory walk's pieces (names, paths) and Cyrillic names on the real file system.
+#include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <tuple>
 
@@ -16,41 +15,6 @@
 
 namespace vellumine::testing {
 namespace {
-
-TEST(DirectoryWalk, QualifyingNamesSubdirectoryAndAFailure) {
-  TempDirectory dir;
-  // B.HTML fails (zero length), so does the directory old.htm; deeper is not entered.
-  dir.Make({{"site/old.htm/", ""}, {"site/a.htm", "<p>a"}, {"site/B.HTML", ""},
-            {"site/c.asp", "<p>c"}, {"site/\xE0.htm", "<p>e"}, {"site/notes.txt", "<p>no page"},
-            {"site/deeper/d.htm", "<p>d"}});
-  const std::string site = dir.path() + "site" + dir.path().back();
-
-  Log log;
-  RecordingView view{log};
-  ConvertEnvironment env{.files = NativeFileSystem(), .saveSettings = false};
-  // A file selects its directory.
-  ConvertChoices choices{.inputPath = site + "a.htm", .outputPath = dir.path() + "out",
-                         .convertAll = true};
-  ConvertOutcome outcome = RunConvertCommand(choices, view, env, nullptr);
-  EXPECT_TRUE(outcome.converted == 3 && outcome.failed == 2);
-  std::vector<std::string> labels, errors;
-  for (const std::string& line : log)
-    if (line.starts_with("file ")) labels.push_back(line.substr(7));
-  for (const FileReport& report : view.reports)
-    if (!report.message.empty()) errors.push_back(report.message);
-  std::vector<std::string> order = {"B.HTML", "a.htm", "c.asp", "old.htm", "\xE0.htm"};
-#ifdef _WIN32
-  std::sort(order.begin(), order.end());  // the listing's own order
-  std::sort(labels.begin(), labels.end());
-#endif
-  EXPECT_EQ(labels, order);  // byte order of the names: upper case first, 0xE0 last
-  EXPECT_THAT(errors, ::testing::UnorderedElementsAre(
-                          site + "B.HTML file has zero length.",
-                          "Can't open " + site + "old.htm file for reading."));
-  EXPECT_EQ(log.back(), "end converted 3 failed 2 skipped 0 of 5");
-  EXPECT_EQ(dir.Read("out/\xE0.rtf").substr(0, 5), "{\\rtf");
-  EXPECT_EQ(dir.Read("out/notes.rtf") + dir.Read("out/d.rtf"), "<missing><missing>");
-}
 
 TEST(IsHtmlFileName, QualifyingAndNot) {
   // The extension's letters anywhere in the name qualify it ("htmfile", "myaspnotes").

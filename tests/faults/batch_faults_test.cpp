@@ -1,32 +1,53 @@
 // Faults in a batch: an input that disappears between the listing and its conversion, and a
 // thousand files of which some are empty and some cannot be read. The batch goes on, every
 // other file is converted, and the counts and messages are exact.
+#include <algorithm>
+
 #include "command_fakes.h"
 #include "fault_helpers.h"
 
 namespace vellumine::testing {
 namespace {
 
+// A walk of a real directory, from a file that selects it: the HTML names in byte order (upper
+// case first, 0xE0 last), sub-directories not entered; an empty page, a directory with a
+// page's name and a page that goes as soon as the one before it starts each fail alone.
 TEST(BatchFaults, InputDisappearsBetweenListingAndConversion) {
   TempDirectory work;
-  work.Make({{"site/a.htm", "<p>x"}, {"site/b.htm", "<p>x"}, {"site/c.htm", "<p>x"}});
+  work.Make({{"site/old.htm/", ""}, {"site/a.htm", "<p>x"}, {"site/b.htm", "<p>x"},
+             {"site/C.HTML", ""}, {"site/d.asp", "<p>x"}, {"site/\xE0.htm", "<p>x"},
+             {"site/notes.txt", "<p>x"}, {"site/deeper/e.htm", "<p>x"}});
   const std::string site = work.path() + "site" + work.path().back();
   Log log;
   RecordingView view(log);
-  // b.htm goes as soon as a.htm starts (the label shows the name).
-  view.onFileStarted = [&](const std::string& label) {
+  view.onFileStarted = [&](const std::string& label) {  // the label shows the name
     if (label == "a.htm") fs::remove(site + "b.htm");
   };
   ConvertEnvironment env{.files = NativeFileSystem(), .saveSettings = false};
-  ConvertChoices choices{.inputPath = work.path() + "site", .outputPath = work.path() + "out",
+  ConvertChoices choices{.inputPath = site + "a.htm", .outputPath = work.path() + "out",
                          .convertAll = true};
   choices.options.format = VELLUMINE_FORMAT_TEXT;
   ConvertOutcome outcome = RunConvertCommand(choices, view, env, nullptr);
-  EXPECT_TRUE(outcome.converted == 2 && outcome.failed == 1);
-  ASSERT_EQ(view.reports.size(), 3u);
-  EXPECT_EQ(view.reports[1].message, "Can't open " + site + "b.htm file for reading.");
-  EXPECT_EQ(work.Read("out/a.txt") + work.Read("out/b.txt") + work.Read("out/c.txt"),
+  EXPECT_TRUE(outcome.converted == 3 && outcome.failed == 3);
+  EXPECT_EQ(log.back(), "end converted 3 failed 3 skipped 0 of 6");
+  std::vector<std::string> labels, errors;
+  for (const FileReport& report : view.reports) {
+    labels.push_back(report.inputPath.substr(site.size()));
+    if (!report.message.empty()) errors.push_back(report.message);
+  }
+  std::vector<std::string> order = {"C.HTML", "a.htm", "b.htm", "d.asp", "old.htm", "\xE0.htm"};
+  std::vector<std::string> expectedErrors = {site + "C.HTML file has zero length.",
+                                             "Can't open " + site + "b.htm file for reading.",
+                                             "Can't open " + site + "old.htm file for reading."};
+#ifdef _WIN32
+  for (auto* names : {&order, &labels, &errors, &expectedErrors})  // the listing's own order
+    std::sort(names->begin(), names->end());
+#endif
+  EXPECT_EQ(labels, order);
+  EXPECT_EQ(errors, expectedErrors);
+  EXPECT_EQ(work.Read("out/a.txt") + work.Read("out/b.txt") + work.Read("out/\xE0.txt"),
             "\r\nx<missing>\r\nx");
+  EXPECT_EQ(work.Read("out/notes.txt") + work.Read("out/e.txt"), "<missing><missing>");
 }
 
 #ifndef _WIN32

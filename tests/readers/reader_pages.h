@@ -102,10 +102,8 @@ inline std::string FirstMissingWord(const std::string& html, const std::string& 
 
 // The RTF document of a page in mode 1 or 2.
 inline std::string ConvertPage(const Page& page, ConversionMode mode) {
-  const vellumine_options options = OptionsFor(mode);
   MemoryOutputStream out(true);
-  EXPECT_EQ(ConvertMemory(page.html.data(), page.html.size(), options, out),
-            VELLUMINE_OK);
+  EXPECT_EQ(ConvertMemory(page.html.data(), page.html.size(), OptionsFor(mode), out), VELLUMINE_OK);
   return out.str();
 }
 
@@ -121,10 +119,12 @@ inline void ExpectReaderShows(const Page& page, std::string read) {
     EXPECT_NE(read.find(shown), std::string::npos) << shown << "\n" << read;
   for (const char* mojibake : {"\xC3\x83", "\xC3\xA2\xE2\x82\xAC", "\xC3\x90"})
     EXPECT_EQ(read.find(mojibake), std::string::npos) << read;
-  bool highBytes = false;
-  for (unsigned char c : page.html) highBytes |= c >= 0xC0;
-  const EncodingChoice encoding = ChooseEncoding(VELLUMINE_ENCODING_AUTO, page.html.data(), page.html.size());
-  if (!highBytes || encoding.utf8) return;  // the pages with references have none
+  const EncodingChoice encoding =
+      ChooseEncoding(VELLUMINE_ENCODING_AUTO, page.html.data(), page.html.size());
+  // The pages with references have no high bytes.
+  if (encoding.utf8 || std::none_of(page.html.begin(), page.html.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) >= 0xC0; }))
+    return;
   // UTF-8 lead bytes: 0xD0 and 0xD1 start Cyrillic letters, 0xC3 Latin-1 letters.
   size_t letters = 0;
   for (unsigned char c : read) letters += encoding.cyrillic ? (c == 0xD0 || c == 0xD1) : c == 0xC3;
