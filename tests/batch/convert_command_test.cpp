@@ -153,21 +153,10 @@ TEST_F(ConvertCommandTest, SingleFile) {
   EXPECT_EQ(log.at(2),
             "convert page.htm -> D:\\out\\ format 2 tables 1 Times New Roman 12 encoding 2");
   EXPECT_EQ(log.at(4), "done 1 result 0 D:\\out\\page.txt converted 1");
-  // Failures: each result's message; the output file is named with the output directory.
+  // Failures the fault suite cannot provoke, and their messages (the others': there).
   choices = {.inputPath = "C:\\web\\page.html", .outputPath = "D:\\out"};
-  const std::tuple<vellumine_format, vellumine_result, const char*> failures[] = {
-      {VELLUMINE_FORMAT_RTF, VELLUMINE_OUT_OF_MEMORY, "Not enougth memory"},
-      {VELLUMINE_FORMAT_RTF, VELLUMINE_CANNOT_OPEN_OUTPUT,
-       "Can't open D:\\out\\page.rtf file for record.\nProbably it is already used by other "
-       "application."},
-      {VELLUMINE_FORMAT_RTF, VELLUMINE_CANNOT_OPEN_INPUT,
-       "Can't open C:\\web\\page.html file for reading."},
-      {VELLUMINE_FORMAT_RTF, VELLUMINE_EMPTY_INPUT, "C:\\web\\page.html file has zero length."},
-      {VELLUMINE_FORMAT_TEXT, VELLUMINE_CANNOT_WRITE_OUTPUT,
-       "Can't write D:\\out\\page.txt file.\nThe disk may be full."},
-      {VELLUMINE_FORMAT_RTF, VELLUMINE_INVALID_ARGUMENT, ""}};  // no text of its own
-  for (auto [format, result, message] : failures) {
-    choices.options.format = format;
+  for (auto [result, message] : {std::pair{VELLUMINE_OUT_OF_MEMORY, "Not enougth memory"},
+                                 {VELLUMINE_INVALID_ARGUMENT, ""}}) {  // no text of its own
     results["C:\\web\\page.html"] = result;
     outcome = Run();
     ASSERT_EQ(view.reports.size(), 1u);

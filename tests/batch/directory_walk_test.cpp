@@ -29,8 +29,7 @@ TEST(DirectoryPath, CutAndAppendInBothStyles) {
   // The path, its directory (CutToDirectory), the path with a separator (AppendSeparator).
   const std::tuple<const char*, PathStyle, const char*, const char*> cases[] = {
       {"C:\\web\\page.htm", Windows, "C:\\web\\", "C:\\web\\page.htm\\"},
-      {"C:/web/", Windows, "C:/web/", "C:/web/"},
-      {"", Windows, "", "\\"},
+      {"C:/web/", Windows, "C:/web/", "C:/web/"}, {"", Windows, "", "\\"},
       {"/srv/web/page.htm", Posix, "/srv/web/", "/srv/web/page.htm/"},
       {"web\\", Posix, "", "web\\/"},
   };

@@ -31,8 +31,7 @@ TEST(SettingsFile, MarkerHandling) {
       // The two lines after a marker are paths even when they look like markers.
       {"[Default path]\n[Default path]\nb\n", "[Default path]|b"},
       // Text mode: 0x1A ends the file, a lone CR stays.
-      {"[Default path]\na\rb\nc\x1A\nignored\n", "a\rb|c"},
-      {"[Default path]\nC:\\in\n", fails},
+      {"[Default path]\na\rb\nc\x1A\nignored\n", "a\rb|c"}, {"[Default path]\nC:\\in\n", fails},
       {"[default path]\nC:\\in\nD:\\out\n", fails},
   };
   for (const auto& [contents, expected] : cases) {

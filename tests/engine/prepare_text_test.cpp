@@ -50,8 +50,7 @@ TEST(PrepareTextTest, Blocks) {
       {"<ScRiPt>x</ScRiPt>Y", "<ScRiPt>x</ScRiPt>Y"},
       // The byte after the closing name goes with the block, whatever it is.
       {"<script>x</script >Y", ">Y"}, {"<script>x</scriptZY", "Y"},
-      {"a<script>unclosed <b>bold</b>", "a"},
-      {"<option selected>o</option>X", "X"},
+      {"a<script>unclosed <b>bold</b>", "a"}, {"<option selected>o</option>X", "X"},
       {"<option\tvalue=1>o</option>X", "<option\tvalue=1>o</option>X"},  // a tab is no blank
       {"<select><option>a<option>b</option></select>", "<select></select>"},
       {"<STYLE type=text/css>p{}</Style>X", "X"}, {"<sTyle>p{}</style>X", "<sTyle>p{}</style>X"},
@@ -62,10 +61,8 @@ TEST(PrepareTextTest, Blocks) {
       {"<title>t</title><style>s</style><script>j</script>!<%x%>Y", "!Y"},
       // Raw bytes: the byte after a script's closing name is a whole CR LF pair; ends
       // split by CR LF or cut by 0x1A.
-      {"<script>x</script\r\nY\r\nZ", "Y\nZ"},
-      {"a<title>\r\n</title>\r\nb<%\r%\r\n>c", "a\nb"},
-      {"<option>x</option\r\n>y<%\x1A%>z", ""},
-      {"x\r\n<scr\x1Aipt>", "x\n<scr"},
+      {"<script>x</script\r\nY\r\nZ", "Y\nZ"}, {"a<title>\r\n</title>\r\nb<%\r%\r\n>c", "a\nb"},
+      {"<option>x</option\r\n>y<%\x1A%>z", ""}, {"x\r\n<scr\x1Aipt>", "x\n<scr"},
   };
   for (const Case& c : cases) EXPECT_EQ(Prepare(c.raw), c.prepared) << "raw: " << c.raw;
 }
