@@ -178,11 +178,6 @@ std::string PreformattedModel(const std::string& s, size_t p, bool utf8) {
   return out;
 }
 
-// Plain text from a body buffer of one byte: the pass reserves what it needs itself.
-std::string PlainText(const std::string& s, const EncodingChoice& encoding, bool asUtf8 = false) {
-  return Translate(s, {ConversionMode::Text, encoding, asUtf8, 1}).text;
-}
-
 // A single-byte text's characters in UTF-8, byte by byte.
 std::string RecodedModel(const std::string& text, bool cyrillic) {
   std::string out;
@@ -193,46 +188,41 @@ std::string RecodedModel(const std::string& text, bool cyrillic) {
   return out;
 }
 
-TEST(FastPathModel, PlainTextMatchesTheModel) {
+// The UTF-8 check against one a byte at a time.
+void ExpectUtf8CheckAsByBytes(const std::string& text) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  bool wellFormed = true, nonAscii = false, found = false;
+  for (size_t p = 0, length; wellFormed && p < text.size(); p += length) {
+    uint32_t cp;
+    length = s[p] < 0x80 ? 1 : DecodeUtf8Sequence(s + p, text.size() - p, cp);
+    wellFormed = length != 0;
+    nonAscii = nonAscii || s[p] >= 0x80;
+  }
+  ASSERT_EQ(IsWellFormedUtf8(text.data(), text.size(), &found), wellFormed)
+      << ::testing::PrintToString(text.size() > 200 ? text.substr(text.size() / 2 - 8) : text);
+  if (wellFormed) { ASSERT_EQ(found, nonAscii) << ::testing::PrintToString(text.substr(0, 200)); }
+}
+
+// Each random text in a Latin and in a UTF-8 page: plain text (from a body buffer of one
+// byte: the pass reserves what it needs itself), RTF, a preformatted block, and the UTF-8
+// check; and plain text asked for in UTF-8 from a windows-1252 and a windows-1251 page, each
+// byte of the page's own text as its character (the pieces' references are in every set).
+TEST(FastPathModel, PassesMatchTheModels) {
   std::mt19937 random(1234);
   for (int round = 0; round < 4000; ++round) {
-    const std::string text = RandomText(random);
+    const std::string text = RandomText(random), page = ">x<pre>" + text + "</pre>y";
     for (bool utf8 : {false, true}) {
-      ASSERT_EQ(PlainText(text, {MapIdentity, false, utf8}), TextModel(text, utf8))
-          << (utf8 ? "UTF-8 " : "Latin ") << ::testing::PrintToString(text);
+      const EncodingChoice encoding{MapIdentity, false, utf8}, single{MapIdentity, utf8, false};
+      const std::string where = (utf8 ? "UTF-8 " : "Latin ") + ::testing::PrintToString(text);
+      ASSERT_EQ(Translate(text, {ConversionMode::Text, encoding, false, 1}).text,
+                TextModel(text, utf8)) << where;
+      ASSERT_EQ(Translate(text, {.encoding = encoding}).text, RtfModel(text, utf8)) << where;
+      ASSERT_EQ(Translate(page, {.encoding = encoding}).text,  // no piece can make "</pre>"
+                "x" + PreformattedModel(page, 7, utf8)) << where;
+      ASSERT_EQ(Translate(text, {ConversionMode::Text, single, true, 1}).text,
+                RecodedModel(TextModel(text, false), utf8)) << where << " as UTF-8";
     }
-    // Text asked for in UTF-8 from a single-byte page: each byte of the page's own text as
-    // its character (the pieces' references are in every set).
-    for (bool cyrillic : {false, true}) {
-      const EncodingChoice encoding{MapIdentity, cyrillic, false};
-      ASSERT_EQ(PlainText(text, encoding, true), RecodedModel(TextModel(text, false), cyrillic))
-          << (cyrillic ? "windows-1251 " : "windows-1252 ") << ::testing::PrintToString(text);
-    }
-  }
-}
-
-TEST(FastPathModel, RtfMatchesTheModel) {
-  std::mt19937 random(4321);
-  for (int round = 0; round < 4000; ++round) {
-    const std::string text = RandomText(random);
-    for (bool utf8 : {false, true}) {
-      ASSERT_EQ(Translate(text, {.encoding = {MapIdentity, false, utf8}}).text,
-                RtfModel(text, utf8))
-          << (utf8 ? "UTF-8 " : "Latin ") << ::testing::PrintToString(text);
-    }
-  }
-}
-
-TEST(FastPathModel, PreformattedBlockMatchesTheModel) {
-  std::mt19937 random(2468);
-  for (int round = 0; round < 2000; ++round) {
-    const std::string block = RandomText(random);  // no piece can make "</pre>"
-    for (bool utf8 : {false, true}) {
-      const std::string page = ">x<pre>" + block + "</pre>y";
-      ASSERT_EQ(Translate(page, {.encoding = {MapIdentity, false, utf8}}).text,
-                "x" + PreformattedModel(page, 7, utf8))
-          << (utf8 ? "UTF-8 " : "Latin ") << ::testing::PrintToString(block);
-    }
+    ExpectUtf8CheckAsByBytes(text);
   }
 }
 
@@ -263,26 +253,6 @@ TEST(FastPathModel, ChunkMarksMatchByteComparisons) {
   EXPECT_EQ(ByteMask::LastBytes<1>().Bits(), bit(kScanChunk - 1));
   EXPECT_EQ(ByteMask::LastBytes<3>().Bits(),
             bit(kScanChunk - 1) | bit(kScanChunk - 2) | bit(kScanChunk - 3));
-}
-
-// The UTF-8 check against one a byte at a time.
-void ExpectUtf8CheckAsByBytes(const std::string& text) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  bool wellFormed = true, nonAscii = false, found = false;
-  for (size_t p = 0, length; wellFormed && p < text.size(); p += length) {
-    uint32_t cp;
-    length = s[p] < 0x80 ? 1 : DecodeUtf8Sequence(s + p, text.size() - p, cp);
-    wellFormed = length != 0;
-    nonAscii = nonAscii || s[p] >= 0x80;
-  }
-  ASSERT_EQ(IsWellFormedUtf8(text.data(), text.size(), &found), wellFormed)
-      << ::testing::PrintToString(text.size() > 200 ? text.substr(text.size() / 2 - 8) : text);
-  if (wellFormed) { ASSERT_EQ(found, nonAscii) << ::testing::PrintToString(text.substr(0, 200)); }
-}
-
-TEST(FastPathModel, Utf8CheckMatchesTheModel) {
-  std::mt19937 random(8642);
-  for (int round = 0; round < 4000; ++round) ExpectUtf8CheckAsByBytes(RandomText(random));
 }
 
 // Large texts are checked in halves: sequences whole, cut or stray at every position about

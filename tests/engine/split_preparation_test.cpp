@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "fast/split_preparation.h"
 #include "translation/prepare_text.h"
@@ -11,38 +12,23 @@
 namespace vellumine {
 namespace {
 
-struct Prepared {
-  bool ok = false;
-  std::string raw;       // the text as read
-  std::string prepared;
-  size_t readLength = 0;
-};
+// What a read gives: whether it succeeded, the text as read, the prepared text, and the
+// length read before 0x1A; with `whole`, the pass over `raw` on one thread.
+using Prepared = std::tuple<bool, std::string, std::string, size_t>;
 
 Prepared ReadInHalves(RawTextSource& source, size_t size, size_t splitFrom) {
   ByteBuffer text, prepared;
   EXPECT_TRUE(text.Allocate(size + 16) && prepared.Allocate(size + 16));
-  Prepared result;
-  result.ok = ReadAndPrepare(source, size, text, prepared, result.readLength, splitFrom);
-  if (result.ok) {
-    result.raw.assign(text.data(), text.size());
-    result.prepared.assign(prepared.data(), prepared.size());
-  }
-  return result;
+  size_t readLength = 0;
+  if (!ReadAndPrepare(source, size, text, prepared, readLength, splitFrom)) return {};
+  return {true, std::string(text.view()), std::string(prepared.view()), readLength};
 }
 
-// The whole pass over `raw` on one thread.
 Prepared Whole(const std::string& raw) {
-  Prepared whole{true, raw, std::string(raw.size() + 16, '\0'), 0};
-  whole.prepared.resize(PrepareRawText(raw.data(), raw.size(), whole.prepared.data(),
-                                       &whole.readLength));
-  return whole;
-}
-
-void ExpectSame(const Prepared& split, const Prepared& whole, const std::string& what) {
-  ASSERT_TRUE(split.ok) << what;
-  EXPECT_EQ(split.raw, whole.raw) << what;
-  EXPECT_EQ(split.prepared, whole.prepared) << what;
-  EXPECT_EQ(split.readLength, whole.readLength) << what;
+  std::string prepared(raw.size() + 16, '\0');
+  size_t readLength = 0;
+  prepared.resize(PrepareRawText(raw.data(), raw.size(), prepared.data(), &readLength));
+  return {true, raw, prepared, readLength};
 }
 
 TEST(SplitPreparation, WhatLiesAcrossTheMiddle) {
@@ -57,8 +43,7 @@ TEST(SplitPreparation, WhatLiesAcrossTheMiddle) {
       const std::string raw = std::string(before, 'a') + piece + std::string(60, 'b') +
                               "<title>T</title>z\r\n";
       MemoryTextSource source(raw.data(), raw.size());
-      ExpectSame(ReadInHalves(source, raw.size(), 2), Whole(raw),
-                 "piece at " + std::to_string(before) + ": " + piece);
+      EXPECT_EQ(ReadInHalves(source, raw.size(), 2), Whole(raw)) << before << ": " << piece;
     }
   }
 }
@@ -74,29 +59,22 @@ TEST(SplitPreparation, RandomTextsAndTheThreshold) {
     for (size_t k = random() % 300; k > 0; --k) raw += kPieces[random() % std::size(kPieces)];
     MemoryTextSource source(raw.data(), raw.size());
     // In halves, and whole below the threshold.
-    for (size_t splitFrom : {size_t{2}, raw.size() + 1}) {
-      ExpectSame(ReadInHalves(source, raw.size(), splitFrom), Whole(raw), raw);
-    }
+    for (size_t splitFrom : {size_t{2}, raw.size() + 1})
+      EXPECT_EQ(ReadInHalves(source, raw.size(), splitFrom), Whole(raw)) << raw;
   }
 }
 
 // A file whose end moves while it is read: reads beyond `end` find nothing, and a read
 // that starts at `failAt` fails.
-class ChangingSource final : public RawTextSource {
- public:
-  ChangingSource(const std::string& bytes, size_t end, size_t failAt)
-      : bytes_(bytes), end_(end), failAt_(failAt) {}
+struct ChangingSource final : RawTextSource {
+  ChangingSource(const std::string& text, size_t readable, size_t failing)
+      : bytes(text), end(readable), failAt(failing) {}
   bool ReadAt(uint64_t offset, char* into, size_t n, size_t& got) override {
     got = 0;
-    if (offset == failAt_) return false;
-    MemoryTextSource now(bytes_.data(), end_);
-    return now.ReadAt(offset, into, n, got);
+    return offset != failAt && MemoryTextSource(bytes.data(), end).ReadAt(offset, into, n, got);
   }
-
- private:
-  const std::string& bytes_;
-  size_t end_;
-  size_t failAt_;
+  const std::string& bytes;
+  size_t end, failAt;
 };
 
 TEST(SplitPreparation, FilesThatShrinkOrFailWhileRead) {
@@ -105,14 +83,13 @@ TEST(SplitPreparation, FilesThatShrinkOrFailWhileRead) {
   // The text is what the reads found, prepared as a whole.
   for (size_t end : {size_t{0}, size_t{5}, half - 1, half, half + 3, raw.size() - 1}) {
     ChangingSource source(raw, end, kNever);
-    ExpectSame(ReadInHalves(source, raw.size(), 2), Whole(raw.substr(0, end)),
-               "shrunk to " + std::to_string(end));
+    EXPECT_EQ(ReadInHalves(source, raw.size(), 2), Whole(raw.substr(0, end))) << end;
   }
   for (size_t failAt : {size_t{0}, half}) {
     ChangingSource source(raw, raw.size(), failAt);
-    EXPECT_FALSE(ReadInHalves(source, raw.size(), 2).ok) << "failing at " << failAt;
+    EXPECT_FALSE(std::get<0>(ReadInHalves(source, raw.size(), 2))) << "failing at " << failAt;
     // Read whole, only the read from the start is made.
-    EXPECT_EQ(ReadInHalves(source, raw.size(), raw.size() + 1).ok, failAt != 0) << failAt;
+    EXPECT_EQ(std::get<0>(ReadInHalves(source, raw.size(), raw.size() + 1)), failAt != 0) << failAt;
   }
 }
 

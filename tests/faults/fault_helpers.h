@@ -48,23 +48,15 @@ inline std::string UnprivilegedPrefix() {
 
 // A file system mounted over a directory for the object's lifetime (tmpfs, or a read-only
 // bind mount); mounted() is false when this machine does not let the test mount one.
-class Mount {
- public:
-  Mount(const std::string& options, const std::string& source, const std::string& dir)
-      : dir_(dir) {
-    const std::string command = "mount " + options + " " + Quote(source) + " " + Quote(dir);
-    mounted_ = std::system((command + " 2>/dev/null").c_str()) == 0;
-  }
+struct Mount {
+  Mount(const std::string& options, const std::string& source, const std::string& at)
+      : dir(at), mounted(std::system(("mount " + options + " " + Quote(source) + " " + Quote(at) +
+                                      " 2>/dev/null").c_str()) == 0) {}
   ~Mount() {
-    if (mounted_) std::system(("umount " + Quote(dir_)).c_str());
+    if (mounted) std::system(("umount " + Quote(dir)).c_str());
   }
-  Mount(const Mount&) = delete;
-  Mount& operator=(const Mount&) = delete;
-  bool mounted() const { return mounted_; }
-
- private:
-  std::string dir_;
-  bool mounted_ = false;
+  const std::string dir;
+  const bool mounted;
 };
 #endif
 

@@ -90,7 +90,7 @@ TEST(OutputFaults, DiskFullOnASmallFileSystem) {
   TempDirectory work;
   work.Make({{"page.htm", LargePage(1 << 20)}, {"full/", ""}});
   Mount tmpfs("-t tmpfs -o size=64k", "tmpfs", work.path() + "full");
-  if (!tmpfs.mounted()) GTEST_SKIP() << "this machine does not let the test mount (needs root)";
+  if (!tmpfs.mounted) GTEST_SKIP() << "this machine does not let the test mount (needs root)";
   // With a previous output under the name, and with none: the input, the previous file, no
   // stray file.
   work.Write("full/page.rtf", kPrevious);
@@ -128,7 +128,7 @@ TEST(OutputFaults, OutputDirectoryCannotBeWritten) {
                               UnprivilegedPrefix());
   fs::permissions(work.path() + "out", fs::perms::owner_all);
   Mount readOnly("--bind -o ro", work.path() + "out", work.path() + "out");
-  if (!readOnly.mounted()) GTEST_SKIP() << "this machine does not let the test mount (needs root)";
+  if (!readOnly.mounted) GTEST_SKIP() << "this machine does not let the test mount (needs root)";
   ExpectFailureChangesNothing(work, {"-q", "-o", "out", "page.htm"}, CannotOpen("out/page.rtf"));
 }
 
