@@ -107,6 +107,13 @@ class ScriptedPrompts final : public Prompts {
   std::vector<MessageRecord> messages;
   std::vector<std::string> folderRequests;  // "title|initial path"
 
+  // Each box shown as "caption: text".
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> shown;
+    for (const MessageRecord& box : messages) shown.push_back(box.caption + ": " + box.text);
+    return shown;
+  }
+
   int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
                   UINT type) override {
     messages.push_back({owner, text, caption, type});

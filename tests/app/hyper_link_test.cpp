@@ -50,8 +50,7 @@ TEST_F(LinkLabelTest, ColourFollowsThePointerAndTheVisitedState) {
   // A click that opens the target makes it visited; a later one that fails clears it.
   ClickLink();
   EXPECT_EQ(script_.launcher.calls, std::vector<std::string>{"open " + kHome + " 5"});  // SW_SHOW
-  EXPECT_EQ(Colours(link_).first, RGB(85, 26, 139));
-  EXPECT_TRUE(script_.prompts.messages.empty());
+  EXPECT_TRUE(Colours(link_).first == RGB(85, 26, 139) && script_.prompts.messages.empty());
   script_.launcher.openResult = SE_ERR_NOASSOC;
   ClickLink();
   EXPECT_EQ(Colours(link_).first, normal);
@@ -66,10 +65,9 @@ TEST_F(LinkLabelTest, FailedShellOpenFallsBackToTheHtmProgram) {
   script_.launcher.classesRoot["webpage\\shell\\open\\command"] =
       "\"C:\\Program Files\\Viewer\\viewer.exe\" -nohome \"%1\"";
   ClickLink();
-  const std::string run = "run \"C:\\Program Files\\Viewer\\viewer.exe\" -nohome  " + kHome;
-  EXPECT_EQ(script_.launcher.calls.back(), run);
-  EXPECT_TRUE(dialog_.m_linkFirst.m_bVisited);
-  EXPECT_TRUE(script_.prompts.messages.empty());
+  EXPECT_EQ(script_.launcher.calls.back(),
+            "run \"C:\\Program Files\\Viewer\\viewer.exe\" -nohome  " + kHome);
+  EXPECT_TRUE(dialog_.m_linkFirst.m_bVisited && script_.prompts.messages.empty());
 
   // The fallback program failing too: WinExec's code is the one reported.
   script_.launcher.runResult = ERROR_FILE_NOT_FOUND;
@@ -79,10 +77,10 @@ TEST_F(LinkLabelTest, FailedShellOpenFallsBackToTheHtmProgram) {
   script_.launcher.classesRoot.erase("webpage\\shell\\open\\command");
   script_.launcher.openResult = SE_ERR_ACCESSDENIED;
   ClickLink();
-  ASSERT_EQ(script_.prompts.messages.size(), 2u);
-  EXPECT_EQ(script_.prompts.messages[0].text, kUnable + "The specified file was not found.");
-  EXPECT_EQ(script_.prompts.messages[1].text,
-            kUnable + "The operating system denied\naccess to the specified file.");
+  EXPECT_EQ(script_.prompts.Shown(),
+            (std::vector<std::string>{"Vellumine: " + kUnable + "The specified file was not found.",
+                                      "Vellumine: " + kUnable + "The operating system denied\n"
+                                                                "access to the specified file."}));
   EXPECT_EQ(script_.launcher.calls.back(), "open " + kHome + " 5");
 }
 
@@ -172,7 +170,8 @@ TEST(RegistryReadTest, DefaultValuesOfAnyLength) {
     std::string written = "\"C:\\Program Files\\Browser\\browser.exe\" ";
     while (written.size() < length) written += static_cast<char>('a' + written.size() % 26);
     written.resize(length);
-    ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(written.c_str()),
+    ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(written.c_str()),
                              static_cast<DWORD>(written.size() + 1)), ERROR_SUCCESS);
     std::string read = "unchanged";
     EXPECT_EQ(CurrentLauncher().ReadClassesRootValue(subKey, read), ERROR_SUCCESS);
