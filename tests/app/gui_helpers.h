@@ -12,7 +12,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "converter_dlg.h"

@@ -1,9 +1,7 @@
 // Runs the command-line converter as a separate process and collects what it printed.
 #pragma once
 
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <vector>
 
 #ifndef _WIN32

@@ -1,7 +1,6 @@
 // ConvertFile end to end: the example pages' outputs, what a file holds against what memory
 // holds, result codes and their order, the files left behind, the input protected from
 // being its own output; the file stream, the job's buffers, output names and progress.
-#include <filesystem>
 #include <fstream>
 #include <optional>
 

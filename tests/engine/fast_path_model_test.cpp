@@ -2,10 +2,8 @@
 // weighted toward what the chunked scans must get right: special bytes at chunk boundaries,
 // runs of blanks, bytes from 0x80 up and UTF-8 sequences whole, cut or stray. The same tests
 // run in the vector build and in the word-at-a-time build.
-#include <gtest/gtest.h>
 
 #include <random>
-#include <string>
 
 #include "engine_test_util.h"
 #include "fast/byte_scan.h"

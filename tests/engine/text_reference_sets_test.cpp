@@ -29,9 +29,11 @@ std::vector<std::string> ReferenceNames() {
 // which have rules of their own.
 std::vector<uint32_t> NamedCharacters(const std::string& name) {
   uint32_t cps[2] = {};
-  std::vector<uint32_t> characters(cps, cps + ResolveReference(name.data(), name.size(), cps));
-  for (uint32_t cp : characters)
-    if (cp < 0x20 || cp == 0x7F || cp == 0xA0 || (cp >= 0x80 && cp < 0xA0)) return {};
+  std::vector<uint32_t> characters;
+  for (size_t i = 0, n = ResolveReference(name.data(), name.size(), cps); i < n; ++i) {
+    if (cps[i] < 0x20 || cps[i] == 0x7F || (cps[i] >= 0x80 && cps[i] <= 0xA0)) return {};
+    characters.push_back(cps[i]);
+  }
   return characters;
 }
 

@@ -2,7 +2,6 @@
 // two sizes sixteen times apart, and the larger may take at most 64 times as long (linear work
 // takes sixteen times, a little more where the larger output leaves the caches; quadratic
 // work would take 256). The benchmark prints the figures.
-#include <chrono>
 
 #include "fault_helpers.h"
 #include "hostile_inputs.h"

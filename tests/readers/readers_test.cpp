@@ -1,14 +1,9 @@
 // Every example page and a few pathological ones, converted in both RTF modes and read back
 // by LibreOffice: the reader must show every word of the page, in order (so nothing after a
 // stray closer, an unclosed group or row, or a control word is lost), and every character.
-#include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "reader_pages.h"
 

@@ -4,11 +4,7 @@
 #include <windows.h>
 #include <richedit.h>
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstring>
-#include <string>
 #include <string_view>
 
 #include "reader_pages.h"

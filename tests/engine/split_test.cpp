@@ -1,0 +1,177 @@
+// Texts read, prepared and translated in two halves give what one pass over the whole text
+// gives. Read and prepared: wherever a block, a CR LF pair or the 0x1A end lies, across the
+// middle or in either half, and when the file shrinks or fails while it is read. Translated:
+// the same body, open groups and progress shown, in every mode and character set, wherever
+// the second half starts (in a tag, a list, a table, a reference, a UTF-8 character) and
+// whether or not the halves' states ever agree.
+#include <random>
+#include <tuple>
+
+#include "engine_test_util.h"
+#include "fast/split_preparation.h"
+#include "translation/prepare_text.h"
+
+namespace vellumine::testing {
+namespace {
+
+// What a read gives: whether it succeeded, the text as read, the prepared text, and the
+// length read before 0x1A; with `whole`, the pass over `raw` on one thread.
+using Prepared = std::tuple<bool, std::string, std::string, size_t>;
+
+Prepared ReadInHalves(RawTextSource& source, size_t size, size_t splitFrom) {
+  ByteBuffer text, prepared;
+  EXPECT_TRUE(text.Allocate(size + 16) && prepared.Allocate(size + 16));
+  size_t readLength = 0;
+  if (!ReadAndPrepare(source, size, text, prepared, readLength, splitFrom)) return {};
+  return {true, std::string(text.view()), std::string(prepared.view()), readLength};
+}
+
+Prepared Whole(const std::string& raw) {
+  std::string prepared(raw.size() + 16, '\0');
+  size_t readLength = 0;
+  prepared.resize(PrepareRawText(raw.data(), raw.size(), prepared.data(), &readLength));
+  return {true, raw, prepared, readLength};
+}
+
+TEST(SplitPreparation, WhatLiesAcrossTheMiddle) {
+  // Each piece is placed so that it starts at every offset around the middle of the text.
+  const std::string pieces[] = {
+      "<script>x</script>", "<title>t</title>", "<%a%>", "<option>o</option>", "\r\n",
+      "\r\r\n", "\x1A", "<script>x\x1A</script>", "<script>x</script\r\n", "<style>s",
+      "<sc", "</script>", std::string("a\0b", 3),
+  };
+  for (const std::string& piece : pieces) {
+    for (size_t before = 44; before < 76; ++before) {
+      const std::string raw = std::string(before, 'a') + piece + std::string(60, 'b') +
+                              "<title>T</title>z\r\n";
+      MemoryTextSource source(raw.data(), raw.size());
+      EXPECT_EQ(ReadInHalves(source, raw.size(), 2), Whole(raw)) << before << ": " << piece;
+    }
+  }
+}
+
+TEST(SplitPreparation, RandomTextsAndTheThreshold) {
+  const char* const kPieces[] = {"a", "bb ", "<p>", "<td>", "<t", "<s", "<o", "<%", "%>",
+                                 "</title>", "<title>", "<script>", "</script>", "<style>",
+                                 "</style>", "<option>", "</option>", "\r", "\n", "\r\n",
+                                 "\x1A", "\xE9", "<", ">"};
+  std::mt19937 random(12);
+  for (int i = 0; i < 400; ++i) {  // each round starts threads, which are slow under emulation
+    std::string raw;
+    for (size_t k = random() % 300; k > 0; --k) raw += kPieces[random() % std::size(kPieces)];
+    MemoryTextSource source(raw.data(), raw.size());
+    // In halves, and whole below the threshold.
+    for (size_t splitFrom : {size_t{2}, raw.size() + 1})
+      EXPECT_EQ(ReadInHalves(source, raw.size(), splitFrom), Whole(raw)) << raw;
+  }
+}
+
+// A file whose end moves while it is read: reads beyond `end` find nothing, and a read
+// that starts at `failAt` fails.
+struct ChangingSource final : RawTextSource {
+  ChangingSource(const std::string& text, size_t readable, size_t failing)
+      : bytes(text), end(readable), failAt(failing) {}
+  bool ReadAt(uint64_t offset, char* into, size_t n, size_t& got) override {
+    got = 0;
+    return offset != failAt && MemoryTextSource(bytes.data(), end).ReadAt(offset, into, n, got);
+  }
+  const std::string& bytes;
+  size_t end, failAt;
+};
+
+TEST(SplitPreparation, FilesThatShrinkOrFailWhileRead) {
+  const std::string raw = "<title>t</title>one\r\ntwo<script>x</script>three\r\nfour five six";
+  const size_t half = raw.size() / 2, kNever = size_t(-1);
+  // The text is what the reads found, prepared as a whole.
+  for (size_t end : {size_t{0}, size_t{5}, half - 1, half, half + 3, raw.size() - 1}) {
+    ChangingSource source(raw, end, kNever);
+    EXPECT_EQ(ReadInHalves(source, raw.size(), 2), Whole(raw.substr(0, end))) << end;
+  }
+  for (size_t failAt : {size_t{0}, half}) {
+    ChangingSource source(raw, raw.size(), failAt);
+    EXPECT_FALSE(std::get<0>(ReadInHalves(source, raw.size(), 2))) << "failing at " << failAt;
+    // Read whole, only the read from the start is made.
+    EXPECT_EQ(std::get<0>(ReadInHalves(source, raw.size(), raw.size() + 1)), failAt != 0) << failAt;
+  }
+}
+
+void ExpectSameInHalves(const std::string& html, const std::string& what) {
+  for (ConversionMode mode : kModes) {
+    for (const EncodingChoice& encoding : {EncodingChoice{}, kKoi8, kUtf8}) {
+      for (bool asUtf8 : {false, true}) {  // plain text asked for in UTF-8
+        if (asUtf8 && mode != ConversionMode::Text) continue;
+        const Translated whole = Translate(html, {mode, encoding, asUtf8});
+        const std::string where =
+            what + ", mode " + std::to_string(static_cast<int>(mode)) +
+            (encoding.utf8 ? ", UTF-8" : encoding.cyrillic ? ", KOI8-R" : "") + (asUtf8 ? "*" : "");
+        // In halves, and streamed a few bytes of text at a time, whole and in halves.
+        const Translated ways[] = {Translate(html, {mode, encoding, asUtf8, 0, 2}),
+                                   Translate(html, {mode, encoding, asUtf8, 0, SIZE_MAX, 5}),
+                                   Translate(html, {mode, encoding, asUtf8, 0, 2, 3})};
+        for (const Translated& way : ways) {
+          ASSERT_EQ(way.text, whole.text) << where << ", way " << (&way - ways);
+          EXPECT_EQ(way.openGroups, whole.openGroups) << where;
+          EXPECT_EQ(way.steps, whole.steps) << where;
+        }
+      }
+    }
+  }
+}
+
+// Pieces that change the state a step depends on: text and tags, blanks, breaks, references,
+// lists, groups, centring, tables, preformatted blocks, bytes from 0x80 up.
+const char* const kPieces[] = {
+    "word", "x", " ", "  ", "\n", "\t", "<p>", "</p>", "<br>", "<li>", "<b>", "</b>",
+    "<strong>", "</strong>", "<ul>", "</ul>", "<ol>", "</ol>", "<h2>", "</h2>", "<center>",
+    "</center>", "<table>", "</table>", "<tr>", "</tr>", "<td>", "</td>", "<th>", "<pre>",
+    "</pre>", "<a href=\"x\">", "</a>", "<", ">", "&amp;", "&nbsp;", "&eacute;", "&#8212;",
+    "&zz;", "&", ";", "{", "\\", "\xE9", "\xD0\x96\xD0\x96", "\xE6\x97\xA5", "\xF0\x9F\x98\x80",
+    "\xC3", "<sub>", "</sub>", "<sup>", "<i>",
+};
+
+std::string RandomPage(std::mt19937& random, size_t pieces) {
+  std::string html;
+  for (size_t i = 0; i < pieces; ++i) html += kPieces[random() % std::size(kPieces)];
+  return html;
+}
+
+TEST(TranslationInHalves, ShortRandomPages) {
+  std::mt19937 random(77);
+  // Few rounds of long pages: each round starts threads, which are slow under emulation.
+  for (int round = 0; round < 200; ++round) {
+    const std::string html = RandomPage(random, 1 + random() % 400);
+    ExpectSameInHalves(html, ::testing::PrintToString(html));
+  }
+}
+
+// The first half reaches the end inside a preformatted block, where the second half, which
+// took the block's text as text, ends a step past the end: no step may start there.
+TEST(TranslationInHalves, StepsThatEndPastTheText) {
+  ExpectSameInHalves(
+      "<tr></h2></pre>&</td><b><ul><sup>  <strong><i><table></h2>&eacute;</table>{\xD0\x96"
+      "\xD0\x96&<pre></tr>x \t\t&#8212;<a href=\"x\"></b><strong></table>&#8212;&<h2><p>"
+      "</ul>\xD0\x96\xD0\x96</b></strong> <table>\n</p></td></strong>&nbsp;</td></a></h2><"
+      "</a><th>&zz;</strong></strong><b>&></td>\\",
+      "a preformatted block to the end");
+}
+
+// Pages longer than the distance between the states the second half leaves for the first
+// to compare with: an open list, bold group or table row at the middle makes the halves
+// agree only later, or never.
+TEST(TranslationInHalves, LongPagesWhereTheHalvesAgreeLateOrNever) {
+  std::mt19937 random(78);
+  const std::string openings[] = {"<ol><li>", "<b>", "<table><tr><td>", "<center>", "<h1>",
+                                  "<pre>", "x &amp", "<a href=\"", ""};
+  // Pages that end inside a tag or a reference, where the last step ends past the text.
+  const std::string endings[] = {"<td x", "<b x", "&amp", "<p x", "<", "&#82", "<br"};
+  for (size_t i = 0; i < std::size(openings); ++i) {
+    const std::string& opening = openings[i];
+    std::string html = RandomPage(random, 4000);
+    html += opening + std::string(200000, 'a') + " <p>" + RandomPage(random, 20000) +
+            endings[i % std::size(endings)];
+    ExpectSameInHalves(html, "a long page with \"" + opening + "\" before the middle");
+  }
+}
+
+}  // namespace
+}  // namespace vellumine::testing
