@@ -60,11 +60,8 @@ TEST(CommandLine, ExitCodesAndMessages) {
 #endif
   };
   for (const auto& c : cases) {
-    ProcessResult run = RunVellumine(c.args, work);
-    const std::string joined = ::testing::PrintToString(c.args);
-    EXPECT_EQ(run.exitCode, c.exitCode) << joined;
-    EXPECT_EQ(run.out, c.out) << joined;
-    EXPECT_EQ(run.err, c.err) << joined;
+    EXPECT_EQ(RunVellumine(c.args, work).Said(),
+              std::to_string(c.exitCode) + "|" + c.out + "|" + c.err) << c.args.size();
   }
   // Usage errors, the message the argument parser's: nothing to convert, unknown names,
   // standard output for more than one page, font texts the header could not hold as they
@@ -108,8 +105,7 @@ TEST(CommandLine, EncodingNames) {
 
 TEST(Shell, StandardInputToStandardOutput) {
   TempDirectory work;
-  work.Write("page.htm", kPage);
-  work.Write("empty.htm", "");
+  work.Make({{"page.htm", kPage}, {"empty.htm", ""}});
   for (const char* format : {"txt", "rtf"}) {
     // What a file conversion writes, for comparison.
     ASSERT_EQ(RunVellumine({"-q", "-f", format, "-o", "files", "page.htm"}, work).exitCode, 0);
@@ -130,9 +126,8 @@ TEST(Shell, StandardInputToStandardOutput) {
                    "(standard input) file has zero length."},
         {{"-c", "empty.htm"}, "", "empty.htm file has zero length."},
         {{"-c", "missing.htm"}, "", "Can't open missing.htm file for reading."}}) {
-    ProcessResult run = RunVellumine(args, work, "", stdinName);
-    EXPECT_TRUE(run.exitCode == 1 && run.rawOut.empty()) << args.back();
-    EXPECT_EQ(run.err, "vellumine: " + std::string(err) + "\n");
+    EXPECT_EQ(RunVellumine(args, work, "", stdinName).Said(),
+              "1||vellumine: " + std::string(err) + "\n");
   }
 #ifndef _WIN32
   const std::string command = "cd " + Quote(work.bare()) + " && " + Quote(VELLUMINE_EXE) +
@@ -160,10 +155,9 @@ TEST(Shell, RecursiveWalkMirrorsTheTree) {
   fs::create_directory_symlink(work.path() + "elsewhere", work.path() + "site/outside");
 #endif
   const std::string sep(1, work.path().back());
-  ProcessResult run = RunVellumine({"-r", "-f", "txt", "-o", "out", "site"}, work);
-  EXPECT_EQ(run.exitCode, 1);  // zero.htm
-  EXPECT_EQ(run.err, "vellumine: site" + sep + "sub" + sep + "zero.htm file has zero length.\n");
-  EXPECT_EQ(run.out, "3 of 4 files converted successfully.\n");
+  EXPECT_EQ(RunVellumine({"-r", "-f", "txt", "-o", "out", "site"}, work).Said(),
+            "1|3 of 4 files converted successfully.\n|vellumine: site" + sep + "sub" + sep +
+                "zero.htm file has zero length.\n");
   std::string outputs;
   for (const char* name : {"a", "sub/b", "sub/deeper/c", "sub/zero"})
     outputs += work.Read("out/" + std::string(name) + ".txt");
@@ -208,25 +202,22 @@ TEST(Shell, UpdateConvertsOnlyWhatChanged) {
   fs::remove(work.path() + "site/sub/zero.htm");
   ASSERT_EQ(RunVellumine({"-q", "-r", "-o", "out", "site"}, work).exitCode, 0);
   // Nothing changed: nothing converted, and it says so.
-  ProcessResult run = RunVellumine({"-r", "-u", "-o", "out", "site"}, work);
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.out, "3 files were up to date and not converted.\n");
+  EXPECT_EQ(RunVellumine({"-r", "-u", "-o", "out", "site"}, work).Said(),
+            "0|3 files were up to date and not converted.\n|");
   // One page is newer than its output, one output is missing.
   auto later = fs::last_write_time(work.path() + "out/a.rtf") + std::chrono::seconds(10);
   work.Write("site/a.htm", "<p>changed");
   fs::last_write_time(work.path() + "site/a.htm", later);
   fs::remove(work.path() + "out/sub/b.rtf");
-  run = RunVellumine({"-r", "-u", "-o", "out", "site"}, work);
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.out,
-            "2 of 3 files converted successfully.\n1 file was up to date and not converted.\n");
+  EXPECT_EQ(RunVellumine({"-r", "-u", "-o", "out", "site"}, work).Said(),
+            "0|2 of 3 files converted successfully.\n1 file was up to date and not converted.\n|");
   EXPECT_NE(work.Read("out/a.rtf").find("changed"), std::string::npos);
   EXPECT_NE(work.Read("out/sub/b.rtf"), "<missing>");
   // A single file too, once its output is newer.
   fs::last_write_time(work.path() + "site/a.htm",
                       fs::last_write_time(work.path() + "out/a.rtf") - std::chrono::seconds(10));
-  run = RunVellumine({"-u", "-o", "out", "site/a.htm"}, work);
-  EXPECT_EQ(run.out, "1 file was up to date and not converted.\n");
+  EXPECT_EQ(RunVellumine({"-u", "-o", "out", "site/a.htm"}, work).out,
+            "1 file was up to date and not converted.\n");
 }
 
 // Inputs of one command whose outputs have one name: the first is converted, each later one
@@ -249,28 +240,26 @@ TEST(Shell, InputsWithOneOutputAreRefusedAfterTheFirst) {
     fs::remove_all(work.path() + "out");
     fs::create_directory(work.path() + "out");
     work.Write("out/x.txt", "from an earlier run");
-    ProcessResult run = RunVellumine({"-j", jobs, "-f", "txt", "-o", "out", a, b, a}, work);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, refused(out, a, b) + refused(out, a, a));
-    EXPECT_EQ(run.out, "1 of 3 files converted successfully.\n");
+    EXPECT_EQ(RunVellumine({"-j", jobs, "-f", "txt", "-o", "out", a, b, a}, work).Said(),
+              "1|1 of 3 files converted successfully.\n|" + refused(out, a, b) +
+                  refused(out, a, a));
     EXPECT_EQ(work.Read("out/x.txt"), "\r\nfrom a");
     // "x.htm" before "x.html" in the walk; "y.html" is converted as ever.
-    run = RunVellumine({"-j", jobs, "-a", "-f", "txt", "-o", "out", "site"}, work);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, refused(out, "site" + sep + "x.htm", "site" + sep + "x.html"));
-    EXPECT_EQ(run.out, "2 of 3 files converted successfully.\n");
+    EXPECT_EQ(RunVellumine({"-j", jobs, "-a", "-f", "txt", "-o", "out", "site"}, work).Said(),
+              "1|2 of 3 files converted successfully.\n|" +
+                  refused(out, "site" + sep + "x.htm", "site" + sep + "x.html"));
     EXPECT_EQ(work.Read("out/x.txt") + work.Read("out/y.txt"), "\r\nfrom htm\r\ny");
   }
   // Names that differ in case only are one name where the file system ignores case.
   fs::remove_all(work.path() + "out");
-  ProcessResult run = RunVellumine({"-f", "txt", "-o", "out", a, "c" + sep + "X.html"}, work);
+  const std::string said =
+      RunVellumine({"-f", "txt", "-o", "out", a, "c" + sep + "X.html"}, work).Said();
 #ifdef _WIN32
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, refused("out" + sep + "X.txt", a, "c" + sep + "X.html"));
+  EXPECT_EQ(said, "1|1 of 2 files converted successfully.\n|" +
+                      refused("out" + sep + "X.txt", a, "c" + sep + "X.html"));
   EXPECT_EQ(work.Read("out/x.txt"), "\r\nfrom a");
 #else
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.out, "2 of 2 files converted successfully.\n");
+  EXPECT_EQ(said, "0|2 of 2 files converted successfully.\n|");
   EXPECT_EQ(work.Read("out/X.txt"), "\r\ncapital");
 #endif
 }

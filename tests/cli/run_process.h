@@ -16,6 +16,8 @@ struct ProcessResult {
   int exitCode = -1;
   std::string out, err;  // standard output and error, line ends as LF
   std::string rawOut;    // standard output byte for byte
+  // The exit code, standard output and standard error, as "1|out|err".
+  std::string Said() const { return std::to_string(exitCode) + "|" + out + "|" + err; }
 };
 
 // A path of the build machine as the test process sees it: under Wine, through drive Z:.
