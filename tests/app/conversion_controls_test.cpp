@@ -9,7 +9,6 @@
 #include "conversion_controls.h"
 
 namespace vellumine {
-namespace {
 
 TEST(ConversionControls, EncodingOfLabel) {
   // Each encoding once in the list; labels compared byte for byte: anything else is Latin-1;
@@ -47,5 +46,4 @@ TEST(ConversionControls, LenientSizeText) {
   EXPECT_EQ(ReadFontSize(nullptr), 0);
 }
 
-}  // namespace
 }  // namespace vellumine

@@ -8,7 +8,6 @@
 #include "resource.h"
 
 namespace vellumine::testing {
-namespace {
 
 const std::string kUnable = "Unable to open hyperlink:\n\n";
 const std::string kHome = kHomePageUrl;
@@ -189,5 +188,4 @@ TEST(RegistryReadTest, DefaultValuesOfAnyLength) {
   SetLauncher(script);
 }
 
-}  // namespace
 }  // namespace vellumine::testing

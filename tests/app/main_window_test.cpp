@@ -19,7 +19,6 @@
 #endif
 
 namespace vellumine::testing {
-namespace {
 
 using ::testing::ElementsAre;
 
@@ -306,5 +305,4 @@ TEST(SettingsDialog, ListsTheSizesAndTheCyrillicFontsWithArialAndTenPreselected)
   EXPECT_EQ(ControlText(hwnd, IDC_FONT_NAME), *arial);
 }
 
-}  // namespace
 }  // namespace vellumine::testing

@@ -16,7 +16,6 @@
 #endif
 
 namespace vellumine::testing {
-namespace {
 
 TEST(IsHtmlFileName, QualifyingAndNot) {
   // The extension's letters anywhere in the name qualify it ("htmfile", "myaspnotes").
@@ -136,5 +135,4 @@ TEST(SettingsFile, ErrorsAndTheCurrentDirectory) {
   EXPECT_TRUE(ok && input + "|" + output == "in.htm|out") << input << "|" << output;
 }
 
-}  // namespace
 }  // namespace vellumine::testing

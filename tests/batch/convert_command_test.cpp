@@ -11,7 +11,6 @@
 #include "temp_directory.h"
 
 namespace vellumine::testing {
-namespace {
 
 using ::testing::ElementsAreArray;
 
@@ -220,5 +219,4 @@ TEST_F(ConvertCommandTest, WalkTotalsAreThirtyTwoBit) {
     EXPECT_EQ(PercentText(converted, total), percent) << converted << " of " << total;
 }
 
-}  // namespace
 }  // namespace vellumine::testing

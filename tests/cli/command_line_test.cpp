@@ -8,7 +8,6 @@
 #include "run_process.h"
 
 namespace vellumine::testing {
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -274,5 +273,4 @@ TEST(Shell, TextInUtf8FromAnyPage) {
             "\r\n\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x80\x94");
 }
 
-}  // namespace
 }  // namespace vellumine::testing

@@ -12,7 +12,6 @@
 #include "output_path.h"
 
 namespace vellumine::testing {
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -168,12 +167,12 @@ TEST(ConvertFileTest, OutputThatIsTheInputItself) {
                     text = dir.path() + "sub/page.txt", rtf = dir.path() + "sub/page.rtf";
   dir.Make({{"sub/page.txt", original}, {"sub/page.rtf", original}, {"linked/", ""},
             {"other/", ""}});
-  struct Case {
+  struct Spelling {
     std::string input, directory;
     ConversionMode mode = ConversionMode::Text;
   };
   // The same directory in other spellings, and through links.
-  std::vector<Case> cases = {{text, sub}, {rtf, sub, ConversionMode::RtfTables},
+  std::vector<Spelling> cases = {{text, sub}, {rtf, sub, ConversionMode::RtfTables},
                              {text, sub + "/../sub/./"}};
 #ifdef _WIN32
   cases.push_back({text, fs::path(dir.bare()).generic_string() + "/SUB\\"});  // slashes, case
@@ -185,7 +184,7 @@ TEST(ConvertFileTest, OutputThatIsTheInputItself) {
   fs::create_directory_symlink(sub, dir.path() + "alias");
   cases.push_back({text, dir.path() + "alias"});
 #endif
-  for (const Case& c : cases) {
+  for (const Spelling& c : cases) {
     EXPECT_EQ(Convert(c.input, c.directory, c.mode).result, VELLUMINE_CANNOT_OPEN_OUTPUT)
         << c.input << " into " << c.directory;
     EXPECT_EQ(ReadBytes(c.input), original);
@@ -306,5 +305,4 @@ TEST(ProgressTest, TicksAndTheStepsShown) {
   }
 }
 
-}  // namespace
 }  // namespace vellumine::testing

@@ -9,7 +9,6 @@
 #include "translation/utf8.h"
 
 namespace vellumine::testing {
-namespace {
 
 const EncodingChoice kLatin = {}, kIso5 = {MapIso88595, true};
 constexpr vellumine_encoding kAuto = VELLUMINE_ENCODING_AUTO;
@@ -157,5 +156,4 @@ TEST(Utf8Test, DetectionStopsAtTheEndOfTheText) {
             "\r\n\xD0\x96");
 }
 
-}  // namespace
 }  // namespace vellumine::testing

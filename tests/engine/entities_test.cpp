@@ -6,7 +6,6 @@
 #include "translation/entities.h"
 
 namespace vellumine::testing {
-namespace {
 
 // The text from the ampersand, the replacement, and the bytes after the ampersand that
 // belong to the reference.
@@ -122,5 +121,4 @@ TEST(TextReferencesTest, InEveryOutputSet) {
   }
 }
 
-}  // namespace
 }  // namespace vellumine::testing

@@ -12,7 +12,6 @@
 #include "translation/windows_code_pages.h"
 
 namespace vellumine::testing {
-namespace {
 
 // Pieces of text; a ";" comes only inside a reference piece, so that every reference the
 // plain-text model meets is "&amp;", "&zz;" or a name holding "&" (which names nothing). No
@@ -268,5 +267,4 @@ TEST(FastPathModel, LargeTextsCheckedInHalves) {
   }
 }
 
-}  // namespace
 }  // namespace vellumine::testing

@@ -6,7 +6,6 @@
 #include "translation/read_transform.h"
 
 namespace vellumine::testing {
-namespace {
 
 // Read transformation then preparation, checked against the fused pass over the raw bytes.
 std::string Prepare(const std::string& raw) {
@@ -23,7 +22,6 @@ std::string Prepare(const std::string& raw) {
 }
 
 TEST(ApplyReadTransformTest, Cases) {
-  struct Case { std::string raw, read; };
   std::vector<Case> cases = {{"A\r\nB\rC\x1A" "more\r\n", "A\nB\rC"}, {"\r\r\n", "\r\n"},
                              {"\r\n\n\r", "\n\n\r"}, {"x\r", "x\r"},  // a CR at the end stays
                              {"\x1A" "abc", ""}, {"ab\r\x1A\n", "ab\r"},  // 0x1A between CR, LF
@@ -34,14 +32,13 @@ TEST(ApplyReadTransformTest, Cases) {
     cases.push_back({run + "\x1A" "b", run});
   }
   for (const Case& c : cases) {
-    std::string bytes = c.raw;
+    std::string bytes = c.html;
     bytes.resize(ApplyReadTransform(bytes.data(), bytes.size()));
-    EXPECT_EQ(bytes, c.read) << "raw: " << c.raw;
+    EXPECT_EQ(bytes, c.expected) << "raw: " << c.html;
   }
 }
 
 TEST(PrepareTextTest, Blocks) {
-  struct Case { const char *raw, *prepared; };
   const Case cases[] = {
       {"a<TITLE>T</Title>b", "ab"}, {"<title lang=en>T</title>X", "<title lang=en>T</title>X"},
       {"<title>T</title >X", ""},  // the end needs ">" right after the name
@@ -64,7 +61,7 @@ TEST(PrepareTextTest, Blocks) {
       {"<script>x</script\r\nY\r\nZ", "Y\nZ"}, {"a<title>\r\n</title>\r\nb<%\r%\r\n>c", "a\nb"},
       {"<option>x</option\r\n>y<%\x1A%>z", ""}, {"x\r\n<scr\x1Aipt>", "x\n<scr"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Prepare(c.raw), c.prepared) << "raw: " << c.raw;
+  for (const Case& c : cases) EXPECT_EQ(Prepare(c.html), c.expected) << "raw: " << c.html;
 }
 
 TEST(PrepareTextTest, PathologicalInputsStayLinear) {
@@ -118,5 +115,4 @@ TEST(TranslateToTextTest, PathologicalInputsStayLinear) {
   for (const Case& c : cases) EXPECT_TRUE(Text(c.html) == c.expected) << c.html.substr(0, 8);
 }
 
-}  // namespace
 }  // namespace vellumine::testing

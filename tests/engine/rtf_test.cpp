@@ -6,7 +6,6 @@
 #include "translation/rtf_tables.h"
 
 namespace vellumine::testing {
-namespace {
 
 // Subscripts move by half the size, rounded toward zero; sizes are held to what readers take.
 TEST(RtfTemplatesTest, SizesAndShifts) {
@@ -243,5 +242,4 @@ TEST(RtfTablesTest, RowsCellsAndTheirText) {
   EXPECT_EQ(Body("<table><tr><td>a</td><td>b</td></tr></table><p>x"), "ab" + kBreak + "x");
 }
 
-}  // namespace
 }  // namespace vellumine::testing

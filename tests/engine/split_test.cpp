@@ -12,7 +12,6 @@
 #include "translation/prepare_text.h"
 
 namespace vellumine::testing {
-namespace {
 
 // What a read gives: whether it succeeded, the text as read, the prepared text, and the
 // length read before 0x1A; with `whole`, the pass over `raw` on one thread.
@@ -173,5 +172,4 @@ TEST(TranslationInHalves, LongPagesWhereTheHalvesAgreeLateOrNever) {
   }
 }
 
-}  // namespace
 }  // namespace vellumine::testing

@@ -9,7 +9,6 @@
 #include "translation/windows_code_pages.h"
 
 namespace vellumine::testing {
-namespace {
 
 constexpr NamedReference kHtmlNames[] = {
 #include "translation/html_entities_table.inc"
@@ -113,5 +112,4 @@ TEST(TextReferenceSetsTest, PageTextAndReferencesTogether) {
   }
 }
 
-}  // namespace
 }  // namespace vellumine::testing

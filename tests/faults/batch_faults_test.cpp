@@ -7,7 +7,6 @@
 #include "fault_helpers.h"
 
 namespace vellumine::testing {
-namespace {
 
 // A walk of a real directory, from a file that selects it: the HTML names in byte order (upper
 // case first, 0xE0 last), sub-directories not entered; an empty page, a directory with a
@@ -87,5 +86,4 @@ TEST(BatchFaults, ThousandFilesSomeEmptySomeUnreadable) {
 }
 #endif
 
-}  // namespace
 }  // namespace vellumine::testing

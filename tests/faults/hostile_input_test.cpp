@@ -8,7 +8,6 @@
 #include "job/convert_file.h"
 
 namespace vellumine::testing {
-namespace {
 
 using Milliseconds = std::chrono::duration<double, std::milli>;
 
@@ -58,5 +57,4 @@ TEST(HostileInput, SparseGigabyteFile) {
 }
 #endif
 
-}  // namespace
 }  // namespace vellumine::testing

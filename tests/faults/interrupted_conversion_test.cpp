@@ -3,7 +3,6 @@
 #include "fault_helpers.h"
 
 namespace vellumine::testing {
-namespace {
 
 #ifndef _WIN32
 TEST(InterruptedConversion, KilledAtAnyMomentLeavesThePreviousFileOrTheWholeNewOne) {
@@ -32,5 +31,4 @@ TEST(InterruptedConversion, KilledAtAnyMomentLeavesThePreviousFileOrTheWholeNewO
 }
 #endif
 
-}  // namespace
 }  // namespace vellumine::testing

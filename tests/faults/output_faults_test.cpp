@@ -8,7 +8,6 @@
 #include "settings_file.h"
 
 namespace vellumine::testing {
-namespace {
 
 const std::string kPrevious = "{\\rtf1 the previous output}";
 
@@ -150,5 +149,4 @@ TEST(OutputFaults, InputCannotBeRead) {
 
 #endif
 
-}  // namespace
 }  // namespace vellumine::testing

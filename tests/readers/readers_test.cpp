@@ -8,7 +8,6 @@
 #include "reader_pages.h"
 
 namespace vellumine::testing {
-namespace {
 
 // Converts every page in both modes, lets one reader process read them all, and checks what
 // it shows.
@@ -43,5 +42,4 @@ TEST(ReadersTest, EveryWordOfEveryPageInOrder) {
   fs::remove_all(dir, error);
 }
 
-}  // namespace
 }  // namespace vellumine::testing

@@ -10,7 +10,6 @@
 #include "reader_pages.h"
 
 namespace vellumine::testing {
-namespace {
 
 // A hidden rich edit control of the kind WordPad uses (msftedit.dll).
 class RichEdit {
@@ -86,5 +85,4 @@ TEST(RichEditReader, EveryWordOfEveryPageInOrder) {
   }
 }
 
-}  // namespace
 }  // namespace vellumine::testing
