@@ -20,6 +20,16 @@ else()
   install(TARGETS vellumine_shared vellumine_static
           LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
           ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  if(CMAKE_STRIP AND NOT IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
+    # A stripped install (the package) takes the debugging information out of the static
+    # library too, as it does out of the programs and the shared library.
+    set(archive "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:vellumine_static>")
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug \"${archive}\"
+                      COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+    unset(archive)
+  endif()
   install(FILES ${PROJECT_SOURCE_DIR}/engine/include/vellumine.h
           DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
   install(FILES ${PROJECT_BINARY_DIR}/vellumine.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
@@ -32,10 +42,13 @@ else()
   if(VELLUMINE_SANITIZE OR VELLUMINE_THREAD_SANITIZE)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1 (>= 3.0)")
   else()
-    # The C++ runtime is linked into the programs and the shared library alike.
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34)")
+    # The C++ runtime is linked into the programs and the shared library alike; GCC 12's
+    # takes arc4random (std::random_device) from glibc 2.36. scripts/test-package checks
+    # this against the symbol versions the packaged files ask for.
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.36)")
   endif()
-  # A shlibs file for programs built against libvellumine.so.1, and the ldconfig trigger.
+  # A shlibs file for packages built against libvellumine.so.1; ldconfig after installing
+  # and removing.
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
   # Linking the static library takes the C++ runtime's development files (g++ has them).

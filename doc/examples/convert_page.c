@@ -11,7 +11,7 @@
  * The first form reads the page into memory and hands it to vellumine_convert_memory, which
  * gives the output back a piece at a time; the second lets vellumine_convert_file read and
  * write the files. Errors go to standard error. Exit status: 0 the page was converted, 1 it
- * could not be read, converted or written, 2 wrong arguments. */
+ * could not be read, converted or written, 2 wrong arguments. (It builds as C++ too.) */
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -26,7 +26,7 @@ static char* read_page(const char* path, size_t* size) {
   FILE* file = fopen(path, "rb");
   size_t capacity = 64 * 1024;
   size_t used = 0;
-  char* bytes = malloc(capacity);
+  char* bytes = (char*)malloc(capacity);
   if (file == NULL || bytes == NULL) {
     int error = file == NULL ? errno : ENOMEM;
     if (file != NULL) fclose(file);
@@ -39,7 +39,7 @@ static char* read_page(const char* path, size_t* size) {
     size_t got = fread(bytes + used, 1, capacity - used, file);
     used += got;
     if (used < capacity) break; /* the end of the file, or an error */
-    char* larger = capacity <= (size_t)-1 / 2 ? realloc(bytes, capacity * 2) : NULL;
+    char* larger = capacity <= (size_t)-1 / 2 ? (char*)realloc(bytes, capacity * 2) : NULL;
     if (larger == NULL) {
       fclose(file);
       free(bytes);
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     }
     /* Asked once for the length, then for the name itself. */
     length = vellumine_output_path(page, directory, &options, NULL, 0);
-    output = malloc(length + 1);
+    output = (char*)malloc(length + 1);
     if (length == 0 || output == NULL ||
         vellumine_output_path(page, directory, &options, output, length + 1) != length) {
       fprintf(stderr, "%s: %s: converted, but its output's name is not known\n", program, page);
