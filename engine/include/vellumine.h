@@ -1,8 +1,8 @@
 /* Vellumine: HTML pages into RTF documents or plain text.
  *
  * The whole interface of the conversion engine, for C and C++. Link with
- * `pkg-config --cflags --libs vellumine` (the shared library) or
- * `pkg-config --static --cflags --libs vellumine` (the static one).
+ * `pkg-config --cflags --libs vellumine` (the shared library), or statically with
+ * `cc -static ... $(pkg-config --static --cflags --libs vellumine)`.
  *
  *     vellumine_options options;
  *     vellumine_options_init(&options);
@@ -100,7 +100,7 @@ size_t vellumine_output_path(const char* input_path, const char* output_director
 /* A short English description of a result: "out of memory". */
 const char* vellumine_result_text(vellumine_result result);
 
-/* The library's version: "1.3". */
+/* The library's version: "1.2". */
 const char* vellumine_version(void);
 
 #ifdef __cplusplus
