@@ -1,6 +1,9 @@
-// References in plain text written in the output's own character set: on every Cyrillic
-// encoding each character a reference names is either written as itself or left out, never
-// as a byte that stands for another character there.
+// Character references: fixed forms, numeric and named runs in RTF, EntityTable's rows,
+// references in plain text in every output set; and on every Cyrillic encoding each
+// character a reference names either written as itself or left out, never as a byte that
+// stands for another character there.
+#include <cstring>
+
 #include "engine_test_util.h"
 #include "translation/entities.h"
 #include "translation/html_entities.h"
@@ -9,6 +12,120 @@
 #include "translation/windows_code_pages.h"
 
 namespace vellumine::testing {
+
+// The text from the ampersand, the replacement, and the bytes after the ampersand that
+// belong to the reference.
+struct EntityCase {
+  std::string text;
+  bool cyrillic;
+  std::string expected;
+  size_t used;
+};
+
+void ExpectEntity(const EntityCase& c) {
+  EntityResult result;
+  EXPECT_EQ(EscapeEntity(c.text.data(), 0, c.text.size(), result, c.cyrillic), c.used) << c.text;
+  EXPECT_EQ(result.view(), c.expected) << c.text << (c.cyrillic ? " (Cyrillic)" : "");
+}
+
+TEST(EscapeEntityTest, FixedFormsNumbersNamesAndRuns) {
+  const EntityCase cases[] = {
+      {"&nbsp;x", false, " ", 5}, {"&quot<b>", false, "\"", 4}, {"&rsquo;", false, "'", 6},
+      {"&ldquo<", false, "\"", 5},
+      // Only the lowercase spelling is a fixed form; the others are looked up as names. The
+      // table rows behind the fixed forms: the name ends with a blank or the text.
+      {"&NBSP;", false, "NBSP", 5}, {"&nbsp x", false, "\\'a0", 5}, {"&lt", false, "\\'3c", 3},
+      {"&quotx;", false, "quotx", 6},  // "&quot" with another byte after it collects a run
+      {"&#233;", true, "\\f99\\'e9", 5}, {"&#x41;", false, "\\'41", 5},
+      {"&#x2g;", false, "\\'57", 5},  // a hex digit past "f" counts its code minus 48
+      // "&#X" is decimal: the run "X41" reads as 0, below 32, and is written back.
+      {"&#X41;", false, "X41", 5}, {"&#-5;", false, "-5", 4}, {"&#x;", false, "", 3},
+      // Lenient decimal reading: leading white space, a sign, digits up to another byte; the
+      // run ends at a blank too.
+      {"&#\t+65abc;", false, "\\'41", 9}, {"&#233 x", false, "\\'e9", 5},
+      // Values above 255: UTF-16 units as signed 16-bit decimals with "?" as the fallback;
+      // above 0xFFFF a surrogate pair; past the last code point and lone surrogates: U+FFFD.
+      {"&#8212;", false, "\\u8212?", 6}, {"&#x20ac;", true, "\\u8364?", 7},
+      {"&#256;", false, "\\u256?", 5}, {"&#32767;", false, "\\u32767?", 7},
+      {"&#32768;", false, "\\u-32768?", 7}, {"&#65533;", false, "\\u-3?", 7},
+      {"&#128512;", false, "\\u-10179?\\u-8704?", 8},
+      {"&#x10FFFF;", false, "\\u-9217?\\u-8193?", 9}, {"&#x110000;", false, "\\u-3?", 9},
+      {"&#xD800;", false, "\\u-3?", 7}, {"&#57343;", false, "\\u-3?", 7},
+      {"&#55295;", false, "\\u-10241?", 7},
+      // Nine digits wrap modulo 2^32; negative after the wrap: written back as the run.
+      {"&#x100000041;", false, "\\'41", 12}, {"&#xFFFFFFFF;", false, "FFFFFFFF", 11},
+      {"&fraq12;", false, "\\'bd", 7}, {"&Aelig;", false, "\\'c6", 6},
+      {"&Copy;", false, "Copy", 5}, {"&AElig;", false, "\\'c6", 6},  // case matters
+      // The run takes tags and any other byte up to ";" or a blank, escaped as text is, so
+      // that it cannot close the document or inject control words.
+      {"&x<b>y z", false, "x<b>y", 6}, {"&;", false, "", 1}, {"&", false, "", 1},
+      {"&x}b;", false, "x\\}b", 4}, {"&\\par;", false, "\\\\par", 5},
+      {"&{{{{{{{{{;", false, "\\{\\{\\{\\{\\{\\{\\{\\{\\{", 10},
+      // Ten bytes or more before ";" make no reference; at most ten bytes are looked at.
+      {"&#x1234567890;", false, "&", 1}, {"&abcdefghij;", false, "&", 0},
+      {"&abcdefghi;", false, "abcdefghi", 10},
+      // HTML's names beyond the table, as "&#c;" writes each character they name.
+      {"&mdash;", false, "\\u8212?", 6}, {"&hellip;", false, "\\u8230?", 7},
+      {"&macr;", false, "\\'af", 5}, {"&hibar;", false, "\\'af", 6}, {"&apos;", false, "\\'27", 5},
+      {"&lbrace;", false, "\\'7b", 7}, {"&excl;", true, "\\f99\\'21", 5},
+      {"&mdash;", true, "\\u8212?", 6}, {"&Kopf;", false, "\\u-10187?\\u-8894?", 5},
+      {"&nvlt;", false, "\\'3c\\u8402?", 5}, {"&Tab;", false, " ", 4}, {"&NewLine;", false, " ", 8},
+      {"&mdash x", false, "\\u8212?", 6}, {"&Mdash;", false, "Mdash", 6},
+      {"&ContourIntegral;", false, "&", 0},
+  };
+  for (const EntityCase& c : cases) ExpectEntity(c);
+}
+
+// Bytes at or past the length never match, whatever follows them in memory.
+TEST(EscapeEntityTest, StopsAtTheLength) {
+  const char text[] = "a&nbsp;&#233;&eacute;";
+  const struct { size_t p, length; std::string expected; size_t used; } cuts[] = {
+      {1, 5, "nbs", 4}, {1, 6, "\\'a0", 5}, {1, 7, " ", 5}, {7, 11, "23", 4}, {13, 17, "eac", 4}};
+  for (const auto& c : cuts) {
+    EntityResult result;
+    EXPECT_EQ(EscapeEntity(text, c.p, c.length, result, false), c.used) << c.expected;
+    EXPECT_EQ(result.view(), c.expected);
+  }
+}
+
+// The rows against a code chart, and every name escaping to its own code.
+TEST(EntityTableTest, EveryNameEscapesToItsCode) {
+  ASSERT_EQ(std::size(EntityTable), 101u);
+  EXPECT_STREQ(EntityTable[4 + 0xBF - 0xA0].name, "iquest");
+  EXPECT_STREQ(EntityTable[4 + 0xF7 - 0xA0].name, "divide");
+  for (size_t r = 0; r < 101; ++r) {
+    const EntityRow& row = EntityTable[r];
+    size_t code = r < 4 ? "\x22\x26\x3C\x3E"[r] : r < 100 ? 0xA0 + r - 4 : 0x80;
+    EXPECT_EQ(static_cast<size_t>(row.code), code) << row.name;
+    char hex[5] = {'\\', '\'', "0123456789abcdef"[code >> 4], "0123456789abcdef"[code & 15], 0};
+    for (bool cyrillic : {false, true})  // ended by the text: no fixed form
+      ExpectEntity({std::string("&") + row.name, cyrillic,
+                    (cyrillic ? "\\f99" : "") + std::string(hex), std::strlen(row.name) + 1});
+  }
+}
+
+TEST(TextReferencesTest, InEveryOutputSet) {
+  const struct { std::string reference, latin, cyrillic, utf8; } cases[] = {
+      {"&eacute;", "\xE9", "", "\xC3\xA9"},  // windows-1251 lacks it
+      {"&euro;", "\x80", "\x88", "\xE2\x82\xAC"}, {"&mdash;", "\x97", "\x97", "\xE2\x80\x94"},
+      {"&rsquo;&ldquo;", "'\"", "'\"", "'\""},
+      {"&#x416;", "", "\xC6", "\xD0\x96"},  // only windows-1251 and UTF-8 have it
+      {"&#150;", "\x96", "\x96", "\xE2\x80\x93"},  // 0x80 to 0x9F read as windows-1252
+      {"&#x9f;", "\x9F", "", "\xC5\xB8"}, {"&#x1F600;", "", "", "\xF0\x9F\x98\x80"},
+      {"&#x110000;&#xD800;", "", "", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"&nvlt;", "<", "<", "<\xE2\x83\x92"},
+      {"&frac12;&fraq12;&copy;", "\xBD\xBD\xA9", "\xA9", "\xC2\xBD\xC2\xBD\xC2\xA9"},
+      {"&apos;&amp;&#65;", "'&A", "'&A", "'&A"},
+      // Control characters removed; tab and line feed are white space, like nbsp.
+      {"&#127;&#129;&#x8D;&#1;", "", "", ""}, {"&#x85;", "\x85", "\x85", "\xE2\x80\xA6"},
+      {"a&Tab;&NewLine;&#9;&#10;&nbsp;b", "a b", "a b", "a b"}, {"&unknown;&Mdash;", "", "", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Text("<x>" + c.reference), c.latin) << c.reference;
+    EXPECT_EQ(Text("<x>" + c.reference, kCp1251), c.cyrillic) << c.reference;
+    EXPECT_EQ(Text("<x>" + c.reference, kUtf8), c.utf8) << c.reference;
+  }
+}
 
 constexpr NamedReference kHtmlNames[] = {
 #include "translation/html_entities_table.inc"
