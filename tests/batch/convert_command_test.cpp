@@ -133,6 +133,7 @@ TEST_F(ConvertCommandTest, WalkInItsOrderWhateverTheJobs) {
   EXPECT_EQ(log, one);
 }
 
+// (The options reaching the conversion: the command line's tests.)
 TEST_F(ConvertCommandTest, SingleFile) {
   ConvertOutcome outcome = Run();
   EXPECT_THAT(log, ElementsAreArray(Log{
@@ -142,18 +143,7 @@ TEST_F(ConvertCommandTest, SingleFile) {
       "end converted 1 failed 0 skipped 0 of 1"}));
   EXPECT_TRUE(outcome.converted == 1 && !outcome.stopped);
   EXPECT_EQ(updatedOutputPath, "D:\\out\\");
-  // The options go to the conversion as they were chosen.
-  choices = {.inputPath = "page.htm", .outputPath = "D:\\out\\"};
-  choices.options.format = VELLUMINE_FORMAT_TEXT;
-  choices.options.encoding = VELLUMINE_ENCODING_KOI8_R;
-  choices.options.font_name = "Times New Roman";
-  choices.options.font_size = 12;
-  Run();
-  EXPECT_EQ(log.at(2),
-            "convert page.htm -> D:\\out\\ format 2 tables 1 Times New Roman 12 encoding 2");
-  EXPECT_EQ(log.at(4), "done 1 result 0 D:\\out\\page.txt converted 1");
   // Failures the fault suite cannot provoke, and their messages (the others': there).
-  choices = {.inputPath = "C:\\web\\page.html", .outputPath = "D:\\out"};
   for (auto [result, message] : {std::pair{VELLUMINE_OUT_OF_MEMORY, "Not enougth memory"},
                                  {VELLUMINE_INVALID_ARGUMENT, ""}}) {  // no text of its own
     results["C:\\web\\page.html"] = result;
