@@ -23,8 +23,7 @@
 namespace vellumine::testing {
 
 // Makes a directory current for the lifetime of the object.
-class CurrentDirectoryGuard {
- public:
+struct CurrentDirectoryGuard {
   explicit CurrentDirectoryGuard(const std::string& directory) {
     GetCurrentDirectoryA(MAX_PATH, previous_);
     SetCurrentDirectoryA(directory.c_str());
@@ -38,8 +37,7 @@ class CurrentDirectoryGuard {
 // Runs action once on the first shown window of this thread with the given caption, as soon
 // as it is up. A thread timer polls for it, so the action runs inside modal loops too. One
 // watcher at a time.
-class WindowWatcher {
- public:
+struct WindowWatcher {
   WindowWatcher(std::string caption, std::function<void(HWND)> action)
       : caption_(std::move(caption)), action_(std::move(action)) {
     active_ = this;
@@ -97,8 +95,7 @@ struct MessageRecord {
   UINT type;  // MB_* flags
 };
 
-class ScriptedPrompts final : public Prompts {
- public:
+struct ScriptedPrompts final : Prompts {
   // Buttons to press, in order; a box beyond the script is answered IDOK (IDNO for Yes/No).
   std::deque<int> answers;
   std::function<void()> onMessage;          // runs while each box is up
@@ -131,8 +128,7 @@ class ScriptedPrompts final : public Prompts {
   }
 };
 
-class ScriptedLauncher final : public Launcher {
- public:
+struct ScriptedLauncher final : Launcher {
   int openResult = 42;       // the shell's answer to every OpenDocument
   unsigned runResult = 33;   // WinExec's answer
   bool helpResult = true;    // WinHelp's answer
@@ -170,8 +166,7 @@ struct ScopedScripts {
 
 // The main window, created modelessly and shown, with both scripts in place, in a temporary
 // start-up directory.
-class MainWindowFixture : public ::testing::Test {
- protected:
+struct MainWindowFixture : ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dialog_.Create());
     ShowWindow(dialog_.m_hWnd, SW_SHOW);

@@ -195,8 +195,7 @@ TEST_F(MainWindowTest, SettingsCommandTakesTheDialogsTextsOnlyOnOk) {
 // Help > Contents, WM_HELP and F1, with the application's help paths pointed into a
 // temporary directory: the HTML guide without a help file, else the help file at its
 // contents, then the guide when the help engine fails; a message when nothing opens.
-class HelpTest : public MainWindowFixture {
- protected:
+struct HelpTest : MainWindowFixture {
   void SetUp() override {
     ASSERT_NE(app_, nullptr);
     app_->m_strHelpFilePath = start_.path() + "Vellumine.HLP";
@@ -307,8 +306,7 @@ TEST(SettingsDialog, ListsTheSizesAndTheCyrillicFontsWithArialAndTenPreselected)
 
 const std::string kUnable = "Unable to open hyperlink:\n\n";
 
-class LinkLabelTest : public MainWindowFixture {
- protected:
+struct LinkLabelTest : MainWindowFixture {
   // The text colour the label asks for when painted, and whether its background is clear.
   std::pair<COLORREF, bool> Colours(HWND label) {
     HDC dc = GetDC(label);

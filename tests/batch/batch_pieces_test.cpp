@@ -32,8 +32,7 @@ TEST(DirectoryPath, CutAndAppendInBothStyles) {
       {"C:\\web\\page.htm", Windows, "C:\\web\\", "C:\\web\\page.htm\\"},
       {"C:/web/", Windows, "C:/web/", "C:/web/"}, {"", Windows, "", "\\"},
       {"/srv/web/page.htm", Posix, "/srv/web/", "/srv/web/page.htm/"},
-      {"web\\", Posix, "", "web\\/"},
-  };
+      {"web\\", Posix, "", "web\\/"}};
   for (auto [input, style, directory, appended] : cases) {
     EXPECT_EQ(CutToDirectory(input, style), directory) << input;
     std::string path = input;
@@ -110,8 +109,7 @@ TEST(SettingsFile, MarkerHandling) {
       {"[Default path]\n[Default path]\nb\n", "[Default path]|b"},
       // Text mode: 0x1A ends the file, a lone CR stays.
       {"[Default path]\na\rb\nc\x1A\nignored\n", "a\rb|c"}, {"[Default path]\nC:\\in\n", fails},
-      {"[default path]\nC:\\in\nD:\\out\n", fails},
-  };
+      {"[default path]\nC:\\in\nD:\\out\n", fails}};
   for (const auto& [contents, expected] : cases) {
     dir.Write("settings.ini", contents);
     std::string input = "untouched", output = "untouched";

@@ -16,8 +16,7 @@ using Log = std::vector<std::string>;
 // Lines: "ask D:\out\", "stop directory C:\web", "batch 4 walk", "file 1 a.htm",
 // "step 50/50", "done 1 result 5 D:\out\b.rtf converted 0: <message>",
 // "end converted 3 failed 1 skipped 0 of 4".
-class RecordingView final : public ConvertView {
- public:
+struct RecordingView final : ConvertView {
   explicit RecordingView(Log& log) : log_(log) {}
 
   std::vector<FileReport> reports;  // every file reported, apart from the log

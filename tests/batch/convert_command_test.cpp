@@ -14,8 +14,7 @@ namespace vellumine::testing {
 
 using ::testing::ElementsAreArray;
 
-class FakeFileSystem final : public FileSystem {
- public:
+struct FakeFileSystem final : FileSystem {
   explicit FakeFileSystem(Log& log) : log_(log) {}
 
   std::set<std::string> directories;  // the only entries that exist
@@ -40,8 +39,7 @@ class FakeFileSystem final : public FileSystem {
   Log& log_;
 };
 
-class ConvertCommandTest : public ::testing::Test {
- protected:
+struct ConvertCommandTest : ::testing::Test {
   ConvertCommandTest() {
     env.style = PathStyle::Windows;
     env.saveSettings = false;

@@ -22,8 +22,7 @@ inline std::string ReadBytes(const std::string& path) {
   return contents;
 }
 
-class TempDirectory {
- public:
+struct TempDirectory {
   TempDirectory() {
     static std::atomic<int> counter{0};
     auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();

@@ -223,8 +223,7 @@ TEST(MakeOutputPathTest, NamesInBothStyles) {
       {"C:\\web/sub\\page.htm", "D:/out", Rtf, W, "D:/out\\page.rtf"},
       // Posix style: a backslash is part of the name.
       {"/srv/web/page.htm", "/tmp/out", Text, P, "/tmp/out/page.txt"},
-      {"C:\\a.b\\page", "D:\\o", Rtf, P, "D:\\o/C:\\a.rtf"},
-  };
+      {"C:\\a.b\\page", "D:\\o", Rtf, P, "D:\\o/C:\\a.rtf"}};
   std::string out;
   for (const auto& c : cases) {
     out = "stale";

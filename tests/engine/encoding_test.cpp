@@ -52,8 +52,7 @@ TEST(ChooseEncodingTest, AskedForAndAutoSelect) {
       {kAuto, "<head><meta charset=windows-1252></head><p>\xD0\x96", kUtf8},
       {kAuto, "<p>plain ASCII", kLatin}, {kAuto, "<p>caf\xE9", kLatin},
       {kAuto, "<p>\xD0\x96 then \xC3", kLatin}, {kAuto, "<p>\xC0\xAF overlong", kLatin},
-      {kAuto, "<p>\xED\xA0\x80 surrogate", kLatin},
-  };
+      {kAuto, "<p>\xED\xA0\x80 surrogate", kLatin}};
   for (const auto& c : cases)
     EXPECT_EQ(ChooseEncoding(c.encoding, c.text.data(), c.text.size()), c.expected)
         << c.encoding << " " << ::testing::PrintToString(c.text);
@@ -139,8 +138,7 @@ TEST(Utf8Test, RtfCharacters) {
       {"<pre>\xC3\xA9  \xD0\x96\n\x80</pre>", "\xE9  \\u1046?\\par\n\\u8364?"},
       // An entity's run written back is decoded within the run, in the block's form.
       {"<x>&\xD0\x96x;y", "\\u1046?xy"}, {"<x>&{\xC3\xA9;", "\\{\\'e9"},
-      {"<x>a<pre>&\xC3\xA9\xD0\x96;</pre>", "a\xE9\\u1046?"},
-  }, {.encoding = kUtf8});
+      {"<x>a<pre>&\xC3\xA9\xD0\x96;</pre>", "a\xE9\\u1046?"}}, {.encoding = kUtf8});
   // Without the UTF-8 flag nothing changes: a Latin page's run keeps its bytes.
   EXPECT_EQ(Body("<x>&\xD0\x96x;\xC3\xA9"), "\xD0\x96x\\'c3\\'a9");
   // A long run of stray bytes (each a character of up to three bytes) fits the plain-text

@@ -37,8 +37,7 @@ TEST(SplitPreparation, WhatLiesAcrossTheMiddle) {
   const std::string pieces[] = {
       "<script>x</script>", "<title>t</title>", "<%a%>", "<option>o</option>", "\r\n",
       "\r\r\n", "\x1A", "<script>x\x1A</script>", "<script>x</script\r\n", "<style>s",
-      "<sc", "</script>", std::string("a\0b", 3),
-  };
+      "<sc", "</script>", std::string("a\0b", 3)};
   for (const std::string& piece : pieces) {
     for (size_t before = 44; before < 76; ++before) {
       const std::string raw = std::string(before, 'a') + piece + std::string(60, 'b') +
@@ -125,8 +124,7 @@ const char* const kPieces[] = {
     "</center>", "<table>", "</table>", "<tr>", "</tr>", "<td>", "</td>", "<th>", "<pre>",
     "</pre>", "<a href=\"x\">", "</a>", "<", ">", "&amp;", "&nbsp;", "&eacute;", "&#8212;",
     "&zz;", "&", ";", "{", "\\", "\xE9", "\xD0\x96\xD0\x96", "\xE6\x97\xA5", "\xF0\x9F\x98\x80",
-    "\xC3", "<sub>", "</sub>", "<sup>", "<i>",
-};
+    "\xC3", "<sub>", "</sub>", "<sup>", "<i>"};
 
 std::string RandomPage(std::mt19937& random, size_t pieces) {
   std::string html;

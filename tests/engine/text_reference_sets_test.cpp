@@ -71,8 +71,7 @@ TEST(EscapeEntityTest, FixedFormsNumbersNamesAndRuns) {
       {"&mdash;", true, "\\u8212?", 6}, {"&Kopf;", false, "\\u-10187?\\u-8894?", 5},
       {"&nvlt;", false, "\\'3c\\u8402?", 5}, {"&Tab;", false, " ", 4}, {"&NewLine;", false, " ", 8},
       {"&mdash x", false, "\\u8212?", 6}, {"&Mdash;", false, "Mdash", 6},
-      {"&ContourIntegral;", false, "&", 0},
-  };
+      {"&ContourIntegral;", false, "&", 0}};
   for (const EntityCase& c : cases) ExpectEntity(c);
 }
 
@@ -118,8 +117,7 @@ TEST(TextReferencesTest, InEveryOutputSet) {
       {"&apos;&amp;&#65;", "'&A", "'&A", "'&A"},
       // Control characters removed; tab and line feed are white space, like nbsp.
       {"&#127;&#129;&#x8D;&#1;", "", "", ""}, {"&#x85;", "\x85", "\x85", "\xE2\x80\xA6"},
-      {"a&Tab;&NewLine;&#9;&#10;&nbsp;b", "a b", "a b", "a b"}, {"&unknown;&Mdash;", "", "", ""},
-  };
+      {"a&Tab;&NewLine;&#9;&#10;&nbsp;b", "a b", "a b", "a b"}, {"&unknown;&Mdash;", "", "", ""}};
   for (const auto& c : cases) {
     EXPECT_EQ(Text("<x>" + c.reference), c.latin) << c.reference;
     EXPECT_EQ(Text("<x>" + c.reference, kCp1251), c.cyrillic) << c.reference;

@@ -64,8 +64,7 @@ TEST(PrepareTextTest, Blocks) {
       // Raw bytes: the byte after a script's closing name is a whole CR LF pair; ends
       // split by CR LF or cut by 0x1A.
       {"<script>x</script\r\nY\r\nZ", "Y\nZ"}, {"a<title>\r\n</title>\r\nb<%\r%\r\n>c", "a\nb"},
-      {"<option>x</option\r\n>y<%\x1A%>z", ""}, {"x\r\n<scr\x1Aipt>", "x\n<scr"},
-  };
+      {"<option>x</option\r\n>y<%\x1A%>z", ""}, {"x\r\n<scr\x1Aipt>", "x\n<scr"}};
   for (const Case& c : cases) EXPECT_EQ(Prepare(c.html), c.expected) << "raw: " << c.html;
 }
 
@@ -104,8 +103,7 @@ TEST(TranslateToTextTest, FormsBlanksTagsAndReferences) {
       {"<x>R&D is fun", "R&D is fun"}, {"<x>a&bcdefghi;j", "aj"},
       {"<x>a&bcdefghij;k", "a&bcdefghij;k"},
       // Nothing is written while text is off, but the reference is still consumed.
-      {"<a title=&gt;x>y", "y"}, {"&amp;<x>y", "y"},
-  }, {ConversionMode::Text});
+      {"<a title=&gt;x>y", "y"}, {"&amp;<x>y", "y"}}, {ConversionMode::Text});
   EXPECT_EQ(Text("<x>\xC1\xC2 &amp;<p>\xA3", kKoi8), "\xE0\xE1 &\n\xB8");
   EXPECT_EQ(Text("<x>\xB0\xF1", {MapIso88595, true}), "\xC0\xB8");
 }
@@ -206,8 +204,7 @@ TEST(RtfWriterTest, TagFormsAndTextRules) {
       // while text is on; the pending break left as it was.
       {"<pre>a  b\n<b>{x}\\\xE9</PRE>c", "a  b\\par\n<b>\\{x\\}\\\\\xE9" "c"},
       {"<pre>x</pre >y", "x</pre >y"}, {"<pre>&amp;</pre>", "&amp;"},
-      {"<p>t<pre>&amp;</pre>", kBreak + "t&"}, {"<p><pre>x</pre><p>y", kBreak + "xy"},
-  });
+      {"<p>t<pre>&amp;</pre>", kBreak + "t&"}, {"<p><pre>x</pre><p>y", kBreak + "xy"}});
   std::string html = "<ol>";
   for (int i = 1; i <= 12; ++i) html += "<li>x";
   EXPECT_TRUE(Body(html).ends_with(kNumbered + "12. x"));

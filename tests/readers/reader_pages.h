@@ -61,8 +61,7 @@ inline std::vector<Page> Pages() {
        {"Straße · Ωμέγα · 中文 · 🎒", "4–6 cm"}},
       {"text-after-control-words",
        "<html><body><table>Caption<tr><td>alpha</td>bravo<td>charlie</td></tr>"
-       "<tr>123<td>delta</td>-5<td>echo</td></tr></table></body></html>"},
-  };
+       "<tr>123<td>delta</td>-5<td>echo</td></tr></table></body></html>"}};
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(VELLUMINE_SOURCE_DIR "/examples", error)) {
     std::string ext = entry.path().extension().string();

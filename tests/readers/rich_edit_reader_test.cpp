@@ -12,8 +12,7 @@
 namespace vellumine::testing {
 
 // A hidden rich edit control of the kind WordPad uses (msftedit.dll).
-class RichEdit {
- public:
+struct RichEdit {
   RichEdit() {
     library_ = LoadLibraryA("msftedit.dll");
     if (library_ != nullptr)
