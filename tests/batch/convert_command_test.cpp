@@ -15,8 +15,8 @@ namespace vellumine::testing {
 using ::testing::ElementsAreArray;
 
 struct FakeFileSystem final : FileSystem {
-  explicit FakeFileSystem(Log& log) : log_(log) {}
-
+  explicit FakeFileSystem(Log& into) : log(into) {}
+  Log& log;
   std::set<std::string> directories;  // the only entries that exist
   bool makeDirectoryFails = false;
   std::vector<std::string> listing;  // of "C:\\web\\*.*"; other patterns cannot be listed
@@ -24,19 +24,16 @@ struct FakeFileSystem final : FileSystem {
   bool Exists(const std::string& path) override { return directories.count(path) != 0; }
   bool IsDirectory(const std::string& path) override { return Exists(path); }
   bool MakeDirectory(const std::string& path) override {
-    log_.push_back("mkdir " + path);
+    log.push_back("mkdir " + path);
     if (!makeDirectoryFails) directories.insert(path);
     return !makeDirectoryFails;
   }
   bool ListDirectory(const std::string& pattern, std::vector<std::string>& names) override {
-    log_.push_back("list " + pattern);
+    log.push_back("list " + pattern);
     if (pattern != "C:\\web\\*.*") return false;
     names = listing;
     return true;
   }
-
- private:
-  Log& log_;
 };
 
 struct ConvertCommandTest : ::testing::Test {

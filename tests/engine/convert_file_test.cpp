@@ -15,17 +15,12 @@ namespace vellumine::testing {
 
 namespace fs = std::filesystem;
 
-struct JobRun {
-  vellumine_result result;
-  Calls calls;
-};
-
-JobRun Convert(const std::string& input, const std::string& directory,
-               ConversionMode mode = ConversionMode::Text, PathStyle style = kNativePathStyle) {
+// A file converted (no output in the result: it is in the file), with the steps shown.
+Converted Convert(const std::string& input, const std::string& directory,
+                  ConversionMode mode = ConversionMode::Text, PathStyle style = kNativePathStyle) {
   RecordedSteps steps;
-  vellumine_result result =
-      ConvertFile(input.c_str(), directory.c_str(), steps.Attach(OptionsFor(mode)), style);
-  return {result, steps.calls};
+  return {ConvertFile(input.c_str(), directory.c_str(), steps.Attach(OptionsFor(mode)), style), "",
+          steps.calls};
 }
 
 // The example pages convert, in every mode, to exactly the outputs checked in beside the
@@ -77,15 +72,15 @@ TEST(ConvertFileTest, FileHoldsWhatMemoryHolds) {
     dir.Write("page.html", c.html);
     for (ConversionMode mode : kModes) {
       SCOPED_TRACE(std::to_string(c.html.size()) + " bytes, mode " + std::to_string(int(mode)));
-      JobRun run = Convert(dir.path() + "page.html", dir.path(), mode);
+      Converted run = Convert(dir.path() + "page.html", dir.path(), mode);
       ASSERT_EQ(run.result, VELLUMINE_OK);
       const std::string file = dir.Read(mode == ConversionMode::Text ? "page.txt" : "page.rtf");
       Converted memory = ConvertInMemory(c.html, OptionsFor(mode));
       EXPECT_TRUE(file == memory.out);
-      EXPECT_EQ(run.calls, memory.steps);
+      EXPECT_EQ(run.steps, memory.steps);
       if (mode != ConversionMode::Text) continue;
       if (c.text) { EXPECT_EQ(file, *c.text); }
-      if (!c.calls.empty()) { EXPECT_EQ(run.calls, c.calls); }
+      if (!c.calls.empty()) { EXPECT_EQ(run.steps, c.calls); }
     }
   }
 }
@@ -119,7 +114,7 @@ TEST(ConvertFileTest, ResultCodesInTheirOrder) {
             VELLUMINE_CANNOT_OPEN_INPUT);
   EXPECT_FALSE(fs::exists(dir.path() + "out/folder.txt"));
   // An empty input shows step 0 only.
-  EXPECT_EQ(Convert(dir.path() + "empty.htm", dir.path() + "out").calls, Calls{"0/50"});
+  EXPECT_EQ(Convert(dir.path() + "empty.htm", dir.path() + "out").steps, Calls{"0/50"});
 }
 
 TEST(ConvertFileTest, TooLargeForTheWorkBuffers) {
@@ -144,9 +139,9 @@ TEST(ConvertFileTest, TooLargeForTheWorkBuffers) {
   fs::resize_file(dir.path() + "huge.htm",
                   sizeof(size_t) == 4 ? (uintmax_t{1} << 30) + 1 : uintmax_t{1} << 40, error);
   if (error) GTEST_SKIP() << "cannot make a sparse file: " << error.message();
-  JobRun run = Convert(dir.path() + "huge.htm", dir.path());
+  Converted run = Convert(dir.path() + "huge.htm", dir.path());
   EXPECT_EQ(run.result, VELLUMINE_OUT_OF_MEMORY);
-  EXPECT_EQ(run.calls, Calls{"0/50"});
+  EXPECT_EQ(run.steps, Calls{"0/50"});
   EXPECT_EQ(dir.Read("huge.txt"), "");
   // The missing output directory is still found first.
   EXPECT_EQ(Convert(dir.path() + "huge.htm", dir.path() + "missing/").result,

@@ -29,7 +29,7 @@ struct Page {
 
 inline std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // The example pages, and pages that broke documents in readers: stray closers, unclosed
@@ -42,8 +42,7 @@ inline std::vector<Page> Pages() {
        "<html><body><p>alpha</sub> bravo</sup> charlie</h3> delta</b> echo</strong> foxtrot"
        "</h1>golf</sub>hotel</center> india</td> juliet</tr> kilo</table> lima</p>mike"},
       {"twenty-bolds", bolds + "<p>tail after twenty bolds</body></html>"},
-      {"unclosed-row",
-       "<html><body><table><tr><td>alpha<td>bravo</table><p>charlie after the table"
+      {"unclosed-row", "<html><body><table><tr><td>alpha<td>bravo</table><p>charlie after the table"
        "<table><tr><td>delta<td>echo"},
       {"cyrillic-references",  // "Привет world мир"
        "<html><body><p>&#1055;&#1088;&#1080;&#1074;&#1077;&#1090; world &#x43C;&#x438;&#x440;",
@@ -51,17 +50,15 @@ inline std::vector<Page> Pages() {
       {"emoji-reference", "<html><body><p>smile &#x1F600; done &#128512; end",
        {"smile \xF0\x9F\x98\x80 done \xF0\x9F\x98\x80 end"}},
       // UTF-8 pages, declared and found by their bytes: every character as it is.
-      {"utf8-declared",
-       "<html><head><meta charset=\"utf-8\"></head><body><p>Café — “quotes”, Привет, "
-       "Γειά, 日本語, 😀 &mdash; &hellip; &trade; &frac12; &macr;x</p>"
+      {"utf8-declared", "<html><head><meta charset=\"utf-8\"></head><body><p>Café — “quotes”, "
+       "Привет, Γειά, 日本語, 😀 &mdash; &hellip; &trade; &frac12; &macr;x</p>"
        "<pre>Ελληνικά été\n日本</pre><p>après",
        {"Café — “quotes”, Привет, Γειά, 日本語, 😀 — … ™ ½ ¯x", "Ελληνικά été", "日本",
         "après"}},
       {"utf8-undeclared", "<html><body><center>Straße · Ωμέγα · 中文 · 🎒</center><p>4&ndash;6 cm",
        {"Straße · Ωμέγα · 中文 · 🎒", "4–6 cm"}},
-      {"text-after-control-words",
-       "<html><body><table>Caption<tr><td>alpha</td>bravo<td>charlie</td></tr>"
-       "<tr>123<td>delta</td>-5<td>echo</td></tr></table></body></html>"}};
+      {"text-after-control-words", "<html><body><table>Caption<tr><td>alpha</td>bravo<td>charlie"
+       "</td></tr><tr>123<td>delta</td>-5<td>echo</td></tr></table></body></html>"}};
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(VELLUMINE_SOURCE_DIR "/examples", error)) {
     std::string ext = entry.path().extension().string();
