@@ -28,7 +28,7 @@ const std::string kHome = kHomePageUrl;
 
 using MainWindowTest = MainWindowFixture;
 
-TEST_F(MainWindowTest, FirstStartShowsTheCurrentDirectoryAndTheDefaults) {
+TEST_F(MainWindowTest, FirstStartDefaultsSettingsFileAndFormatRadios) {
   EXPECT_EQ(GetWindowTextOf(hwnd_), "Vellumine 1.2");
   EXPECT_EQ(ControlText(hwnd_, IDC_INPUT_PATH) + "|" + ControlText(hwnd_, IDC_OUTPUT_PATH),
             start_.bare() + "|" + start_.bare());
@@ -44,17 +44,11 @@ TEST_F(MainWindowTest, FirstStartShowsTheCurrentDirectoryAndTheDefaults) {
   const auto icon = reinterpret_cast<HICON>(SendMessageA(hwnd_, WM_GETICON, ICON_BIG, 0));
   EXPECT_TRUE(dialog_.m_hIcon != nullptr && icon == dialog_.m_hIcon);
   EXPECT_EQ(start_.Read("settings.ini"), "<missing>");  // the first start writes nothing
-}
-
-TEST_F(MainWindowTest, PathsComeFromTheSettingsFile) {
   start_.Write("settings.ini", "[Default path]\r\nC:\\in\\page.htm\r\nD:\\out\\\r\n");
   CConverterDlg second;
   ASSERT_TRUE(second.Create());
   EXPECT_EQ(ControlText(second.m_hWnd, IDC_INPUT_PATH) + "|" +
                 ControlText(second.m_hWnd, IDC_OUTPUT_PATH), "C:\\in\\page.htm|D:\\out\\");
-}
-
-TEST_F(MainWindowTest, FormatRadiosEnableConvertTablesAndKeepItsState) {
   for (bool checked : {true, false}) {
     if (IsChecked(hwnd_, IDC_CONVERT_TABLES) != checked) Click(hwnd_, IDC_CONVERT_TABLES);
     Click(hwnd_, IDC_FORMAT_TXT);
@@ -67,7 +61,7 @@ TEST_F(MainWindowTest, FormatRadiosEnableConvertTablesAndKeepItsState) {
   }
 }
 
-TEST_F(MainWindowTest, SaveConfigurationWritesTheFileAndReportsAFailedWrite) {
+TEST_F(MainWindowTest, SaveConfigurationAndBrowseForOutput) {
   SetDlgItemTextA(hwnd_, IDC_INPUT_PATH, "C:\\in\\a.htm");
   SetDlgItemTextA(hwnd_, IDC_OUTPUT_PATH, "D:\\out");
   // The file goes to the start-up directory, whatever the current directory is by then.
@@ -85,9 +79,6 @@ TEST_F(MainWindowTest, SaveConfigurationWritesTheFileAndReportsAFailedWrite) {
                                       "Error!: Can't write " + missing + "\\settings.ini file."}));
   const MessageRecord& saved = script_.prompts.messages.at(0);
   EXPECT_TRUE(saved.type == MB_OK && saved.owner == hwnd_);
-}
-
-TEST_F(MainWindowTest, BrowseForOutputCancelledShowsTheRememberedPathWithoutSeparator) {
   CopyPath(dialog_.m_szOutputPath, "D:\\out\\");
   SetDlgItemTextA(hwnd_, IDC_OUTPUT_PATH, "typed but not saved");
   Click(hwnd_, IDC_BROWSE_OUTPUT);
@@ -376,7 +367,7 @@ TEST_F(LinkLabelTest, FailedShellOpenFallsBackToTheHtmProgram) {
   EXPECT_EQ(script_.launcher.calls.back(), "open " + kHome + " 5");
 }
 
-TEST(OpenCommandLine, CutsAtThePlaceholderAndAppendsTheTarget) {
+TEST(OpenCommandLine, PlaceholderTargetAndErrorTexts) {
   const char* cases[][2] = {
       {"iexplore.exe -nohome", "iexplore.exe -nohome https://t/"},
       {"b.exe -url %1 -new", "b.exe -url  https://t/"},
@@ -384,11 +375,8 @@ TEST(OpenCommandLine, CutsAtThePlaceholderAndAppendsTheTarget) {
       {"", " https://t/"},
   };
   for (auto& c : cases) EXPECT_EQ(BuildOpenCommandLine(c[0], "https://t/"), c[1]) << c[0];
-}
-
-// Each code the shell and WinExec give has a text of its own (2 and 5: above); any other is
-// reported by its number.
-TEST(OpenErrorReport, ShowsTheTextForEachCode) {
+  // Each code the shell and WinExec give has a text of its own (2 and 5: above); any other is
+  // reported by its number.
   ScopedScripts script;
   CHyperLink link;
   for (int code : {0, 3, 8, 11, 26, 27, 28, 29, 30, 31, 32, 4, -7}) link.ReportOpenError(code);

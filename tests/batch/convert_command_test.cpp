@@ -150,7 +150,7 @@ TEST_F(ConvertCommandTest, SingleFile) {
   }
 }
 
-TEST_F(ConvertCommandTest, StopsBeforeConverting) {
+TEST_F(ConvertCommandTest, StopsBeforeConvertingAndWalksThatConvertNothing) {
   choices.inputPath = "C:\\web";
   ConvertOutcome outcome = Run();
   EXPECT_EQ(log, (Log{"stop directory C:\\web"}));
@@ -174,9 +174,6 @@ TEST_F(ConvertCommandTest, StopsBeforeConverting) {
   EXPECT_EQ(Run().converted, 1);
   EXPECT_EQ(log.at(4),
             "convert C:\\web\\page.html -> E:\\new\\ format 1 tables 1 Arial 10 encoding 0");
-}
-
-TEST_F(ConvertCommandTest, WalksThatConvertNothing) {
   // No qualifying name is not "files not found"; a directory that cannot be listed is.
   EXPECT_FALSE(RunAll({"readme.txt"}).filesNotFound);
   EXPECT_EQ(log, Concat({Counted("C:\\web\\", 0), {"end converted 0 failed 0 skipped 0 of 0"}}));

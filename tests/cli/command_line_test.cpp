@@ -14,10 +14,13 @@ namespace fs = std::filesystem;
 const std::string kPage = "<html><body><h1>Title</h1><p>caf\xE9 &amp; cr\xE8me</p></body></html>";
 
 // The options reach the conversion: the encoding asked for (a KOI8-R page without a
-// declaration), tables, the font and its size.
-TEST(CommandLine, OptionsReachTheConversion) {
+// declaration), tables, the font and its size. Then exit codes and messages.
+TEST(CommandLine, OptionsExitCodesAndMessages) {
   TempDirectory work;
-  work.Make({{"koi8.htm", "<p>\xF0\xD2\xC9\xD7\xC5\xD4"}, {"table.htm", "<table><tr><td>a"}});
+  const std::string sep(1, work.path().back());
+  work.Make({{"koi8.htm", "<p>\xF0\xD2\xC9\xD7\xC5\xD4"}, {"table.htm", "<table><tr><td>a"},
+             {"empty.htm", ""}, {"page.htm", "<p>text</p>"}, {"site/a.htm", "<p>a</p>"},
+             {"site/b.html", ""}, {"site/c.asp", "<p>c</p>"}, {"site/notes.txt", "not html"}});
   EXPECT_EQ(RunVellumine({"-e", "koi8-r", "-f", "txt", "-c", "koi8.htm"}, work).rawOut,
             "\r\n\xCF\xF0\xE8\xE2\xE5\xF2");
   EXPECT_EQ(RunVellumine({"-c", "table.htm"}, work).rawOut.find("\\trowd"), std::string::npos);
@@ -26,13 +29,6 @@ TEST(CommandLine, OptionsReachTheConversion) {
   const std::string big = "\\fs3276{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset0 Times New Roman;}";
   EXPECT_NE(RunVellumine({"--size", "1638", "--font", "Times New Roman", "-c", "table.htm"}, work)
                 .rawOut.find(big), std::string::npos);
-}
-
-TEST(CommandLine, ExitCodesAndMessages) {
-  TempDirectory work;
-  const std::string sep(1, work.path().back());
-  work.Make({{"empty.htm", ""}, {"page.htm", "<p>text</p>"}, {"site/a.htm", "<p>a</p>"},
-             {"site/b.html", ""}, {"site/c.asp", "<p>c</p>"}, {"site/notes.txt", "not html"}});
   const struct {
     std::vector<std::string> args;
     int exitCode;

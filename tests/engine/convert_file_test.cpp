@@ -181,7 +181,7 @@ TEST(ConvertFileTest, OutputThatIsTheInputItself) {
   EXPECT_EQ(dir.Read("other/page.txt"), "\r\nkeep me\r\n");
 }
 
-TEST(ConvertFileTest, WindowsPathLimit) {
+TEST(ConvertFileTest, OutputNamesAndTheWindowsPathLimit) {
   TempDirectory dir;
   // A directory name that brings the output path ("/p.txt" in it) to 260 characters; one
   // less fits.
@@ -193,9 +193,6 @@ TEST(ConvertFileTest, WindowsPathLimit) {
                       PathStyle::Windows).result,
               n == room ? VELLUMINE_CANNOT_OPEN_OUTPUT : VELLUMINE_OK);
   }
-}
-
-TEST(MakeOutputPathTest, NamesInBothStyles) {
   constexpr PathStyle W = PathStyle::Windows, P = PathStyle::Posix;
   constexpr vellumine_format Text = VELLUMINE_FORMAT_TEXT, Rtf = VELLUMINE_FORMAT_RTF;
   const struct {
@@ -230,7 +227,18 @@ TEST(MakeOutputPathTest, NamesInBothStyles) {
   EXPECT_FALSE(MakeOutputPath("C:\\in\\" + std::string(5000, 'n'), "D:\\", Text, W, out));
 }
 
-TEST(FileOutputStreamTest, ReportsFailures) {
+// A buffer whose growth fails keeps its bytes and drops those past its capacity from then
+// on; a file on a device that is always full reports the failure.
+TEST(FileOutputStreamTest, FailuresReportedAndBuffersThatCannotGrow) {
+  ByteBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate(3));
+  buffer.Push('a');
+  buffer.Append("bcdef");
+  EXPECT_FALSE(buffer.failed());
+  EXPECT_FALSE(buffer.Reserve(SIZE_MAX));
+  EXPECT_TRUE(buffer.failed());
+  buffer.Append(std::string(buffer.capacity(), 'x'));
+  EXPECT_EQ(buffer.view(), "abcdef");
   // A device that is always full (under Wine the host's, through drive Z:): the write or
   // the flush fails, and Close says so.
 #ifdef _WIN32
@@ -245,19 +253,6 @@ TEST(FileOutputStreamTest, ReportsFailures) {
     EXPECT_FALSE(full.Close());
     EXPECT_TRUE(full.failed());
   }
-}
-
-TEST(ByteBufferTest, GrowsAndKeepsItsBytesUntilGrowthFails) {
-  ByteBuffer buffer;
-  ASSERT_TRUE(buffer.Allocate(3));
-  buffer.Push('a');
-  buffer.Append("bcdef");
-  EXPECT_FALSE(buffer.failed());
-  // Impossible growth fails, and bytes past the capacity are dropped from then on.
-  EXPECT_FALSE(buffer.Reserve(SIZE_MAX));
-  EXPECT_TRUE(buffer.failed());
-  buffer.Append(std::string(buffer.capacity(), 'x'));
-  EXPECT_EQ(buffer.view(), "abcdef");
 }
 
 // Tick positions; the steps shown: 0 at the start, 1 once read, each tick's number, 50 at

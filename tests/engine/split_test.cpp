@@ -32,7 +32,7 @@ Prepared Whole(const std::string& raw) {
   return {true, raw, prepared, readLength};
 }
 
-TEST(SplitPreparation, WhatLiesAcrossTheMiddle) {
+TEST(SplitPreparation, WhatLiesAcrossTheMiddleAndRandomTexts) {
   // Each piece is placed so that it starts at every offset around the middle of the text.
   const std::string pieces[] = {
       "<script>x</script>", "<title>t</title>", "<%a%>", "<option>o</option>", "\r\n",
@@ -46,9 +46,6 @@ TEST(SplitPreparation, WhatLiesAcrossTheMiddle) {
       EXPECT_EQ(ReadInHalves(source, raw.size(), 2), Whole(raw)) << before << ": " << piece;
     }
   }
-}
-
-TEST(SplitPreparation, RandomTextsAndTheThreshold) {
   const char* const kPieces[] = {"a", "bb ", "<p>", "<td>", "<t", "<s", "<o", "<%", "%>",
                                  "</title>", "<title>", "<script>", "</script>", "<style>",
                                  "</style>", "<option>", "</option>", "\r", "\n", "\r\n",
@@ -132,18 +129,15 @@ std::string RandomPage(std::mt19937& random, size_t pieces) {
   return html;
 }
 
-TEST(TranslationInHalves, ShortRandomPages) {
+TEST(TranslationInHalves, ShortRandomPagesAndStepsPastTheText) {
   std::mt19937 random(77);
   // Few rounds of long pages: each round starts threads, which are slow under emulation.
   for (int round = 0; round < 200; ++round) {
     const std::string html = RandomPage(random, 1 + random() % 400);
     ExpectSameInHalves(html, ::testing::PrintToString(html));
   }
-}
-
-// The first half reaches the end inside a preformatted block, where the second half, which
-// took the block's text as text, ends a step past the end: no step may start there.
-TEST(TranslationInHalves, StepsThatEndPastTheText) {
+  // The first half reaches the end inside a preformatted block, where the second half, which
+  // took the block's text as text, ends a step past the end: no step may start there.
   ExpectSameInHalves(
       "<tr></h2></pre>&</td><b><ul><sup>  <strong><i><table></h2>&eacute;</table>{\xD0\x96"
       "\xD0\x96&<pre></tr>x \t\t&#8212;<a href=\"x\"></b><strong></table>&#8212;&<h2><p>"

@@ -28,7 +28,7 @@ void ExpectEntity(const EntityCase& c) {
   EXPECT_EQ(result.view(), c.expected) << c.text << (c.cyrillic ? " (Cyrillic)" : "");
 }
 
-TEST(EscapeEntityTest, FixedFormsNumbersNamesAndRuns) {
+TEST(EscapeEntityTest, FormsNumbersNamesRunsAndTheLength) {
   const EntityCase cases[] = {
       {"&nbsp;x", false, " ", 5}, {"&quot<b>", false, "\"", 4}, {"&rsquo;", false, "'", 6},
       {"&ldquo<", false, "\"", 5},
@@ -73,10 +73,7 @@ TEST(EscapeEntityTest, FixedFormsNumbersNamesAndRuns) {
       {"&mdash x", false, "\\u8212?", 6}, {"&Mdash;", false, "Mdash", 6},
       {"&ContourIntegral;", false, "&", 0}};
   for (const EntityCase& c : cases) ExpectEntity(c);
-}
-
-// Bytes at or past the length never match, whatever follows them in memory.
-TEST(EscapeEntityTest, StopsAtTheLength) {
+  // Bytes at or past the length never match, whatever follows them in memory.
   const char text[] = "a&nbsp;&#233;&eacute;";
   const struct { size_t p, length; std::string expected; size_t used; } cuts[] = {
       {1, 5, "nbs", 4}, {1, 6, "\\'a0", 5}, {1, 7, " ", 5}, {7, 11, "23", 4}, {13, 17, "eac", 4}};

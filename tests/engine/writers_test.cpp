@@ -43,7 +43,7 @@ TEST(ApplyReadTransformTest, Cases) {
   }
 }
 
-TEST(PrepareTextTest, Blocks) {
+TEST(PrepareTextTest, BlocksAndPathologicalInputs) {
   const Case cases[] = {
       {"a<TITLE>T</Title>b", "ab"}, {"<title lang=en>T</title>X", "<title lang=en>T</title>X"},
       {"<title>T</title >X", ""},  // the end needs ">" right after the name
@@ -66,15 +66,12 @@ TEST(PrepareTextTest, Blocks) {
       {"<script>x</script\r\nY\r\nZ", "Y\nZ"}, {"a<title>\r\n</title>\r\nb<%\r%\r\n>c", "a\nb"},
       {"<option>x</option\r\n>y<%\x1A%>z", ""}, {"x\r\n<scr\x1Aipt>", "x\n<scr"}};
   for (const Case& c : cases) EXPECT_EQ(Prepare(c.html), c.expected) << "raw: " << c.html;
-}
-
-TEST(PrepareTextTest, PathologicalInputsStayLinear) {
   // Many openings with one far end, and many candidates for an end that never comes.
   std::string percents = "<%", scripts, manyLt(1 << 20, '<');
   for (int i = 0; i < 200000; ++i) percents += "%<x>", scripts += "<script>a</scrip";
-  const std::pair<std::string, std::string> cases[] = {
-      {percents, ""}, {scripts + "</script>!", "!"}, {manyLt, manyLt}};
-  for (const auto& [raw, prepared] : cases) EXPECT_TRUE(Prepare(raw) == prepared) << raw.size();
+  for (const auto& [raw, prepared] : {std::pair{percents, std::string()},
+                                      {scripts + "</script>!", "!"}, {manyLt, manyLt}})
+    EXPECT_TRUE(Prepare(raw) == prepared) << raw.size();
 }
 
 TEST(TranslateToTextTest, FormsBlanksTagsAndReferences) {
@@ -119,7 +116,7 @@ TEST(TranslateToTextTest, PathologicalInputsStayLinear) {
 }
 
 // Subscripts move by half the size, rounded toward zero; sizes are held to what readers take.
-TEST(RtfTemplatesTest, SizesAndShifts) {
+TEST(RtfTemplatesTest, SizesShiftsAndTheHeader) {
   // The heading's size is 2S, the shift S/2.
   const struct { int given, size; const char *fs, *shift; } cases[] = {
       {9, 9, "18", "4"}, {-7, -7, "-14", "-3"}, {-99999, -1638, "-3276", "-819"},
@@ -133,11 +130,8 @@ TEST(RtfTemplatesTest, SizesAndShifts) {
               std::string("{\\dn") + c.shift + " {\\up" + c.shift + " \n{\\par\\b\\fs" + c.fs +
                   " ");
   }
-}
-
-// The example pages' outputs pin the header's bytes; here what the font and the character
-// set change in it.
-TEST(RtfHeaderTest, FontAndCharacterSet) {
+  // The example pages' outputs pin the header's bytes; here what the font and the character
+  // set change in it.
   auto header = [](const char* font, bool cyrillic) {
     RtfTemplates t;
     FormatRtfTemplates(t, 12, false);
@@ -267,7 +261,7 @@ const std::string kOne = kRow + "\n\\cellx9500";  // a row of one cell
 const std::string kCell = "\n\\pard \\intbl ";
 const std::string kRowEnd = "\\pard \\intbl \\row \\pard\n";
 
-TEST(RtfTablesTest, CountRowCells) {
+TEST(RtfTablesTest, CellCountAndRowGeometry) {
   // The text from the row start tag's ">"; "</table>", comments and blocks do not stop the
   // count.
   const struct { std::string html; size_t cells; } cases[] = {
@@ -276,10 +270,7 @@ TEST(RtfTablesTest, CountRowCells) {
       {"><td\n>a<td\t>b<thead><tbody><td", 0}, {"><!-- <td> --><pre><td></pre>", 2}, {">", 0}};
   for (const auto& c : cases)
     EXPECT_EQ(CountRowCells(c.html.data(), c.html.size(), 0), c.cells) << c.html;
-}
-
-// Boundaries at 9500 k / n twips, rounded down; the last is always 9500.
-TEST(RtfTablesTest, RowGeometry) {
+  // Boundaries at 9500 k / n twips, rounded down; the last is always 9500.
   std::string seven = "<tr>", wide = "<tr>";
   for (int i = 0; i < 7; ++i) seven += "<td>";
   for (int i = 0; i < 997; ++i) wide += "<td>";
