@@ -128,8 +128,10 @@ TEST_F(ConvertCommandTest, WalkInItsOrderWhateverTheJobs) {
   EXPECT_EQ(log, one);
 }
 
-// (The options reaching the conversion: the command line's tests.)
-TEST_F(ConvertCommandTest, SingleFile) {
+// One file; the command stopped by a directory given without convertAll, a declined or
+// failed output directory; walks that convert nothing. (The options reaching the
+// conversion: the command line's tests.)
+TEST_F(ConvertCommandTest, SingleFileStopsAndWalksThatConvertNothing) {
   ConvertOutcome outcome = Run();
   EXPECT_THAT(log, ElementsAreArray(Log{
       "batch 1", "file 1 C:\\web\\page.html",
@@ -148,11 +150,9 @@ TEST_F(ConvertCommandTest, SingleFile) {
     EXPECT_EQ(log.back(), "end converted 0 failed 1 skipped 0 of 1");
     EXPECT_EQ(outcome.failed, 1);
   }
-}
-
-TEST_F(ConvertCommandTest, StopsBeforeConvertingAndWalksThatConvertNothing) {
+  results.clear();
   choices.inputPath = "C:\\web";
-  ConvertOutcome outcome = Run();
+  outcome = Run();
   EXPECT_EQ(log, (Log{"stop directory C:\\web"}));
   EXPECT_TRUE(outcome.stopped && !outcome.noOutputDirectory);
   // The settings are saved as typed before any check.

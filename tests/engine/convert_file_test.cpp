@@ -26,7 +26,7 @@ Converted Convert(const std::string& input, const std::string& directory,
 // The example pages convert, in every mode, to exactly the outputs checked in beside the
 // tests (scripts/gen-example-outputs writes them): no engine change moves an output byte
 // unseen.
-TEST(ExamplePagesTest, OutputsAreTheCheckedInOnes) {
+TEST(ConvertFileTest, ExamplePagesAndFilesHoldWhatMemoryHolds) {
   const char* suffixes[] = {".txt", ".rtf", ".tables.rtf"};
   int pages = 0;
   for (const auto& entry : fs::directory_iterator(VELLUMINE_SOURCE_DIR "/examples")) {
@@ -42,11 +42,8 @@ TEST(ExamplePagesTest, OutputsAreTheCheckedInOnes) {
     }
   }
   EXPECT_GE(pages, 9);
-}
-
-// Each mode writes to its file what the same job writes to memory, and shows the same steps;
-// pages large enough to be read, prepared and translated in halves too.
-TEST(ConvertFileTest, FileHoldsWhatMemoryHolds) {
+  // Each mode writes to its file what the same job writes to memory, and shows the same steps;
+  // pages large enough to be read, prepared and translated in halves too.
   static_assert(kSplitPreparationFrom <= kSplitTranslationFrom);
   TempDirectory dir;
   const std::string unit =
@@ -87,7 +84,7 @@ TEST(ConvertFileTest, FileHoldsWhatMemoryHolds) {
 
 // An empty read still gives a whole document; the trailer closes every group the body left
 // open, eight braces at least.
-TEST(ConvertFileTest, RtfDocumentsAreComplete) {
+TEST(ConvertFileTest, CompleteDocumentsAndResultCodesInTheirOrder) {
   Converted empty = ConvertInMemory("\x1A<p>x", OptionsFor(ConversionMode::Rtf));
   EXPECT_TRUE(empty.out.starts_with("{\\rtf1\\ansi") &&
               empty.out.ends_with("\\lang1033\r\n\\par}}}}}}}}"));
@@ -97,11 +94,8 @@ TEST(ConvertFileTest, RtfDocumentsAreComplete) {
     const std::string out = ConvertInMemory(html, OptionsFor(ConversionMode::Rtf)).out;
     EXPECT_TRUE(out.ends_with(" \\par" + std::string(std::max(8, bolds + 1), '}'))) << out;
   }
-}
-
-// The order of the results; a directory is no input. (What an empty input, an output name
-// taken by a directory and a previous output leave: the fault suite.)
-TEST(ConvertFileTest, ResultCodesInTheirOrder) {
+  // The order of the results; a directory is no input. (What an empty input, an output name
+  // taken by a directory and a previous output leave: the fault suite.)
   TempDirectory dir;
   const std::string missingDir = dir.path() + "missing/";
   dir.Make({{"empty.htm", ""}, {"folder.htm/", ""}, {"out/", ""}});
@@ -148,7 +142,7 @@ TEST(ConvertFileTest, TooLargeForTheWorkBuffers) {
             VELLUMINE_CANNOT_OPEN_OUTPUT);
 }
 
-TEST(ConvertFileTest, OutputThatIsTheInputItself) {
+TEST(ConvertFileTest, OutputNamesPathLimitAndTheInputItself) {
   TempDirectory dir;
   const std::string original = "<p>keep me</p>", sub = dir.path() + "sub",
                     text = dir.path() + "sub/page.txt", rtf = dir.path() + "sub/page.rtf";
@@ -159,19 +153,19 @@ TEST(ConvertFileTest, OutputThatIsTheInputItself) {
     ConversionMode mode = ConversionMode::Text;
   };
   // The same directory in other spellings, and through links.
-  std::vector<Spelling> cases = {{text, sub}, {rtf, sub, ConversionMode::RtfTables},
-                             {text, sub + "/../sub/./"}};
+  std::vector<Spelling> spellings = {{text, sub}, {rtf, sub, ConversionMode::RtfTables},
+                                    {text, sub + "/../sub/./"}};
 #ifdef _WIN32
-  cases.push_back({text, fs::path(dir.bare()).generic_string() + "/SUB\\"});  // slashes, case
+  spellings.push_back({text, fs::path(dir.bare()).generic_string() + "/SUB\\"});  // slashes, case
 #endif
   std::error_code error;
   fs::create_hard_link(text, dir.path() + "linked/page.txt", error);
-  if (!error) cases.push_back({text, dir.path() + "linked"});
+  if (!error) spellings.push_back({text, dir.path() + "linked"});
 #ifndef _WIN32
   fs::create_directory_symlink(sub, dir.path() + "alias");
-  cases.push_back({text, dir.path() + "alias"});
+  spellings.push_back({text, dir.path() + "alias"});
 #endif
-  for (const Spelling& c : cases) {
+  for (const Spelling& c : spellings) {
     EXPECT_EQ(Convert(c.input, c.directory, c.mode).result, VELLUMINE_CANNOT_OPEN_OUTPUT)
         << c.input << " into " << c.directory;
     EXPECT_EQ(ReadBytes(c.input), original);
@@ -179,10 +173,6 @@ TEST(ConvertFileTest, OutputThatIsTheInputItself) {
   // The same name in another directory is another file and is written.
   EXPECT_EQ(Convert(text, dir.path() + "other").result, VELLUMINE_OK);
   EXPECT_EQ(dir.Read("other/page.txt"), "\r\nkeep me\r\n");
-}
-
-TEST(ConvertFileTest, OutputNamesAndTheWindowsPathLimit) {
-  TempDirectory dir;
   // A directory name that brings the output path ("/p.txt" in it) to 260 characters; one
   // less fits.
   const size_t room = 260 - dir.path().size() - 6;

@@ -121,7 +121,7 @@ TEST(CharMappersTest, FollowTheCodeCharts) {
   }
 }
 
-TEST(Utf8Test, RtfCharacters) {
+TEST(Utf8Test, RtfCharactersAndTheEndOfTheText) {
   ExpectBodies({
       // Latin-1 characters as "\'hh", every other one in the Unicode form.
       {"<x>caf\xC3\xA9 \xC2\xA0", "caf\\'e9 \\'a0"}, {"<x>\xC2\x85\xC2\x9F", "\\u133?\\u159?"},
@@ -146,10 +146,7 @@ TEST(Utf8Test, RtfCharacters) {
   const std::string text = Text("<x>" + std::string(5000, '\x80'), kUtf8);
   EXPECT_EQ(text.size(), 15000u);
   EXPECT_TRUE(IsWellFormedUtf8(text.data(), text.size()));
-}
-
-// The text after the first 0x1A is not read, so it cannot spoil the UTF-8 check.
-TEST(Utf8Test, DetectionStopsAtTheEndOfTheText) {
+  // The text after the first 0x1A is not read, so it cannot spoil the UTF-8 check.
   EXPECT_EQ(ConvertInMemory("<p>\xD0\x96\x1A\xFF", OptionsFor(ConversionMode::Text)).out,
             "\r\n\xD0\x96");
 }

@@ -74,7 +74,7 @@ TEST(PrepareTextTest, BlocksAndPathologicalInputs) {
     EXPECT_TRUE(Prepare(raw) == prepared) << raw.size();
 }
 
-TEST(TranslateToTextTest, FormsBlanksTagsAndReferences) {
+TEST(TranslateToTextTest, FormsBlanksTagsReferencesAndPathologicalInputs) {
   ExpectBodies({
       {"<p>one</p><p>two</p>", "\none\n\ntwo\n"}, {"<x>a</H6>b</hr>c</h>>d</h1 >e", "a\nb\nc\nde"},
       {"<x>a<BR>b<Li>c</p>d<P CLASS=a>e<br/>f<br />g<li value=3>h", "a\nb\nc\ndefgh"},
@@ -103,9 +103,6 @@ TEST(TranslateToTextTest, FormsBlanksTagsAndReferences) {
       {"<a title=&gt;x>y", "y"}, {"&amp;<x>y", "y"}}, {ConversionMode::Text});
   EXPECT_EQ(Text("<x>\xC1\xC2 &amp;<p>\xA3", kKoi8), "\xE0\xE1 &\n\xB8");
   EXPECT_EQ(Text("<x>\xB0\xF1", {MapIso88595, true}), "\xC0\xB8");
-}
-
-TEST(TranslateToTextTest, PathologicalInputsStayLinear) {
   std::string ampersands(1 << 20, '&'), unclosed, breaks;
   for (int i = 0; i < 100000; ++i) unclosed += "<b", breaks += "<br>";
   // Each "<br>" ends its step on the next one's "<", which turns text off: every second one
@@ -224,7 +221,7 @@ TEST(RtfWriterTest, GroupBalance) {
 }
 
 // The body is the same whatever room the buffer starts with.
-TEST(RtfWriterTest, BodyOutgrowsTheJobBuffer) {
+TEST(RtfWriterTest, BodyOutgrowsTheJobBufferAndProgressTicks) {
   std::string paragraphs, cells = "<table><tr>";
   for (int i = 0; i < 5000; ++i) paragraphs += "<p>x", cells += "<td>";
   for (auto [html, mode] : {std::pair{paragraphs, ConversionMode::Rtf},
@@ -234,11 +231,8 @@ TEST(RtfWriterTest, BodyOutgrowsTheJobBuffer) {
     for (size_t capacity : {0, 1})  // 0: as the job sizes it
       EXPECT_EQ(Translate(html, {.mode = mode, .capacity = capacity}).text, expected);
   }
-}
-
-// Every step reports its tick, also steps inside runs of text, white space, dropped bytes
-// and the bytes of a character; a tick that a tag jumps over stops the reports for good.
-TEST(RtfWriterTest, ProgressTicks) {
+  // Every step reports its tick, also steps inside runs of text, white space, dropped bytes
+  // and the bytes of a character; a tick that a tag jumps over stops the reports for good.
   std::string words = "<p>";
   while (words.size() < 6000)
     words += "word  \n\t<i>more</i> {x}> caf\xE9 \xD0\x96\xE6\x97\xA5\xF0\x9F\x98\x80\xE6\x97\xA5 ";
