@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, ConvertAllReportsTheFailedFileAndTheTotal) {
 
 // The About box by the system menu and by Help > About, its web button opening the home
 // page; Help > Update opens it too; failures to open it are not reported.
-TEST_F(MainWindowTest, SystemMenuAndHelpMenuShowTheAboutBoxWithItsWebButton) {
+TEST_F(MainWindowTest, AboutBoxAndSettingsDialog) {
   HMENU system = GetSystemMenu(hwnd_, FALSE);
   char text[64] = {};
   GetMenuStringA(system, IDM_ABOUTBOX, text, sizeof(text), MF_BYCOMMAND);
@@ -162,9 +162,6 @@ TEST_F(MainWindowTest, SystemMenuAndHelpMenuShowTheAboutBoxWithItsWebButton) {
   Command(hwnd_, ID_HELP_UPDATE);
   EXPECT_EQ(script_.launcher.calls, std::vector<std::string>(2, "open " + kHome + " 1"));
   EXPECT_TRUE(script_.prompts.messages.empty());
-}
-
-TEST_F(MainWindowTest, SettingsCommandTakesTheDialogsTextsOnlyOnOk) {
   std::vector<std::string> opened;  // the size each time the dialog opens
   for (auto [font, size, button] :
        {std::tuple{"Typed Face", "11.5", IDOK}, std::tuple{"Other", "72", IDCANCEL}}) {
@@ -391,20 +388,6 @@ TEST(OpenCommandLine, PlaceholderTargetAndErrorTexts) {
   EXPECT_TRUE(texts.count(kUnable + "Unknown Error (-7) occurred.")) << *texts.rbegin();
 }
 
-TEST_F(LinkLabelTest, LabelsAreUnderlinedAndCarryTheirTargetInTheToolTip) {
-  for (auto [link, target, text] :
-       {std::tuple{&dialog_.m_linkFirst, kHomePageUrl, kHomePageText},
-        {&dialog_.m_linkSecond, kUserGuideUrl, kUserGuideText}}) {
-    LOGFONTA font{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(link->m_hWnd, WM_GETFONT, 0, 0)),
-               sizeof(font), &font);
-    EXPECT_TRUE(font.lfUnderline);
-    EXPECT_EQ(link->m_strTarget + " " + GetWindowTextOf(link->m_hWnd),
-              std::string(target) + " " + text);
-    EXPECT_EQ(link->m_tip.GetToolText(*link, 1), target);
-  }
-}
-
 // A cursor's picture: its hot spot and its mask's bits (the hand is kept as a copy).
 std::vector<unsigned char> CursorImage(HCURSOR cursor) {
   ICONINFO info{};
@@ -420,9 +403,20 @@ std::vector<unsigned char> CursorImage(HCURSOR cursor) {
   return image;
 }
 
-// Without cursor 106 in winhlp32.exe (current Windows has none) the link uses the
-// system's hand; the pointer over the label shows it.
-TEST_F(LinkLabelTest, HandCursorFallsBackToTheSystemHand) {
+TEST_F(LinkLabelTest, UnderlinedToolTipAndHandCursor) {
+  for (auto [link, target, text] :
+       {std::tuple{&dialog_.m_linkFirst, kHomePageUrl, kHomePageText},
+        {&dialog_.m_linkSecond, kUserGuideUrl, kUserGuideText}}) {
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(link->m_hWnd, WM_GETFONT, 0, 0)),
+               sizeof(font), &font);
+    EXPECT_TRUE(font.lfUnderline);
+    EXPECT_EQ(link->m_strTarget + " " + GetWindowTextOf(link->m_hWnd),
+              std::string(target) + " " + text);
+    EXPECT_EQ(link->m_tip.GetToolText(*link, 1), target);
+  }
+  // Without cursor 106 in winhlp32.exe (current Windows has none) the link uses the
+  // system's hand; the pointer over the label shows it.
   HCURSOR systemHand = LoadCursorA(nullptr, IDC_HAND);
   ASSERT_FALSE(CursorImage(systemHand).empty());
   char self[MAX_PATH] = {};

@@ -224,7 +224,7 @@ TEST(FastPathModel, PassesMatchTheModels) {
 
 // The chunk marks the UTF-8 scan builds on, against byte-by-byte comparisons: bytes at or
 // above a bound (unsigned), a mask's complement, and the last bytes of a chunk.
-TEST(FastPathModel, ChunkMarksMatchByteComparisons) {
+TEST(FastPathModel, ChunkMarksAndLargeTextsInHalves) {
   // The bits of one byte: one bit (vectors) or the high bit of each byte (words).
   const int step = __builtin_ctzll(kLastByte / kFirstByte) / static_cast<int>(kScanChunk - 1);
   auto bit = [&](size_t i) { return static_cast<ScanBits>(kFirstByte << (i * step)); };
@@ -249,11 +249,8 @@ TEST(FastPathModel, ChunkMarksMatchByteComparisons) {
   EXPECT_EQ(ByteMask::LastBytes<1>().Bits(), bit(kScanChunk - 1));
   EXPECT_EQ(ByteMask::LastBytes<3>().Bits(),
             bit(kScanChunk - 1) | bit(kScanChunk - 2) | bit(kScanChunk - 3));
-}
-
-// Large texts are checked in halves: sequences whole, cut or stray at every position about
-// the middle, and bytes from 0x80 up only in the second half or only at the end.
-TEST(FastPathModel, LargeTextsCheckedInHalves) {
+  // Large texts are checked in halves: sequences whole, cut or stray at every position about
+  // the middle, and bytes from 0x80 up only in the second half or only at the end.
   const size_t n = kSplitUtf8CheckFrom + 64;
   for (const std::string piece : {"\xC3\xA9", "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\xE6\x97",
                                   "\x9F\x98\x80", "\x80\x80\x80\x80\x80", "\xFF", "\xED\xA0\x80",

@@ -32,7 +32,20 @@ Prepared Whole(const std::string& raw) {
   return {true, raw, prepared, readLength};
 }
 
-TEST(SplitPreparation, WhatLiesAcrossTheMiddleAndRandomTexts) {
+// A file whose end moves while it is read: reads beyond `end` find nothing, and a read
+// that starts at `failAt` fails.
+struct ChangingSource final : RawTextSource {
+  ChangingSource(const std::string& text, size_t readable, size_t failing)
+      : bytes(text), end(readable), failAt(failing) {}
+  bool ReadAt(uint64_t offset, char* into, size_t n, size_t& got) override {
+    got = 0;
+    return offset != failAt && MemoryTextSource(bytes.data(), end).ReadAt(offset, into, n, got);
+  }
+  const std::string& bytes;
+  size_t end, failAt;
+};
+
+TEST(SplitPreparation, AcrossTheMiddleRandomAndShrinkingFiles) {
   // Each piece is placed so that it starts at every offset around the middle of the text.
   const std::string pieces[] = {
       "<script>x</script>", "<title>t</title>", "<%a%>", "<option>o</option>", "\r\n",
@@ -59,22 +72,6 @@ TEST(SplitPreparation, WhatLiesAcrossTheMiddleAndRandomTexts) {
     for (size_t splitFrom : {size_t{2}, raw.size() + 1})
       EXPECT_EQ(ReadInHalves(source, raw.size(), splitFrom), Whole(raw)) << raw;
   }
-}
-
-// A file whose end moves while it is read: reads beyond `end` find nothing, and a read
-// that starts at `failAt` fails.
-struct ChangingSource final : RawTextSource {
-  ChangingSource(const std::string& text, size_t readable, size_t failing)
-      : bytes(text), end(readable), failAt(failing) {}
-  bool ReadAt(uint64_t offset, char* into, size_t n, size_t& got) override {
-    got = 0;
-    return offset != failAt && MemoryTextSource(bytes.data(), end).ReadAt(offset, into, n, got);
-  }
-  const std::string& bytes;
-  size_t end, failAt;
-};
-
-TEST(SplitPreparation, FilesThatShrinkOrFailWhileRead) {
   const std::string raw = "<title>t</title>one\r\ntwo<script>x</script>three\r\nfour five six";
   const size_t half = raw.size() / 2, kNever = size_t(-1);
   // The text is what the reads found, prepared as a whole.

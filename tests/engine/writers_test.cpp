@@ -157,7 +157,7 @@ TEST(RtfTemplatesTest, SizesShiftsAndTheHeader) {
 // with attributes, letter case, look-alikes dropped as unknown tags; conditions that skip a
 // form (the byte falls through to later rows and the text rules, which drop it); the text
 // rules.
-TEST(RtfWriterTest, TagFormsAndTextRules) {
+TEST(RtfWriterTest, TagFormsTextRulesAndGroups) {
   ExpectBodies({
       {"<P class=x>a", kBreak + "a"}, {"<p\tclass=x>a", "a"}, {"<pre >a", "a"}, {"<param>a", "a"},
       {"</p>a", kBreak + "a"}, {"</p >a", "a"}, {"<Br>a", kBreak + "a"}, {"<br />a", kBreak + "a"},
@@ -204,10 +204,7 @@ TEST(RtfWriterTest, TagFormsAndTextRules) {
   // High bytes go through the mapper, in runs and alone (KOI8-R a, be, yo; YO).
   EXPECT_EQ(Translate("<p>\xC1\xC2\xA3<b>\xB3", {.encoding = kKoi8}).text,
             kBreak + "\xE0\xE1\xB8{\\b \xA8");
-}
-
-// Closing braces are written only for groups the body opened.
-TEST(RtfWriterTest, GroupBalance) {
+  // Closing braces are written only for groups the body opened.
   const struct { std::string html, expected; int open; } cases[] = {
       {"</sub>a</sup>b", "ab", 0}, {"</h3>a", "\\par a", 0}, {"<b><b>x</b></b>", "{\\b {\\b x}", 1},
       {"<b>x</sub></b>y", "{\\b x}y", 0}, {"<strong>x</b></strong>", "{\\b x}", 0},
@@ -255,7 +252,7 @@ const std::string kOne = kRow + "\n\\cellx9500";  // a row of one cell
 const std::string kCell = "\n\\pard \\intbl ";
 const std::string kRowEnd = "\\pard \\intbl \\row \\pard\n";
 
-TEST(RtfTablesTest, CellCountAndRowGeometry) {
+TEST(RtfTablesTest, CellCountRowGeometryCellsAndText) {
   // The text from the row start tag's ">"; "</table>", comments and blocks do not stop the
   // count.
   const struct { std::string html; size_t cells; } cases[] = {
@@ -274,9 +271,6 @@ TEST(RtfTablesTest, CellCountAndRowGeometry) {
   std::string body = Body(wide, ConversionMode::RtfTables);
   EXPECT_NE(body.find("\n\\cellx9\n\\cellx19\n\\cellx28\n"), std::string::npos);
   EXPECT_NE(body.find("\n\\cellx9490\n\\cellx9500\n\\pard"), std::string::npos);
-}
-
-TEST(RtfTablesTest, RowsCellsAndTheirText) {
   ExpectBodies({
       {"<tr></tr>", kRow + kRowEnd},
       {"<tr><td colspan=2>a</td></tr>", kOne + kCell + "a\\cell" + kRowEnd},
