@@ -10,7 +10,7 @@
 
 namespace vellumine {
 
-TEST(ConversionControls, EncodingOfLabel) {
+TEST(ConversionControls, LabelsButtonsAndSizeText) {
   // Each encoding once in the list; labels compared byte for byte: anything else is Latin-1;
   // no selection is Auto-Select.
   std::set<int> listed;
@@ -23,9 +23,6 @@ TEST(ConversionControls, EncodingOfLabel) {
   EXPECT_EQ(listed.size(), 6u);
   EXPECT_EQ(EncodingOfLabel("auto-select"), VELLUMINE_ENCODING_ISO_8859_1);
   EXPECT_EQ(EncodingOfLabel(nullptr), VELLUMINE_ENCODING_AUTO);
-}
-
-TEST(ConversionControls, FormatFromTheButtonsAndTables) {
   for (auto [radio, tables, format, tablesOn] :
        {std::tuple{1, false, VELLUMINE_FORMAT_TEXT, true}, {1, true, VELLUMINE_FORMAT_TEXT, true},
         {0, false, VELLUMINE_FORMAT_RTF, false}, {0, true, VELLUMINE_FORMAT_RTF, true},
@@ -36,9 +33,6 @@ TEST(ConversionControls, FormatFromTheButtonsAndTables) {
     EXPECT_EQ(options.format, format) << radio << " " << tables;
     EXPECT_EQ(options.tables != 0, tablesOn) << radio;
   }
-}
-
-TEST(ConversionControls, LenientSizeText) {
   for (auto [text, size] : {std::pair{"  +9pt", 9}, {"-7", -7}, {"- 5", 0}, {"", 0},
                             {"11.5", 11}, {"abc", 0}, {"-99999999999", -1638},
                             {"99999999999999999999", 1638}, {"1639", 1638}, {"-1637", -1637}})
