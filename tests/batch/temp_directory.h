@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -20,6 +21,20 @@ inline std::string ReadBytes(const std::string& path) {
   std::string contents = file ? "" : "<missing>";
   for (int c; file && (c = std::fgetc(file.get())) != EOF;) contents += static_cast<char>(c);
   return contents;
+}
+
+// Every file under dir (relative name, bytes; directories with a "/", links as "-> target").
+inline std::map<std::string, std::string> Snapshot(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  std::error_code error;
+  namespace fs = std::filesystem;
+  for (const auto& entry : fs::recursive_directory_iterator(dir, error)) {
+    std::string name = fs::relative(entry.path(), dir).generic_string();
+    if (entry.is_symlink()) files[name] = "-> " + fs::read_symlink(entry.path()).string();
+    else if (entry.is_directory()) files[name + "/"] = "";
+    else files[name] = ReadBytes(entry.path().string());
+  }
+  return files;
 }
 
 struct TempDirectory {

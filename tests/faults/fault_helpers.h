@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #ifndef _WIN32
 #include <unistd.h>
 #endif
@@ -16,19 +14,6 @@
 namespace vellumine::testing {
 
 namespace fs = std::filesystem;
-
-// Every file under dir (relative name, bytes), to compare before and after a fault.
-inline std::map<std::string, std::string> Snapshot(const std::string& dir) {
-  std::map<std::string, std::string> files;
-  std::error_code error;
-  for (const auto& entry : fs::recursive_directory_iterator(dir, error)) {
-    std::string name = fs::relative(entry.path(), dir).generic_string();
-    if (entry.is_symlink()) files[name] = "-> " + fs::read_symlink(entry.path()).string();
-    else if (entry.is_directory()) files[name + "/"] = "";
-    else files[name] = ReadBytes(entry.path().string());
-  }
-  return files;
-}
 
 // A page of paragraphs of about the given size.
 inline std::string LargePage(size_t bytes) {
