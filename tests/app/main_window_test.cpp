@@ -28,7 +28,7 @@ const std::string kHome = kHomePageUrl;
 
 using MainWindowTest = MainWindowFixture;
 
-TEST_F(MainWindowTest, FirstStartDefaultsSettingsFileAndFormatRadios) {
+TEST_F(MainWindowTest, FirstStartFormatRadiosSettingsFileAndOutputPath) {
   EXPECT_EQ(GetWindowTextOf(hwnd_), "Vellumine 1.2");
   EXPECT_EQ(ControlText(hwnd_, IDC_INPUT_PATH) + "|" + ControlText(hwnd_, IDC_OUTPUT_PATH),
             start_.bare() + "|" + start_.bare());
@@ -59,9 +59,6 @@ TEST_F(MainWindowTest, FirstStartDefaultsSettingsFileAndFormatRadios) {
     EXPECT_TRUE(!IsChecked(hwnd_, IDC_FORMAT_TXT) && IsEnabled(hwnd_, IDC_CONVERT_TABLES));
     EXPECT_EQ(IsChecked(hwnd_, IDC_CONVERT_TABLES), checked);
   }
-}
-
-TEST_F(MainWindowTest, SaveConfigurationAndBrowseForOutput) {
   SetDlgItemTextA(hwnd_, IDC_INPUT_PATH, "C:\\in\\a.htm");
   SetDlgItemTextA(hwnd_, IDC_OUTPUT_PATH, "D:\\out");
   // The file goes to the start-up directory, whatever the current directory is by then.
