@@ -146,10 +146,7 @@ TEST(ConvertFileTest, OutputNamesPathLimitAndTheInputItself) {
                     text = dir.path() + "sub/page.txt", rtf = dir.path() + "sub/page.rtf";
   dir.Make({{"sub/page.txt", original}, {"sub/page.rtf", original}, {"linked/", ""},
             {"other/", ""}});
-  struct Spelling {
-    std::string input, directory;
-    ConversionMode mode = ConversionMode::Text;
-  };
+  struct Spelling { std::string input, directory; ConversionMode mode = ConversionMode::Text; };
   // The same directory in other spellings, and through links.
   std::vector<Spelling> spellings = {{text, sub}, {rtf, sub, ConversionMode::RtfTables},
                                     {text, sub + "/../sub/./"}};

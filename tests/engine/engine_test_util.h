@@ -87,20 +87,14 @@ inline std::string Text(std::string_view html, EncodingChoice encoding = {}) {
   return Translate(html, {ConversionMode::Text, encoding}).text;
 }
 
-struct Case {
-  std::string html, expected;
-};
+struct Case { std::string html, expected; };
 inline void ExpectBodies(const std::vector<Case>& cases, const RunOptions& options = {}) {
   for (const Case& c : cases)
     EXPECT_EQ(Translate(c.html, options).text, c.expected) << ::testing::PrintToString(c.html);
 }
 
 // A page converted in memory as a file holds it (CR LF line ends), with the steps shown.
-struct Converted {
-  vellumine_result result;
-  std::string out;
-  Calls steps;
-};
+struct Converted { vellumine_result result; std::string out; Calls steps; };
 inline Converted ConvertInMemory(std::string_view page, vellumine_options options) {
   RecordedSteps steps;
   MemoryOutputStream out(true);

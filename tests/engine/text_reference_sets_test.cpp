@@ -15,12 +15,7 @@ namespace vellumine::testing {
 
 // The text from the ampersand, the replacement, and the bytes after the ampersand that
 // belong to the reference.
-struct EntityCase {
-  std::string text;
-  bool cyrillic;
-  std::string expected;
-  size_t used;
-};
+struct EntityCase { std::string text; bool cyrillic; std::string expected; size_t used; };
 
 void ExpectEntity(const EntityCase& c) {
   EntityResult result;

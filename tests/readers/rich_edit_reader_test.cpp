@@ -55,10 +55,7 @@ struct RichEdit {
   }
 
  private:
-  struct Source {
-    std::string_view rtf;
-    size_t at;
-  };
+  struct Source { std::string_view rtf; size_t at; };
 
   static DWORD CALLBACK ReadChunk(DWORD_PTR cookie, BYTE* buffer, LONG wanted, LONG* given) {
     auto* source = reinterpret_cast<Source*>(cookie);
