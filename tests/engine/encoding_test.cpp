@@ -96,8 +96,7 @@ TEST(Utf8Test, WellFormedSequencesAndTheCyrillicCodeCharts) {
         << ::testing::PrintToString(c.bytes);
     if (c.length == 0) continue;
     char back[4];
-    EXPECT_EQ(cp, c.cp);
-    EXPECT_EQ(std::string(back, EncodeUtf8(cp, back)), c.bytes);
+    EXPECT_TRUE(cp == c.cp && std::string(back, EncodeUtf8(cp, back)) == c.bytes) << c.cp;
   }
   std::map<int, int> koi8 = ReadChart("koi8r-to-cp1251.txt"),
                      iso5 = ReadChart("iso88595-to-cp1251.txt");

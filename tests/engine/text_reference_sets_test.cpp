@@ -19,8 +19,9 @@ struct EntityCase { std::string text; bool cyrillic; std::string expected; size_
 
 void ExpectEntity(const EntityCase& c) {
   EntityResult result;
-  EXPECT_EQ(EscapeEntity(c.text.data(), 0, c.text.size(), result, c.cyrillic), c.used) << c.text;
-  EXPECT_EQ(result.view(), c.expected) << c.text << (c.cyrillic ? " (Cyrillic)" : "");
+  const size_t used = EscapeEntity(c.text.data(), 0, c.text.size(), result, c.cyrillic);
+  EXPECT_EQ(std::string(result.view()) + "|" + std::to_string(used),
+            c.expected + "|" + std::to_string(c.used)) << c.text << (c.cyrillic ? " Cyrillic" : "");
 }
 
 TEST(EscapeEntityTest, FormsNumbersNamesRunsAndTheLength) {

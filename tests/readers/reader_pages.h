@@ -6,13 +6,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
 #include "job/convert_file.h"
+#include "temp_directory.h"
 #include "translation/encoding.h"
 #include "translation/output_stream.h"
 #include "translation/prepare_text.h"
@@ -26,11 +23,6 @@ struct Page {
   std::string html;
   std::vector<std::string> shows = {};  // texts beyond ASCII the reader must show as they are
 };
-
-inline std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // The example pages, and pages that broke documents in readers: stray closers, unclosed
 // groups and rows, references beyond Latin-1, text glued to a control word.
@@ -63,7 +55,7 @@ inline std::vector<Page> Pages() {
   for (const auto& entry : fs::directory_iterator(VELLUMINE_SOURCE_DIR "/examples", error)) {
     std::string ext = entry.path().extension().string();
     if (ext == ".htm" || ext == ".html" || ext == ".asp")
-      pages.push_back({entry.path().stem().string(), ReadFile(entry.path())});
+      pages.push_back({entry.path().stem().string(), ReadBytes(entry.path().string())});
   }
   return pages;
 }

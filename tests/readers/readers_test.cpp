@@ -3,7 +3,6 @@
 // stray closer, an unclosed group or row, or a control word is lost), and every character.
 
 #include <cstdlib>
-#include <random>
 
 #include "reader_pages.h"
 
@@ -14,14 +13,14 @@ namespace vellumine::testing {
 TEST(ReadersTest, EveryWordOfEveryPageInOrder) {
   if (std::system("command -v soffice > /dev/null 2>&1") != 0)
     GTEST_SKIP() << "soffice is not installed (apt-get install libreoffice-writer-nogui)";
-  const fs::path dir =
-      fs::temp_directory_path() / ("vellumine-readers-" + std::to_string(std::random_device{}()));
+  TempDirectory work;
+  const fs::path dir = work.bare();
   fs::create_directories(dir / "out");
   const std::vector<Page> pages = Pages();
   std::string files;
   for (const Page& page : pages) {
     for (ConversionMode mode : {ConversionMode::Rtf, ConversionMode::RtfTables}) {
-      const fs::path rtf = dir / (page.name + ".m" + std::to_string(static_cast<int>(mode)) + ".rtf");
+      const fs::path rtf = dir / (page.name + ".m" + std::to_string(int(mode)) + ".rtf");
       std::ofstream(rtf, std::ios::binary) << ConvertPage(page, mode);
       files += " '" + rtf.string() + "'";
     }
@@ -30,16 +29,14 @@ TEST(ReadersTest, EveryWordOfEveryPageInOrder) {
                               (dir / "profile").string() + " --headless --convert-to txt:Text --outdir '" +
                               (dir / "out").string() + "'" + files + " > soffice.log 2>&1";
   const bool ran = std::system(command.c_str()) == 0;
-  EXPECT_TRUE(ran) << ReadFile(dir / "soffice.log");
+  EXPECT_TRUE(ran) << ReadBytes((dir / "soffice.log").string());
   for (const Page& page : pages) {
     for (int mode : {1, 2}) {
       const std::string name = page.name + ".m" + std::to_string(mode);
       SCOPED_TRACE(name);
-      ExpectReaderShows(page, ReadFile(dir / "out" / (name + ".txt")));
+      ExpectReaderShows(page, ReadBytes((dir / "out" / (name + ".txt")).string()));
     }
   }
-  std::error_code error;
-  fs::remove_all(dir, error);
 }
 
 }  // namespace vellumine::testing
