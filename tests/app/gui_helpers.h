@@ -29,8 +29,6 @@ struct CurrentDirectoryGuard {
     SetCurrentDirectoryA(directory.c_str());
   }
   ~CurrentDirectoryGuard() { SetCurrentDirectoryA(previous_); }
-
- private:
   char previous_[MAX_PATH] = {};
 };
 
@@ -48,8 +46,6 @@ struct WindowWatcher {
     active_ = nullptr;
   }
   bool fired() const { return fired_; }
-
- private:
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (active_ != nullptr && !active_->fired_) EnumThreadWindows(GetCurrentThreadId(), &Match, 0);
   }
@@ -89,11 +85,8 @@ inline void Click(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLIC
 // Sends a command, as a menu item or a dialog's own button does.
 inline void Command(HWND window, UINT id) { SendMessageA(window, WM_COMMAND, id, 0); }
 
-struct MessageRecord {
-  HWND owner;
-  std::string text, caption;
-  UINT type;  // MB_* flags
-};
+// A message box shown: its owner, text, caption and MB_* flags.
+struct MessageRecord { HWND owner; std::string text, caption; UINT type; };
 
 struct ScriptedPrompts final : Prompts {
   // Buttons to press, in order; a box beyond the script is answered IDOK (IDNO for Yes/No).

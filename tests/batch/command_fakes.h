@@ -55,8 +55,6 @@ struct RecordingView final : ConvertView {
         " skipped " + std::to_string(o.skipped) + " of " + std::to_string(o.files) +
         (o.filesNotFound ? " not found" : ""));
   }
-
- private:
   void Add(std::string line) { log_.push_back(std::move(line)); }
   Log& log_;
 };

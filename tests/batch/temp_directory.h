@@ -70,8 +70,6 @@ struct TempDirectory {
       if (!name.ends_with('/')) Write(name, contents);
     }
   }
-
- private:
   std::filesystem::path root_;
 };
 

@@ -132,8 +132,7 @@ TEST(ConvertFileTest, TooLargeForTheWorkBuffers) {
                   sizeof(size_t) == 4 ? (uintmax_t{1} << 30) + 1 : uintmax_t{1} << 40, error);
   if (error) GTEST_SKIP() << "cannot make a sparse file: " << error.message();
   Converted run = Convert(dir.path() + "huge.htm", dir.path());
-  EXPECT_EQ(run.result, VELLUMINE_OUT_OF_MEMORY);
-  EXPECT_EQ(run.steps, Calls{"0/50"});
+  EXPECT_TRUE(run.result == VELLUMINE_OUT_OF_MEMORY && run.steps == Calls{"0/50"});
   EXPECT_EQ(dir.Read("huge.txt"), "");
   // The missing output directory is still found first.
   EXPECT_EQ(Convert(dir.path() + "huge.htm", dir.path() + "missing/").result,

@@ -53,8 +53,6 @@ struct RichEdit {
                         bytes, nullptr, nullptr);
     return utf8;
   }
-
- private:
   struct Source { std::string_view rtf; size_t at; };
 
   static DWORD CALLBACK ReadChunk(DWORD_PTR cookie, BYTE* buffer, LONG wanted, LONG* given) {
