@@ -19,7 +19,7 @@ namespace vellumine::testing {
 
 // The extension's letters anywhere in the name qualify it ("htmfile", "myaspnotes"); a path,
 // its directory (CutToDirectory) and the path with a separator (AppendSeparator).
-TEST(IsHtmlFileName, QualifyingNamesAndPaths) {
+TEST(BatchPieces, NamesPathsAndTheSettingsFile) {
   for (const char* name : {"index.HTML", "a.shtml", "a.ASPX", "htmfile", "myaspnotes", ".htm"})
     EXPECT_TRUE(IsHtmlFileName(name)) << name;
   for (const char* name : {"notes.txt", "html.txt", "page.htm.bak", ".htaccess", "", "x.h-t-m"})
@@ -34,6 +34,43 @@ TEST(IsHtmlFileName, QualifyingNamesAndPaths) {
     std::string path = input;
     AppendSeparator(path, style);
     EXPECT_EQ(CutToDirectory(input, style) + "|" + path, std::string(directory) + "|" + appended);
+  }
+  // Paths of any length, and Cyrillic ones, in CR LF lines, written beside the directory given
+  // with or without its separator, and read back from the current directory too; the marker's
+  // rules; a missing file or a failed read leaves the paths alone, and a failed write says so.
+  TempDirectory dir;
+  std::string input = "keep", output = "keep";
+  EXPECT_FALSE(ReadSettingsFile(dir.path() + "settings.ini", input, output) || input != "keep");
+  EXPECT_FALSE(WriteSettings(dir.path() + "missing", "a", "b"));
+  dir.Write("settings.ini", "an older and longer file that the write replaces");
+  const std::string longInput = "C:\\" + std::string(1000, 'a') + "\\page.htm",
+                    cyrillic = "D:\\\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0\\";
+  ASSERT_TRUE(WriteSettings(dir.bare(), longInput, cyrillic));
+  ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", input, output));
+  EXPECT_TRUE(input == longInput && output == cyrillic);
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  input = output = "";
+  const bool read = ReadSettings(input, output);
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(read && input == longInput && output == cyrillic);
+  const std::string fails = "untouched|untouched";  // the read fails and leaves both alone
+  const std::pair<const char*, std::string> files[] = {
+      {"xx[Default path]yy\r\nC:\\in\r\nD:\\out", "C:\\in|D:\\out"},
+      {"junk\n[Default path]\na\nb\n[Default path]\nc\nd\n", "c|d"},
+      // A marker right at the end leaves the earlier section's paths.
+      {"[Default path]\na\nb\n[Default path]\n", "a|b"},
+      {"[Default path]\n\nD:\\out\n", "|D:\\out"},  // an empty path, not a missing one
+      // The two lines after a marker are paths even when they look like markers.
+      {"[Default path]\n[Default path]\nb\n", "[Default path]|b"},
+      // Text mode: 0x1A ends the file, a lone CR stays.
+      {"[Default path]\na\rb\nc\x1A\nignored\n", "a\rb|c"}, {"[Default path]\nC:\\in\n", fails},
+      {"[default path]\nC:\\in\nD:\\out\n", fails}};
+  for (const auto& [contents, expected] : files) {
+    dir.Write("settings.ini", contents);
+    input = output = "untouched";
+    EXPECT_EQ(ReadSettingsFile(dir.path() + "settings.ini", input, output), expected != fails);
+    EXPECT_EQ(input + "|" + output, expected) << contents;
   }
 }
 
@@ -78,46 +115,6 @@ TEST(CyrillicNames, WalkConvertAndCreateDirectory) {
                               L"\u041f\u0440\u0438\u0432\u0435\u0442.rtf"})
     EXPECT_TRUE(std::filesystem::is_regular_file(stored / name));
 #endif
-}
-
-// Paths of any length, and Cyrillic ones, in CR LF lines, written beside the directory given
-// with or without its separator, and read back from the current directory too; the marker's
-// rules; a missing file or a failed read leaves the paths alone, and a failed write says so.
-TEST(SettingsFile, PathsMarkersAndErrors) {
-  TempDirectory dir;
-  std::string input = "keep", output = "keep";
-  EXPECT_FALSE(ReadSettingsFile(dir.path() + "settings.ini", input, output) || input != "keep");
-  EXPECT_FALSE(WriteSettings(dir.path() + "missing", "a", "b"));
-  dir.Write("settings.ini", "an older and longer file that the write replaces");
-  const std::string longInput = "C:\\" + std::string(1000, 'a') + "\\page.htm",
-                    cyrillic = "D:\\\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0\\";
-  ASSERT_TRUE(WriteSettings(dir.bare(), longInput, cyrillic));
-  ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", input, output));
-  EXPECT_TRUE(input == longInput && output == cyrillic);
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(dir.path());
-  input = output = "";
-  const bool read = ReadSettings(input, output);
-  std::filesystem::current_path(previous);
-  EXPECT_TRUE(read && input == longInput && output == cyrillic);
-  const std::string fails = "untouched|untouched";  // the read fails and leaves both alone
-  const std::pair<const char*, std::string> cases[] = {
-      {"xx[Default path]yy\r\nC:\\in\r\nD:\\out", "C:\\in|D:\\out"},
-      {"junk\n[Default path]\na\nb\n[Default path]\nc\nd\n", "c|d"},
-      // A marker right at the end leaves the earlier section's paths.
-      {"[Default path]\na\nb\n[Default path]\n", "a|b"},
-      {"[Default path]\n\nD:\\out\n", "|D:\\out"},  // an empty path, not a missing one
-      // The two lines after a marker are paths even when they look like markers.
-      {"[Default path]\n[Default path]\nb\n", "[Default path]|b"},
-      // Text mode: 0x1A ends the file, a lone CR stays.
-      {"[Default path]\na\rb\nc\x1A\nignored\n", "a\rb|c"}, {"[Default path]\nC:\\in\n", fails},
-      {"[default path]\nC:\\in\nD:\\out\n", fails}};
-  for (const auto& [contents, expected] : cases) {
-    dir.Write("settings.ini", contents);
-    input = output = "untouched";
-    EXPECT_EQ(ReadSettingsFile(dir.path() + "settings.ini", input, output), expected != fails);
-    EXPECT_EQ(input + "|" + output, expected) << contents;
-  }
 }
 
 }  // namespace vellumine::testing

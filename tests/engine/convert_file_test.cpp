@@ -82,7 +82,7 @@ TEST(ConvertFileTest, ExamplePagesAndFilesHoldWhatMemoryHolds) {
 
 // An empty read still gives a whole document; the trailer closes every group the body left
 // open, eight braces at least.
-TEST(ConvertFileTest, CompleteDocumentsAndResultCodesInTheirOrder) {
+TEST(ConvertFileTest, CompleteDocumentsResultCodesAndProgress) {
   Converted empty = ConvertInMemory("\x1A<p>x", OptionsFor(ConversionMode::Rtf));
   EXPECT_TRUE(empty.out.starts_with("{\\rtf1\\ansi") &&
               empty.out.ends_with("\\lang1033\r\n\\par}}}}}}}}"));
@@ -107,6 +107,34 @@ TEST(ConvertFileTest, CompleteDocumentsAndResultCodesInTheirOrder) {
   EXPECT_FALSE(fs::exists(dir.path() + "out/folder.txt"));
   // An empty input shows step 0 only.
   EXPECT_EQ(Convert(dir.path() + "empty.htm", dir.path() + "out").steps, Calls{"0/50"});
+  // Tick positions; the steps shown: 0 at the start, 1 once read, each tick's number, 50 at
+  // the end, and none after a tick that a step jumped over.
+  auto ticks = [](size_t n) {
+    ProgressTicks t(n, {});
+    return std::vector<size_t>(t.positions().begin(), t.positions().end());
+  };
+  std::vector<size_t> t = ticks(10001);
+  ASSERT_EQ(t.size(), 50u);
+  EXPECT_EQ(std::vector<size_t>(t.begin(), t.begin() + 5),
+            (std::vector<size_t>{197, 201, 205, 209, 213}));
+  EXPECT_EQ(std::vector<size_t>(t.end() - 3, t.end()), (std::vector<size_t>{2501, 3334, 5001}));
+  EXPECT_EQ(ticks(1936), (std::vector<size_t>{38, 39, 40, 41, 42, 43}));
+  EXPECT_TRUE(ticks(1000).empty() && ticks(0).empty() && ticks(2500).size() < 50);
+  EXPECT_EQ(ticks(2501).size(), 50u);
+  // Ticks of 10001 bytes: 197, 201, 205, ... A reference over 203..207 hides 205. Inside
+  // text, where the cursor runs fast between special bytes, tick 2501 falls inside the
+  // line-break form.
+  std::string hidden(10001, 'x'), inForm = ">" + std::string(10000, 'x');
+  hidden.replace(203, 5, "&amp;");
+  inForm.replace(2499, 3, "<p>");
+  for (auto [text, shown] : {std::pair{std::string(10001, 'x'), 50}, {std::string(2501, 'x'), 50},
+                             {std::string(1936, 'x'), 6}, {std::string(1000, 'x'), 0},
+                             {hidden, 2}, {inForm, 47}}) {
+    Calls calls = {"0/50", "1/50"};
+    for (int k = 1; k <= shown; ++k) calls.push_back(std::to_string(k) + "/50");
+    calls.push_back("50/50");
+    EXPECT_EQ(ConvertInMemory(text, OptionsFor(ConversionMode::Text)).steps, calls) << text.size();
+  }
 }
 
 TEST(ConvertFileTest, TooLargeForTheWorkBuffers) {
@@ -234,37 +262,6 @@ TEST(FileOutputStreamTest, FailuresReportedAndBuffersThatCannotGrow) {
     if (!full.Open(fullDevice)) GTEST_SKIP() << "no device that is always full";
     full.Write(std::string(size, 'x'));
     EXPECT_TRUE(!full.Close() && full.failed()) << size;
-  }
-}
-
-// Tick positions; the steps shown: 0 at the start, 1 once read, each tick's number, 50 at
-// the end, and none after a tick that a step jumped over.
-TEST(ProgressTest, TicksAndTheStepsShown) {
-  auto ticks = [](size_t n) {
-    ProgressTicks t(n, {});
-    return std::vector<size_t>(t.positions().begin(), t.positions().end());
-  };
-  std::vector<size_t> t = ticks(10001);
-  ASSERT_EQ(t.size(), 50u);
-  EXPECT_EQ(std::vector<size_t>(t.begin(), t.begin() + 5),
-            (std::vector<size_t>{197, 201, 205, 209, 213}));
-  EXPECT_EQ(std::vector<size_t>(t.end() - 3, t.end()), (std::vector<size_t>{2501, 3334, 5001}));
-  EXPECT_EQ(ticks(1936), (std::vector<size_t>{38, 39, 40, 41, 42, 43}));
-  EXPECT_TRUE(ticks(1000).empty() && ticks(0).empty() && ticks(2500).size() < 50);
-  EXPECT_EQ(ticks(2501).size(), 50u);
-  // Ticks of 10001 bytes: 197, 201, 205, ... A reference over 203..207 hides 205. Inside
-  // text, where the cursor runs fast between special bytes, tick 2501 falls inside the
-  // line-break form.
-  std::string hidden(10001, 'x'), inForm = ">" + std::string(10000, 'x');
-  hidden.replace(203, 5, "&amp;");
-  inForm.replace(2499, 3, "<p>");
-  for (auto [text, shown] : {std::pair{std::string(10001, 'x'), 50}, {std::string(2501, 'x'), 50},
-                             {std::string(1936, 'x'), 6}, {std::string(1000, 'x'), 0},
-                             {hidden, 2}, {inForm, 47}}) {
-    Calls calls = {"0/50", "1/50"};
-    for (int k = 1; k <= shown; ++k) calls.push_back(std::to_string(k) + "/50");
-    calls.push_back("50/50");
-    EXPECT_EQ(ConvertInMemory(text, OptionsFor(ConversionMode::Text)).steps, calls) << text.size();
   }
 }
 

@@ -13,7 +13,17 @@ namespace vellumine::testing {
 const EncodingChoice kLatin = {}, kIso5 = {MapIso88595, true};
 constexpr vellumine_encoding kAuto = VELLUMINE_ENCODING_AUTO;
 
-TEST(ChooseEncodingTest, AskedForAndAutoSelect) {
+// "XX YY" lines, as iconv converts the charts to Windows-1251 (scripts/gen-mapper-fixtures):
+// input byte, Windows-1251 byte.
+std::map<int, int> ReadChart(const std::string& name) {
+  std::map<int, int> chart;
+  std::ifstream in(FixturePath(name));
+  for (std::string from, to; in >> from >> to;)
+    chart[std::stoi(from, nullptr, 16)] = std::stoi(to, nullptr, 16);
+  return chart;
+}
+
+TEST(ChooseEncodingTest, AutoSelectUtf8SequencesAndCodeCharts) {
   const std::string latinHead = "<head><meta charset=iso-8859-1></head>",
                     koi8Head = "<head><meta charset=koi8-r></head>\xC3\xA9";
   const struct {
@@ -65,20 +75,7 @@ TEST(ChooseEncodingTest, AskedForAndAutoSelect) {
   const std::string text = "<head><meta charset=koi8-r>";
   EXPECT_EQ(ChooseEncoding(kAuto, text.data(), text.size() - 4), kLatin);
   EXPECT_EQ(ChooseEncoding(kAuto, text.data(), text.size() - 3), kKoi8);
-}
-
-// "XX YY" lines, as iconv converts the charts to Windows-1251 (scripts/gen-mapper-fixtures):
-// input byte, Windows-1251 byte.
-std::map<int, int> ReadChart(const std::string& name) {
-  std::map<int, int> chart;
-  std::ifstream in(FixturePath(name));
-  for (std::string from, to; in >> from >> to;)
-    chart[std::stoi(from, nullptr, 16)] = std::stoi(to, nullptr, 16);
-  return chart;
-}
-
-TEST(Utf8Test, WellFormedSequencesAndTheCyrillicCodeCharts) {
-  const struct { std::string bytes; size_t length; uint32_t cp; } cases[] = {
+  const struct { std::string bytes; size_t length; uint32_t cp; } sequences[] = {
       {"\xC2\x80", 2, 0x80}, {"\xDF\xBF", 2, 0x7FF}, {"\xE0\xA0\x80", 3, 0x800},
       {"\xED\x9F\xBF", 3, 0xD7FF}, {"\xEE\x80\x80", 3, 0xE000}, {"\xEF\xBF\xBF", 3, 0xFFFF},
       {"\xF0\x90\x80\x80", 4, 0x10000}, {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF},
@@ -89,7 +86,7 @@ TEST(Utf8Test, WellFormedSequencesAndTheCyrillicCodeCharts) {
       {"\xF5\x80\x80\x80", 0, 0}, {"\xFF", 0, 0}, {"\x80", 0, 0}, {"\xBF", 0, 0},
       {"\xE6\x97", 0, 0}, {"\xF0\x9F\x98", 0, 0}, {"\xC3", 0, 0}, {"\xE6\x41\xA5", 0, 0},
       {"\xF0\x9F\xC3\xA9", 0, 0}};
-  for (const auto& c : cases) {
+  for (const auto& c : sequences) {
     uint32_t cp = 0;
     const auto* s = reinterpret_cast<const unsigned char*>(c.bytes.data());
     EXPECT_EQ(DecodeUtf8Sequence(s, c.bytes.size(), cp), c.length)

@@ -32,61 +32,6 @@ Prepared Whole(const std::string& raw) {
   return {true, raw, prepared, readLength};
 }
 
-// A file whose end moves while it is read: reads beyond `end` find nothing, and a read
-// that starts at `failAt` fails.
-struct ChangingSource final : RawTextSource {
-  ChangingSource(const std::string& text, size_t readable, size_t failing)
-      : bytes(text), end(readable), failAt(failing) {}
-  bool ReadAt(uint64_t offset, char* into, size_t n, size_t& got) override {
-    got = 0;
-    return offset != failAt && MemoryTextSource(bytes.data(), end).ReadAt(offset, into, n, got);
-  }
-  const std::string& bytes;
-  size_t end, failAt;
-};
-
-TEST(SplitPreparation, AcrossTheMiddleRandomAndShrinkingFiles) {
-  // Each piece is placed so that it starts at every offset around the middle of the text.
-  const std::string pieces[] = {
-      "<script>x</script>", "<title>t</title>", "<%a%>", "<option>o</option>", "\r\n",
-      "\r\r\n", "\x1A", "<script>x\x1A</script>", "<script>x</script\r\n", "<style>s",
-      "<sc", "</script>", std::string("a\0b", 3)};
-  for (const std::string& piece : pieces) {
-    for (size_t before = 44; before < 76; ++before) {
-      const std::string raw = std::string(before, 'a') + piece + std::string(60, 'b') +
-                              "<title>T</title>z\r\n";
-      MemoryTextSource source(raw.data(), raw.size());
-      EXPECT_EQ(ReadInHalves(source, raw.size(), 2), Whole(raw)) << before << ": " << piece;
-    }
-  }
-  const char* const kPieces[] = {"a", "bb ", "<p>", "<td>", "<t", "<s", "<o", "<%", "%>",
-                                 "</title>", "<title>", "<script>", "</script>", "<style>",
-                                 "</style>", "<option>", "</option>", "\r", "\n", "\r\n",
-                                 "\x1A", "\xE9", "<", ">"};
-  std::mt19937 random(12);
-  for (int i = 0; i < 400; ++i) {  // each round starts threads, which are slow under emulation
-    std::string raw;
-    for (size_t k = random() % 300; k > 0; --k) raw += kPieces[random() % std::size(kPieces)];
-    MemoryTextSource source(raw.data(), raw.size());
-    // In halves, and whole below the threshold.
-    for (size_t splitFrom : {size_t{2}, raw.size() + 1})
-      EXPECT_EQ(ReadInHalves(source, raw.size(), splitFrom), Whole(raw)) << raw;
-  }
-  const std::string raw = "<title>t</title>one\r\ntwo<script>x</script>three\r\nfour five six";
-  const size_t half = raw.size() / 2, kNever = size_t(-1);
-  // The text is what the reads found, prepared as a whole.
-  for (size_t end : {size_t{0}, size_t{5}, half - 1, half, half + 3, raw.size() - 1}) {
-    ChangingSource source(raw, end, kNever);
-    EXPECT_EQ(ReadInHalves(source, raw.size(), 2), Whole(raw.substr(0, end))) << end;
-  }
-  for (size_t failAt : {size_t{0}, half}) {
-    ChangingSource source(raw, raw.size(), failAt);
-    EXPECT_FALSE(std::get<0>(ReadInHalves(source, raw.size(), 2))) << "failing at " << failAt;
-    // Read whole, only the read from the start is made.
-    EXPECT_EQ(std::get<0>(ReadInHalves(source, raw.size(), raw.size() + 1)), failAt != 0) << failAt;
-  }
-}
-
 void ExpectSameInHalves(const std::string& html, const std::string& what) {
   for (ConversionMode mode : kModes) {
     for (const EncodingChoice& encoding : {EncodingChoice{}, kKoi8, kUtf8}) {
@@ -125,8 +70,60 @@ std::string RandomPage(std::mt19937& random, size_t pieces) {
   return html;
 }
 
-TEST(TranslationInHalves, RandomPagesShortAndLong) {
-  std::mt19937 random(77);
+// A file whose end moves while it is read: reads beyond `end` find nothing, and a read
+// that starts at `failAt` fails.
+struct ChangingSource final : RawTextSource {
+  ChangingSource(const std::string& text, size_t readable, size_t failing)
+      : bytes(text), end(readable), failAt(failing) {}
+  bool ReadAt(uint64_t offset, char* into, size_t n, size_t& got) override {
+    got = 0;
+    return offset != failAt && MemoryTextSource(bytes.data(), end).ReadAt(offset, into, n, got);
+  }
+  const std::string& bytes;
+  size_t end, failAt;
+};
+
+TEST(SplitTest, ReadPreparedAndTranslatedInHalves) {
+  // Each piece is placed so that it starts at every offset around the middle of the text.
+  const std::string pieces[] = {
+      "<script>x</script>", "<title>t</title>", "<%a%>", "<option>o</option>", "\r\n",
+      "\r\r\n", "\x1A", "<script>x\x1A</script>", "<script>x</script\r\n", "<style>s",
+      "<sc", "</script>", std::string("a\0b", 3)};
+  for (const std::string& piece : pieces) {
+    for (size_t before = 44; before < 76; ++before) {
+      const std::string raw = std::string(before, 'a') + piece + std::string(60, 'b') +
+                              "<title>T</title>z\r\n";
+      MemoryTextSource source(raw.data(), raw.size());
+      EXPECT_EQ(ReadInHalves(source, raw.size(), 2), Whole(raw)) << before << ": " << piece;
+    }
+  }
+  const char* const rawPieces[] = {"a", "bb ", "<p>", "<td>", "<t", "<s", "<o", "<%", "%>",
+                                 "</title>", "<title>", "<script>", "</script>", "<style>",
+                                 "</style>", "<option>", "</option>", "\r", "\n", "\r\n",
+                                 "\x1A", "\xE9", "<", ">"};
+  std::mt19937 random(12);
+  for (int i = 0; i < 400; ++i) {  // each round starts threads, which are slow under emulation
+    std::string raw;
+    for (size_t k = random() % 300; k > 0; --k) raw += rawPieces[random() % std::size(rawPieces)];
+    MemoryTextSource source(raw.data(), raw.size());
+    // In halves, and whole below the threshold.
+    for (size_t splitFrom : {size_t{2}, raw.size() + 1})
+      EXPECT_EQ(ReadInHalves(source, raw.size(), splitFrom), Whole(raw)) << raw;
+  }
+  const std::string raw = "<title>t</title>one\r\ntwo<script>x</script>three\r\nfour five six";
+  const size_t half = raw.size() / 2, kNever = size_t(-1);
+  // The text is what the reads found, prepared as a whole.
+  for (size_t end : {size_t{0}, size_t{5}, half - 1, half, half + 3, raw.size() - 1}) {
+    ChangingSource source(raw, end, kNever);
+    EXPECT_EQ(ReadInHalves(source, raw.size(), 2), Whole(raw.substr(0, end))) << end;
+  }
+  for (size_t failAt : {size_t{0}, half}) {
+    ChangingSource source(raw, raw.size(), failAt);
+    EXPECT_FALSE(std::get<0>(ReadInHalves(source, raw.size(), 2))) << "failing at " << failAt;
+    // Read whole, only the read from the start is made.
+    EXPECT_EQ(std::get<0>(ReadInHalves(source, raw.size(), raw.size() + 1)), failAt != 0) << failAt;
+  }
+  random.seed(77);
   // Few rounds of long pages: each round starts threads, which are slow under emulation.
   for (int round = 0; round < 200; ++round) {
     const std::string html = RandomPage(random, 1 + random() % 400);

@@ -24,7 +24,7 @@ void ExpectEntity(const EntityCase& c) {
             c.expected + "|" + std::to_string(c.used)) << c.text << (c.cyrillic ? " Cyrillic" : "");
 }
 
-TEST(EscapeEntityTest, FormsNumbersNamesRunsAndTheLength) {
+TEST(EscapeEntityTest, FormsNumbersNamesRunsTableRowsAndOutputSets) {
   const EntityCase cases[] = {
       {"&nbsp;x", false, " ", 5}, {"&quot<b>", false, "\"", 4}, {"&rsquo;", false, "'", 6},
       {"&ldquo<", false, "\"", 5},
@@ -78,10 +78,7 @@ TEST(EscapeEntityTest, FormsNumbersNamesRunsAndTheLength) {
     EXPECT_EQ(EscapeEntity(text, c.p, c.length, result, false), c.used) << c.expected;
     EXPECT_EQ(result.view(), c.expected);
   }
-}
-
-// The rows against a code chart, and every name escaping to its own code.
-TEST(TextReferencesTest, EntityTableRowsAndEveryOutputSet) {
+  // The rows against a code chart, and every name escaping to its own code.
   ASSERT_EQ(std::size(EntityTable), 101u);
   EXPECT_STREQ(EntityTable[4 + 0xBF - 0xA0].name, "iquest");
   EXPECT_STREQ(EntityTable[4 + 0xF7 - 0xA0].name, "divide");
@@ -94,7 +91,7 @@ TEST(TextReferencesTest, EntityTableRowsAndEveryOutputSet) {
       ExpectEntity({std::string("&") + row.name, cyrillic,
                     (cyrillic ? "\\f99" : "") + std::string(hex), std::strlen(row.name) + 1});
   }
-  const struct { std::string reference, latin, cyrillic, utf8; } cases[] = {
+  const struct { std::string reference, latin, cyrillic, utf8; } sets[] = {
       {"&eacute;", "\xE9", "", "\xC3\xA9"},  // windows-1251 lacks it
       {"&euro;", "\x80", "\x88", "\xE2\x82\xAC"}, {"&mdash;", "\x97", "\x97", "\xE2\x80\x94"},
       {"&rsquo;&ldquo;", "'\"", "'\"", "'\""},
@@ -108,7 +105,7 @@ TEST(TextReferencesTest, EntityTableRowsAndEveryOutputSet) {
       // Control characters removed; tab and line feed are white space, like nbsp.
       {"&#127;&#129;&#x8D;&#1;", "", "", ""}, {"&#x85;", "\x85", "\x85", "\xE2\x80\xA6"},
       {"a&Tab;&NewLine;&#9;&#10;&nbsp;b", "a b", "a b", "a b"}, {"&unknown;&Mdash;", "", "", ""}};
-  for (const auto& c : cases) {
+  for (const auto& c : sets) {
     EXPECT_EQ(Text("<x>" + c.reference), c.latin) << c.reference;
     EXPECT_EQ(Text("<x>" + c.reference, kCp1251), c.cyrillic) << c.reference;
     EXPECT_EQ(Text("<x>" + c.reference, kUtf8), c.utf8) << c.reference;
