@@ -71,7 +71,7 @@ TEST(PrepareTextTest, ReadTransformBlocksAndPathologicalInputs) {
     EXPECT_TRUE(Prepare(raw) == prepared) << raw.size();
 }
 
-TEST(TranslateToTextTest, FormsBlanksTagsReferencesAndPathologicalInputs) {
+TEST(WritersTest, PlainTextRulesRtfSizesAndHeader) {
   ExpectBodies({
       {"<p>one</p><p>two</p>", "\none\n\ntwo\n"}, {"<x>a</H6>b</hr>c</h>>d</h1 >e", "a\nb\nc\nde"},
       {"<x>a<BR>b<Li>c</p>d<P CLASS=a>e<br/>f<br />g<li value=3>h", "a\nb\nc\ndefgh"},
@@ -104,13 +104,10 @@ TEST(TranslateToTextTest, FormsBlanksTagsReferencesAndPathologicalInputs) {
   for (int i = 0; i < 100000; ++i) unclosed += "<b", breaks += "<br>";
   // Each "<br>" ends its step on the next one's "<", which turns text off: every second one
   // is a line break.
-  const Case cases[] = {{">" + ampersands, ampersands}, {unclosed + ">x", "x"},
-                        {breaks, std::string(50000, '\n')}};
-  for (const Case& c : cases) EXPECT_TRUE(Text(c.html) == c.expected) << c.html.substr(0, 8);
-}
-
-// Subscripts move by half the size, rounded toward zero; sizes are held to what readers take.
-TEST(RtfTemplatesTest, SizesShiftsAndTheHeader) {
+  const Case pathological[] = {{">" + ampersands, ampersands}, {unclosed + ">x", "x"},
+                               {breaks, std::string(50000, '\n')}};
+  for (const Case& c : pathological) EXPECT_TRUE(Text(c.html) == c.expected) << c.html.substr(0, 8);
+  // Subscripts move by half the size, rounded toward zero; sizes are held to what readers take.
   // The heading's size is 2S, the shift S/2.
   const struct { int given, size; const char *fs, *shift; } cases[] = {
       {9, 9, "18", "4"}, {-7, -7, "-14", "-3"}, {-99999, -1638, "-3276", "-819"},
@@ -209,8 +206,13 @@ TEST(RtfWriterTest, TagFormsTextRulesAndGroups) {
               c.expected + "|" + std::to_string(c.open)) << c.html;
 }
 
+const std::string kRow = "\n\\trowd \\trgaph70 ";
+const std::string kOne = kRow + "\n\\cellx9500";  // a row of one cell
+const std::string kCell = "\n\\pard \\intbl ";
+const std::string kRowEnd = "\\pard \\intbl \\row \\pard\n";
+
 // The body is the same whatever room the buffer starts with.
-TEST(RtfWriterTest, BodyOutgrowsTheJobBufferAndProgressTicks) {
+TEST(RtfWriterTest, BodyBufferProgressAndTables) {
   std::string paragraphs, cells = "<table><tr>";
   for (int i = 0; i < 5000; ++i) paragraphs += "<p>x", cells += "<td>";
   for (auto [html, mode] : {std::pair{paragraphs, ConversionMode::Rtf},
@@ -237,14 +239,6 @@ TEST(RtfWriterTest, BodyOutgrowsTheJobBufferAndProgressTicks) {
       EXPECT_EQ(shown("<p" + std::string(6000, ' ') + ">"), 0);   // jumped over
     }
   }
-}
-
-const std::string kRow = "\n\\trowd \\trgaph70 ";
-const std::string kOne = kRow + "\n\\cellx9500";  // a row of one cell
-const std::string kCell = "\n\\pard \\intbl ";
-const std::string kRowEnd = "\\pard \\intbl \\row \\pard\n";
-
-TEST(RtfTablesTest, CellCountCellsAndText) {
   // The text from the row start tag's ">"; "</table>", comments and blocks do not stop the
   // count.
   const struct { std::string html; size_t cells; } cases[] = {
