@@ -53,6 +53,15 @@ typedef enum vellumine_encoding {
   VELLUMINE_ENCODING_UTF_8 = 5
 } vellumine_encoding;
 
+/* How the page's HTML is read. */
+typedef enum vellumine_reading {
+  VELLUMINE_READING_DEFAULT = 0,  /* today's HTML: comments and declarations dropped, tags
+                                     known whatever their attributes, every block on lines of
+                                     its own, preformatted lines kept, lists numbered and
+                                     indented, tables laid out in plain text */
+  VELLUMINE_READING_CLASSIC = 1   /* the output of version 1.2, byte for byte */
+} vellumine_reading;
+
 /* Progress of one conversion: step of total (0 at the start, total at the end; steps only
  * rise). Called on the converting thread. */
 typedef void (*vellumine_progress_fn)(void* context, int step, int total);
@@ -73,6 +82,9 @@ typedef struct vellumine_options {
                                    (the page's own set: windows-1251 for the Cyrillic ones) */
   vellumine_progress_fn progress;  /* default none */
   void* progress_context;          /* passed to progress */
+  /* Added in 1.3. A struct of version 1.2 (which ends before this field) is read with the
+     fields below at their defaults. */
+  vellumine_reading reading;       /* default VELLUMINE_READING_DEFAULT */
 } vellumine_options;
 
 /* Fills options with the defaults (and its size). */

@@ -27,6 +27,7 @@ constexpr vellumine_options DefaultOptions() {
   options.font_name = "Arial";
   options.font_size = 10;
   options.text_utf8 = 0;
+  options.reading = VELLUMINE_READING_DEFAULT;
   return options;
 }
 

@@ -1,4 +1,5 @@
 // The library's C interface: options checked, then the job run as the engine runs it.
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -17,18 +18,25 @@
 namespace vellumine {
 namespace {
 
+// The size of the options of version 1.2, the first with a size: up to progress_context.
+constexpr size_t kFirstOptionsSize =
+    offsetof(vellumine_options, progress_context) + sizeof(void*);
+
 // The caller's options over the defaults, as far as its struct goes; false when they are
 // missing or out of range.
 bool ReadOptions(const vellumine_options* given, vellumine_options& options) {
-  if (given == nullptr || given->size < sizeof(vellumine_options)) return false;
-  options = *given;
+  if (given == nullptr || given->size < kFirstOptionsSize) return false;
+  options = DefaultOptions();
+  std::memcpy(&options, given, given->size < sizeof options ? given->size : sizeof options);
   options.size = sizeof options;
   if (options.font_name == nullptr) options.font_name = DefaultOptions().font_name;
   const bool formatKnown =
       options.format == VELLUMINE_FORMAT_RTF || options.format == VELLUMINE_FORMAT_TEXT;
   const bool encodingKnown =
       options.encoding >= VELLUMINE_ENCODING_AUTO && options.encoding <= VELLUMINE_ENCODING_UTF_8;
-  return formatKnown && encodingKnown;
+  const bool readingKnown = options.reading == VELLUMINE_READING_DEFAULT ||
+                            options.reading == VELLUMINE_READING_CLASSIC;
+  return formatKnown && encodingKnown && readingKnown;
 }
 
 // Output handed to the caller's function with CR LF line ends, as a file holds them, a
