@@ -51,43 +51,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// What the arguments ask for.
-struct Arguments {
-  std::vector<std::string> inputs;
-  std::string output = ".";
-  std::string format = "rtf";
-  bool tables = false;
-  std::string encoding = "auto";
-  std::string textEncoding = "page";
-  std::string font = "Arial";
-  std::string size = "10";
-  bool all = false;
-  bool recursive = false;
-  int jobs = 0;  // 0: one per core
-  bool update = false;
-  bool toStdout = false;
-  bool quiet = false;
-};
-
-// What the arguments ask of each command; the options' font name points into args.
-ConvertChoices ChoicesFor(const Arguments& args) {
-  ConvertChoices choices;
-  choices.outputPath = args.output;
-  choices.convertAll = args.all || args.recursive;
-  choices.recursive = args.recursive;
-  choices.updateOnly = args.update;
-  vellumine_options& options = choices.options;
-  options.format = args.format == "txt" ? VELLUMINE_FORMAT_TEXT : VELLUMINE_FORMAT_RTF;
-  options.tables = args.tables;
-  ParseEncodingName(args.encoding, options.encoding);
-  options.font_name = args.font.c_str();
-  options.font_size = std::stoi(args.size);  // checked: 1 to 1638
-  options.text_utf8 = args.textEncoding == "utf-8";
-  unsigned cores = std::thread::hardware_concurrency();
-  choices.jobs = args.jobs > 0 ? args.jobs : static_cast<int>(cores > 0 ? cores : 1);
-  return choices;
-}
-
 // One page to standard output: nothing else is written there.
 int ConvertToStandardOutput(const Arguments& args, const ConvertChoices& choices) {
   const std::string& input = args.inputs.front();
@@ -177,8 +140,26 @@ bool ParseEncodingName(std::string_view name, vellumine_encoding& encoding) {
   return false;
 }
 
-int RunCommandLine(int argc, char** argv) {
-  Arguments args;
+ConvertChoices ChoicesFor(const Arguments& args) {
+  ConvertChoices choices;
+  choices.outputPath = args.output;
+  choices.convertAll = args.all || args.recursive;
+  choices.recursive = args.recursive;
+  choices.updateOnly = args.update;
+  vellumine_options& options = choices.options;
+  options.format = args.format == "txt" ? VELLUMINE_FORMAT_TEXT : VELLUMINE_FORMAT_RTF;
+  options.tables = args.tables;
+  ParseEncodingName(args.encoding, options.encoding);
+  options.font_name = args.font.c_str();
+  options.font_size = std::stoi(args.size);  // checked: 1 to 1638
+  options.text_utf8 = args.textEncoding == "utf-8";
+  options.reading = args.classic ? VELLUMINE_READING_CLASSIC : VELLUMINE_READING_DEFAULT;
+  unsigned cores = std::thread::hardware_concurrency();
+  choices.jobs = args.jobs > 0 ? args.jobs : static_cast<int>(cores > 0 ? cores : 1);
+  return choices;
+}
+
+std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
   CLI::App app("Converts HTML pages into RTF documents or plain text.", "vellumine");
   app.footer(kExitCodesText);
   app.get_formatter()->column_width(34);
@@ -269,6 +250,9 @@ int RunCommandLine(int argc, char** argv) {
           },
           "", "size"))
       ->group(format);
+  app.add_flag("--classic", args.classic,
+               "read the page as version 1.2 did: its output byte for byte")
+      ->group(format);
 
   const char* other = "Other";
   app.add_flag("-q,--quiet", args.quiet, "no progress display and no success messages")
@@ -294,6 +278,12 @@ int RunCommandLine(int argc, char** argv) {
                  "without --all, --recursive or --update\nRun with --help for more information.\n");
     return kExitUsage;
   }
+  return std::nullopt;
+}
+
+int RunCommandLine(int argc, char** argv) {
+  Arguments args;
+  if (std::optional<int> exitCode = ParseArguments(argc, argv, args)) return *exitCode;
   return Convert(args);
 }
 

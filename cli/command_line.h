@@ -1,8 +1,12 @@
 // The command-line converter: arguments in, the Convert command run once per input.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "convert_command.h"
 #include "vellumine.h"
 
 namespace vellumine {
@@ -16,6 +20,32 @@ inline constexpr int kExitUsage = 2;      // the arguments are wrong
 // "iso-8859-5", "utf-8" or "utf8" (letter case ignored) or one of the window's six list
 // labels as they stand; false for anything else.
 bool ParseEncodingName(std::string_view name, vellumine_encoding& encoding);
+
+// What the arguments ask for, as given.
+struct Arguments {
+  std::vector<std::string> inputs;
+  std::string output = ".";
+  std::string format = "rtf";
+  bool tables = false;
+  std::string encoding = "auto";
+  std::string textEncoding = "page";
+  std::string font = "Arial";
+  std::string size = "10";
+  bool classic = false;  // the classic reading: the output of version 1.2, byte for byte
+  bool all = false;
+  bool recursive = false;
+  int jobs = 0;  // 0: one per core
+  bool update = false;
+  bool toStdout = false;
+  bool quiet = false;
+};
+
+// Parses the arguments into args. The exit code when the run ends there (help or version
+// printed, wrong arguments reported on standard error); nothing when there is work to do.
+std::optional<int> ParseArguments(int argc, char** argv, Arguments& args);
+
+// What the arguments ask of each command; the options' font name points into args.
+ConvertChoices ChoicesFor(const Arguments& args);
 
 // Parses the arguments and runs the conversions; returns the exit code.
 int RunCommandLine(int argc, char** argv);

@@ -1,5 +1,6 @@
-// The command-line converter run as a process, in a shell: exit codes, what it prints and
-// writes, standard streams, recursion, parallel conversion, --update, --text-encoding.
+// The command-line converter: the arguments as each command's options, and the program run
+// as a process, in a shell: exit codes, what it prints and writes, standard streams,
+// recursion, parallel conversion, --update, --text-encoding, --classic.
 #include <gtest/gtest.h>
 
 #include "command_line.h"
@@ -12,25 +13,28 @@ namespace fs = std::filesystem;
 const std::string kPage = "<html><body><h1>Title</h1><p>caf\xE9 &amp; cr\xE8me</p></body></html>";
 
 // The options reach the conversion: the encoding asked for (a KOI8-R page without a
-// declaration), plain text in UTF-8, tables, the font and its size. Then exit codes and
-// messages.
+// declaration), plain text in UTF-8, tables, the font and its size, in the classic reading,
+// whose bytes these are. Then exit codes and messages.
 TEST(CommandLine, OptionsExitCodesAndMessages) {
   TempDirectory work;
   const std::string sep(1, work.path().back());
   work.Make({{"koi8.htm", "<p>\xF0\xD2\xC9\xD7\xC5\xD4"}, {"table.htm", "<table><tr><td>a"},
              {"empty.htm", ""}, {"page.htm", "<p>text</p>"}, {"site/a.htm", "<p>a</p>"},
              {"site/b.html", ""}, {"site/c.asp", "<p>c</p>"}, {"site/notes.txt", "not html"}});
-  EXPECT_EQ(RunVellumine({"-e", "koi8-r", "-f", "txt", "-c", "koi8.htm"}, work).rawOut,
-            "\r\n\xCF\xF0\xE8\xE2\xE5\xF2");
-  EXPECT_EQ(RunVellumine({"-e", "koi8-r", "-f", "txt", "--text-encoding", "utf-8", "-c",
-                          "koi8.htm"}, work).rawOut,
+  EXPECT_EQ(
+      RunVellumine({"--classic", "-e", "koi8-r", "-f", "txt", "-c", "koi8.htm"}, work).rawOut,
+      "\r\n\xCF\xF0\xE8\xE2\xE5\xF2");
+  EXPECT_EQ(RunVellumine({"--classic", "-e", "koi8-r", "-f", "txt", "--text-encoding", "utf-8",
+                          "-c", "koi8.htm"}, work).rawOut,
             "\r\n\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
-  EXPECT_EQ(RunVellumine({"-c", "table.htm"}, work).rawOut.find("\\trowd"), std::string::npos);
-  EXPECT_NE(RunVellumine({"--tables", "-c", "table.htm"}, work).rawOut.find("\\trowd"),
+  EXPECT_EQ(RunVellumine({"--classic", "-c", "table.htm"}, work).rawOut.find("\\trowd"),
             std::string::npos);
+  EXPECT_NE(
+      RunVellumine({"--classic", "--tables", "-c", "table.htm"}, work).rawOut.find("\\trowd"),
+      std::string::npos);
   const std::string big = "\\fs3276{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset0 Times New Roman;}";
-  EXPECT_NE(RunVellumine({"--size", "1638", "--font", "Times New Roman", "-c", "table.htm"}, work)
-                .rawOut.find(big), std::string::npos);
+  EXPECT_NE(RunVellumine({"--classic", "--size", "1638", "--font", "Times New Roman", "-c",
+                          "table.htm"}, work).rawOut.find(big), std::string::npos);
   const struct {
     std::vector<std::string> args;
     int exitCode;
@@ -44,7 +48,7 @@ TEST(CommandLine, OptionsExitCodesAndMessages) {
       {{"-o", "a/b", "page.htm", "page.htm"}, 1, "",
        "vellumine: Can't create a/b" + sep + " directory.\n"},
       // A file in the directory selects the whole directory.
-      {{"-a", "-f", "txt", "-o", "out", "site" + sep + "a.htm"}, 1,
+      {{"--classic", "-a", "-f", "txt", "-o", "out", "site" + sep + "a.htm"}, 1,
        "2 of 3 files converted successfully.\n",
        "vellumine: site" + sep + "b.html file has zero length.\n"},
       {{"-a", "-o", "out", "gone" + sep}, 1, "",
@@ -81,7 +85,8 @@ TEST(CommandLine, OptionsExitCodesAndMessages) {
   // --help lists the options by group, with their defaults.
   const std::string help = RunVellumine({"--help"}, work).out;
   for (const char* text : {"Input and output:", "Format:", "-f,--format rtf|txt=rtf",
-                           "-o,--output DIR=.", "--size POINTS=10", "Exit codes:\n  0 "})
+                           "-o,--output DIR=.", "--size POINTS=10", "--classic ",
+                           "Exit codes:\n  0 "})
     EXPECT_NE(help.find(text), std::string::npos) << text;
 }
 
@@ -98,6 +103,81 @@ TEST(CommandLine, EncodingNames) {
     const bool known = ParseEncodingName(name, encoding);
     EXPECT_EQ(known ? int{encoding} : kNone, expected) << name;
   }
+}
+
+// What the arguments set in each command's choices and options, as
+// "format [tables] encoding font size [utf-8] reading [| walk]": --classic the classic
+// reading, nothing the default one, whatever the other options.
+std::string ChoicesOf(std::vector<std::string> args) {
+  args.insert(args.begin(), "vellumine");
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  Arguments parsed;
+  const int argc = static_cast<int>(argv.size());
+  if (std::optional<int> exitCode = ParseArguments(argc, argv.data(), parsed))
+    return "exit " + std::to_string(*exitCode);
+  const ConvertChoices choices = ChoicesFor(parsed);
+  const vellumine_options& o = choices.options;
+  const char* reading = o.reading == VELLUMINE_READING_CLASSIC ? " classic"
+                        : o.reading == VELLUMINE_READING_DEFAULT ? " default" : " unknown";
+  return std::string(o.format == VELLUMINE_FORMAT_TEXT ? "txt" : "rtf") +
+         (o.tables ? " tables" : "") + " encoding " + std::to_string(o.encoding) + " " +
+         o.font_name + " " + std::to_string(o.font_size) + (o.text_utf8 ? " utf-8" : "") +
+         reading + (choices.convertAll ? " | all" : "") + (choices.recursive ? " recursive" : "") +
+         (choices.updateOnly ? " update" : "");
+}
+
+TEST(CommandLine, ArgumentsBecomeOptions) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"page.htm"}, "rtf encoding 0 Arial 10 default"},
+      {{"--classic", "page.htm"}, "rtf encoding 0 Arial 10 classic"},
+      {{"page.htm", "--classic", "-"}, "exit 2"},  // standard output takes one page
+      {{"a.htm", "b.htm", "--classic"}, "rtf encoding 0 Arial 10 classic"},
+      {{"-f", "txt", "-t", "-e", "KOI8-R", "--text-encoding", "utf-8", "--classic", "-"},
+       "txt tables encoding 2 Arial 10 utf-8 classic"},
+      {{"-f", "txt", "-e", "utf8", "--text-encoding", "utf-8", "-"},
+       "txt encoding 5 Arial 10 utf-8 default"},
+      {{"--font", "Times New Roman", "--size", "1638", "-t", "page.htm"},
+       "rtf tables encoding 0 Times New Roman 1638 default"},
+      {{"-r", "-u", "--classic", "-o", "out", "site"},
+       "rtf encoding 0 Arial 10 classic | all recursive update"},
+      {{"-a", "site"}, "rtf encoding 0 Arial 10 default | all"},
+      {{"--classic=maybe", "page.htm"}, "exit 2"},
+      {{"--classical", "page.htm"}, "exit 2"}};
+  for (const auto& [args, expected] : cases)
+    EXPECT_EQ(ChoicesOf(args), expected) << ::testing::PrintToString(args);
+}
+
+// The example pages through the program, in every format: with --classic exactly the
+// classic outputs checked in beside the engine's tests, without it the default ones.
+TEST(Shell, ClassicAndDefaultReadingsOfTheExamplePages) {
+  TempDirectory work;
+  const std::string examples = HostPath(VELLUMINE_SOURCE_DIR "/examples");
+  const std::string expected = VELLUMINE_SOURCE_DIR "/tests/engine/data/examples/";
+  const struct {
+    std::string name;
+    std::vector<std::string> args;
+    std::string suffix;  // of the checked-in outputs
+  } formats[] = {{"txt", {"-f", "txt"}, ".txt"}, {"rtf", {"-f", "rtf"}, ".rtf"},
+                 {"tables", {"-f", "rtf", "-t"}, ".tables.rtf"}};
+  int compared = 0;
+  for (const std::string reading : {"classic", "default"}) {
+    for (const auto& format : formats) {
+      const std::string out = reading + "-" + format.name;
+      std::vector<std::string> args = {"-q", "-a", "-o", out};
+      args.insert(args.end(), format.args.begin(), format.args.end());
+      if (reading == "classic") args.push_back("--classic");
+      args.push_back(examples);
+      ASSERT_EQ(RunVellumine(args, work).Said(), "0||") << out;
+      for (const auto& [name, bytes] : Snapshot(work.path() + out)) {
+        const std::string golden = reading + "/" + name.substr(0, name.rfind('.')) + format.suffix;
+        EXPECT_TRUE(bytes == ReadBytes(expected + golden)) << out << "/" << name << " differs from "
+                                                           << golden;
+        ++compared;
+      }
+    }
+  }
+  EXPECT_GE(compared, 2 * 3 * 9);
 }
 
 TEST(Shell, StandardInputToStandardOutput) {
@@ -152,7 +232,7 @@ TEST(Shell, RecursiveWalkMirrorsTheTree) {
   fs::create_directory_symlink(work.path() + "elsewhere", work.path() + "site/outside");
 #endif
   const std::string sep(1, work.path().back());
-  EXPECT_EQ(RunVellumine({"-r", "-f", "txt", "-o", "out", "site"}, work).Said(),
+  EXPECT_EQ(RunVellumine({"--classic", "-r", "-f", "txt", "-o", "out", "site"}, work).Said(),
             "1|3 of 4 files converted successfully.\n|vellumine: site" + sep + "sub" + sep +
                 "zero.htm file has zero length.\n");
   // No page, no directory; nothing through the links; no other file.
@@ -223,12 +303,14 @@ TEST(Shell, InputsWithOneOutputAreRefusedAfterTheFirst) {
     fs::remove_all(work.path() + "out");
     fs::create_directory(work.path() + "out");
     work.Write("out/x.txt", "from an earlier run");
-    EXPECT_EQ(RunVellumine({"-j", jobs, "-f", "txt", "-o", "out", a, b, a}, work).Said(),
+    EXPECT_EQ(RunVellumine({"--classic", "-j", jobs, "-f", "txt", "-o", "out", a, b, a}, work)
+                  .Said(),
               "1|1 of 3 files converted successfully.\n|" + refused(out, a, b) +
                   refused(out, a, a));
     EXPECT_EQ(work.Read("out/x.txt"), "\r\nfrom a");
     // "x.htm" before "x.html" in the walk; "y.html" is converted as ever.
-    EXPECT_EQ(RunVellumine({"-j", jobs, "-a", "-f", "txt", "-o", "out", "site"}, work).Said(),
+    EXPECT_EQ(RunVellumine({"--classic", "-j", jobs, "-a", "-f", "txt", "-o", "out", "site"}, work)
+                  .Said(),
               "1|2 of 3 files converted successfully.\n|" +
                   refused(out, "site" + sep + "x.htm", "site" + sep + "x.html"));
     EXPECT_EQ(work.Read("out/x.txt") + work.Read("out/y.txt"), "\r\nfrom htm\r\ny");
@@ -236,7 +318,7 @@ TEST(Shell, InputsWithOneOutputAreRefusedAfterTheFirst) {
   // Names that differ in case only are one name where the file system ignores case.
   fs::remove_all(work.path() + "out");
   const std::string said =
-      RunVellumine({"-f", "txt", "-o", "out", a, "c" + sep + "X.html"}, work).Said();
+      RunVellumine({"--classic", "-f", "txt", "-o", "out", a, "c" + sep + "X.html"}, work).Said();
 #ifdef _WIN32
   EXPECT_EQ(said, "1|1 of 2 files converted successfully.\n|" +
                       refused("out" + sep + "X.txt", a, "c" + sep + "X.html"));

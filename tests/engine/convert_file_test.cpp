@@ -1,6 +1,8 @@
-// ConvertFile end to end: the example pages' outputs, what a file holds against what memory
-// holds, result codes and their order, the files left behind, the input protected from
-// being its own output; the file stream, the job's buffers, output names and progress.
+// ConvertFile end to end: the example pages' outputs in both readings, what a file holds
+// against what memory holds, result codes and their order, the files left behind, the input
+// protected from being its own output; the file stream, the job's buffers, output names and
+// progress; the C interface's options from callers of earlier and later versions.
+#include <cstddef>
 #include <fstream>
 #include <optional>
 
@@ -15,17 +17,34 @@ namespace vellumine::testing {
 
 namespace fs = std::filesystem;
 
-// A file converted (no output in the result: it is in the file), with the steps shown.
-Converted Convert(const std::string& input, const std::string& directory,
-                  ConversionMode mode = ConversionMode::Text, PathStyle style = kNativePathStyle) {
-  RecordedSteps steps;
-  return {ConvertFile(input.c_str(), directory.c_str(), steps.Attach(OptionsFor(mode)), style), "",
-          steps.calls};
+// Options of a mode in a reading.
+vellumine_options OptionsFor(ConversionMode mode, vellumine_reading reading) {
+  vellumine_options options = OptionsFor(mode);
+  options.reading = reading;
+  return options;
 }
 
-// The example pages convert, in every mode, to exactly the outputs checked in beside the
-// tests (scripts/gen-example-outputs writes them): no engine change moves an output byte
-// unseen.
+// The classic reading: the tests that compare output bytes compare that reading's, which
+// never changes.
+vellumine_options ClassicOptionsFor(ConversionMode mode) {
+  return OptionsFor(mode, VELLUMINE_READING_CLASSIC);
+}
+
+// A file converted (no output in the result: it is in the file), with the steps shown.
+Converted Convert(const std::string& input, const std::string& directory,
+                  ConversionMode mode = ConversionMode::Text, PathStyle style = kNativePathStyle,
+                  vellumine_reading reading = VELLUMINE_READING_DEFAULT) {
+  RecordedSteps steps;
+  return {ConvertFile(input.c_str(), directory.c_str(), steps.Attach(OptionsFor(mode, reading)),
+                      style),
+          "", steps.calls};
+}
+
+constexpr vellumine_reading kReadings[] = {VELLUMINE_READING_CLASSIC, VELLUMINE_READING_DEFAULT};
+
+// The example pages convert, in every mode and in both readings, to exactly the outputs
+// checked in beside the tests (scripts/gen-example-outputs writes them: classic/ the output
+// of version 1.2, default/ today's): no engine change moves an output byte unseen.
 TEST(ConvertFileTest, ExamplePagesAndFilesHoldWhatMemoryHolds) {
   const char* suffixes[] = {".txt", ".rtf", ".tables.rtf"};
   int pages = 0;
@@ -34,11 +53,15 @@ TEST(ConvertFileTest, ExamplePagesAndFilesHoldWhatMemoryHolds) {
     if (extension != ".htm" && extension != ".html" && extension != ".asp") continue;
     ++pages;
     const std::string html = ReadBytes(entry.path().string());
-    for (int m = 0; m < 3; ++m) {
-      const std::string name = entry.path().stem().string() + suffixes[m];
-      Converted out = ConvertInMemory(html, OptionsFor(kModes[m]));
-      ASSERT_EQ(out.result, VELLUMINE_OK);
-      EXPECT_TRUE(out.out == ReadBytes(FixturePath("examples/" + name))) << name << " differs";
+    for (vellumine_reading reading : kReadings) {
+      for (int m = 0; m < 3; ++m) {
+        const std::string name = std::string(reading == VELLUMINE_READING_CLASSIC ? "classic/"
+                                                                                  : "default/") +
+                                 entry.path().stem().string() + suffixes[m];
+        Converted out = ConvertInMemory(html, OptionsFor(kModes[m], reading));
+        ASSERT_EQ(out.result, VELLUMINE_OK);
+        EXPECT_TRUE(out.out == ReadBytes(FixturePath("examples/" + name))) << name << " differs";
+      }
     }
   }
   EXPECT_GE(pages, 9);
@@ -65,31 +88,36 @@ TEST(ConvertFileTest, ExamplePagesAndFilesHoldWhatMemoryHolds) {
       {large, {}, {}}, {large.substr(0, large.size() - 17), {}, {}}, {across, {}, {}}};
   for (const auto& c : cases) {
     dir.Write("page.html", c.html);
-    for (ConversionMode mode : kModes) {
-      SCOPED_TRACE(std::to_string(c.html.size()) + " bytes, mode " + std::to_string(int(mode)));
-      Converted run = Convert(dir.path() + "page.html", dir.path(), mode);
-      ASSERT_EQ(run.result, VELLUMINE_OK);
-      const std::string file = dir.Read(mode == ConversionMode::Text ? "page.txt" : "page.rtf");
-      Converted memory = ConvertInMemory(c.html, OptionsFor(mode));
-      EXPECT_TRUE(file == memory.out);
-      EXPECT_EQ(run.steps, memory.steps);
-      if (mode != ConversionMode::Text) continue;
-      if (c.text) { EXPECT_EQ(file, *c.text); }
-      if (!c.calls.empty()) { EXPECT_EQ(run.steps, c.calls); }
+    for (vellumine_reading reading : kReadings) {
+      for (ConversionMode mode : kModes) {
+        SCOPED_TRACE(std::to_string(c.html.size()) + " bytes, mode " + std::to_string(int(mode)) +
+                     ", reading " + std::to_string(reading));
+        Converted run =
+            Convert(dir.path() + "page.html", dir.path(), mode, kNativePathStyle, reading);
+        ASSERT_EQ(run.result, VELLUMINE_OK);
+        const std::string file = dir.Read(mode == ConversionMode::Text ? "page.txt" : "page.rtf");
+        Converted memory = ConvertInMemory(c.html, OptionsFor(mode, reading));
+        EXPECT_TRUE(file == memory.out);
+        EXPECT_EQ(run.steps, memory.steps);
+        // The text and the steps given are the classic reading's.
+        if (mode != ConversionMode::Text || reading != VELLUMINE_READING_CLASSIC) continue;
+        if (c.text) { EXPECT_EQ(file, *c.text); }
+        if (!c.calls.empty()) { EXPECT_EQ(run.steps, c.calls); }
+      }
     }
   }
 }
 
 // An empty read still gives a whole document; the trailer closes every group the body left
-// open, eight braces at least.
+// open, eight braces at least (the classic reading's documents).
 TEST(ConvertFileTest, CompleteDocumentsResultCodesAndProgress) {
-  Converted empty = ConvertInMemory("\x1A<p>x", OptionsFor(ConversionMode::Rtf));
+  Converted empty = ConvertInMemory("\x1A<p>x", ClassicOptionsFor(ConversionMode::Rtf));
   EXPECT_TRUE(empty.out.starts_with("{\\rtf1\\ansi") &&
               empty.out.ends_with("\\lang1033\r\n\\par}}}}}}}}"));
   for (int bolds : {0, 7, 8, 20}) {
     std::string html = "<p>";
     for (int i = 0; i < bolds; ++i) html += "<b>w ";
-    const std::string out = ConvertInMemory(html, OptionsFor(ConversionMode::Rtf)).out;
+    const std::string out = ConvertInMemory(html, ClassicOptionsFor(ConversionMode::Rtf)).out;
     EXPECT_TRUE(out.ends_with(" \\par" + std::string(std::max(8, bolds + 1), '}'))) << out;
   }
   // The order of the results; a directory is no input. (What an empty input, an output name
@@ -123,7 +151,7 @@ TEST(ConvertFileTest, CompleteDocumentsResultCodesAndProgress) {
   EXPECT_EQ(ticks(2501).size(), 50u);
   // Ticks of 10001 bytes: 197, 201, 205, ... A reference over 203..207 hides 205. Inside
   // text, where the cursor runs fast between special bytes, tick 2501 falls inside the
-  // line-break form.
+  // line-break form. (The steps of the classic reading's translation.)
   std::string hidden(10001, 'x'), inForm = ">" + std::string(10000, 'x');
   hidden.replace(203, 5, "&amp;");
   inForm.replace(2499, 3, "<p>");
@@ -133,7 +161,8 @@ TEST(ConvertFileTest, CompleteDocumentsResultCodesAndProgress) {
     Calls calls = {"0/50", "1/50"};
     for (int k = 1; k <= shown; ++k) calls.push_back(std::to_string(k) + "/50");
     calls.push_back("50/50");
-    EXPECT_EQ(ConvertInMemory(text, OptionsFor(ConversionMode::Text)).steps, calls) << text.size();
+    EXPECT_EQ(ConvertInMemory(text, ClassicOptionsFor(ConversionMode::Text)).steps, calls)
+        << text.size();
   }
 }
 
@@ -192,8 +221,11 @@ TEST(ConvertFileTest, OutputNamesPathLimitAndTheInputItself) {
         << c.input << " into " << c.directory;
     EXPECT_EQ(ReadBytes(c.input), original);
   }
-  // The same name in another directory is another file and is written.
-  EXPECT_EQ(Convert(text, dir.path() + "other").result, VELLUMINE_OK);
+  // The same name in another directory is another file and is written (here in the classic
+  // reading, whose text it is).
+  EXPECT_EQ(Convert(text, dir.path() + "other", ConversionMode::Text, kNativePathStyle,
+                    VELLUMINE_READING_CLASSIC).result,
+            VELLUMINE_OK);
   EXPECT_EQ(dir.Read("other/page.txt"), "\r\nkeep me\r\n");
   // A directory name that brings the output path ("/p.txt" in it) to 260 characters; one
   // less fits.
@@ -237,6 +269,74 @@ TEST(ConvertFileTest, OutputNamesPathLimitAndTheInputItself) {
   // The 259-character limit holds in the Windows style only (at its edge: above).
   EXPECT_TRUE(MakeOutputPath("/in/" + std::string(5000, 'n'), "/", Text, P, out));
   EXPECT_FALSE(MakeOutputPath("C:\\in\\" + std::string(5000, 'n'), "D:\\", Text, W, out));
+}
+
+// The C interface reads the options as far as the caller's struct goes. A program built
+// against version 1.2 (whose options end after progress_context) converts in the default
+// reading, whatever its memory holds past that; a struct from a later version, longer than
+// this one, is read up to this one's end. Options shorter than 1.2's, and readings that do
+// not exist, are refused by every function that takes options.
+TEST(LibraryTest, OptionsOfEarlierAndLaterVersionsAndReadingsOutOfRange) {
+  constexpr size_t kVersion12Size = offsetof(vellumine_options, progress_context) + sizeof(void*);
+  static_assert(kVersion12Size < sizeof(vellumine_options));
+  // A page the readings may well read differently: a comment, a list, preformatted lines, a
+  // table.
+  const std::string page = "<html><!-- a note --><body><h1>Title</h1><ol><li>one<li>two</ol>"
+                           "<pre>a\n  b</pre><table><tr><td>x<td>y</table><p>caf\xE9";
+  struct Run { vellumine_result result; std::string out; };
+  auto convert = [&](const vellumine_options* options) {
+    Run run{VELLUMINE_OK, ""};
+    run.result = vellumine_convert_memory(
+        page.data(), page.size(), options,
+        [](void* out, const char* bytes, size_t n) {
+          static_cast<std::string*>(out)->append(bytes, n);
+          return 0;
+        },
+        &run.out);
+    return run;
+  };
+  TempDirectory dir;
+  dir.Write("page.htm", page);
+  for (ConversionMode mode : kModes) {
+    SCOPED_TRACE(int(mode));
+    const vellumine_options current = OptionsFor(mode);
+    const Run byDefault = convert(&current);
+    ASSERT_EQ(byDefault.result, VELLUMINE_OK);
+    // Version 1.2's struct, followed by memory that would name the classic reading or none.
+    for (int past : {int{VELLUMINE_READING_CLASSIC}, 99}) {
+      vellumine_options earlier = current;
+      earlier.size = kVersion12Size;
+      earlier.reading = static_cast<vellumine_reading>(past);
+      const Run run = convert(&earlier);
+      EXPECT_EQ(run.result, VELLUMINE_OK) << past;
+      EXPECT_TRUE(run.out == byDefault.out) << past;
+      EXPECT_EQ(vellumine_convert_file((dir.path() + "page.htm").c_str(), dir.bare().c_str(),
+                                       &earlier), VELLUMINE_OK);
+      const std::string file = dir.Read(mode == ConversionMode::Text ? "page.txt" : "page.rtf");
+      EXPECT_TRUE(file == byDefault.out);
+      EXPECT_GT(vellumine_output_path("page.htm", "out", &earlier, nullptr, 0), 0u);
+    }
+    // A later version's longer struct, its own fields past ours.
+    struct { vellumine_options options; int later[4]; } longer{current, {7, 7, 7, 7}};
+    longer.options.size = sizeof longer;
+    longer.options.reading = VELLUMINE_READING_CLASSIC;
+    const vellumine_options classic = OptionsFor(mode, VELLUMINE_READING_CLASSIC);
+    const Run fromLonger = convert(&longer.options);
+    EXPECT_TRUE(fromLonger.result == VELLUMINE_OK && fromLonger.out == convert(&classic).out);
+    // Refused: too short for 1.2, or a reading out of range.
+    for (auto [size, reading] : {std::pair{kVersion12Size - 1, 0}, {size_t{0}, 0},
+                                 {sizeof(vellumine_options), 2}, {sizeof(vellumine_options), -1},
+                                 {sizeof(vellumine_options), 99}}) {
+      vellumine_options refused = current;
+      refused.size = size;
+      refused.reading = static_cast<vellumine_reading>(reading);
+      SCOPED_TRACE(std::to_string(size) + " bytes, reading " + std::to_string(reading));
+      EXPECT_EQ(convert(&refused).result, VELLUMINE_INVALID_ARGUMENT);
+      EXPECT_EQ(vellumine_convert_file((dir.path() + "page.htm").c_str(), dir.bare().c_str(),
+                                       &refused), VELLUMINE_INVALID_ARGUMENT);
+      EXPECT_EQ(vellumine_output_path("page.htm", "out", &refused, nullptr, 0), 0u);
+    }
+  }
 }
 
 // A buffer whose growth fails keeps its bytes and drops those past its capacity from then
