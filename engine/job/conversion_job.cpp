@@ -2,6 +2,8 @@
 
 #include "translation/encoding.h"
 #include "fast/split_preparation.h"
+#include "reading/read_page.h"
+#include "translation/read_transform.h"
 #include "translation/rtf_templates.h"
 #include "translation/rtf_writer.h"
 #include "translation/text_writer.h"
@@ -14,7 +16,14 @@ bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity) {
   return true;
 }
 
-vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers) {
+vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers,
+                                     vellumine_reading reading) {
+  if (reading == VELLUMINE_READING_DEFAULT) {
+    // The default reading holds the text as read and nothing else of its size.
+    if (inputSize > SIZE_MAX - 64 || !buffers.text.Allocate(static_cast<size_t>(inputSize) + 64))
+      return VELLUMINE_OUT_OF_MEMORY;
+    return VELLUMINE_OK;
+  }
   size_t capacity = 0;
   if (!WorkBufferCapacity(inputSize, capacity) || !buffers.text.Allocate(capacity) ||
       !buffers.prepared.Allocate(capacity))
@@ -22,8 +31,28 @@ vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers) {
   return VELLUMINE_OK;
 }
 
+namespace {
+
+vellumine_result RunDefaultReading(ByteBuffer& text, RawTextSource& source, size_t size,
+                                   const vellumine_options& options, OutputStream& out) {
+  size_t got = 0;
+  if (!source.ReadAt(0, text.data(), size, got)) return VELLUMINE_CANNOT_OPEN_INPUT;
+  const size_t n = ApplyReadTransform(text.data(), got);
+  const EncodingChoice encoding = ChooseEncoding(options.encoding, text.data(), n);
+  const ProgressReport progress{options.progress, options.progress_context};
+  progress.Show(1);
+  ProgressTicks ticks(n, progress);
+  vellumine_result result = ReadPage(text.data(), n, encoding, options, ticks, out);
+  if (result == VELLUMINE_OK) progress.Show(kProgressSteps);
+  return result;
+}
+
+}  // namespace
+
 vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
                                const vellumine_options& options, OutputStream& out) {
+  if (options.reading == VELLUMINE_READING_DEFAULT)
+    return RunDefaultReading(buffers.text, source, size, options, out);
   const ConversionMode mode = ModeOf(options);
   const bool rtf = mode != ConversionMode::Text;
   const bool tables = mode == ConversionMode::RtfTables;

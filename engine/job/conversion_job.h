@@ -20,8 +20,10 @@ struct WorkBuffers {
 // 4 x size + 1000; false when that does not fit the size type (32-bit platforms).
 bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity);
 
-// Allocates the text buffer, then the prepared buffer: Ok or OutOfMemory.
-vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers);
+// Allocates the text buffer, then the prepared buffer (the default reading needs only a text
+// buffer of the input's size): Ok or OutOfMemory.
+vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers,
+                                     vellumine_reading reading = VELLUMINE_READING_CLASSIC);
 
 // Reads `size` bytes of source into buffers.text (fewer when it ends first), applies the
 // read transformation, chooses the encoding, writes the RTF header, prepares, translates

@@ -45,7 +45,7 @@ vellumine_result ConvertFileUnguarded(const char* inputPath, const char* outputD
 
   if (input.size() == 0) return failEmpty(VELLUMINE_EMPTY_INPUT);
   WorkBuffers buffers;
-  if (AllocateWorkBuffers(input.size(), buffers) != VELLUMINE_OK)
+  if (AllocateWorkBuffers(input.size(), buffers, options.reading) != VELLUMINE_OK)
     return failEmpty(VELLUMINE_OUT_OF_MEMORY);
 
   vellumine_result result =
@@ -71,7 +71,7 @@ vellumine_result ConvertMemory(const char* input, size_t size, const vellumine_o
   ProgressReport{options.progress, options.progress_context}.Show(0);
   if (size == 0) return VELLUMINE_EMPTY_INPUT;
   WorkBuffers buffers;
-  if (AllocateWorkBuffers(size, buffers) != VELLUMINE_OK) return VELLUMINE_OUT_OF_MEMORY;
+  if (AllocateWorkBuffers(size, buffers, options.reading) != VELLUMINE_OK) return VELLUMINE_OUT_OF_MEMORY;
   MemoryTextSource source(input, size);
   try {
     return RunConversion(buffers, source, size, options, out);

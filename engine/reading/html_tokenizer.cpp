@@ -1,0 +1,360 @@
+#include "html_tokenizer.h"
+
+#include <cstring>
+
+#include "fast/byte_scan.h"
+#include "translation/ascii.h"
+#include "translation/html_entities.h"
+#include "translation/windows_code_pages.h"
+
+namespace vellumine {
+namespace {
+
+constexpr bool IsBlank(unsigned char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+constexpr bool IsAsciiLetter(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+constexpr bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsAlphanumeric(unsigned char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }
+
+// Where c next occurs in text[from, n), or n.
+size_t Find(const char* text, size_t n, size_t from, char c) {
+  if (from >= n) return n;
+  const void* found = std::memchr(text + from, c, n - from);
+  return found ? static_cast<size_t>(static_cast<const char*>(found) - text) : n;
+}
+
+// Where the two-byte or three-byte `marker` next starts in text[from, n), or n.
+size_t FindMarker(const char* text, size_t n, size_t from, std::string_view marker) {
+  for (size_t p = from;; ++p) {
+    p = Find(text, n, p, marker[0]);
+    if (p == n || n - p < marker.size()) return n;
+    if (std::memcmp(text + p, marker.data(), marker.size()) == 0) return p;
+  }
+}
+
+// The position of the ">" that ends a tag whose attributes start at p, read as browsers
+// read them (a ">" inside a quoted value does not end the tag); n when the text ends first.
+size_t TagEnd(const char* text, size_t n, size_t p) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  while (p < n) {
+    unsigned char c = s[p];
+    if (c == '>') return p;
+    if (IsBlank(c) || c == '/') {
+      ++p;
+      continue;
+    }
+    ++p;  // the name's first byte, which may be "="
+    while (p < n && !IsBlank(s[p]) && s[p] != '/' && s[p] != '>' && s[p] != '=') ++p;
+    while (p < n && IsBlank(s[p])) ++p;
+    if (p == n || s[p] != '=') continue;
+    ++p;
+    while (p < n && IsBlank(s[p])) ++p;
+    if (p < n && (s[p] == '"' || s[p] == '\'')) {
+      p = Find(text, n, p + 1, static_cast<char>(s[p]));
+      if (p < n) ++p;
+    } else {
+      while (p < n && !IsBlank(s[p]) && s[p] != '>') ++p;
+    }
+  }
+  return n;
+}
+
+// The elements whose content is never text: the name and whether it is passed over only
+// up to the next markup (an option's label) rather than to its end tag.
+struct SkippedElement {
+  std::string_view name;
+  bool toNextMarkup;
+};
+constexpr SkippedElement kSkippedElements[] = {
+    {"script", false}, {"style", false},    {"title", false},
+    {"template", false}, {"svg", false},    {"option", true},
+};
+
+const SkippedElement* FindSkipped(const char* name, size_t length) {
+  for (const SkippedElement& element : kSkippedElements) {
+    if (element.name.size() != length) continue;
+    size_t i = 0;
+    while (i < length && AsciiLower(static_cast<unsigned char>(name[i])) == element.name[i]) ++i;
+    if (i == length) return &element;
+  }
+  return nullptr;
+}
+
+// The names a reference may use without its ";", as browsers read them in text.
+constexpr std::string_view kNamesWithoutSemicolon[] = {"amp",  "AMP", "lt",   "LT",  "gt", "GT",
+                                                       "quot", "QUOT", "nbsp", "copy", "COPY",
+                                                       "reg",  "REG"};
+
+}  // namespace
+
+HtmlToken HtmlTokenizer::Next() {
+  HtmlToken token;
+  while (p_ < n_) {
+    const char c = text_[p_];
+    if (c == '<') {
+      if (ReadMarkup(token)) return token;
+      continue;
+    }
+    if (c == '&' && ReadReference(token)) return token;
+    // Text up to the next "<" or "&" (an "&" that starts no reference is text).
+    const auto* s = reinterpret_cast<const unsigned char*>(text_);
+    size_t q = p_ + 1;
+    while (q < n_) {
+      if (n_ - q >= kScanChunk) {
+        ScanChunk chunk(s + q);
+        ScanBits stops = (chunk.Equal('<') | chunk.Equal('&')).Bits();
+        if (!stops) {
+          q += kScanChunk;
+          continue;
+        }
+        q += FirstSetByte(stops);
+        break;
+      }
+      if (s[q] == '<' || s[q] == '&') break;
+      ++q;
+    }
+    token.kind = HtmlToken::Kind::Text;
+    token.begin = p_;
+    token.end = q;
+    p_ = q;
+    return token;
+  }
+  token.kind = HtmlToken::Kind::End;
+  return token;
+}
+
+bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text_);
+  const size_t start = p_;
+  const unsigned char next = start + 1 < n_ ? s[start + 1] : 0;
+  if (next == '!') {
+    if (n_ - start >= 4 && s[start + 2] == '-' && s[start + 3] == '-') {
+      // A comment, to the first "-->" (or "--!>"); "<!-->" and "<!--->" are empty ones.
+      size_t q = start + 4;
+      if (q < n_ && s[q] == '>') {
+        p_ = q + 1;
+        return false;
+      }
+      if (n_ - q >= 2 && s[q] == '-' && s[q + 1] == '>') {
+        p_ = q + 2;
+        return false;
+      }
+      for (;; ++q) {
+        q = FindMarker(text_, n_, q, "--");
+        if (q == n_) break;
+        if (n_ - q >= 3 && s[q + 2] == '>') {
+          p_ = q + 3;
+          return false;
+        }
+        if (n_ - q >= 4 && s[q + 2] == '!' && s[q + 3] == '>') {
+          p_ = q + 4;
+          return false;
+        }
+      }
+      p_ = n_;  // an unclosed comment runs to the end of the text
+      return false;
+    }
+    if (n_ - start >= 9 && std::memcmp(text_ + start, "<![CDATA[", 9) == 0) {
+      size_t q = FindMarker(text_, n_, start + 9, "]]>");
+      p_ = q == n_ ? n_ : q + 3;
+      return false;
+    }
+    size_t q = Find(text_, n_, start + 2, '>');  // a declaration such as <!DOCTYPE html>
+    p_ = q == n_ ? n_ : q + 1;
+    return false;
+  }
+  if (next == '?') {  // a processing instruction
+    size_t q = Find(text_, n_, start + 2, '>');
+    p_ = q == n_ ? n_ : q + 1;
+    return false;
+  }
+  if (next == '%') {  // a server block: to the first ">" right after a "%" (its own counts)
+    size_t q = start + 2;
+    for (;; ++q) {
+      q = Find(text_, n_, q, '>');
+      if (q == n_ || s[q - 1] == '%') break;
+    }
+    p_ = q == n_ ? n_ : q + 1;
+    return false;
+  }
+  const bool endTag = next == '/';
+  const size_t nameStart = start + (endTag ? 2 : 1);
+  if (nameStart >= n_ || !IsAsciiLetter(s[nameStart])) {
+    if (endTag) {
+      // "</>" is nothing; "</" before anything else but a letter starts a bogus comment.
+      size_t q = Find(text_, n_, nameStart, '>');
+      p_ = q == n_ ? n_ : q + 1;
+      return false;
+    }
+    token.kind = HtmlToken::Kind::Text;  // a "<" that starts no tag is text
+    token.begin = start;
+    token.end = start + 1;
+    p_ = start + 1;
+    return true;
+  }
+  size_t nameEnd = nameStart + 1;
+  while (nameEnd < n_ && !IsBlank(s[nameEnd]) && s[nameEnd] != '/' && s[nameEnd] != '>')
+    ++nameEnd;
+  const size_t close = TagEnd(text_, n_, nameEnd);
+  if (close == n_) {  // a tag the text ends in is dropped with the rest
+    p_ = n_;
+    return false;
+  }
+  p_ = close + 1;
+  const size_t nameLength = nameEnd - nameStart;
+  if (!endTag) {
+    if (const SkippedElement* skipped = FindSkipped(text_ + nameStart, nameLength)) {
+      if (skipped->toNextMarkup) {
+        p_ = Find(text_, n_, p_, '<');
+      } else if (!(skipped->name == "svg" && text_[close - 1] == '/')) {
+        SkipContent(skipped->name);  // "<script/>" still has content; "<svg/>" has none
+      }
+      return false;
+    }
+  }
+  token.tag = LookUpTag(text_ + nameStart, nameLength);
+  if (token.tag == Tag::Unknown) return false;  // unknown tags are dropped whole
+  token.kind = endTag ? HtmlToken::Kind::EndTag : HtmlToken::Kind::StartTag;
+  token.begin = nameEnd;
+  token.end = close;
+  token.selfClosing = close > nameEnd && text_[close - 1] == '/';
+  return true;
+}
+
+void HtmlTokenizer::SkipContent(std::string_view name) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text_);
+  for (size_t q = p_;; ++q) {
+    q = FindMarker(text_, n_, q, "</");
+    if (q == n_ || n_ - q - 2 < name.size()) break;
+    size_t i = 0;
+    while (i < name.size() && AsciiLower(s[q + 2 + i]) == name[i]) ++i;
+    if (i < name.size()) continue;
+    const size_t after = q + 2 + name.size();
+    if (after < n_ && !IsBlank(s[after]) && s[after] != '/' && s[after] != '>') continue;
+    const size_t close = TagEnd(text_, n_, after);
+    p_ = close == n_ ? n_ : close + 1;
+    return;
+  }
+  p_ = n_;
+}
+
+bool HtmlTokenizer::ReadReference(HtmlToken& token) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text_);
+  size_t q = p_ + 1;
+  if (q < n_ && s[q] == '#') {
+    ++q;
+    const bool hex = q < n_ && (s[q] == 'x' || s[q] == 'X');
+    if (hex) ++q;
+    const size_t digitsStart = q;
+    uint32_t value = 0;
+    for (; q < n_; ++q) {
+      unsigned char c = s[q];
+      int digit;
+      if (IsAsciiDigit(c)) {
+        digit = c - '0';
+      } else if (hex && AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f') {
+        digit = AsciiLower(c) - 'a' + 10;
+      } else {
+        break;
+      }
+      value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + static_cast<uint32_t>(digit);
+    }
+    if (q == digitsStart) return false;
+    if (q < n_ && s[q] == ';') ++q;
+    if (value >= 0x80 && value <= 0x9F) value = Windows1252CodePoint(static_cast<unsigned char>(value));
+    if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) value = 0xFFFD;
+    token.kind = HtmlToken::Kind::Character;
+    token.count = 1;
+    token.cps[0] = value;
+    p_ = q;
+    return true;
+  }
+  // A name: letters and digits, then ";" (a few common names need none).
+  constexpr size_t kLongestName = 32;
+  while (q < n_ && q - p_ <= kLongestName && IsAlphanumeric(s[q])) ++q;
+  const char* name = text_ + p_ + 1;
+  const size_t length = q - p_ - 1;
+  if (length == 0) return false;
+  const NamedReference* named = nullptr;
+  if (q < n_ && s[q] == ';') {
+    named = FindNamedReference(name, length);
+    if (named) ++q;
+  }
+  if (!named) {
+    for (std::string_view bare : kNamesWithoutSemicolon) {
+      if (bare.size() <= length && std::memcmp(name, bare.data(), bare.size()) == 0) {
+        named = FindNamedReference(bare.data(), bare.size());
+        q = p_ + 1 + bare.size();
+        break;
+      }
+    }
+  }
+  if (!named) return false;
+  token.kind = HtmlToken::Kind::Character;
+  token.cps[0] = named->first;
+  token.cps[1] = named->second;
+  token.count = named->second != 0 ? 2 : 1;
+  p_ = q;
+  return true;
+}
+
+bool FindAttribute(const char* text, size_t begin, size_t end, std::string_view name,
+                   size_t& valueBegin, size_t& valueEnd) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  size_t p = begin;
+  while (p < end) {
+    if (IsBlank(s[p]) || s[p] == '/') {
+      ++p;
+      continue;
+    }
+    const size_t nameStart = p++;
+    while (p < end && !IsBlank(s[p]) && s[p] != '/' && s[p] != '=') ++p;
+    const size_t nameEnd = p;
+    while (p < end && IsBlank(s[p])) ++p;
+    size_t vb = p, ve = p;
+    if (p < end && s[p] == '=') {
+      ++p;
+      while (p < end && IsBlank(s[p])) ++p;
+      if (p < end && (s[p] == '"' || s[p] == '\'')) {
+        const unsigned char quote = s[p];
+        vb = ++p;
+        while (p < end && s[p] != quote) ++p;
+        ve = p;
+        if (p < end) ++p;
+      } else {
+        vb = p;
+        while (p < end && !IsBlank(s[p])) ++p;
+        ve = p;
+      }
+    }
+    if (nameEnd - nameStart == name.size()) {
+      size_t i = 0;
+      while (i < name.size() && AsciiLower(s[nameStart + i]) == name[i]) ++i;
+      if (i == name.size()) {
+        valueBegin = vb;
+        valueEnd = ve;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+long ParseAttributeNumber(const char* text, size_t begin, size_t end, long fallback) {
+  size_t p = begin;
+  while (p < end && IsBlank(static_cast<unsigned char>(text[p]))) ++p;
+  bool negative = false;
+  if (p < end && (text[p] == '-' || text[p] == '+')) negative = text[p++] == '-';
+  if (p == end || !IsAsciiDigit(static_cast<unsigned char>(text[p]))) return fallback;
+  long value = 0;
+  constexpr long kLimit = 1000000000;
+  for (; p < end && IsAsciiDigit(static_cast<unsigned char>(text[p])); ++p)
+    if (value < kLimit) value = value * 10 + (text[p] - '0');
+  if (value > kLimit) value = kLimit;
+  return negative ? -value : value;
+}
+
+}  // namespace vellumine

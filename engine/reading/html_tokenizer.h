@@ -1,0 +1,70 @@
+// The default reading's view of a page: text runs, characters of references, and the tags
+// it knows, one at a time. Comments, declarations, processing instructions, CDATA sections
+// and the content of title, script, style, option, template and svg (and the server blocks
+// "<% %>") are passed over as browsers pass them over; tags are read whole, quoted
+// attribute values included.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "reading/tag_names.h"
+
+namespace vellumine {
+
+struct HtmlToken {
+  enum class Kind : uint8_t {
+    End,        // no more tokens
+    Text,       // text[begin, end): page bytes as they stand
+    Character,  // a reference: count characters in cps
+    StartTag,   // tag, its attributes in text[begin, end), selfClosing for "<name/>"
+    EndTag,     // tag
+  };
+  Kind kind = Kind::End;
+  Tag tag = Tag::Unknown;
+  bool selfClosing = false;
+  uint8_t count = 0;
+  uint32_t cps[2] = {};
+  size_t begin = 0;
+  size_t end = 0;
+};
+
+class HtmlTokenizer {
+ public:
+  // text holds n bytes whose line ends are line feeds.
+  HtmlTokenizer(const char* text, size_t n, size_t position = 0)
+      : text_(text), n_(n), p_(position) {}
+
+  // The next token from the position; End at the end of the text.
+  HtmlToken Next();
+
+  // Where the next token starts.
+  size_t position() const { return p_; }
+
+ private:
+  // Markup at p_ (a "<"): fills token and returns true for a tag the reader sees, moves
+  // p_ past whatever it passes over and returns false otherwise.
+  bool ReadMarkup(HtmlToken& token);
+  // A reference at p_ (an "&"): true with its characters in token, false when the "&"
+  // starts none (it is then text).
+  bool ReadReference(HtmlToken& token);
+  // Past an element's content up to and past its end tag "</name" (name lowercase);
+  // to the end of the text when it has none.
+  void SkipContent(std::string_view name);
+
+  const char* text_;
+  size_t n_;
+  size_t p_;
+};
+
+// The value of attribute `name` (lowercase) among a start tag's attributes text[begin,
+// end): true with the value's bytes (quotes removed) in [valueBegin, valueEnd).
+bool FindAttribute(const char* text, size_t begin, size_t end, std::string_view name,
+                   size_t& valueBegin, size_t& valueEnd);
+
+// A decimal number at the start of text[begin, end) after blanks, with an optional sign;
+// fallback when there is none. Held to +-1,000,000,000.
+long ParseAttributeNumber(const char* text, size_t begin, size_t end, long fallback);
+
+}  // namespace vellumine

@@ -1,0 +1,36 @@
+// What the layout of the default reading tells a writer about each paragraph (each line
+// of plain text) and about the characters in it.
+#pragma once
+
+#include <cstdint>
+
+namespace vellumine {
+
+enum class ItemMarker : uint8_t { None, Bullet, Number };
+
+// How far a break between two pieces of text goes: none, onto a new line (a paragraph in
+// RTF), or with a blank line (a paragraph with space before it) between.
+enum class Break : uint8_t { None, Line, Paragraph };
+
+struct Block {
+  int indent = 0;                         // steps in: list levels, blockquotes, definitions
+  ItemMarker marker = ItemMarker::None;   // the first line is a list item's
+  long number = 0;                        // the item's number (ItemMarker::Number)
+  bool spaced = false;                    // a blank line (space) before it
+  bool preformatted = false;              // lines and blanks kept, monospace in RTF
+  bool centered = false;
+  int heading = 0;                        // 1 to 6 for a heading, else 0
+};
+
+// The character formatting in force; writers that know none ignore it.
+struct CharacterFormat {
+  bool bold = false;
+  bool subscript = false;
+  bool superscript = false;
+  friend bool operator==(const CharacterFormat&, const CharacterFormat&) = default;
+};
+
+// The deepest indent a writer lays out; deeper blocks stay at this one.
+inline constexpr int kDeepestIndent = 12;
+
+}  // namespace vellumine

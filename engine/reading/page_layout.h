@@ -1,0 +1,537 @@
+// The default reading's layout: what each tag means for the page's blocks (paragraphs,
+// lines, lists, quotes, definitions, preformatted text, tables) and characters, told to a
+// writer of one format. One forward pass over the tokens; the only look-ahead counts a
+// table row's cells for writers that need the count before the row.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "fast/progress_ticks.h"
+#include "reading/html_tokenizer.h"
+#include "reading/page_block.h"
+
+namespace vellumine {
+
+// Writer is TextPageWriter or RtfPageWriter (see either for the calls it takes).
+template <typename Writer>
+class PageLayout {
+ public:
+  PageLayout(const char* text, size_t n, Writer& writer)
+      : text_(text), n_(n), tokens_(text, n), writer_(writer) {}
+
+  // Lays out the whole text, reporting ticks as it passes their positions.
+  void Run(ProgressTicks& ticks) {
+    size_t passed = 0;
+    for (;;) {
+      const HtmlToken token = tokens_.Next();
+      const size_t position = tokens_.position();
+      ticks.Pass(passed, position);
+      passed = position;
+      const bool newlineSkipped = skipNewline_;
+      skipNewline_ = false;
+      switch (token.kind) {
+        case HtmlToken::Kind::End:
+          Finish();
+          return;
+        case HtmlToken::Kind::Text:
+          if (preDepth_ > 0 && !InOneLineCell())
+            PreformattedText(token.begin + (newlineSkipped && text_[token.begin] == '\n'),
+                             token.end);
+          else
+            Text(token.begin, token.end);
+          break;
+        case HtmlToken::Kind::Character:
+          for (int i = 0; i < token.count; ++i) Character(token.cps[i]);
+          break;
+        case HtmlToken::Kind::StartTag:
+          StartTag(token);
+          break;
+        case HtmlToken::Kind::EndTag:
+          EndTag(token.tag);
+          break;
+      }
+    }
+  }
+
+ private:
+  enum class LevelKind : uint8_t { List, Quote, Definition, DefinitionList };
+  struct Level {
+    LevelKind kind;
+    bool ordered;
+    long next;  // the next item's number
+  };
+  static constexpr int kMaxLevels = 64;
+
+  bool InOneLineCell() const { return Writer::kOneLineCells && tableDepth_ > 0; }
+
+  void RequestBreak(Break wanted) {
+    if (InOneLineCell()) {
+      pendingSpace_ = true;
+      return;
+    }
+    if (wanted > pending_) pending_ = wanted;
+  }
+
+  bool InList() const {
+    for (int i = depth_ - 1; i >= 0; --i)
+      if (levels_[i].kind == LevelKind::List) return true;
+    return false;
+  }
+
+  Block CurrentBlock() const {
+    Block block;
+    for (int i = 0; i < depth_ && i < kMaxLevels; ++i)
+      if (levels_[i].kind != LevelKind::DefinitionList) ++block.indent;
+    block.marker = pendingMarker_;
+    block.number = pendingNumber_;
+    if (block.marker != ItemMarker::None && block.indent == 0) block.indent = 1;
+    if (block.indent > kDeepestIndent) block.indent = kDeepestIndent;
+    block.preformatted = preDepth_ > 0;
+    block.centered = centerDepth_ > 0;
+    block.heading = heading_;
+    return block;
+  }
+
+  void EnsureParagraph() {
+    if (open_ && pending_ == Break::None) return;
+    if (open_) writer_.EndParagraph();
+    Block block = CurrentBlock();
+    block.spaced = pending_ == Break::Paragraph && started_ && !cellFresh_;
+    writer_.StartParagraph(block);
+    open_ = true;
+    started_ = true;
+    cellFresh_ = false;
+    pending_ = Break::None;
+    pendingSpace_ = false;
+    pendingMarker_ = ItemMarker::None;
+  }
+
+  // Before anything visible: the cell, paragraph, blank and formatting it goes with.
+  void PrepareContent() {
+    if (tableDepth_ > 0 && !cellOpen_) OpenCell();
+    if (InOneLineCell()) {
+      if (pendingSpace_ && cellHasContent_) writer_.Space();
+      cellHasContent_ = true;
+      pendingSpace_ = false;
+    } else {
+      EnsureParagraph();
+      if (pendingSpace_) writer_.Space();
+      pendingSpace_ = false;
+    }
+    const CharacterFormat format{bold_ > 0, subscript_ > 0, superscript_ > 0};
+    writer_.Format(format);
+  }
+
+  static bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+  }
+
+  void Text(size_t begin, size_t end) {
+    size_t first = begin;
+    while (first < end && IsBlank(text_[first])) ++first;
+    if (first == end) {
+      pendingSpace_ = true;
+      return;
+    }
+    size_t last = end;
+    while (IsBlank(text_[last - 1])) --last;
+    if (first > begin) pendingSpace_ = true;
+    PrepareContent();
+    writer_.Text(text_ + first, last - first);
+    if (last < end) pendingSpace_ = true;
+  }
+
+  void PreformattedText(size_t begin, size_t end) {
+    while (begin < end) {
+      size_t lineEnd = begin;
+      while (lineEnd < end && text_[lineEnd] != '\n') ++lineEnd;
+      if (lineEnd > begin) {
+        PrepareContent();
+        for (; pendingLines_ > 0; --pendingLines_) writer_.LineBreak();
+        writer_.PreformattedText(text_ + begin, lineEnd - begin);
+      }
+      if (lineEnd < end) ++pendingLines_;  // written when more of the block follows
+      begin = lineEnd + 1;
+    }
+  }
+
+  void Character(uint32_t cp) {
+    if (preDepth_ > 0 && !InOneLineCell()) {
+      if (cp == '\n') {
+        ++pendingLines_;
+        return;
+      }
+      PrepareContent();
+      for (; pendingLines_ > 0; --pendingLines_) writer_.LineBreak();
+      writer_.Character(cp);
+      return;
+    }
+    if (cp == ' ' || cp == '\t' || cp == '\n' || cp == '\r' || cp == '\f') {
+      pendingSpace_ = true;
+      return;
+    }
+    PrepareContent();
+    writer_.Character(cp);
+  }
+
+  void Push(LevelKind kind, bool ordered = false, long next = 1) {
+    if (depth_ < kMaxLevels) levels_[depth_] = Level{kind, ordered, next};
+    ++depth_;
+  }
+  // Closes the innermost level of kind and every level inside it; false when none is open.
+  bool PopTo(LevelKind kind) {
+    for (int i = (depth_ < kMaxLevels ? depth_ : kMaxLevels) - 1; i >= 0; --i) {
+      if (levels_[i].kind == kind) {
+        depth_ = i;
+        return true;
+      }
+    }
+    if (depth_ > kMaxLevels) {  // the level is beyond those kept
+      --depth_;
+      return true;
+    }
+    return false;
+  }
+  bool TopIs(LevelKind kind) const {
+    return depth_ > 0 && depth_ <= kMaxLevels && levels_[depth_ - 1].kind == kind;
+  }
+
+  void StartTag(const HtmlToken& token) {
+    const Tag tag = token.tag;
+    switch (tag) {
+      case Tag::P: case Tag::Figure: case Tag::Blockquote: case Tag::Listing: case Tag::Xmp:
+      case Tag::Pre: case Tag::Hr:
+      case Tag::H1: case Tag::H2: case Tag::H3: case Tag::H4: case Tag::H5: case Tag::H6:
+        RequestBreak(Break::Paragraph);
+        break;
+      case Tag::Div: case Tag::Section: case Tag::Article: case Tag::Header: case Tag::Footer:
+      case Tag::Nav: case Tag::Main: case Tag::Aside: case Tag::Address: case Tag::Figcaption:
+      case Tag::Details: case Tag::Summary: case Tag::Form: case Tag::Fieldset:
+      case Tag::Legend: case Tag::Caption: case Tag::Noscript: case Tag::Center: case Tag::Li:
+      case Tag::Dt: case Tag::Dd:
+        RequestBreak(Break::Line);
+        break;
+      default:
+        break;
+    }
+    switch (tag) {
+      case Tag::Pre: case Tag::Listing: case Tag::Xmp:
+        ++preDepth_;
+        skipNewline_ = true;  // a line feed right after the start tag is not the text's
+        break;
+      case Tag::H1: case Tag::H2: case Tag::H3: case Tag::H4: case Tag::H5: case Tag::H6:
+        heading_ = HeadingLevel(tag);
+        break;
+      case Tag::Hr:
+        Rule();
+        break;
+      case Tag::Center:
+        ++centerDepth_;
+        break;
+      case Tag::Blockquote:
+        Push(LevelKind::Quote);
+        break;
+      case Tag::Ul: case Tag::Ol: case Tag::Menu: case Tag::Dir: {
+        RequestBreak(InList() ? Break::Line : Break::Paragraph);
+        long start = 1;
+        size_t vb, ve;
+        if (tag == Tag::Ol && FindAttribute(text_, token.begin, token.end, "start", vb, ve))
+          start = ParseAttributeNumber(text_, vb, ve, 1);
+        Push(LevelKind::List, tag == Tag::Ol, start);
+        break;
+      }
+      case Tag::Li:
+        ListItem(token);
+        break;
+      case Tag::Dl:
+        RequestBreak(InList() || depth_ > 0 ? Break::Line : Break::Paragraph);
+        Push(LevelKind::DefinitionList);
+        break;
+      case Tag::Dt:
+        if (TopIs(LevelKind::Definition)) PopTo(LevelKind::Definition);
+        break;
+      case Tag::Dd:
+        if (!TopIs(LevelKind::Definition)) Push(LevelKind::Definition);
+        break;
+      case Tag::Br:
+        if (InOneLineCell()) {
+          pendingSpace_ = true;
+        } else {
+          if (tableDepth_ > 0 && !cellOpen_) OpenCell();
+          EnsureParagraph();
+          writer_.LineBreak();
+          pendingSpace_ = false;
+        }
+        break;
+      case Tag::B: case Tag::Strong:
+        ++bold_;
+        break;
+      case Tag::Sub:
+        ++subscript_;
+        break;
+      case Tag::Sup:
+        ++superscript_;
+        break;
+      case Tag::Table:
+        if (tableDepth_ == 0) {
+          OpenTable();
+        } else {
+          ++tableDepth_;
+          RequestBreak(Break::Line);
+        }
+        break;
+      case Tag::Tr:
+        if (tableDepth_ == 1) {
+          if (rowOpen_) CloseRow();
+          OpenRow();
+        } else {
+          RequestBreak(Break::Line);
+        }
+        break;
+      case Tag::Td: case Tag::Th:
+        if (tableDepth_ == 1) {
+          if (cellOpen_) CloseCell();
+          OpenCell();
+        } else {
+          pendingSpace_ = true;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
+  void EndTag(Tag tag) {
+    switch (tag) {
+      case Tag::P: case Tag::Figure: case Tag::H1: case Tag::H2: case Tag::H3: case Tag::H4:
+      case Tag::H5: case Tag::H6:
+        RequestBreak(Break::Paragraph);
+        break;
+      case Tag::Div: case Tag::Section: case Tag::Article: case Tag::Header: case Tag::Footer:
+      case Tag::Nav: case Tag::Main: case Tag::Aside: case Tag::Address: case Tag::Figcaption:
+      case Tag::Details: case Tag::Summary: case Tag::Form: case Tag::Fieldset:
+      case Tag::Legend: case Tag::Caption: case Tag::Noscript: case Tag::Li: case Tag::Dt:
+        RequestBreak(Break::Line);
+        break;
+      default:
+        break;
+    }
+    switch (tag) {
+      case Tag::H1: case Tag::H2: case Tag::H3: case Tag::H4: case Tag::H5: case Tag::H6:
+        heading_ = 0;
+        break;
+      case Tag::Pre: case Tag::Listing: case Tag::Xmp:
+        if (preDepth_ > 0) {
+          // The block's last line feed ends its last line; any before it are empty lines.
+          if (pendingLines_ > 0 && !InOneLineCell()) {
+            for (--pendingLines_; pendingLines_ > 0; --pendingLines_) {
+              EnsureParagraph();
+              writer_.LineBreak();
+            }
+          }
+          pendingLines_ = 0;
+          --preDepth_;
+        }
+        RequestBreak(Break::Paragraph);
+        break;
+      case Tag::Center:
+        if (centerDepth_ > 0) --centerDepth_;
+        RequestBreak(Break::Line);
+        break;
+      case Tag::Blockquote:
+        PopTo(LevelKind::Quote);
+        RequestBreak(Break::Paragraph);
+        break;
+      case Tag::Ul: case Tag::Ol: case Tag::Menu: case Tag::Dir:
+        PopTo(LevelKind::List);
+        RequestBreak(InList() ? Break::Line : Break::Paragraph);
+        break;
+      case Tag::Dl:
+        PopTo(LevelKind::DefinitionList);
+        RequestBreak(InList() || depth_ > 0 ? Break::Line : Break::Paragraph);
+        break;
+      case Tag::Dd:
+        if (TopIs(LevelKind::Definition)) PopTo(LevelKind::Definition);
+        RequestBreak(Break::Line);
+        break;
+      case Tag::B: case Tag::Strong:
+        if (bold_ > 0) --bold_;
+        break;
+      case Tag::Sub:
+        if (subscript_ > 0) --subscript_;
+        break;
+      case Tag::Sup:
+        if (superscript_ > 0) --superscript_;
+        break;
+      case Tag::Table:
+        if (tableDepth_ == 1) {
+          CloseTable();
+        } else if (tableDepth_ > 1) {
+          --tableDepth_;
+          RequestBreak(Break::Line);
+        }
+        break;
+      case Tag::Tr:
+        if (tableDepth_ == 1) {
+          if (rowOpen_) CloseRow();
+        } else {
+          RequestBreak(Break::Line);
+        }
+        break;
+      case Tag::Td: case Tag::Th:
+        if (tableDepth_ == 1 && cellOpen_) CloseCell();
+        break;
+      default:
+        break;
+    }
+  }
+
+  void ListItem(const HtmlToken& token) {
+    Level* list = nullptr;
+    for (int i = (depth_ < kMaxLevels ? depth_ : kMaxLevels) - 1; i >= 0; --i) {
+      if (levels_[i].kind == LevelKind::List) {
+        list = &levels_[i];
+        break;
+      }
+    }
+    if (list == nullptr || !list->ordered) {
+      pendingMarker_ = ItemMarker::Bullet;
+      return;
+    }
+    size_t vb, ve;
+    if (FindAttribute(text_, token.begin, token.end, "value", vb, ve))
+      list->next = ParseAttributeNumber(text_, vb, ve, list->next);
+    pendingMarker_ = ItemMarker::Number;
+    pendingNumber_ = list->next;
+    if (list->next < 1000000000) ++list->next;
+  }
+
+  void Rule() {
+    if (InOneLineCell()) return;
+    if (tableDepth_ > 0 && !cellOpen_) OpenCell();
+    if (open_) writer_.EndParagraph();
+    Block block = CurrentBlock();
+    block.marker = ItemMarker::None;
+    block.spaced = started_ && !cellFresh_;
+    writer_.Rule(block);
+    open_ = false;
+    started_ = true;
+    cellFresh_ = false;
+    pending_ = Break::Paragraph;
+    pendingSpace_ = false;
+  }
+
+  // A table's rows: writers that need it get the number of cells before the row.
+  int CountCells() const {
+    HtmlTokenizer ahead(text_, n_, tokens_.position());
+    int cells = 0;
+    int nested = 0;
+    for (;;) {
+      const HtmlToken token = ahead.Next();
+      if (token.kind == HtmlToken::Kind::End) break;
+      if (token.kind == HtmlToken::Kind::StartTag) {
+        if (token.tag == Tag::Table) ++nested;
+        if (nested == 0 && token.tag == Tag::Tr) break;
+        if (nested == 0 && (token.tag == Tag::Td || token.tag == Tag::Th)) ++cells;
+      } else if (token.kind == HtmlToken::Kind::EndTag) {
+        if (token.tag == Tag::Table) {
+          if (nested == 0) break;
+          --nested;
+        }
+        if (nested == 0 && token.tag == Tag::Tr) break;
+      }
+    }
+    return cells;
+  }
+
+  void OpenTable() {
+    RequestBreak(Break::Paragraph);
+    if (open_) writer_.EndParagraph();
+    Block block = CurrentBlock();
+    block.marker = ItemMarker::None;
+    block.spaced = started_ && !cellFresh_;
+    writer_.TableStart(block);
+    open_ = false;
+    pending_ = Break::None;
+    pendingSpace_ = false;
+    tableDepth_ = 1;
+  }
+  void OpenRow() {
+    writer_.RowStart(Writer::kCountsCells ? CountCells() : 0);
+    rowOpen_ = true;
+  }
+  void OpenCell() {
+    if (!rowOpen_) OpenRow();
+    writer_.CellStart();
+    cellOpen_ = true;
+    cellFresh_ = true;
+    cellHasContent_ = false;
+    open_ = false;
+    pending_ = Break::None;
+    pendingSpace_ = false;
+    pendingMarker_ = ItemMarker::None;
+  }
+  void CloseCell() {
+    if (open_) writer_.EndParagraph();
+    writer_.CellEnd();
+    open_ = false;
+    cellOpen_ = false;
+    cellFresh_ = false;
+    pending_ = Break::None;
+    pendingSpace_ = false;
+  }
+  void CloseRow() {
+    if (cellOpen_) CloseCell();
+    writer_.RowEnd();
+    rowOpen_ = false;
+  }
+  void CloseTable() {
+    if (rowOpen_) CloseRow();
+    writer_.TableEnd();
+    tableDepth_ = 0;
+    started_ = true;
+    pending_ = Break::Paragraph;
+    pendingSpace_ = false;
+  }
+
+  void Finish() {
+    if (tableDepth_ > 0) {
+      tableDepth_ = 1;
+      CloseTable();
+    }
+    if (open_) writer_.EndParagraph();
+    open_ = false;
+  }
+
+  const char* text_;
+  size_t n_;
+  HtmlTokenizer tokens_;
+  Writer& writer_;
+
+  bool open_ = false;          // the writer has a paragraph open
+  bool started_ = false;       // anything has been laid out
+  Break pending_ = Break::None;
+  bool pendingSpace_ = false;  // a blank between the last text and the next
+  ItemMarker pendingMarker_ = ItemMarker::None;
+  long pendingNumber_ = 0;
+  bool skipNewline_ = false;
+  int pendingLines_ = 0;       // line feeds of preformatted text not yet written
+
+  Level levels_[kMaxLevels] = {};
+  int depth_ = 0;              // levels open (those past kMaxLevels only counted)
+  int preDepth_ = 0;
+  int centerDepth_ = 0;
+  int heading_ = 0;
+  int bold_ = 0;
+  int subscript_ = 0;
+  int superscript_ = 0;
+
+  int tableDepth_ = 0;
+  bool rowOpen_ = false;
+  bool cellOpen_ = false;
+  bool cellFresh_ = false;       // no paragraph yet in the open cell
+  bool cellHasContent_ = false;  // one-line cells: something written in the open cell
+};
+
+}  // namespace vellumine

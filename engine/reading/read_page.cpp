@@ -1,0 +1,51 @@
+#include "read_page.h"
+
+#include <memory>
+#include <new>
+
+#include "job/conversion_mode.h"
+#include "reading/page_layout.h"
+#include "reading/rtf_page_writer.h"
+#include "reading/text_page_writer.h"
+
+namespace vellumine {
+namespace {
+
+template <typename Writer>
+void Lay(const char* text, size_t n, Writer& writer, ProgressTicks& ticks) {
+  PageLayout<Writer> layout(text, n, writer);
+  layout.Run(ticks);
+  writer.Finish();
+}
+
+}  // namespace
+
+vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& encoding,
+                          const vellumine_options& options, ProgressTicks& ticks,
+                          OutputStream& out) {
+  std::unique_ptr<PageOutput> output(new (std::nothrow) PageOutput(out));
+  if (!output) return VELLUMINE_OUT_OF_MEMORY;
+  switch (ModeOf(options)) {
+    case ConversionMode::Text: {
+      std::unique_ptr<TextTable> table(new (std::nothrow) TextTable);
+      if (!table || !table->Allocate()) return VELLUMINE_OUT_OF_MEMORY;
+      TextPageWriter writer(*output, *table, encoding, options.text_utf8 != 0);
+      Lay(text, n, writer, ticks);
+      break;
+    }
+    case ConversionMode::Rtf: {
+      RtfPageWriter<false> writer(*output, encoding, options.font_name, options.font_size);
+      Lay(text, n, writer, ticks);
+      break;
+    }
+    case ConversionMode::RtfTables: {
+      RtfPageWriter<true> writer(*output, encoding, options.font_name, options.font_size);
+      Lay(text, n, writer, ticks);
+      break;
+    }
+  }
+  output->Flush();
+  return VELLUMINE_OK;
+}
+
+}  // namespace vellumine

@@ -1,0 +1,20 @@
+// The default reading of a page: today's HTML, its structure kept.
+#pragma once
+
+#include <cstddef>
+
+#include "fast/progress_ticks.h"
+#include "translation/encoding.h"
+#include "translation/output_stream.h"
+#include "vellumine.h"
+
+namespace vellumine {
+
+// Writes the whole output of text[0, n) (line ends already line feeds) in the format the
+// options ask for to out, reporting ticks; Ok, or OutOfMemory when the writer's buffers
+// cannot be had.
+vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& encoding,
+                          const vellumine_options& options, ProgressTicks& ticks,
+                          OutputStream& out);
+
+}  // namespace vellumine

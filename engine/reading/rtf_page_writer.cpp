@@ -1,0 +1,339 @@
+#include "rtf_page_writer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "fast/byte_scan.h"
+#include "translation/entities.h"
+#include "translation/rtf_writer.h"
+#include "translation/utf8.h"
+#include "translation/windows_code_pages.h"
+
+namespace vellumine {
+namespace {
+
+constexpr size_t kPiece = 4096;     // input bytes encoded per room asked for
+constexpr size_t kMostPerByte = 8;  // output bytes one input byte can become
+constexpr int kTwipsPerIndent = 360;
+constexpr int kTableWidth = 9500;   // twips
+constexpr int kMostCells = 63;      // cells a row of RTF holds
+// Heading sizes against the body's, in percent, h1 to h6.
+constexpr int kHeadingPercent[6] = {200, 160, 130, 115, 100, 90};
+
+constexpr char kHex[] = "0123456789abcdef";
+
+char* PutHexEscape(char* d, unsigned char b) {
+  d[0] = '\\';
+  d[1] = '\'';
+  d[2] = kHex[b >> 4];
+  d[3] = kHex[b & 15];
+  return d + 4;
+}
+
+bool IsBlank(unsigned char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// Appends printf-formatted text (short control words with numbers).
+template <typename... Args>
+void AppendFormatted(PageOutput& out, const char* format, Args... args) {
+  char buffer[160];
+  const int length = std::snprintf(buffer, sizeof buffer, format, args...);
+  if (length > 0) out.Append(std::string_view(buffer, static_cast<size_t>(length)));
+}
+
+}  // namespace
+
+template <bool kTables>
+RtfPageWriter<kTables>::RtfPageWriter(PageOutput& out, const EncodingChoice& encoding,
+                                      const char* fontName, int fontSize)
+    : out_(out),
+      mapper_(encoding.mapper),
+      utf8_(encoding.utf8),
+      cyrillic_(encoding.cyrillic),
+      bodySize_(fontSize > 0 ? 2 * fontSize : 20) {
+  const char* charset = cyrillic_ ? "204" : "0";
+  AppendFormatted(out_, "{\\rtf1\\ansi\\ansicpg%s\\deff0\\deflang1033\\uc1{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset%s ",
+                  cyrillic_ ? "1251" : "1252", charset);
+  for (const char* p = fontName; *p != '\0'; ++p)
+    if (IsHeaderFontNameByte(static_cast<unsigned char>(*p))) out_.Append(*p);
+  AppendFormatted(out_,
+                  ";}{\\f1\\fmodern\\fprq1\\fcharset%s Courier New;}{\\f2\\ftech\\fcharset2 "
+                  "Symbol;}}\n",
+                  charset);
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::WriteParagraphStart(const Block& block, bool inCell) {
+  block_ = block;
+  out_.Append(inCell ? "\n\\pard\\plain\\intbl" : "\n\\pard\\plain");
+  const int left = block.indent * kTwipsPerIndent;
+  if (block.marker == ItemMarker::Bullet) {
+    out_.Append("{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent360{\\pntxtb\\'b7}}");
+  } else if (block.marker == ItemMarker::Number) {
+    AppendFormatted(out_,
+                    "{\\pntext %ld.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart%ld\\pnindent360{"
+                    "\\pntxta .}}",
+                    block.number, block.number);
+  }
+  if (block.marker != ItemMarker::None)
+    AppendFormatted(out_, "\\fi-%d\\li%d", kTwipsPerIndent, left);
+  else if (left > 0)
+    AppendFormatted(out_, "\\li%d", left);
+  int size = bodySize_;
+  if (block.heading > 0) {
+    size = std::max(2, bodySize_ * kHeadingPercent[block.heading - 1] / 100);
+    AppendFormatted(out_, "\\keepn\\sb%d\\sa60", block.spaced ? 240 : 0);
+  } else {
+    AppendFormatted(out_, "\\sb%d", block.spaced ? 120 : 0);
+  }
+  if (block.centered) out_.Append("\\qc");
+  if (block.preformatted) out_.Append("\\f1");
+  AppendFormatted(out_, "\\fs%d", size);
+  out_.Append(block.heading > 0 ? "\\b " : " ");
+  headingBold_ = block.heading > 0;
+  format_ = CharacterFormat{};
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::SwitchFormat(const CharacterFormat& format) {
+  if ((format.bold || headingBold_) != (format_.bold || headingBold_))
+    out_.Append(format.bold || headingBold_ ? "\\b" : "\\b0");
+  if (format.subscript != format_.subscript || format.superscript != format_.superscript)
+    out_.Append(format.superscript ? "\\super" : format.subscript ? "\\sub" : "\\nosupersub");
+  out_.Append(' ');
+  format_ = format;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::StartParagraph(const Block& block) {
+  if (paragraphEndPending_) out_.Append("\\par");
+  paragraphEndPending_ = false;
+  WriteParagraphStart(block, kTables && inCell_);
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::EndParagraph() {
+  if (kTables && inCell_)
+    paragraphEndPending_ = true;  // the cell's last paragraph ends with the cell
+  else
+    out_.Append("\\par");
+}
+
+template <bool kTables>
+template <bool kCollapse>
+void RtfPageWriter<kTables>::Encode(const char* s, size_t n) {
+  const auto* u = reinterpret_cast<const unsigned char*>(s);
+  bool blankWritten = false;
+  size_t i = 0;
+  while (i < n) {
+    const size_t end = i + std::min(n - i, kPiece);
+    char* const start = out_.Room((end - i) * kMostPerByte + kScanChunk);
+    char* d = start;
+    while (i < end) {
+      if (end - i >= kScanChunk) {
+        // Runs of printable ASCII are copied a chunk at a time.
+        ScanChunk chunk(u + i);
+        const ScanBits bits = (~chunk.AtLeast(0x21) | chunk.Equal('{') | chunk.Equal('}') |
+                               chunk.Equal('\\') | chunk.Equal(0x7F) | chunk.High())
+                                  .Bits();
+        chunk.Store(reinterpret_cast<unsigned char*>(d));
+        if (!bits) {
+          d += kScanChunk;
+          i += kScanChunk;
+          blankWritten = false;
+          continue;
+        }
+        const size_t k = FirstSetByte(bits);
+        d += k;
+        i += k;
+        if (k > 0) blankWritten = false;
+      }
+      const unsigned char c = u[i];
+      if (c < 0x80) {
+        ++i;
+        if (IsBlank(c)) {
+          if (!kCollapse) {
+            if (c == '\t') {
+              std::memcpy(d, "\\tab ", 5);
+              d += 5;
+            } else {
+              *d++ = ' ';
+            }
+          } else if (!blankWritten) {
+            *d++ = ' ';
+            blankWritten = true;
+          }
+          continue;
+        }
+        blankWritten = false;
+        if (c == '{' || c == '}' || c == '\\') {
+          *d++ = '\\';
+          *d++ = static_cast<char>(c);
+        } else if (c > 0x20 && c != 0x7F) {
+          *d++ = static_cast<char>(c);
+        }  // other control bytes are left out
+        continue;
+      }
+      blankWritten = false;
+      if (!utf8_) {
+        d = PutHexEscape(d, mapper_(c));
+        ++i;
+        continue;
+      }
+      uint32_t cp;
+      i += DecodeUtf8Character(u + i, n - i, cp);
+      d += FormatRtfCharacter(cp, false, d);
+    }
+    out_.Commit(d);
+  }
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::Text(const char* s, size_t n) {
+  Encode<true>(s, n);
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::PreformattedText(const char* s, size_t n) {
+  Encode<false>(s, n);
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::Character(uint32_t cp) {
+  char buffer[kRtfCharacterCapacity + 4];
+  if (cp < 0x80) {
+    if (cp == '\t') {
+      out_.Append("\\tab ");
+    } else if (cp == '{' || cp == '}' || cp == '\\') {
+      buffer[0] = '\\';
+      buffer[1] = static_cast<char>(cp);
+      out_.Append(std::string_view(buffer, 2));
+    } else if (cp >= 0x20 && cp != 0x7F) {
+      out_.Append(static_cast<char>(cp));
+    }
+    return;
+  }
+  if (cp == 0xA0) {
+    out_.Append("\\~");
+    return;
+  }
+  const unsigned char b = cyrillic_ ? Windows1251Byte(cp) : Windows1252Byte(cp);
+  if (b != 0) {
+    out_.Append(std::string_view(buffer, static_cast<size_t>(PutHexEscape(buffer, b) - buffer)));
+    return;
+  }
+  out_.Append(std::string_view(buffer, FormatRtfUnicode(cp, buffer)));
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::LineBreak() {
+  if (!block_.preformatted) {
+    out_.Append("\\line ");
+    return;
+  }
+  // Each line of a preformatted block is a paragraph of its own.
+  const CharacterFormat format = format_;
+  Block next = block_;
+  next.spaced = false;
+  next.marker = ItemMarker::None;
+  out_.Append("\\par");
+  WriteParagraphStart(next, kTables && inCell_);
+  if (!(format == format_)) SwitchFormat(format);
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::Rule(const Block& block) {
+  if (paragraphEndPending_) out_.Append("\\par");
+  paragraphEndPending_ = false;
+  out_.Append(kTables && inCell_ ? "\n\\pard\\plain\\intbl" : "\n\\pard\\plain");
+  AppendFormatted(out_, "\\sb%d\\sa120", block.spaced ? 120 : 0);
+  if (block.indent > 0) AppendFormatted(out_, "\\li%d", block.indent * kTwipsPerIndent);
+  out_.Append("\\brdrb\\brdrs\\brdrw10\\brsp20\\fs4 ");
+  block_ = Block{};
+  EndParagraph();
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::TableStart(const Block& block) {
+  tableBlock_ = block;
+  inTable_ = true;
+  firstRow_ = true;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::RowStart(int cells) {
+  inRow_ = true;
+  cellsWritten_ = 0;
+  if constexpr (kTables) {
+    cellCount_ = std::clamp(cells, 1, kMostCells);
+    const int left = tableBlock_.indent * kTwipsPerIndent;
+    out_.Append("\n\\trowd\\trgaph70");
+    if (left > 0) AppendFormatted(out_, "\\trleft%d", left);
+    for (int k = 1; k <= cellCount_; ++k)
+      AppendFormatted(out_, "\\cellx%d", left + kTableWidth * k / cellCount_);
+  } else {
+    Block row = tableBlock_;
+    row.spaced = firstRow_ && tableBlock_.spaced;
+    WriteParagraphStart(row, false);
+  }
+  firstRow_ = false;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::FinishCell() {
+  if (!paragraphEndPending_) out_.Append("\n\\pard\\plain\\intbl ");
+  out_.Append("\\cell");
+  paragraphEndPending_ = false;
+  ++cellsWritten_;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::CellStart() {
+  if constexpr (kTables) {
+    if (cellEndPending_ && cellsWritten_ + 1 < cellCount_) FinishCell();
+    // Past the row's last cell, the last cell takes the rest of the row.
+    cellEndPending_ = false;
+    inCell_ = true;
+  } else {
+    if (cellsWritten_++ > 0) out_.Append("\\tab ");
+  }
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::CellEnd() {
+  if constexpr (kTables) cellEndPending_ = true;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::RowEnd() {
+  if constexpr (kTables) {
+    if (cellEndPending_ || inCell_) FinishCell();
+    cellEndPending_ = false;
+    inCell_ = false;
+    for (; cellsWritten_ < cellCount_; ++cellsWritten_) out_.Append("\n\\pard\\plain\\intbl\\cell");
+    out_.Append("\\row");
+  } else {
+    out_.Append("\\par");
+  }
+  inRow_ = false;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::TableEnd() {
+  inTable_ = false;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::Finish() {
+  if (paragraphEndPending_) out_.Append("\\par");
+  paragraphEndPending_ = false;
+  out_.Append("}");
+}
+
+template class RtfPageWriter<false>;
+template class RtfPageWriter<true>;
+
+}  // namespace vellumine

@@ -1,0 +1,79 @@
+// RTF of the default reading: a paragraph per block with its indent, spacing and list
+// number or bullet (as RTF's paragraph numbering, so that readers see list items),
+// headings large and bold, preformatted lines in Courier New, rules as paragraph borders,
+// and tables as RTF tables (kTables) or as a paragraph per row with the cells separated by
+// tabs. Character formatting is switched with control words, never held in groups, so no
+// group is left open whatever the page's tags do.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "reading/page_block.h"
+#include "reading/page_output.h"
+#include "translation/encoding.h"
+
+namespace vellumine {
+
+template <bool kTables>
+class RtfPageWriter {
+ public:
+  static constexpr bool kOneLineCells = !kTables;
+  static constexpr bool kCountsCells = kTables;
+
+  // Writes the header: the font table with fontName (its bytes that would end the table
+  // left out), Courier New and Symbol. fontSize in points.
+  RtfPageWriter(PageOutput& out, const EncodingChoice& encoding, const char* fontName,
+                int fontSize);
+
+  void StartParagraph(const Block& block);
+  void EndParagraph();
+  void Text(const char* s, size_t n);
+  void PreformattedText(const char* s, size_t n);
+  void Character(uint32_t cp);
+  void Space() { out_.Append(' '); }
+  void LineBreak();
+  void Rule(const Block& block);
+  void Format(const CharacterFormat& format) {
+    if (!(format == format_)) SwitchFormat(format);
+  }
+  void TableStart(const Block& block);
+  void RowStart(int cells);
+  void CellStart();
+  void CellEnd();
+  void RowEnd();
+  void TableEnd();
+  // The end of the document.
+  void Finish();
+
+ private:
+  template <bool kCollapse>
+  void Encode(const char* s, size_t n);
+  void WriteParagraphStart(const Block& block, bool inCell);
+  void SwitchFormat(const CharacterFormat& format);
+  void FinishCell();
+
+  PageOutput& out_;
+  CharMapper mapper_;
+  bool utf8_;
+  bool cyrillic_;
+  int bodySize_;                 // half-points
+  Block block_;                  // the open paragraph's
+  CharacterFormat format_;       // in force in the open paragraph
+  bool headingBold_ = false;     // the paragraph is bold of itself
+  bool paragraphEndPending_ = false;  // a paragraph ended; its "\par" (or "\cell") not yet
+  // Tables.
+  bool inTable_ = false;
+  bool inRow_ = false;
+  bool inCell_ = false;
+  bool cellEndPending_ = false;
+  int cellCount_ = 0;
+  int cellsWritten_ = 0;
+  bool firstRow_ = false;
+  Block tableBlock_;
+};
+
+extern template class RtfPageWriter<false>;
+extern template class RtfPageWriter<true>;
+
+}  // namespace vellumine

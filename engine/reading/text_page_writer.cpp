@@ -1,0 +1,325 @@
+#include "text_page_writer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "fast/byte_scan.h"
+#include "translation/utf8.h"
+#include "translation/windows_code_pages.h"
+
+namespace vellumine {
+namespace {
+
+constexpr size_t kPiece = 4096;     // input bytes encoded per room asked for
+constexpr size_t kMostPerByte = 4;  // output bytes one input byte can become
+constexpr int kRuleWidth = 72;
+constexpr int kIndentStep = 4;
+constexpr char kBlanks[] = "                                                                ";
+
+bool IsBlank(unsigned char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+}  // namespace
+
+TextPageWriter::TextPageWriter(PageOutput& out, TextTable& table, const EncodingChoice& encoding,
+                               bool utf8Asked)
+    : out_(out),
+      table_(table),
+      mapper_(encoding.mapper),
+      charset_(ChooseTextCharset(encoding, utf8Asked)),
+      cyrillic_(encoding.cyrillic) {
+  if (encoding.utf8)
+    form_ = Form::Utf8;
+  else if (utf8Asked)
+    form_ = Form::Recode;
+  else
+    form_ = mapper_ == MapIdentity ? Form::Bytes : Form::Mapped;
+}
+
+char* TextPageWriter::Room(size_t k) {
+  if (holding_) {
+    if (char* room = table_.Room(k)) return room;
+    SpillTable();
+  }
+  return out_.Room(k);
+}
+
+void TextPageWriter::Commit(char* end) {
+  if (holding_)
+    table_.Commit(end);
+  else
+    out_.Commit(end);
+}
+
+void TextPageWriter::Put(const char* bytes, size_t n) {
+  while (n > 0) {
+    const size_t piece = std::min(n, kPiece);
+    char* d = Room(piece);
+    std::memcpy(d, bytes, piece);
+    Commit(d + piece);
+    bytes += piece;
+    n -= piece;
+  }
+}
+
+template <bool kCollapse>
+void TextPageWriter::Encode(const char* s, size_t n) {
+  const auto* u = reinterpret_cast<const unsigned char*>(s);
+  const bool highStops = form_ != Form::Bytes;
+  bool blankWritten = false;
+  size_t i = 0;
+  while (i < n) {
+    const size_t end = i + std::min(n - i, kPiece);
+    char* const start = Room((end - i) * kMostPerByte + kScanChunk);
+    char* d = start;
+    while (i < end) {
+      if (end - i >= kScanChunk) {
+        // Runs of printable bytes are copied a chunk at a time.
+        ScanChunk chunk(u + i);
+        ByteMask stops = ~chunk.AtLeast(0x21) | chunk.Equal(0x7F);
+        if (highStops) stops = stops | chunk.High();
+        const ScanBits bits = stops.Bits();
+        chunk.Store(reinterpret_cast<unsigned char*>(d));
+        if (!bits) {
+          d += kScanChunk;
+          i += kScanChunk;
+          blankWritten = false;
+          continue;
+        }
+        const size_t k = FirstSetByte(bits);
+        d += k;
+        i += k;
+        if (k > 0) blankWritten = false;
+      }
+      const unsigned char c = u[i];
+      if (c < 0x80) {
+        ++i;
+        if (IsBlank(c)) {
+          if (!kCollapse) {
+            *d++ = c == '\t' ? '\t' : ' ';
+          } else if (!blankWritten) {
+            *d++ = ' ';
+            blankWritten = true;
+          }
+        } else if (c > 0x20 && c != 0x7F) {
+          *d++ = static_cast<char>(c);
+          blankWritten = false;
+        }  // other control bytes are left out
+        continue;
+      }
+      blankWritten = false;
+      switch (form_) {
+        case Form::Bytes:
+          *d++ = static_cast<char>(c);
+          ++i;
+          break;
+        case Form::Mapped:
+          *d++ = static_cast<char>(mapper_(c));
+          ++i;
+          break;
+        case Form::Recode:
+          d += EncodeWindowsByteAsUtf8(mapper_(c), cyrillic_, d);
+          ++i;
+          break;
+        case Form::Utf8: {
+          uint32_t cp;
+          const size_t length = DecodeUtf8Sequence(u + i, n - i, cp);
+          if (length != 0) {
+            std::memcpy(d, u + i, length);
+            d += length;
+            i += length;
+          } else {  // a stray byte stands for its windows-1252 character
+            d += EncodeUtf8(Windows1252CodePoint(c), d);
+            ++i;
+          }
+          break;
+        }
+      }
+    }
+    Commit(d);
+  }
+}
+
+void TextPageWriter::StartLine(bool spaced) {
+  if (started_) Put(spaced ? "\n\n" : "\n", spaced ? 2 : 1);
+  started_ = true;
+}
+
+void TextPageWriter::WriteIndent() {
+  if (!indentPending_) return;
+  indentPending_ = false;
+  if (prefixLength_ > 0) Put(prefix_, prefixLength_);
+  // Later lines of the block are indented alone.
+  prefixLength_ = static_cast<size_t>(indentColumns_);
+  std::memset(prefix_, ' ', prefixLength_);
+}
+
+void TextPageWriter::StartParagraph(const Block& block) {
+  StartLine(block.spaced);
+  indentColumns_ = block.indent * kIndentStep;
+  std::memset(prefix_, ' ', static_cast<size_t>(indentColumns_));
+  prefixLength_ = static_cast<size_t>(indentColumns_);
+  if (block.marker != ItemMarker::None) {
+    // The marker ends one blank before the item's text, in the indent's last columns.
+    char marker[24];
+    size_t length = 0;
+    if (block.marker == ItemMarker::Bullet) {
+      if (charset_ == TextCharset::Utf8) {
+        std::memcpy(marker, "\xE2\x80\xA2", 3);  // U+2022
+        length = 3;
+      } else {
+        marker[0] = '\x95';  // the bullet in both Windows code pages
+        length = 1;
+      }
+      const size_t at = static_cast<size_t>(indentColumns_ - 2);
+      std::memcpy(prefix_ + at, marker, length);
+      prefixLength_ = at + length + 1;
+      prefix_[prefixLength_ - 1] = ' ';
+    } else {
+      std::string_view number(marker, static_cast<size_t>(
+                                          std::snprintf(marker, sizeof marker, "%ld.", block.number)));
+      const size_t width = number.size() + 1;
+      const size_t at = width <= static_cast<size_t>(indentColumns_)
+                            ? static_cast<size_t>(indentColumns_) - width
+                            : 0;
+      std::memcpy(prefix_ + at, number.data(), number.size());
+      prefix_[at + number.size()] = ' ';
+      prefixLength_ = std::max(prefixLength_, at + width);
+    }
+  }
+  indentPending_ = true;
+}
+
+void TextPageWriter::Text(const char* s, size_t n) {
+  WriteIndent();
+  Encode<true>(s, n);
+}
+
+void TextPageWriter::PreformattedText(const char* s, size_t n) {
+  WriteIndent();
+  Encode<false>(s, n);
+}
+
+void TextPageWriter::Character(uint32_t cp) {
+  WriteIndent();
+  unsigned char bytes[4];
+  size_t length = 0;
+  switch (EncodeReferenceCharacter(cp, mapper_, charset_, bytes, length)) {
+    case ReferenceOutput::Bytes:
+      Put(reinterpret_cast<const char*>(bytes), length);
+      break;
+    case ReferenceOutput::WhiteSpace:
+      Put(cp == '\t' ? "\t" : " ", 1);  // a no-break space is a blank that stays
+      break;
+    case ReferenceOutput::Removed:
+      break;
+  }
+}
+
+void TextPageWriter::LineBreak() {
+  WriteIndent();
+  Put("\n", 1);
+  indentPending_ = true;
+}
+
+void TextPageWriter::Rule(const Block& block) {
+  StartLine(block.spaced);
+  const int indent = block.indent * kIndentStep;
+  Put(kBlanks, static_cast<size_t>(indent));
+  char dashes[kRuleWidth];
+  std::memset(dashes, '-', sizeof dashes);
+  Put(dashes, static_cast<size_t>(std::max(8, kRuleWidth - indent)));
+  indentPending_ = false;
+}
+
+void TextPageWriter::TableStart(const Block& block) {
+  inTable_ = true;
+  holding_ = true;
+  table_.Clear();
+  tableSpaced_ = block.spaced;
+  tableIndent_ = block.indent * kIndentStep;
+  indentPending_ = false;
+}
+
+void TextPageWriter::RowStart(int) {
+  if (holding_ && !table_.CanAddRow()) SpillTable();
+  if (holding_) {
+    table_.AddRow();
+    return;
+  }
+  StartLine(false);
+  Put(kBlanks, static_cast<size_t>(tableIndent_));
+  rowHasCell_ = false;
+}
+
+void TextPageWriter::CellStart() {
+  if (holding_ && !table_.CanAddCell()) SpillTable();
+  if (holding_) {
+    table_.AddCell();
+    return;
+  }
+  if (rowHasCell_) Put("  ", 2);
+  rowHasCell_ = true;
+}
+
+void TextPageWriter::TableEnd() {
+  if (holding_) {
+    holding_ = false;  // the output takes the rows
+    WriteHeldTable(false);
+  }
+  inTable_ = false;
+}
+
+void TextPageWriter::SpillTable() {
+  holding_ = false;  // from here the output takes the text
+  WriteHeldTable(true);
+}
+
+void TextPageWriter::WriteHeldTable(bool partial) {
+  // Each column as wide as its widest cell; two blanks between columns.
+  const bool utf8 = charset_ == TextCharset::Utf8;
+  size_t widths[TextTable::kMaxColumns] = {};
+  const size_t rows = table_.rowCount();
+  for (size_t r = 0; r < rows; ++r) {
+    for (size_t c = table_.rowBegin(r); c < table_.rowEnd(r); ++c) {
+      const size_t column = c - table_.rowBegin(r);
+      if (column >= TextTable::kMaxColumns) break;
+      const size_t width = TextTable::DisplayWidth(table_.text() + table_.cellBegin(c),
+                                                   table_.cellEnd(c) - table_.cellBegin(c), utf8);
+      widths[column] = std::max(widths[column], width);
+    }
+  }
+  for (size_t r = 0; r < rows; ++r) {
+    StartLine(r == 0 && tableSpaced_);
+    size_t owed = static_cast<size_t>(tableIndent_);  // blanks written before the next text
+    rowHasCell_ = false;
+    for (size_t c = table_.rowBegin(r); c < table_.rowEnd(r); ++c) {
+      const size_t column = c - table_.rowBegin(r);
+      if (column > 0) owed += 2;
+      const char* cell = table_.text() + table_.cellBegin(c);
+      const size_t length = table_.cellEnd(c) - table_.cellBegin(c);
+      if (length > 0) {
+        for (; owed > 0; owed -= std::min(owed, sizeof kBlanks - 1))
+          Put(kBlanks, std::min(owed, sizeof kBlanks - 1));
+        Put(cell, length);
+      }
+      if (column < TextTable::kMaxColumns)
+        owed += widths[column] - TextTable::DisplayWidth(cell, length, utf8);
+      rowHasCell_ = true;
+    }
+    if (partial && r + 1 == rows) {
+      // The row goes on unaligned: its next cell follows after two blanks.
+      if (!rowHasCell_) Put(kBlanks, static_cast<size_t>(tableIndent_));
+    }
+  }
+  table_.Clear();
+}
+
+void TextPageWriter::Finish() {
+  if (started_) Put("\n", 1);
+}
+
+}  // namespace vellumine
