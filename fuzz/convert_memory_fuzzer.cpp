@@ -1,7 +1,8 @@
 // Fuzz target: one in-memory conversion per input. The first three bytes choose the mode,
-// the encoding label and the font size text; the rest is the page. In the RTF modes the
-// output must be one document whose group closes only in the trailer; the plain text of a
-// UTF-8 page (labelled, or found by Auto-Select) must be valid UTF-8.
+// the reading, the encoding label and the font size text; the rest is the page. In the RTF
+// modes the output must be one document whose group closes only in the trailer (in the
+// default reading: at its last byte); plain text
+// asked for in UTF-8 must be valid UTF-8.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -32,6 +33,12 @@ size_t DocumentGroupEnd(const std::string& rtf) {
   return std::string::npos;
 }
 
+// The default reading writes no group it does not close, and escapes every brace and
+// backslash of the page: the document's group ends at its last byte.
+void CheckWholeDocument(const std::string& rtf) {
+  if (DocumentGroupEnd(rtf) != rtf.size() - 1) std::abort();
+}
+
 void CheckDocument(const std::string& rtf) {
   size_t end = DocumentGroupEnd(rtf);
   size_t trailer = rtf.rfind("\\par}");
@@ -48,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.format = data[0] % 2 ? VELLUMINE_FORMAT_TEXT : VELLUMINE_FORMAT_RTF;
     options.tables = data[0] / 2 % 2;
     options.text_utf8 = data[0] / 4 % 2;
+    options.reading = data[0] / 8 % 2 ? VELLUMINE_READING_CLASSIC : VELLUMINE_READING_DEFAULT;
     options.encoding = static_cast<vellumine_encoding>(data[1] % 6);
     options.font_size = kSizes[data[2] % std::size(kSizes)];
     data += 3;
@@ -61,7 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vellumine_result result = vellumine_convert_memory(reinterpret_cast<const char*>(data), size,
                                                      &options, collect, &out);
   if (result != (size == 0 ? VELLUMINE_EMPTY_INPUT : VELLUMINE_OK)) std::abort();
-  if (size != 0 && options.format == VELLUMINE_FORMAT_RTF) CheckDocument(out);
+  if (size != 0 && options.format == VELLUMINE_FORMAT_RTF) {
+    if (options.reading == VELLUMINE_READING_DEFAULT)
+      CheckWholeDocument(out);
+    else
+      CheckDocument(out);
+  }
   // Text asked for in UTF-8 is UTF-8 whatever the page.
   if (options.format == VELLUMINE_FORMAT_TEXT && options.text_utf8 &&
       !IsWellFormedUtf8(out.data(), out.size()))

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "fast/byte_scan.h"
+#include "fast/reading_runs.h"
 #include "translation/ascii.h"
 #include "translation/html_entities.h"
 #include "translation/windows_code_pages.h"
@@ -100,22 +100,8 @@ HtmlToken HtmlTokenizer::Next() {
     }
     if (c == '&' && ReadReference(token)) return token;
     // Text up to the next "<" or "&" (an "&" that starts no reference is text).
-    const auto* s = reinterpret_cast<const unsigned char*>(text_);
-    size_t q = p_ + 1;
-    while (q < n_) {
-      if (n_ - q >= kScanChunk) {
-        ScanChunk chunk(s + q);
-        ScanBits stops = (chunk.Equal('<') | chunk.Equal('&')).Bits();
-        if (!stops) {
-          q += kScanChunk;
-          continue;
-        }
-        q += FirstSetByte(stops);
-        break;
-      }
-      if (s[q] == '<' || s[q] == '&') break;
-      ++q;
-    }
+    const size_t q =
+        FindMarkupOrReference(reinterpret_cast<const unsigned char*>(text_), p_ + 1, n_);
     token.kind = HtmlToken::Kind::Text;
     token.begin = p_;
     token.end = q;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "fast/byte_scan.h"
+#include "fast/reading_runs.h"
 #include "translation/entities.h"
 #include "translation/rtf_writer.h"
 #include "translation/utf8.h"
@@ -133,23 +133,12 @@ void RtfPageWriter<kTables>::Encode(const char* s, size_t n) {
     char* const start = out_.Room((end - i) * kMostPerByte + kScanChunk);
     char* d = start;
     while (i < end) {
-      if (end - i >= kScanChunk) {
-        // Runs of printable ASCII are copied a chunk at a time.
-        ScanChunk chunk(u + i);
-        const ScanBits bits = (~chunk.AtLeast(0x21) | chunk.Equal('{') | chunk.Equal('}') |
-                               chunk.Equal('\\') | chunk.Equal(0x7F) | chunk.High())
-                                  .Bits();
-        chunk.Store(reinterpret_cast<unsigned char*>(d));
-        if (!bits) {
-          d += kScanChunk;
-          i += kScanChunk;
-          blankWritten = false;
-          continue;
-        }
-        const size_t k = FirstSetByte(bits);
+      const size_t k = CopyPlainRun<PlainBytes::RtfText>(u + i, end - i, d);
+      if (k > 0) {
         d += k;
         i += k;
-        if (k > 0) blankWritten = false;
+        blankWritten = false;
+        if (i == end) break;
       }
       const unsigned char c = u[i];
       if (c < 0x80) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "fast/byte_scan.h"
+#include "fast/reading_runs.h"
 #include "translation/utf8.h"
 #include "translation/windows_code_pages.h"
 
@@ -68,7 +68,6 @@ void TextPageWriter::Put(const char* bytes, size_t n) {
 template <bool kCollapse>
 void TextPageWriter::Encode(const char* s, size_t n) {
   const auto* u = reinterpret_cast<const unsigned char*>(s);
-  const bool highStops = form_ != Form::Bytes;
   bool blankWritten = false;
   size_t i = 0;
   while (i < n) {
@@ -76,23 +75,14 @@ void TextPageWriter::Encode(const char* s, size_t n) {
     char* const start = Room((end - i) * kMostPerByte + kScanChunk);
     char* d = start;
     while (i < end) {
-      if (end - i >= kScanChunk) {
-        // Runs of printable bytes are copied a chunk at a time.
-        ScanChunk chunk(u + i);
-        ByteMask stops = ~chunk.AtLeast(0x21) | chunk.Equal(0x7F);
-        if (highStops) stops = stops | chunk.High();
-        const ScanBits bits = stops.Bits();
-        chunk.Store(reinterpret_cast<unsigned char*>(d));
-        if (!bits) {
-          d += kScanChunk;
-          i += kScanChunk;
-          blankWritten = false;
-          continue;
-        }
-        const size_t k = FirstSetByte(bits);
+      const size_t k = form_ == Form::Bytes
+                           ? CopyPlainRun<PlainBytes::PrintableOrHigh>(u + i, end - i, d)
+                           : CopyPlainRun<PlainBytes::PrintableAscii>(u + i, end - i, d);
+      if (k > 0) {
         d += k;
         i += k;
-        if (k > 0) blankWritten = false;
+        blankWritten = false;
+        if (i == end) break;
       }
       const unsigned char c = u[i];
       if (c < 0x80) {

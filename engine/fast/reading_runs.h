@@ -1,0 +1,58 @@
+// The default reading's runs, a chunk at a time: where the next markup or reference starts,
+// and how far a run of bytes that a writer copies as they stand goes. Inline: the reading
+// calls these at every word.
+#pragma once
+
+#include <cstddef>
+
+#include "fast/byte_scan.h"
+
+namespace vellumine {
+
+// Where the next "<" or "&" is in s[p, n); n when there is none.
+inline size_t FindMarkupOrReference(const unsigned char* s, size_t p, size_t n) {
+  while (n - p >= kScanChunk) {
+    ScanChunk chunk(s + p);
+    const ScanBits stops = (chunk.Equal('<') | chunk.Equal('&')).Bits();
+    if (stops) return p + FirstSetByte(stops);
+    p += kScanChunk;
+  }
+  while (p < n && s[p] != '<' && s[p] != '&') ++p;
+  return p;
+}
+
+// The bytes a writer copies as they stand: printable ASCII, and for some writers the bytes
+// from 0x80 up.
+enum class PlainBytes {
+  PrintableAscii,          // 0x21 to 0x7E
+  PrintableOrHigh,         // those and 0x80 to 0xFF
+  RtfText,                 // printable ASCII but "{", "}" and "\"
+};
+
+constexpr bool IsPlainByte(PlainBytes plain, unsigned char c) {
+  if (c >= 0x80) return plain == PlainBytes::PrintableOrHigh;
+  if (c <= 0x20 || c == 0x7F) return false;
+  return plain != PlainBytes::RtfText || (c != '{' && c != '}' && c != '\\');
+}
+
+// Copies the plain bytes from the start of s[0, n) to d and returns how many there were.
+// d has room for that many bytes and kScanChunk more (chunks are stored whole).
+template <PlainBytes kPlain>
+inline size_t CopyPlainRun(const unsigned char* s, size_t n, char* d) {
+  size_t i = 0;
+  while (n - i >= kScanChunk) {
+    ScanChunk chunk(s + i);
+    ByteMask stops = ~chunk.AtLeast(0x21) | chunk.Equal(0x7F);
+    if constexpr (kPlain != PlainBytes::PrintableOrHigh) stops = stops | chunk.High();
+    if constexpr (kPlain == PlainBytes::RtfText)
+      stops = stops | chunk.Equal('{') | chunk.Equal('}') | chunk.Equal('\\');
+    chunk.Store(reinterpret_cast<unsigned char*>(d + i));
+    const ScanBits bits = stops.Bits();
+    if (bits) return i + FirstSetByte(bits);
+    i += kScanChunk;
+  }
+  for (; i < n && IsPlainByte(kPlain, s[i]); ++i) d[i] = static_cast<char>(s[i]);
+  return i;
+}
+
+}  // namespace vellumine

@@ -1,0 +1,265 @@
+// The default reading: what pages of today's HTML become in plain text and RTF, the tokens
+// it reads them as, and the fast runs against their plain models.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "fast/reading_runs.h"
+#include "job/conversion_mode.h"
+#include "job/convert_file.h"
+#include "reading/html_tokenizer.h"
+#include "translation/output_stream.h"
+
+namespace vellumine::testing {
+namespace {
+
+// The output of a conversion in memory, line feeds for line ends.
+std::string Convert(std::string_view html, ConversionMode mode,
+                    vellumine_encoding encoding = VELLUMINE_ENCODING_AUTO) {
+  vellumine_options options = OptionsFor(mode);
+  options.encoding = encoding;
+  MemoryOutputStream out;
+  EXPECT_EQ(ConvertMemory(html.data(), html.size(), options, out), VELLUMINE_OK);
+  return out.str();
+}
+
+std::string Text(std::string_view html) {
+  std::string text = Convert(html, ConversionMode::Text, VELLUMINE_ENCODING_UTF_8);
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+// The RTF body: what follows the header's font table, without the document's last brace.
+std::string RtfBody(std::string_view html, ConversionMode mode = ConversionMode::Rtf) {
+  std::string rtf = Convert(html, mode, VELLUMINE_ENCODING_UTF_8);
+  const size_t body = rtf.find("Symbol;}}\n");
+  EXPECT_NE(body, std::string::npos);
+  EXPECT_EQ(rtf.back(), '}');
+  return rtf.substr(body + 10, rtf.size() - body - 11);
+}
+
+// Whether the braces of an RTF text (escapes aside) close where they open, none early.
+bool BracesBalance(std::string_view rtf) {
+  long depth = 0;
+  for (size_t i = 0; i < rtf.size(); ++i) {
+    if (rtf[i] == '\\') ++i;
+    else if (rtf[i] == '{') ++depth;
+    else if (rtf[i] == '}' && --depth < 0) return false;
+  }
+  return depth == 0;
+}
+
+struct TextCase {
+  const char* what;
+  const char* html;
+  const char* text;
+};
+
+TEST(DefaultReading, PlainTextOfPages) {
+  const TextCase cases[] = {
+      // What is not text.
+      {"comment", "a<!-- x > y <p> -->b", "ab"},
+      {"comment ends at the first -->", "a<!-- x -->b-->", "ab-->"},
+      {"unclosed comment", "a<!-- x <p>y", "a"},
+      {"empty comments", "a<!---->b<!-->c<!--->d", "abcd"},
+      {"declarations, instructions, CDATA", "<!DOCTYPE html><?xml v?>a<![CDATA[x>y]]>b", "ab"},
+      {"template and svg", "a<template><p>t</template>b<svg><text>s</text></svg>c<svg/>d",
+       "abcd"},
+      {"title, script, style", "<title>T</title>a<script>if (a<b) x</script>b<style>p{}</style>c",
+       "abc"},
+      {"options", "<select><option>one<option value=2>two</select>x", "x"},
+      {"server block", "a<% x > y %>b", "ab"},
+      // Tags by name, whatever their attributes.
+      {"attributes with >", "<p class=\"a>b\" id='c>d'>x</p><p>y", "x\n\ny"},
+      {"breaks in every form", "a<br>b<br/>c<br />d<BR clear=all>e", "a\nb\nc\nd\ne"},
+      {"end tag with blanks", "<p>a</p  ><p>b", "a\n\nb"},
+      {"unknown tags dropped whole", "a<span class=\"x>y\">b</span><x-y>c", "abc"},
+      {"a < that starts no tag", "a < b <3 c", "a < b <3 c"},
+      // Blocks.
+      {"block edges never glue", "<div>a</div><div>b</div><section>c</section>d", "a\nb\nc\nd"},
+      {"heading without a break before", "text<h2>Head</h2>more", "text\n\nHead\n\nmore"},
+      {"rule", "a<hr>b",
+       "a\n\n------------------------------------------------------------------------\n\nb"},
+      {"blockquote indented", "a<blockquote>q<p>r</blockquote>b", "a\n\n    q\n\n    r\n\nb"},
+      {"definitions", "<dl><dt>term<dd>meaning<dt>t2<dd>m2</dl>x",
+       "term\n    meaning\nt2\n    m2\n\nx"},
+      // Preformatted text.
+      {"pre with markup and references",
+       "<pre class=x>\n  a &lt;b&gt; <span class=\"gp\">$</span>\n\n\tc &amp; d\n</pre>after",
+       "  a <b> $\n\n\tc & d\n\nafter"},
+      {"bare & before </pre>", "<pre>x &</pre><p>y", "x &\n\ny"},
+      {"two blocks in a row", "<pre>a</pre><pre>b</pre>", "a\n\nb"},
+      {"pre after a paragraph", "<p>t</p><pre>  x\n  y</pre>", "t\n\n  x\n  y"},
+      // Lists.
+      {"bullets and nesting",
+       "<ul><li class=\"listitem\">a<ul><li>b</li></ul></li><li>c</ul>",
+       "  \u2022 a\n      \u2022 b\n  \u2022 c"},
+      {"numbers, start and value", "<ol start=\"3\"><li>a<li value=9>b<li>c</ol>",
+       " 3. a\n 9. b\n10. c"},
+      {"item continued after a nested block", "<ul><li><p>a</p><p>b</p></ul>",
+       "  \u2022 a\n\n    b"},
+      // Tables.
+      {"columns lined up",
+       "<table><tr><th>Version</th><th>Changes</th></tr><tr><td>1.0</td><td>first</td></tr>"
+       "<tr><td>10.2.3<td>x</table>",
+       "Version  Changes\n1.0      first\n10.2.3   x"},
+      {"empty cells keep their column", "<table><tr><td>a<td><td>c<tr><td>dd<td>e<td></table>",
+       "a      c\ndd  e"},
+      {"wide characters", "<table><tr><td>\u65e5\u672c<td>x<tr><td>abc<td>y</table>",
+       "\u65e5\u672c  x\nabc   y"},
+      {"nested table inside a cell", "<table><tr><td>a<table><tr><td>b<td>c</table><td>d</table>",
+       "a b c  d"},
+      {"blocks in a cell stay on its line", "<table><tr><td><p>a</p><p>b</p><td>c</table>",
+       "a b  c"},
+      // References.
+      {"references", "&amp;&lt;&#65;&#x42;&eacute;&nbsp;x &copy 1", "&<AB\u00e9 x \u00a9 1"},
+      {"no reference", "&foo; R&D &#; &", "&foo; R&D &#; &"},
+      {"numeric ranges", "&#150;&#0;&#x110000;", "\u2013\ufffd\ufffd"},
+  };
+  for (const TextCase& c : cases) EXPECT_EQ(Text(c.html), c.text) << c.what;
+}
+
+TEST(DefaultReading, LargeTablesGoOutUnaligned) {
+  // Past the rows held back, the rows already held are written aligned and the rest with
+  // two blanks between cells; no cell is lost or glued.
+  std::string html = "<table>";
+  for (int r = 0; r < 1500; ++r)
+    html += "<tr><td>r" + std::to_string(r) + "</td><td>" + std::string(r % 7, 'x') + "y</td>";
+  html += "</table>end";
+  const std::string text = Text(html);
+  EXPECT_NE(text.find("\nr10   xxxy\n"), std::string::npos);      // held: aligned
+  EXPECT_NE(text.find("\nr1499  xy\n\nend"), std::string::npos);  // beyond: two blanks
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1500 + 1);
+}
+
+TEST(DefaultReading, RtfParagraphsAndCharacters) {
+  const std::string body = RtfBody(
+      "<h1>T</h1><p>a {b} \\c <b>bold<p>still</b> x<sub>2</sub></p>"
+      "<pre>  {x}\n\ty</pre><ul><li class=li>one<li>two</ul><ol start=4><li>four</ol><hr>");
+  EXPECT_TRUE(BracesBalance(body)) << body;
+  const char* expected[] = {
+      "\\pard\\plain\\keepn\\sb0\\sa60\\fs40\\b T\\par",
+      "\\sb120\\fs20 a \\{b\\} \\\\c \\b bold\\par",
+      "\\sb120\\fs20 \\b still \\b0 x\\sub 2\\par",
+      "\\f1\\fs20   \\{x\\}\\par\n\\pard\\plain\\sb0\\f1\\fs20 \\tab y\\par",
+      "{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent360{\\pntxtb\\'b7}}\\fi-360\\li360"
+      "\\sb120\\fs20 one\\par",
+      "{\\pntext 4.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart4\\pnindent360{\\pntxta .}}",
+      "\\brdrb\\brdrs",
+  };
+  for (const char* piece : expected) EXPECT_NE(body.find(piece), std::string::npos) << piece << "\n" << body;
+}
+
+TEST(DefaultReading, RtfTablesHaveACellForEachBoundary) {
+  struct Case {
+    const char* html;
+    int rows;
+    int cellsPerRow;
+  };
+  const Case cases[] = {
+      {"<table><tr><td>a</td><td>b</td></tr><tr><td>c<td>d</table>", 2, 2},
+      {"<table class=x><TR><TD class=y>a<td>b<td>c</table>", 1, 3},
+      {"<table><tr><td>a<table><tr><td>x<td>y</table><td>b</table>", 1, 2},
+      {"<table><tr>stray<td>a</td> more <td>b</table>", 1, 2},  // the last cell takes the rest
+      {"<table><tr></tr><tr><td><p>a</p><p>b</p></table>", 2, 1},
+      {"<table><td>no row</td></table>", 1, 1},
+  };
+  for (const Case& c : cases) {
+    const std::string body = RtfBody(c.html, ConversionMode::RtfTables);
+    EXPECT_TRUE(BracesBalance(body)) << c.html;
+    size_t rows = 0, cells = 0, boundaries = 0;
+    for (size_t p = 0; (p = body.find("\\row", p)) != std::string::npos; p += 4)
+      if (body.compare(p, 5, "\\rowd") != 0) ++rows;
+    for (size_t p = 0; (p = body.find("\\cell", p)) != std::string::npos; p += 5)
+      body.compare(p, 6, "\\cellx") == 0 ? ++boundaries : ++cells;
+    EXPECT_EQ(rows, static_cast<size_t>(c.rows)) << c.html << "\n" << body;
+    EXPECT_EQ(cells, boundaries) << c.html << "\n" << body;
+    EXPECT_EQ(cells, static_cast<size_t>(c.rows * c.cellsPerRow)) << c.html << "\n" << body;
+  }
+  // Without tables a row is a paragraph with its cells separated by tabs.
+  EXPECT_NE(RtfBody("<table><tr><td>a<td>b</table>").find("a\\tab b\\par"), std::string::npos);
+}
+
+TEST(DefaultReading, CharactersInEachSet) {
+  // References in the page's set where it has them, else Unicode; page bytes as escapes.
+  const std::string latin1 = Convert("<p>&eacute;&#8364;&#x3b1; \xe9", ConversionMode::Rtf,
+                                     VELLUMINE_ENCODING_ISO_8859_1);
+  EXPECT_NE(latin1.find("\\'e9\\'80\\u945? \\'e9"), std::string::npos) << latin1;
+  const std::string koi8 = Convert("<p>\xc1&#1073;", ConversionMode::Rtf, VELLUMINE_ENCODING_KOI8_R);
+  EXPECT_NE(koi8.find("\\ansicpg1251"), std::string::npos);
+  EXPECT_NE(koi8.find("\\'e0\\'e1"), std::string::npos) << koi8;
+  EXPECT_EQ(Convert("<p>\xc1&#1073;&#945;", ConversionMode::Text, VELLUMINE_ENCODING_KOI8_R),
+            "\xe0\xe1\n");  // alpha is not in windows-1251
+  EXPECT_EQ(Convert("<p>a\xff\xe2\x82\xac", ConversionMode::Text, VELLUMINE_ENCODING_UTF_8),
+            "a\xc3\xbf\xe2\x82\xac\n");  // a stray byte as its windows-1252 character
+}
+
+TEST(DefaultReading, Tokens) {
+  const std::string page = "a<P Class=\"x>y\">b&amp;<br/></p ><u>c<!--d-->&#1;";
+  HtmlTokenizer tokens(page.data(), page.size());
+  std::string seen;
+  for (HtmlToken t = tokens.Next(); t.kind != HtmlToken::Kind::End; t = tokens.Next()) {
+    switch (t.kind) {
+      case HtmlToken::Kind::Text: seen += "[" + page.substr(t.begin, t.end - t.begin) + "]"; break;
+      case HtmlToken::Kind::Character: seen += "#" + std::to_string(t.cps[0]); break;
+      case HtmlToken::Kind::StartTag:
+        seen += "<" + std::to_string(static_cast<int>(t.tag)) + (t.selfClosing ? "/" : "") + ">";
+        break;
+      case HtmlToken::Kind::EndTag: seen += "</" + std::to_string(static_cast<int>(t.tag)) + ">"; break;
+      case HtmlToken::Kind::End: break;
+    }
+  }
+  const std::string p = std::to_string(static_cast<int>(Tag::P));
+  const std::string br = std::to_string(static_cast<int>(Tag::Br));
+  EXPECT_EQ(seen, "[a]<" + p + ">[b]#38<" + br + "/></" + p + ">[c]#1");
+
+  size_t vb = 0, ve = 0;
+  const std::string attributes = " class=\"a b\" START = '7' reversed value=x>y";
+  ASSERT_TRUE(FindAttribute(attributes.data(), 0, attributes.size(), "start", vb, ve));
+  EXPECT_EQ(attributes.substr(vb, ve - vb), "7");
+  ASSERT_TRUE(FindAttribute(attributes.data(), 0, attributes.size(), "value", vb, ve));
+  EXPECT_EQ(attributes.substr(vb, ve - vb), "x>y");
+  EXPECT_FALSE(FindAttribute(attributes.data(), 0, attributes.size(), "b", vb, ve));
+}
+
+// The chunked scans against byte-at-a-time models, on pages made of the bytes they stop at.
+TEST(DefaultReading, FastRunsMatchTheirModels) {
+  std::mt19937 random(20);
+  const unsigned char alphabet[] = {'a', 'Z', '0', ' ', '\t', '\n', '<', '&', '{', '}', '\\',
+                                    0x7F, 0x01, 0x80, 0xE9, 0xFF, '~', '!'};
+  for (int round = 0; round < 3000; ++round) {
+    std::string bytes(random() % 80, '\0');
+    for (char& c : bytes) c = static_cast<char>(alphabet[random() % sizeof alphabet]);
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t from = bytes.empty() ? 0 : random() % bytes.size();
+    size_t model = from;
+    while (model < bytes.size() && s[model] != '<' && s[model] != '&') ++model;
+    ASSERT_EQ(FindMarkupOrReference(s, from, bytes.size()), model) << round;
+    for (PlainBytes plain : {PlainBytes::PrintableAscii, PlainBytes::PrintableOrHigh,
+                             PlainBytes::RtfText}) {
+      char out[96 + kScanChunk];
+      size_t copied = 0;
+      switch (plain) {
+        case PlainBytes::PrintableAscii:
+          copied = CopyPlainRun<PlainBytes::PrintableAscii>(s, bytes.size(), out);
+          break;
+        case PlainBytes::PrintableOrHigh:
+          copied = CopyPlainRun<PlainBytes::PrintableOrHigh>(s, bytes.size(), out);
+          break;
+        case PlainBytes::RtfText:
+          copied = CopyPlainRun<PlainBytes::RtfText>(s, bytes.size(), out);
+          break;
+      }
+      size_t expected = 0;
+      while (expected < bytes.size() && IsPlainByte(plain, s[expected])) ++expected;
+      ASSERT_EQ(copied, expected) << round;
+      ASSERT_EQ(std::string(out, copied), bytes.substr(0, copied)) << round;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vellumine::testing
