@@ -60,6 +60,7 @@ const CommandEntry<CConverterDlg> CConverterDlg::kCommands[] = {
 
 CConverterDlg::CConverterDlg(CWnd* parent)
     : CDialog(IDD_CONVERTER_DIALOG, parent),
+      m_eReading(VELLUMINE_READING_DEFAULT),
       m_nFormat(-1),
       m_bConvertTables(0),
       m_bConvertAll(0),
@@ -106,14 +107,15 @@ BOOL CConverterDlg::OnInitDialog() {
 
   const std::string currentDirectory = CurrentDirectory();
   CopyPath(m_szStartDir, currentDirectory);
-  std::string inputPath;
-  std::string outputPath;
-  if (vellumine::ReadSettings(inputPath, outputPath)) {
-    CopyPath(m_szInputPath, inputPath);
-    CopyPath(m_szOutputPath, outputPath);
+  vellumine::Settings settings;
+  if (vellumine::ReadSettings(settings)) {
+    CopyPath(m_szInputPath, settings.inputPath);
+    CopyPath(m_szOutputPath, settings.outputPath);
+    m_eReading = settings.reading;
   } else {
     CopyPath(m_szInputPath, currentDirectory);
     CopyPath(m_szOutputPath, currentDirectory);
+    m_eReading = VELLUMINE_READING_DEFAULT;
   }
   m_edInput.SetText(m_szInputPath);
   m_edOutput.SetText(m_szOutputPath);
@@ -196,9 +198,11 @@ void CConverterDlg::OnConvert() {
   options.encoding = vellumine::EncodingOfLabel(selected != CB_ERR ? label.c_str() : nullptr);
   options.font_name = m_strFontName.c_str();
   options.font_size = vellumine::ReadFontSize(m_strFontSize.c_str());
+  options.reading = m_eReading;
 
   SetTotalPercentText("0");
   vellumine::ConvertEnvironment environment{vellumine::NativeFileSystem(), m_szStartDir};
+  environment.convert = m_fnConvert;
   std::string outputPath;
   vellumine::ConvertOutcome outcome =
       vellumine::RunConvertCommand(choices, *this, environment, &outputPath);
@@ -246,22 +250,28 @@ void CConverterDlg::OnSaveConfiguration() {
   CopyPath(m_szInputPath, ReadPathBox(m_edInput));
   CopyPath(m_szOutputPath, ReadPathBox(m_edOutput));
   vellumine::Prompts& prompts = vellumine::CurrentPrompts();
-  if (!vellumine::WriteSettings(m_szStartDir, m_szInputPath, m_szOutputPath)) {
+  if (!vellumine::WriteSettings(m_szStartDir, {m_szInputPath, m_szOutputPath, m_eReading})) {
     prompts.ShowMessage(m_hWnd,
                         "Can't write " + vellumine::SettingsFilePath(m_szStartDir) + " file.",
                         vellumine::kErrorCaption, MB_OK);
     return;
   }
   std::string text = std::string("Input path: \"") + m_szInputPath + "\".\nOutput path: \"" +
-                     m_szOutputPath + "\".\n\nSaved successfully.";
+                     m_szOutputPath + "\".\n";
+  if (m_eReading == VELLUMINE_READING_CLASSIC)
+    text += "Classic reading (the output of version 1.2).\n";
+  text += "\nSaved successfully.";
   prompts.ShowMessage(m_hWnd, text, vellumine::kThanksCaption, MB_OK);
 }
 
 void CConverterDlg::OnSettings() {
   CSettingsDlg settings(this);
+  settings.m_bClassicReading = m_eReading == VELLUMINE_READING_CLASSIC;
   if (settings.DoModal() != IDOK) return;
   m_strFontName = settings.m_strFont;
   m_strFontSize = settings.m_strSize;
+  m_eReading = settings.m_bClassicReading == BST_CHECKED ? VELLUMINE_READING_CLASSIC
+                                                         : VELLUMINE_READING_DEFAULT;
 }
 
 void CConverterDlg::OnUpdate() { OpenUpdatePage(); }

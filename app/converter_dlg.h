@@ -25,6 +25,8 @@ class CConverterDlg : public CDialog, public vellumine::ConvertView {
 
   std::string m_strFontSize;   // font size handed to the converter
   std::string m_strFontName;   // font face handed to the converter
+  vellumine_reading m_eReading;  // the reading handed to the converter (settings dialog);
+                                 // remembered in "settings.ini" with the paths
   CHyperLink m_linkSecond;     // the second link label
   CStatic m_stCurrentFile;     // current-file label
   CStatic m_stTotalPercent;    // total percent label
@@ -42,6 +44,7 @@ class CConverterDlg : public CDialog, public vellumine::ConvertView {
   char m_szInputPath[MAX_PATH];   // the remembered input path
   char m_szOutputPath[MAX_PATH];  // the remembered output path
   char m_szStartDir[MAX_PATH];    // the current directory at start-up: "settings.ini" is here
+  vellumine::ConvertFunction m_fnConvert;  // what Convert calls per file; empty: the library
 
   BOOL OnInitDialog() override;
 

@@ -38,6 +38,7 @@
 // Settings dialog controls.
 #define IDC_FONT_NAME 1021
 #define IDC_FONT_SIZE 1022
+#define IDC_CLASSIC_READING 1023
 
 // About box: the web-address button.
 #define IDC_WEB_ADDRESS 1008

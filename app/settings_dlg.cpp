@@ -15,12 +15,14 @@ void SelectByPrefix(HWND combo, const char* text) {
 
 }  // namespace
 
-CSettingsDlg::CSettingsDlg(CWnd* parent) : CDialog(IDD_SETTINGS, parent) {}
+CSettingsDlg::CSettingsDlg(CWnd* parent)
+    : CDialog(IDD_SETTINGS, parent), m_bClassicReading(0) {}
 
 void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Text(pDX, IDC_FONT_NAME, m_strFont);
   DDX_Text(pDX, IDC_FONT_SIZE, m_strSize);
+  DDX_Check(pDX, IDC_CLASSIC_READING, m_bClassicReading);
 }
 
 int CALLBACK CSettingsDlg::AddFontFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD,

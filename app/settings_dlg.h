@@ -1,4 +1,5 @@
-// CSettingsDlg: "Program settings", the RTF font face and size (template 131).
+// CSettingsDlg: "Program settings", the RTF font face and size, and the reading (template
+// 131).
 #pragma once
 
 #include <string>
@@ -16,9 +17,12 @@ class CSettingsDlg : public CDialog {
 
   std::string m_strFont;  // text of the Font box
   std::string m_strSize;  // text of the Size box
+  // "Classic reading": 1 checked, 0 clear. Unlike the font and size, the dialog opens on the
+  // reading in use, which the caller sets here.
+  int m_bClassicReading;
 
-  // Fills the Font list with the Cyrillic-capable fonts and the Size list, and selects
-  // "Arial" and "10".
+  // Fills the Font list with the Cyrillic-capable fonts and the Size list, selects "Arial"
+  // and "10", and checks "Classic reading" as m_bClassicReading says.
   BOOL OnInitDialog() override;
 
  protected:

@@ -78,9 +78,10 @@ ConvertOutcome ConvertCommand::Run(std::string* updatedOutputPath) {
   };
   options_.progress_context = &view_;
 
-  // The paths are saved as typed, whatever happens next.
+  // The paths are saved as typed, with the reading, whatever happens next.
   if (env_.saveSettings) {
-    WriteSettings(env_.settingsDirectory, choices_.inputPath, choices_.outputPath);
+    WriteSettings(env_.settingsDirectory,
+                  {choices_.inputPath, choices_.outputPath, choices_.options.reading});
   }
 
   outputDirectory_ = choices_.outputPath;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 #include "path_style.h"
 #include "replacement_file.h"
@@ -53,32 +54,65 @@ void RemoveLineEnd(std::string& line) {
   if (!line.empty() && line.back() == '\n') line.pop_back();
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+           return lower(x) == lower(y);
+         });
+}
+
+// The reading a "Reading=..." line names: classic, or the default one for any other name;
+// false when the line is no such line.
+bool ParseReadingLine(std::string_view line, vellumine_reading& reading) {
+  const size_t equals = line.find('=');
+  if (equals == std::string_view::npos ||
+      !EqualsIgnoringCase(TrimBlanks(line.substr(0, equals)), kSettingsReadingKey))
+    return false;
+  const bool classic = EqualsIgnoringCase(TrimBlanks(line.substr(equals + 1)),
+                                          kSettingsClassicReading);
+  reading = classic ? VELLUMINE_READING_CLASSIC : VELLUMINE_READING_DEFAULT;
+  return true;
+}
+
 }  // namespace
 
-bool ReadSettingsFile(const std::string& fileName, std::string& inputPath,
-                      std::string& outputPath) {
+bool ReadSettingsFile(const std::string& fileName, Settings& settings) {
   std::string text;
   if (!ReadTextFile(fileName, text)) return false;
   // A path counts as read when its line was there, even an empty one; a marker at the end
-  // of the file leaves the paths of an earlier marker in place.
+  // of the file leaves the paths and the reading of an earlier marker in place. Lines
+  // before the first marker belong to no section and are passed over.
   std::string input, output, line;
+  vellumine_reading reading = VELLUMINE_READING_DEFAULT;
+  bool inSection = false;
   LineReader lines(text);
   while (lines.Next(line)) {
-    if (line.find(kSettingsMarker) == std::string::npos) continue;
-    if (lines.Next(line)) input = line;
+    if (line.find(kSettingsMarker) == std::string::npos) {
+      if (inSection) ParseReadingLine(line, reading);
+      continue;
+    }
+    if (!lines.Next(line)) break;
+    inSection = true;
+    input = line;
+    reading = VELLUMINE_READING_DEFAULT;
     if (lines.Next(line)) output = line;
   }
   if (input.empty() || output.empty()) return false;
   RemoveLineEnd(input);
   RemoveLineEnd(output);
-  inputPath = input;
-  outputPath = output;
+  settings.inputPath = input;
+  settings.outputPath = output;
+  settings.reading = reading;
   return true;
 }
 
-bool ReadSettings(std::string& inputPath, std::string& outputPath) {
-  return ReadSettingsFile(kSettingsFileName, inputPath, outputPath);
-}
+bool ReadSettings(Settings& settings) { return ReadSettingsFile(kSettingsFileName, settings); }
 
 std::string SettingsFilePath(const std::string& directory) {
   std::string fileName = directory;
@@ -88,13 +122,15 @@ std::string SettingsFilePath(const std::string& directory) {
   return fileName + kSettingsFileName;
 }
 
-bool WriteSettings(const std::string& directory, const std::string& inputPath,
-                   const std::string& outputPath) {
+bool WriteSettings(const std::string& directory, const Settings& settings) {
   const std::string fileName = SettingsFilePath(directory);
 
   // Written with CR LF line ends on every platform, as Windows text mode writes them.
-  std::string text = std::string(kSettingsMarker) + "\r\n" + inputPath + "\r\n" + outputPath +
-                     "\r\n";
+  std::string text = std::string(kSettingsMarker) + "\r\n" + settings.inputPath + "\r\n" +
+                     settings.outputPath + "\r\n";
+  if (settings.reading == VELLUMINE_READING_CLASSIC) {
+    text += std::string(kSettingsReadingKey) + "=" + kSettingsClassicReading + "\r\n";
+  }
   // Replaced whole: a failed or interrupted write leaves the previous file as it was.
   return ReplaceFileContent(fileName, text.data(), text.size());
 }

@@ -1,28 +1,44 @@
-// "settings.ini": the two remembered paths.
+// "settings.ini": the two remembered paths, and the reading when it is the classic one.
 #pragma once
 
 #include <string>
+
+#include "vellumine.h"
 
 namespace vellumine {
 
 inline constexpr const char* kSettingsFileName = "settings.ini";
 inline constexpr const char* kSettingsMarker = "[Default path]";
+// The line after the two paths that asks for the classic reading: "Reading=classic".
+// Versions before the reading existed look only for the marker and the two lines after it,
+// and pass over this one; without it a file means the default reading.
+inline constexpr const char* kSettingsReadingKey = "Reading";
+inline constexpr const char* kSettingsClassicReading = "classic";
 
-// Reads "settings.ini" from the current directory. False (paths untouched or empty) when
-// the file is missing, has no marker line, or ends before both paths.
-bool ReadSettings(std::string& inputPath, std::string& outputPath);
+// What "settings.ini" remembers.
+struct Settings {
+  std::string inputPath{};
+  std::string outputPath{};
+  vellumine_reading reading = VELLUMINE_READING_DEFAULT;
+};
+
+// Reads "settings.ini" from the current directory. False (settings untouched) when the file
+// is missing, has no marker line, or ends before both paths.
+bool ReadSettings(Settings& settings);
 
 // The same from the file at fileName. Lines are read whole, whatever their length; every
-// line containing the marker makes the next two lines the paths, so a later marker wins.
-bool ReadSettingsFile(const std::string& fileName, std::string& inputPath,
-                      std::string& outputPath);
+// line containing the marker makes the next two lines the paths and starts over at the
+// default reading, so a later marker wins. After the paths a line "Reading=classic" (letter
+// case and blanks around the words aside) asks for the classic reading; any other reading
+// named there is the default one.
+bool ReadSettingsFile(const std::string& fileName, Settings& settings);
 
 // The path of "settings.ini" in directory (a separator added unless it ends in one).
 std::string SettingsFilePath(const std::string& directory);
 
-// Writes the marker and both paths to SettingsFilePath(directory). False when the file
-// cannot be created or written completely.
-bool WriteSettings(const std::string& directory, const std::string& inputPath,
-                   const std::string& outputPath);
+// Writes the marker and both paths to SettingsFilePath(directory), and the reading's line
+// when it is the classic one: with the default reading the file is the three lines it has
+// always been. False when the file cannot be created or written completely.
+bool WriteSettings(const std::string& directory, const Settings& settings);
 
 }  // namespace vellumine

@@ -1,7 +1,8 @@
 // The main window and the settings dialog, made from their real templates and driven with
-// window messages; Help > Contents (with the HTML guide when there is no help file or help
-// engine) and Help > Update; the link labels: colours under the pointer, opening the target,
-// the fallback program, the error texts, the tool tip and the hand cursor.
+// window messages, the classic reading from the dialog to the options and settings.ini;
+// Help > Contents (with the HTML guide when there is no help file or help engine) and
+// Help > Update; the link labels: colours under the pointer, opening the target, the
+// fallback program, the error texts, the tool tip and the hand cursor.
 #include <gmock/gmock.h>
 
 #include <algorithm>
@@ -175,6 +176,66 @@ TEST_F(MainWindowTest, AboutBoxAndSettingsDialog) {
   }
   // The dialog always opens on the defaults, not on the values in use.
   EXPECT_EQ(opened, (std::vector<std::string>{"10", "10"}));
+}
+
+// "Classic reading" in the settings dialog: the dialog opens on the reading in use, OK takes
+// the box's state and Cancel keeps the reading in use. The reading reaches the conversion's
+// options, and settings.ini keeps it after the paths (no line for the default reading) on
+// Convert and on Save configuration; the next start takes it from there.
+TEST_F(MainWindowTest, ClassicReadingReachesTheOptionsAndTheSettingsFile) {
+  std::vector<std::string> converted;  // each conversion's reading
+  auto record = [&](const char*, const char*, const vellumine_options& options) {
+    converted.push_back(options.reading == VELLUMINE_READING_CLASSIC ? "classic" : "default");
+    return VELLUMINE_OK;
+  };
+  dialog_.m_fnConvert = record;
+  // Opens the settings dialog of window, clicks the box when asked and closes the dialog with
+  // button; the box's label and whether it was checked when the dialog opened.
+  auto settings = [](CConverterDlg& window, bool click, int button) {
+    std::string seen;
+    WindowWatcher watcher("Program settings", [&](HWND dialog) {
+      seen = ControlText(dialog, IDC_CLASSIC_READING) +
+             (IsChecked(dialog, IDC_CLASSIC_READING) ? " checked" : " clear");
+      if (click) Click(dialog, IDC_CLASSIC_READING);
+      Command(dialog, button);
+    });
+    Command(window.m_hWnd, ID_SETTINGS);
+    EXPECT_TRUE(watcher.fired());
+    return seen;
+  };
+  const std::string label = "&Classic reading (the output of version 1.2)";
+  const std::string page = start_.path() + "page.htm", output = start_.bare();
+  const std::string paths = "[Default path]\r\n" + page + "\r\n" + output + "\r\n";
+  start_.Write("page.htm", "<p>page");
+  SetDlgItemTextA(hwnd_, IDC_INPUT_PATH, page.c_str());
+  SetDlgItemTextA(hwnd_, IDC_OUTPUT_PATH, output.c_str());
+  EXPECT_EQ(settings(dialog_, true, IDOK), label + " clear");
+  EXPECT_EQ(settings(dialog_, true, IDCANCEL), label + " checked");
+  EXPECT_EQ(dialog_.m_eReading, VELLUMINE_READING_CLASSIC);
+  Click(hwnd_, IDC_CONVERT);
+  EXPECT_EQ(converted, std::vector<std::string>{"classic"});
+  EXPECT_EQ(start_.Read("settings.ini"), paths + "Reading=classic\r\n");
+  start_.Write("settings.ini", "");
+  Command(hwnd_, ID_FILE_SAVE_CONFIGURATION);
+  EXPECT_EQ(start_.Read("settings.ini"), paths + "Reading=classic\r\n");
+  EXPECT_EQ(script_.prompts.Shown().back(),
+            std::string(kThanks) + ": Input path: \"" + page + "\".\nOutput path: \"" + output +
+                "\".\nClassic reading (the output of version 1.2).\n\nSaved successfully.");
+  // The next start: the box checked from the file; cleared, the file as every earlier
+  // version wrote it.
+  CConverterDlg next;
+  next.m_fnConvert = record;
+  ASSERT_TRUE(next.Create());
+  EXPECT_EQ(next.m_eReading, VELLUMINE_READING_CLASSIC);
+  EXPECT_EQ(settings(next, true, IDOK), label + " checked");
+  Command(next.m_hWnd, IDC_CONVERT);
+  EXPECT_EQ(converted, (std::vector<std::string>{"classic", "default"}));
+  EXPECT_EQ(start_.Read("settings.ini"), paths);
+  // A file without the line, as earlier versions left it: the default reading.
+  CConverterDlg earlier;
+  ASSERT_TRUE(earlier.Create());
+  EXPECT_EQ(earlier.m_eReading, VELLUMINE_READING_DEFAULT);
+  EXPECT_EQ(settings(earlier, false, IDCANCEL), label + " clear");
 }
 
 // Help > Contents, WM_HELP and F1, with the application's help paths pointed into a

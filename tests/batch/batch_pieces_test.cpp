@@ -1,5 +1,6 @@
 // The batch's pieces: HTML file names, paths, Cyrillic names on the real file system, and the
-// settings file (paths of any length, its marker, errors and the current directory).
+// settings file (paths of any length, its marker, the reading after the paths, errors and
+// the current directory).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -36,41 +37,80 @@ TEST(BatchPieces, NamesPathsAndTheSettingsFile) {
     EXPECT_EQ(CutToDirectory(input, style) + "|" + path, std::string(directory) + "|" + appended);
   }
   // Paths of any length, and Cyrillic ones, in CR LF lines, written beside the directory given
-  // with or without its separator, and read back from the current directory too; the marker's
-  // rules; a missing file or a failed read leaves the paths alone, and a failed write says so.
+  // with or without its separator, and read back from the current directory too; a missing
+  // file or a failed read leaves the settings alone, and a failed write says so.
   TempDirectory dir;
-  std::string input = "keep", output = "keep";
-  EXPECT_FALSE(ReadSettingsFile(dir.path() + "settings.ini", input, output) || input != "keep");
-  EXPECT_FALSE(WriteSettings(dir.path() + "missing", "a", "b"));
+  Settings settings{"keep", "keep", VELLUMINE_READING_CLASSIC};
+  EXPECT_FALSE(ReadSettingsFile(dir.path() + "settings.ini", settings) ||
+               settings.inputPath != "keep");
+  EXPECT_FALSE(WriteSettings(dir.path() + "missing", {"a", "b"}));
   dir.Write("settings.ini", "an older and longer file that the write replaces");
   const std::string longInput = "C:\\" + std::string(1000, 'a') + "\\page.htm",
                     cyrillic = "D:\\\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0\\";
-  ASSERT_TRUE(WriteSettings(dir.bare(), longInput, cyrillic));
-  ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", input, output));
-  EXPECT_TRUE(input == longInput && output == cyrillic);
+  ASSERT_TRUE(WriteSettings(dir.bare(), {longInput, cyrillic}));
+  ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", settings));
+  EXPECT_TRUE(settings.inputPath == longInput && settings.outputPath == cyrillic &&
+              settings.reading == VELLUMINE_READING_DEFAULT);
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
-  input = output = "";
-  const bool read = ReadSettings(input, output);
+  settings = {};
+  const bool read = ReadSettings(settings);
   std::filesystem::current_path(previous);
-  EXPECT_TRUE(read && input == longInput && output == cyrillic);
-  const std::string fails = "untouched|untouched";  // the read fails and leaves both alone
+  EXPECT_TRUE(read && settings.inputPath == longInput && settings.outputPath == cyrillic);
+}
+
+// The settings as written: with the default reading the three lines of every earlier
+// version, with the classic one a fourth line after them, which earlier versions (they take
+// the two lines after the marker) pass over. Each reads back as it was written.
+TEST(SettingsFile, TheReadingAfterThePathsAndTheMarkersRules) {
+  TempDirectory dir;
+  const std::string paths = "[Default path]\r\nC:\\in\\a.htm\r\nD:\\out\r\n";
+  for (auto [reading, written] : {std::pair{VELLUMINE_READING_DEFAULT, paths},
+                                  {VELLUMINE_READING_CLASSIC, paths + "Reading=classic\r\n"}}) {
+    ASSERT_TRUE(WriteSettings(dir.bare(), {"C:\\in\\a.htm", "D:\\out", reading}));
+    EXPECT_EQ(dir.Read("settings.ini"), written);
+    Settings settings{"", "", reading == VELLUMINE_READING_CLASSIC ? VELLUMINE_READING_DEFAULT
+                                                                   : VELLUMINE_READING_CLASSIC};
+    ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", settings));
+    EXPECT_TRUE(settings.inputPath == "C:\\in\\a.htm" && settings.outputPath == "D:\\out" &&
+                settings.reading == reading) << written;
+  }
+  // The marker's rules and the reading's line, in files as people and earlier versions left
+  // them: "input|output", and "|classic" when that reading is read.
+  const std::string fails = "untouched|untouched|classic";  // the read leaves all alone
   const std::pair<const char*, std::string> files[] = {
       {"xx[Default path]yy\r\nC:\\in\r\nD:\\out", "C:\\in|D:\\out"},
       {"junk\n[Default path]\na\nb\n[Default path]\nc\nd\n", "c|d"},
-      // A marker right at the end leaves the earlier section's paths.
+      // A marker right at the end leaves the earlier section's paths and reading.
       {"[Default path]\na\nb\n[Default path]\n", "a|b"},
+      {"[Default path]\na\nb\nReading=classic\n[Default path]\n", "a|b|classic"},
       {"[Default path]\n\nD:\\out\n", "|D:\\out"},  // an empty path, not a missing one
-      // The two lines after a marker are paths even when they look like markers.
+      // The two lines after a marker are paths even when they look like markers or readings.
       {"[Default path]\n[Default path]\nb\n", "[Default path]|b"},
+      {"[Default path]\nReading=classic\nb\n", "Reading=classic|b"},
       // Text mode: 0x1A ends the file, a lone CR stays.
-      {"[Default path]\na\rb\nc\x1A\nignored\n", "a\rb|c"}, {"[Default path]\nC:\\in\n", fails},
-      {"[default path]\nC:\\in\nD:\\out\n", fails}};
+      {"[Default path]\na\rb\nc\x1A\nignored\n", "a\rb|c"},
+      {"[Default path]\na\nb\nReading=classic\x1A", "a|b|classic"},
+      {"[Default path]\nC:\\in\n", fails}, {"[default path]\nC:\\in\nD:\\out\n", fails},
+      {"Reading=classic\n", fails},
+      // The reading's line anywhere after the paths, in any letter case and spacing; the
+      // last one wins; a later section starts over at the default reading.
+      {"[Default path]\r\na\r\nb\r\nReading=classic", "a|b|classic"},
+      {"[Default path]\na\nb\nnotes\n  reading = CLASSIC \t\n", "a|b|classic"},
+      {"[Default path]\na\nb\nReading=classic\nReading=default\n", "a|b"},
+      {"[Default path]\na\nb\nReading=classic\n[Default path]\nc\nd\n", "c|d"},
+      // Before any marker a line belongs to no section; another key or value is not
+      // classic (a later version's reading reads as the default one).
+      {"Reading=classic\n[Default path]\na\nb\n", "a|b"},
+      {"[Default path]\na\nb\nReadings=classic\nReading:classic\n", "a|b"},
+      {"[Default path]\na\nb\nReading=classical\n", "a|b"}};
   for (const auto& [contents, expected] : files) {
     dir.Write("settings.ini", contents);
-    input = output = "untouched";
-    EXPECT_EQ(ReadSettingsFile(dir.path() + "settings.ini", input, output), expected != fails);
-    EXPECT_EQ(input + "|" + output, expected) << contents;
+    Settings settings{"untouched", "untouched", VELLUMINE_READING_CLASSIC};
+    EXPECT_EQ(ReadSettingsFile(dir.path() + "settings.ini", settings), expected != fails);
+    EXPECT_EQ(settings.inputPath + "|" + settings.outputPath +
+                  (settings.reading == VELLUMINE_READING_CLASSIC ? "|classic" : ""),
+              expected) << contents;
   }
 }
 
@@ -99,6 +139,7 @@ TEST(CyrillicNames, WalkConvertAndCreateDirectory) {
                          .convertAll = true};
   choices.options.format = VELLUMINE_FORMAT_TEXT;
   choices.options.encoding = VELLUMINE_ENCODING_WINDOWS_1251;
+  choices.options.reading = VELLUMINE_READING_CLASSIC;  // whose text is compared below
   EXPECT_EQ(RunConvertCommand(choices, view, env, nullptr).converted, 1);
   EXPECT_EQ(dir.Read(output + sep + page + ".txt"), "\r\n" + page + "\r\n");
 

@@ -46,7 +46,8 @@ struct ConvertCommandTest : ::testing::Test {
       log.push_back(std::string("convert ") + input + " -> " + outputDirectory + " format " +
                     std::to_string(options.format) + " tables " + std::to_string(options.tables) +
                     " " + options.font_name + " " + std::to_string(options.font_size) +
-                    " encoding " + std::to_string(options.encoding));
+                    " encoding " + std::to_string(options.encoding) + " reading " +
+                    std::to_string(options.reading));
       if (options.progress != nullptr) options.progress(options.progress_context, 50, 50);
       auto it = results.find(input);
       return it == results.end() ? VELLUMINE_OK : it->second;
@@ -76,7 +77,8 @@ struct ConvertCommandTest : ::testing::Test {
   static Log Walked(int number, const std::string& name, int converted,
                     vellumine_result result = VELLUMINE_OK, const std::string& message = "") {
     return {"file " + std::to_string(number) + " " + name,
-            "convert C:\\web\\" + name + " -> D:\\out\\ format 1 tables 1 Arial 10 encoding 0",
+            "convert C:\\web\\" + name +
+                " -> D:\\out\\ format 1 tables 1 Arial 10 encoding 0 reading 0",
             "step 50/50",
             "done " + std::to_string(number) + " result " + std::to_string(result) + " D:\\out\\" +
                 name.substr(0, name.rfind('.')) + ".rtf converted " + std::to_string(converted) +
@@ -142,7 +144,7 @@ TEST_F(ConvertCommandTest, SingleFileStopsAndWalksThatConvertNothing) {
   ConvertOutcome outcome = Run();
   EXPECT_THAT(log, ElementsAreArray(Log{
       "batch 1", "file 1 C:\\web\\page.html",
-      "convert C:\\web\\page.html -> D:\\out\\ format 1 tables 1 Arial 10 encoding 0",
+      "convert C:\\web\\page.html -> D:\\out\\ format 1 tables 1 Arial 10 encoding 0 reading 0",
       "step 50/50", "done 1 result 0 D:\\out\\page.rtf converted 1",
       "end converted 1 failed 0 skipped 0 of 1"}));
   EXPECT_TRUE(outcome.converted == 1 && !outcome.stopped);
@@ -172,14 +174,18 @@ TEST_F(ConvertCommandTest, SingleFileStopsAndWalksThatConvertNothing) {
   EXPECT_EQ(log, (Log{"ask E:\\new\\"}));
   EXPECT_TRUE(outcome.stopped && outcome.noOutputDirectory);
   EXPECT_EQ(dir.Read("settings.ini"), "[Default path]\r\nC:\\web\\page.html\r\nE:\\new\r\n");
+  // The classic reading is saved with them, and reaches the conversion.
+  choices.options.reading = VELLUMINE_READING_CLASSIC;
   files.makeDirectoryFails = true;
   outcome = Run();
   EXPECT_EQ(log, (Log{"ask E:\\new\\", "mkdir E:\\new\\", "stop mkdir E:\\new\\"}));
   EXPECT_TRUE(outcome.stopped && outcome.noOutputDirectory);
+  EXPECT_EQ(dir.Read("settings.ini"),
+            "[Default path]\r\nC:\\web\\page.html\r\nE:\\new\r\nReading=classic\r\n");
   files.makeDirectoryFails = false;
   EXPECT_EQ(Run().converted, 1);
-  EXPECT_EQ(log.at(4),
-            "convert C:\\web\\page.html -> E:\\new\\ format 1 tables 1 Arial 10 encoding 0");
+  EXPECT_EQ(log.at(4), "convert C:\\web\\page.html -> E:\\new\\ format 1 tables 1 Arial 10 "
+                       "encoding 0 reading 1");
   // No qualifying name is not "files not found"; a directory that cannot be listed is.
   EXPECT_FALSE(RunAll({"readme.txt"}).filesNotFound);
   EXPECT_EQ(log, Concat({Counted("C:\\web\\", 0), {"end converted 0 failed 0 skipped 0 of 0"}}));

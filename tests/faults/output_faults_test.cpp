@@ -59,7 +59,8 @@ TEST(OutputFaults, OutOfMemoryKeepsAPreviousOutput) {
     vellumine_result result = VELLUMINE_OUT_OF_MEMORY;
     for (int64_t granted = 0; granted < 100 && result != VELLUMINE_OK; ++granted) {
       LimitBlockAllocations(granted);
-      result = ConvertFile((work.path() + "page.htm").c_str(), work.path().c_str(), {});
+      result = ConvertFile((work.path() + "page.htm").c_str(), work.path().c_str(),
+                           OptionsFor(ConversionMode::RtfTables));
       LimitBlockAllocations(-1);
       if (result == VELLUMINE_OK) break;
       // The output's own first block is refused before the output is opened.
@@ -96,7 +97,8 @@ TEST(OutputFaults, DiskFullOnASmallFileSystem) {
   work.Write("full/settings.ini", "[Default path]\r\nC:\\in\\a.htm\r\nC:\\out\r\n");
   work.Write("full/filler", std::string(64 << 10, 'x'));  // takes what room is left
   auto before = Snapshot(work.path() + "full");
-  EXPECT_FALSE(WriteSettings(work.path() + "full", std::string(8192, 'i'), std::string(8192, 'o')));
+  EXPECT_FALSE(
+      WriteSettings(work.path() + "full", {std::string(8192, 'i'), std::string(8192, 'o')}));
   EXPECT_EQ(Snapshot(work.path() + "full"), before);
 }
 
