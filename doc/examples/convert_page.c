@@ -3,6 +3,9 @@
  *     convert_page [-r] PAGE           the page as plain text (-r: as RTF) on standard output
  *     convert_page [-r] -o DIR PAGE    the page converted into DIR; prints the output's name
  *
+ * With --classic the page is read as version 1.2 of the library read it, and the output is
+ * that version's, byte for byte; without it, as today's HTML.
+ *
  * Build it against the installed library, shared or static:
  *
  *     cc -o convert_page convert_page.c $(pkg-config --cflags --libs vellumine)
@@ -67,7 +70,7 @@ static int write_output(void* context, const char* bytes, size_t n) {
 }
 
 static int usage(void) {
-  fprintf(stderr, "usage: %s [-r] [-o DIR] PAGE\n", program);
+  fprintf(stderr, "usage: %s [-r] [--classic] [-o DIR] PAGE\n", program);
   return 2;
 }
 
@@ -83,6 +86,8 @@ int main(int argc, char** argv) {
   for (i = 1; i < argc; ++i) {
     if (strcmp(argv[i], "-r") == 0) {
       options.format = VELLUMINE_FORMAT_RTF;
+    } else if (strcmp(argv[i], "--classic") == 0) {
+      options.reading = VELLUMINE_READING_CLASSIC;
     } else if (strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
       directory = argv[++i];
     } else if (argv[i][0] == '-' || page != NULL) {

@@ -112,7 +112,7 @@ size_t vellumine_output_path(const char* input_path, const char* output_director
 /* A short English description of a result: "out of memory". */
 const char* vellumine_result_text(vellumine_result result);
 
-/* The library's version: "1.2". */
+/* The library's version: "1.3". */
 const char* vellumine_version(void);
 
 #ifdef __cplusplus

@@ -30,7 +30,7 @@ const std::string kHome = kHomePageUrl;
 using MainWindowTest = MainWindowFixture;
 
 TEST_F(MainWindowTest, FirstStartFormatRadiosSettingsFileAndOutputPath) {
-  EXPECT_EQ(GetWindowTextOf(hwnd_), "Vellumine 1.2");
+  EXPECT_EQ(GetWindowTextOf(hwnd_), "Vellumine 1.3");
   EXPECT_EQ(ControlText(hwnd_, IDC_INPUT_PATH) + "|" + ControlText(hwnd_, IDC_OUTPUT_PATH),
             start_.bare() + "|" + start_.bare());
   EXPECT_TRUE(IsChecked(hwnd_, IDC_FORMAT_RTF) && !IsChecked(hwnd_, IDC_FORMAT_TXT) &&

@@ -55,9 +55,9 @@ TEST(CommandLine, OptionsExitCodesAndMessages) {
        "vellumine: HTML - files not found, please select correct path.\n"},
       {{"-o", "made", "page.htm"}, 0, "1 of 1 file converted successfully.\n", ""},
 #ifdef _WIN32
-      {{"--version"}, 0, "vellumine 1.2 (Windows i686)\n", ""},
+      {{"--version"}, 0, "vellumine 1.3 (Windows i686)\n", ""},
 #else
-      {{"--version"}, 0, "vellumine 1.2 (Linux x86_64)\n", ""},
+      {{"--version"}, 0, "vellumine 1.3 (Linux x86_64)\n", ""},
 #endif
   };
   for (const auto& c : cases) {
