@@ -1,6 +1,7 @@
 // ConvertFile throughput, end to end: the input file (in the page cache after a first run)
 // is read, converted and written to an output file. Prints MB/s (10^6 bytes per second)
-// for each mode beside memcpy over a buffer of the same size, measured in the same run.
+// for each mode, in the default and the classic reading, beside memcpy over a buffer of
+// the same size, measured in the same run.
 //
 //   vellumine_bench [--runs N] [--corpus-mib M] [file ...]
 //
@@ -21,6 +22,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -126,16 +128,29 @@ struct ScratchDir {
 
 struct Mode {
   ConversionMode mode;
+  vellumine_reading reading;
   const char* name;
 };
 
-const Mode kModes[] = {{ConversionMode::Text, "mode 0 (text)      "},
-                       {ConversionMode::Rtf, "mode 1 (rtf)       "},
-                       {ConversionMode::RtfTables, "mode 2 (rtf+tables)"}};
+// Every mode in the default reading, then in the classic one.
+const Mode kModes[] = {
+    {ConversionMode::Text, VELLUMINE_READING_DEFAULT, "text               "},
+    {ConversionMode::Rtf, VELLUMINE_READING_DEFAULT, "rtf                "},
+    {ConversionMode::RtfTables, VELLUMINE_READING_DEFAULT, "rtf+tables         "},
+    {ConversionMode::Text, VELLUMINE_READING_CLASSIC, "text, classic      "},
+    {ConversionMode::Rtf, VELLUMINE_READING_CLASSIC, "rtf, classic       "},
+    {ConversionMode::RtfTables, VELLUMINE_READING_CLASSIC, "rtf+tables, classic"}};
+constexpr int kModeCount = static_cast<int>(std::size(kModes));
 
-Seconds ConvertSeconds(const std::string& input, const std::string& outputDir, ConversionMode mode,
+vellumine_options OptionsOf(const Mode& mode) {
+  vellumine_options options = vellumine::OptionsFor(mode.mode);
+  options.reading = mode.reading;
+  return options;
+}
+
+Seconds ConvertSeconds(const std::string& input, const std::string& outputDir, const Mode& mode,
                       int runs, bool& ok) {
-  const vellumine_options options = vellumine::OptionsFor(mode);
+  const vellumine_options options = OptionsOf(mode);
   // Every job writes a new file, as into an empty output directory: replacing a file by
   // truncation makes some file systems flush it when it is closed.
   char output[4096];
@@ -174,8 +189,8 @@ bool Measure(const std::string& label, const std::string& path, const ScratchDir
   bool ok = true;
   std::string outputDir = (scratch.path / "out").string() + "/";
   fs::create_directories(outputDir);
-  for (int m = 0; m < 3; ++m) {
-    Seconds seconds = ConvertSeconds(path, outputDir, kModes[m].mode, runs, ok);
+  for (int m = 0; m < kModeCount; ++m) {
+    Seconds seconds = ConvertSeconds(path, outputDir, kModes[m], runs, ok);
     double rate = megabytes / seconds.wall;
     double cpuRate = megabytes / seconds.cpu;
     std::printf("  %s %8.1f MB/s   memcpy %8.1f MB/s   ratio %.3f   (by processor time %8.1f MB/s)\n",
@@ -193,11 +208,11 @@ bool MeasureAll(const ScratchDir& scratch, int runs, size_t corpusMiB,
   std::ofstream(tiny, std::ios::binary) << "x";
   std::string tinyOut = (scratch.path / "tiny-out").string() + "/";
   fs::create_directories(tinyOut);
-  Seconds fixed[3];
   bool ok = true;
-  for (int m = 0; m < 3; ++m) fixed[m] = ConvertSeconds(tiny, tinyOut, kModes[m].mode, runs, ok);
-  std::printf("fixed cost per file: %.1f / %.1f / %.1f us (modes 0 / 1 / 2)\n",
-              fixed[0].wall * 1e6, fixed[1].wall * 1e6, fixed[2].wall * 1e6);
+  std::printf("fixed cost per file (text / rtf / rtf+tables, then classic):");
+  for (int m = 0; m < kModeCount; ++m)
+    std::printf(" %.1f", ConvertSeconds(tiny, tinyOut, kModes[m], runs, ok).wall * 1e6);
+  std::printf(" us\n");
 
   using vellumine::bench::CorpusText;
   const struct {
@@ -230,14 +245,14 @@ bool MeasureAll(const ScratchDir& scratch, int runs, size_t corpusMiB,
 // Hostile pages in memory, at two sizes: milliseconds per MB stay flat when the work is linear.
 void MeasureHostileInputs(int runs) {
   std::printf("hostile pages, ConvertMemory, milliseconds per MB at 4 MB and 32 MB "
-              "(modes 0 / 1 / 2)\n");
+              "(text / rtf / rtf+tables, then classic)\n");
   for (const vellumine::bench::HostileInput& input : vellumine::bench::kHostileInputs) {
     std::printf("  %-24s", input.name);
     for (size_t mib : {4, 32}) {
       const std::string page = input.make(mib << 20);
       const double megabytes = static_cast<double>(page.size()) / 1e6;
-      for (int m = 0; m < 3; ++m) {
-        const vellumine_options options = vellumine::OptionsFor(kModes[m].mode);
+      for (int m = 0; m < kModeCount; ++m) {
+        const vellumine_options options = OptionsOf(kModes[m]);
         Seconds seconds = MedianSeconds(std::max(1, runs / 2), NoSetUp{}, [&] {
           size_t bytes = 0;
           auto count = [](void* total, const char*, size_t n) {

@@ -76,6 +76,8 @@ struct ScanChunk {
 
 // The first marked byte of a chunk with at least one mark.
 inline size_t FirstSetByte(ScanBits bits) { return static_cast<size_t>(__builtin_ctz(bits)); }
+// The bits of bytes k and on (k < kScanChunk).
+inline ScanBits BytesFrom(size_t k) { return static_cast<ScanBits>(0xFFFFu << k) & 0xFFFFu; }
 
 #else
 
@@ -141,6 +143,8 @@ struct ScanChunk {
 inline size_t FirstSetByte(ScanBits bits) {
   return static_cast<size_t>(__builtin_ctzll(bits)) / 8;
 }
+// The bits of bytes k and on (k < kScanChunk).
+inline ScanBits BytesFrom(size_t k) { return 0x8080808080808080ull << (8 * k); }
 
 #endif
 

@@ -55,4 +55,32 @@ inline size_t CopyPlainRun(const unsigned char* s, size_t n, char* d) {
   return i;
 }
 
+// Copies the plain bytes from the start of s[0, n) to d, and blanks (0x20) with them; with
+// kCollapse not a blank that follows a blank (or, at s[0], follows one before s when
+// afterBlank). Returns how many bytes were copied. Reads up to kScanChunk bytes past n,
+// which must be readable; d has room for the bytes copied and kScanChunk more.
+template <PlainBytes kPlain, bool kCollapse>
+inline size_t CopyPlainRunWithBlanks(const unsigned char* s, size_t n, char* d,
+                                     bool afterBlank) {
+  size_t i = 0;
+  for (;;) {
+    ScanChunk chunk(s + i);
+    ByteMask stops = ~chunk.AtLeast(0x20) | chunk.Equal(0x7F);
+    if constexpr (kPlain != PlainBytes::PrintableOrHigh) stops = stops | chunk.High();
+    if constexpr (kPlain == PlainBytes::RtfText)
+      stops = stops | chunk.Equal('{') | chunk.Equal('}') | chunk.Equal('\\');
+    ScanBits bits = stops.Bits();
+    if constexpr (kCollapse) {
+      const ByteMask blanks = chunk.Equal(' ');
+      bits |= (blanks & blanks.AfterMarked()).Bits();
+      if (afterBlank) bits |= blanks.Bits() & kFirstByte;
+    }
+    if (n - i < kScanChunk) bits |= BytesFrom(n - i);
+    chunk.Store(reinterpret_cast<unsigned char*>(d + i));
+    if (bits) return i + FirstSetByte(bits);
+    afterBlank = s[i + kScanChunk - 1] == ' ';
+    i += kScanChunk;
+  }
+}
+
 }  // namespace vellumine

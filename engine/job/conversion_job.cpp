@@ -1,5 +1,7 @@
 #include "conversion_job.h"
 
+#include <cstring>
+
 #include "translation/encoding.h"
 #include "fast/split_preparation.h"
 #include "reading/read_page.h"
@@ -19,7 +21,8 @@ bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity) {
 vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers,
                                      vellumine_reading reading) {
   if (reading == VELLUMINE_READING_DEFAULT) {
-    // The default reading holds the text as read and nothing else of its size.
+    // The default reading holds the text as read and nothing else of its size (and reads
+    // a little past the text's end).
     if (inputSize > SIZE_MAX - 64 || !buffers.text.Allocate(static_cast<size_t>(inputSize) + 64))
       return VELLUMINE_OUT_OF_MEMORY;
     return VELLUMINE_OK;
@@ -38,6 +41,8 @@ vellumine_result RunDefaultReading(ByteBuffer& text, RawTextSource& source, size
   size_t got = 0;
   if (!source.ReadAt(0, text.data(), size, got)) return VELLUMINE_CANNOT_OPEN_INPUT;
   const size_t n = ApplyReadTransform(text.data(), got);
+  static_assert(kReadPastPage <= 64, "the text buffer holds 64 bytes more than the input");
+  std::memset(text.data() + n, 0, kReadPastPage);
   const EncodingChoice encoding = ChooseEncoding(options.encoding, text.data(), n);
   const ProgressReport progress{options.progress, options.progress_context};
   progress.Show(1);

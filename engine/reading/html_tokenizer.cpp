@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "fast/reading_runs.h"
 #include "translation/ascii.h"
 #include "translation/html_entities.h"
 #include "translation/windows_code_pages.h"
@@ -62,25 +61,15 @@ size_t TagEnd(const char* text, size_t n, size_t p) {
   return n;
 }
 
-// The elements whose content is never text: the name and whether it is passed over only
-// up to the next markup (an option's label) rather than to its end tag.
-struct SkippedElement {
-  std::string_view name;
-  bool toNextMarkup;
-};
-constexpr SkippedElement kSkippedElements[] = {
-    {"script", false}, {"style", false},    {"title", false},
-    {"template", false}, {"svg", false},    {"option", true},
-};
-
-const SkippedElement* FindSkipped(const char* name, size_t length) {
-  for (const SkippedElement& element : kSkippedElements) {
-    if (element.name.size() != length) continue;
-    size_t i = 0;
-    while (i < length && AsciiLower(static_cast<unsigned char>(name[i])) == element.name[i]) ++i;
-    if (i == length) return &element;
+// The end tag's name of an element whose content is passed over.
+std::string_view SkippedName(Tag tag) {
+  switch (tag) {
+    case Tag::Script: return "script";
+    case Tag::Style: return "style";
+    case Tag::Title: return "title";
+    case Tag::Template: return "template";
+    default: return "svg";
   }
-  return nullptr;
 }
 
 // The names a reference may use without its ";", as browsers read them in text.
@@ -90,7 +79,7 @@ constexpr std::string_view kNamesWithoutSemicolon[] = {"amp",  "AMP", "lt",   "L
 
 }  // namespace
 
-HtmlToken HtmlTokenizer::Next() {
+HtmlToken HtmlTokenizer::NextAtMarkup() {
   HtmlToken token;
   while (p_ < n_) {
     const char c = text_[p_];
@@ -181,28 +170,36 @@ bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
     p_ = start + 1;
     return true;
   }
-  size_t nameEnd = nameStart + 1;
-  while (nameEnd < n_ && !IsBlank(s[nameEnd]) && s[nameEnd] != '/' && s[nameEnd] != '>')
-    ++nameEnd;
-  const size_t close = TagEnd(text_, n_, nameEnd);
+  // The name, lowercased into one word as it is read when it is short enough.
+  uint64_t word = 0;
+  size_t nameEnd = nameStart;
+  for (; nameEnd < n_; ++nameEnd) {
+    const unsigned char c = s[nameEnd];
+    if (IsBlank(c) || c == '/' || c == '>') break;
+    if (nameEnd - nameStart < 8) word |= static_cast<uint64_t>(AsciiLower(c)) << (8 * (nameEnd - nameStart));
+  }
+  const size_t close = nameEnd < n_ && s[nameEnd] == '>' ? nameEnd : TagEnd(text_, n_, nameEnd);
   if (close == n_) {  // a tag the text ends in is dropped with the rest
     p_ = n_;
     return false;
   }
   p_ = close + 1;
-  const size_t nameLength = nameEnd - nameStart;
-  if (!endTag) {
-    if (const SkippedElement* skipped = FindSkipped(text_ + nameStart, nameLength)) {
-      if (skipped->toNextMarkup) {
-        p_ = Find(text_, n_, p_, '<');
-      } else if (!(skipped->name == "svg" && text_[close - 1] == '/')) {
-        SkipContent(skipped->name);  // "<script/>" still has content; "<svg/>" has none
-      }
+  token.tag = nameEnd - nameStart <= 8 ? LookUpTagWord(word)
+                                       : LookUpTag(text_ + nameStart, nameEnd - nameStart);
+  switch (token.tag) {
+    case Tag::Unknown:
+      return false;  // unknown tags are dropped whole
+    case Tag::Script: case Tag::Style: case Tag::Title: case Tag::Template: case Tag::Svg:
+      // Passed over with their content ("<script/>" still has content; "<svg/>" has none).
+      if (!endTag && !(token.tag == Tag::Svg && text_[close - 1] == '/'))
+        SkipContent(SkippedName(token.tag));
       return false;
-    }
+    case Tag::Option:  // its label, up to the next markup, is passed over
+      if (!endTag) p_ = Find(text_, n_, p_, '<');
+      return false;
+    default:
+      break;
   }
-  token.tag = LookUpTag(text_ + nameStart, nameLength);
-  if (token.tag == Tag::Unknown) return false;  // unknown tags are dropped whole
   token.kind = endTag ? HtmlToken::Kind::EndTag : HtmlToken::Kind::StartTag;
   token.begin = nameEnd;
   token.end = close;
@@ -264,6 +261,26 @@ bool HtmlTokenizer::ReadReference(HtmlToken& token) {
   const char* name = text_ + p_ + 1;
   const size_t length = q - p_ - 1;
   if (length == 0) return false;
+  if (q < n_ && s[q] == ';') {
+    // The commonest names first.
+    uint32_t common = 0;
+    if (length == 2 && name[1] == 't' && (name[0] == 'l' || name[0] == 'g'))
+      common = name[0] == 'l' ? '<' : '>';
+    else if (length == 3 && std::memcmp(name, "amp", 3) == 0)
+      common = '&';
+    else if (length == 4 && std::memcmp(name, "quot", 4) == 0)
+      common = '"';
+    else if (length == 4 && std::memcmp(name, "nbsp", 4) == 0)
+      common = 0xA0;
+    if (common != 0) {
+      token.kind = HtmlToken::Kind::Character;
+      token.count = 1;
+      token.cps[0] = common;
+      token.cps[1] = 0;
+      p_ = q + 1;
+      return true;
+    }
+  }
   const NamedReference* named = nullptr;
   if (q < n_ && s[q] == ';') {
     named = FindNamedReference(name, length);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fast/reading_runs.h"
 #include "reading/tag_names.h"
 
 namespace vellumine {
@@ -37,12 +38,24 @@ class HtmlTokenizer {
       : text_(text), n_(n), p_(position) {}
 
   // The next token from the position; End at the end of the text.
-  HtmlToken Next();
+  HtmlToken Next() {
+    if (p_ < n_ && text_[p_] != '<' && text_[p_] != '&') {
+      HtmlToken token;
+      token.kind = HtmlToken::Kind::Text;
+      token.begin = p_;
+      p_ = FindMarkupOrReference(reinterpret_cast<const unsigned char*>(text_), p_ + 1, n_);
+      token.end = p_;
+      return token;
+    }
+    return NextAtMarkup();
+  }
 
   // Where the next token starts.
   size_t position() const { return p_; }
 
  private:
+  // Next() where the text holds no text run at the position.
+  HtmlToken NextAtMarkup();
   // Markup at p_ (a "<"): fills token and returns true for a tag the reader sees, moves
   // p_ past whatever it passes over and returns false otherwise.
   bool ReadMarkup(HtmlToken& token);

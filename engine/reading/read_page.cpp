@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "fast/byte_scan.h"
 #include "job/conversion_mode.h"
 #include "reading/page_layout.h"
 #include "reading/rtf_page_writer.h"
@@ -10,6 +11,8 @@
 
 namespace vellumine {
 namespace {
+
+static_assert(kReadPastPage >= kScanChunk, "the writers' runs read a chunk past their end");
 
 template <typename Writer>
 void Lay(const char* text, size_t n, Writer& writer, ProgressTicks& ticks) {

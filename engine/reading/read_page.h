@@ -12,7 +12,8 @@ namespace vellumine {
 
 // Writes the whole output of text[0, n) (line ends already line feeds) in the format the
 // options ask for to out, reporting ticks; Ok, or OutOfMemory when the writer's buffers
-// cannot be had.
+// cannot be had. The kReadPastPage bytes after text[n] are read (their values do not matter).
+inline constexpr size_t kReadPastPage = 16;
 vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& encoding,
                           const vellumine_options& options, ProgressTicks& ticks,
                           OutputStream& out);

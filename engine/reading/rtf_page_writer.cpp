@@ -36,12 +36,28 @@ bool IsBlank(unsigned char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-// Appends printf-formatted text (short control words with numbers).
+// Appends printf-formatted text (the header's).
 template <typename... Args>
 void AppendFormatted(PageOutput& out, const char* format, Args... args) {
   char buffer[160];
   const int length = std::snprintf(buffer, sizeof buffer, format, args...);
   if (length > 0) out.Append(std::string_view(buffer, static_cast<size_t>(length)));
+}
+
+// Appends a control word and its number: "\\sb" and 120 give "\\sb120".
+void AppendControl(PageOutput& out, std::string_view word, long value) {
+  char buffer[32];
+  char* end = buffer + sizeof buffer;
+  char* d = end;
+  unsigned long magnitude = value < 0 ? 0ul - static_cast<unsigned long>(value)
+                                      : static_cast<unsigned long>(value);
+  do {
+    *--d = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--d = '-';
+  out.Append(word);
+  out.Append(std::string_view(d, static_cast<size_t>(end - d)));
 }
 
 }  // namespace
@@ -73,25 +89,26 @@ void RtfPageWriter<kTables>::WriteParagraphStart(const Block& block, bool inCell
   if (block.marker == ItemMarker::Bullet) {
     out_.Append("{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent360{\\pntxtb\\'b7}}");
   } else if (block.marker == ItemMarker::Number) {
-    AppendFormatted(out_,
-                    "{\\pntext %ld.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart%ld\\pnindent360{"
-                    "\\pntxta .}}",
-                    block.number, block.number);
+    AppendControl(out_, "{\\pntext ", block.number);
+    AppendControl(out_, ".\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart", block.number);
+    out_.Append("\\pnindent360{\\pntxta .}}");
   }
-  if (block.marker != ItemMarker::None)
-    AppendFormatted(out_, "\\fi-%d\\li%d", kTwipsPerIndent, left);
-  else if (left > 0)
-    AppendFormatted(out_, "\\li%d", left);
+  if (block.marker != ItemMarker::None) {
+    AppendControl(out_, "\\fi", -kTwipsPerIndent);
+    AppendControl(out_, "\\li", left);
+  } else if (left > 0) {
+    AppendControl(out_, "\\li", left);
+  }
   int size = bodySize_;
   if (block.heading > 0) {
     size = std::max(2, bodySize_ * kHeadingPercent[block.heading - 1] / 100);
-    AppendFormatted(out_, "\\keepn\\sb%d\\sa60", block.spaced ? 240 : 0);
+    out_.Append(block.spaced ? "\\keepn\\sb240\\sa60" : "\\keepn\\sb0\\sa60");
   } else {
-    AppendFormatted(out_, "\\sb%d", block.spaced ? 120 : 0);
+    out_.Append(block.spaced ? "\\sb120" : "\\sb0");
   }
   if (block.centered) out_.Append("\\qc");
   if (block.preformatted) out_.Append("\\f1");
-  AppendFormatted(out_, "\\fs%d", size);
+  AppendControl(out_, "\\fs", size);
   out_.Append(block.heading > 0 ? "\\b " : " ");
   headingBold_ = block.heading > 0;
   format_ = CharacterFormat{};
@@ -126,18 +143,19 @@ template <bool kTables>
 template <bool kCollapse>
 void RtfPageWriter<kTables>::Encode(const char* s, size_t n) {
   const auto* u = reinterpret_cast<const unsigned char*>(s);
-  bool blankWritten = false;
+  bool afterBlank = false;  // the last byte written is a blank of this run
   size_t i = 0;
   while (i < n) {
     const size_t end = i + std::min(n - i, kPiece);
     char* const start = out_.Room((end - i) * kMostPerByte + kScanChunk);
     char* d = start;
     while (i < end) {
-      const size_t k = CopyPlainRun<PlainBytes::RtfText>(u + i, end - i, d);
+      const size_t k =
+          CopyPlainRunWithBlanks<PlainBytes::RtfText, kCollapse>(u + i, end - i, d, afterBlank);
       if (k > 0) {
         d += k;
         i += k;
-        blankWritten = false;
+        afterBlank = d[-1] == ' ';
         if (i == end) break;
       }
       const unsigned char c = u[i];
@@ -151,13 +169,13 @@ void RtfPageWriter<kTables>::Encode(const char* s, size_t n) {
             } else {
               *d++ = ' ';
             }
-          } else if (!blankWritten) {
+          } else if (!afterBlank) {
             *d++ = ' ';
-            blankWritten = true;
+            afterBlank = true;
           }
           continue;
         }
-        blankWritten = false;
+        afterBlank = false;
         if (c == '{' || c == '}' || c == '\\') {
           *d++ = '\\';
           *d++ = static_cast<char>(c);
@@ -166,7 +184,7 @@ void RtfPageWriter<kTables>::Encode(const char* s, size_t n) {
         }  // other control bytes are left out
         continue;
       }
-      blankWritten = false;
+      afterBlank = false;
       if (!utf8_) {
         d = PutHexEscape(d, mapper_(c));
         ++i;
@@ -238,8 +256,8 @@ void RtfPageWriter<kTables>::Rule(const Block& block) {
   if (paragraphEndPending_) out_.Append("\\par");
   paragraphEndPending_ = false;
   out_.Append(kTables && inCell_ ? "\n\\pard\\plain\\intbl" : "\n\\pard\\plain");
-  AppendFormatted(out_, "\\sb%d\\sa120", block.spaced ? 120 : 0);
-  if (block.indent > 0) AppendFormatted(out_, "\\li%d", block.indent * kTwipsPerIndent);
+  out_.Append(block.spaced ? "\\sb120\\sa120" : "\\sb0\\sa120");
+  if (block.indent > 0) AppendControl(out_, "\\li", block.indent * kTwipsPerIndent);
   out_.Append("\\brdrb\\brdrs\\brdrw10\\brsp20\\fs4 ");
   block_ = Block{};
   EndParagraph();
@@ -260,9 +278,9 @@ void RtfPageWriter<kTables>::RowStart(int cells) {
     cellCount_ = std::clamp(cells, 1, kMostCells);
     const int left = tableBlock_.indent * kTwipsPerIndent;
     out_.Append("\n\\trowd\\trgaph70");
-    if (left > 0) AppendFormatted(out_, "\\trleft%d", left);
+    if (left > 0) AppendControl(out_, "\\trleft", left);
     for (int k = 1; k <= cellCount_; ++k)
-      AppendFormatted(out_, "\\cellx%d", left + kTableWidth * k / cellCount_);
+      AppendControl(out_, "\\cellx", left + kTableWidth * k / cellCount_);
   } else {
     Block row = tableBlock_;
     row.spaced = firstRow_ && tableBlock_.spaced;

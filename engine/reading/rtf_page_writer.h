@@ -28,6 +28,7 @@ class RtfPageWriter {
 
   void StartParagraph(const Block& block);
   void EndParagraph();
+  // Runs of the page's text: kScanChunk bytes past each may be read.
   void Text(const char* s, size_t n);
   void PreformattedText(const char* s, size_t n);
   void Character(uint32_t cp);

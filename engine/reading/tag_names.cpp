@@ -1,5 +1,7 @@
 #include "tag_names.h"
 
+#include <array>
+
 #include "translation/ascii.h"
 
 namespace vellumine {
@@ -11,6 +13,49 @@ constexpr uint64_t Pack(const char* name) {
   for (size_t i = 0; name[i] != '\0'; ++i) word |= static_cast<uint64_t>(name[i]) << (8 * i);
   return word;
 }
+
+struct Name {
+  const char* name;
+  Tag tag;
+};
+
+constexpr Name kNames[] = {
+    {"p", Tag::P}, {"div", Tag::Div}, {"section", Tag::Section}, {"article", Tag::Article},
+    {"header", Tag::Header}, {"footer", Tag::Footer}, {"nav", Tag::Nav}, {"main", Tag::Main},
+    {"aside", Tag::Aside}, {"address", Tag::Address}, {"figure", Tag::Figure},
+    {"details", Tag::Details}, {"summary", Tag::Summary}, {"form", Tag::Form},
+    {"fieldset", Tag::Fieldset}, {"legend", Tag::Legend}, {"center", Tag::Center},
+    {"caption", Tag::Caption}, {"body", Tag::Body}, {"noscript", Tag::Noscript},
+    {"dl", Tag::Dl}, {"dt", Tag::Dt}, {"dd", Tag::Dd}, {"li", Tag::Li}, {"ul", Tag::Ul},
+    {"ol", Tag::Ol}, {"menu", Tag::Menu}, {"dir", Tag::Dir}, {"hr", Tag::Hr}, {"h1", Tag::H1},
+    {"h2", Tag::H2}, {"h3", Tag::H3}, {"h4", Tag::H4}, {"h5", Tag::H5}, {"h6", Tag::H6},
+    {"pre", Tag::Pre}, {"listing", Tag::Listing}, {"xmp", Tag::Xmp}, {"table", Tag::Table},
+    {"tr", Tag::Tr}, {"td", Tag::Td}, {"th", Tag::Th}, {"br", Tag::Br}, {"b", Tag::B},
+    {"strong", Tag::Strong}, {"sub", Tag::Sub}, {"sup", Tag::Sup}, {"script", Tag::Script},
+    {"style", Tag::Style}, {"title", Tag::Title}, {"template", Tag::Template},
+    {"svg", Tag::Svg}, {"option", Tag::Option},
+};
+
+// The names of up to eight letters in an open-addressed table: a multiply finds the slot.
+constexpr size_t kSlots = 256;
+constexpr size_t Slot(uint64_t word) {
+  return static_cast<size_t>((word * 0x9E3779B97F4A7C15ull) >> 56);
+}
+struct Entry {
+  uint64_t word = 0;
+  Tag tag = Tag::Unknown;
+};
+constexpr std::array<Entry, kSlots> MakeTable() {
+  std::array<Entry, kSlots> table{};
+  for (const Name& name : kNames) {
+    const uint64_t word = Pack(name.name);
+    size_t slot = Slot(word);
+    while (table[slot].word != 0) slot = (slot + 1) % kSlots;
+    table[slot] = {word, name.tag};
+  }
+  return table;
+}
+constexpr std::array<Entry, kSlots> kTable = MakeTable();
 
 constexpr bool EqualsLower(const char* name, size_t length, const char* lower) {
   for (size_t i = 0; i < length; ++i)
@@ -30,55 +75,14 @@ Tag LookUpTag(const char* name, size_t length) {
   uint64_t word = 0;
   for (size_t i = 0; i < length; ++i)
     word |= static_cast<uint64_t>(AsciiLower(static_cast<unsigned char>(name[i]))) << (8 * i);
-  switch (word) {
-    case Pack("p"): return Tag::P;
-    case Pack("div"): return Tag::Div;
-    case Pack("section"): return Tag::Section;
-    case Pack("article"): return Tag::Article;
-    case Pack("header"): return Tag::Header;
-    case Pack("footer"): return Tag::Footer;
-    case Pack("nav"): return Tag::Nav;
-    case Pack("main"): return Tag::Main;
-    case Pack("aside"): return Tag::Aside;
-    case Pack("address"): return Tag::Address;
-    case Pack("figure"): return Tag::Figure;
-    case Pack("details"): return Tag::Details;
-    case Pack("summary"): return Tag::Summary;
-    case Pack("form"): return Tag::Form;
-    case Pack("fieldset"): return Tag::Fieldset;
-    case Pack("legend"): return Tag::Legend;
-    case Pack("center"): return Tag::Center;
-    case Pack("caption"): return Tag::Caption;
-    case Pack("body"): return Tag::Body;
-    case Pack("noscript"): return Tag::Noscript;
-    case Pack("dl"): return Tag::Dl;
-    case Pack("dt"): return Tag::Dt;
-    case Pack("dd"): return Tag::Dd;
-    case Pack("li"): return Tag::Li;
-    case Pack("ul"): return Tag::Ul;
-    case Pack("ol"): return Tag::Ol;
-    case Pack("menu"): return Tag::Menu;
-    case Pack("dir"): return Tag::Dir;
-    case Pack("hr"): return Tag::Hr;
-    case Pack("h1"): return Tag::H1;
-    case Pack("h2"): return Tag::H2;
-    case Pack("h3"): return Tag::H3;
-    case Pack("h4"): return Tag::H4;
-    case Pack("h5"): return Tag::H5;
-    case Pack("h6"): return Tag::H6;
-    case Pack("pre"): return Tag::Pre;
-    case Pack("listing"): return Tag::Listing;
-    case Pack("xmp"): return Tag::Xmp;
-    case Pack("table"): return Tag::Table;
-    case Pack("tr"): return Tag::Tr;
-    case Pack("td"): return Tag::Td;
-    case Pack("th"): return Tag::Th;
-    case Pack("br"): return Tag::Br;
-    case Pack("b"): return Tag::B;
-    case Pack("strong"): return Tag::Strong;
-    case Pack("sub"): return Tag::Sub;
-    case Pack("sup"): return Tag::Sup;
-    default: return Tag::Unknown;
+  return LookUpTagWord(word);
+}
+
+Tag LookUpTagWord(uint64_t word) {
+  for (size_t slot = Slot(word);; slot = (slot + 1) % kSlots) {
+    const Entry& entry = kTable[slot];
+    if (entry.word == word) return entry.tag;
+    if (entry.word == 0) return Tag::Unknown;
   }
 }
 

@@ -15,10 +15,16 @@ enum class Tag : uint8_t {
   Table, Tr, Td, Th,
   // Inline.
   Br, B, Strong, Sub, Sup,
+  // Elements whose content is never text.
+  Script, Style, Title, Template, Svg, Option,
 };
 
 // The tag spelled name[0..length) in any case; Unknown for every other name.
 Tag LookUpTag(const char* name, size_t length);
+
+// The same for a name of one to eight bytes already lowercased into one word, the first
+// byte in the lowest.
+Tag LookUpTagWord(uint64_t word);
 
 constexpr bool IsHeading(Tag tag) { return tag >= Tag::H1 && tag <= Tag::H6; }
 constexpr int HeadingLevel(Tag tag) { return static_cast<int>(tag) - static_cast<int>(Tag::H1) + 1; }

@@ -68,20 +68,21 @@ void TextPageWriter::Put(const char* bytes, size_t n) {
 template <bool kCollapse>
 void TextPageWriter::Encode(const char* s, size_t n) {
   const auto* u = reinterpret_cast<const unsigned char*>(s);
-  bool blankWritten = false;
+  bool afterBlank = false;  // the last byte written is a blank of this run
   size_t i = 0;
   while (i < n) {
     const size_t end = i + std::min(n - i, kPiece);
     char* const start = Room((end - i) * kMostPerByte + kScanChunk);
     char* d = start;
     while (i < end) {
-      const size_t k = form_ == Form::Bytes
-                           ? CopyPlainRun<PlainBytes::PrintableOrHigh>(u + i, end - i, d)
-                           : CopyPlainRun<PlainBytes::PrintableAscii>(u + i, end - i, d);
+      const size_t k =
+          form_ == Form::Bytes
+              ? CopyPlainRunWithBlanks<PlainBytes::PrintableOrHigh, kCollapse>(u + i, end - i, d, afterBlank)
+              : CopyPlainRunWithBlanks<PlainBytes::PrintableAscii, kCollapse>(u + i, end - i, d, afterBlank);
       if (k > 0) {
         d += k;
         i += k;
-        blankWritten = false;
+        afterBlank = d[-1] == ' ';
         if (i == end) break;
       }
       const unsigned char c = u[i];
@@ -90,17 +91,17 @@ void TextPageWriter::Encode(const char* s, size_t n) {
         if (IsBlank(c)) {
           if (!kCollapse) {
             *d++ = c == '\t' ? '\t' : ' ';
-          } else if (!blankWritten) {
+          } else if (!afterBlank) {
             *d++ = ' ';
-            blankWritten = true;
+            afterBlank = true;
           }
         } else if (c > 0x20 && c != 0x7F) {
           *d++ = static_cast<char>(c);
-          blankWritten = false;
+          afterBlank = false;
         }  // other control bytes are left out
         continue;
       }
-      blankWritten = false;
+      afterBlank = false;
       switch (form_) {
         case Form::Bytes:
           *d++ = static_cast<char>(c);

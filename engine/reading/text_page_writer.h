@@ -26,6 +26,7 @@ class TextPageWriter {
 
   void StartParagraph(const Block& block);
   void EndParagraph() {}
+  // Runs of the page's text: kScanChunk bytes past each may be read.
   void Text(const char* s, size_t n);              // blanks inside collapse to one
   void PreformattedText(const char* s, size_t n);  // one line, blanks kept
   void Character(uint32_t cp);

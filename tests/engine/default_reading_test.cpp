@@ -258,6 +258,29 @@ TEST(DefaultReading, FastRunsMatchTheirModels) {
       ASSERT_EQ(copied, expected) << round;
       ASSERT_EQ(std::string(out, copied), bytes.substr(0, copied)) << round;
     }
+    // With blanks, reading past the end (whatever lies there), collapsing or not.
+    std::string padded = bytes + std::string(kScanChunk, ' ');
+    const auto* p = reinterpret_cast<const unsigned char*>(padded.data());
+    for (bool afterBlank : {false, true}) {
+      char out[96 + kScanChunk];
+      const size_t kept =
+          CopyPlainRunWithBlanks<PlainBytes::RtfText, false>(p, bytes.size(), out, afterBlank);
+      const size_t collapsed =
+          CopyPlainRunWithBlanks<PlainBytes::RtfText, true>(p, bytes.size(), out, afterBlank);
+      size_t keptModel = 0;
+      while (keptModel < bytes.size() &&
+             (p[keptModel] == ' ' || IsPlainByte(PlainBytes::RtfText, p[keptModel])))
+        ++keptModel;
+      size_t collapsedModel = 0;
+      for (bool blankBefore = afterBlank; collapsedModel < bytes.size(); ++collapsedModel) {
+        const unsigned char c = p[collapsedModel];
+        if (c == ' ' ? blankBefore : !IsPlainByte(PlainBytes::RtfText, c)) break;
+        blankBefore = c == ' ';
+      }
+      ASSERT_EQ(kept, keptModel) << round;
+      ASSERT_EQ(collapsed, collapsedModel) << round;
+      ASSERT_EQ(std::string(out, collapsed), bytes.substr(0, collapsed)) << round;
+    }
   }
 }
 
