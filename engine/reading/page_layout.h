@@ -4,6 +4,7 @@
 // table row's cells for writers that need the count before the row.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -74,7 +75,7 @@ class PageLayout {
   }
 
   bool InList() const {
-    for (int i = depth_ - 1; i >= 0; --i)
+    for (int i = (depth_ < kMaxLevels ? depth_ : kMaxLevels) - 1; i >= 0; --i)
       if (levels_[i].kind == LevelKind::List) return true;
     return false;
   }
@@ -116,8 +117,9 @@ class PageLayout {
       pendingSpace_ = false;
     } else {
       EnsureParagraph();
-      if (pendingSpace_) writer_.Space();
+      if (pendingSpace_ && !lineStart_) writer_.Space();
       pendingSpace_ = false;
+      lineStart_ = false;
     }
     const CharacterFormat format{bold_ > 0, subscript_ > 0, superscript_ > 0};
     writer_.Format(format);
@@ -126,20 +128,24 @@ class PageLayout {
   static bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
   }
+  // Blanks and the control bytes that writers leave out: nothing to see.
+  static bool IsInvisible(char c) {
+    return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F;
+  }
 
   void Text(size_t begin, size_t end) {
     size_t first = begin;
-    while (first < end && IsBlank(text_[first])) ++first;
+    while (first < end && IsInvisible(text_[first])) ++first;
     if (first == end) {
-      pendingSpace_ = true;
+      pendingSpace_ = pendingSpace_ || std::any_of(text_ + begin, text_ + end, IsBlank);
       return;
     }
     size_t last = end;
-    while (IsBlank(text_[last - 1])) --last;
-    if (first > begin) pendingSpace_ = true;
+    while (IsInvisible(text_[last - 1])) --last;
+    if (std::any_of(text_ + begin, text_ + first, IsBlank)) pendingSpace_ = true;
     PrepareContent();
     writer_.Text(text_ + first, last - first);
-    if (last < end) pendingSpace_ = true;
+    if (std::any_of(text_ + last, text_ + end, IsBlank)) pendingSpace_ = true;
   }
 
   void PreformattedText(size_t begin, size_t end) {
@@ -262,6 +268,7 @@ class PageLayout {
           EnsureParagraph();
           writer_.LineBreak();
           pendingSpace_ = false;
+          lineStart_ = true;  // a blank after the break is not written
         }
         break;
       case Tag::B: case Tag::Strong:
@@ -272,6 +279,9 @@ class PageLayout {
         break;
       case Tag::Sup:
         ++superscript_;
+        break;
+      case Tag::Q:
+        Character(0x201C);  // a quotation in its marks
         break;
       case Tag::Table:
         if (tableDepth_ == 0) {
@@ -292,7 +302,11 @@ class PageLayout {
       case Tag::Td: case Tag::Th:
         if (tableDepth_ == 1) {
           if (cellOpen_) CloseCell();
-          OpenCell();
+          size_t vb, ve;
+          long span = 1;
+          if (FindAttribute(text_, token.begin, token.end, "colspan", vb, ve))
+            span = std::clamp(ParseAttributeNumber(text_, vb, ve, 1), 1l, 1000l);
+          OpenCell(static_cast<int>(span));
         } else {
           pendingSpace_ = true;
         }
@@ -364,6 +378,9 @@ class PageLayout {
       case Tag::Sup:
         if (superscript_ > 0) --superscript_;
         break;
+      case Tag::Q:
+        Character(0x201D);
+        break;
       case Tag::Table:
         if (tableDepth_ == 1) {
           CloseTable();
@@ -389,6 +406,10 @@ class PageLayout {
 
   void ListItem(const HtmlToken& token) {
     Level* list = nullptr;
+    if (depth_ > kMaxLevels) {  // the innermost list is beyond those kept: no number known
+      pendingMarker_ = ItemMarker::Bullet;
+      return;
+    }
     for (int i = (depth_ < kMaxLevels ? depth_ : kMaxLevels) - 1; i >= 0; --i) {
       if (levels_[i].kind == LevelKind::List) {
         list = &levels_[i];
@@ -461,9 +482,9 @@ class PageLayout {
     writer_.RowStart(Writer::kCountsCells ? CountCells() : 0);
     rowOpen_ = true;
   }
-  void OpenCell() {
+  void OpenCell(int span = 1) {
     if (!rowOpen_) OpenRow();
-    writer_.CellStart();
+    writer_.CellStart(span);
     cellOpen_ = true;
     cellFresh_ = true;
     cellHasContent_ = false;
@@ -513,6 +534,7 @@ class PageLayout {
   bool started_ = false;       // anything has been laid out
   Break pending_ = Break::None;
   bool pendingSpace_ = false;  // a blank between the last text and the next
+  bool lineStart_ = false;     // nothing written on the line yet
   ItemMarker pendingMarker_ = ItemMarker::None;
   long pendingNumber_ = 0;
   bool skipNewline_ = false;

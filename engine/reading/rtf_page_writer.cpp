@@ -71,9 +71,12 @@ RtfPageWriter<kTables>::RtfPageWriter(PageOutput& out, const EncodingChoice& enc
       cyrillic_(encoding.cyrillic),
       bodySize_(fontSize > 0 ? 2 * fontSize : 20) {
   const char* charset = cyrillic_ ? "204" : "0";
-  AppendFormatted(out_, "{\\rtf1\\ansi\\ansicpg%s\\deff0\\deflang1033\\uc1{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset%s ",
-                  cyrillic_ ? "1251" : "1252", charset);
-  for (const char* p = fontName; *p != '\0'; ++p)
+  // Tab stops every eight characters of Courier New, as preformatted text expects.
+  AppendFormatted(out_,
+                  "{\\rtf1\\ansi\\ansicpg%s\\deff0\\deflang1033\\deftab%d\\uc1{\\fonttbl{\\f0\\fswiss"
+                  "\\fprq2\\fcharset%s ",
+                  cyrillic_ ? "1251" : "1252", 48 * bodySize_, charset);
+  for (const char* p = fontName ? fontName : "Arial"; *p != '\0'; ++p)
     if (IsHeaderFontNameByte(static_cast<unsigned char>(*p))) out_.Append(*p);
   AppendFormatted(out_,
                   ";}{\\f1\\fmodern\\fprq1\\fcharset%s Courier New;}{\\f2\\ftech\\fcharset2 "
@@ -298,7 +301,7 @@ void RtfPageWriter<kTables>::FinishCell() {
 }
 
 template <bool kTables>
-void RtfPageWriter<kTables>::CellStart() {
+void RtfPageWriter<kTables>::CellStart(int) {
   if constexpr (kTables) {
     if (cellEndPending_ && cellsWritten_ + 1 < cellCount_) FinishCell();
     // Past the row's last cell, the last cell takes the rest of the row.

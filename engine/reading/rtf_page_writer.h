@@ -40,7 +40,7 @@ class RtfPageWriter {
   }
   void TableStart(const Block& block);
   void RowStart(int cells);
-  void CellStart();
+  void CellStart(int span);  // the columns it takes (as one cell here)
   void CellEnd();
   void RowEnd();
   void TableEnd();

@@ -31,7 +31,7 @@ constexpr Name kNames[] = {
     {"h2", Tag::H2}, {"h3", Tag::H3}, {"h4", Tag::H4}, {"h5", Tag::H5}, {"h6", Tag::H6},
     {"pre", Tag::Pre}, {"listing", Tag::Listing}, {"xmp", Tag::Xmp}, {"table", Tag::Table},
     {"tr", Tag::Tr}, {"td", Tag::Td}, {"th", Tag::Th}, {"br", Tag::Br}, {"b", Tag::B},
-    {"strong", Tag::Strong}, {"sub", Tag::Sub}, {"sup", Tag::Sup}, {"script", Tag::Script},
+    {"strong", Tag::Strong}, {"sub", Tag::Sub}, {"sup", Tag::Sup}, {"q", Tag::Q}, {"script", Tag::Script},
     {"style", Tag::Style}, {"title", Tag::Title}, {"template", Tag::Template},
     {"svg", Tag::Svg}, {"option", Tag::Option},
 };

@@ -14,7 +14,7 @@ enum class Tag : uint8_t {
   Dl, Dt, Dd, Li, Ul, Ol, Menu, Dir, Hr, H1, H2, H3, H4, H5, H6, Pre, Listing, Xmp,
   Table, Tr, Td, Th,
   // Inline.
-  Br, B, Strong, Sub, Sup,
+  Br, B, Strong, Sub, Sup, Q,
   // Elements whose content is never text.
   Script, Style, Title, Template, Svg, Option,
 };

@@ -149,6 +149,7 @@ void TextPageWriter::WriteIndent() {
 }
 
 void TextPageWriter::StartParagraph(const Block& block) {
+  static_assert(kDeepestIndent * kIndentStep + 24 <= sizeof prefix_, "the deepest indent fits");
   StartLine(block.spaced);
   indentColumns_ = block.indent * kIndentStep;
   std::memset(prefix_, ' ', static_cast<size_t>(indentColumns_));
@@ -246,10 +247,10 @@ void TextPageWriter::RowStart(int) {
   rowHasCell_ = false;
 }
 
-void TextPageWriter::CellStart() {
+void TextPageWriter::CellStart(int span) {
   if (holding_ && !table_.CanAddCell()) SpillTable();
   if (holding_) {
-    table_.AddCell();
+    table_.AddCell(span);
     return;
   }
   if (rowHasCell_) Put("  ", 2);
@@ -270,41 +271,45 @@ void TextPageWriter::SpillTable() {
 }
 
 void TextPageWriter::WriteHeldTable(bool partial) {
-  // Each column as wide as its widest cell; two blanks between columns.
+  // Each column as wide as its widest cell of one column; two blanks between columns. A
+  // cell that spans columns takes their widths and the blanks between them.
   const bool utf8 = charset_ == TextCharset::Utf8;
-  size_t widths[TextTable::kMaxColumns] = {};
+  constexpr size_t kColumns = TextTable::kMaxColumns;
+  size_t widths[kColumns] = {};
   const size_t rows = table_.rowCount();
+  auto cellWidth = [&](size_t c) {
+    return TextTable::DisplayWidth(table_.text() + table_.cellBegin(c),
+                                   table_.cellEnd(c) - table_.cellBegin(c), utf8);
+  };
   for (size_t r = 0; r < rows; ++r) {
-    for (size_t c = table_.rowBegin(r); c < table_.rowEnd(r); ++c) {
-      const size_t column = c - table_.rowBegin(r);
-      if (column >= TextTable::kMaxColumns) break;
-      const size_t width = TextTable::DisplayWidth(table_.text() + table_.cellBegin(c),
-                                                   table_.cellEnd(c) - table_.cellBegin(c), utf8);
-      widths[column] = std::max(widths[column], width);
+    size_t column = 0;
+    for (size_t c = table_.rowBegin(r); c < table_.rowEnd(r) && column < kColumns; ++c) {
+      if (table_.cellSpan(c) == 1) widths[column] = std::max(widths[column], cellWidth(c));
+      column += table_.cellSpan(c);
     }
   }
   for (size_t r = 0; r < rows; ++r) {
     StartLine(r == 0 && tableSpaced_);
     size_t owed = static_cast<size_t>(tableIndent_);  // blanks written before the next text
+    size_t column = 0;
     rowHasCell_ = false;
     for (size_t c = table_.rowBegin(r); c < table_.rowEnd(r); ++c) {
-      const size_t column = c - table_.rowBegin(r);
       if (column > 0) owed += 2;
-      const char* cell = table_.text() + table_.cellBegin(c);
       const size_t length = table_.cellEnd(c) - table_.cellBegin(c);
       if (length > 0) {
         for (; owed > 0; owed -= std::min(owed, sizeof kBlanks - 1))
           Put(kBlanks, std::min(owed, sizeof kBlanks - 1));
-        Put(cell, length);
+        Put(table_.text() + table_.cellBegin(c), length);
       }
-      if (column < TextTable::kMaxColumns)
-        owed += widths[column] - TextTable::DisplayWidth(cell, length, utf8);
+      // The columns it takes, less what its text took.
+      size_t room = 0;
+      const size_t span = table_.cellSpan(c);
+      for (size_t k = column; k < column + span && k < kColumns; ++k) room += widths[k] + (k > column ? 2 : 0);
+      owed += room - std::min(room, cellWidth(c));
+      column += span;
       rowHasCell_ = true;
     }
-    if (partial && r + 1 == rows) {
-      // The row goes on unaligned: its next cell follows after two blanks.
-      if (!rowHasCell_) Put(kBlanks, static_cast<size_t>(tableIndent_));
-    }
+    if (partial && r + 1 == rows && !rowHasCell_) Put(kBlanks, static_cast<size_t>(tableIndent_));
   }
   table_.Clear();
 }

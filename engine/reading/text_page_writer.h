@@ -36,7 +36,7 @@ class TextPageWriter {
   void Format(const CharacterFormat&) {}
   void TableStart(const Block& block);
   void RowStart(int cells);
-  void CellStart();
+  void CellStart(int span);
   void CellEnd() {}
   void RowEnd() {}
   void TableEnd();
@@ -69,7 +69,7 @@ class TextPageWriter {
   bool cyrillic_;
   bool started_ = false;     // a line has been begun
   bool indentPending_ = false;
-  char prefix_[40] = {};     // what the next line begins with (indent and marker)
+  char prefix_[96] = {};     // what the next line begins with (indent and marker)
   size_t prefixLength_ = 0;
   int indentColumns_ = 0;    // a continuation line's indent
   // Tables: held while holding_, else written as they come.

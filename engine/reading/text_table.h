@@ -29,9 +29,10 @@ class TextTable {
   bool CanAddCell() const { return cellCount_ < kMaxCells; }
   // Starts a row, or a cell in the last row (which there must be).
   void AddRow() { rowStart_[rowCount_++] = static_cast<uint32_t>(cellCount_); }
-  void AddCell() {
+  void AddCell(int span) {
     cells_[cellCount_].begin = static_cast<uint32_t>(textUsed_);
     cells_[cellCount_].end = static_cast<uint32_t>(textUsed_);
+    cells_[cellCount_].span = static_cast<uint32_t>(span);
     ++cellCount_;
   }
   bool HasRow() const { return rowCount_ > 0; }
@@ -50,6 +51,7 @@ class TextTable {
   struct Cell {
     uint32_t begin;
     uint32_t end;
+    uint32_t span;  // the columns it takes
   };
   std::unique_ptr<char[]> text_;
   std::unique_ptr<Cell[]> cells_;
@@ -65,6 +67,7 @@ class TextTable {
   size_t cellCount() const { return cellCount_; }
   size_t cellBegin(size_t i) const { return cells_[i].begin; }
   size_t cellEnd(size_t i) const { return cells_[i].end; }
+  size_t cellSpan(size_t i) const { return cells_[i].span; }
   size_t rowBegin(size_t r) const { return rowStart_[r]; }
   size_t rowEnd(size_t r) const { return r + 1 < rowCount_ ? rowStart_[r + 1] : cellCount_; }
 };

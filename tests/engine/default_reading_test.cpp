@@ -52,6 +52,9 @@ bool BracesBalance(std::string_view rtf) {
   return depth == 0;
 }
 
+constexpr ConversionMode kModes[] = {ConversionMode::Text, ConversionMode::Rtf,
+                                     ConversionMode::RtfTables};
+
 struct TextCase {
   const char* what;
   const char* html;
@@ -74,7 +77,7 @@ TEST(DefaultReading, PlainTextOfPages) {
       {"server block", "a<% x > y %>b", "ab"},
       // Tags by name, whatever their attributes.
       {"attributes with >", "<p class=\"a>b\" id='c>d'>x</p><p>y", "x\n\ny"},
-      {"breaks in every form", "a<br>b<br/>c<br />d<BR clear=all>e", "a\nb\nc\nd\ne"},
+      {"breaks in every form", "a<br>b<br/>c<br />d<BR clear=all>\n e", "a\nb\nc\nd\ne"},
       {"end tag with blanks", "<p>a</p  ><p>b", "a\n\nb"},
       {"unknown tags dropped whole", "a<span class=\"x>y\">b</span><x-y>c", "abc"},
       {"a < that starts no tag", "a < b <3 c", "a < b <3 c"},
@@ -108,6 +111,9 @@ TEST(DefaultReading, PlainTextOfPages) {
        "Version  Changes\n1.0      first\n10.2.3   x"},
       {"empty cells keep their column", "<table><tr><td>a<td><td>c<tr><td>dd<td>e<td></table>",
        "a      c\ndd  e"},
+      {"a cell across columns",
+       "<table><tr><td colspan=\"2\">a long heading row<tr><td>a<td>b<tr><td>ccc<td>d</table>",
+       "a long heading row\na    b\nccc  d"},
       {"wide characters", "<table><tr><td>\u65e5\u672c<td>x<tr><td>abc<td>y</table>",
        "\u65e5\u672c  x\nabc   y"},
       {"nested table inside a cell", "<table><tr><td>a<table><tr><td>b<td>c</table><td>d</table>",
@@ -118,6 +124,7 @@ TEST(DefaultReading, PlainTextOfPages) {
       {"references", "&amp;&lt;&#65;&#x42;&eacute;&nbsp;x &copy 1", "&<AB\u00e9 x \u00a9 1"},
       {"no reference", "&foo; R&D &#; &", "&foo; R&D &#; &"},
       {"numeric ranges", "&#150;&#0;&#x110000;", "\u2013\ufffd\ufffd"},
+      {"quotations in their marks", "say <q>w3m</q>?", "say \u201cw3m\u201d?"},
   };
   for (const TextCase& c : cases) EXPECT_EQ(Text(c.html), c.text) << c.what;
 }
@@ -133,6 +140,18 @@ TEST(DefaultReading, LargeTablesGoOutUnaligned) {
   EXPECT_NE(text.find("\nr10   xxxy\n"), std::string::npos);      // held: aligned
   EXPECT_NE(text.find("\nr1499  xy\n\nend"), std::string::npos);  // beyond: two blanks
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1500 + 1);
+}
+
+TEST(DefaultReading, DeepNestingStaysAtTheDeepestIndent) {
+  std::string html;
+  for (int i = 0; i < 5000; ++i) html += "<ol><li><blockquote><dl><dd>Q";
+  for (ConversionMode mode : kModes) {
+    const std::string out = Convert(html, mode);
+    EXPECT_EQ(std::count(out.begin(), out.end(), 'Q'), 5000);
+  }
+  const std::string text = Text(html);
+  EXPECT_EQ(text.substr(0, text.find('\n')), std::string(9, ' ') + "1. Q");
+  EXPECT_EQ(text.substr(text.rfind('\n') + 1), std::string(46, ' ') + "\u2022 Q");
 }
 
 TEST(DefaultReading, RtfParagraphsAndCharacters) {

@@ -138,8 +138,11 @@ TEST(Utf8Test, RtfCharactersAndTheEndOfTheText) {
   EXPECT_EQ(text.size(), 15000u);
   EXPECT_TRUE(IsWellFormedUtf8(text.data(), text.size()));
   // The text after the first 0x1A is not read, so it cannot spoil the UTF-8 check.
+  vellumine_options classic = OptionsFor(ConversionMode::Text);
+  classic.reading = VELLUMINE_READING_CLASSIC;
+  EXPECT_EQ(ConvertInMemory("<p>\xD0\x96\x1A\xFF", classic).out, "\r\n\xD0\x96");
   EXPECT_EQ(ConvertInMemory("<p>\xD0\x96\x1A\xFF", OptionsFor(ConversionMode::Text)).out,
-            "\r\n\xD0\x96");
+            "\xD0\x96\r\n");
 }
 
 }  // namespace vellumine::testing

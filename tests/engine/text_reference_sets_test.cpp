@@ -177,6 +177,7 @@ TEST(TextReferenceSetsTest, CyrillicTextHoldsOnlyTheNamedCharacters) {
     for (bool utf8 : {false, true}) {
       SCOPED_TRACE(std::to_string(encoding) + " " + head + (utf8 ? " in UTF-8" : ""));
       vellumine_options options = OptionsFor(ConversionMode::Text);
+      options.reading = VELLUMINE_READING_CLASSIC;
       options.encoding = encoding;
       options.text_utf8 = utf8;
       const Converted text = ConvertInMemory(page, options);
@@ -208,6 +209,7 @@ TEST(TextReferenceSetsTest, PageTextAndReferencesTogether) {
              "\xD0\x96\xC2\xA9"}};
   for (const auto& c : cases) {
     vellumine_options options = OptionsFor(ConversionMode::Text);
+    options.reading = VELLUMINE_READING_CLASSIC;
     options.encoding = VELLUMINE_ENCODING_KOI8_R;
     options.text_utf8 = c.utf8;
     EXPECT_EQ(ConvertInMemory(page, options).out, "\r\n" + c.expected) << c.utf8;

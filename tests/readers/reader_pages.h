@@ -88,11 +88,25 @@ inline std::string FirstMissingWord(const std::string& html, const std::string& 
   return "";
 }
 
-// The RTF document of a page in mode 1 or 2.
-inline std::string ConvertPage(const Page& page, ConversionMode mode) {
-  MemoryOutputStream out(true);
-  EXPECT_EQ(ConvertMemory(page.html.data(), page.html.size(), OptionsFor(mode), out), VELLUMINE_OK);
-  return out.str();
+// The RTF documents of a page: each RTF mode in each reading, with a name for each.
+struct Document {
+  std::string name;
+  std::string rtf;
+};
+inline std::vector<Document> ConvertPage(const Page& page) {
+  std::vector<Document> documents;
+  for (vellumine_reading reading : {VELLUMINE_READING_DEFAULT, VELLUMINE_READING_CLASSIC}) {
+    for (ConversionMode mode : {ConversionMode::Rtf, ConversionMode::RtfTables}) {
+      vellumine_options options = OptionsFor(mode);
+      options.reading = reading;
+      MemoryOutputStream out(true);
+      EXPECT_EQ(ConvertMemory(page.html.data(), page.html.size(), options, out), VELLUMINE_OK);
+      documents.push_back({page.name + (mode == ConversionMode::Rtf ? ".rtf" : ".tables") +
+                               (reading == VELLUMINE_READING_CLASSIC ? ".classic" : ""),
+                           out.str()});
+    }
+  }
+  return documents;
 }
 
 // Checks what a reader shows of a page's document (as UTF-8): every word in order;

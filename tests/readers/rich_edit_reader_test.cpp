@@ -72,9 +72,9 @@ TEST(RichEditReader, EveryWordOfEveryPageInOrder) {
   RichEdit control;
   ASSERT_TRUE(control.ok()) << "no rich edit control (msftedit.dll)";
   for (const Page& page : Pages()) {
-    for (ConversionMode mode : {ConversionMode::Rtf, ConversionMode::RtfTables}) {
-      SCOPED_TRACE(page.name + ".m" + std::to_string(static_cast<int>(mode)));
-      ExpectReaderShows(page, control.Read(ConvertPage(page, mode)));
+    for (const Document& document : ConvertPage(page)) {
+      SCOPED_TRACE(document.name);
+      ExpectReaderShows(page, control.Read(document.rtf));
     }
   }
 }
