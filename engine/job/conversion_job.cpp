@@ -5,7 +5,6 @@
 #include "translation/encoding.h"
 #include "fast/split_preparation.h"
 #include "reading/read_page.h"
-#include "translation/read_transform.h"
 #include "translation/rtf_templates.h"
 #include "translation/rtf_writer.h"
 #include "translation/text_writer.h"
@@ -40,7 +39,9 @@ vellumine_result RunDefaultReading(ByteBuffer& text, RawTextSource& source, size
                                    const vellumine_options& options, OutputStream& out) {
   size_t got = 0;
   if (!source.ReadAt(0, text.data(), size, got)) return VELLUMINE_CANNOT_OPEN_INPUT;
-  const size_t n = ApplyReadTransform(text.data(), got);
+  // The text ends at its first 0x1A; its CR LF pairs are line ends to the reading.
+  const void* end = std::memchr(text.data(), 0x1A, got);
+  const size_t n = end ? static_cast<size_t>(static_cast<const char*>(end) - text.data()) : got;
   static_assert(kReadPastPage <= 64, "the text buffer holds 64 bytes more than the input");
   std::memset(text.data() + n, 0, kReadPastPage);
   const EncodingChoice encoding = ChooseEncoding(options.encoding, text.data(), n);

@@ -1,4 +1,5 @@
 // The library's C interface: options checked, then the job run as the engine runs it.
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -47,10 +48,15 @@ class CallbackOutputStream final : public OutputStream {
   ~CallbackOutputStream() override = default;
   using OutputStream::Write;
   void Write(const char* data, size_t n) override {
-    for (size_t i = 0; i < n; ++i) {
-      if (used_ + 2 > sizeof block_) Flush();
-      if (data[i] == '\n') block_[used_++] = '\r';
-      block_[used_++] = data[i];
+    // Runs up to each line feed are copied whole; the line feed goes as CR LF.
+    while (n > 0) {
+      const void* feed = std::memchr(data, '\n', n);
+      const size_t run = feed ? static_cast<size_t>(static_cast<const char*>(feed) - data) : n;
+      Append(data, run);
+      if (!feed) return;
+      Append("\r\n", 2);
+      data += run + 1;
+      n -= run + 1;
     }
   }
   // Hands over what is held; false when the caller refused any of the output.
@@ -60,6 +66,16 @@ class CallbackOutputStream final : public OutputStream {
   }
 
  private:
+  void Append(const char* bytes, size_t n) {
+    while (n > 0) {
+      if (used_ == sizeof block_) Flush();
+      const size_t piece = std::min(n, sizeof block_ - used_);
+      std::memcpy(block_ + used_, bytes, piece);
+      used_ += piece;
+      bytes += piece;
+      n -= piece;
+    }
+  }
   void Flush() {
     if (used_ > 0 && !refused_) refused_ = write_(context_, block_, used_) != 0;
     used_ = 0;

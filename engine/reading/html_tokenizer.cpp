@@ -1,7 +1,9 @@
 #include "html_tokenizer.h"
 
+#include <array>
 #include <cstring>
 
+#include "fast/byte_scan.h"
 #include "translation/ascii.h"
 #include "translation/html_entities.h"
 #include "translation/windows_code_pages.h"
@@ -17,6 +19,20 @@ constexpr bool IsAsciiLetter(unsigned char c) {
 }
 constexpr bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 constexpr bool IsAlphanumeric(unsigned char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }
+
+// What a byte ends in a tag, one bit each: a blank; a tag's name (a blank, "/", ">"); an
+// attribute's name (those and "="); an unquoted value (a blank, ">").
+enum : unsigned char { kBlankByte = 1, kEndsName = 2, kEndsAttributeName = 4, kEndsValue = 8 };
+constexpr auto kByteRoles = [] {
+  std::array<unsigned char, 256> roles{};
+  for (unsigned char c : {' ', '\t', '\n', '\r', '\f'})
+    roles[c] = kBlankByte | kEndsName | kEndsAttributeName | kEndsValue;
+  roles['/'] = kEndsName | kEndsAttributeName;
+  roles['>'] = kEndsName | kEndsAttributeName | kEndsValue;
+  roles['='] = kEndsAttributeName;
+  return roles;
+}();
+inline bool Is(unsigned char c, unsigned char role) { return (kByteRoles[c] & role) != 0; }
 
 // Where c next occurs in text[from, n), or n.
 size_t Find(const char* text, size_t n, size_t from, char c) {
@@ -41,21 +57,21 @@ size_t TagEnd(const char* text, size_t n, size_t p) {
   while (p < n) {
     unsigned char c = s[p];
     if (c == '>') return p;
-    if (IsBlank(c) || c == '/') {
+    if (Is(c, kEndsName)) {  // a blank or "/"
       ++p;
       continue;
     }
     ++p;  // the name's first byte, which may be "="
-    while (p < n && !IsBlank(s[p]) && s[p] != '/' && s[p] != '>' && s[p] != '=') ++p;
-    while (p < n && IsBlank(s[p])) ++p;
+    while (p < n && !Is(s[p], kEndsAttributeName)) ++p;
+    while (p < n && Is(s[p], kBlankByte)) ++p;
     if (p == n || s[p] != '=') continue;
     ++p;
-    while (p < n && IsBlank(s[p])) ++p;
+    while (p < n && Is(s[p], kBlankByte)) ++p;
     if (p < n && (s[p] == '"' || s[p] == '\'')) {
       p = Find(text, n, p + 1, static_cast<char>(s[p]));
       if (p < n) ++p;
     } else {
-      while (p < n && !IsBlank(s[p]) && s[p] != '>') ++p;
+      while (p < n && !Is(s[p], kEndsValue)) ++p;
     }
   }
   return n;
@@ -170,22 +186,32 @@ bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
     p_ = start + 1;
     return true;
   }
-  // The name, lowercased into one word as it is read when it is short enough.
-  uint64_t word = 0;
+  // The name, up to a blank, "/" or ">", and its first eight bytes lowercased into one
+  // word (setting 0x20 lowercases letters and keeps digits: no other name becomes a known
+  // one). A chunk at a time; the text may be read a chunk past its end.
   size_t nameEnd = nameStart;
-  for (; nameEnd < n_; ++nameEnd) {
-    const unsigned char c = s[nameEnd];
-    if (IsBlank(c) || c == '/' || c == '>') break;
-    if (nameEnd - nameStart < 8) word |= static_cast<uint64_t>(AsciiLower(c)) << (8 * (nameEnd - nameStart));
+  uint64_t word = 0;
+  for (;;) {
+    ScanChunk chunk(s + nameEnd);
+    ScanBits stops = (~chunk.AtLeast(0x21) | chunk.Equal('/') | chunk.Equal('>')).Bits();
+    if (n_ - nameEnd < kScanChunk) stops |= BytesFrom(n_ - nameEnd);
+    if (nameEnd == nameStart) std::memcpy(&word, s + nameStart, sizeof word);
+    if (stops) {
+      nameEnd += FirstSetByte(stops);
+      break;
+    }
+    nameEnd += kScanChunk;
   }
+  const size_t nameLength = nameEnd - nameStart;
+  if (nameLength < 8) word &= (uint64_t{1} << (8 * nameLength)) - 1;
+  word |= 0x2020202020202020ull & (nameLength < 8 ? (uint64_t{1} << (8 * nameLength)) - 1 : ~uint64_t{0});
   const size_t close = nameEnd < n_ && s[nameEnd] == '>' ? nameEnd : TagEnd(text_, n_, nameEnd);
   if (close == n_) {  // a tag the text ends in is dropped with the rest
     p_ = n_;
     return false;
   }
   p_ = close + 1;
-  token.tag = nameEnd - nameStart <= 8 ? LookUpTagWord(word)
-                                       : LookUpTag(text_ + nameStart, nameEnd - nameStart);
+  token.tag = nameLength <= 8 ? LookUpTagWord(word) : LookUpTag(text_ + nameStart, nameLength);
   switch (token.tag) {
     case Tag::Unknown:
       return false;  // unknown tags are dropped whole

@@ -33,7 +33,7 @@ struct HtmlToken {
 
 class HtmlTokenizer {
  public:
-  // text holds n bytes whose line ends are line feeds.
+  // text holds n bytes, and kScanChunk more that are read (whatever they hold).
   HtmlTokenizer(const char* text, size_t n, size_t position = 0)
       : text_(text), n_(n), p_(position) {}
 

@@ -20,6 +20,7 @@ struct Block {
   bool preformatted = false;              // lines and blanks kept, monospace in RTF
   bool centered = false;
   int heading = 0;                        // 1 to 6 for a heading, else 0
+  friend bool operator==(const Block&, const Block&) = default;
 };
 
 // The character formatting in force; writers that know none ignore it.

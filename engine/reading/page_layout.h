@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "fast/progress_ticks.h"
 #include "reading/html_tokenizer.h"
@@ -37,8 +38,7 @@ class PageLayout {
           return;
         case HtmlToken::Kind::Text:
           if (preDepth_ > 0 && !InOneLineCell())
-            PreformattedText(token.begin + (newlineSkipped && text_[token.begin] == '\n'),
-                             token.end);
+            PreformattedText(token.begin + (newlineSkipped ? LineEndLength(token) : 0), token.end);
           else
             Text(token.begin, token.end);
           break;
@@ -134,28 +134,38 @@ class PageLayout {
   }
 
   void Text(size_t begin, size_t end) {
+    bool blank = false;  // a blank among the invisible bytes around the text
     size_t first = begin;
-    while (first < end && IsInvisible(text_[first])) ++first;
+    for (; first < end && IsInvisible(text_[first]); ++first) blank = blank || IsBlank(text_[first]);
     if (first == end) {
-      pendingSpace_ = pendingSpace_ || std::any_of(text_ + begin, text_ + end, IsBlank);
+      pendingSpace_ = pendingSpace_ || blank;
       return;
     }
+    if (blank) pendingSpace_ = true;
+    blank = false;
     size_t last = end;
-    while (IsInvisible(text_[last - 1])) --last;
-    if (std::any_of(text_ + begin, text_ + first, IsBlank)) pendingSpace_ = true;
+    for (; IsInvisible(text_[last - 1]); --last) blank = blank || IsBlank(text_[last - 1]);
     PrepareContent();
     writer_.Text(text_ + first, last - first);
-    if (std::any_of(text_ + last, text_ + end, IsBlank)) pendingSpace_ = true;
+    if (blank) pendingSpace_ = true;
   }
 
+  // The length of the line end a text token starts with: 0, 1 or 2 (CR LF).
+  size_t LineEndLength(const HtmlToken& token) const {
+    if (text_[token.begin] == '\n') return 1;
+    return text_[token.begin] == '\r' && token.end - token.begin > 1 && text_[token.begin + 1] == '\n' ? 2 : 0;
+  }
+
+  // Lines end in a line feed or a CR LF pair.
   void PreformattedText(size_t begin, size_t end) {
     while (begin < end) {
-      size_t lineEnd = begin;
-      while (lineEnd < end && text_[lineEnd] != '\n') ++lineEnd;
-      if (lineEnd > begin) {
+      const void* feed = std::memchr(text_ + begin, '\n', end - begin);
+      const size_t lineEnd = feed ? static_cast<size_t>(static_cast<const char*>(feed) - text_) : end;
+      const size_t textEnd = lineEnd > begin && feed && text_[lineEnd - 1] == '\r' ? lineEnd - 1 : lineEnd;
+      if (textEnd > begin) {
         PrepareContent();
         for (; pendingLines_ > 0; --pendingLines_) writer_.LineBreak();
-        writer_.PreformattedText(text_ + begin, lineEnd - begin);
+        writer_.PreformattedText(text_ + begin, textEnd - begin);
       }
       if (lineEnd < end) ++pendingLines_;  // written when more of the block follows
       begin = lineEnd + 1;

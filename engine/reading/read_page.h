@@ -10,7 +10,7 @@
 
 namespace vellumine {
 
-// Writes the whole output of text[0, n) (line ends already line feeds) in the format the
+// Writes the whole output of text[0, n) (line ends line feeds or CR LF pairs) in the format the
 // options ask for to out, reporting ticks; Ok, or OutOfMemory when the writer's buffers
 // cannot be had. The kReadPastPage bytes after text[n] are read (their values do not matter).
 inline constexpr size_t kReadPastPage = 16;

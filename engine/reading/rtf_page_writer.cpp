@@ -44,10 +44,10 @@ void AppendFormatted(PageOutput& out, const char* format, Args... args) {
   if (length > 0) out.Append(std::string_view(buffer, static_cast<size_t>(length)));
 }
 
-// Appends a control word and its number: "\\sb" and 120 give "\\sb120".
-void AppendControl(PageOutput& out, std::string_view word, long value) {
-  char buffer[32];
-  char* end = buffer + sizeof buffer;
+// Writes value in decimal at out (room for 21 bytes); returns its length.
+size_t FormatNumber(long value, char* out) {
+  char digits[24];
+  char* end = digits + sizeof digits;
   char* d = end;
   unsigned long magnitude = value < 0 ? 0ul - static_cast<unsigned long>(value)
                                       : static_cast<unsigned long>(value);
@@ -56,8 +56,15 @@ void AppendControl(PageOutput& out, std::string_view word, long value) {
     magnitude /= 10;
   } while (magnitude != 0);
   if (value < 0) *--d = '-';
+  std::memcpy(out, d, static_cast<size_t>(end - d));
+  return static_cast<size_t>(end - d);
+}
+
+// Appends a control word and its number: "\\sb" and 120 give "\\sb120".
+void AppendControl(PageOutput& out, std::string_view word, long value) {
+  char buffer[24];
   out.Append(word);
-  out.Append(std::string_view(d, static_cast<size_t>(end - d)));
+  out.Append(std::string_view(buffer, FormatNumber(value, buffer)));
 }
 
 }  // namespace
@@ -87,34 +94,56 @@ RtfPageWriter<kTables>::RtfPageWriter(PageOutput& out, const EncodingChoice& enc
 template <bool kTables>
 void RtfPageWriter<kTables>::WriteParagraphStart(const Block& block, bool inCell) {
   block_ = block;
-  out_.Append(inCell ? "\n\\pard\\plain\\intbl" : "\n\\pard\\plain");
+  headingBold_ = block.heading > 0;
+  format_ = CharacterFormat{};
+  // Most paragraphs start as the one before did (a list item's differ by their number).
+  if (!(block == startBlock_ && inCell == startInCell_ && startLength_ > 0)) {
+    startBlock_ = block;
+    startInCell_ = inCell;
+    startLength_ = FormatParagraphStart(block, inCell, start_);
+  }
+  out_.Append(std::string_view(start_, startLength_));
+}
+
+template <bool kTables>
+size_t RtfPageWriter<kTables>::FormatParagraphStart(const Block& block, bool inCell,
+                                                    char (&into)[kStartCapacity]) const {
+  size_t length = 0;
+  auto append = [&](std::string_view bytes) {
+    std::memcpy(into + length, bytes.data(), bytes.size());
+    length += bytes.size();
+  };
+  auto control = [&](std::string_view word, long value) {
+    append(word);
+    length += FormatNumber(value, into + length);
+  };
+  append(inCell ? "\n\\pard\\plain\\intbl" : "\n\\pard\\plain");
   const int left = block.indent * kTwipsPerIndent;
   if (block.marker == ItemMarker::Bullet) {
-    out_.Append("{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent360{\\pntxtb\\'b7}}");
+    append("{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent360{\\pntxtb\\'b7}}");
   } else if (block.marker == ItemMarker::Number) {
-    AppendControl(out_, "{\\pntext ", block.number);
-    AppendControl(out_, ".\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart", block.number);
-    out_.Append("\\pnindent360{\\pntxta .}}");
+    control("{\\pntext ", block.number);
+    control(".\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart", block.number);
+    append("\\pnindent360{\\pntxta .}}");
   }
   if (block.marker != ItemMarker::None) {
-    AppendControl(out_, "\\fi", -kTwipsPerIndent);
-    AppendControl(out_, "\\li", left);
+    control("\\fi", -kTwipsPerIndent);
+    control("\\li", left);
   } else if (left > 0) {
-    AppendControl(out_, "\\li", left);
+    control("\\li", left);
   }
   int size = bodySize_;
   if (block.heading > 0) {
     size = std::max(2, bodySize_ * kHeadingPercent[block.heading - 1] / 100);
-    out_.Append(block.spaced ? "\\keepn\\sb240\\sa60" : "\\keepn\\sb0\\sa60");
+    append(block.spaced ? "\\keepn\\sb240\\sa60" : "\\keepn\\sb0\\sa60");
   } else {
-    out_.Append(block.spaced ? "\\sb120" : "\\sb0");
+    append(block.spaced ? "\\sb120" : "\\sb0");
   }
-  if (block.centered) out_.Append("\\qc");
-  if (block.preformatted) out_.Append("\\f1");
-  AppendControl(out_, "\\fs", size);
-  out_.Append(block.heading > 0 ? "\\b " : " ");
-  headingBold_ = block.heading > 0;
-  format_ = CharacterFormat{};
+  if (block.centered) append("\\qc");
+  if (block.preformatted) append("\\f1");
+  control("\\fs", size);
+  append(block.heading > 0 ? "\\b " : " ");
+  return length;
 }
 
 template <bool kTables>

@@ -50,7 +50,9 @@ class RtfPageWriter {
  private:
   template <bool kCollapse>
   void Encode(const char* s, size_t n);
+  static constexpr size_t kStartCapacity = 320;
   void WriteParagraphStart(const Block& block, bool inCell);
+  size_t FormatParagraphStart(const Block& block, bool inCell, char (&into)[kStartCapacity]) const;
   void SwitchFormat(const CharacterFormat& format);
   void FinishCell();
 
@@ -60,6 +62,11 @@ class RtfPageWriter {
   bool cyrillic_;
   int bodySize_;                 // half-points
   Block block_;                  // the open paragraph's
+  // The last paragraph start written, kept for the next paragraph like it.
+  Block startBlock_;
+  bool startInCell_ = false;
+  char start_[kStartCapacity] = {};
+  size_t startLength_ = 0;
   CharacterFormat format_;       // in force in the open paragraph
   bool headingBold_ = false;     // the paragraph is bold of itself
   bool paragraphEndPending_ = false;  // a paragraph ended; its "\par" (or "\cell") not yet

@@ -277,14 +277,13 @@ void TextPageWriter::WriteHeldTable(bool partial) {
   constexpr size_t kColumns = TextTable::kMaxColumns;
   size_t widths[kColumns] = {};
   const size_t rows = table_.rowCount();
-  auto cellWidth = [&](size_t c) {
-    return TextTable::DisplayWidth(table_.text() + table_.cellBegin(c),
-                                   table_.cellEnd(c) - table_.cellBegin(c), utf8);
-  };
+  for (size_t c = 0; c < table_.cellCount(); ++c)
+    table_.SetCellWidth(c, TextTable::DisplayWidth(table_.text() + table_.cellBegin(c),
+                                                   table_.cellEnd(c) - table_.cellBegin(c), utf8));
   for (size_t r = 0; r < rows; ++r) {
     size_t column = 0;
     for (size_t c = table_.rowBegin(r); c < table_.rowEnd(r) && column < kColumns; ++c) {
-      if (table_.cellSpan(c) == 1) widths[column] = std::max(widths[column], cellWidth(c));
+      if (table_.cellSpan(c) == 1) widths[column] = std::max(widths[column], table_.cellWidth(c));
       column += table_.cellSpan(c);
     }
   }
@@ -305,7 +304,7 @@ void TextPageWriter::WriteHeldTable(bool partial) {
       size_t room = 0;
       const size_t span = table_.cellSpan(c);
       for (size_t k = column; k < column + span && k < kColumns; ++k) room += widths[k] + (k > column ? 2 : 0);
-      owed += room - std::min(room, cellWidth(c));
+      owed += room - std::min(room, table_.cellWidth(c));
       column += span;
       rowHasCell_ = true;
     }

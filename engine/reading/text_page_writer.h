@@ -30,7 +30,13 @@ class TextPageWriter {
   void Text(const char* s, size_t n);              // blanks inside collapse to one
   void PreformattedText(const char* s, size_t n);  // one line, blanks kept
   void Character(uint32_t cp);
-  void Space() { Put(" ", 1); }
+  void Space() {
+    if (holding_) {
+      Put(" ", 1);
+    } else {
+      out_.Append(' ');
+    }
+  }
   void LineBreak();
   void Rule(const Block& block);
   void Format(const CharacterFormat&) {}

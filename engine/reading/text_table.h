@@ -51,7 +51,8 @@ class TextTable {
   struct Cell {
     uint32_t begin;
     uint32_t end;
-    uint32_t span;  // the columns it takes
+    uint32_t span;   // the columns it takes
+    uint32_t width;  // its text's, once measured
   };
   std::unique_ptr<char[]> text_;
   std::unique_ptr<Cell[]> cells_;
@@ -68,6 +69,8 @@ class TextTable {
   size_t cellBegin(size_t i) const { return cells_[i].begin; }
   size_t cellEnd(size_t i) const { return cells_[i].end; }
   size_t cellSpan(size_t i) const { return cells_[i].span; }
+  size_t cellWidth(size_t i) const { return cells_[i].width; }
+  void SetCellWidth(size_t i, size_t width) { cells_[i].width = static_cast<uint32_t>(width); }
   size_t rowBegin(size_t r) const { return rowStart_[r]; }
   size_t rowEnd(size_t r) const { return r + 1 < rowCount_ ? rowStart_[r + 1] : cellCount_; }
 };

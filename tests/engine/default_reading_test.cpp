@@ -95,6 +95,7 @@ TEST(DefaultReading, PlainTextOfPages) {
        "  a <b> $\n\n\tc & d\n\nafter"},
       {"bare & before </pre>", "<pre>x &</pre><p>y", "x &\n\ny"},
       {"two blocks in a row", "<pre>a</pre><pre>b</pre>", "a\n\nb"},
+      {"CR LF line ends", "<p>a\r\nb</p><pre>\r\n x\r\n\r\n y\r\n</pre>", "a b\n\n x\n\n y"},
       {"pre after a paragraph", "<p>t</p><pre>  x\n  y</pre>", "t\n\n  x\n  y"},
       // Lists.
       {"bullets and nesting",
@@ -217,8 +218,9 @@ TEST(DefaultReading, CharactersInEachSet) {
 }
 
 TEST(DefaultReading, Tokens) {
-  const std::string page = "a<P Class=\"x>y\">b&amp;<br/></p ><u>c<!--d-->&#1;";
-  HtmlTokenizer tokens(page.data(), page.size());
+  const std::string page = "a<P Class=\"x>y\">b&amp;<br/></p ><u>c<!--d-->&#1;<blockquote";
+  const std::string padded = page + std::string(kScanChunk, '>');  // read, never taken
+  HtmlTokenizer tokens(padded.data(), page.size());
   std::string seen;
   for (HtmlToken t = tokens.Next(); t.kind != HtmlToken::Kind::End; t = tokens.Next()) {
     switch (t.kind) {
