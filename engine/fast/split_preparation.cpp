@@ -60,4 +60,17 @@ bool ReadAndPrepare(RawTextSource& source, size_t size, ByteBuffer& text, ByteBu
   return true;
 }
 
+bool ReadWhole(RawTextSource& source, size_t size, char* text, size_t& got, size_t splitFrom) {
+  if (size < splitFrom || size < 2) return source.ReadAt(0, text, size, got);
+  const size_t half = size / 2;
+  size_t gotSecond = 0;
+  bool readFirst = false;
+  bool readSecond = false;
+  RunBoth([&] { readFirst = source.ReadAt(0, text, half, got); },
+          [&] { readSecond = source.ReadAt(half, text + half, size - half, gotSecond); });
+  if (!readFirst || !readSecond) return false;
+  if (got == half) got += gotSecond;  // else the file shrank while it was read
+  return true;
+}
+
 }  // namespace vellumine

@@ -18,4 +18,9 @@ inline constexpr size_t kSplitPreparationFrom = size_t{4} << 20;
 bool ReadAndPrepare(RawTextSource& source, size_t size, ByteBuffer& text, ByteBuffer& prepared,
                     size_t& readLength, size_t splitFrom = kSplitPreparationFrom);
 
+// Reads `size` bytes of source into text (fewer when the source ends first), a large text in
+// two halves at once; got is how many were read. False when the read fails.
+bool ReadWhole(RawTextSource& source, size_t size, char* text, size_t& got,
+               size_t splitFrom = kSplitPreparationFrom);
+
 }  // namespace vellumine

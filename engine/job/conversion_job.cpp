@@ -38,7 +38,7 @@ namespace {
 vellumine_result RunDefaultReading(ByteBuffer& text, RawTextSource& source, size_t size,
                                    const vellumine_options& options, OutputStream& out) {
   size_t got = 0;
-  if (!source.ReadAt(0, text.data(), size, got)) return VELLUMINE_CANNOT_OPEN_INPUT;
+  if (!ReadWhole(source, size, text.data(), got)) return VELLUMINE_CANNOT_OPEN_INPUT;
   // The text ends at its first 0x1A; its CR LF pairs are line ends to the reading.
   const void* end = std::memchr(text.data(), 0x1A, got);
   const size_t n = end ? static_cast<size_t>(static_cast<const char*>(end) - text.data()) : got;
