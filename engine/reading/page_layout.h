@@ -11,6 +11,7 @@
 
 #include "fast/progress_ticks.h"
 #include "reading/html_tokenizer.h"
+#include "reading/ordered_lists.h"
 #include "reading/page_block.h"
 
 namespace vellumine {
@@ -19,8 +20,11 @@ namespace vellumine {
 template <typename Writer>
 class PageLayout {
  public:
-  PageLayout(const char* text, size_t n, Writer& writer)
-      : text_(text), n_(n), tokens_(text, n), writer_(writer) {}
+  // orderedLists: where the page's ordered lists are (FindOrderedLists), for writers that
+  // number each list of their own; may be null.
+  PageLayout(const char* text, size_t n, Writer& writer,
+             const OrderedLists* orderedLists = nullptr)
+      : text_(text), n_(n), tokens_(text, n), writer_(writer), orderedLists_(orderedLists) {}
 
   // Lays out the whole text, reporting ticks as it passes their positions.
   void Run(ProgressTicks& ticks) {
@@ -61,6 +65,7 @@ class PageLayout {
     LevelKind kind;
     bool ordered;
     long next;  // the next item's number
+    int list;   // Block::list of its items
   };
   static constexpr int kMaxLevels = 64;
 
@@ -86,6 +91,12 @@ class PageLayout {
       if (levels_[i].kind != LevelKind::DefinitionList) ++block.indent;
     block.marker = pendingMarker_;
     block.number = pendingNumber_;
+    if (block.marker != ItemMarker::None) {
+      block.list = pendingList_;
+      int lists = 0;
+      for (int i = 0; i < depth_ && i < kMaxLevels; ++i) lists += levels_[i].kind == LevelKind::List;
+      block.listLevel = std::clamp(lists - 1, 0, 8);
+    }
     if (block.marker != ItemMarker::None && block.indent == 0) block.indent = 1;
     if (block.indent > kDeepestIndent) block.indent = kDeepestIndent;
     block.preformatted = preDepth_ > 0;
@@ -191,9 +202,20 @@ class PageLayout {
     writer_.Character(cp);
   }
 
-  void Push(LevelKind kind, bool ordered = false, long next = 1) {
-    if (depth_ < kMaxLevels) levels_[depth_] = Level{kind, ordered, next};
+  void Push(LevelKind kind, bool ordered = false, long next = 1, int list = 0) {
+    if (depth_ < kMaxLevels) levels_[depth_] = Level{kind, ordered, next, list};
     ++depth_;
+  }
+
+  // Block::list of the ordered list whose start tag's name ends at nameEnd.
+  int OrderedListAt(size_t nameEnd) {
+    if (orderedLists_ == nullptr) return 0;
+    const OrderedLists& lists = *orderedLists_;
+    while (nextOrdered_ < lists.count && lists.nameEnds[nextOrdered_] < nameEnd) ++nextOrdered_;
+    if (nextOrdered_ < lists.count && lists.nameEnds[nextOrdered_] == nameEnd)
+      return static_cast<int>(2 + nextOrdered_++);
+    // Past the lists declared, the last one's numbering goes on.
+    return lists.count == OrderedLists::kMost ? static_cast<int>(1 + lists.count) : 0;
   }
   // Closes the innermost level of kind and every level inside it; false when none is open.
   bool PopTo(LevelKind kind) {
@@ -254,7 +276,7 @@ class PageLayout {
         size_t vb, ve;
         if (tag == Tag::Ol && FindAttribute(text_, token.begin, token.end, "start", vb, ve))
           start = ParseAttributeNumber(text_, vb, ve, 1);
-        Push(LevelKind::List, tag == Tag::Ol, start);
+        Push(LevelKind::List, tag == Tag::Ol, start, tag == Tag::Ol ? OrderedListAt(token.begin) : 1);
         break;
       }
       case Tag::Li:
@@ -418,6 +440,7 @@ class PageLayout {
     Level* list = nullptr;
     if (depth_ > kMaxLevels) {  // the innermost list is beyond those kept: no number known
       pendingMarker_ = ItemMarker::Bullet;
+      pendingList_ = 1;
       return;
     }
     for (int i = (depth_ < kMaxLevels ? depth_ : kMaxLevels) - 1; i >= 0; --i) {
@@ -428,8 +451,10 @@ class PageLayout {
     }
     if (list == nullptr || !list->ordered) {
       pendingMarker_ = ItemMarker::Bullet;
+      pendingList_ = 1;
       return;
     }
+    pendingList_ = list->list;
     size_t vb, ve;
     if (FindAttribute(text_, token.begin, token.end, "value", vb, ve))
       list->next = ParseAttributeNumber(text_, vb, ve, list->next);
@@ -539,6 +564,8 @@ class PageLayout {
   size_t n_;
   HtmlTokenizer tokens_;
   Writer& writer_;
+  const OrderedLists* orderedLists_;
+  size_t nextOrdered_ = 0;  // the first of orderedLists_ not yet met
 
   bool open_ = false;          // the writer has a paragraph open
   bool started_ = false;       // anything has been laid out
@@ -547,6 +574,7 @@ class PageLayout {
   bool lineStart_ = false;     // nothing written on the line yet
   ItemMarker pendingMarker_ = ItemMarker::None;
   long pendingNumber_ = 0;
+  int pendingList_ = 0;
   bool skipNewline_ = false;
   int pendingLines_ = 0;       // line feeds of preformatted text not yet written
 

@@ -15,8 +15,9 @@ namespace {
 static_assert(kReadPastPage >= kScanChunk, "the writers' runs read a chunk past their end");
 
 template <typename Writer>
-void Lay(const char* text, size_t n, Writer& writer, ProgressTicks& ticks) {
-  PageLayout<Writer> layout(text, n, writer);
+void Lay(const char* text, size_t n, Writer& writer, ProgressTicks& ticks,
+         const OrderedLists* orderedLists = nullptr) {
+  PageLayout<Writer> layout(text, n, writer, orderedLists);
   layout.Run(ticks);
   writer.Finish();
 }
@@ -28,6 +29,12 @@ vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& enco
                           OutputStream& out) {
   std::unique_ptr<PageOutput> output(new (std::nothrow) PageOutput(out));
   if (!output) return VELLUMINE_OUT_OF_MEMORY;
+  std::unique_ptr<OrderedLists> orderedLists;
+  if (ModeOf(options) != ConversionMode::Text) {
+    orderedLists.reset(new (std::nothrow) OrderedLists);
+    if (!orderedLists) return VELLUMINE_OUT_OF_MEMORY;
+    FindOrderedLists(text, n, *orderedLists);
+  }
   switch (ModeOf(options)) {
     case ConversionMode::Text: {
       std::unique_ptr<TextTable> table(new (std::nothrow) TextTable);
@@ -37,13 +44,15 @@ vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& enco
       break;
     }
     case ConversionMode::Rtf: {
-      RtfPageWriter<false> writer(*output, encoding, options.font_name, options.font_size);
-      Lay(text, n, writer, ticks);
+      RtfPageWriter<false> writer(*output, encoding, options.font_name, options.font_size,
+                                  orderedLists.get());
+      Lay(text, n, writer, ticks, orderedLists.get());
       break;
     }
     case ConversionMode::RtfTables: {
-      RtfPageWriter<true> writer(*output, encoding, options.font_name, options.font_size);
-      Lay(text, n, writer, ticks);
+      RtfPageWriter<true> writer(*output, encoding, options.font_name, options.font_size,
+                                 orderedLists.get());
+      Lay(text, n, writer, ticks, orderedLists.get());
       break;
     }
   }

@@ -71,7 +71,8 @@ void AppendControl(PageOutput& out, std::string_view word, long value) {
 
 template <bool kTables>
 RtfPageWriter<kTables>::RtfPageWriter(PageOutput& out, const EncodingChoice& encoding,
-                                      const char* fontName, int fontSize)
+                                      const char* fontName, int fontSize,
+                                      const OrderedLists* orderedLists)
     : out_(out),
       mapper_(encoding.mapper),
       utf8_(encoding.utf8),
@@ -89,6 +90,35 @@ RtfPageWriter<kTables>::RtfPageWriter(PageOutput& out, const EncodingChoice& enc
                   ";}{\\f1\\fmodern\\fprq1\\fcharset%s Courier New;}{\\f2\\ftech\\fcharset2 "
                   "Symbol;}}\n",
                   charset);
+  // Lists: list 1 bullets, list 2 numbers, nine levels each; override 1 the bullets, and
+  // one numbering of list 2 for each ordered list, from its start.
+  out_.Append("{\\*\\listtable{\\list\\listtemplateid1\\listhybrid");
+  for (int level = 0; level < 9; ++level) {
+    out_.Append("{\\listlevel\\levelnfc23\\levelnfcn23\\leveljc0\\leveljcn0\\levelfollow0"
+                "\\levelstartat1{\\leveltext\\'01\\'95;}{\\levelnumbers;}\\fi-360");
+    AppendControl(out_, "\\li", (level + 1) * kTwipsPerIndent);
+    AppendControl(out_, "\\lin", (level + 1) * kTwipsPerIndent);
+    out_.Append("}");
+  }
+  out_.Append("\\listid1}{\\list\\listtemplateid2\\listhybrid");
+  for (int level = 0; level < 9; ++level) {
+    out_.Append("{\\listlevel\\levelnfc0\\levelnfcn0\\leveljc0\\leveljcn0\\levelfollow0"
+                "\\levelstartat1{\\leveltext\\'02\\'0");
+    out_.Append(static_cast<char>('0' + level));
+    out_.Append(".;}{\\levelnumbers\\'01;}\\fi-360");
+    AppendControl(out_, "\\li", (level + 1) * kTwipsPerIndent);
+    AppendControl(out_, "\\lin", (level + 1) * kTwipsPerIndent);
+    out_.Append("}");
+  }
+  out_.Append("\\listid2}}\n{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}");
+  for (size_t k = 0; orderedLists != nullptr && k < orderedLists->count; ++k) {
+    AppendControl(out_, "\n{\\listoverride\\listid2\\listoverridecount1{\\lfolevel"
+                        "\\listoverridestartat\\levelstartat",
+                  orderedLists->starts[k]);
+    AppendControl(out_, "}\\ls", static_cast<long>(k + 2));
+    out_.Append("}");
+  }
+  out_.Append("}\n");
 }
 
 template <bool kTables>
@@ -117,14 +147,22 @@ size_t RtfPageWriter<kTables>::FormatParagraphStart(const Block& block, bool inC
     append(word);
     length += FormatNumber(value, into + length);
   };
-  append(inCell ? "\n\\pard\\plain\\intbl" : "\n\\pard\\plain");
   const int left = block.indent * kTwipsPerIndent;
-  if (block.marker == ItemMarker::Bullet) {
-    append("{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent360{\\pntxtb\\'b7}}");
-  } else if (block.marker == ItemMarker::Number) {
-    control("{\\pntext ", block.number);
-    control(".\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart", block.number);
-    append("\\pnindent360{\\pntxta .}}");
+  // A list item: its marker as text for readers without lists, then its list and level.
+  if (block.marker != ItemMarker::None && block.list > 0) {
+    append("\n{\\listtext\\pard\\plain");
+    control("\\fs", bodySize_);
+    if (block.marker == ItemMarker::Bullet) {
+      append(" \\'95\\tab}");
+    } else {
+      control(" ", block.number);
+      append(".\\tab}");
+    }
+  }
+  append(inCell ? "\n\\pard\\plain\\intbl" : "\n\\pard\\plain");
+  if (block.marker != ItemMarker::None && block.list > 0) {
+    control("\\ls", block.list);
+    control("\\ilvl", block.listLevel);
   }
   if (block.marker != ItemMarker::None) {
     control("\\fi", -kTwipsPerIndent);
@@ -143,6 +181,10 @@ size_t RtfPageWriter<kTables>::FormatParagraphStart(const Block& block, bool inC
   if (block.preformatted) append("\\f1");
   control("\\fs", size);
   append(block.heading > 0 ? "\\b " : " ");
+  if (block.marker == ItemMarker::Number && block.list == 0) {  // a list without a numbering
+    control("", block.number);
+    append(".\\tab ");
+  }
   return length;
 }
 

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "reading/ordered_lists.h"
 #include "reading/page_block.h"
 #include "reading/page_output.h"
 #include "translation/encoding.h"
@@ -22,9 +23,10 @@ class RtfPageWriter {
   static constexpr bool kCountsCells = kTables;
 
   // Writes the header: the font table with fontName (its bytes that would end the table
-  // left out), Courier New and Symbol. fontSize in points.
+  // left out), Courier New and Symbol, and the list table: bullets, and a numbering for
+  // each of orderedLists (may be null). fontSize in points.
   RtfPageWriter(PageOutput& out, const EncodingChoice& encoding, const char* fontName,
-                int fontSize);
+                int fontSize, const OrderedLists* orderedLists);
 
   void StartParagraph(const Block& block);
   void EndParagraph();

@@ -165,12 +165,27 @@ TEST(DefaultReading, RtfParagraphsAndCharacters) {
       "\\sb120\\fs20 a \\{b\\} \\\\c \\b bold\\par",
       "\\sb120\\fs20 \\b still \\b0 x\\sub 2\\par",
       "\\f1\\fs20   \\{x\\}\\par\n\\pard\\plain\\sb0\\f1\\fs20 \\tab y\\par",
-      "{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent360{\\pntxtb\\'b7}}\\fi-360\\li360"
-      "\\sb120\\fs20 one\\par",
-      "{\\pntext 4.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart4\\pnindent360{\\pntxta .}}",
+      "{\\listtext\\pard\\plain\\fs20 \\'95\\tab}\n\\pard\\plain\\ls1\\ilvl0\\fi-360\\li360\\sb120\\fs20 one\\par",
+      "{\\listtext\\pard\\plain\\fs20 4.\\tab}\n\\pard\\plain\\ls2\\ilvl0",
+      "\\listoverridestartat\\levelstartat4}\\ls2}",
       "\\brdrb\\brdrs",
   };
   for (const char* piece : expected) EXPECT_NE(body.find(piece), std::string::npos) << piece << "\n" << body;
+}
+
+TEST(DefaultReading, RtfListsNestAndNumberEachFromItsStart) {
+  // Each ordered list has a numbering of its own, found by where it starts, so one in a
+  // comment takes nothing from the others; nested lists are a level further in.
+  const std::string rtf = Convert(
+      "<ol><li>a<ol><li>b</ol></ol><!-- <ol start=3> --><ul><li>c<ul><li>d</ul></ul>"
+      "<ol start=\"7\"><li>e</ol>",
+      ConversionMode::Rtf);
+  const char* expected[] = {
+      "levelstartat1}\\ls2}", "levelstartat1}\\ls3}", "levelstartat3}\\ls4}",
+      "levelstartat7}\\ls5}", "\\ls2\\ilvl0\\fi-360\\li360\\sb0\\fs20 a",
+      "\\ls3\\ilvl1\\fi-360\\li720\\sb0\\fs20 b", "\\ls1\\ilvl0\\fi-360\\li360\\sb120\\fs20 c",
+      "\\ls1\\ilvl1\\fi-360\\li720\\sb0\\fs20 d", "{\\listtext\\pard\\plain\\fs20 7.\\tab}\n\\pard\\plain\\ls5\\ilvl0"};
+  for (const char* piece : expected) EXPECT_NE(rtf.find(piece), std::string::npos) << piece << "\n" << rtf;
 }
 
 TEST(DefaultReading, RtfTablesHaveACellForEachBoundary) {
