@@ -62,6 +62,13 @@ typedef enum vellumine_reading {
   VELLUMINE_READING_CLASSIC = 1   /* the output of version 1.2, byte for byte */
 } vellumine_reading;
 
+/* Plain text of the default reading: where links' addresses go. */
+typedef enum vellumine_links {
+  VELLUMINE_LINKS_NONE = 0,    /* the link's text alone */
+  VELLUMINE_LINKS_INLINE = 1,  /* "text <address>" */
+  VELLUMINE_LINKS_LIST = 2     /* "text[1]", and the numbered addresses at the end */
+} vellumine_links;
+
 /* Progress of one conversion: step of total (0 at the start, total at the end; steps only
  * rise). Called on the converting thread. */
 typedef void (*vellumine_progress_fn)(void* context, int step, int total);
@@ -85,6 +92,10 @@ typedef struct vellumine_options {
   /* Added in 1.3. A struct of version 1.2 (which ends before this field) is read with the
      fields below at their defaults. */
   vellumine_reading reading;       /* default VELLUMINE_READING_DEFAULT */
+  vellumine_links links;           /* plain text, default reading; default VELLUMINE_LINKS_NONE */
+  int wrap;                        /* plain text, default reading: paragraphs wrapped at this
+                                      many columns (never inside a word); 0, the default, keeps
+                                      a paragraph on one line; held to 0..100000 */
 } vellumine_options;
 
 /* Fills options with the defaults (and its size). */

@@ -28,6 +28,8 @@ constexpr vellumine_options DefaultOptions() {
   options.font_size = 10;
   options.text_utf8 = 0;
   options.reading = VELLUMINE_READING_DEFAULT;
+  options.links = VELLUMINE_LINKS_NONE;
+  options.wrap = 0;
   return options;
 }
 

@@ -37,7 +37,13 @@ bool ReadOptions(const vellumine_options* given, vellumine_options& options) {
       options.encoding >= VELLUMINE_ENCODING_AUTO && options.encoding <= VELLUMINE_ENCODING_UTF_8;
   const bool readingKnown = options.reading == VELLUMINE_READING_DEFAULT ||
                             options.reading == VELLUMINE_READING_CLASSIC;
-  return formatKnown && encodingKnown && readingKnown;
+  const bool linksKnown =
+      options.links >= VELLUMINE_LINKS_NONE && options.links <= VELLUMINE_LINKS_LIST;
+  // Links and wrapping belong to the default reading's plain text.
+  const bool classicAlone = options.reading == VELLUMINE_READING_DEFAULT ||
+                            (options.links == VELLUMINE_LINKS_NONE && options.wrap == 0);
+  return formatKnown && encodingKnown && readingKnown && linksKnown && classicAlone &&
+         options.wrap >= 0 && options.wrap <= 100000;
 }
 
 // Output handed to the caller's function with CR LF line ends, as a file holds them, a
