@@ -34,8 +34,35 @@ constexpr EncodingName kEncodingNames[] = {
     {"utf8", nullptr, VELLUMINE_ENCODING_UTF_8},
 };
 
+// The names --links takes, in the order of the engine's values.
+struct LinksName {
+  const char* name;
+  vellumine_links links;
+};
+constexpr LinksName kLinksNames[] = {
+    {"none", VELLUMINE_LINKS_NONE},
+    {"inline", VELLUMINE_LINKS_INLINE},
+    {"list", VELLUMINE_LINKS_LIST},
+};
+
 // The largest RTF font size readers accept (\fs takes half-points up to 3276).
 constexpr int kMaxFontSize = 1638;
+
+// The widest plain-text wrap the engine takes.
+constexpr int kMaxWrap = 100000;
+
+// Whether text is a whole number in decimal digits alone (no sign, no base prefix, no
+// blanks) from low to high.
+bool IsWholeNumberIn(std::string_view text, int low, int high) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+    return false;
+  int value = 0;
+  for (char digit : text) {
+    value = value * 10 + (digit - '0');
+    if (value > high) return false;  // long before it could overflow
+  }
+  return value >= low;
+}
 
 // Bytes a font name may not hold: they would end the RTF font table or start control words.
 bool IsFontNameByte(unsigned char c) {
@@ -140,6 +167,16 @@ bool ParseEncodingName(std::string_view name, vellumine_encoding& encoding) {
   return false;
 }
 
+bool ParseLinksName(std::string_view name, vellumine_links& links) {
+  for (const LinksName& known : kLinksNames) {
+    if (name == known.name) {
+      links = known.links;
+      return true;
+    }
+  }
+  return false;
+}
+
 ConvertChoices ChoicesFor(const Arguments& args) {
   ConvertChoices choices;
   choices.outputPath = args.output;
@@ -154,6 +191,8 @@ ConvertChoices ChoicesFor(const Arguments& args) {
   options.font_size = std::stoi(args.size);  // checked: 1 to 1638
   options.text_utf8 = args.textEncoding == "utf-8";
   options.reading = args.classic ? VELLUMINE_READING_CLASSIC : VELLUMINE_READING_DEFAULT;
+  ParseLinksName(args.links, options.links);
+  options.wrap = std::stoi(args.wrap);  // checked: 0 to 100000
   unsigned cores = std::thread::hardware_concurrency();
   choices.jobs = args.jobs > 0 ? args.jobs : static_cast<int>(cores > 0 ? cores : 1);
   return choices;
@@ -222,6 +261,32 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
       ->capture_default_str()
       ->check(CLI::IsMember({"page", "utf-8"}).description(""))
       ->group(format);
+  std::vector<std::string> linksNames;
+  for (const LinksName& known : kLinksNames) linksNames.emplace_back(known.name);
+  CLI::Option* links =
+      app.add_option("--links", args.links,
+                     "plain text: where a link's address goes: none (the link's text alone), "
+                     "inline (\"text <address>\") or list (\"text[1]\", and the numbered "
+                     "addresses at the end); not with --classic")
+          ->type_name("none|inline|list")
+          ->capture_default_str()
+          ->check(CLI::IsMember(linksNames).description(""))
+          ->group(format);
+  CLI::Option* wrap =
+      app.add_option("--wrap", args.wrap,
+                     "plain text: paragraphs wrapped at N columns, never inside a word, 0 to "
+                     "100000 (0: a paragraph on one line); not with --classic")
+          ->type_name("N")
+          ->capture_default_str()
+          ->check(CLI::Validator(
+              [](std::string& columns) {
+                return IsWholeNumberIn(columns, 0, kMaxWrap)
+                           ? std::string()
+                           : "the wrap width must be a whole number from 0 to 100000: " +
+                                 columns;
+              },
+              "", "wrap"))
+          ->group(format);
   app.add_option("--font", args.font, "RTF font face")
       ->type_name("NAME")
       ->capture_default_str()
@@ -241,10 +306,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
       ->capture_default_str()
       ->check(CLI::Validator(
           [](std::string& size) {
-            bool digits = !size.empty() && size.size() <= 4 &&
-                          size.find_first_not_of("0123456789") == std::string::npos;
-            int points = digits ? std::stoi(size) : 0;
-            return points >= 1 && points <= kMaxFontSize
+            return IsWholeNumberIn(size, 1, kMaxFontSize)
                        ? std::string()
                        : "the font size must be a whole number from 1 to 1638: " + size;
           },
@@ -276,6 +338,19 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
     std::fprintf(stderr,
                  "vellumine: standard output takes one page: \"-\" or --stdout with one INPUT, "
                  "without --all, --recursive or --update\nRun with --help for more information.\n");
+    return kExitUsage;
+  }
+  // Links and wrapping belong to the default reading; the classic one is version 1.2's
+  // output and nothing else. (RTF takes them and leaves them: a script may give one set of
+  // options for both formats.)
+  if (args.classic && (links->count() != 0 || wrap->count() != 0)) {
+    const char* given = links->count() == 0  ? "--wrap needs"
+                        : wrap->count() == 0 ? "--links needs"
+                                             : "--links and --wrap need";
+    std::fprintf(stderr,
+                 "vellumine: %s the default reading; --classic gives the output of version "
+                 "1.2\nRun with --help for more information.\n",
+                 given);
     return kExitUsage;
   }
   return std::nullopt;

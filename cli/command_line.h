@@ -21,6 +21,9 @@ inline constexpr int kExitUsage = 2;      // the arguments are wrong
 // labels as they stand; false for anything else.
 bool ParseEncodingName(std::string_view name, vellumine_encoding& encoding);
 
+// The placement --links names: "none", "inline" or "list"; false for anything else.
+bool ParseLinksName(std::string_view name, vellumine_links& links);
+
 // What the arguments ask for, as given.
 struct Arguments {
   std::vector<std::string> inputs;
@@ -29,6 +32,8 @@ struct Arguments {
   bool tables = false;
   std::string encoding = "auto";
   std::string textEncoding = "page";
+  std::string links = "none";  // plain text: where links' addresses go
+  std::string wrap = "0";      // plain text: the wrap width in columns, 0 for none
   std::string font = "Arial";
   std::string size = "10";
   bool classic = false;  // the classic reading: the output of version 1.2, byte for byte

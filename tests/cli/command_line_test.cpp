@@ -1,6 +1,6 @@
 // The command-line converter: the arguments as each command's options, and the program run
 // as a process, in a shell: exit codes, what it prints and writes, standard streams,
-// recursion, parallel conversion, --update, --text-encoding, --classic.
+// recursion, parallel conversion, --update, --text-encoding, --classic, --links and --wrap.
 #include <gtest/gtest.h>
 
 #include "command_line.h"
@@ -86,6 +86,7 @@ TEST(CommandLine, OptionsExitCodesAndMessages) {
   const std::string help = RunVellumine({"--help"}, work).out;
   for (const char* text : {"Input and output:", "Format:", "-f,--format rtf|txt=rtf",
                            "-o,--output DIR=.", "--size POINTS=10", "--classic ",
+                           "--links none|inline|list=none", "--wrap N=0",
                            "Exit codes:\n  0 "})
     EXPECT_NE(help.find(text), std::string::npos) << text;
 }
@@ -103,11 +104,61 @@ TEST(CommandLine, EncodingNames) {
     const bool known = ParseEncodingName(name, encoding);
     EXPECT_EQ(known ? int{encoding} : kNone, expected) << name;
   }
+  for (auto [name, expected] :
+       {std::pair{"none", int{VELLUMINE_LINKS_NONE}}, {"inline", VELLUMINE_LINKS_INLINE},
+        {"list", VELLUMINE_LINKS_LIST}, {"List", kNone}, {"lists", kNone}, {"", kNone}}) {
+    vellumine_links links = VELLUMINE_LINKS_NONE;
+    const bool known = ParseLinksName(name, links);
+    EXPECT_EQ(known ? int{links} : kNone, expected) << name;
+  }
+}
+
+// Usage errors of --links and --wrap, with their messages: values out of range or not
+// written as the option takes them, and either option with the classic reading, whatever the
+// format and the value (the message names what was given). Nothing is converted.
+TEST(CommandLine, LinksAndWrapUsageErrors) {
+  TempDirectory work;
+  work.Make({{"page.htm", "<p><a href=\"x.htm\">x</a>"}});
+  const std::string links = "--links: %s not in {none,inline,list}";
+  const std::string wrap = "--wrap: the wrap width must be a whole number from 0 to 100000: %s";
+  const std::string classic = "%s the default reading; --classic gives the output of version 1.2";
+  const struct {
+    std::vector<std::string> args;
+    std::string message, value;  // the message, value in place of its "%s"
+  } cases[] = {
+      {{"--links", "foo", "page.htm"}, links, "foo"},
+      {{"--links", "LIST", "page.htm"}, links, "LIST"},
+      {{"--links", "2", "page.htm"}, links, "2"},
+      {{"--links", "", "page.htm"}, links, ""},
+      {{"page.htm", "--links"}, "--links: 1 required none|inline|list missing", ""},
+      {{"--wrap", "-1", "page.htm"}, wrap, "-1"},
+      {{"--wrap", "x", "page.htm"}, wrap, "x"},
+      {{"--wrap", "100001", "page.htm"}, wrap, "100001"},
+      {{"--wrap", "99999999999999999999", "page.htm"}, wrap, "99999999999999999999"},
+      {{"--wrap", "0x10", "page.htm"}, wrap, "0x10"},
+      {{"--wrap", "+5", "page.htm"}, wrap, "+5"},
+      {{"--wrap", "7.5", "page.htm"}, wrap, "7.5"},
+      {{"--wrap", "", "page.htm"}, wrap, ""},
+      {{"--classic", "--links", "inline", "-f", "txt", "page.htm"}, classic, "--links needs"},
+      {{"--links", "none", "--classic", "page.htm"}, classic, "--links needs"},
+      {{"-f", "rtf", "--wrap", "72", "--classic", "page.htm"}, classic, "--wrap needs"},
+      {{"--wrap", "0", "--classic", "-c", "page.htm"}, classic, "--wrap needs"},
+      {{"--classic", "--wrap=40", "--links=list", "-f", "txt", "-"}, classic,
+       "--links and --wrap need"}};
+  for (const auto& c : cases) {
+    std::string message = c.message;
+    if (size_t at = message.find("%s"); at != std::string::npos) message.replace(at, 2, c.value);
+    EXPECT_EQ(RunVellumine(c.args, work, "", "page.htm").Said(),
+              "2||vellumine: " + message + "\nRun with --help for more information.\n")
+        << ::testing::PrintToString(c.args);
+  }
+  EXPECT_EQ(work.Read("page.txt") + work.Read("page.rtf"), "<missing><missing>");
 }
 
 // What the arguments set in each command's choices and options, as
-// "format [tables] encoding font size [utf-8] reading [| walk]": --classic the classic
-// reading, nothing the default one, whatever the other options.
+// "format [tables] encoding font size [utf-8] reading [links N] [wrap N] [| walk]": --classic
+// the classic reading, nothing the default one, whatever the other options; links and wrap
+// when not at their defaults.
 std::string ChoicesOf(std::vector<std::string> args) {
   args.insert(args.begin(), "vellumine");
   std::vector<char*> argv;
@@ -123,7 +174,9 @@ std::string ChoicesOf(std::vector<std::string> args) {
   return std::string(o.format == VELLUMINE_FORMAT_TEXT ? "txt" : "rtf") +
          (o.tables ? " tables" : "") + " encoding " + std::to_string(o.encoding) + " " +
          o.font_name + " " + std::to_string(o.font_size) + (o.text_utf8 ? " utf-8" : "") +
-         reading + (choices.convertAll ? " | all" : "") + (choices.recursive ? " recursive" : "") +
+         reading + (o.links != VELLUMINE_LINKS_NONE ? " links " + std::to_string(o.links) : "") +
+         (o.wrap != 0 ? " wrap " + std::to_string(o.wrap) : "") +
+         (choices.convertAll ? " | all" : "") + (choices.recursive ? " recursive" : "") +
          (choices.updateOnly ? " update" : "");
 }
 
@@ -143,6 +196,19 @@ TEST(CommandLine, ArgumentsBecomeOptions) {
        "rtf encoding 0 Arial 10 classic | all recursive update"},
       {{"-a", "site"}, "rtf encoding 0 Arial 10 default | all"},
       {{"--classic=maybe", "page.htm"}, "exit 2"},
+      // Links and wrapping: plain text's, and taken (and left to the engine) with RTF too.
+      {{"-f", "txt", "--links", "inline", "page.htm"}, "txt encoding 0 Arial 10 default links 1"},
+      {{"-f", "txt", "--links", "list", "--wrap", "72", "-"},
+       "txt encoding 0 Arial 10 default links 2 wrap 72"},
+      {{"--links=none", "--wrap=100000", "-f", "txt", "page.htm"},
+       "txt encoding 0 Arial 10 default wrap 100000"},
+      {{"--wrap", "0080", "-f", "txt", "page.htm"}, "txt encoding 0 Arial 10 default wrap 80"},
+      {{"--wrap", "1", "--links", "list", "-t", "page.htm"},
+       "rtf tables encoding 0 Arial 10 default links 2 wrap 1"},
+      {{"--links", "list", "--classic", "-f", "txt", "page.htm"}, "exit 2"},
+      {{"--wrap", "72", "--classic", "page.htm"}, "exit 2"},
+      {{"--wrap", "-1", "page.htm"}, "exit 2"},
+      {{"--links", "foo", "page.htm"}, "exit 2"},
       {{"--classical", "page.htm"}, "exit 2"}};
   for (const auto& [args, expected] : cases)
     EXPECT_EQ(ChoicesOf(args), expected) << ::testing::PrintToString(args);

@@ -339,6 +339,91 @@ TEST(LibraryTest, OptionsOfEarlierAndLaterVersionsAndReadingsOutOfRange) {
   }
 }
 
+// Links and wrapping through the C interface: values out of range, and either with the
+// classic reading, refused by every entry point; the struct of 1.3 before them (which ends
+// at links) read with them at their defaults, whatever the memory past it holds.
+TEST(LibraryTest, LinksAndWrapOutOfRangeOrWithTheClassicReading) {
+  constexpr size_t kBeforeLinksSize = offsetof(vellumine_options, links);
+  static_assert(kBeforeLinksSize > offsetof(vellumine_options, reading));
+  const std::string page = "<p>See <a href=\"https://example.org/a\">the first page</a> and "
+                           "<a href=\"b.htm\">the second</a>, a paragraph long enough to wrap.";
+  struct Run { vellumine_result result; std::string out; };
+  auto convert = [&](const vellumine_options& options) {
+    Run run{VELLUMINE_OK, ""};
+    run.result = vellumine_convert_memory(
+        page.data(), page.size(), &options,
+        [](void* out, const char* bytes, size_t n) {
+          static_cast<std::string*>(out)->append(bytes, n);
+          return 0;
+        },
+        &run.out);
+    return run;
+  };
+  TempDirectory dir;
+  dir.Write("page.htm", page);
+  const std::string input = dir.path() + "page.htm";
+  constexpr vellumine_reading kDefault = VELLUMINE_READING_DEFAULT,
+                              kClassic = VELLUMINE_READING_CLASSIC;
+  const struct {
+    int links, wrap;
+    vellumine_reading reading;
+    vellumine_result expected;
+  } cases[] = {
+      // Taken, by every format (RTF leaves them).
+      {VELLUMINE_LINKS_NONE, 0, kDefault, VELLUMINE_OK},
+      {VELLUMINE_LINKS_INLINE, 0, kDefault, VELLUMINE_OK},
+      {VELLUMINE_LINKS_LIST, 1, kDefault, VELLUMINE_OK},
+      {VELLUMINE_LINKS_NONE, 100000, kDefault, VELLUMINE_OK},
+      {VELLUMINE_LINKS_NONE, 0, kClassic, VELLUMINE_OK},
+      // Out of range.
+      {3, 0, kDefault, VELLUMINE_INVALID_ARGUMENT},
+      {-1, 0, kDefault, VELLUMINE_INVALID_ARGUMENT},
+      {VELLUMINE_LINKS_NONE, -1, kDefault, VELLUMINE_INVALID_ARGUMENT},
+      {VELLUMINE_LINKS_NONE, 100001, kDefault, VELLUMINE_INVALID_ARGUMENT},
+      {VELLUMINE_LINKS_NONE, -2147483647 - 1, kDefault, VELLUMINE_INVALID_ARGUMENT},
+      // The classic reading is version 1.2's output, with neither.
+      {VELLUMINE_LINKS_INLINE, 0, kClassic, VELLUMINE_INVALID_ARGUMENT},
+      {VELLUMINE_LINKS_LIST, 0, kClassic, VELLUMINE_INVALID_ARGUMENT},
+      {VELLUMINE_LINKS_NONE, 1, kClassic, VELLUMINE_INVALID_ARGUMENT},
+      {VELLUMINE_LINKS_NONE, 72, kClassic, VELLUMINE_INVALID_ARGUMENT},
+  };
+  for (ConversionMode mode : kModes) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::to_string(int(mode)) + ": links " + std::to_string(c.links) + ", wrap " +
+                   std::to_string(c.wrap) + ", reading " + std::to_string(c.reading));
+      vellumine_options options = OptionsFor(mode, c.reading);
+      options.links = static_cast<vellumine_links>(c.links);
+      options.wrap = c.wrap;
+      EXPECT_EQ(convert(options).result, c.expected);
+      EXPECT_EQ(vellumine_convert_file(input.c_str(), dir.bare().c_str(), &options), c.expected);
+      EXPECT_EQ(vellumine_output_path("page.htm", "out", &options, nullptr, 0) > 0,
+                c.expected == VELLUMINE_OK);
+    }
+    // The shorter struct: what follows it, in range or not, is never read.
+    for (vellumine_reading reading : {kDefault, kClassic}) {
+      const Run atDefaults = convert(OptionsFor(mode, reading));
+      ASSERT_EQ(atDefaults.result, VELLUMINE_OK);
+      for (auto [links, wrap] : {std::pair{int{VELLUMINE_LINKS_LIST}, 72}, {3, -1}, {-1, 100001}}) {
+        SCOPED_TRACE(std::to_string(int(mode)) + ": reading " + std::to_string(reading) +
+                     ", past the struct links " + std::to_string(links) + ", wrap " +
+                     std::to_string(wrap));
+        vellumine_options earlier = OptionsFor(mode, reading);
+        earlier.size = kBeforeLinksSize;
+        earlier.links = static_cast<vellumine_links>(links);
+        earlier.wrap = wrap;
+        const Run run = convert(earlier);
+        EXPECT_EQ(run.result, VELLUMINE_OK);
+        EXPECT_TRUE(run.out == atDefaults.out);
+        EXPECT_EQ(vellumine_convert_file(input.c_str(), dir.bare().c_str(), &earlier),
+                  VELLUMINE_OK);
+        EXPECT_TRUE(dir.Read(mode == ConversionMode::Text ? "page.txt" : "page.rtf") ==
+                    atDefaults.out);
+        EXPECT_GT(vellumine_output_path("page.htm", "out", &earlier, nullptr, 0), 0u);
+      }
+    }
+  }
+}
+
 // A buffer whose growth fails keeps its bytes and drops those past its capacity from then
 // on; a file on a device that is always full reports the failure.
 TEST(FileOutputStreamTest, FailuresReportedAndBuffersThatCannotGrow) {
