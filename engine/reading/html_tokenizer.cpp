@@ -250,16 +250,16 @@ void HtmlTokenizer::SkipContent(std::string_view name) {
   p_ = n_;
 }
 
-bool HtmlTokenizer::ReadReference(HtmlToken& token) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text_);
-  size_t q = p_ + 1;
-  if (q < n_ && s[q] == '#') {
+size_t ReadCharacterReference(const char* text, size_t p, size_t n, HtmlToken& token) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  size_t q = p + 1;
+  if (q < n && s[q] == '#') {
     ++q;
-    const bool hex = q < n_ && (s[q] == 'x' || s[q] == 'X');
+    const bool hex = q < n && (s[q] == 'x' || s[q] == 'X');
     if (hex) ++q;
     const size_t digitsStart = q;
     uint32_t value = 0;
-    for (; q < n_; ++q) {
+    for (; q < n; ++q) {
       unsigned char c = s[q];
       int digit;
       if (IsAsciiDigit(c)) {
@@ -271,23 +271,22 @@ bool HtmlTokenizer::ReadReference(HtmlToken& token) {
       }
       value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + static_cast<uint32_t>(digit);
     }
-    if (q == digitsStart) return false;
-    if (q < n_ && s[q] == ';') ++q;
+    if (q == digitsStart) return p;
+    if (q < n && s[q] == ';') ++q;
     if (value >= 0x80 && value <= 0x9F) value = Windows1252CodePoint(static_cast<unsigned char>(value));
     if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) value = 0xFFFD;
     token.kind = HtmlToken::Kind::Character;
     token.count = 1;
     token.cps[0] = value;
-    p_ = q;
-    return true;
+    return q;
   }
   // A name: letters and digits, then ";" (a few common names need none).
   constexpr size_t kLongestName = 32;
-  while (q < n_ && q - p_ <= kLongestName && IsAlphanumeric(s[q])) ++q;
-  const char* name = text_ + p_ + 1;
-  const size_t length = q - p_ - 1;
-  if (length == 0) return false;
-  if (q < n_ && s[q] == ';') {
+  while (q < n && q - p <= kLongestName && IsAlphanumeric(s[q])) ++q;
+  const char* name = text + p + 1;
+  const size_t length = q - p - 1;
+  if (length == 0) return p;
+  if (q < n && s[q] == ';') {
     // The commonest names first.
     uint32_t common = 0;
     if (length == 2 && name[1] == 't' && (name[0] == 'l' || name[0] == 'g'))
@@ -303,12 +302,11 @@ bool HtmlTokenizer::ReadReference(HtmlToken& token) {
       token.count = 1;
       token.cps[0] = common;
       token.cps[1] = 0;
-      p_ = q + 1;
-      return true;
+      return q + 1;
     }
   }
   const NamedReference* named = nullptr;
-  if (q < n_ && s[q] == ';') {
+  if (q < n && s[q] == ';') {
     named = FindNamedReference(name, length);
     if (named) ++q;
   }
@@ -316,17 +314,23 @@ bool HtmlTokenizer::ReadReference(HtmlToken& token) {
     for (std::string_view bare : kNamesWithoutSemicolon) {
       if (bare.size() <= length && std::memcmp(name, bare.data(), bare.size()) == 0) {
         named = FindNamedReference(bare.data(), bare.size());
-        q = p_ + 1 + bare.size();
+        q = p + 1 + bare.size();
         break;
       }
     }
   }
-  if (!named) return false;
+  if (!named) return p;
   token.kind = HtmlToken::Kind::Character;
   token.cps[0] = named->first;
   token.cps[1] = named->second;
   token.count = named->second != 0 ? 2 : 1;
-  p_ = q;
+  return q;
+}
+
+bool HtmlTokenizer::ReadReference(HtmlToken& token) {
+  const size_t end = ReadCharacterReference(text_, p_, n_, token);
+  if (end == p_) return false;
+  p_ = end;
   return true;
 }
 

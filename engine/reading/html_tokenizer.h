@@ -71,6 +71,10 @@ class HtmlTokenizer {
   size_t p_;
 };
 
+// The reference whose "&" is at text[p] (text holds n bytes): its characters in token
+// (kind Character) and the position after it; p when the "&" starts none.
+size_t ReadCharacterReference(const char* text, size_t p, size_t n, HtmlToken& token);
+
 // The value of attribute `name` (lowercase) among a start tag's attributes text[begin,
 // end): true with the value's bytes (quotes removed) in [valueBegin, valueEnd).
 bool FindAttribute(const char* text, size_t begin, size_t end, std::string_view name,

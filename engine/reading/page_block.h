@@ -30,6 +30,10 @@ struct CharacterFormat {
   bool bold = false;
   bool subscript = false;
   bool superscript = false;
+  bool italic = false;
+  bool underline = false;
+  bool strike = false;
+  bool monospace = false;
   friend bool operator==(const CharacterFormat&, const CharacterFormat&) = default;
 };
 

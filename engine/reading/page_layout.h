@@ -8,9 +8,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "fast/progress_ticks.h"
+#include "translation/encoding.h"
+#include "translation/utf8.h"
 #include "reading/html_tokenizer.h"
+#include "reading/link_address.h"
 #include "reading/ordered_lists.h"
 #include "reading/page_block.h"
 
@@ -23,8 +27,14 @@ class PageLayout {
   // orderedLists: where the page's ordered lists are (FindOrderedLists), for writers that
   // number each list of their own; may be null.
   PageLayout(const char* text, size_t n, Writer& writer,
-             const OrderedLists* orderedLists = nullptr)
-      : text_(text), n_(n), tokens_(text, n), writer_(writer), orderedLists_(orderedLists) {}
+             const OrderedLists* orderedLists = nullptr,
+             const EncodingChoice& encoding = EncodingChoice{})
+      : text_(text),
+        n_(n),
+        tokens_(text, n),
+        writer_(writer),
+        orderedLists_(orderedLists),
+        encoding_(encoding) {}
 
   // Lays out the whole text, reporting ticks as it passes their positions.
   void Run(ProgressTicks& ticks) {
@@ -132,7 +142,8 @@ class PageLayout {
       pendingSpace_ = false;
       lineStart_ = false;
     }
-    const CharacterFormat format{bold_ > 0, subscript_ > 0, superscript_ > 0};
+    const CharacterFormat format{bold_ > 0,   subscript_ > 0, superscript_ > 0, italic_ > 0,
+                                 underline_ > 0, strike_ > 0,  monospace_ > 0};
     writer_.Format(format);
   }
 
@@ -237,6 +248,7 @@ class PageLayout {
 
   void StartTag(const HtmlToken& token) {
     const Tag tag = token.tag;
+    if (token.end > token.begin && tag != Tag::A) ElementName(token, "id");
     switch (tag) {
       case Tag::P: case Tag::Figure: case Tag::Blockquote: case Tag::Listing: case Tag::Xmp:
       case Tag::Pre: case Tag::Hr:
@@ -314,6 +326,28 @@ class PageLayout {
         break;
       case Tag::Q:
         Character(0x201C);  // a quotation in its marks
+        break;
+      case Tag::Em: case Tag::I: case Tag::Cite: case Tag::Var: case Tag::Dfn:
+      case Tag::Address:
+        ++italic_;
+        break;
+      case Tag::U: case Tag::Ins:
+        ++underline_;
+        break;
+      case Tag::S: case Tag::Strike: case Tag::Del:
+        ++strike_;
+        break;
+      case Tag::Code: case Tag::Kbd: case Tag::Samp: case Tag::Tt:
+        ++monospace_;
+        break;
+      case Tag::A:
+        Anchor(token);
+        break;
+      case Tag::Img:
+        ImageText(token);
+        break;
+      case Tag::Base:
+        BaseAddress(token);
         break;
       case Tag::Table:
         if (tableDepth_ == 0) {
@@ -413,6 +447,25 @@ class PageLayout {
       case Tag::Q:
         Character(0x201D);
         break;
+      case Tag::Em: case Tag::I: case Tag::Cite: case Tag::Var: case Tag::Dfn:
+      case Tag::Address:
+        if (italic_ > 0) --italic_;
+        break;
+      case Tag::U: case Tag::Ins:
+        if (underline_ > 0) --underline_;
+        break;
+      case Tag::S: case Tag::Strike: case Tag::Del:
+        if (strike_ > 0) --strike_;
+        break;
+      case Tag::Code: case Tag::Kbd: case Tag::Samp: case Tag::Tt:
+        if (monospace_ > 0) --monospace_;
+        break;
+      case Tag::A:
+        if (linkOpen_) {
+          writer_.LinkEnd();
+          linkOpen_ = false;
+        }
+        break;
       case Tag::Table:
         if (tableDepth_ == 1) {
           CloseTable();
@@ -476,6 +529,70 @@ class PageLayout {
     cellFresh_ = false;
     pending_ = Break::Paragraph;
     pendingSpace_ = false;
+  }
+
+  // An attribute's value decoded (UTF-8) into attribute_; false when the tag has none.
+  bool DecodedAttribute(const HtmlToken& token, std::string_view name, size_t& length) {
+    size_t vb, ve;
+    if (!FindAttribute(text_, token.begin, token.end, name, vb, ve)) return false;
+    length = DecodeAttributeValue(text_, vb, ve, encoding_, attribute_, sizeof attribute_);
+    return true;
+  }
+
+  // An element's name (its id, or an anchor's name): a place links can jump to.
+  void ElementName(const HtmlToken& token, std::string_view attribute) {
+    size_t length;
+    if (DecodedAttribute(token, attribute, length) && length > 0)
+      writer_.Bookmark(attribute_, length);
+  }
+
+  // <a>: a link to its address (none for one that would run code), and a place to jump to.
+  void Anchor(const HtmlToken& token) {
+    if (linkOpen_) {  // anchors do not nest: a new one ends the last
+      writer_.LinkEnd();
+      linkOpen_ = false;
+    }
+    if (token.end == token.begin) return;
+    ElementName(token, "name");
+    ElementName(token, "id");
+    size_t length;
+    if (!DecodedAttribute(token, "href", length)) return;
+    size_t addressLength = 0;
+    const LinkKind kind = MakeLinkAddress(std::string_view(attribute_, length),
+                                          std::string_view(base_, baseLength_), address_,
+                                          addressLength);
+    if (kind == LinkKind::None) return;
+    writer_.LinkStart(kind, address_, addressLength);
+    linkOpen_ = true;
+  }
+
+  // <img>: its text in brackets, where it has one.
+  void ImageText(const HtmlToken& token) {
+    size_t length;
+    if (token.end == token.begin || !DecodedAttribute(token, "alt", length)) return;
+    size_t first = 0;
+    while (first < length && static_cast<unsigned char>(attribute_[first]) <= 0x20) ++first;
+    if (first == length) return;
+    Character('[');
+    const auto* s = reinterpret_cast<const unsigned char*>(attribute_);
+    for (size_t i = first; i < length;) {
+      uint32_t cp;
+      i += DecodeUtf8Character(s + i, length - i, cp);
+      Character(cp);
+    }
+    Character(']');
+  }
+
+  // <base href>: the address relative links are resolved against (the first one only).
+  void BaseAddress(const HtmlToken& token) {
+    size_t length;
+    if (baseLength_ > 0 || token.end == token.begin || !DecodedAttribute(token, "href", length))
+      return;
+    size_t addressLength = 0;
+    if (MakeLinkAddress(std::string_view(attribute_, length), {}, base_, addressLength) ==
+            LinkKind::External &&
+        std::string_view(base_, addressLength).find(':') != std::string_view::npos)
+      baseLength_ = addressLength;
   }
 
   // A table's rows: writers that need it get the number of cells before the row.
@@ -552,6 +669,8 @@ class PageLayout {
   }
 
   void Finish() {
+    if (linkOpen_) writer_.LinkEnd();
+    linkOpen_ = false;
     if (tableDepth_ > 0) {
       tableDepth_ = 1;
       CloseTable();
@@ -586,6 +705,18 @@ class PageLayout {
   int bold_ = 0;
   int subscript_ = 0;
   int superscript_ = 0;
+  int italic_ = 0;
+  int underline_ = 0;
+  int strike_ = 0;
+  int monospace_ = 0;
+
+  // Links.
+  EncodingChoice encoding_;
+  bool linkOpen_ = false;
+  char attribute_[kLongestAddress];  // an attribute's value, decoded
+  char address_[kLongestAddress];    // the open link's address
+  char base_[kLongestAddress];       // <base href>, when the page has one
+  size_t baseLength_ = 0;
 
   int tableDepth_ = 0;
   bool rowOpen_ = false;

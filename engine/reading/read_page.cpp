@@ -16,8 +16,8 @@ static_assert(kReadPastPage >= kScanChunk, "the writers' runs read a chunk past 
 
 template <typename Writer>
 void Lay(const char* text, size_t n, Writer& writer, ProgressTicks& ticks,
-         const OrderedLists* orderedLists = nullptr) {
-  PageLayout<Writer> layout(text, n, writer, orderedLists);
+         const OrderedLists* orderedLists, const EncodingChoice& encoding) {
+  PageLayout<Writer> layout(text, n, writer, orderedLists, encoding);
   layout.Run(ticks);
   writer.Finish();
 }
@@ -39,20 +39,21 @@ vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& enco
     case ConversionMode::Text: {
       std::unique_ptr<TextTable> table(new (std::nothrow) TextTable);
       if (!table || !table->Allocate()) return VELLUMINE_OUT_OF_MEMORY;
-      TextPageWriter writer(*output, *table, encoding, options.text_utf8 != 0);
-      Lay(text, n, writer, ticks);
+      TextPageWriter writer(*output, *table, encoding, options.text_utf8 != 0, options.links,
+                            options.wrap);
+      Lay(text, n, writer, ticks, nullptr, encoding);
       break;
     }
     case ConversionMode::Rtf: {
       RtfPageWriter<false> writer(*output, encoding, options.font_name, options.font_size,
                                   orderedLists.get());
-      Lay(text, n, writer, ticks, orderedLists.get());
+      Lay(text, n, writer, ticks, orderedLists.get(), encoding);
       break;
     }
     case ConversionMode::RtfTables: {
       RtfPageWriter<true> writer(*output, encoding, options.font_name, options.font_size,
                                  orderedLists.get());
-      Lay(text, n, writer, ticks, orderedLists.get());
+      Lay(text, n, writer, ticks, orderedLists.get(), encoding);
       break;
     }
   }

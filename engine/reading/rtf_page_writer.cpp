@@ -90,6 +90,18 @@ RtfPageWriter<kTables>::RtfPageWriter(PageOutput& out, const EncodingChoice& enc
                   ";}{\\f1\\fmodern\\fprq1\\fcharset%s Courier New;}{\\f2\\ftech\\fcharset2 "
                   "Symbol;}}\n",
                   charset);
+  // Headings in styles of their own, so that word processors see an outline.
+  out_.Append("{\\stylesheet");
+  AppendControl(out_, "{\\s0\\fs", bodySize_);
+  out_.Append(" Normal;}");
+  for (int level = 1; level <= 6; ++level) {
+    AppendControl(out_, "\n{\\s", level);
+    AppendControl(out_, "\\keepn\\sb240\\sa60\\outlinelevel", level - 1);
+    AppendControl(out_, "\\b\\fs", HeadingSize(level));
+    AppendControl(out_, "\\sbasedon0\\snext0 heading ", level);
+    out_.Append(";}");
+  }
+  out_.Append("}\n");
   // Lists: list 1 bullets, list 2 numbers, nine levels each; override 1 the bullets, and
   // one numbering of list 2 for each ordered list, from its start.
   out_.Append("{\\*\\listtable{\\list\\listtemplateid1\\listhybrid");
@@ -172,7 +184,9 @@ size_t RtfPageWriter<kTables>::FormatParagraphStart(const Block& block, bool inC
   }
   int size = bodySize_;
   if (block.heading > 0) {
-    size = std::max(2, bodySize_ * kHeadingPercent[block.heading - 1] / 100);
+    size = HeadingSize(block.heading);
+    control("\\s", block.heading);
+    control("\\outlinelevel", block.heading - 1);
     append(block.spaced ? "\\keepn\\sb240\\sa60" : "\\keepn\\sb0\\sa60");
   } else {
     append(block.spaced ? "\\sb120" : "\\sb0");
@@ -190,16 +204,102 @@ size_t RtfPageWriter<kTables>::FormatParagraphStart(const Block& block, bool inC
 
 template <bool kTables>
 void RtfPageWriter<kTables>::SwitchFormat(const CharacterFormat& format) {
+  bool written = false;
+  auto put = [&](std::string_view word) {
+    out_.Append(word);
+    written = true;
+  };
   if ((format.bold || headingBold_) != (format_.bold || headingBold_))
-    out_.Append(format.bold || headingBold_ ? "\\b" : "\\b0");
+    put(format.bold || headingBold_ ? "\\b" : "\\b0");
   if (format.subscript != format_.subscript || format.superscript != format_.superscript)
-    out_.Append(format.superscript ? "\\super" : format.subscript ? "\\sub" : "\\nosupersub");
-  out_.Append(' ');
+    put(format.superscript ? "\\super" : format.subscript ? "\\sub" : "\\nosupersub");
+  if (format.italic != format_.italic) put(format.italic ? "\\i" : "\\i0");
+  if (format.underline != format_.underline) put(format.underline ? "\\ul" : "\\ulnone");
+  if (format.strike != format_.strike) put(format.strike ? "\\strike" : "\\strike0");
+  // Preformatted paragraphs are in the monospace font of themselves.
+  if ((format.monospace || block_.preformatted) != (format_.monospace || block_.preformatted))
+    put(format.monospace || block_.preformatted ? "\\f1" : "\\f0");
+  if (written) out_.Append(' ');
   format_ = format;
 }
 
 template <bool kTables>
+int RtfPageWriter<kTables>::HeadingSize(int level) const {
+  return std::max(2, bodySize_ * kHeadingPercent[level - 1] / 100);
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::AppendName(std::string_view name) {
+  // Bytes outside printable ASCII, the quote, the backslash and braces become "%hh": the
+  // name is then the same in the bookmark and in the link, and ends neither.
+  char encoded[kLongestAddress * 3];
+  size_t length = 0;
+  for (unsigned char c : name) {
+    if (length + 3 > sizeof encoded) break;
+    if (c > 0x20 && c < 0x7F && c != '"' && c != '\\' && c != '{' && c != '}') {
+      encoded[length++] = static_cast<char>(c);
+    } else {
+      encoded[length++] = '%';
+      encoded[length++] = "0123456789ABCDEF"[c >> 4];
+      encoded[length++] = "0123456789ABCDEF"[c & 15];
+    }
+  }
+  out_.Append(std::string_view(encoded, length));
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::LinkStart(LinkKind kind, const char* address, size_t n) {
+  CloseField();
+  linkKind_ = kind;
+  linkLength_ = std::min(n, sizeof linkAddress_);
+  std::memcpy(linkAddress_, address, linkLength_);
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::LinkEnd() {
+  CloseField();
+  linkKind_ = LinkKind::None;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::OpenField() {
+  // The instruction in an ignorable destination: readers without fields show the result.
+  if (linkKind_ == LinkKind::Internal) {
+    out_.Append("{\\field{\\*\\fldinst HYPERLINK \\\\l \"");
+    AppendName(std::string_view(linkAddress_, linkLength_));
+  } else {
+    out_.Append("{\\field{\\*\\fldinst HYPERLINK \"");
+    for (size_t i = 0; i < linkLength_; ++i) {  // printable ASCII without quote or backslash
+      const char c = linkAddress_[i];
+      if (c == '{' || c == '}') out_.Append('\\');
+      out_.Append(c);
+    }
+  }
+  out_.Append("\"}{\\fldrslt ");
+  fieldOpen_ = true;
+  formatOutsideField_ = format_;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::CloseField() {
+  if (!fieldOpen_) return;
+  out_.Append("}}");
+  fieldOpen_ = false;
+  format_ = formatOutsideField_;  // the group's formatting ends with it
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::Bookmark(const char* name, size_t n) {
+  out_.Append("{\\*\\bkmkstart ");
+  AppendName(std::string_view(name, n));
+  out_.Append("}{\\*\\bkmkend ");
+  AppendName(std::string_view(name, n));
+  out_.Append("}");
+}
+
+template <bool kTables>
 void RtfPageWriter<kTables>::StartParagraph(const Block& block) {
+  CloseField();
   if (paragraphEndPending_) out_.Append("\\par");
   paragraphEndPending_ = false;
   WriteParagraphStart(block, kTables && inCell_);
@@ -207,6 +307,7 @@ void RtfPageWriter<kTables>::StartParagraph(const Block& block) {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::EndParagraph() {
+  CloseField();
   if (kTables && inCell_)
     paragraphEndPending_ = true;  // the cell's last paragraph ends with the cell
   else
@@ -274,16 +375,19 @@ void RtfPageWriter<kTables>::Encode(const char* s, size_t n) {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::Text(const char* s, size_t n) {
+  BeforeText();
   Encode<true>(s, n);
 }
 
 template <bool kTables>
 void RtfPageWriter<kTables>::PreformattedText(const char* s, size_t n) {
+  BeforeText();
   Encode<false>(s, n);
 }
 
 template <bool kTables>
 void RtfPageWriter<kTables>::Character(uint32_t cp) {
+  BeforeText();
   char buffer[kRtfCharacterCapacity + 4];
   if (cp < 0x80) {
     if (cp == '\t') {
@@ -316,6 +420,7 @@ void RtfPageWriter<kTables>::LineBreak() {
     return;
   }
   // Each line of a preformatted block is a paragraph of its own.
+  CloseField();
   const CharacterFormat format = format_;
   Block next = block_;
   next.spaced = false;
@@ -327,6 +432,7 @@ void RtfPageWriter<kTables>::LineBreak() {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::Rule(const Block& block) {
+  CloseField();
   if (paragraphEndPending_) out_.Append("\\par");
   paragraphEndPending_ = false;
   out_.Append(kTables && inCell_ ? "\n\\pard\\plain\\intbl" : "\n\\pard\\plain");
@@ -346,6 +452,7 @@ void RtfPageWriter<kTables>::TableStart(const Block& block) {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::RowStart(int cells) {
+  CloseField();
   inRow_ = true;
   cellsWritten_ = 0;
   if constexpr (kTables) {
@@ -373,6 +480,7 @@ void RtfPageWriter<kTables>::FinishCell() {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::CellStart(int) {
+  CloseField();
   if constexpr (kTables) {
     if (cellEndPending_ && cellsWritten_ + 1 < cellCount_) FinishCell();
     // Past the row's last cell, the last cell takes the rest of the row.
@@ -385,11 +493,13 @@ void RtfPageWriter<kTables>::CellStart(int) {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::CellEnd() {
+  CloseField();
   if constexpr (kTables) cellEndPending_ = true;
 }
 
 template <bool kTables>
 void RtfPageWriter<kTables>::RowEnd() {
+  CloseField();
   if constexpr (kTables) {
     if (cellEndPending_ || inCell_) FinishCell();
     cellEndPending_ = false;
@@ -409,6 +519,7 @@ void RtfPageWriter<kTables>::TableEnd() {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::Finish() {
+  CloseField();
   if (paragraphEndPending_) out_.Append("\\par");
   paragraphEndPending_ = false;
   out_.Append("}");

@@ -8,7 +8,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
+#include "reading/link_address.h"
 #include "reading/ordered_lists.h"
 #include "reading/page_block.h"
 #include "reading/page_output.h"
@@ -40,6 +42,13 @@ class RtfPageWriter {
   void Format(const CharacterFormat& format) {
     if (!(format == format_)) SwitchFormat(format);
   }
+  // A link over what follows up to LinkEnd (a field whose result is the text; written
+  // again after each paragraph end inside it). address is printable ASCII without quote
+  // or backslash; an internal link's is the bookmark's name.
+  void LinkStart(LinkKind kind, const char* address, size_t n);
+  void LinkEnd();
+  // A place named name (UTF-8) that internal links jump to.
+  void Bookmark(const char* name, size_t n);
   void TableStart(const Block& block);
   void RowStart(int cells);
   void CellStart(int span);  // the columns it takes (as one cell here)
@@ -57,6 +66,14 @@ class RtfPageWriter {
   size_t FormatParagraphStart(const Block& block, bool inCell, char (&into)[kStartCapacity]) const;
   void SwitchFormat(const CharacterFormat& format);
   void FinishCell();
+  void OpenField();
+  void CloseField();
+  // A name as bookmarks and links to them spell it: printable ASCII, RTF's bytes escaped.
+  void AppendName(std::string_view name);
+  int HeadingSize(int level) const;  // in half-points
+  void BeforeText() {
+    if (linkKind_ != LinkKind::None && !fieldOpen_) OpenField();
+  }
 
   PageOutput& out_;
   CharMapper mapper_;
@@ -72,6 +89,12 @@ class RtfPageWriter {
   CharacterFormat format_;       // in force in the open paragraph
   bool headingBold_ = false;     // the paragraph is bold of itself
   bool paragraphEndPending_ = false;  // a paragraph ended; its "\par" (or "\cell") not yet
+  // Links: the address of the link over the text, and whether its field is open.
+  LinkKind linkKind_ = LinkKind::None;
+  char linkAddress_[kLongestAddress] = {};
+  size_t linkLength_ = 0;
+  bool fieldOpen_ = false;
+  CharacterFormat formatOutsideField_;  // in force again when the field's group closes
   // Tables.
   bool inTable_ = false;
   bool inRow_ = false;

@@ -15,7 +15,8 @@ enum class Tag : uint8_t {
   Dl, Dt, Dd, Li, Ul, Ol, Menu, Dir, Hr, H1, H2, H3, H4, H5, H6, Pre, Listing, Xmp,
   Table, Tr, Td, Th,
   // Inline.
-  Br, B, Strong, Sub, Sup, Q,
+  Br, B, Strong, Sub, Sup, Q, A, Img, Base, Em, I, Cite, Var, Dfn, U, Ins, S, Strike, Del,
+  Code, Kbd, Samp, Tt,
   // Elements whose content is never text.
   Script, Style, Title, Template, Svg, Option,
 };
@@ -48,7 +49,11 @@ constexpr Name kNames[] = {
     {"h2", Tag::H2}, {"h3", Tag::H3}, {"h4", Tag::H4}, {"h5", Tag::H5}, {"h6", Tag::H6},
     {"pre", Tag::Pre}, {"listing", Tag::Listing}, {"xmp", Tag::Xmp}, {"table", Tag::Table},
     {"tr", Tag::Tr}, {"td", Tag::Td}, {"th", Tag::Th}, {"br", Tag::Br}, {"b", Tag::B},
-    {"strong", Tag::Strong}, {"sub", Tag::Sub}, {"sup", Tag::Sup}, {"q", Tag::Q}, {"script", Tag::Script},
+    {"strong", Tag::Strong}, {"sub", Tag::Sub}, {"sup", Tag::Sup}, {"q", Tag::Q},
+    {"a", Tag::A}, {"img", Tag::Img}, {"base", Tag::Base}, {"em", Tag::Em}, {"i", Tag::I},
+    {"cite", Tag::Cite}, {"var", Tag::Var}, {"dfn", Tag::Dfn}, {"u", Tag::U},
+    {"ins", Tag::Ins}, {"s", Tag::S}, {"strike", Tag::Strike}, {"del", Tag::Del},
+    {"code", Tag::Code}, {"kbd", Tag::Kbd}, {"samp", Tag::Samp}, {"tt", Tag::Tt}, {"script", Tag::Script},
     {"style", Tag::Style}, {"title", Tag::Title}, {"template", Tag::Template},
     {"svg", Tag::Svg}, {"option", Tag::Option},
 };

@@ -25,12 +25,16 @@ bool IsBlank(unsigned char c) {
 }  // namespace
 
 TextPageWriter::TextPageWriter(PageOutput& out, TextTable& table, const EncodingChoice& encoding,
-                               bool utf8Asked)
+                               bool utf8Asked, vellumine_links links, int wrap)
     : out_(out),
       table_(table),
       mapper_(encoding.mapper),
       charset_(ChooseTextCharset(encoding, utf8Asked)),
-      cyrillic_(encoding.cyrillic) {
+      cyrillic_(encoding.cyrillic),
+      links_(links),
+      wrap_(wrap) {
+  if (wrap_ > 0) line_.reset(new (std::nothrow) char[kLineCapacity]);
+  if (!line_) wrap_ = 0;  // without the memory, lines stay whole
   if (encoding.utf8)
     form_ = Form::Utf8;
   else if (utf8Asked)
@@ -40,6 +44,10 @@ TextPageWriter::TextPageWriter(PageOutput& out, TextTable& table, const Encoding
 }
 
 char* TextPageWriter::Room(size_t k) {
+  if (wrapping_) {
+    if (kLineCapacity - lineLength_ < k) FlushHeldLine();  // a word past any width
+    return line_.get() + lineLength_;
+  }
   if (holding_) {
     if (char* room = table_.Room(k)) return room;
     SpillTable();
@@ -48,6 +56,13 @@ char* TextPageWriter::Room(size_t k) {
 }
 
 void TextPageWriter::Commit(char* end) {
+  if (wrapping_) {
+    const size_t added = static_cast<size_t>(end - (line_.get() + lineLength_));
+    lineWidth_ += Width(line_.get() + lineLength_, added);
+    lineLength_ += added;
+    if (lineWidth_ > static_cast<size_t>(wrap_)) WrapHeldLine();
+    return;
+  }
   if (holding_)
     table_.Commit(end);
   else
@@ -134,7 +149,52 @@ void TextPageWriter::Encode(const char* s, size_t n) {
   }
 }
 
+size_t TextPageWriter::Width(const char* s, size_t n) const {
+  if (charset_ != TextCharset::Utf8) return n;
+  size_t width = 0;
+  for (size_t i = 0; i < n; ++i) width += (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
+  return width;
+}
+
+void TextPageWriter::WrapHeldLine() {
+  const size_t indent = static_cast<size_t>(indentColumns_);
+  while (lineWidth_ > static_cast<size_t>(wrap_)) {
+    // Not inside the line's indent or marker.
+    // The last blank after the indent where the line still fits, else the first blank.
+    char* line = line_.get();
+    size_t breakAt = 0;
+    size_t width = 0;
+    for (size_t i = 0; i < lineLength_; ++i) {
+      if (line[i] == ' ' && i > heldPrefix_ && line[i - 1] != ' ') {
+        if (width <= static_cast<size_t>(wrap_) || breakAt == 0) breakAt = i;
+        if (width > static_cast<size_t>(wrap_)) break;
+      }
+      width += (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80 || charset_ != TextCharset::Utf8;
+    }
+    if (breakAt == 0) return;  // one word so far: it waits for its end
+    out_.Append(std::string_view(line, breakAt));
+    out_.Append('\n');
+    // The rest under the paragraph's indent.
+    size_t rest = breakAt + 1;
+    const size_t restLength = lineLength_ - rest;
+    std::memmove(line + indent, line + rest, restLength);
+    std::memset(line, ' ', indent);
+    lineLength_ = indent + restLength;
+    lineWidth_ = Width(line, lineLength_);
+    heldPrefix_ = indent;
+  }
+}
+
+void TextPageWriter::FlushHeldLine() {
+  if (lineLength_ > 0) out_.Append(std::string_view(line_.get(), lineLength_));
+  lineLength_ = 0;
+  lineWidth_ = 0;
+  heldPrefix_ = 0;
+}
+
 void TextPageWriter::StartLine(bool spaced) {
+  FlushHeldLine();
+  wrapping_ = false;
   if (started_) Put(spaced ? "\n\n" : "\n", spaced ? 2 : 1);
   started_ = true;
 }
@@ -143,12 +203,14 @@ void TextPageWriter::WriteIndent() {
   if (!indentPending_) return;
   indentPending_ = false;
   if (prefixLength_ > 0) Put(prefix_, prefixLength_);
+  if (wrapping_) heldPrefix_ = lineLength_;  // no break inside the indent and marker
   // Later lines of the block are indented alone.
   prefixLength_ = static_cast<size_t>(indentColumns_);
   std::memset(prefix_, ' ', prefixLength_);
 }
 
 void TextPageWriter::StartParagraph(const Block& block) {
+  wrapping_ = false;
   static_assert(kDeepestIndent * kIndentStep + 24 <= sizeof prefix_, "the deepest indent fits");
   StartLine(block.spaced);
   indentColumns_ = block.indent * kIndentStep;
@@ -183,19 +245,23 @@ void TextPageWriter::StartParagraph(const Block& block) {
     }
   }
   indentPending_ = true;
+  wrapping_ = wrap_ > 0 && !block.preformatted;
 }
 
 void TextPageWriter::Text(const char* s, size_t n) {
+  Shown();
   WriteIndent();
   Encode<true>(s, n);
 }
 
 void TextPageWriter::PreformattedText(const char* s, size_t n) {
+  Shown();
   WriteIndent();
   Encode<false>(s, n);
 }
 
 void TextPageWriter::Character(uint32_t cp) {
+  Shown();
   WriteIndent();
   unsigned char bytes[4];
   size_t length = 0;
@@ -213,11 +279,18 @@ void TextPageWriter::Character(uint32_t cp) {
 
 void TextPageWriter::LineBreak() {
   WriteIndent();
-  Put("\n", 1);
+  if (wrapping_) {
+    FlushHeldLine();
+    out_.Append('\n');
+    heldPrefix_ = 0;
+  } else {
+    Put("\n", 1);
+  }
   indentPending_ = true;
 }
 
 void TextPageWriter::Rule(const Block& block) {
+  wrapping_ = false;
   StartLine(block.spaced);
   const int indent = block.indent * kIndentStep;
   Put(kBlanks, static_cast<size_t>(indent));
@@ -228,6 +301,8 @@ void TextPageWriter::Rule(const Block& block) {
 }
 
 void TextPageWriter::TableStart(const Block& block) {
+  FlushHeldLine();
+  wrapping_ = false;  // table rows are not wrapped
   inTable_ = true;
   holding_ = true;
   table_.Clear();
@@ -313,7 +388,35 @@ void TextPageWriter::WriteHeldTable(bool partial) {
   table_.Clear();
 }
 
+void TextPageWriter::LinkStart(LinkKind kind, const char* address, size_t n) {
+  linkKind_ = links_ == VELLUMINE_LINKS_NONE ? LinkKind::None : kind;
+  linkAddress_.assign(kind == LinkKind::Internal ? "#" : "");
+  linkAddress_.append(address, n);
+  linkShown_ = false;
+}
+
+void TextPageWriter::LinkEnd() {
+  // A link with nothing to show gets no address either.
+  if (linkKind_ == LinkKind::None || !linkShown_) return;
+  linkKind_ = LinkKind::None;
+  if (links_ == VELLUMINE_LINKS_INLINE) {
+    Put(" <", 2);
+    Put(linkAddress_.data(), linkAddress_.size());
+    Put(">", 1);
+    return;
+  }
+  const std::string number = "[" + std::to_string(++linkCount_) + "]";
+  Put(number.data(), number.size());
+  linkList_ += number + " " + linkAddress_ + "\n";
+}
+
 void TextPageWriter::Finish() {
+  FlushHeldLine();
+  wrapping_ = false;
+  if (!linkList_.empty()) {  // the addresses after a blank line, one a line
+    StartLine(true);
+    Put(linkList_.data(), linkList_.size() - 1);
+  }
   if (started_) Put("\n", 1);
 }
 

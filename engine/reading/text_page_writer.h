@@ -6,12 +6,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 
+#include "reading/link_address.h"
 #include "reading/page_block.h"
 #include "reading/page_output.h"
 #include "reading/text_table.h"
 #include "translation/encoding.h"
 #include "translation/text_references.h"
+#include "vellumine.h"
 
 namespace vellumine {
 
@@ -20,9 +24,10 @@ class TextPageWriter {
   static constexpr bool kOneLineCells = true;   // a table row is one line
   static constexpr bool kCountsCells = false;
 
-  // table must be allocated; utf8Asked: UTF-8 text whatever the page's set.
+  // table must be allocated; utf8Asked: UTF-8 text whatever the page's set; links: where
+  // links' addresses go.
   TextPageWriter(PageOutput& out, TextTable& table, const EncodingChoice& encoding,
-                 bool utf8Asked);
+                 bool utf8Asked, vellumine_links links = VELLUMINE_LINKS_NONE, int wrap = 0);
 
   void StartParagraph(const Block& block);
   void EndParagraph() {}
@@ -40,6 +45,11 @@ class TextPageWriter {
   void LineBreak();
   void Rule(const Block& block);
   void Format(const CharacterFormat&) {}
+  // A link over what follows up to LinkEnd: its address after its text (" <address>"), or
+  // a number after its text ("[1]") and the address in the list at the end.
+  void LinkStart(LinkKind kind, const char* address, size_t n);
+  void LinkEnd();
+  void Bookmark(const char*, size_t) {}
   void TableStart(const Block& block);
   void RowStart(int cells);
   void CellStart(int span);
@@ -60,6 +70,12 @@ class TextPageWriter {
   void Encode(const char* s, size_t n);
   void StartLine(bool spaced);
   void WriteIndent();
+  void Shown() { linkShown_ = true; }  // something of the open link's text was written
+  // Wrapping: the line is held until it is longer than the width, then broken at its last
+  // blank that leaves it no longer (or at its first blank, after a word longer than that).
+  void WrapHeldLine();
+  void FlushHeldLine();
+  size_t Width(const char* s, size_t n) const;
   // Room for k bytes where text goes now: the held table, or the output.
   char* Room(size_t k);
   void Commit(char* end);
@@ -84,6 +100,21 @@ class TextPageWriter {
   bool tableSpaced_ = false;
   int tableIndent_ = 0;
   bool rowHasCell_ = false;  // written tables: a cell began in this row
+  // Links.
+  vellumine_links links_;
+  LinkKind linkKind_ = LinkKind::None;
+  std::string linkAddress_;   // the open link's, as written after it
+  bool linkShown_ = false;
+  std::string linkList_;      // "[1] address" lines for the end
+  long linkCount_ = 0;
+  // Wrapping.
+  int wrap_;                  // columns; 0: none
+  bool wrapping_ = false;     // the open paragraph wraps
+  std::unique_ptr<char[]> line_;  // the line held while wrapping
+  size_t lineLength_ = 0;
+  size_t lineWidth_ = 0;
+  size_t heldPrefix_ = 0;     // bytes of the held line's indent and marker
+  static constexpr size_t kLineCapacity = size_t{256} << 10;
 };
 
 }  // namespace vellumine

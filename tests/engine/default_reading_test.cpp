@@ -11,6 +11,7 @@
 #include "job/conversion_mode.h"
 #include "job/convert_file.h"
 #include "reading/html_tokenizer.h"
+#include "reading/link_address.h"
 #include "translation/output_stream.h"
 
 namespace vellumine::testing {
@@ -161,7 +162,7 @@ TEST(DefaultReading, RtfParagraphsAndCharacters) {
       "<pre>  {x}\n\ty</pre><ul><li class=li>one<li>two</ul><ol start=4><li>four</ol><hr>");
   EXPECT_TRUE(BracesBalance(body)) << body;
   const char* expected[] = {
-      "\\pard\\plain\\keepn\\sb0\\sa60\\fs40\\b T\\par",
+      "\\pard\\plain\\s1\\outlinelevel0\\keepn\\sb0\\sa60\\fs40\\b T\\par",
       "\\sb120\\fs20 a \\{b\\} \\\\c \\b bold\\par",
       "\\sb120\\fs20 \\b still \\b0 x\\sub 2\\par",
       "\\f1\\fs20   \\{x\\}\\par\n\\pard\\plain\\sb0\\f1\\fs20 \\tab y\\par",
@@ -250,7 +251,8 @@ TEST(DefaultReading, Tokens) {
   }
   const std::string p = std::to_string(static_cast<int>(Tag::P));
   const std::string br = std::to_string(static_cast<int>(Tag::Br));
-  EXPECT_EQ(seen, "[a]<" + p + ">[b]#38<" + br + "/></" + p + ">[c]#1");
+  const std::string u = std::to_string(static_cast<int>(Tag::U));
+  EXPECT_EQ(seen, "[a]<" + p + ">[b]#38<" + br + "/></" + p + "><" + u + ">[c]#1");
 
   size_t vb = 0, ve = 0;
   const std::string attributes = " class=\"a b\" START = '7' reversed value=x>y";
@@ -316,6 +318,139 @@ TEST(DefaultReading, FastRunsMatchTheirModels) {
       ASSERT_EQ(kept, keptModel) << round;
       ASSERT_EQ(collapsed, collapsedModel) << round;
       ASSERT_EQ(std::string(out, collapsed), bytes.substr(0, collapsed)) << round;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vellumine::testing
+
+namespace vellumine::testing {
+namespace {
+
+std::string TextWith(std::string_view html, vellumine_links links, int wrap = 0) {
+  vellumine_options options = OptionsFor(ConversionMode::Text);
+  options.encoding = VELLUMINE_ENCODING_UTF_8;
+  options.links = links;
+  options.wrap = wrap;
+  MemoryOutputStream out;
+  EXPECT_EQ(ConvertMemory(html.data(), html.size(), options, out), VELLUMINE_OK);
+  std::string text = out.str();
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+TEST(DefaultReading, LinksInPlainText) {
+  const char* page =
+      "<p>See <a href=\"http://x.org/a\">the <b>docs</b></a> and <a href='#top'>top</a>."
+      "<a href=\"y\"></a><a href=\"javascript:go()\">run</a><a name=n>named</a>";
+  EXPECT_EQ(TextWith(page, VELLUMINE_LINKS_NONE), "See the docs and top.runnamed");
+  EXPECT_EQ(TextWith(page, VELLUMINE_LINKS_INLINE),
+            "See the docs <http://x.org/a> and top <#top>.runnamed");
+  EXPECT_EQ(TextWith(page, VELLUMINE_LINKS_LIST),
+            "See the docs[1] and top[2].runnamed\n\n[1] http://x.org/a\n[2] #top");
+  // In a table the number stays in its cell.
+  EXPECT_EQ(TextWith("<table><tr><td><a href=a>x</a><td>y</table>", VELLUMINE_LINKS_LIST),
+            "x[1]  y\n\n[1] a");
+}
+
+TEST(DefaultReading, WrappedPlainText) {
+  const std::string words = "one two three four five six seven eight nine ten eleven";
+  const std::string text = TextWith(
+      "<p>" + words + "<ul><li>" + words + "</ul><pre>" + words + "</pre><p>unbreakable" +
+          std::string(30, 'x') + " end<table><tr><td>" + words + "<td>b</table>",
+      VELLUMINE_LINKS_NONE, 20);
+  EXPECT_EQ(text,
+            "one two three four\nfive six seven eight\nnine ten eleven\n\n"
+            "  \u2022 one two three\n    four five six\n    seven eight nine\n    ten eleven\n\n" +
+                words + "\n\nunbreakable" + std::string(30, 'x') + "\nend\n\n" + words + "  b");
+}
+
+struct AddressCase {
+  const char* href;
+  const char* base;
+  LinkKind kind;
+  const char* address;
+};
+
+TEST(DefaultReading, LinkAddresses) {
+  const AddressCase cases[] = {
+      {"http://a/b c\"d\\e", "", LinkKind::External, "http://a/b%20c%22d%5Ce"},
+      {"caf\xC3\xA9.html", "", LinkKind::External, "caf%C3%A9.html"},
+      {"  \t x.html \n", "", LinkKind::External, "x.html"},
+      {"#top", "http://h/p", LinkKind::Internal, "top"},
+      {"javascript:alert(1)", "", LinkKind::None, ""},
+      {" \x01JaVa\tScRiPt:x", "", LinkKind::None, ""},
+      {"vbscript:x", "", LinkKind::None, ""},
+      {"DATA:text/html,x", "", LinkKind::None, ""},
+      {"", "", LinkKind::None, ""},
+      // Resolved against a base, as RFC 3986's examples.
+      {"g", "http://a/b/c/d;p?q", LinkKind::External, "http://a/b/c/g"},
+      {"./g", "http://a/b/c/d;p?q", LinkKind::External, "http://a/b/c/g"},
+      {"g/", "http://a/b/c/d;p?q", LinkKind::External, "http://a/b/c/g/"},
+      {"/g", "http://a/b/c/d;p?q", LinkKind::External, "http://a/g"},
+      {"//g", "http://a/b/c/d;p?q", LinkKind::External, "http://g"},
+      {"?y", "http://a/b/c/d;p?q", LinkKind::External, "http://a/b/c/d;p?y"},
+      {"g?y#s", "http://a/b/c/d;p?q", LinkKind::External, "http://a/b/c/g?y#s"},
+      {"..", "http://a/b/c/d;p?q", LinkKind::External, "http://a/b/"},
+      {"../../g", "http://a/b/c/d;p?q", LinkKind::External, "http://a/g"},
+      {"../../../../g", "http://a/b/c/d;p?q", LinkKind::External, "http://a/g"},
+      {"g/./h/../i", "http://a/b/c/d;p?q", LinkKind::External, "http://a/b/c/g/i"},
+      {"ftp://other/x", "http://a/b", LinkKind::External, "ftp://other/x"},
+  };
+  for (const AddressCase& c : cases) {
+    char out[kLongestAddress];
+    size_t length = 0;
+    EXPECT_EQ(MakeLinkAddress(c.href, c.base, out, length), c.kind) << c.href;
+    if (c.kind != LinkKind::None) {
+      EXPECT_EQ(std::string(out, length), c.address) << c.href;
+    }
+  }
+  // References are decoded first: an encoded scheme still runs code.
+  EXPECT_EQ(TextWith("<a href=\"&#106;ava&#x73;cript&colon;x\">t</a>", VELLUMINE_LINKS_INLINE), "t");
+}
+
+TEST(DefaultReading, RtfMeaning) {
+  const std::string rtf = Convert(
+      "<h2 id=\"s1\">Head</h2><p><em>e</em> <cite>c</cite> <u>u</u> <del>d</del> <code>k</code> "
+      "<b class=x>b</b> <img src=a alt=\"A &amp; B\"><img src=b> "
+      "<a href=\"http://h/x?a=1&amp;b=2\">go <i>there</i></a> <a href=\"#s1\">back</a>"
+      "<pre><code>c</code> p</pre>",
+      ConversionMode::Rtf);
+  const char* expected[] = {
+      "{\\s2\\keepn\\sb240\\sa60\\outlinelevel1\\b\\fs32\\sbasedon0\\snext0 heading 2;}",
+      "{\\*\\bkmkstart s1}{\\*\\bkmkend s1}",
+      "\\pard\\plain\\s2\\outlinelevel1\\keepn",
+      "\\i e", "\\ul u", "\\strike d", "\\f1 k", "\\b\\f0 b", "[A & B]",
+      "{\\field{\\*\\fldinst HYPERLINK \"http://h/x?a=1&b=2\"}{\\fldrslt go \\i there}}",
+      "{\\field{\\*\\fldinst HYPERLINK \\\\l \"s1\"}{\\fldrslt back}}",
+      "\\f1\\fs20 c p\\par",  // monospace within preformatted text stays monospace
+  };
+  for (const char* piece : expected) EXPECT_NE(rtf.find(piece), std::string::npos) << piece << "\n" << rtf;
+  EXPECT_TRUE(BracesBalance(rtf));
+}
+
+TEST(DefaultReading, NoAddressBreaksTheDocument) {
+  // Quotes, backslashes, braces and RTF of the page's own, in addresses and names.
+  const char* hostile[] = {"a\"}}{\\rtf1 x", "\\\\server\\share", "x}{\\field", "\"\"\"",
+                           "{\\*\\fldinst HYPERLINK \"evil\"}", "#}{\\b", "http://h/\\'41"};
+  for (const char* address : hostile) {
+    for (ConversionMode mode : {ConversionMode::Rtf, ConversionMode::RtfTables}) {
+      std::string html = "<table><tr><td><a href=\"";
+      for (const char* p = address; *p; ++p) html += *p == '"' ? std::string("&quot;") : std::string(1, *p);
+      html += "\" id=\"";
+      for (const char* p = address; *p; ++p) html += *p == '"' ? std::string("&quot;") : std::string(1, *p);
+      html += "\">text</a> after</table>";
+      const std::string rtf = Convert(html, mode);
+      EXPECT_TRUE(BracesBalance(rtf)) << address << "\n" << rtf;
+      EXPECT_EQ(rtf.find("\\rtf1", 5), std::string::npos) << address;
+      EXPECT_EQ(rtf.rfind('}'), rtf.size() - 1) << address;
+      // The instruction's quoted address holds no quote of the page's.
+      const size_t instruction = rtf.find("HYPERLINK");
+      ASSERT_NE(instruction, std::string::npos) << address;
+      const size_t open = rtf.find('"', instruction);
+      const size_t close = rtf.find('"', open + 1);
+      EXPECT_EQ(rtf.compare(close, 3, "\"}{"), 0) << address << "\n" << rtf;
     }
   }
 }
