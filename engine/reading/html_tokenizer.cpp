@@ -337,6 +337,13 @@ bool HtmlTokenizer::ReadReference(HtmlToken& token) {
 bool FindAttribute(const char* text, size_t begin, size_t end, std::string_view name,
                    size_t& valueBegin, size_t& valueEnd) {
   const auto* s = reinterpret_cast<const unsigned char*>(text);
+  // Most tags have not the name at all: look for its first two letters before reading.
+  if (name.size() >= 2) {
+    bool seen = false;
+    for (size_t p = begin; p + 1 < end && !seen; ++p)
+      seen = (s[p] | 0x20) == name[0] && (s[p + 1] | 0x20) == name[1];
+    if (!seen) return false;
+  }
   size_t p = begin;
   while (p < end) {
     if (IsBlank(s[p]) || s[p] == '/') {
@@ -374,6 +381,59 @@ bool FindAttribute(const char* text, size_t begin, size_t end, std::string_view 
     }
   }
   return false;
+}
+
+void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes& attributes) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  attributes = TagAttributes{};
+  size_t p = begin;
+  while (p < end) {
+    if (Is(s[p], kEndsName)) {  // a blank or "/"
+      ++p;
+      continue;
+    }
+    const size_t nameStart = p++;
+    while (p < end && !Is(s[p], kEndsAttributeName)) ++p;
+    const size_t nameEnd = p;
+    while (p < end && Is(s[p], kBlankByte)) ++p;
+    size_t vb = p, ve = p;
+    if (p < end && s[p] == '=') {
+      ++p;
+      while (p < end && Is(s[p], kBlankByte)) ++p;
+      if (p < end && (s[p] == '"' || s[p] == '\'')) {
+        const unsigned char quote = s[p];
+        vb = ++p;
+        while (p < end && s[p] != quote) ++p;
+        ve = p;
+        if (p < end) ++p;
+      } else {
+        vb = p;
+        while (p < end && !Is(s[p], kBlankByte)) ++p;
+        ve = p;
+      }
+    }
+    // The names by their length, then their letters in either case.
+    auto is = [&](std::string_view wanted) {
+      if (nameEnd - nameStart != wanted.size()) return false;
+      for (size_t i = 0; i < wanted.size(); ++i)
+        if ((s[nameStart + i] | 0x20) != wanted[i]) return false;
+      return true;
+    };
+    TagAttributes::Name name = TagAttributes::kCount;
+    switch (nameEnd - nameStart) {
+      case 2: if (is("id")) name = TagAttributes::kId; break;
+      case 3: if (is("alt")) name = TagAttributes::kAlt; break;
+      case 4: name = is("href") ? TagAttributes::kHref : is("name") ? TagAttributes::kName : name; break;
+      case 5: name = is("start") ? TagAttributes::kStart : is("value") ? TagAttributes::kValue : name; break;
+      case 7: if (is("colspan")) name = TagAttributes::kColspan; break;
+      default: break;
+    }
+    if (name != TagAttributes::kCount && !attributes.has[name]) {
+      attributes.has[name] = true;
+      attributes.begin[name] = vb;
+      attributes.end[name] = ve;
+    }
+  }
 }
 
 long ParseAttributeNumber(const char* text, size_t begin, size_t end, long fallback) {

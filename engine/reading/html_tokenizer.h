@@ -80,6 +80,16 @@ size_t ReadCharacterReference(const char* text, size_t p, size_t n, HtmlToken& t
 bool FindAttribute(const char* text, size_t begin, size_t end, std::string_view name,
                    size_t& valueBegin, size_t& valueEnd);
 
+// The attributes the reading uses, found in one pass over a start tag's attributes (the
+// first of a name counts, as in browsers).
+struct TagAttributes {
+  enum Name : uint8_t { kId, kName, kHref, kAlt, kStart, kValue, kColspan, kCount };
+  bool has[kCount] = {};
+  size_t begin[kCount] = {};  // the value's bytes, quotes removed
+  size_t end[kCount] = {};
+};
+void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes& attributes);
+
 // A decimal number at the start of text[begin, end) after blanks, with an optional sign;
 // fallback when there is none. Held to +-1,000,000,000.
 long ParseAttributeNumber(const char* text, size_t begin, size_t end, long fallback);

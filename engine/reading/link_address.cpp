@@ -156,6 +156,15 @@ size_t DecodeAttributeValue(const char* text, size_t begin, size_t end,
   };
   for (size_t p = begin; p < end;) {
     const unsigned char c = s[p];
+    if (c < 0x80 && c != '&') {  // ASCII up to the next reference or byte beyond it
+      size_t run = p + 1;
+      while (run < end && s[run] < 0x80 && s[run] != '&') ++run;
+      const size_t n = std::min(run - p, capacity - length);
+      std::memcpy(out + length, text + p, n);
+      length += n;
+      p = run;
+      continue;
+    }
     if (c == '&') {
       HtmlToken reference;
       const size_t after = ReadCharacterReference(text, p, end, reference);
@@ -215,17 +224,18 @@ LinkKind MakeLinkAddress(std::string_view href, std::string_view base, char* out
   if (whole.tooLong || RunsCode(whole.view())) return LinkKind::None;
 
   // Printable ASCII but the quote and the backslash as they stand; the rest percent-encoded.
-  Address encoded{out};
+  size_t n2 = 0;
   for (unsigned char c : whole.view()) {
+    if (n2 + 3 > kLongestAddress) return LinkKind::None;
     if (c > 0x20 && c < 0x7F && c != '"' && c != '\\') {
-      encoded.Append(std::string_view(reinterpret_cast<const char*>(&c), 1));
+      out[n2++] = static_cast<char>(c);
     } else {
-      const char escape[3] = {'%', kHex[c >> 4], kHex[c & 15]};
-      encoded.Append(std::string_view(escape, 3));
+      out[n2++] = '%';
+      out[n2++] = kHex[c >> 4];
+      out[n2++] = kHex[c & 15];
     }
   }
-  if (encoded.tooLong) return LinkKind::None;
-  length = encoded.length;
+  length = n2;
   return LinkKind::External;
 }
 

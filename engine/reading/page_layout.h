@@ -248,7 +248,16 @@ class PageLayout {
 
   void StartTag(const HtmlToken& token) {
     const Tag tag = token.tag;
-    if (token.end > token.begin && tag != Tag::A) ElementName(token, "id");
+    // Attributes matter to a few tags, and to all when the writer names places.
+    const bool attributesUsed = tag == Tag::A || tag == Tag::Img || tag == Tag::Base ||
+                                tag == Tag::Ol || tag == Tag::Li || tag == Tag::Td ||
+                                tag == Tag::Th || writer_.WantsPlaces();
+    if (token.end > token.begin && attributesUsed) {
+      ReadTagAttributes(text_, token.begin, token.end, attributes_);
+    } else {
+      attributes_ = TagAttributes{};
+    }
+    if (tag != Tag::A && writer_.WantsPlaces()) ElementName(TagAttributes::kId);
     switch (tag) {
       case Tag::P: case Tag::Figure: case Tag::Blockquote: case Tag::Listing: case Tag::Xmp:
       case Tag::Pre: case Tag::Hr:
@@ -285,14 +294,14 @@ class PageLayout {
       case Tag::Ul: case Tag::Ol: case Tag::Menu: case Tag::Dir: {
         RequestBreak(InList() ? Break::Line : Break::Paragraph);
         long start = 1;
-        size_t vb, ve;
-        if (tag == Tag::Ol && FindAttribute(text_, token.begin, token.end, "start", vb, ve))
-          start = ParseAttributeNumber(text_, vb, ve, 1);
+        if (tag == Tag::Ol && attributes_.has[TagAttributes::kStart])
+          start = ParseAttributeNumber(text_, attributes_.begin[TagAttributes::kStart],
+                                       attributes_.end[TagAttributes::kStart], 1);
         Push(LevelKind::List, tag == Tag::Ol, start, tag == Tag::Ol ? OrderedListAt(token.begin) : 1);
         break;
       }
       case Tag::Li:
-        ListItem(token);
+        ListItem();
         break;
       case Tag::Dl:
         RequestBreak(InList() || depth_ > 0 ? Break::Line : Break::Paragraph);
@@ -368,10 +377,11 @@ class PageLayout {
       case Tag::Td: case Tag::Th:
         if (tableDepth_ == 1) {
           if (cellOpen_) CloseCell();
-          size_t vb, ve;
           long span = 1;
-          if (FindAttribute(text_, token.begin, token.end, "colspan", vb, ve))
-            span = std::clamp(ParseAttributeNumber(text_, vb, ve, 1), 1l, 1000l);
+          if (attributes_.has[TagAttributes::kColspan])
+            span = std::clamp(ParseAttributeNumber(text_, attributes_.begin[TagAttributes::kColspan],
+                                                   attributes_.end[TagAttributes::kColspan], 1),
+                              1l, 1000l);
           OpenCell(static_cast<int>(span));
         } else {
           pendingSpace_ = true;
@@ -489,7 +499,7 @@ class PageLayout {
     }
   }
 
-  void ListItem(const HtmlToken& token) {
+  void ListItem() {
     Level* list = nullptr;
     if (depth_ > kMaxLevels) {  // the innermost list is beyond those kept: no number known
       pendingMarker_ = ItemMarker::Bullet;
@@ -508,9 +518,9 @@ class PageLayout {
       return;
     }
     pendingList_ = list->list;
-    size_t vb, ve;
-    if (FindAttribute(text_, token.begin, token.end, "value", vb, ve))
-      list->next = ParseAttributeNumber(text_, vb, ve, list->next);
+    if (attributes_.has[TagAttributes::kValue])
+      list->next = ParseAttributeNumber(text_, attributes_.begin[TagAttributes::kValue],
+                                        attributes_.end[TagAttributes::kValue], list->next);
     pendingMarker_ = ItemMarker::Number;
     pendingNumber_ = list->next;
     if (list->next < 1000000000) ++list->next;
@@ -531,19 +541,19 @@ class PageLayout {
     pendingSpace_ = false;
   }
 
-  // An attribute's value decoded (UTF-8) into attribute_; false when the tag has none.
-  bool DecodedAttribute(const HtmlToken& token, std::string_view name, size_t& length) {
-    size_t vb, ve;
-    if (!FindAttribute(text_, token.begin, token.end, name, vb, ve)) return false;
-    length = DecodeAttributeValue(text_, vb, ve, encoding_, attribute_, sizeof attribute_);
+  // An attribute's value of the start tag decoded (UTF-8) into attribute_; false when the
+  // tag has none.
+  bool DecodedAttribute(TagAttributes::Name name, size_t& length) {
+    if (!attributes_.has[name]) return false;
+    length = DecodeAttributeValue(text_, attributes_.begin[name], attributes_.end[name],
+                                  encoding_, attribute_, sizeof attribute_);
     return true;
   }
 
   // An element's name (its id, or an anchor's name): a place links can jump to.
-  void ElementName(const HtmlToken& token, std::string_view attribute) {
+  void ElementName(TagAttributes::Name attribute) {
     size_t length;
-    if (DecodedAttribute(token, attribute, length) && length > 0)
-      writer_.Bookmark(attribute_, length);
+    if (DecodedAttribute(attribute, length) && length > 0) writer_.Bookmark(attribute_, length);
   }
 
   // <a>: a link to its address (none for one that would run code), and a place to jump to.
@@ -553,10 +563,13 @@ class PageLayout {
       linkOpen_ = false;
     }
     if (token.end == token.begin) return;
-    ElementName(token, "name");
-    ElementName(token, "id");
+    if (writer_.WantsPlaces()) {
+      ElementName(TagAttributes::kName);
+      ElementName(TagAttributes::kId);
+    }
+    if (!writer_.WantsLinks()) return;
     size_t length;
-    if (!DecodedAttribute(token, "href", length)) return;
+    if (!DecodedAttribute(TagAttributes::kHref, length)) return;
     size_t addressLength = 0;
     const LinkKind kind = MakeLinkAddress(std::string_view(attribute_, length),
                                           std::string_view(base_, baseLength_), address_,
@@ -569,7 +582,7 @@ class PageLayout {
   // <img>: its text in brackets, where it has one.
   void ImageText(const HtmlToken& token) {
     size_t length;
-    if (token.end == token.begin || !DecodedAttribute(token, "alt", length)) return;
+    if (token.end == token.begin || !DecodedAttribute(TagAttributes::kAlt, length)) return;
     size_t first = 0;
     while (first < length && static_cast<unsigned char>(attribute_[first]) <= 0x20) ++first;
     if (first == length) return;
@@ -586,7 +599,7 @@ class PageLayout {
   // <base href>: the address relative links are resolved against (the first one only).
   void BaseAddress(const HtmlToken& token) {
     size_t length;
-    if (baseLength_ > 0 || token.end == token.begin || !DecodedAttribute(token, "href", length))
+    if (baseLength_ > 0 || token.end == token.begin || !DecodedAttribute(TagAttributes::kHref, length))
       return;
     size_t addressLength = 0;
     if (MakeLinkAddress(std::string_view(attribute_, length), {}, base_, addressLength) ==
@@ -713,6 +726,7 @@ class PageLayout {
   // Links.
   EncodingChoice encoding_;
   bool linkOpen_ = false;
+  TagAttributes attributes_;         // the start tag's
   char attribute_[kLongestAddress];  // an attribute's value, decoded
   char address_[kLongestAddress];    // the open link's address
   char base_[kLongestAddress];       // <base href>, when the page has one

@@ -232,19 +232,22 @@ template <bool kTables>
 void RtfPageWriter<kTables>::AppendName(std::string_view name) {
   // Bytes outside printable ASCII, the quote, the backslash and braces become "%hh": the
   // name is then the same in the bookmark and in the link, and ends neither.
-  char encoded[kLongestAddress * 3];
-  size_t length = 0;
-  for (unsigned char c : name) {
-    if (length + 3 > sizeof encoded) break;
-    if (c > 0x20 && c < 0x7F && c != '"' && c != '\\' && c != '{' && c != '}') {
-      encoded[length++] = static_cast<char>(c);
-    } else {
-      encoded[length++] = '%';
-      encoded[length++] = "0123456789ABCDEF"[c >> 4];
-      encoded[length++] = "0123456789ABCDEF"[c & 15];
+  for (size_t at = 0; at < name.size();) {
+    const size_t piece = std::min(name.size() - at, size_t{1024});
+    char* const start = out_.Room(3 * piece);
+    char* d = start;
+    for (unsigned char c : name.substr(at, piece)) {
+      if (c > 0x20 && c < 0x7F && c != '"' && c != '\\' && c != '{' && c != '}') {
+        *d++ = static_cast<char>(c);
+      } else {
+        *d++ = '%';
+        *d++ = "0123456789ABCDEF"[c >> 4];
+        *d++ = "0123456789ABCDEF"[c & 15];
+      }
     }
+    out_.Commit(d);
+    at += piece;
   }
-  out_.Append(std::string_view(encoded, length));
 }
 
 template <bool kTables>

@@ -49,6 +49,8 @@ class RtfPageWriter {
   void LinkEnd();
   // A place named name (UTF-8) that internal links jump to.
   void Bookmark(const char* name, size_t n);
+  bool WantsLinks() const { return true; }
+  bool WantsPlaces() const { return true; }
   void TableStart(const Block& block);
   void RowStart(int cells);
   void CellStart(int span);  // the columns it takes (as one cell here)

@@ -50,6 +50,8 @@ class TextPageWriter {
   void LinkStart(LinkKind kind, const char* address, size_t n);
   void LinkEnd();
   void Bookmark(const char*, size_t) {}
+  bool WantsLinks() const { return links_ != VELLUMINE_LINKS_NONE; }
+  bool WantsPlaces() const { return false; }
   void TableStart(const Block& block);
   void RowStart(int cells);
   void CellStart(int span);
