@@ -21,6 +21,19 @@ inline size_t FindMarkupOrReference(const unsigned char* s, size_t p, size_t n) 
   return p;
 }
 
+// Where the next "<ol" (letters in either case) starts in s[p, n); n when there is none.
+inline size_t FindOrderedListTag(const unsigned char* s, size_t p, size_t n) {
+  while (n - p >= kScanChunk + 2) {
+    const ByteMask marks = ScanChunk(s + p).Equal('<') & ScanChunk(s + p + 1).EqualNoCase('o') &
+                           ScanChunk(s + p + 2).EqualNoCase('l');
+    if (const ScanBits bits = marks.Bits()) return p + FirstSetByte(bits);
+    p += kScanChunk;
+  }
+  for (; p + 2 < n; ++p)
+    if (s[p] == '<' && (s[p + 1] | 0x20) == 'o' && (s[p + 2] | 0x20) == 'l') return p;
+  return n;
+}
+
 // The bytes a writer copies as they stand: printable ASCII, and for some writers the bytes
 // from 0x80 up.
 enum class PlainBytes {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "fast/reading_runs.h"
 #include "reading/html_tokenizer.h"
 #include "translation/utf8.h"
 #include "translation/windows_code_pages.h"
@@ -197,6 +198,16 @@ bool RunsCode(std::string_view address) {
 
 LinkKind MakeLinkAddress(std::string_view href, std::string_view base, char* out,
                          size_t& length) {
+  // Most addresses are printable ASCII already, and need no base.
+  if (base.empty() && !href.empty() && href.size() + kScanChunk <= kLongestAddress &&
+      href[0] != '#' && href.find('"') == std::string_view::npos) {
+    const auto* s = reinterpret_cast<const unsigned char*>(href.data());
+    if (CopyPlainRun<PlainBytes::RtfText>(s, href.size(), out) == href.size()) {
+      if (RunsCode(href)) return LinkKind::None;
+      length = href.size();
+      return LinkKind::External;
+    }
+  }
   // Blanks and controls at the ends go, and tabs and line feeds anywhere.
   size_t first = 0, last = href.size();
   while (first < last && IsControlOrBlank(static_cast<unsigned char>(href[first]))) ++first;

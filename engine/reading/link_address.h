@@ -28,7 +28,8 @@ inline constexpr size_t kLongestAddress = 8192;
 // controls at its ends removed and tabs and line feeds inside it, as browsers do; resolved
 // against base (an absolute address, or empty for none); bytes outside printable ASCII, the
 // quote and the backslash percent-encoded, so that it is printable ASCII without either.
-// For an internal link out holds the name after "#" (not encoded).
+// For an internal link out holds the name after "#" (not encoded). out may be written a
+// little past the address's end (within its kLongestAddress bytes).
 LinkKind MakeLinkAddress(std::string_view href, std::string_view base, char* out,
                          size_t& length);
 

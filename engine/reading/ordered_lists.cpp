@@ -2,17 +2,17 @@
 
 #include <cstring>
 
+#include "fast/reading_runs.h"
 #include "reading/html_tokenizer.h"
 
 namespace vellumine {
 
 void FindOrderedLists(const char* text, size_t n, OrderedLists& lists) {
   lists.count = 0;
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
   for (size_t p = 0; p + 3 <= n && lists.count < OrderedLists::kMost; ++p) {
-    const void* lt = std::memchr(text + p, '<', n - p);
-    if (!lt) break;
-    p = static_cast<size_t>(static_cast<const char*>(lt) - text);
-    if (n - p < 4 || (text[p + 1] | 0x20) != 'o' || (text[p + 2] | 0x20) != 'l') continue;
+    p = FindOrderedListTag(s, p, n);
+    if (n - p < 4) break;
     const char after = text[p + 3];
     if (after != '>' && after != '/' && after != ' ' && after != '\t' && after != '\n' &&
         after != '\r' && after != '\f')

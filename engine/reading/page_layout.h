@@ -249,7 +249,8 @@ class PageLayout {
   void StartTag(const HtmlToken& token) {
     const Tag tag = token.tag;
     // Attributes matter to a few tags, and to all when the writer names places.
-    const bool attributesUsed = tag == Tag::A || tag == Tag::Img || tag == Tag::Base ||
+    const bool attributesUsed = (tag == Tag::A && writer_.WantsLinks()) || tag == Tag::Img ||
+                                tag == Tag::Base ||
                                 tag == Tag::Ol || tag == Tag::Li || tag == Tag::Td ||
                                 tag == Tag::Th || writer_.WantsPlaces();
     if (token.end > token.begin && attributesUsed) {

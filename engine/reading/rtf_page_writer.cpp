@@ -232,6 +232,14 @@ template <bool kTables>
 void RtfPageWriter<kTables>::AppendName(std::string_view name) {
   // Bytes outside printable ASCII, the quote, the backslash and braces become "%hh": the
   // name is then the same in the bookmark and in the link, and ends neither.
+  if (name.size() <= PageOutput::kLargestRoom / 2 && name.find('"') == std::string_view::npos) {
+    const auto* s = reinterpret_cast<const unsigned char*>(name.data());
+    if (CopyPlainRun<PlainBytes::RtfText>(s, name.size(), out_.Room(name.size() + kScanChunk)) ==
+        name.size()) {
+      out_.Append(name);  // the copy went to the room; the usual append keeps the count
+      return;
+    }
+  }
   for (size_t at = 0; at < name.size();) {
     const size_t piece = std::min(name.size() - at, size_t{1024});
     char* const start = out_.Room(3 * piece);

@@ -266,7 +266,7 @@ TEST(DefaultReading, Tokens) {
 // The chunked scans against byte-at-a-time models, on pages made of the bytes they stop at.
 TEST(DefaultReading, FastRunsMatchTheirModels) {
   std::mt19937 random(20);
-  const unsigned char alphabet[] = {'a', 'Z', '0', ' ', '\t', '\n', '<', '&', '{', '}', '\\',
+  const unsigned char alphabet[] = {'a', 'Z', '0', ' ', '\t', '\n', '<', '&', '{', '}', '\\', 'o', 'L',
                                     0x7F, 0x01, 0x80, 0xE9, 0xFF, '~', '!'};
   for (int round = 0; round < 3000; ++round) {
     std::string bytes(random() % 80, '\0');
@@ -276,6 +276,12 @@ TEST(DefaultReading, FastRunsMatchTheirModels) {
     size_t model = from;
     while (model < bytes.size() && s[model] != '<' && s[model] != '&') ++model;
     ASSERT_EQ(FindMarkupOrReference(s, from, bytes.size()), model) << round;
+    size_t olModel = from;
+    while (olModel + 2 < bytes.size() &&
+           !(s[olModel] == '<' && (s[olModel + 1] | 0x20) == 'o' && (s[olModel + 2] | 0x20) == 'l'))
+      ++olModel;
+    if (olModel + 2 >= bytes.size()) olModel = bytes.size();
+    ASSERT_EQ(FindOrderedListTag(s, from, bytes.size()), olModel) << round;
     for (PlainBytes plain : {PlainBytes::PrintableAscii, PlainBytes::PrintableOrHigh,
                              PlainBytes::RtfText}) {
       char out[96 + kScanChunk];
