@@ -23,6 +23,15 @@ namespace {
 constexpr size_t kFirstOptionsSize =
     offsetof(vellumine_options, progress_context) + sizeof(void*);
 
+// The number stored in an enumeration's place.
+template <typename Enumeration>
+int Stored(const Enumeration& value) {
+  static_assert(sizeof(Enumeration) == sizeof(int), "C enumerations are ints here");
+  int number;
+  std::memcpy(&number, &value, sizeof number);
+  return number;
+}
+
 // The caller's options over the defaults, as far as its struct goes; false when they are
 // missing or out of range.
 bool ReadOptions(const vellumine_options* given, vellumine_options& options) {
@@ -31,17 +40,19 @@ bool ReadOptions(const vellumine_options* given, vellumine_options& options) {
   std::memcpy(&options, given, given->size < sizeof options ? given->size : sizeof options);
   options.size = sizeof options;
   if (options.font_name == nullptr) options.font_name = DefaultOptions().font_name;
-  const bool formatKnown =
-      options.format == VELLUMINE_FORMAT_RTF || options.format == VELLUMINE_FORMAT_TEXT;
-  const bool encodingKnown =
-      options.encoding >= VELLUMINE_ENCODING_AUTO && options.encoding <= VELLUMINE_ENCODING_UTF_8;
-  const bool readingKnown = options.reading == VELLUMINE_READING_DEFAULT ||
-                            options.reading == VELLUMINE_READING_CLASSIC;
-  const bool linksKnown =
-      options.links >= VELLUMINE_LINKS_NONE && options.links <= VELLUMINE_LINKS_LIST;
+  // The enumerations as the numbers the caller stored: a value outside an enumeration's
+  // range may not be read as the enumeration.
+  const int format = Stored(options.format);
+  const int encoding = Stored(options.encoding);
+  const int reading = Stored(options.reading);
+  const int links = Stored(options.links);
+  const bool formatKnown = format == VELLUMINE_FORMAT_RTF || format == VELLUMINE_FORMAT_TEXT;
+  const bool encodingKnown = encoding >= VELLUMINE_ENCODING_AUTO && encoding <= VELLUMINE_ENCODING_UTF_8;
+  const bool readingKnown = reading == VELLUMINE_READING_DEFAULT || reading == VELLUMINE_READING_CLASSIC;
+  const bool linksKnown = links >= VELLUMINE_LINKS_NONE && links <= VELLUMINE_LINKS_LIST;
   // Links and wrapping belong to the default reading's plain text.
-  const bool classicAlone = options.reading == VELLUMINE_READING_DEFAULT ||
-                            (options.links == VELLUMINE_LINKS_NONE && options.wrap == 0);
+  const bool classicAlone = reading == VELLUMINE_READING_DEFAULT ||
+                            (links == VELLUMINE_LINKS_NONE && options.wrap == 0);
   return formatKnown && encodingKnown && readingKnown && linksKnown && classicAlone &&
          options.wrap >= 0 && options.wrap <= 100000;
 }
