@@ -20,18 +20,19 @@
 
 namespace vellumine {
 
-// Writer is TextPageWriter or RtfPageWriter (see either for the calls it takes).
-template <typename Writer>
+// Writer is TextPageWriter or RtfPageWriter (see either for the calls it takes); Tokens
+// an HtmlTokenizer or a TokenPipeline over the same text.
+template <typename Writer, typename Tokens = HtmlTokenizer>
 class PageLayout {
  public:
   // orderedLists: where the page's ordered lists are (FindOrderedLists), for writers that
   // number each list of their own; may be null.
-  PageLayout(const char* text, size_t n, Writer& writer,
+  PageLayout(const char* text, size_t n, Writer& writer, Tokens& tokens,
              const OrderedLists* orderedLists = nullptr,
              const EncodingChoice& encoding = EncodingChoice{})
       : text_(text),
         n_(n),
-        tokens_(text, n),
+        tokens_(tokens),
         writer_(writer),
         orderedLists_(orderedLists),
         encoding_(encoding) {}
@@ -695,7 +696,7 @@ class PageLayout {
 
   const char* text_;
   size_t n_;
-  HtmlTokenizer tokens_;
+  Tokens& tokens_;
   Writer& writer_;
   const OrderedLists* orderedLists_;
   size_t nextOrdered_ = 0;  // the first of orderedLists_ not yet met

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "fast/byte_scan.h"
+#include "fast/token_pipeline.h"
 #include "job/conversion_mode.h"
 #include "reading/page_layout.h"
 #include "reading/rtf_page_writer.h"
@@ -16,9 +17,24 @@ static_assert(kReadPastPage >= kScanChunk, "the writers' runs read a chunk past 
 
 template <typename Writer>
 void Lay(const char* text, size_t n, Writer& writer, ProgressTicks& ticks,
-         const OrderedLists* orderedLists, const EncodingChoice& encoding) {
-  PageLayout<Writer> layout(text, n, writer, orderedLists, encoding);
-  layout.Run(ticks);
+         const OrderedLists* orderedLists, const EncodingChoice& encoding, size_t pipelineFrom) {
+  // A large page's tokens are read on a second thread while this one lays them out.
+  std::unique_ptr<TokenPipeline> pipeline;
+  if (n >= pipelineFrom) {
+    try {
+      pipeline = std::make_unique<TokenPipeline>(text, n);
+    } catch (...) {
+      pipeline.reset();  // no thread or no memory: all on this one
+    }
+  }
+  if (pipeline) {
+    PageLayout<Writer, TokenPipeline> layout(text, n, writer, *pipeline, orderedLists, encoding);
+    layout.Run(ticks);
+  } else {
+    HtmlTokenizer tokens(text, n);
+    PageLayout<Writer> layout(text, n, writer, tokens, orderedLists, encoding);
+    layout.Run(ticks);
+  }
   writer.Finish();
 }
 
@@ -26,7 +42,7 @@ void Lay(const char* text, size_t n, Writer& writer, ProgressTicks& ticks,
 
 vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& encoding,
                           const vellumine_options& options, ProgressTicks& ticks,
-                          OutputStream& out) {
+                          OutputStream& out, size_t pipelineFrom) {
   std::unique_ptr<PageOutput> output(new (std::nothrow) PageOutput(out));
   if (!output) return VELLUMINE_OUT_OF_MEMORY;
   std::unique_ptr<OrderedLists> orderedLists;
@@ -41,19 +57,19 @@ vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& enco
       if (!table || !table->Allocate()) return VELLUMINE_OUT_OF_MEMORY;
       TextPageWriter writer(*output, *table, encoding, options.text_utf8 != 0, options.links,
                             options.wrap);
-      Lay(text, n, writer, ticks, nullptr, encoding);
+      Lay(text, n, writer, ticks, nullptr, encoding, pipelineFrom);
       break;
     }
     case ConversionMode::Rtf: {
       RtfPageWriter<false> writer(*output, encoding, options.font_name, options.font_size,
                                   orderedLists.get());
-      Lay(text, n, writer, ticks, orderedLists.get(), encoding);
+      Lay(text, n, writer, ticks, orderedLists.get(), encoding, pipelineFrom);
       break;
     }
     case ConversionMode::RtfTables: {
       RtfPageWriter<true> writer(*output, encoding, options.font_name, options.font_size,
                                  orderedLists.get());
-      Lay(text, n, writer, ticks, orderedLists.get(), encoding);
+      Lay(text, n, writer, ticks, orderedLists.get(), encoding, pipelineFrom);
       break;
     }
   }

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "fast/progress_ticks.h"
+#include "fast/token_pipeline.h"
 #include "translation/encoding.h"
 #include "translation/output_stream.h"
 #include "vellumine.h"
@@ -14,8 +15,9 @@ namespace vellumine {
 // options ask for to out, reporting ticks; Ok, or OutOfMemory when the writer's buffers
 // cannot be had. The kReadPastPage bytes after text[n] are read (their values do not matter).
 inline constexpr size_t kReadPastPage = 16;
+// Pages of pipelineFrom bytes or more have their tokens read on a second thread.
 vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& encoding,
                           const vellumine_options& options, ProgressTicks& ticks,
-                          OutputStream& out);
+                          OutputStream& out, size_t pipelineFrom = kTokenPipelineFrom);
 
 }  // namespace vellumine

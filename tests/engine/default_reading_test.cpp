@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <string_view>
@@ -12,6 +13,8 @@
 #include "job/convert_file.h"
 #include "reading/html_tokenizer.h"
 #include "reading/link_address.h"
+#include "reading/read_page.h"
+#include "engine_test_util.h"
 #include "translation/output_stream.h"
 
 namespace vellumine::testing {
@@ -52,9 +55,6 @@ bool BracesBalance(std::string_view rtf) {
   }
   return depth == 0;
 }
-
-constexpr ConversionMode kModes[] = {ConversionMode::Text, ConversionMode::Rtf,
-                                     ConversionMode::RtfTables};
 
 struct TextCase {
   const char* what;
@@ -358,6 +358,30 @@ TEST(DefaultReading, LinksInPlainText) {
   // In a table the number stays in its cell.
   EXPECT_EQ(TextWith("<table><tr><td><a href=a>x</a><td>y</table>", VELLUMINE_LINKS_LIST),
             "x[1]  y\n\n[1] a");
+}
+
+TEST(DefaultReading, PipelinedTokensGiveTheSameOutput) {
+  // The example pages over and over (past many batches of tokens), in every mode, with their
+  // tokens read on a second thread and on this one.
+  std::string page;
+  for (const auto& entry : std::filesystem::directory_iterator(VELLUMINE_SOURCE_DIR "/examples"))
+    page += ReadBytes(entry.path().string());
+  while (page.size() < (size_t{3} << 20)) page += page;
+  const std::string padded = page + std::string(kReadPastPage, '\0');
+  const EncodingChoice encoding = ChooseEncoding(VELLUMINE_ENCODING_AUTO, page.data(), page.size());
+  for (ConversionMode mode : kModes) {
+    std::string outputs[2];
+    for (size_t pipelineFrom : {size_t{0}, SIZE_MAX}) {
+      MemoryOutputStream out;
+      ProgressTicks ticks;
+      ASSERT_EQ(ReadPage(padded.data(), page.size(), encoding, OptionsFor(mode), ticks, out,
+                         pipelineFrom),
+                VELLUMINE_OK);
+      outputs[pipelineFrom == 0] = out.str();
+    }
+    EXPECT_TRUE(outputs[0] == outputs[1]) << static_cast<int>(mode);
+    EXPECT_GT(outputs[0].size(), page.size() / 4);
+  }
 }
 
 TEST(DefaultReading, WrappedPlainText) {
