@@ -36,7 +36,7 @@ class TextPageWriter {
   void PreformattedText(const char* s, size_t n);  // one line, blanks kept
   void Character(uint32_t cp);
   void Space() {
-    if (holding_) {
+    if (holding_ || wrapping_) {
       Put(" ", 1);
     } else {
       out_.Append(' ');
