@@ -443,14 +443,14 @@ TEST(DefaultReading, LinkAddresses) {
 
 TEST(DefaultReading, RtfMeaning) {
   const std::string rtf = Convert(
-      "<h2 id=\"s1\">Head</h2><p><em>e</em> <cite>c</cite> <u>u</u> <del>d</del> <code>k</code> "
+      "<h2 ID=\"s1\">Head</h2><p class=hidden id=p2><p><em>e</em> <cite>c</cite> <u>u</u> <del>d</del> <code>k</code> "
       "<b class=x>b</b> <img src=a alt=\"A &amp; B\"><img src=b> "
       "<a href=\"http://h/x?a=1&amp;b=2\">go <i>there</i></a> <a href=\"#s1\">back</a>"
       "<pre><code>c</code> p</pre>",
       ConversionMode::Rtf);
   const char* expected[] = {
       "{\\s2\\keepn\\sb240\\sa60\\outlinelevel1\\b\\fs32\\sbasedon0\\snext0 heading 2;}",
-      "{\\*\\bkmkstart s1}{\\*\\bkmkend s1}",
+      "{\\*\\bkmkstart s1}{\\*\\bkmkend s1}", "{\\*\\bkmkstart p2}{\\*\\bkmkend p2}",
       "\\pard\\plain\\s2\\outlinelevel1\\keepn",
       "\\i e", "\\ul u", "\\strike d", "\\f1 k", "\\b\\f0 b", "[A & B]",
       "{\\field{\\*\\fldinst HYPERLINK \"http://h/x?a=1&b=2\"}{\\fldrslt go \\i there}}",
