@@ -600,6 +600,7 @@ class PageLayout {
     if (token.end == token.begin || !DecodedAttribute(TagAttributes::kAlt, length)) return;
     size_t first = 0;
     while (first < length && static_cast<unsigned char>(attribute_[first]) <= 0x20) ++first;
+    while (length > first && static_cast<unsigned char>(attribute_[length - 1]) <= 0x20) --length;
     if (first == length) return;
     Character('[');
     const auto* s = reinterpret_cast<const unsigned char*>(attribute_);
@@ -608,6 +609,7 @@ class PageLayout {
       i += DecodeUtf8Character(s + i, length - i, cp);
       Character(cp);
     }
+    pendingSpace_ = false;
     Character(']');
   }
 

@@ -444,7 +444,7 @@ TEST(DefaultReading, LinkAddresses) {
 TEST(DefaultReading, RtfMeaning) {
   const std::string rtf = Convert(
       "<h2 ID=\"s1\">Head</h2><p class=hidden id=p2><p><em>e</em> <cite>c</cite> <u>u</u> <del>d</del> <code>k</code> "
-      "<b class=x>b</b> <img src=a alt=\"A &amp; B\"><img src=b> "
+      "<b class=x>b</b> <img src=a alt=\" A &amp;  B \"><img src=b> "
       "<a href=\"http://h/x?a=1&amp;b=2\">go <i>there</i></a> <a href=\"#s1\">back</a>"
       "<pre><code>c</code> p</pre>",
       ConversionMode::Rtf);
