@@ -17,16 +17,8 @@ static_assert(kReadPastPage >= kScanChunk, "the writers' runs read a chunk past 
 
 template <typename Writer>
 void Lay(const char* text, size_t n, Writer& writer, ProgressTicks& ticks,
-         const OrderedLists* orderedLists, const EncodingChoice& encoding, size_t pipelineFrom) {
-  // A large page's tokens are read on a second thread while this one lays them out.
-  std::unique_ptr<TokenPipeline> pipeline;
-  if (n >= pipelineFrom) {
-    try {
-      pipeline = std::make_unique<TokenPipeline>(text, n);
-    } catch (...) {
-      pipeline.reset();  // no thread or no memory: all on this one
-    }
-  }
+         const OrderedLists* orderedLists, const EncodingChoice& encoding,
+         TokenPipeline* pipeline) {
   if (pipeline) {
     PageLayout<Writer, TokenPipeline> layout(text, n, writer, *pipeline, orderedLists, encoding);
     layout.Run(ticks);
@@ -45,6 +37,16 @@ vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& enco
                           OutputStream& out, size_t pipelineFrom) {
   std::unique_ptr<PageOutput> output(new (std::nothrow) PageOutput(out));
   if (!output) return VELLUMINE_OUT_OF_MEMORY;
+  // A large page's tokens are read on a second thread (from now on, while this one looks for
+  // the ordered lists) as this one lays them out.
+  std::unique_ptr<TokenPipeline> pipeline;
+  if (n >= pipelineFrom) {
+    try {
+      pipeline = std::make_unique<TokenPipeline>(text, n);
+    } catch (...) {
+      pipeline.reset();  // no thread or no memory: all on this one
+    }
+  }
   std::unique_ptr<OrderedLists> orderedLists;
   if (ModeOf(options) != ConversionMode::Text) {
     orderedLists.reset(new (std::nothrow) OrderedLists);
@@ -57,19 +59,19 @@ vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& enco
       if (!table || !table->Allocate()) return VELLUMINE_OUT_OF_MEMORY;
       TextPageWriter writer(*output, *table, encoding, options.text_utf8 != 0, options.links,
                             options.wrap);
-      Lay(text, n, writer, ticks, nullptr, encoding, pipelineFrom);
+      Lay(text, n, writer, ticks, nullptr, encoding, pipeline.get());
       break;
     }
     case ConversionMode::Rtf: {
       RtfPageWriter<false> writer(*output, encoding, options.font_name, options.font_size,
                                   orderedLists.get());
-      Lay(text, n, writer, ticks, orderedLists.get(), encoding, pipelineFrom);
+      Lay(text, n, writer, ticks, orderedLists.get(), encoding, pipeline.get());
       break;
     }
     case ConversionMode::RtfTables: {
       RtfPageWriter<true> writer(*output, encoding, options.font_name, options.font_size,
                                  orderedLists.get());
-      Lay(text, n, writer, ticks, orderedLists.get(), encoding, pipelineFrom);
+      Lay(text, n, writer, ticks, orderedLists.get(), encoding, pipeline.get());
       break;
     }
   }

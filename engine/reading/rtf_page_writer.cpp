@@ -280,10 +280,15 @@ void RtfPageWriter<kTables>::OpenField() {
     AppendName(std::string_view(linkAddress_, linkLength_));
   } else {
     out_.Append("{\\field{\\*\\fldinst HYPERLINK \"");
-    for (size_t i = 0; i < linkLength_; ++i) {  // printable ASCII without quote or backslash
-      const char c = linkAddress_[i];
-      if (c == '{' || c == '}') out_.Append('\\');
-      out_.Append(c);
+    // Printable ASCII without quote or backslash: only braces need escapes.
+    const std::string_view address(linkAddress_, linkLength_);
+    if (address.find_first_of("{}") == std::string_view::npos) {
+      out_.Append(address);
+    } else {
+      for (const char c : address) {
+        if (c == '{' || c == '}') out_.Append('\\');
+        out_.Append(c);
+      }
     }
   }
   out_.Append("\"}{\\fldrslt ");
