@@ -15,7 +15,7 @@ namespace vellumine {
 namespace {
 
 constexpr size_t kPiece = 4096;     // input bytes encoded per room asked for
-constexpr size_t kMostPerByte = 8;  // output bytes one input byte can become
+constexpr size_t kMostPerByte = 12;  // output bytes one input byte can become ("\\u-1234\\'hh")
 constexpr int kTwipsPerIndent = 360;
 constexpr int kTableWidth = 9500;   // twips
 constexpr int kMostCells = 63;      // cells a row of RTF holds
@@ -32,18 +32,6 @@ char* PutHexEscape(char* d, unsigned char b) {
   return d + 4;
 }
 
-bool IsBlank(unsigned char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-// Appends printf-formatted text (the header's).
-template <typename... Args>
-void AppendFormatted(PageOutput& out, const char* format, Args... args) {
-  char buffer[160];
-  const int length = std::snprintf(buffer, sizeof buffer, format, args...);
-  if (length > 0) out.Append(std::string_view(buffer, static_cast<size_t>(length)));
-}
-
 // Writes value in decimal at out (room for 21 bytes); returns its length.
 size_t FormatNumber(long value, char* out) {
   char digits[24];
@@ -58,6 +46,41 @@ size_t FormatNumber(long value, char* out) {
   if (value < 0) *--d = '-';
   std::memcpy(out, d, static_cast<size_t>(end - d));
   return static_cast<size_t>(end - d);
+}
+
+// One UTF-16 unit as "\\u" and its value as a signed 16-bit number, then what readers
+// without Unicode show instead: the character's byte in the document's code page, or a
+// blank (which ends the control word) and "?".
+char* PutUnicodeUnit(char* d, uint32_t unit, unsigned char fallback) {
+  const long value = unit >= 0x8000 ? static_cast<long>(unit) - 0x10000 : static_cast<long>(unit);
+  *d++ = '\\';
+  *d++ = 'u';
+  d += FormatNumber(value, d);
+  if (fallback >= 0x80) return PutHexEscape(d, fallback);
+  *d++ = ' ';
+  *d++ = '?';
+  return d;
+}
+
+// A character beyond ASCII in Unicode (a surrogate pair past U+FFFF), so that every reader
+// takes it whatever code page it assumes; at most 22 bytes.
+char* PutCharacter(char* d, uint32_t cp, bool cyrillic) {
+  if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+  if (cp <= 0xFFFF) return PutUnicodeUnit(d, cp, cyrillic ? Windows1251Byte(cp) : Windows1252Byte(cp));
+  d = PutUnicodeUnit(d, 0xD800 + ((cp - 0x10000) >> 10), 0);
+  return PutUnicodeUnit(d, 0xDC00 + ((cp - 0x10000) & 0x3FF), 0);
+}
+
+bool IsBlank(unsigned char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// Appends printf-formatted text (the header's).
+template <typename... Args>
+void AppendFormatted(PageOutput& out, const char* format, Args... args) {
+  char buffer[160];
+  const int length = std::snprintf(buffer, sizeof buffer, format, args...);
+  if (length > 0) out.Append(std::string_view(buffer, static_cast<size_t>(length)));
 }
 
 // Appends a control word and its number: "\\sb" and 120 give "\\sb120".
@@ -377,13 +400,14 @@ void RtfPageWriter<kTables>::Encode(const char* s, size_t n) {
       }
       afterBlank = false;
       if (!utf8_) {
-        d = PutHexEscape(d, mapper_(c));
+        const unsigned char b = mapper_(c);
+        d = PutCharacter(d, cyrillic_ ? Windows1251CodePoint(b) : Windows1252CodePoint(b), cyrillic_);
         ++i;
         continue;
       }
       uint32_t cp;
       i += DecodeUtf8Character(u + i, n - i, cp);
-      d += FormatRtfCharacter(cp, false, d);
+      d = PutCharacter(d, cp, false);
     }
     out_.Commit(d);
   }
@@ -421,12 +445,7 @@ void RtfPageWriter<kTables>::Character(uint32_t cp) {
     out_.Append("\\~");
     return;
   }
-  const unsigned char b = cyrillic_ ? Windows1251Byte(cp) : Windows1252Byte(cp);
-  if (b != 0) {
-    out_.Append(std::string_view(buffer, static_cast<size_t>(PutHexEscape(buffer, b) - buffer)));
-    return;
-  }
-  out_.Append(std::string_view(buffer, FormatRtfUnicode(cp, buffer)));
+  out_.Commit(PutCharacter(out_.Room(24), cp, cyrillic_));
 }
 
 template <bool kTables>

@@ -220,13 +220,16 @@ TEST(DefaultReading, RtfTablesHaveACellForEachBoundary) {
 }
 
 TEST(DefaultReading, CharactersInEachSet) {
-  // References in the page's set where it has them, else Unicode; page bytes as escapes.
+  // Every character beyond ASCII in Unicode, with its byte in the document's code page for
+  // readers without Unicode where it has one (else "?").
   const std::string latin1 = Convert("<p>&eacute;&#8364;&#x3b1; \xe9", ConversionMode::Rtf,
                                      VELLUMINE_ENCODING_ISO_8859_1);
-  EXPECT_NE(latin1.find("\\'e9\\'80\\u945? \\'e9"), std::string::npos) << latin1;
+  EXPECT_NE(latin1.find("\\u233\\'e9\\u8364\\'80\\u945 ? \\u233\\'e9"), std::string::npos) << latin1;
   const std::string koi8 = Convert("<p>\xc1&#1073;", ConversionMode::Rtf, VELLUMINE_ENCODING_KOI8_R);
   EXPECT_NE(koi8.find("\\ansicpg1251"), std::string::npos);
-  EXPECT_NE(koi8.find("\\'e0\\'e1"), std::string::npos) << koi8;
+  EXPECT_NE(koi8.find("\\u1072\\'e0\\u1073\\'e1"), std::string::npos) << koi8;
+  EXPECT_NE(Convert("<p>&#x1F600;", ConversionMode::Rtf).find("\\u-10179 ?\\u-8704 ?"),
+            std::string::npos);
   EXPECT_EQ(Convert("<p>\xc1&#1073;&#945;", ConversionMode::Text, VELLUMINE_ENCODING_KOI8_R),
             "\xe0\xe1\n");  // alpha is not in windows-1251
   EXPECT_EQ(Convert("<p>a\xff\xe2\x82\xac", ConversionMode::Text, VELLUMINE_ENCODING_UTF_8),
