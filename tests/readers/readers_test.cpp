@@ -115,7 +115,7 @@ TEST(ReadersTest, LinksReadBackWithThePagesAddresses) {
     for (size_t at = html.find(open); at != std::string::npos; at = html.find(open, at + 1)) {
       const size_t begin = at + open.size();
       std::string address = html.substr(begin, html.find('"', begin) - begin);
-      for (size_t at; (at = address.find("&amp;")) != std::string::npos;) address.replace(at, 5, "&");
+      for (size_t amp; (amp = address.find("&amp;")) != std::string::npos;) address.replace(amp, 5, "&");
       // The reader splits a link where its formatting changes: one link, one address.
       if (found.empty() || found.back() != address) found.push_back(address);
     }
