@@ -17,13 +17,37 @@ bool WorkBufferCapacity(uint64_t inputSize, size_t& capacity) {
   return true;
 }
 
+namespace {
+
+// The text buffer a default reading's job on this thread left, for the next: a converter of
+// many pages touches fresh memory (which costs more than the conversion, on some machines)
+// once, not for every page. Kept up to this size.
+constexpr size_t kKeptTextLimit = size_t{64} << 20;
+ByteBuffer& KeptText() {
+  thread_local ByteBuffer kept;
+  return kept;
+}
+
+}  // namespace
+
+WorkBuffers::~WorkBuffers() {
+  if (keepText && text.capacity() <= kKeptTextLimit && text.capacity() > KeptText().capacity())
+    text.Swap(KeptText());
+}
+
 vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers,
                                      vellumine_reading reading) {
   if (reading == VELLUMINE_READING_DEFAULT) {
     // The default reading holds the text as read and nothing else of its size (and reads
     // a little past the text's end).
-    if (inputSize > SIZE_MAX - 64 || !buffers.text.Allocate(static_cast<size_t>(inputSize) + 64))
-      return VELLUMINE_OUT_OF_MEMORY;
+    if (inputSize > SIZE_MAX - 64) return VELLUMINE_OUT_OF_MEMORY;
+    const size_t capacity = static_cast<size_t>(inputSize) + 64;
+    buffers.keepText = true;
+    if (KeptText().capacity() >= capacity) {
+      buffers.text.Swap(KeptText());
+      return VELLUMINE_OK;
+    }
+    if (!buffers.text.Allocate(capacity)) return VELLUMINE_OUT_OF_MEMORY;
     return VELLUMINE_OK;
   }
   size_t capacity = 0;

@@ -13,8 +13,14 @@ namespace vellumine {
 
 // The job's two work buffers, each of 4 x size + 1000 bytes.
 struct WorkBuffers {
+  WorkBuffers() = default;
+  WorkBuffers(const WorkBuffers&) = delete;
+  WorkBuffers& operator=(const WorkBuffers&) = delete;
+  // A default reading's text buffer is kept for the next job on this thread.
+  ~WorkBuffers();
   ByteBuffer text;      // the input as read (CR LF pairs, 0x1A end), later the body
   ByteBuffer prepared;  // the input without title, script, option, style, server blocks
+  bool keepText = false;
 };
 
 // 4 x size + 1000; false when that does not fit the size type (32-bit platforms).

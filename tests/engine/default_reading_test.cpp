@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <thread>
 #include <string>
 #include <string_view>
 
@@ -384,6 +385,21 @@ TEST(DefaultReading, PipelinedTokensGiveTheSameOutput) {
     }
     EXPECT_TRUE(outputs[0] == outputs[1]) << static_cast<int>(mode);
     EXPECT_GT(outputs[0].size(), page.size() / 4);
+  }
+}
+
+TEST(DefaultReading, AKeptBufferHoldsNothingOfTheLastPage) {
+  // One thread's jobs share their text buffer: a short page after a long one reads only
+  // its own bytes (the long page's are still in the buffer past the short one's end).
+  const std::string longPage = "<p>" + std::string(100000, 'x') + " <pre>tail</pre> &amp;";
+  const std::string shortPages[] = {"<p>a", "<p>a &am", "<pre>b", "<p>c <"};
+  for (ConversionMode mode : kModes) {
+    for (const std::string& shortPage : shortPages) {
+      std::string fresh;
+      std::thread([&] { fresh = Convert(shortPage, mode); }).join();
+      Convert(longPage, mode);
+      EXPECT_EQ(Convert(shortPage, mode), fresh) << shortPage;
+    }
   }
 }
 
