@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "translation/encoding.h"
+#include "fast/allocation_limit.h"
 #include "fast/split_preparation.h"
 #include "reading/read_page.h"
 #include "translation/rtf_templates.h"
@@ -44,6 +45,8 @@ vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers,
     const size_t capacity = static_cast<size_t>(inputSize) + 64;
     buffers.keepText = true;
     if (KeptText().capacity() >= capacity) {
+      // Taken as an allocation would be: a test's limit refuses it the same way.
+      if (!GrantBlockAllocation()) return VELLUMINE_OUT_OF_MEMORY;
       buffers.text.Swap(KeptText());
       return VELLUMINE_OK;
     }

@@ -52,15 +52,17 @@ TEST(OutputFaults, EmptyInputKeepsAPreviousOutput) {
 // file, and at least one of them fails for want of memory.
 TEST(OutputFaults, OutOfMemoryKeepsAPreviousOutput) {
   struct AllocationLimit { ~AllocationLimit() { LimitBlockAllocations(-1); } } lifted;
-  for (size_t size : {size_t{2000}, size_t{5} << 20}) {  // the larger is read in halves
+  for (size_t size : {size_t{2000}, size_t{5} << 20})  // the larger is read in halves
+  for (vellumine_reading reading : {VELLUMINE_READING_DEFAULT, VELLUMINE_READING_CLASSIC}) {
+    vellumine_options options = OptionsFor(ConversionMode::RtfTables);
+    options.reading = reading;
     TempDirectory work;
     work.Make({{"page.htm", LargePage(size)}, {"page.rtf", kPrevious}});
     bool outOfMemory = false;
     vellumine_result result = VELLUMINE_OUT_OF_MEMORY;
     for (int64_t granted = 0; granted < 100 && result != VELLUMINE_OK; ++granted) {
       LimitBlockAllocations(granted);
-      result = ConvertFile((work.path() + "page.htm").c_str(), work.path().c_str(),
-                           OptionsFor(ConversionMode::RtfTables));
+      result = ConvertFile((work.path() + "page.htm").c_str(), work.path().c_str(), options);
       LimitBlockAllocations(-1);
       if (result == VELLUMINE_OK) break;
       // The output's own first block is refused before the output is opened.
