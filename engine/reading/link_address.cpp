@@ -41,6 +41,7 @@ struct Address {
   size_t length = 0;
   bool tooLong = false;
   void Append(std::string_view bytes) {
+    if (bytes.empty()) return;  // (an empty view may have no bytes to point at)
     if (length + bytes.size() > kLongestAddress) {
       tooLong = true;
       return;

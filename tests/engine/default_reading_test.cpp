@@ -447,6 +447,8 @@ TEST(DefaultReading, LinkAddresses) {
       {"../../../../g", "http://a/b/c/d;p?q", LinkKind::External, "http://a/g"},
       {"g/./h/../i", "http://a/b/c/d;p?q", LinkKind::External, "http://a/b/c/g/i"},
       {"ftp://other/x", "http://a/b", LinkKind::External, "ftp://other/x"},
+      {"", "x:", LinkKind::External, "x:"},  // a base of a scheme alone
+      {"?q", "x:", LinkKind::External, "x:?q"},
   };
   for (const AddressCase& c : cases) {
     char out[kLongestAddress];
