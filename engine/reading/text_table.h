@@ -27,7 +27,7 @@ class TextTable {
   }
   bool CanAddRow() const { return rowCount_ < kMaxRows && cellCount_ < kMaxCells; }
   bool CanAddCell() const { return cellCount_ < kMaxCells; }
-  // Starts a row, or a cell in the last row (which there must be).
+  // Starts a row; starts a cell in the last row (which there must be).
   void AddRow() { rowStart_[rowCount_++] = static_cast<uint32_t>(cellCount_); }
   void AddCell(int span) {
     cells_[cellCount_].begin = static_cast<uint32_t>(textUsed_);
@@ -35,8 +35,6 @@ class TextTable {
     cells_[cellCount_].span = static_cast<uint32_t>(span);
     ++cellCount_;
   }
-  bool HasRow() const { return rowCount_ > 0; }
-  bool HasCellInLastRow() const { return rowCount_ > 0 && cellCount_ > rowStart_[rowCount_ - 1]; }
 
   // Room for k more bytes of the last cell's text; nullptr when the text is full.
   char* Room(size_t k) { return kTextCapacity - textUsed_ < k ? nullptr : text_.get() + textUsed_; }
@@ -46,6 +44,17 @@ class TextTable {
   }
 
   size_t rowCount() const { return rowCount_; }
+  // The columns terminals give the text (East Asian wide characters two).
+  static size_t DisplayWidth(const char* s, size_t n, bool utf8);
+  const char* text() const { return text_.get(); }
+  size_t cellCount() const { return cellCount_; }
+  size_t cellBegin(size_t i) const { return cells_[i].begin; }
+  size_t cellEnd(size_t i) const { return cells_[i].end; }
+  size_t cellSpan(size_t i) const { return cells_[i].span; }
+  size_t cellWidth(size_t i) const { return cells_[i].width; }
+  void SetCellWidth(size_t i, size_t width) { cells_[i].width = static_cast<uint32_t>(width); }
+  size_t rowBegin(size_t r) const { return rowStart_[r]; }
+  size_t rowEnd(size_t r) const { return r + 1 < rowCount_ ? rowStart_[r + 1] : cellCount_; }
 
  private:
   struct Cell {
@@ -60,19 +69,6 @@ class TextTable {
   size_t textUsed_ = 0;
   size_t cellCount_ = 0;
   size_t rowCount_ = 0;
-
- public:
-  // The columns terminals give the text (East Asian wide characters two).
-  static size_t DisplayWidth(const char* s, size_t n, bool utf8);
-  const char* text() const { return text_.get(); }
-  size_t cellCount() const { return cellCount_; }
-  size_t cellBegin(size_t i) const { return cells_[i].begin; }
-  size_t cellEnd(size_t i) const { return cells_[i].end; }
-  size_t cellSpan(size_t i) const { return cells_[i].span; }
-  size_t cellWidth(size_t i) const { return cells_[i].width; }
-  void SetCellWidth(size_t i, size_t width) { cells_[i].width = static_cast<uint32_t>(width); }
-  size_t rowBegin(size_t r) const { return rowStart_[r]; }
-  size_t rowEnd(size_t r) const { return r + 1 < rowCount_ ? rowStart_[r + 1] : cellCount_; }
 };
 
 }  // namespace vellumine
