@@ -227,7 +227,7 @@ TEST(FastPathModel, PassesChunkMarksAndLargeTexts) {
   auto bit = [&](size_t i) { return static_cast<ScanBits>(kFirstByte << (i * step)); };
   ScanBits all = 0;
   for (size_t i = 0; i < kScanChunk; ++i) all |= bit(i);
-  random.seed(99);
+  random = std::mt19937(99);
   const unsigned char bounds[] = {0x01, 0x7F, 0x80, 0x90, 0xA0, 0xBF,
                                   0xC0, 0xC2, 0xE0, 0xF0, 0xF5, 0xFF};
   for (int round = 0; round < 2000; ++round) {
