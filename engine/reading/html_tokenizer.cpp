@@ -334,58 +334,12 @@ bool HtmlTokenizer::ReadReference(HtmlToken& token) {
   return true;
 }
 
-bool FindAttribute(const char* text, size_t begin, size_t end, std::string_view name,
-                   size_t& valueBegin, size_t& valueEnd) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text);
-  // Most tags have not the name at all: look for its first two letters before reading.
-  if (name.size() >= 2) {
-    bool seen = false;
-    for (size_t p = begin; p + 1 < end && !seen; ++p)
-      seen = (s[p] | 0x20) == name[0] && (s[p + 1] | 0x20) == name[1];
-    if (!seen) return false;
-  }
-  size_t p = begin;
-  while (p < end) {
-    if (IsBlank(s[p]) || s[p] == '/') {
-      ++p;
-      continue;
-    }
-    const size_t nameStart = p++;
-    while (p < end && !IsBlank(s[p]) && s[p] != '/' && s[p] != '=') ++p;
-    const size_t nameEnd = p;
-    while (p < end && IsBlank(s[p])) ++p;
-    size_t vb = p, ve = p;
-    if (p < end && s[p] == '=') {
-      ++p;
-      while (p < end && IsBlank(s[p])) ++p;
-      if (p < end && (s[p] == '"' || s[p] == '\'')) {
-        const unsigned char quote = s[p];
-        vb = ++p;
-        while (p < end && s[p] != quote) ++p;
-        ve = p;
-        if (p < end) ++p;
-      } else {
-        vb = p;
-        while (p < end && !IsBlank(s[p])) ++p;
-        ve = p;
-      }
-    }
-    if (nameEnd - nameStart == name.size()) {
-      size_t i = 0;
-      while (i < name.size() && AsciiLower(s[nameStart + i]) == name[i]) ++i;
-      if (i == name.size()) {
-        valueBegin = vb;
-        valueEnd = ve;
-        return true;
-      }
-    }
-  }
-  return false;
-}
+namespace {
 
-void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes& attributes) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text);
-  attributes = TagAttributes{};
+// Calls visit(nameStart, nameEnd, valueBegin, valueEnd) for each attribute of s[begin, end)
+// (a start tag's attributes), as browsers read them, until it returns true.
+template <typename Visit>
+void ForEachAttribute(const unsigned char* s, size_t begin, size_t end, Visit visit) {
   size_t p = begin;
   while (p < end) {
     if (Is(s[p], kEndsName)) {  // a blank or "/"
@@ -412,6 +366,39 @@ void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes
         ve = p;
       }
     }
+    if (visit(nameStart, nameEnd, vb, ve)) return;
+  }
+}
+
+}  // namespace
+
+bool FindAttribute(const char* text, size_t begin, size_t end, std::string_view name,
+                   size_t& valueBegin, size_t& valueEnd) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  // Most tags have not the name at all: look for its first two letters before reading.
+  if (name.size() >= 2) {
+    bool seen = false;
+    for (size_t p = begin; p + 1 < end && !seen; ++p)
+      seen = (s[p] | 0x20) == name[0] && (s[p + 1] | 0x20) == name[1];
+    if (!seen) return false;
+  }
+  bool found = false;
+  ForEachAttribute(s, begin, end, [&](size_t nameStart, size_t nameEnd, size_t vb, size_t ve) {
+    if (nameEnd - nameStart != name.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i)
+      if (AsciiLower(s[nameStart + i]) != name[i]) return false;
+    valueBegin = vb;
+    valueEnd = ve;
+    found = true;
+    return true;
+  });
+  return found;
+}
+
+void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes& attributes) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  attributes = TagAttributes{};
+  ForEachAttribute(s, begin, end, [&](size_t nameStart, size_t nameEnd, size_t vb, size_t ve) {
     // The names by their length, then their letters in either case.
     auto is = [&](std::string_view wanted) {
       if (nameEnd - nameStart != wanted.size()) return false;
@@ -433,7 +420,8 @@ void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes
       attributes.begin[name] = vb;
       attributes.end[name] = ve;
     }
-  }
+    return false;
+  });
 }
 
 long ParseAttributeNumber(const char* text, size_t begin, size_t end, long fallback) {
