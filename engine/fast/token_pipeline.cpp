@@ -2,10 +2,11 @@
 
 namespace vellumine {
 
-TokenPipeline::TokenPipeline(const char* text, size_t n) : batches_(new Batch[kBatches]) {
+TokenPipeline::TokenPipeline(const char* text, size_t n, AttributeUse use)
+    : text_(text), n_(n), use_(use), batches_(new Batch[kBatches]) {
   static Batch empty;  // taken before the first batch: it holds no token
   taken_ = &empty;
-  reader_ = std::thread([this, text, n] { Produce(text, n); });
+  reader_ = std::thread([this] { Produce(); });
 }
 
 TokenPipeline::~TokenPipeline() {
@@ -13,42 +14,66 @@ TokenPipeline::~TokenPipeline() {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
   }
-  changed_.notify_all();
+  freed_.notify_all();
   reader_.join();
 }
 
-void TokenPipeline::Produce(const char* text, size_t n) {
-  HtmlTokenizer tokens(text, n);
+void TokenPipeline::Produce() {
+  HtmlTokenizer tokens(text_, n_);
   for (bool ended = false; !ended;) {
     Batch* batch;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [&] { return stop_ || produced_ - consumed_ < kBatches; });
+      if (produced_ - consumed_ == kBatches) {
+        producerWaits_ = true;
+        freed_.wait(lock, [&] { return stop_ || produced_ - consumed_ <= kBatches - kRefill; });
+        producerWaits_ = false;
+      }
       if (stop_) return;
       batch = &batches_[produced_ % kBatches];
     }
     size_t count = 0;
-    while (count < kBatchTokens && !ended) {
-      batch->tokens[count] = tokens.Next();
+    size_t attributes = 0;
+    while (count < kBatchTokens && attributes < kBatchAttributes && !ended) {
+      const HtmlToken token = tokens.Next();
+      batch->tokens[count] = token;
       batch->positions[count] = tokens.position();
-      ended = batch->tokens[count++].kind == HtmlToken::Kind::End;
+      batch->attributesAt[count] = kNoAttributes;
+      if (token.kind == HtmlToken::Kind::StartTag && token.end > token.begin) {
+        TagAttributes& read = batch->attributes[attributes];
+        ReadUsedAttributes(text_, token, use_, read);
+        for (const bool has : read.has) {
+          if (has) {
+            batch->attributesAt[count] = static_cast<uint16_t>(attributes++);
+            break;
+          }
+        }
+      }
+      ended = token.kind == HtmlToken::Kind::End;
+      ++count;
     }
     batch->count = count;
+    bool wake;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       ++produced_;
+      wake = consumerWaits_;
     }
-    changed_.notify_all();
+    if (wake) filled_.notify_one();
   }
 }
 
 void TokenPipeline::TakeNextBatch() {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (taken_ != nullptr && taken_->count != 0 && taken_ == &batches_[consumed_ % kBatches]) {
+  if (taken_->count != 0 && taken_ == &batches_[consumed_ % kBatches]) {
     ++consumed_;  // the batch just read goes back
-    changed_.notify_all();
+    if (producerWaits_ && produced_ - consumed_ <= kBatches - kRefill) freed_.notify_one();
   }
-  changed_.wait(lock, [&] { return produced_ > consumed_; });
+  if (produced_ == consumed_) {
+    consumerWaits_ = true;
+    filled_.wait(lock, [&] { return produced_ > consumed_; });
+    consumerWaits_ = false;
+  }
   taken_ = &batches_[consumed_ % kBatches];
   index_ = 0;
 }

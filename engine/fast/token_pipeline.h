@@ -1,10 +1,12 @@
-// The default reading on two cores: one thread reads the page's tokens a batch at a time
-// while the layout and writer take them on the calling thread. The tokens, and so the
-// output, are those of one HtmlTokenizer from the start.
+// The default reading on two cores: one thread reads the page's tokens, and the attributes
+// of their start tags, a batch at a time while the layout and writer take them on the
+// calling thread. The tokens, and so the output, are those of one HtmlTokenizer from the
+// start.
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -18,8 +20,9 @@ inline constexpr size_t kTokenPipelineFrom = size_t{1} << 20;
 
 class TokenPipeline {
  public:
-  // Starts the reading thread; throws std::system_error when there is none to be had.
-  TokenPipeline(const char* text, size_t n);
+  // Starts the reading thread, which reads the attributes a reader with use needs; throws
+  // std::system_error when there is no thread to be had.
+  TokenPipeline(const char* text, size_t n, AttributeUse use);
   ~TokenPipeline();
   TokenPipeline(const TokenPipeline&) = delete;
   TokenPipeline& operator=(const TokenPipeline&) = delete;
@@ -31,24 +34,48 @@ class TokenPipeline {
     return taken_->tokens[index_++];
   }
   size_t position() const { return position_; }
+  void UsedAttributes(const HtmlToken& token, AttributeUse use, TagAttributes& attributes) const {
+    if (!(use == use_)) {  // not what was read ahead
+      ReadUsedAttributes(text_, token, use, attributes);
+      return;
+    }
+    const uint16_t at = taken_->attributesAt[index_ - 1];
+    if (at == kNoAttributes)
+      attributes = TagAttributes{};
+    else
+      attributes = taken_->attributes[at];
+  }
 
  private:
   static constexpr size_t kBatchTokens = 4096;
+  static constexpr size_t kBatchAttributes = 512;  // tags with used attributes in a batch
+  static constexpr uint16_t kNoAttributes = UINT16_MAX;
   static constexpr size_t kBatches = 8;
+  // The reading thread, once all batches are full, waits until this many are free again,
+  // so that the threads wake each other seldom.
+  static constexpr size_t kRefill = kBatches / 2;
   struct Batch {
     HtmlToken tokens[kBatchTokens];
-    size_t positions[kBatchTokens];  // where the tokenizer stood after each
+    size_t positions[kBatchTokens];        // where the tokenizer stood after each
+    uint16_t attributesAt[kBatchTokens];   // a start tag's in attributes, or kNoAttributes
+    TagAttributes attributes[kBatchAttributes];
     size_t count = 0;
   };
 
-  void Produce(const char* text, size_t n);
+  void Produce();
   void TakeNextBatch();
 
+  const char* text_;
+  size_t n_;
+  AttributeUse use_;
   std::unique_ptr<Batch[]> batches_;
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable filled_;    // a batch was filled, or the reader ended
+  std::condition_variable freed_;      // batches were given back, or the reader is to stop
   size_t produced_ = 0;   // batches filled
   size_t consumed_ = 0;   // batches given back
+  bool producerWaits_ = false;
+  bool consumerWaits_ = false;
   bool stop_ = false;     // the reading thread is to end
   Batch* taken_ = nullptr;
   size_t index_ = 0;

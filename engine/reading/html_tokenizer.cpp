@@ -424,6 +424,21 @@ void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes
   });
 }
 
+void ReadUsedAttributes(const char* text, const HtmlToken& token, AttributeUse use,
+                        TagAttributes& attributes) {
+  const Tag tag = token.tag;
+  bool used = token.end > token.begin &&
+              ((tag == Tag::A && use.links) || tag == Tag::Img || tag == Tag::Base ||
+               tag == Tag::Ol || tag == Tag::Li || tag == Tag::Td || tag == Tag::Th);
+  // Whether the attributes spell "id" anywhere, in either case (most tags' do not).
+  for (size_t p = token.begin + 1; !used && use.places && p < token.end; ++p)
+    used = (text[p] | 0x20) == 'd' && (text[p - 1] | 0x20) == 'i';
+  if (used)
+    ReadTagAttributes(text, token.begin, token.end, attributes);
+  else
+    attributes = TagAttributes{};
+}
+
 long ParseAttributeNumber(const char* text, size_t begin, size_t end, long fallback) {
   size_t p = begin;
   while (p < end && IsBlank(static_cast<unsigned char>(text[p]))) ++p;

@@ -31,6 +31,27 @@ struct HtmlToken {
   size_t end = 0;
 };
 
+// The attributes the reading uses, found in one pass over a start tag's attributes (the
+// first of a name counts, as in browsers).
+struct TagAttributes {
+  enum Name : uint8_t { kId, kName, kHref, kAlt, kStart, kValue, kColspan, kCount };
+  bool has[kCount] = {};
+  size_t begin[kCount] = {};  // the value's bytes, quotes removed
+  size_t end[kCount] = {};
+};
+void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes& attributes);
+
+// What a writer does with attributes: links (href) and places to jump to (id and name).
+struct AttributeUse {
+  bool links = false;
+  bool places = false;
+  bool operator==(const AttributeUse&) const = default;
+};
+// The attributes of start tag token that a reader with use needs (those of a, img, base,
+// ol, li, td and th, and of any tag with an id where places are wanted); none for others.
+void ReadUsedAttributes(const char* text, const HtmlToken& token, AttributeUse use,
+                        TagAttributes& attributes);
+
 class HtmlTokenizer {
  public:
   // text holds n bytes, and kScanChunk more that are read (whatever they hold).
@@ -52,6 +73,10 @@ class HtmlTokenizer {
 
   // Where the next token starts.
   size_t position() const { return p_; }
+  // The used attributes of token, the start tag Next() returned last.
+  void UsedAttributes(const HtmlToken& token, AttributeUse use, TagAttributes& attributes) const {
+    ReadUsedAttributes(text_, token, use, attributes);
+  }
 
  private:
   // Next() where the text holds no text run at the position.
@@ -79,16 +104,6 @@ size_t ReadCharacterReference(const char* text, size_t p, size_t n, HtmlToken& t
 // end): true with the value's bytes (quotes removed) in [valueBegin, valueEnd).
 bool FindAttribute(const char* text, size_t begin, size_t end, std::string_view name,
                    size_t& valueBegin, size_t& valueEnd);
-
-// The attributes the reading uses, found in one pass over a start tag's attributes (the
-// first of a name counts, as in browsers).
-struct TagAttributes {
-  enum Name : uint8_t { kId, kName, kHref, kAlt, kStart, kValue, kColspan, kCount };
-  bool has[kCount] = {};
-  size_t begin[kCount] = {};  // the value's bytes, quotes removed
-  size_t end[kCount] = {};
-};
-void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes& attributes);
 
 // A decimal number at the start of text[begin, end) after blanks, with an optional sign;
 // fallback when there is none. Held to +-1,000,000,000.

@@ -249,16 +249,8 @@ class PageLayout {
 
   void StartTag(const HtmlToken& token) {
     const Tag tag = token.tag;
-    // Attributes matter to a few tags, and to all with an id when the writer names places.
-    const bool attributesUsed = (tag == Tag::A && writer_.WantsLinks()) || tag == Tag::Img ||
-                                tag == Tag::Base || tag == Tag::Ol || tag == Tag::Li ||
-                                tag == Tag::Td || tag == Tag::Th ||
-                                (writer_.WantsPlaces() && MayHaveId(token));
-    if (token.end > token.begin && attributesUsed) {
-      ReadTagAttributes(text_, token.begin, token.end, attributes_);
-    } else {
-      attributes_ = TagAttributes{};
-    }
+    tokens_.UsedAttributes(token, AttributeUse{writer_.WantsLinks(), writer_.WantsPlaces()},
+                           attributes_);
     if (tag != Tag::A && writer_.WantsPlaces()) ElementName(TagAttributes::kId);
     switch (tag) {
       case Tag::P: case Tag::Figure: case Tag::Blockquote: case Tag::Listing: case Tag::Xmp:
@@ -541,19 +533,6 @@ class PageLayout {
     cellFresh_ = false;
     pending_ = Break::Paragraph;
     pendingSpace_ = false;
-  }
-
-  // Whether a start tag's attributes spell "id" anywhere, in either case (most tags' do not).
-  bool MayHaveId(const HtmlToken& token) const {
-    for (const char d : {'d', 'D'}) {
-      for (size_t p = token.begin + 1; p < token.end; ++p) {
-        const void* found = std::memchr(text_ + p, d, token.end - p);
-        if (found == nullptr) break;
-        p = static_cast<size_t>(static_cast<const char*>(found) - text_);
-        if ((text_[p - 1] | 0x20) == 'i') return true;
-      }
-    }
-    return false;
   }
 
   // An attribute's value of the start tag decoded (UTF-8) into attribute_; false when the

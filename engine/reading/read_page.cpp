@@ -42,7 +42,11 @@ vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& enco
   std::unique_ptr<TokenPipeline> pipeline;
   if (n >= pipelineFrom) {
     try {
-      pipeline = std::make_unique<TokenPipeline>(text, n);
+      // The attributes the writer will ask for (links and places in RTF, links in text
+      // where they are listed or inline); asked for others, the pipeline reads them then.
+      const bool rtf = ModeOf(options) != ConversionMode::Text;
+      const AttributeUse use{rtf || options.links != VELLUMINE_LINKS_NONE, rtf};
+      pipeline = std::make_unique<TokenPipeline>(text, n, use);
     } catch (...) {
       pipeline.reset();  // no thread or no memory: all on this one
     }

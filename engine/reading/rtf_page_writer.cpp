@@ -304,15 +304,13 @@ void RtfPageWriter<kTables>::OpenField() {
   } else {
     out_.Append("{\\field{\\*\\fldinst HYPERLINK \"");
     // Printable ASCII without quote or backslash: only braces need escapes.
-    const std::string_view address(linkAddress_, linkLength_);
-    if (address.find_first_of("{}") == std::string_view::npos) {
-      out_.Append(address);
-    } else {
-      for (const char c : address) {
-        if (c == '{' || c == '}') out_.Append('\\');
-        out_.Append(c);
-      }
+    char* d = out_.Room(2 * linkLength_);
+    for (size_t i = 0; i < linkLength_; ++i) {
+      const char c = linkAddress_[i];
+      if (c == '{' || c == '}') *d++ = '\\';
+      *d++ = c;
     }
+    out_.Commit(d);
   }
   out_.Append("\"}{\\fldrslt ");
   fieldOpen_ = true;

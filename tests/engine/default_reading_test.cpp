@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "fast/reading_runs.h"
+#include "fast/token_pipeline.h"
 #include "job/conversion_mode.h"
 #include "job/convert_file.h"
 #include "reading/html_tokenizer.h"
@@ -373,18 +374,62 @@ TEST(DefaultReading, PipelinedTokensGiveTheSameOutput) {
   while (page.size() < (size_t{3} << 20)) page += page;
   const std::string padded = page + std::string(kReadPastPage, '\0');
   const EncodingChoice encoding = ChooseEncoding(VELLUMINE_ENCODING_AUTO, page.data(), page.size());
-  for (ConversionMode mode : kModes) {
+  vellumine_options textWithLinks = OptionsFor(ConversionMode::Text);
+  textWithLinks.links = VELLUMINE_LINKS_LIST;
+  const vellumine_options everyMode[] = {OptionsFor(ConversionMode::Text), textWithLinks,
+                                         OptionsFor(ConversionMode::Rtf),
+                                         OptionsFor(ConversionMode::RtfTables)};
+  for (const vellumine_options& options : everyMode) {
     std::string outputs[2];
     for (size_t pipelineFrom : {size_t{0}, SIZE_MAX}) {
       MemoryOutputStream out;
       ProgressTicks ticks;
-      ASSERT_EQ(ReadPage(padded.data(), page.size(), encoding, OptionsFor(mode), ticks, out,
-                         pipelineFrom),
+      ASSERT_EQ(ReadPage(padded.data(), page.size(), encoding, options, ticks, out, pipelineFrom),
                 VELLUMINE_OK);
       outputs[pipelineFrom == 0] = out.str();
     }
-    EXPECT_TRUE(outputs[0] == outputs[1]) << static_cast<int>(mode);
+    EXPECT_TRUE(outputs[0] == outputs[1]) << static_cast<int>(ModeOf(options)) << options.links;
     EXPECT_GT(outputs[0].size(), page.size() / 4);
+  }
+}
+
+TEST(DefaultReading, PipelinedTokensAndAttributesAreTheTokenizers) {
+  // Tags dense with attributes (a batch ends when its room for them is full), ids in
+  // either case, tags without any, and text; asked with the use the pipeline read ahead
+  // and with another one.
+  std::string page;
+  for (int i = 0; page.size() < (size_t{1} << 20); ++i) {
+    page += "<a href=\"#s" + std::to_string(i) + "\" ID=a" + std::to_string(i) + ">x</a>";
+    page += i % 3 ? "<li value=" + std::to_string(i) + " class=c>" : "<span data-x='i d'>";
+    page += i % 5 ? "<code>y</code> &amp; z\n" : "<td colspan=2 title=\"a>b\">";
+  }
+  const std::string padded = page + std::string(kReadPastPage, '\0');
+  const AttributeUse uses[] = {{false, false}, {true, false}, {true, true}};
+  for (const AttributeUse readAhead : uses) {
+    TokenPipeline pipeline(padded.data(), page.size(), readAhead);
+    HtmlTokenizer tokens(padded.data(), page.size());
+    size_t count = 0;
+    for (;; ++count) {
+      const HtmlToken expected = tokens.Next();
+      const HtmlToken got = pipeline.Next();
+      ASSERT_EQ(got.kind, expected.kind) << count;
+      ASSERT_EQ(got.begin, expected.begin);
+      ASSERT_EQ(got.end, expected.end);
+      ASSERT_EQ(pipeline.position(), tokens.position());
+      if (expected.kind == HtmlToken::Kind::End) break;
+      if (expected.kind != HtmlToken::Kind::StartTag) continue;
+      const AttributeUse asked = uses[count % 3];
+      TagAttributes want, have;
+      tokens.UsedAttributes(expected, asked, want);
+      pipeline.UsedAttributes(got, asked, have);
+      for (int k = 0; k < TagAttributes::kCount; ++k) {
+        ASSERT_EQ(have.has[k], want.has[k]) << count << " " << k;
+        if (!want.has[k]) continue;
+        ASSERT_EQ(have.begin[k], want.begin[k]);
+        ASSERT_EQ(have.end[k], want.end[k]);
+      }
+    }
+    EXPECT_GT(count, size_t{100000});
   }
 }
 
