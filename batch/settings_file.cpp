@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "path_style.h"
 #include "replacement_file.h"
+#include "system_path.h"
 
 namespace vellumine {
 
@@ -19,7 +21,7 @@ using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 // The whole file as text mode would read it (CR LF to LF, 0x1A ends it).
 bool ReadTextFile(const std::string& fileName, std::string& text) {
-  FilePtr file(std::fopen(fileName.c_str(), "rb"));
+  FilePtr file(OpenFile(fileName, "rb"));
   if (!file) return false;
   char chunk[4096];
   size_t n;
@@ -30,6 +32,31 @@ bool ReadTextFile(const std::string& fileName, std::string& text) {
     if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) text[kept++] = text[i];
   text.resize(kept);
   return true;
+}
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// The file's text as UTF-8. On Windows a file without the UTF-8 mark is in the ANSI code
+// page, as every earlier version wrote it; elsewhere the bytes are the names' own.
+std::string TextOfFile(std::string text) {
+  if (text.starts_with(kUtf8Mark)) return text.substr(kUtf8Mark.size());
+#ifdef _WIN32
+  return Utf8FromAnsi(text);
+#else
+  return text;
+#endif
+}
+
+// The file's bytes for text: on Windows in the ANSI code page, as earlier versions read it,
+// where every character has a byte there, else in UTF-8 after the UTF-8 mark.
+std::string FileOfText(const std::string& text) {
+#ifdef _WIN32
+  std::string ansi;
+  if (AnsiFromUtf8(text, ansi)) return ansi;
+  return std::string(kUtf8Mark) + text;
+#else
+  return text;
+#endif
 }
 
 // Hands out the lines of a text one by one, each with its line feed when it has one.
@@ -83,8 +110,9 @@ bool ParseReadingLine(std::string_view line, vellumine_reading& reading) {
 }  // namespace
 
 bool ReadSettingsFile(const std::string& fileName, Settings& settings) {
-  std::string text;
-  if (!ReadTextFile(fileName, text)) return false;
+  std::string bytes;
+  if (!ReadTextFile(fileName, bytes)) return false;
+  const std::string text = TextOfFile(std::move(bytes));
   // A path counts as read when its line was there, even an empty one; a marker at the end
   // of the file leaves the paths and the reading of an earlier marker in place. Lines
   // before the first marker belong to no section and are passed over.
@@ -132,7 +160,8 @@ bool WriteSettings(const std::string& directory, const Settings& settings) {
     text += std::string(kSettingsReadingKey) + "=" + kSettingsClassicReading + "\r\n";
   }
   // Replaced whole: a failed or interrupted write leaves the previous file as it was.
-  return ReplaceFileContent(fileName, text.data(), text.size());
+  const std::string bytes = FileOfText(text);
+  return ReplaceFileContent(fileName, bytes.data(), bytes.size());
 }
 
 }  // namespace vellumine

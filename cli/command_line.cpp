@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "console_text.h"
 #include "convert_command.h"
 #include "result_messages.h"
 #include "stream_conversion.h"
@@ -87,7 +88,7 @@ int ConvertToStandardOutput(const Arguments& args, const ConvertChoices& choices
   if (result == VELLUMINE_OK) return kExitConverted;
   std::string message = ResultMessage(result, input == "-" ? "(standard input)" : input,
                                       "(standard output)");
-  std::fprintf(stderr, "vellumine: %s\n", message.c_str());
+  WriteText(stderr, "vellumine: " + message + "\n");
   return kExitFailed;
 }
 
@@ -144,6 +145,16 @@ const char* BuildPlatform() {
   return VELLUMINE_OS " " VELLUMINE_ARCH;
 }
 
+// The name the program is started by: on Windows one of its own beside the window's
+// Vellumine.exe, since Windows' file names ignore case.
+#ifdef _WIN32
+#define VELLUMINE_COMMAND "vellumine-cli"
+#define VELLUMINE_PAD ""
+#else
+#define VELLUMINE_COMMAND "vellumine"
+#define VELLUMINE_PAD "    "
+#endif
+
 constexpr const char* kExitCodesText =
     "Exit codes:\n"
     "  0  every file converted (or left alone as up to date)\n"
@@ -151,9 +162,9 @@ constexpr const char* kExitCodesText =
     "  2  the arguments are wrong\n"
     "\n"
     "Examples:\n"
-    "  vellumine page.html                  page.rtf in the current directory\n"
-    "  vellumine -f txt -o out -r site      every page under site/, as text, into out/\n"
-    "  curl -s URL | vellumine -f txt -     a page from standard input to standard output\n";
+    "  " VELLUMINE_COMMAND " page.html              " VELLUMINE_PAD "page.rtf in the current directory\n"
+    "  " VELLUMINE_COMMAND " -f txt -o out -r site  " VELLUMINE_PAD "every page under site/, as text, into out/\n"
+    "  curl -s URL | " VELLUMINE_COMMAND " -f txt - " VELLUMINE_PAD "a page from standard input to standard output\n";
 
 }  // namespace
 
@@ -199,7 +210,7 @@ ConvertChoices ChoicesFor(const Arguments& args) {
 }
 
 std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
-  CLI::App app("Converts HTML pages into RTF documents or plain text.", "vellumine");
+  CLI::App app("Converts HTML pages into RTF documents or plain text.", VELLUMINE_COMMAND);
   app.footer(kExitCodesText);
   app.get_formatter()->column_width(34);
 
@@ -328,7 +339,8 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
-    std::fprintf(stderr, "vellumine: %s\nRun with --help for more information.\n", e.what());
+    WriteText(stderr, std::string("vellumine: ") + e.what() +
+                          "\nRun with --help for more information.\n");
     return kExitUsage;
   }
   // Standard output takes one page: from "-" alone, or from the one INPUT of --stdout.

@@ -1,5 +1,7 @@
 #include "stream_conversion.h"
 
+#include "system_path.h"
+
 #include <memory>
 #include <new>
 #include <string>
@@ -20,7 +22,7 @@ bool ReadStream(std::FILE* in, std::string& bytes) {
 }
 
 bool ReadNamedFile(const std::string& path, std::string& bytes) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"), &std::fclose);
   return file != nullptr && ReadStream(file.get(), bytes);
 }
 

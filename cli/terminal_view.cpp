@@ -1,5 +1,6 @@
 #include "terminal_view.h"
 
+#include "console_text.h"
 #include "result_messages.h"
 
 #ifdef _WIN32
@@ -79,14 +80,14 @@ void TerminalView::BatchFinished(const ConvertOutcome& outcome) {
 
 void TerminalView::PrintError(const std::string& text) {
   Erase();
-  std::fprintf(err_, "vellumine: %s\n", text.c_str());
+  WriteText(err_, "vellumine: " + text + "\n");
   std::fflush(err_);
 }
 
 void TerminalView::PrintNote(const std::string& text) {
   if (quiet_) return;
   Erase();
-  std::fprintf(out_, "%s\n", text.c_str());
+  WriteText(out_, text + "\n");
   std::fflush(out_);
 }
 
@@ -95,17 +96,24 @@ void TerminalView::Redraw() {
   std::string line = "file " + std::to_string(fileNumber_) + " of " +
                      std::to_string(fileCount_) + ", " + std::to_string(percent_) + "%: " +
                      fileName_;
-  if (line.size() > kLineWidth) line.resize(kLineWidth);
-  size_t width = line.size();
+  // Characters, not bytes, count: a name is cut between two characters.
+  size_t width = 0;
+  size_t end = 0;
+  for (; end < line.size(); ++end) {
+    if ((static_cast<unsigned char>(line[end]) & 0xC0) == 0x80) continue;  // inside one
+    if (width == kLineWidth) break;
+    ++width;
+  }
+  line.resize(end);
   if (width < drawnWidth_) line.append(drawnWidth_ - width, ' ');
-  std::fprintf(err_, "\r%s", line.c_str());
+  WriteText(err_, "\r" + line);
   std::fflush(err_);
   drawnWidth_ = width;
 }
 
 void TerminalView::Erase() {
   if (drawnWidth_ == 0) return;
-  std::fprintf(err_, "\r%s\r", std::string(drawnWidth_, ' ').c_str());
+  WriteText(err_, "\r" + std::string(drawnWidth_, ' ') + "\r");
   std::fflush(err_);
   drawnWidth_ = 0;
 }

@@ -3,9 +3,11 @@
 include(GNUInstallDirs)
 
 if(WIN32)
-  # One folder: the program, the command-line converter and the user guide beside them.
+  # One folder: the window, the command-line converter (vellumine-cli.exe: a name of its
+  # own, as Windows' file names ignore case), the user guide, and a note on starting each.
   install(TARGETS Vellumine vellumine RUNTIME DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/app/help/Vellumine.html DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/doc/windows-readme.txt DESTINATION . RENAME README.txt)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win32)
 else()

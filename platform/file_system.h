@@ -32,7 +32,7 @@ class FileSystem {
 // false when one of them cannot be made.
 bool MakeDirectories(FileSystem& files, const std::string& path, PathStyle style);
 
-// The real file system (ANSI file functions on Windows).
+// The real file system (the wide file functions on Windows, paths in UTF-8).
 FileSystem& NativeFileSystem();
 
 }  // namespace vellumine

@@ -1,17 +1,14 @@
-// The real file system: the C runtime's ANSI functions on Windows (names are bytes in the
-// system's code page, passed through untouched), POSIX calls elsewhere.
+// The real file system: the wide functions on Windows (names in UTF-8 inside, see
+// system_path.h), POSIX calls elsewhere.
 #include <algorithm>
 #include <cstdlib>
 
 #include "file_system.h"
 #include "path_style.h"
+#include "system_path.h"
 
 #ifdef _WIN32
 #include <windows.h>
-#include <direct.h>
-#include <io.h>
-#include <sys/stat.h>
-#include <sys/types.h>
 #else
 #include <dirent.h>
 #include <sys/stat.h>
@@ -24,75 +21,85 @@ namespace {
 
 #ifdef _WIN32
 
-// The runtime's stat and mkdir refuse "C:\dir\"; a drive root ("C:\", "\") keeps its
-// separator.
-std::string WithoutTrailingSeparators(const std::string& path) {
+// The directory functions refuse "C:\dir\"; a drive root ("C:\", "\") keeps its separator.
+std::wstring WithoutTrailingSeparators(const std::string& path) {
   std::string trimmed = path;
   while (trimmed.size() > 1 && IsPathSeparator(trimmed.back(), PathStyle::Windows)) {
     if (trimmed.size() == 3 && trimmed[1] == ':') break;
     trimmed.pop_back();
   }
-  return trimmed;
+  return SystemPath(trimmed);
 }
 
-// One _findfirst listing, closed when it goes out of scope.
+bool Attributes(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+  return GetFileAttributesExW(WithoutTrailingSeparators(path).c_str(), GetFileExInfoStandard,
+                              &data) != 0;
+}
+
+// One FindFirstFile listing, closed when it goes out of scope.
 class FindHandle {
  public:
-  FindHandle(const std::string& pattern, _finddata_t& entry)
-      : handle_(_findfirst(pattern.c_str(), &entry)) {}
+  FindHandle(const std::string& pattern, WIN32_FIND_DATAW& entry)
+      : handle_(FindFirstFileW(SystemPath(pattern).c_str(), &entry)) {}
   ~FindHandle() {
-    if (handle_ != -1) _findclose(handle_);
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
   }
   FindHandle(const FindHandle&) = delete;
   FindHandle& operator=(const FindHandle&) = delete;
-  bool started() const { return handle_ != -1; }
-  bool Next(_finddata_t& entry) { return _findnext(handle_, &entry) == 0; }
+  bool started() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool Next(WIN32_FIND_DATAW& entry) { return FindNextFileW(handle_, &entry) != 0; }
 
  private:
-  intptr_t handle_;
+  HANDLE handle_;
 };
 
 class WindowsFileSystem final : public FileSystem {
  public:
   bool Exists(const std::string& path) override {
-    struct _stat status;
-    return _stat(WithoutTrailingSeparators(path).c_str(), &status) == 0;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return Attributes(path, data);
   }
   bool IsDirectory(const std::string& path) override {
-    struct _stat status;
-    return _stat(WithoutTrailingSeparators(path).c_str(), &status) == 0 &&
-           (status.st_mode & _S_IFDIR) != 0;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return Attributes(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   }
   bool MakeDirectory(const std::string& path) override {
-    return _mkdir(WithoutTrailingSeparators(path).c_str()) == 0;
+    return CreateDirectoryW(WithoutTrailingSeparators(path).c_str(), nullptr) != 0;
   }
   bool IsLink(const std::string& path) override {
-    DWORD attributes = GetFileAttributesA(WithoutTrailingSeparators(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return Attributes(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   }
+  // In 100-nanosecond steps.
   bool ModificationTime(const std::string& path, int64_t& time) override {
-    struct _stati64 status;
-    if (_stati64(WithoutTrailingSeparators(path).c_str(), &status) != 0) return false;
-    time = static_cast<int64_t>(status.st_mtime);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!Attributes(path, data)) return false;
+    time = static_cast<int64_t>(static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 |
+                                data.ftLastWriteTime.dwLowDateTime);
     return true;
   }
-  // The full path (GetFullPathName resolves "." and ".."), with the letters of the code
-  // page in one case: the file system ignores case.
+  // The full path (GetFullPathName resolves "." and ".."), in one letter case: the file
+  // system ignores case.
   std::string NameKey(const std::string& path) override {
-    char full[MAX_PATH];
-    DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    std::string key = length > 0 && length < MAX_PATH ? std::string(full, length) : path;
-    if (!key.empty()) CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
-    return key;
+    const std::wstring wide = Utf16FromUtf8(path);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring key = wide;
+    if (needed > 0) {
+      std::wstring full(needed, L'\0');
+      const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+      if (length > 0 && length < needed) key.assign(full, 0, length);
+    }
+    if (!key.empty()) CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    return Utf8FromUtf16(key);
   }
   // In the listing's own order.
   bool ListDirectory(const std::string& pattern, std::vector<std::string>& names) override {
     names.clear();
-    _finddata_t entry;
+    WIN32_FIND_DATAW entry;
     FindHandle find(pattern, entry);
     if (!find.started()) return false;
     do {
-      names.emplace_back(entry.name);
+      names.push_back(Utf8FromUtf16(entry.cFileName));
     } while (find.Next(entry));
     return true;
   }

@@ -1,5 +1,7 @@
 #include "replacement_file.h"
 
+#include "system_path.h"
+
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
@@ -30,7 +32,7 @@ enum class TargetKind {
 #ifdef _WIN32
 TargetKind InspectTarget(const std::string& target, std::string& resolved) {
   resolved = target;
-  HANDLE handle = CreateFileA(target.c_str(), GENERIC_WRITE,
+  HANDLE handle = CreateFileW(SystemPath(target).c_str(), GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -41,14 +43,15 @@ TargetKind InspectTarget(const std::string& target, std::string& resolved) {
   CloseHandle(handle);
   return type == FILE_TYPE_DISK ? TargetKind::File : TargetKind::Device;
 }
-int CreateNew(const char* path) {
-  return _open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+int CreateNew(const std::string& path) {
+  return _wopen(SystemPath(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                _S_IREAD | _S_IWRITE);
 }
 void CloseDescriptor(int fd) { _close(fd); }
 std::FILE* StreamOf(int fd) { return _fdopen(fd, "wb"); }
 unsigned ProcessId() { return static_cast<unsigned>(_getpid()); }
-bool RenameOver(const char* from, const char* to) {
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+bool RenameOver(const std::string& from, const std::string& to) {
+  return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 #else
 TargetKind InspectTarget(const std::string& target, std::string& resolved) {
@@ -68,32 +71,34 @@ TargetKind InspectTarget(const std::string& target, std::string& resolved) {
   }
   return TargetKind::File;
 }
-int CreateNew(const char* path) {
-  return open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);  // as fopen's "w" makes it
+int CreateNew(const std::string& path) {
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);  // as fopen's "w" makes it
 }
 void CloseDescriptor(int fd) { close(fd); }
 std::FILE* StreamOf(int fd) { return fdopen(fd, "wb"); }
 unsigned ProcessId() { return static_cast<unsigned>(getpid()); }
-bool RenameOver(const char* from, const char* to) { return std::rename(from, to) == 0; }
+bool RenameOver(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
 #endif
 
 #ifdef _WIN32
-constexpr size_t kMaxPath = MAX_PATH - 1;  // what the platform's file calls take
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 #else
-constexpr size_t kMaxPath = static_cast<size_t>(-1);
 bool IsSeparator(char c) { return c == '/'; }
 #endif
+// The longest name of one directory entry the file systems take.
+constexpr size_t kLongestName = 255;
 
 std::atomic<unsigned> temporaryCounter{0};
 
-// A temporary name beside target: "page.rtf.<process>-<n>.tmp", or, where that would be too
-// long for the platform, "~" and hexadecimal digits, exactly as long as the target's name.
+// A temporary name beside target: "page.rtf.<process>-<n>.tmp", or, where that would make
+// too long a name, "~" and hexadecimal digits, exactly as long as the target's name.
 std::string TemporaryName(const std::string& target, unsigned n, bool shortForm) {
-  std::string name = target + "." + std::to_string(ProcessId()) + "-" + std::to_string(n) + ".tmp";
-  if (!shortForm && name.size() <= kMaxPath) return name;
   size_t start = target.size();
   while (start > 0 && !IsSeparator(target[start - 1])) --start;
+  std::string name = target + "." + std::to_string(ProcessId()) + "-" + std::to_string(n) + ".tmp";
+  if (!shortForm && name.size() - start <= kLongestName) return name;
   name = target.substr(0, start) + "~";
   uint64_t bits = (static_cast<uint64_t>(ProcessId()) << 32 | n) * 0x9E3779B97F4A7C15ull;
   for (size_t i = start + 1; i < target.size(); ++i, bits = bits >> 4 | bits << 60)
@@ -113,7 +118,7 @@ bool ReplacementFile::Create(const std::string& target) {
     case TargetKind::Unwritable:
       return false;
     case TargetKind::Device:
-      file_ = std::fopen(target_.c_str(), "wb");
+      file_ = OpenFile(target_, "wb");
       return file_ != nullptr;
     case TargetKind::Missing:
     case TargetKind::File:
@@ -123,7 +128,7 @@ bool ReplacementFile::Create(const std::string& target) {
   bool shortForm = false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary_ = TemporaryName(target_, temporaryCounter.fetch_add(1), shortForm);
-    int fd = CreateNew(temporary_.c_str());
+    int fd = CreateNew(temporary_);
     if (fd < 0) {
       if (errno == EEXIST) continue;
       if (errno == ENAMETOOLONG && !shortForm) {
@@ -135,7 +140,7 @@ bool ReplacementFile::Create(const std::string& target) {
     file_ = StreamOf(fd);
     if (file_ != nullptr) return true;
     CloseDescriptor(fd);
-    std::remove(temporary_.c_str());
+    RemoveFile(temporary_);
     break;
   }
   temporary_.clear();
@@ -147,8 +152,8 @@ bool ReplacementFile::Commit() {
   bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
   if (temporary_.empty()) return closed;  // written directly
-  bool renamed = closed && RenameOver(temporary_.c_str(), target_.c_str());
-  if (!renamed) std::remove(temporary_.c_str());
+  bool renamed = closed && RenameOver(temporary_, target_);
+  if (!renamed) RemoveFile(temporary_);
   temporary_.clear();
   return renamed;
 }
@@ -159,7 +164,7 @@ void ReplacementFile::Discard() {
     file_ = nullptr;
   }
   if (!temporary_.empty()) {
-    std::remove(temporary_.c_str());
+    RemoveFile(temporary_);
     temporary_.clear();
   }
 }

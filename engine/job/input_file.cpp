@@ -1,5 +1,7 @@
 #include "input_file.h"
 
+#include "system_path.h"
+
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -18,7 +20,7 @@ InputFile::~InputFile() {
 }
 
 bool InputFile::Open(const char* path) {
-  file_ = std::fopen(path, "rb");
+  file_ = OpenFile(path, "rb");
   if (!file_) return false;
   // fopen succeeds on a directory on some systems; only a regular file is an input.
 #ifdef _WIN32

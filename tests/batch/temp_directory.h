@@ -11,13 +11,24 @@
 #include <string>
 #include <utility>
 
+#include "system_path.h"
+
 namespace vellumine::testing {
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
+// Paths in tests are UTF-8, as in the program; std::filesystem's paths from them and back.
+inline std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8Of(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 // The whole file, or "<missing>".
 inline std::string ReadBytes(const std::string& path) {
-  FilePtr file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  FilePtr file(OpenFile(path, "rb"), &std::fclose);
   std::string contents = file ? "" : "<missing>";
   for (int c; file && (c = std::fgetc(file.get())) != EOF;) contents += static_cast<char>(c);
   return contents;
@@ -28,11 +39,12 @@ inline std::map<std::string, std::string> Snapshot(const std::string& dir) {
   std::map<std::string, std::string> files;
   std::error_code error;
   namespace fs = std::filesystem;
-  for (const auto& entry : fs::recursive_directory_iterator(dir, error)) {
-    std::string name = fs::relative(entry.path(), dir).generic_string();
-    if (entry.is_symlink()) files[name] = "-> " + fs::read_symlink(entry.path()).string();
+  for (const auto& entry : fs::recursive_directory_iterator(PathOf(dir), error)) {
+    const std::u8string relative = fs::relative(entry.path(), PathOf(dir)).generic_u8string();
+    std::string name(relative.begin(), relative.end());
+    if (entry.is_symlink()) files[name] = "-> " + Utf8Of(fs::read_symlink(entry.path()));
     else if (entry.is_directory()) files[name + "/"] = "";
-    else files[name] = ReadBytes(entry.path().string());
+    else files[name] = ReadBytes(Utf8Of(entry.path()));
   }
   return files;
 }
@@ -53,20 +65,19 @@ struct TempDirectory {
   TempDirectory& operator=(const TempDirectory&) = delete;
 
   // The directory without, and with, the platform's separator at the end.
-  std::string bare() const { return root_.string(); }
+  std::string bare() const { return Utf8Of(root_); }
   std::string path() const { return bare() + static_cast<char>(root_.preferred_separator); }
 
-  // Creates a file (by its byte name, through the C runtime) holding contents.
+  // Creates a file (its name in UTF-8) holding contents.
   void Write(const std::string& name, const std::string& contents) const {
-    FilePtr file(std::fopen((path() + name).c_str(), "wb"), &std::fclose);
+    FilePtr file(OpenFile(path() + name, "wb"), &std::fclose);
     if (file) std::fwrite(contents.data(), 1, contents.size(), file.get());
   }
   std::string Read(const std::string& name) const { return ReadBytes(path() + name); }
-  // Makes directories ("name/") and files, with the directories on their way (of ASCII
-  // names: they go through std::filesystem).
+  // Makes directories ("name/") and files, with the directories on their way.
   void Make(std::initializer_list<std::pair<std::string, std::string>> entries) const {
     for (const auto& [name, contents] : entries) {
-      std::filesystem::create_directories(std::filesystem::path(path() + name).parent_path());
+      std::filesystem::create_directories(PathOf(path() + name).parent_path());
       if (!name.ends_with('/')) Write(name, contents);
     }
   }
