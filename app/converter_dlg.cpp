@@ -2,13 +2,14 @@
 
 #include <commctrl.h>
 
-#include <cstring>
+#include <iterator>
 
 #include "about_dlg.h"
 #include "conversion_controls.h"
 #include "file_system.h"
 #include "framework/data_exchange.h"
 #include "framework/prompts.h"
+#include "framework/utf8_utf16.h"
 #include "framework/win_app.h"
 #include "link_targets.h"
 #include "resource.h"
@@ -19,30 +20,67 @@
 
 namespace {
 
-bool IsDirectory(const char* path) {
-  DWORD attributes = GetFileAttributesA(path);
+bool IsDirectory(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 std::string CurrentDirectory() {
-  char directory[MAX_PATH] = {};
-  DWORD length = GetCurrentDirectoryA(MAX_PATH, directory);
-  return length > 0 && length < MAX_PATH ? std::string(directory, length) : std::string();
+  // The size asked for, then read; again when the directory changed in between.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD size = GetCurrentDirectoryW(0, nullptr);
+    if (size == 0) return {};
+    std::wstring directory(size, L'\0');
+    DWORD length = GetCurrentDirectoryW(size, directory.data());
+    if (length == 0) return {};
+    if (length < size) {
+      directory.resize(length);
+      return Utf16ToUtf8(directory);
+    }
+  }
+  return {};
 }
 
-// A box's text, at most 259 characters.
-std::string ReadPathBox(const CWnd& box) {
-  std::string text = box.GetText();
-  if (text.size() > MAX_PATH - 1) text.resize(MAX_PATH - 1);
-  return text;
+// The RTF header holds the font's name as bytes of the document's code page, and earlier
+// versions handed it over in the system's ANSI code page: so does this one, whatever the
+// window holds in UTF-8 (a character the code page lacks becomes its nearest or "?").
+std::string FontNameForDocument(const std::string& name) {
+  const std::wstring wide = Utf8ToUtf16(name);
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string bytes(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
+  return bytes;
 }
+
+// A drop's handle, finished (its memory freed) when it goes out of scope.
+class DropScope {
+ public:
+  explicit DropScope(HDROP drop) : drop_(drop) {}
+  ~DropScope() {
+    if (drop_ != nullptr) DragFinish(drop_);
+  }
+  DropScope(const DropScope&) = delete;
+  DropScope& operator=(const DropScope&) = delete;
+
+  // The path of item index, empty when there is none.
+  std::wstring Path(UINT index) const {
+    UINT length = DragQueryFileW(drop_, index, nullptr, 0);
+    if (length == 0) return {};
+    std::wstring path(static_cast<size_t>(length) + 1, L'\0');
+    length = DragQueryFileW(drop_, index, path.data(), length + 1);
+    path.resize(length);
+    return path;
+  }
+
+ private:
+  HDROP drop_;
+};
 
 }  // namespace
-
-void CopyPath(char (&buffer)[MAX_PATH], const std::string& text) {
-  size_t length = text.copy(buffer, MAX_PATH - 1);
-  buffer[length] = '\0';
-}
 
 const CommandEntry<CConverterDlg> CConverterDlg::kCommands[] = {
     {IDC_CONVERT, BN_CLICKED, &CConverterDlg::OnConvert},
@@ -66,11 +104,8 @@ CConverterDlg::CConverterDlg(CWnd* parent)
       m_bConvertAll(0),
       m_nTotal(0),
       m_bWalk(false),
-      m_hIcon(LoadIconA(CurrentResourceInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      m_nConverted(0),
-      m_szInputPath(),
-      m_szOutputPath(),
-      m_szStartDir() {}
+      m_hIcon(LoadIconW(CurrentResourceInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_nConverted(0) {}
 
 void CConverterDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
@@ -91,41 +126,43 @@ BOOL CConverterDlg::OnInitDialog() {
   CDialog::OnInitDialog();
 
   HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
-  char about[128] = {};
+  wchar_t about[128] = {};
   if (systemMenu != nullptr &&
-      LoadStringA(CurrentResourceInstance(), IDS_ABOUTBOX, about, sizeof(about)) > 0) {
-    AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+      LoadStringW(CurrentResourceInstance(), IDS_ABOUTBOX, about, std::size(about)) > 0) {
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
   }
 
-  SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-  SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  DragAcceptFiles(m_hWnd, TRUE);
 
   m_nConverted = 0;
   m_strFontName = "Arial";
   m_strFontSize = "10";
 
   const std::string currentDirectory = CurrentDirectory();
-  CopyPath(m_szStartDir, currentDirectory);
+  m_strStartDir = currentDirectory;
   vellumine::Settings settings;
   if (vellumine::ReadSettings(settings)) {
-    CopyPath(m_szInputPath, settings.inputPath);
-    CopyPath(m_szOutputPath, settings.outputPath);
+    m_strInputPath = settings.inputPath;
+    m_strOutputPath = settings.outputPath;
     m_eReading = settings.reading;
   } else {
-    CopyPath(m_szInputPath, currentDirectory);
-    CopyPath(m_szOutputPath, currentDirectory);
+    m_strInputPath = currentDirectory;
+    m_strOutputPath = currentDirectory;
     m_eReading = VELLUMINE_READING_DEFAULT;
   }
-  m_edInput.SetText(m_szInputPath);
-  m_edOutput.SetText(m_szOutputPath);
+  m_edInput.SetText(m_strInputPath);
+  m_edOutput.SetText(m_strOutputPath);
 
   HWND encoding = GetDlgItem(IDC_ENCODING);
   for (const vellumine::EncodingListEntry& entry : vellumine::kEncodingList) {
-    SendMessageA(encoding, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.label));
+    SendMessageW(encoding, CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(Utf8ToUtf16(entry.label).c_str()));
   }
-  SendMessageA(encoding, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-               reinterpret_cast<LPARAM>(vellumine::kEncodingList[0].label));
+  SendMessageW(encoding, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+               reinterpret_cast<LPARAM>(Utf8ToUtf16(vellumine::kEncodingList[0].label).c_str()));
 
   m_linkFirst.SetTarget(vellumine::kHomePageUrl);
   m_linkSecond.SetTarget(vellumine::kUserGuideUrl);
@@ -149,6 +186,9 @@ INT_PTR CConverterDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HELP:
       OnHelpContents();
       return TRUE;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return TRUE;
     default:
       break;
   }
@@ -165,7 +205,7 @@ bool CConverterDlg::OnPaint() {
   if (!IsIconic(m_hWnd)) return false;
   PAINTSTRUCT paint{};
   HDC dc = BeginPaint(m_hWnd, &paint);
-  SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   RECT client{};
   GetClientRect(m_hWnd, &client);
   int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
@@ -177,62 +217,76 @@ bool CConverterDlg::OnPaint() {
 
 HICON CConverterDlg::OnQueryDragIcon() { return m_hIcon; }
 
+void CConverterDlg::OnDropFiles(HDROP drop) {
+  const DropScope dropped(drop);
+  const std::wstring path = dropped.Path(0);
+  if (path.empty()) return;
+  const bool folder = IsDirectory(path);
+  m_strInputPath = Utf16ToUtf8(path);
+  m_edInput.SetText(m_strInputPath);
+  m_bConvertAll = folder ? 1 : 0;
+  CheckDlgButton(m_hWnd, IDC_CONVERT_ALL, folder ? BST_CHECKED : BST_UNCHECKED);
+}
+
 void CConverterDlg::OnConvert() {
   UpdateData(true);
   vellumine::ConvertChoices choices;
-  choices.inputPath = ReadPathBox(m_edInput);
-  choices.outputPath = ReadPathBox(m_edOutput);
+  choices.inputPath = m_edInput.GetText();
+  choices.outputPath = m_edOutput.GetText();
   choices.convertAll = m_bConvertAll == 1;
   vellumine_options& options = choices.options;
   vellumine::SetFormat(options, m_nFormat, m_bConvertTables != 0);
   // The selected label, as the list holds it; none selected is Auto-Select.
-  const LRESULT selected = SendDlgItemMessageA(m_hWnd, IDC_ENCODING, CB_GETCURSEL, 0, 0);
+  const LRESULT selected = SendDlgItemMessageW(m_hWnd, IDC_ENCODING, CB_GETCURSEL, 0, 0);
   std::string label;
   if (selected != CB_ERR) {
-    LRESULT length = SendDlgItemMessageA(m_hWnd, IDC_ENCODING, CB_GETLBTEXTLEN,
+    LRESULT length = SendDlgItemMessageW(m_hWnd, IDC_ENCODING, CB_GETLBTEXTLEN,
                                          static_cast<WPARAM>(selected), 0);
-    label.assign(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-    SendDlgItemMessageA(m_hWnd, IDC_ENCODING, CB_GETLBTEXT, static_cast<WPARAM>(selected),
-                        reinterpret_cast<LPARAM>(label.data()));
+    std::wstring text(length > 0 ? static_cast<size_t>(length) + 1 : 1, L'\0');
+    LRESULT copied = SendDlgItemMessageW(m_hWnd, IDC_ENCODING, CB_GETLBTEXT,
+                                         static_cast<WPARAM>(selected),
+                                         reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    label = Utf16ToUtf8(text);
   }
   options.encoding = vellumine::EncodingOfLabel(selected != CB_ERR ? label.c_str() : nullptr);
-  options.font_name = m_strFontName.c_str();
+  const std::string fontName = FontNameForDocument(m_strFontName);
+  options.font_name = fontName.c_str();
   options.font_size = vellumine::ReadFontSize(m_strFontSize.c_str());
   options.reading = m_eReading;
 
   SetTotalPercentText("0");
-  vellumine::ConvertEnvironment environment{vellumine::NativeFileSystem(), m_szStartDir};
+  vellumine::ConvertEnvironment environment{vellumine::NativeFileSystem(), m_strStartDir};
   environment.convert = m_fnConvert;
   std::string outputPath;
   vellumine::ConvertOutcome outcome =
       vellumine::RunConvertCommand(choices, *this, environment, &outputPath);
-  CopyPath(m_szOutputPath, outputPath);
+  m_strOutputPath = outputPath;
   m_nConverted = outcome.converted;
 }
 
 void CConverterDlg::OnBrowseInput() {
   vellumine::OpenFileRequest request;
   request.owner = m_hWnd;
-  if (!IsDirectory(m_szInputPath)) request.initialFile = m_szInputPath;
+  if (!IsDirectory(Utf8ToUtf16(m_strInputPath))) request.initialFile = m_strInputPath;
   request.filter = kInputFilter;
   request.defaultExtension = kInputDefaultExtension;
   request.templateId = IDD_OPEN_EXTENSION;
   std::string chosen;
   if (!vellumine::CurrentPrompts().OpenFile(request, chosen)) return;
-  CopyPath(m_szInputPath, chosen);
-  m_edInput.SetText(m_szInputPath);
+  m_strInputPath = chosen;
+  m_edInput.SetText(m_strInputPath);
 }
 
 void CConverterDlg::OnBrowseOutput() {
-  size_t length = std::strlen(m_szOutputPath);
-  if (length > 0 && m_szOutputPath[length - 1] == '\\') m_szOutputPath[length - 1] = '\0';
+  if (!m_strOutputPath.empty() && m_strOutputPath.back() == '\\') m_strOutputPath.pop_back();
   std::string chosen;
   // No owner: the main window stays usable while the browser is open.
-  if (vellumine::CurrentPrompts().BrowseForFolder(nullptr, kBrowseOutputTitle, m_szOutputPath,
+  if (vellumine::CurrentPrompts().BrowseForFolder(nullptr, kBrowseOutputTitle, m_strOutputPath,
                                                   chosen)) {
-    CopyPath(m_szOutputPath, chosen);
+    m_strOutputPath = chosen;
   }
-  m_edOutput.SetText(m_szOutputPath);
+  m_edOutput.SetText(m_strOutputPath);
 }
 
 void CConverterDlg::OnFormatText() { EnableWindow(GetDlgItem(IDC_CONVERT_TABLES), FALSE); }
@@ -247,17 +301,17 @@ void CConverterDlg::OnAbout() {
 void CConverterDlg::OnQuit() { ExitProcess(0); }
 
 void CConverterDlg::OnSaveConfiguration() {
-  CopyPath(m_szInputPath, ReadPathBox(m_edInput));
-  CopyPath(m_szOutputPath, ReadPathBox(m_edOutput));
+  m_strInputPath = m_edInput.GetText();
+  m_strOutputPath = m_edOutput.GetText();
   vellumine::Prompts& prompts = vellumine::CurrentPrompts();
-  if (!vellumine::WriteSettings(m_szStartDir, {m_szInputPath, m_szOutputPath, m_eReading})) {
+  if (!vellumine::WriteSettings(m_strStartDir, {m_strInputPath, m_strOutputPath, m_eReading})) {
     prompts.ShowMessage(m_hWnd,
-                        "Can't write " + vellumine::SettingsFilePath(m_szStartDir) + " file.",
+                        "Can't write " + vellumine::SettingsFilePath(m_strStartDir) + " file.",
                         vellumine::kErrorCaption, MB_OK);
     return;
   }
-  std::string text = std::string("Input path: \"") + m_szInputPath + "\".\nOutput path: \"" +
-                     m_szOutputPath + "\".\n";
+  std::string text = "Input path: \"" + m_strInputPath + "\".\nOutput path: \"" +
+                     m_strOutputPath + "\".\n";
   if (m_eReading == VELLUMINE_READING_CLASSIC)
     text += "Classic reading (the output of version 1.2).\n";
   text += "\nSaved successfully.";
@@ -305,7 +359,7 @@ void CConverterDlg::CommandStopped(vellumine::CommandProblem problem, const std:
 void CConverterDlg::BatchStarted(const vellumine::BatchStart& batch) {
   m_bWalk = batch.walk;
   m_nTotal = batch.files;
-  SendDlgItemMessageA(m_hWnd, IDC_TOTAL_PROGRESS, PBM_SETRANGE32, 0, batch.files);
+  SendDlgItemMessageW(m_hWnd, IDC_TOTAL_PROGRESS, PBM_SETRANGE32, 0, batch.files);
   if (!m_bWalk) return;
   SetTotalPosition(0);
   SetTotalText(vellumine::CountText(0, batch.files));
@@ -318,11 +372,10 @@ void CConverterDlg::FileStarted(int32_t, const std::string& label) { SetCurrentF
 void CConverterDlg::FileProgress(int step, int total) {
   HWND bar = GetDlgItem(IDC_FILE_PROGRESS);
   HWND percent = GetDlgItem(IDC_FILE_PERCENT);
-  if (step == 0) SendMessageA(bar, PBM_SETRANGE32, 0, total);
-  const std::string text = std::to_string(total > 0 ? step * 100 / total : 0);
-  SetWindowTextA(percent, text.c_str());
+  if (step == 0) SendMessageW(bar, PBM_SETRANGE32, 0, total);
+  SetWindowTextOf(percent, std::to_string(total > 0 ? step * 100 / total : 0));
   UpdateWindow(percent);
-  SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(step), 0);
+  SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(step), 0);
   UpdateWindow(bar);
 }
 
@@ -353,14 +406,14 @@ void CConverterDlg::BatchFinished(const vellumine::ConvertOutcome& outcome) {
 
 void CConverterDlg::ResetDisplay() {
   SetTotalPosition(0);
-  SendDlgItemMessageA(m_hWnd, IDC_FILE_PROGRESS, PBM_SETPOS, 0, 0);
+  SendDlgItemMessageW(m_hWnd, IDC_FILE_PROGRESS, PBM_SETPOS, 0, 0);
   SetCurrentFileText("");
-  SetWindowTextA(GetDlgItem(IDC_FILE_PERCENT), "0");
+  SetWindowTextOf(GetDlgItem(IDC_FILE_PERCENT), "0");
   SetTotalPercentText("0");
 }
 
 void CConverterDlg::SetTotalPosition(int32_t pos) {
-  SendDlgItemMessageA(m_hWnd, IDC_TOTAL_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(pos), 0);
+  SendDlgItemMessageW(m_hWnd, IDC_TOTAL_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(pos), 0);
   UpdateWindow(GetDlgItem(IDC_TOTAL_PROGRESS));
 }
 

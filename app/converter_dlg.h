@@ -1,7 +1,9 @@
-// CConverterDlg: the main window (template 102, menu 129).
+// CConverterDlg: the main window (template 102, menu 129). It takes files and folders
+// dropped on it as its input.
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <string>
@@ -24,7 +26,7 @@ class CConverterDlg : public CDialog, public vellumine::ConvertView {
   static constexpr const char* kBrowseOutputTitle = "Please, select output directory:";
 
   std::string m_strFontSize;   // font size handed to the converter
-  std::string m_strFontName;   // font face handed to the converter
+  std::string m_strFontName;   // font face handed to the converter, in UTF-8
   vellumine_reading m_eReading;  // the reading handed to the converter (settings dialog);
                                  // remembered in "settings.ini" with the paths
   CHyperLink m_linkSecond;     // the second link label
@@ -41,9 +43,10 @@ class CConverterDlg : public CDialog, public vellumine::ConvertView {
   bool m_bWalk;                // the last Convert walks a directory
   HICON m_hIcon;               // icon 128, shared with the system
   int32_t m_nConverted;        // files converted by the last Convert
-  char m_szInputPath[MAX_PATH];   // the remembered input path
-  char m_szOutputPath[MAX_PATH];  // the remembered output path
-  char m_szStartDir[MAX_PATH];    // the current directory at start-up: "settings.ini" is here
+  // Paths in UTF-8, of any length.
+  std::string m_strInputPath;   // the remembered input path
+  std::string m_strOutputPath;  // the remembered output path
+  std::string m_strStartDir;    // the current directory at start-up: "settings.ini" is here
   vellumine::ConvertFunction m_fnConvert;  // what Convert calls per file; empty: the library
 
   BOOL OnInitDialog() override;
@@ -52,7 +55,7 @@ class CConverterDlg : public CDialog, public vellumine::ConvertView {
   void DoDataExchange(CDataExchange* pDX) override;
   bool OnCommand(UINT id, UINT code) override;
   // WM_SYSCOMMAND -> OnSysCommand, WM_PAINT -> OnPaint, WM_QUERYDRAGICON ->
-  // OnQueryDragIcon, WM_HELP (F1) -> OnHelpContents.
+  // OnQueryDragIcon, WM_HELP (F1) -> OnHelpContents, WM_DROPFILES -> OnDropFiles.
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   //   bool OnSysCommand(UINT id): true when handled
@@ -61,6 +64,11 @@ class CConverterDlg : public CDialog, public vellumine::ConvertView {
   bool OnPaint();
   //   HICON OnQueryDragIcon()
   HICON OnQueryDragIcon();
+  // Files dropped on the window: the first item becomes the input, as Browse makes it; a
+  // folder checks "Convert all files in this directory", a file clears it. Nothing is
+  // converted. The drop is finished (its memory freed) here.
+  //   void OnDropFiles(HDROP drop)
+  void OnDropFiles(HDROP drop);
 
   void OnConvert();
   void OnBrowseInput();
@@ -95,6 +103,3 @@ class CConverterDlg : public CDialog, public vellumine::ConvertView {
   // Both bars to 0, the current-file label empty, both percent labels "0".
   void ResetDisplay();
 };
-
-// Copies text into a path buffer, cut to 259 characters.
-void CopyPath(char (&buffer)[MAX_PATH], const std::string& text);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "framework/launcher.h"
+#include "framework/utf8_utf16.h"
 #include "framework/win_app.h"
 
 namespace {
@@ -12,16 +13,8 @@ namespace {
 constexpr UINT kToolId = 1;           // the one tool of the link's tool tip
 constexpr int kWinHelpHandCursor = 106;  // the hand cursor resource of winhlp32.exe
 
-// The first occurrence of needle that starts on a character boundary of the ANSI code page
-// (so a trail byte of a double-byte character never starts a match).
-size_t FindAtCharacterBoundary(const std::string& haystack, const std::string& needle) {
-  size_t i = 0;
-  while (i < haystack.size()) {
-    if (haystack.compare(i, needle.size(), needle) == 0) return i;
-    i += IsDBCSLeadByte(static_cast<BYTE>(haystack[i])) && i + 1 < haystack.size() ? 2 : 1;
-  }
-  return std::string::npos;
-}
+// The system's hand cursor: IDC_HAND, spelt for the wide function.
+const wchar_t* const kSystemHandCursor = MAKEINTRESOURCEW(32649);
 
 }  // namespace
 
@@ -40,17 +33,17 @@ CHyperLink::~CHyperLink() {
 }
 
 void CHyperLink::PreSubclassWindow() {
-  SetWindowLongPtrA(m_hWnd, GWL_STYLE, GetStyle() | SS_NOTIFY);
+  SetWindowLongPtrW(m_hWnd, GWL_STYLE, GetStyle() | SS_NOTIFY);
   if (m_strTarget.empty()) m_strTarget = GetText();
   if (GetText().empty()) SetText(m_strTarget);
 
-  LOGFONTA font{};
-  HFONT current = reinterpret_cast<HFONT>(SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
+  LOGFONTW font{};
+  HFONT current = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
   if (current == nullptr) current = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  GetObjectA(current, sizeof(font), &font);
+  GetObjectW(current, sizeof(font), &font);
   font.lfUnderline = m_bUnderline ? TRUE : FALSE;
   m_fontLink.CreateFontIndirect(font);
-  SendMessageA(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontLink.GetSafeHandle()), TRUE);
+  SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontLink.GetSafeHandle()), TRUE);
 
   FitToText();
   LoadHandCursor();
@@ -85,11 +78,11 @@ void CHyperLink::FitToText() {
   GetWindowRect(m_hWnd, &rect);
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
 
-  std::string text = GetText();
+  const std::wstring text = Utf8ToUtf16(GetText());
   SIZE extent{};
   HDC dc = GetDC(m_hWnd);
   HGDIOBJ previous = SelectObject(dc, m_fontLink.GetSafeHandle());
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
   SelectObject(dc, previous);
   ReleaseDC(m_hWnd, dc);
 
@@ -123,27 +116,28 @@ void CHyperLink::FitToText() {
 
 void CHyperLink::LoadHandCursor() {
   if (m_hHandCursor != nullptr) return;
-  char directory[MAX_PATH] = {};
-  UINT length = GetWindowsDirectoryA(directory, MAX_PATH);
+  wchar_t directory[MAX_PATH] = {};
+  UINT length = GetWindowsDirectoryW(directory, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) {
     LoadHandCursorFrom({});
     return;
   }
-  LoadHandCursorFrom(std::string(directory) + "\\winhlp32.exe");
+  LoadHandCursorFrom(Utf16ToUtf8(std::wstring_view(directory, length)) + "\\winhlp32.exe");
 }
 
 void CHyperLink::LoadHandCursorFrom(const std::string& modulePath) {
   if (m_hHandCursor != nullptr) return;
   if (!modulePath.empty()) {
-    HMODULE module = LoadLibraryExA(modulePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE module =
+        LoadLibraryExW(Utf8ToUtf16(modulePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module != nullptr) {
-      HCURSOR cursor = LoadCursorA(module, MAKEINTRESOURCEA(kWinHelpHandCursor));
+      HCURSOR cursor = LoadCursorW(module, MAKEINTRESOURCEW(kWinHelpHandCursor));
       if (cursor != nullptr) m_hHandCursor = CopyCursor(cursor);
       FreeLibrary(module);
     }
   }
   // Current Windows has no such cursor: the system's own hand.
-  if (m_hHandCursor == nullptr) m_hHandCursor = CopyCursor(LoadCursorA(nullptr, IDC_HAND));
+  if (m_hHandCursor == nullptr) m_hHandCursor = CopyCursor(LoadCursorW(nullptr, kSystemHandCursor));
 }
 
 LRESULT CHyperLink::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -266,7 +260,8 @@ std::string OpenErrorText(int code) {
 
 std::string BuildOpenCommandLine(const std::string& openCommand, const std::string& target) {
   std::string line = openCommand;
-  size_t cut = FindAtCharacterBoundary(line, "\"%1\"");
+  // UTF-8: no byte of a character beyond ASCII is a quote or a percent sign.
+  size_t cut = line.find("\"%1\"");
   if (cut == std::string::npos) cut = line.find("%1");
   if (cut != std::string::npos) line.resize(cut);
   return line + " " + target;

@@ -1,6 +1,7 @@
 #include "settings_dlg.h"
 
 #include "framework/data_exchange.h"
+#include "framework/utf8_utf16.h"
 #include "resource.h"
 
 namespace {
@@ -9,8 +10,8 @@ constexpr BYTE kCyrillicCharset = RUSSIAN_CHARSET;  // 204
 
 // Selects the first entry that starts with text (any letter case), searching after the
 // first entry and wrapping round.
-void SelectByPrefix(HWND combo, const char* text) {
-  SendMessageA(combo, CB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(text));
+void SelectByPrefix(HWND combo, const wchar_t* text) {
+  SendMessageW(combo, CB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(text));
 }
 
 }  // namespace
@@ -25,31 +26,31 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Check(pDX, IDC_CLASSIC_READING, m_bClassicReading);
 }
 
-int CALLBACK CSettingsDlg::AddFontFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD,
+int CALLBACK CSettingsDlg::AddFontFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD,
                                          LPARAM self) {
   HWND fonts = reinterpret_cast<CSettingsDlg*>(self)->GetDlgItem(IDC_FONT_NAME);
   // For this enumeration the face is the family's own name.
-  const auto* logical = reinterpret_cast<const ENUMLOGFONTEXA*>(font);
-  SendMessageA(fonts, CB_ADDSTRING, 0,
+  const auto* logical = reinterpret_cast<const ENUMLOGFONTEXW*>(font);
+  SendMessageW(fonts, CB_ADDSTRING, 0,
                reinterpret_cast<LPARAM>(logical->elfLogFont.lfFaceName));
-  SelectByPrefix(fonts, "Arial");
+  SelectByPrefix(fonts, L"Arial");
   return 1;
 }
 
 BOOL CSettingsDlg::OnInitDialog() {
   CDialog::OnInitDialog();
 
-  LOGFONTA filter{};
+  LOGFONTW filter{};
   filter.lfCharSet = kCyrillicCharset;
   HDC dc = GetDC(m_hWnd);
-  EnumFontFamiliesExA(dc, &filter, &AddFontFamily,
+  EnumFontFamiliesExW(dc, &filter, &AddFontFamily,
                       reinterpret_cast<LPARAM>(this), 0);
   ReleaseDC(m_hWnd, dc);
 
   HWND sizes = GetDlgItem(IDC_FONT_SIZE);
   for (const char* size : kSizes) {
-    SendMessageA(sizes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(size));
+    SendMessageW(sizes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToUtf16(size).c_str()));
   }
-  SelectByPrefix(sizes, "10");
+  SelectByPrefix(sizes, L"10");
   return TRUE;
 }

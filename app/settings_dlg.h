@@ -15,7 +15,7 @@ class CSettingsDlg : public CDialog {
                                            "13", "14", "16", "18", "20", "22", "24",
                                            "26", "28", "36", "48", "72"};
 
-  std::string m_strFont;  // text of the Font box
+  std::string m_strFont;  // text of the Font box, in UTF-8
   std::string m_strSize;  // text of the Size box
   // "Classic reading": 1 checked, 0 clear. Unlike the font and size, the dialog opens on the
   // reading in use, which the caller sets here.
@@ -29,6 +29,6 @@ class CSettingsDlg : public CDialog {
   void DoDataExchange(CDataExchange* pDX) override;
 
  private:
-  static int CALLBACK AddFontFamily(const LOGFONTA* font, const TEXTMETRICA* metrics,
+  static int CALLBACK AddFontFamily(const LOGFONTW* font, const TEXTMETRICW* metrics,
                                     DWORD fontType, LPARAM self);
 };

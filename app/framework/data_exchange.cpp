@@ -10,7 +10,7 @@ void DDX_Text(CDataExchange* pDX, int id, std::string& value) {
   if (pDX->m_bSaveAndValidate) {
     value = GetWindowTextOf(control);
   } else {
-    SetWindowTextA(control, value.c_str());
+    SetWindowTextOf(control, value);
   }
 }
 
@@ -18,9 +18,9 @@ void DDX_Check(CDataExchange* pDX, int id, int& value) {
   HWND control = pDX->PrepareCtrl(id);
   if (control == nullptr) return;
   if (pDX->m_bSaveAndValidate) {
-    value = static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0));
+    value = static_cast<int>(SendMessageW(control, BM_GETCHECK, 0, 0));
   } else {
-    SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+    SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
   }
 }
 
@@ -30,16 +30,16 @@ void DDX_Radio(CDataExchange* pDX, int id, int& value) {
   if (pDX->m_bSaveAndValidate) value = -1;
   int index = 0;
   do {
-    if ((SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0) {
+    if ((SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0) {
       if (pDX->m_bSaveAndValidate) {
-        if (SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
+        if (SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
       } else {
-        SendMessageA(control, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(control, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
       }
       ++index;
     }
     control = GetWindow(control, GW_HWNDNEXT);
-  } while (control != nullptr && (GetWindowLongPtrA(control, GWL_STYLE) & WS_GROUP) == 0);
+  } while (control != nullptr && (GetWindowLongPtrW(control, GWL_STYLE) & WS_GROUP) == 0);
 }
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {

@@ -21,7 +21,7 @@ class CDataExchange {
   HWND PrepareCtrl(int id) const;
 };
 
-// The window text of a control (an edit box, or the edit part of a combo box).
+// The window text of a control (an edit box, or the edit part of a combo box), in UTF-8.
 void DDX_Text(CDataExchange* pDX, int id, std::string& value);
 // A check box: 0 unchecked, 1 checked, 2 indeterminate.
 void DDX_Check(CDataExchange* pDX, int id, int& value);

@@ -19,7 +19,7 @@ CDialog::~CDialog() {
 HWND CDialog::CreateFromTemplate() {
   EnsureCommonControls();
   HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr;
-  return CreateDialogParamA(CurrentResourceInstance(), MAKEINTRESOURCEA(m_nIDTemplate), owner,
+  return CreateDialogParamW(CurrentResourceInstance(), MAKEINTRESOURCEW(m_nIDTemplate), owner,
                             &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
 }
 
@@ -57,7 +57,7 @@ INT_PTR CDialog::DoModal() {
 void CDialog::RunModalLoop() {
   MSG msg;
   while (m_bContinueModal && m_hWnd != nullptr) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
       // WM_QUIT belongs to the outer loop: put it back and end this one.
       PostQuitMessage(static_cast<int>(msg.wParam));
@@ -66,9 +66,9 @@ void CDialog::RunModalLoop() {
     }
     if (got == -1) return;
     if (PreTranslateInput(&msg)) continue;
-    if (m_hWnd != nullptr && IsDialogMessageA(m_hWnd, &msg)) continue;
+    if (m_hWnd != nullptr && IsDialogMessageW(m_hWnd, &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
@@ -87,7 +87,7 @@ void CDialog::CenterWindow() {
   GetWindowRect(m_hWnd, &window);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoA(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  GetMonitorInfoW(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
   const RECT& area = monitor.rcWork;
   RECT around = area;
   HWND owner = GetWindow(m_hWnd, GW_OWNER);
@@ -107,7 +107,7 @@ void CDialog::CenterWindow() {
 bool CDialog::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN && msg->wParam == VK_F1 && GetKeyState(VK_SHIFT) >= 0 &&
       GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0 && m_hWnd != nullptr) {
-    SendMessageA(m_hWnd, WM_COMMAND, kIdHelp, 0);
+    SendMessageW(m_hWnd, WM_COMMAND, kIdHelp, 0);
     return true;
   }
   return CWnd::PreTranslateMessage(msg);
@@ -119,7 +119,7 @@ void CDialog::EndDialog(int result) {
     m_bContinueModal = false;
     if (m_hWnd != nullptr) {
       ShowWindow(m_hWnd, SW_HIDE);
-      PostMessageA(m_hWnd, WM_NULL, 0, 0);  // wakes the loop if it waits
+      PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wakes the loop if it waits
     }
   } else if (m_hWnd != nullptr) {
     DestroyWindow(m_hWnd);

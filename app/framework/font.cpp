@@ -1,8 +1,8 @@
 #include "font.h"
 
-bool CFont::CreateFontIndirect(const LOGFONTA& font) {
+bool CFont::CreateFontIndirect(const LOGFONTW& font) {
   DeleteObject();
-  m_hFont = ::CreateFontIndirectA(&font);
+  m_hFont = ::CreateFontIndirectW(&font);
   return m_hFont != nullptr;
 }
 

@@ -11,7 +11,7 @@ class CFont {
   CFont& operator=(const CFont&) = delete;
 
   // Replaces the font by one made from font; false when it cannot be made.
-  bool CreateFontIndirect(const LOGFONTA& font);
+  bool CreateFontIndirect(const LOGFONTW& font);
   void DeleteObject();
   HFONT GetSafeHandle() const { return m_hFont; }
 

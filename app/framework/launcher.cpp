@@ -2,32 +2,74 @@
 
 #include <shellapi.h>
 
+#include <memory>
+#include <type_traits>
+
+#include "utf8_utf16.h"
+
 namespace vellumine {
 namespace {
+
+// A kernel handle, closed when it goes out of scope.
+using HandleOwner = std::unique_ptr<std::remove_pointer_t<HANDLE>, decltype(&CloseHandle)>;
+
+// A registry key, closed when it goes out of scope.
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  ~RegistryKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  HKEY* out() { return &key_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
 
 class PlatformLauncher final : public Launcher {
  public:
   int OpenDocument(const std::string& target, int showCommand) override {
-    HINSTANCE result =
-        ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand);
+    HINSTANCE result = ShellExecuteW(nullptr, L"open", Utf8ToUtf16(target).c_str(), nullptr,
+                                     nullptr, showCommand);
     return static_cast<int>(reinterpret_cast<INT_PTR>(result));
   }
 
+  // What WinExec does, with the command line in UTF-16 (WinExec takes the ANSI code page
+  // only): the program started, given up to 30 seconds to wait for input, and 33; or the
+  // error (ERROR_BAD_FORMAT for those WinExec has no code of its own for).
   unsigned RunCommandLine(const std::string& commandLine, int showCommand) override {
-    return WinExec(commandLine.c_str(), static_cast<UINT>(showCommand));
+    std::wstring line = Utf8ToUtf16(commandLine);
+    line.push_back(L'\0');  // CreateProcessW may write into the line
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showCommand);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+      DWORD error = GetLastError();
+      return error < 32 ? error : ERROR_BAD_FORMAT;
+    }
+    HandleOwner processHandle(process.hProcess, &CloseHandle);
+    HandleOwner threadHandle(process.hThread, &CloseHandle);
+    WaitForInputIdle(process.hProcess, 30000);
+    return 33;
   }
 
   bool ShowHelp(HWND owner, const std::string& helpFile, UINT command,
                 ULONG_PTR data) override {
-    return ::WinHelpA(owner, helpFile.c_str(), command, data) != FALSE;
+    return ::WinHelpW(owner, Utf8ToUtf16(helpFile).c_str(), command, data) != FALSE;
   }
 
   long ReadClassesRootValue(const std::string& subKey, std::string& value) override {
-    HKEY key = nullptr;
-    LONG opened = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_QUERY_VALUE, &key);
+    RegistryKey key;
+    LONG opened = RegOpenKeyExW(HKEY_CLASSES_ROOT, Utf8ToUtf16(subKey).c_str(), 0,
+                                KEY_QUERY_VALUE, key.out());
     if (opened != ERROR_SUCCESS) return opened;
-    value = ReadDefaultString(key);
-    RegCloseKey(key);
+    value = ReadDefaultString(key.get());
     return ERROR_SUCCESS;
   }
 
@@ -35,23 +77,24 @@ class PlatformLauncher final : public Launcher {
   // A key's default value of any length: its size asked for, then read (again, larger, when
   // it grew in between). Empty when it is no string or cannot be read.
   static std::string ReadDefaultString(HKEY key) {
-    std::string data;
+    std::wstring data;
     DWORD type = 0;
-    DWORD size = 0;
-    LONG queried = RegQueryValueExA(key, nullptr, nullptr, &type, nullptr, &size);
+    DWORD size = 0;  // in bytes
+    LONG queried = RegQueryValueExW(key, nullptr, nullptr, &type, nullptr, &size);
     for (int attempt = 0; queried == ERROR_SUCCESS && attempt < 8; ++attempt) {
-      data.assign(size + 1, '\0');  // room for a terminator the value may lack
+      // Room for a terminator the value may lack, and for an odd byte count.
+      data.assign(size / sizeof(wchar_t) + 2, L'\0');
       DWORD read = size;
-      queried = RegQueryValueExA(key, nullptr, nullptr, &type,
+      queried = RegQueryValueExW(key, nullptr, nullptr, &type,
                                  reinterpret_cast<BYTE*>(data.data()), &read);
       if (queried == ERROR_MORE_DATA) {
-        size = read > size ? read : size * 2 + 1;
+        size = read > size ? read : size * 2 + 2;
         queried = ERROR_SUCCESS;
         continue;
       }
       if (queried != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) break;
-      data.resize(read);
-      return std::string(data.c_str());  // up to the terminator
+      data.resize(read / sizeof(wchar_t));
+      return Utf16ToUtf8(data.c_str());  // up to the terminator
     }
     return {};
   }

@@ -1,5 +1,6 @@
 // What starts other programs: the shell's "open" verb, command lines, the help engine, and
 // the registry values that name a program. The program uses the platform; tests a script.
+// Every text, path and command line is UTF-8.
 #pragma once
 
 #include <windows.h>
@@ -14,7 +15,7 @@ class Launcher {
   // Opens a document or web address with the verb "open" (no owner, parameters or working
   // directory); the shell's result, above 32 on success.
   virtual int OpenDocument(const std::string& target, int showCommand) = 0;
-  // Starts a command line (WinExec); above 31 on success.
+  // Starts a command line as WinExec does; above 31 on success.
   virtual unsigned RunCommandLine(const std::string& commandLine, int showCommand) = 0;
   // The Windows help engine (WinHelp); false when it cannot be started.
   virtual bool ShowHelp(HWND owner, const std::string& helpFile, UINT command,

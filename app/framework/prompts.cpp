@@ -3,74 +3,98 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <memory>
+
+#include "utf8_utf16.h"
 #include "win_app.h"
 
 namespace vellumine {
 namespace {
 
-// Preselects the initial folder once the browser is up.
+// Room for the longest path Windows knows (32767 characters and the terminator).
+constexpr DWORD kLongestPath = 32768;
+
+// Preselects the initial folder once the browser is up; data points to its UTF-16 path.
 int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM data) {
-  if (message == BFFM_INITIALIZED) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
+  if (message == BFFM_INITIALIZED) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
   return 0;
 }
+
+// COM for this thread while the object lives, when it could be started.
+class ComScope {
+ public:
+  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+// An item list the shell allocated, freed with the object.
+struct ItemListFree {
+  void operator()(ITEMIDLIST* item) const { CoTaskMemFree(item); }
+};
+using ItemList = std::unique_ptr<ITEMIDLIST, ItemListFree>;
 
 class PlatformPrompts final : public Prompts {
  public:
   int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
                   UINT type) override {
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+    return MessageBoxW(owner, Utf8ToUtf16(text).c_str(), Utf8ToUtf16(caption).c_str(), type);
   }
 
   bool OpenFile(const OpenFileRequest& request, std::string& chosenPath) override {
-    char path[MAX_PATH] = {};
-    request.initialFile.copy(path, MAX_PATH - 1);
+    std::wstring path(kLongestPath, L'\0');
+    Utf8ToUtf16(request.initialFile).copy(path.data(), kLongestPath - 1);
     // The filter's '|' separators become the terminators the dialog expects.
-    std::string filter = request.filter;
-    for (char& c : filter) {
-      if (c == '|') c = '\0';
+    std::wstring filter = Utf8ToUtf16(request.filter);
+    for (wchar_t& c : filter) {
+      if (c == L'|') c = L'\0';
     }
-    filter.push_back('\0');
-    OPENFILENAMEA ofn{};
+    filter.push_back(L'\0');
+    const std::wstring defaultExtension = Utf8ToUtf16(request.defaultExtension);
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = request.owner;
     ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = request.defaultExtension.empty() ? nullptr
-                                                       : request.defaultExtension.c_str();
+    ofn.lpstrFile = path.data();
+    ofn.nMaxFile = kLongestPath;
+    ofn.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
     ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER;
     if (request.templateId != 0) {
       ofn.Flags |= OFN_ENABLETEMPLATE;
       ofn.hInstance = CurrentResourceInstance();
-      ofn.lpTemplateName = MAKEINTRESOURCEA(request.templateId);
+      ofn.lpTemplateName = MAKEINTRESOURCEW(request.templateId);
     }
-    if (!GetOpenFileNameA(&ofn)) return false;
-    chosenPath = path;
+    if (!GetOpenFileNameW(&ofn)) return false;
+    chosenPath = Utf16ToUtf8(path.c_str());
     return true;
   }
 
   bool BrowseForFolder(HWND owner, const std::string& title, const std::string& initialPath,
                        std::string& chosenPath) override {
-    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    char display[MAX_PATH] = {};
-    BROWSEINFOA info{};
+    ComScope com;
+    const std::wstring wideTitle = Utf8ToUtf16(title);
+    const std::wstring initial = Utf8ToUtf16(initialPath);
+    wchar_t display[MAX_PATH] = {};  // the folder's display name, which is not used
+    BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.pszDisplayName = display;
-    info.lpszTitle = title.c_str();
+    info.lpszTitle = wideTitle.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     info.lpfn = &BrowseCallback;
-    info.lParam = reinterpret_cast<LPARAM>(initialPath.c_str());
-    bool chosen = false;
-    if (LPITEMIDLIST item = SHBrowseForFolderA(&info); item != nullptr) {
-      char path[MAX_PATH] = {};
-      if (SHGetPathFromIDListA(item, path)) {
-        chosenPath = path;
-        chosen = true;
-      }
-      CoTaskMemFree(item);
-    }
-    if (SUCCEEDED(com)) CoUninitialize();
-    return chosen;
+    info.lParam = reinterpret_cast<LPARAM>(initial.c_str());
+    ItemList item(SHBrowseForFolderW(&info));
+    if (item == nullptr) return false;
+    std::wstring path(kLongestPath, L'\0');
+    if (!SHGetPathFromIDListEx(item.get(), path.data(), kLongestPath, GPFIDL_DEFAULT))
+      return false;
+    chosenPath = Utf16ToUtf8(path.c_str());
+    return true;
   }
 };
 

@@ -1,5 +1,6 @@
 // The prompts a window raises: message boxes, the Open dialog and the folder browser. The
-// program uses the platform's; tests put a script in their place.
+// program uses the platform's; tests put a script in their place. Every text and path is
+// UTF-8.
 #pragma once
 
 #include <windows.h>

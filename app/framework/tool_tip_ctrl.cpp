@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "common_controls.h"
+#include "utf8_utf16.h"
 #include "win_app.h"
 
 CToolTipCtrl::~CToolTipCtrl() {
@@ -11,14 +12,14 @@ CToolTipCtrl::~CToolTipCtrl() {
 
 bool CToolTipCtrl::Create(const CWnd& parent, DWORD style) {
   EnsureCommonControls();
-  m_hWnd = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | style,
+  m_hWnd = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | style,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                            parent.m_hWnd, nullptr, CurrentResourceInstance(), nullptr);
   return m_hWnd != nullptr;
 }
 
-TTTOOLINFOA CToolTipCtrl::MakeToolInfo(const CWnd& wnd, UINT id) const {
-  TTTOOLINFOA info{};
+TTTOOLINFOW CToolTipCtrl::MakeToolInfo(const CWnd& wnd, UINT id) const {
+  TTTOOLINFOW info{};
   info.cbSize = sizeof(info);
   info.hwnd = wnd.m_hWnd;
   info.uId = id;
@@ -29,28 +30,31 @@ TTTOOLINFOA CToolTipCtrl::MakeToolInfo(const CWnd& wnd, UINT id) const {
 bool CToolTipCtrl::AddTool(const CWnd& wnd, const std::string& text, const RECT& rect,
                            UINT id) {
   if (m_hWnd == nullptr) return false;
-  TTTOOLINFOA info = MakeToolInfo(wnd, id);
+  std::wstring wide = Utf8ToUtf16(text);
+  TTTOOLINFOW info = MakeToolInfo(wnd, id);
   info.rect = rect;
-  info.lpszText = const_cast<char*>(text.c_str());  // copied by the control
-  return SendMessageA(m_hWnd, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)) != 0;
+  info.lpszText = wide.data();  // copied by the control
+  return SendMessageW(m_hWnd, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
 }
 
 void CToolTipCtrl::UpdateTipText(const std::string& text, const CWnd& wnd, UINT id) {
   if (m_hWnd == nullptr) return;
-  TTTOOLINFOA info = MakeToolInfo(wnd, id);
-  info.lpszText = const_cast<char*>(text.c_str());
-  SendMessageA(m_hWnd, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+  std::wstring wide = Utf8ToUtf16(text);
+  TTTOOLINFOW info = MakeToolInfo(wnd, id);
+  info.lpszText = wide.data();
+  SendMessageW(m_hWnd, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 std::string CToolTipCtrl::GetToolText(const CWnd& wnd, UINT id) const {
   if (m_hWnd == nullptr) return {};
-  char text[1024] = {};
-  TTTOOLINFOA info = MakeToolInfo(wnd, id);
+  wchar_t text[1024] = {};
+  TTTOOLINFOW info = MakeToolInfo(wnd, id);
   info.lpszText = text;
-  SendMessageA(m_hWnd, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&info));
-  return text;
+  SendMessageW(m_hWnd, TTM_GETTEXTW, sizeof(text) / sizeof(text[0]),
+               reinterpret_cast<LPARAM>(&info));
+  return Utf16ToUtf8(text);
 }
 
 void CToolTipCtrl::RelayEvent(MSG* msg) {
-  if (m_hWnd != nullptr) SendMessageA(m_hWnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+  if (m_hWnd != nullptr) SendMessageW(m_hWnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
 }

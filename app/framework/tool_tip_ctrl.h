@@ -15,7 +15,8 @@ class CToolTipCtrl : public CWnd {
 
   // Creates the tool-tip window owned by parent.
   bool Create(const CWnd& parent, DWORD style = 0);
-  // Adds tool id of wnd over rect (client coordinates of wnd), showing text.
+  // Adds tool id of wnd over rect (client coordinates of wnd), showing text (UTF-8, as every
+  // text here).
   bool AddTool(const CWnd& wnd, const std::string& text, const RECT& rect, UINT id);
   void UpdateTipText(const std::string& text, const CWnd& wnd, UINT id);
   // The text of tool id of wnd.
@@ -24,5 +25,5 @@ class CToolTipCtrl : public CWnd {
   void RelayEvent(MSG* msg);
 
  private:
-  TTTOOLINFOA MakeToolInfo(const CWnd& wnd, UINT id) const;
+  TTTOOLINFOW MakeToolInfo(const CWnd& wnd, UINT id) const;
 };

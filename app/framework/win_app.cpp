@@ -3,6 +3,7 @@
 #include "common_controls.h"
 #include "launcher.h"
 #include "prompts.h"
+#include "utf8_utf16.h"
 #include "wnd.h"
 
 namespace {
@@ -10,14 +11,14 @@ namespace {
 CWinApp* g_application = nullptr;  // the one application object; we don't own it
 
 bool FileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(Utf8ToUtf16(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 }  // namespace
 
 CWinApp::CWinApp(const char* appName)
-    : m_hInstance(GetModuleHandleA(nullptr)),
+    : m_hInstance(GetModuleHandleW(nullptr)),
       m_strAppName(appName != nullptr ? appName : ""),
       m_strHelpFilePath(ModulePathWithExtension(nullptr, ".HLP")),
       m_strHtmlHelpPath(ModulePathWithExtension(nullptr, ".html")) {
@@ -34,9 +35,9 @@ BOOL CWinApp::InitInstance() { return TRUE; }
 
 int CWinApp::Run() {
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return ExitInstance();
 }
@@ -69,7 +70,7 @@ void CWinApp::OnHelp() { WinHelp(0, HELP_FINDER); }
 
 HINSTANCE CurrentResourceInstance() {
   CWinApp* app = CWinApp::Current();
-  return app != nullptr ? app->m_hInstance : GetModuleHandleA(nullptr);
+  return app != nullptr ? app->m_hInstance : GetModuleHandleW(nullptr);
 }
 
 int AppMessageBox(const std::string& text, UINT type) {
@@ -85,10 +86,19 @@ int AppMessageBox(const std::string& text, UINT type) {
 }
 
 std::string ModulePathWithExtension(HMODULE module, const char* extension) {
-  char path[MAX_PATH] = {};
-  DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  std::string result(path, length);
+  // A path that fills the buffer may have been cut: the buffer doubles until the whole
+  // path fits (Windows paths end at 32767 characters).
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length = 0;
+  for (;;) {
+    length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) break;
+    if (path.size() >= 32768) return {};
+    path.resize(path.size() * 2);
+  }
+  path.resize(length);
+  std::string result = Utf16ToUtf8(path);
   size_t nameStart = result.find_last_of("\\/");
   size_t dot = result.rfind('.');
   if (dot != std::string::npos && (nameStart == std::string::npos || dot > nameStart))

@@ -40,6 +40,7 @@ class CWinApp {
 
   HINSTANCE m_hInstance;          // the program module
   CWnd* m_pMainWnd = nullptr;     // the main window while it runs; we don't own it
+  // Texts and paths in UTF-8.
   std::string m_strAppName;       // caption of the application's message boxes
   std::string m_strHelpFilePath;  // the program's path with the extension ".HLP"
   std::string m_strHtmlHelpPath;  // the program's path with the extension ".html"

@@ -1,9 +1,11 @@
 #include "wnd.h"
 
+#include "utf8_utf16.h"
+
 namespace {
 
 // The property that maps a window to its object.
-constexpr const char* kObjectProperty = "Vellumine.CWnd";
+constexpr const wchar_t* kObjectProperty = L"Vellumine.CWnd";
 
 }  // namespace
 
@@ -13,25 +15,27 @@ CWnd::~CWnd() {
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
   if (hwnd == nullptr) return nullptr;
-  return static_cast<CWnd*>(GetPropA(hwnd, kObjectProperty));
+  return static_cast<CWnd*>(GetPropW(hwnd, kObjectProperty));
 }
 
 void CWnd::AttachHandle(HWND hwnd) {
   m_hWnd = hwnd;
-  SetPropA(hwnd, kObjectProperty, this);
+  SetPropW(hwnd, kObjectProperty, this);
 }
 
 void CWnd::DetachHandle() {
-  if (m_hWnd != nullptr) RemovePropA(m_hWnd, kObjectProperty);
+  if (m_hWnd != nullptr) RemovePropW(m_hWnd, kObjectProperty);
   m_hWnd = nullptr;
 }
 
+// The procedure is set with the wide function, so the window stays a Unicode window: its
+// texts reach the control without a trip through the ANSI code page.
 bool CWnd::SubclassWindow(HWND hwnd) {
   if (hwnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hwnd) != nullptr)
     return false;
   AttachHandle(hwnd);
   PreSubclassWindow();
-  m_pfnSuper = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+  m_pfnSuper = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
       hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
   if (m_pfnSuper == nullptr) {
     DetachHandle();
@@ -44,7 +48,7 @@ HWND CWnd::UnsubclassWindow() {
   HWND hwnd = m_hWnd;
   if (hwnd == nullptr) return nullptr;
   if (m_pfnSuper != nullptr) {
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
     m_pfnSuper = nullptr;
   }
   DetachHandle();
@@ -60,31 +64,36 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::DefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (m_pfnSuper != nullptr) return CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
-  return DefWindowProcA(m_hWnd, message, wParam, lParam);
+  if (m_pfnSuper != nullptr) return CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam);
+  return DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   CWnd* wnd = FromHandlePermanent(hwnd);
-  if (wnd == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (wnd == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     // The window goes away: hand it back to its own procedure and forget it.
     WNDPROC super = wnd->m_pfnSuper;
     wnd->UnsubclassWindow();
-    return CallWindowProcA(super, hwnd, message, wParam, lParam);
+    return CallWindowProcW(super, hwnd, message, wParam, lParam);
   }
   return wnd->WindowProc(message, wParam, lParam);
 }
 
 std::string CWnd::GetText() const { return GetWindowTextOf(m_hWnd); }
 
-void CWnd::SetText(const std::string& text) { SetWindowTextA(m_hWnd, text.c_str()); }
+void CWnd::SetText(const std::string& text) { SetWindowTextOf(m_hWnd, text); }
 
 std::string GetWindowTextOf(HWND hwnd) {
-  int length = GetWindowTextLengthA(hwnd);
+  // The length may be an overestimate; a text that grew in between is cut to it.
+  int length = GetWindowTextLengthW(hwnd);
   if (length <= 0) return {};
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  int copied = GetWindowTextA(hwnd, text.data(), length + 1);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  int copied = GetWindowTextW(hwnd, text.data(), length + 1);
   text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return text;
+  return Utf16ToUtf8(text);
+}
+
+bool SetWindowTextOf(HWND hwnd, const std::string& text) {
+  return SetWindowTextW(hwnd, Utf8ToUtf16(text).c_str()) != FALSE;
 }

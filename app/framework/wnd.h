@@ -32,9 +32,10 @@ class CWnd {
   // WM_CTLCOLOR*); true when the control handled it and *result holds the answer.
   virtual bool OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
+  // The window's text, in UTF-8.
   std::string GetText() const;
   void SetText(const std::string& text);
-  LONG_PTR GetStyle() const { return GetWindowLongPtrA(m_hWnd, GWL_STYLE); }
+  LONG_PTR GetStyle() const { return GetWindowLongPtrW(m_hWnd, GWL_STYLE); }
   HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
 
  protected:
@@ -56,5 +57,7 @@ class CWnd {
   WNDPROC m_pfnSuper = nullptr;  // the procedure replaced by SubclassWindow
 };
 
-// Reads a window's text of any length.
+// Reads a window's text of any length, in UTF-8.
 std::string GetWindowTextOf(HWND hwnd);
+// Sets a window's text from UTF-8; false when the window refuses it.
+bool SetWindowTextOf(HWND hwnd, const std::string& text);

@@ -69,7 +69,7 @@ TEST_F(MainWindowTest, FirstStartFormatRadiosSettingsFileAndOutputPath) {
   EXPECT_EQ(start_.Read("settings.ini"), "[Default path]\r\nC:\\in\\a.htm\r\nD:\\out\r\n");
   EXPECT_EQ(elsewhere.Read("settings.ini"), "<missing>");
   const std::string missing = start_.path() + "no-such-directory";
-  CopyPath(dialog_.m_szStartDir, missing);
+  dialog_.m_strStartDir = missing;
   Command(hwnd_, ID_FILE_SAVE_CONFIGURATION);
   EXPECT_EQ(script_.prompts.Shown(),
             (std::vector<std::string>{std::string(kThanks) + ": Input path: \"C:\\in\\a.htm\".\n"
@@ -77,12 +77,12 @@ TEST_F(MainWindowTest, FirstStartFormatRadiosSettingsFileAndOutputPath) {
                                       "Error!: Can't write " + missing + "\\settings.ini file."}));
   const MessageRecord& saved = script_.prompts.messages.at(0);
   EXPECT_TRUE(saved.type == MB_OK && saved.owner == hwnd_);
-  CopyPath(dialog_.m_szOutputPath, "D:\\out\\");
+  dialog_.m_strOutputPath = "D:\\out\\";
   SetDlgItemTextA(hwnd_, IDC_OUTPUT_PATH, "typed but not saved");
   Click(hwnd_, IDC_BROWSE_OUTPUT);
   EXPECT_EQ(script_.prompts.folderRequests,
             std::vector<std::string>{"Please, select output directory:|D:\\out"});
-  EXPECT_EQ(ControlText(hwnd_, IDC_OUTPUT_PATH) + "|" + dialog_.m_szOutputPath, "D:\\out|D:\\out");
+  EXPECT_EQ(ControlText(hwnd_, IDC_OUTPUT_PATH) + "|" + dialog_.m_strOutputPath, "D:\\out|D:\\out");
   script_.prompts.folderAnswer = "E:\\chosen";
   Click(hwnd_, IDC_BROWSE_OUTPUT);
   EXPECT_EQ(ControlText(hwnd_, IDC_OUTPUT_PATH), "E:\\chosen");
