@@ -7,8 +7,9 @@
 
 namespace vellumine {
 
-// Windows: backslash and slash separate path parts, and paths are limited to 259
-// characters. Posix: only the slash separates, and there is no such limit.
+// Windows: backslash and slash separate path parts, and a path holds at most 32,767
+// characters (with the long-path prefix the program adds). Posix: only the slash
+// separates, and there is no such limit.
 enum class PathStyle { Windows, Posix };
 
 #ifdef _WIN32
@@ -17,8 +18,8 @@ inline constexpr PathStyle kNativePathStyle = PathStyle::Windows;
 inline constexpr PathStyle kNativePathStyle = PathStyle::Posix;
 #endif
 
-// The platform's path limit: 259 characters and a terminator.
-inline constexpr size_t kMaxPath = 260;
+// The Windows path limit, terminator included.
+inline constexpr size_t kMaxPath = 32767;
 
 constexpr bool IsPathSeparator(char c, PathStyle style) {
   return c == '/' || (style == PathStyle::Windows && c == '\\');

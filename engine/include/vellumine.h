@@ -103,7 +103,9 @@ void vellumine_options_init(vellumine_options* options);
 
 /* Converts the file at input_path into output_directory, under the name that
  * vellumine_output_path gives. The output is written under a temporary name and takes its
- * name only when complete: a failed conversion leaves a file that was there as it was. */
+ * name only when complete: a failed conversion leaves a file that was there as it was.
+ * Paths are UTF-8 on every platform (on Windows any name and any length the file system
+ * takes: they reach its wide functions). */
 vellumine_result vellumine_convert_file(const char* input_path, const char* output_directory,
                                         const vellumine_options* options);
 

@@ -1,9 +1,11 @@
-// The batch's pieces: HTML file names, paths, Cyrillic names on the real file system, and the
-// settings file (paths of any length, its marker, the reading after the paths, errors and
-// the current directory).
+// The batch's pieces: HTML file names, paths, names in every script and long paths on the
+// real file system, and the settings file (paths of any length, its marker, the reading
+// after the paths, errors, the current directory and the code page of earlier versions).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 #include <tuple>
 
 #include "command_fakes.h"
@@ -46,7 +48,7 @@ TEST(BatchPieces, NamesPathsAndTheSettingsFile) {
   EXPECT_FALSE(WriteSettings(dir.path() + "missing", {"a", "b"}));
   dir.Write("settings.ini", "an older and longer file that the write replaces");
   const std::string longInput = "C:\\" + std::string(1000, 'a') + "\\page.htm",
-                    cyrillic = "D:\\\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0\\";
+                    cyrillic = "D:\\\u041f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440\\";
   ASSERT_TRUE(WriteSettings(dir.bare(), {longInput, cyrillic}));
   ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", settings));
   EXPECT_TRUE(settings.inputPath == longInput && settings.outputPath == cyrillic &&
@@ -114,22 +116,31 @@ TEST(SettingsFile, TheReadingAfterThePathsAndTheMarkersRules) {
   }
 }
 
-TEST(CyrillicNames, WalkConvertAndCreateDirectory) {
+// Names in every script, whatever the system's code page (ctest runs this again with a
+// Cyrillic one on Windows): the walk finds them, the command converts them into a
+// directory it creates, by the directory and by each file's own name, and the file system
+// holds the names themselves.
+TEST(UnicodeNames, WalkConvertAndCreateDirectory) {
 #ifdef _WIN32
-  if (GetACP() != 1251) {
-    if (std::getenv("VELLUMINE_REQUIRE_CP1251") != nullptr)
-      FAIL() << "the ANSI code page is " << GetACP() << " although LC_ALL asks for Russian";
-    GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 1251; ctest runs this test "
-                 << "again as batch_tests.CyrillicNamesInWindows1251 with LC_ALL=ru_RU.UTF-8";
-  }
+  if (std::getenv("VELLUMINE_REQUIRE_CP1251") != nullptr && GetACP() != 1251)
+    FAIL() << "the ANSI code page is " << GetACP() << " although LC_ALL asks for Russian";
 #endif
-  const std::string folder = "\xCF\xE0\xEF\xEA\xE0";  // "Папка"
-  const std::string page = "\xCF\xF0\xE8\xE2\xE5\xF2";  // "Привет"
-  const std::string output = "\xC2\xFB\xF5\xEE\xE4";   // "Выход"
+  const std::string folder = "\u041f\u0430\u043f\u043a\u0430 \u03c6\u03ac\u03ba\u03b5\u03bb\u03bf\u03c2";
+  const std::string output = "\u0412\u044b\u0445\u043e\u0434 \u51fa\u529b";
+  const std::string pages[] = {"\u041f\u0440\u0438\u0432\u0435\u0442",       // Cyrillic
+                               "\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac",  // Greek
+                               "\u65e5\u672c\u8a9e",                          // Japanese
+                               "\u4e2d\u6587",                                 // Chinese
+                               "\U0001F600 smile",                             // an emoji
+                               "caf\u00e9", "plain"};
   TempDirectory dir;
   const std::string sep(1, dir.path().back());
   ASSERT_TRUE(NativeFileSystem().MakeDirectory(dir.path() + folder));
-  dir.Write(folder + sep + page + ".htm", "<p>" + page + "</p>");
+  for (const std::string& page : pages) dir.Write(folder + sep + page + ".htm", "<p>" + page + "</p>");
+  std::vector<std::string> listed;
+  ASSERT_TRUE(NativeFileSystem().ListDirectory(dir.path() + folder + sep + "*.*", listed));
+  for (const std::string& page : pages)
+    EXPECT_NE(std::find(listed.begin(), listed.end(), page + ".htm"), listed.end()) << page;
 
   Log log;
   RecordingView view(log);
@@ -138,24 +149,78 @@ TEST(CyrillicNames, WalkConvertAndCreateDirectory) {
   ConvertChoices choices{.inputPath = dir.path() + folder, .outputPath = dir.path() + output,
                          .convertAll = true};
   choices.options.format = VELLUMINE_FORMAT_TEXT;
-  choices.options.encoding = VELLUMINE_ENCODING_WINDOWS_1251;
-  choices.options.reading = VELLUMINE_READING_CLASSIC;  // whose text is compared below
-  EXPECT_EQ(RunConvertCommand(choices, view, env, nullptr).converted, 1);
-  EXPECT_EQ(dir.Read(output + sep + page + ".txt"), "\r\n" + page + "\r\n");
+  choices.options.encoding = VELLUMINE_ENCODING_UTF_8;
+  choices.options.text_utf8 = 1;
+  EXPECT_EQ(RunConvertCommand(choices, view, env, nullptr).converted, std::size(pages));
+  for (const std::string& page : pages)
+    EXPECT_EQ(dir.Read(output + sep + page + ".txt"), page + "\r\n") << page;
 
-  // The single file by its full name, into the directory that now exists.
-  choices = {.inputPath = dir.path() + folder + sep + page + ".htm",
-             .outputPath = dir.path() + output};
-  EXPECT_EQ(RunConvertCommand(choices, view, env, nullptr).converted, 1);
-  EXPECT_NE(dir.Read(output + sep + page + ".rtf"), "<missing>");
+  // Each file by its full name, into the directory that now exists.
+  for (const std::string& page : pages) {
+    choices = {.inputPath = dir.path() + folder + sep + page + ".htm",
+               .outputPath = dir.path() + output};
+    EXPECT_EQ(RunConvertCommand(choices, view, env, nullptr).converted, 1) << page;
+  }
+  // What the file system holds are the names, not their bytes read in another code page.
+  for (const std::string& page : pages)
+    EXPECT_TRUE(std::filesystem::is_regular_file(PathOf(dir.path() + output + sep + page + ".rtf")))
+        << page;
+}
+
+// Past the old limit of 260 characters: directories made, a page found, converted and its
+// output replaced, a settings file beside them.
+TEST(LongPaths, ThreeHundredCharacters) {
+  TempDirectory dir;
+  std::string deep = dir.path();
+  const std::string sep(1, deep.back());
+  while (deep.size() < 300) deep += std::string(40, 'd') + "\u00e9" + sep;
+  ASSERT_TRUE(MakeDirectories(NativeFileSystem(), deep, kNativePathStyle));
+  const std::string page = deep + "page.htm";
+  ASSERT_GT(page.size(), 300u);
+  {
+    FilePtr file(OpenFile(page, "wb"), &std::fclose);
+    ASSERT_TRUE(file);
+    std::fputs("<p>deep", file.get());
+  }
+  Log log;
+  RecordingView view(log);
+  ConvertEnvironment env{.files = NativeFileSystem(), .saveSettings = false};
+  ConvertChoices choices{.inputPath = deep, .outputPath = deep + "out", .convertAll = true};
+  choices.options.format = VELLUMINE_FORMAT_TEXT;
+  for (int time = 0; time < 2; ++time)  // the second replaces the first
+    EXPECT_EQ(RunConvertCommand(choices, view, env, nullptr).converted, 1) << log.back();
+  EXPECT_EQ(ReadBytes(deep + "out" + sep + "page.txt"), "deep\r\n");
+  ASSERT_TRUE(WriteSettings(deep, {page, deep}));
+  Settings settings;
+  ASSERT_TRUE(ReadSettingsFile(SettingsFilePath(deep), settings));
+  EXPECT_TRUE(settings.inputPath == page && settings.outputPath == deep);
+}
 
 #ifdef _WIN32
-  // What the file system holds is the Cyrillic text, not the bytes read as another code page.
-  auto stored = std::filesystem::path(dir.bare()) / L"\u0412\u044b\u0445\u043e\u0434";
-  for (const wchar_t* name : {L"\u041f\u0440\u0438\u0432\u0435\u0442.txt",
-                              L"\u041f\u0440\u0438\u0432\u0435\u0442.rtf"})
-    EXPECT_TRUE(std::filesystem::is_regular_file(stored / name));
-#endif
+// settings.ini as earlier versions wrote it (paths in the ANSI code page) reads as it always
+// did; paths that the code page holds are written as those versions wrote them, others in
+// UTF-8 after its mark, and read back whole.
+TEST(SettingsFile, AnsiFilesOfEarlierVersionsAndNamesBeyondTheCodePage) {
+  TempDirectory dir;
+  const bool cyrillic = GetACP() == 1251;
+  // One path in the code page's own bytes: "D:\Привет\" in 1251, "D:\café\" in 1252.
+  const std::string ansi = cyrillic ? "D:\\\xCF\xF0\xE8\xE2\xE5\xF2\\" : "D:\\caf\xE9\\";
+  const std::string utf8 = cyrillic ? "D:\\\u041f\u0440\u0438\u0432\u0435\u0442\\" : "D:\\caf\u00e9\\";
+  const std::string earlier = "[Default path]\r\nC:\\in\\a.htm\r\n" + ansi + "\r\n";
+  dir.Write("settings.ini", earlier);
+  Settings settings;
+  ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", settings));
+  EXPECT_TRUE(settings.inputPath == "C:\\in\\a.htm" && settings.outputPath == utf8);
+  ASSERT_TRUE(WriteSettings(dir.bare(), settings));
+  EXPECT_EQ(dir.Read("settings.ini"), earlier);  // byte for byte
+  const std::string japanese = "D:\\\u65e5\u672c\u8a9e\\";
+  ASSERT_TRUE(WriteSettings(dir.bare(), {japanese, utf8, VELLUMINE_READING_CLASSIC}));
+  EXPECT_TRUE(dir.Read("settings.ini").starts_with("\xEF\xBB\xBF[Default path]\r\n"));
+  settings = {};
+  ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", settings));
+  EXPECT_TRUE(settings.inputPath == japanese && settings.outputPath == utf8 &&
+              settings.reading == VELLUMINE_READING_CLASSIC);
 }
+#endif
 
 }  // namespace vellumine::testing

@@ -175,7 +175,8 @@ TEST(ConvertFileTest, TooLargeForTheWorkBuffers) {
   EXPECT_FALSE(WorkBufferCapacity(largest + 1, capacity));
   EXPECT_FALSE(WorkBufferCapacity(UINT64_MAX, capacity));
   // A sparse file far larger than memory (on 32-bit: larger than 4 x size + 1000 can
-  // count): OutOfMemory, with the empty output left behind.
+  // count, and than any block of a large address aware program's 4 GB of addresses):
+  // OutOfMemory, with the empty output left behind.
   TempDirectory dir;
   dir.Write("huge.htm", "");
 #ifndef _WIN32
@@ -186,7 +187,7 @@ TEST(ConvertFileTest, TooLargeForTheWorkBuffers) {
 #endif
   std::error_code error;
   fs::resize_file(dir.path() + "huge.htm",
-                  sizeof(size_t) == 4 ? (uintmax_t{1} << 30) + 1 : uintmax_t{1} << 40, error);
+                  sizeof(size_t) == 4 ? uintmax_t{7} << 29 : uintmax_t{1} << 40, error);
   if (error) GTEST_SKIP() << "cannot make a sparse file: " << error.message();
   Converted run = Convert(dir.path() + "huge.htm", dir.path());
   EXPECT_TRUE(run.result == VELLUMINE_OUT_OF_MEMORY && run.steps == Calls{"0/50"});
@@ -227,15 +228,18 @@ TEST(ConvertFileTest, OutputNamesPathLimitAndTheInputItself) {
                     VELLUMINE_READING_CLASSIC).result,
             VELLUMINE_OK);
   EXPECT_EQ(dir.Read("other/page.txt"), "\r\nkeep me\r\n");
-  // A directory name that brings the output path ("/p.txt" in it) to 260 characters; one
-  // less fits.
-  const size_t room = 260 - dir.path().size() - 6;
+  // Output paths past the old limit of 260 characters (in a directory "/p.txt" brings to
+  // 259, 260 and 300) are written in either style.
   dir.Write("p.htm", "<p>x");
-  ASSERT_TRUE(room > 10 && fs::create_directory(dir.path() + std::string(room - 1, 'd')));
-  for (size_t n : {room, room - 1}) {
-    EXPECT_EQ(Convert(dir.path() + "p.htm", dir.path() + std::string(n, 'd'), ConversionMode::Text,
-                      PathStyle::Windows).result,
-              n == room ? VELLUMINE_CANNOT_OPEN_OUTPUT : VELLUMINE_OK);
+  for (size_t length : {259, 260, 300}) {
+    std::string directory = dir.path();
+    while (directory.size() + 6 + 200 < length) directory += std::string(200, 'd') + "/";
+    directory += std::string(length - directory.size() - 6, 'e');
+    ASSERT_TRUE(fs::create_directories(PathOf(directory)));
+    for (PathStyle style : {PathStyle::Windows, kNativePathStyle})
+      EXPECT_EQ(Convert(dir.path() + "p.htm", directory, ConversionMode::Text, style).result,
+                VELLUMINE_OK) << length;
+    EXPECT_EQ(ReadBytes(directory + "/p.txt"), "x\r\n");
   }
   constexpr PathStyle W = PathStyle::Windows, P = PathStyle::Posix;
   constexpr vellumine_format Text = VELLUMINE_FORMAT_TEXT, Rtf = VELLUMINE_FORMAT_RTF;
@@ -266,9 +270,10 @@ TEST(ConvertFileTest, OutputNamesPathLimitAndTheInputItself) {
     EXPECT_TRUE(MakeOutputPath(c.input, c.directory, c.format, c.style, out)) << c.input;
     EXPECT_EQ(out, c.output) << c.input << " into " << c.directory;
   }
-  // The 259-character limit holds in the Windows style only (at its edge: above).
-  EXPECT_TRUE(MakeOutputPath("/in/" + std::string(5000, 'n'), "/", Text, P, out));
-  EXPECT_FALSE(MakeOutputPath("C:\\in\\" + std::string(5000, 'n'), "D:\\", Text, W, out));
+  // The limit of 32,767 characters holds in the Windows style only.
+  EXPECT_TRUE(MakeOutputPath("/in/" + std::string(40000, 'n'), "/", Text, P, out));
+  EXPECT_TRUE(MakeOutputPath("C:\\in\\" + std::string(5000, 'n'), "D:\\", Text, W, out));
+  EXPECT_FALSE(MakeOutputPath("C:\\in\\" + std::string(40000, 'n'), "D:\\", Text, W, out));
 }
 
 // The C interface reads the options as far as the caller's struct goes. A program built
