@@ -20,11 +20,6 @@
 
 namespace {
 
-bool IsDirectory(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 std::string CurrentDirectory() {
   // The size asked for, then read; again when the directory changed in between.
   for (int attempt = 0; attempt < 4; ++attempt) {
@@ -221,8 +216,8 @@ void CConverterDlg::OnDropFiles(HDROP drop) {
   const DropScope dropped(drop);
   const std::wstring path = dropped.Path(0);
   if (path.empty()) return;
-  const bool folder = IsDirectory(path);
   m_strInputPath = Utf16ToUtf8(path);
+  const bool folder = vellumine::NativeFileSystem().IsDirectory(m_strInputPath);
   m_edInput.SetText(m_strInputPath);
   m_bConvertAll = folder ? 1 : 0;
   CheckDlgButton(m_hWnd, IDC_CONVERT_ALL, folder ? BST_CHECKED : BST_UNCHECKED);
@@ -268,7 +263,8 @@ void CConverterDlg::OnConvert() {
 void CConverterDlg::OnBrowseInput() {
   vellumine::OpenFileRequest request;
   request.owner = m_hWnd;
-  if (!IsDirectory(Utf8ToUtf16(m_strInputPath))) request.initialFile = m_strInputPath;
+  if (!vellumine::NativeFileSystem().IsDirectory(m_strInputPath))
+    request.initialFile = m_strInputPath;
   request.filter = kInputFilter;
   request.defaultExtension = kInputDefaultExtension;
   request.templateId = IDD_OPEN_EXTENSION;

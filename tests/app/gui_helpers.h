@@ -1,17 +1,22 @@
 // What the GUI tests share: the current directory, windows that appear inside modal loops,
-// reading controls, and scripts in place of the prompts and the launcher (every message box,
-// folder browser, shell call and registry read is recorded and answered from the script).
+// reading controls, files of any name, dropped files, and scripts in place of the prompts
+// and the launcher (every message box, folder browser, shell call and registry read is
+// recorded and answered from the script).
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "converter_dlg.h"
@@ -22,15 +27,99 @@
 
 namespace vellumine::testing {
 
-// Makes a directory current for the lifetime of the object.
+// Makes a directory (its path in UTF-8) current for the lifetime of the object.
 struct CurrentDirectoryGuard {
   explicit CurrentDirectoryGuard(const std::string& directory) {
-    GetCurrentDirectoryA(MAX_PATH, previous_);
-    SetCurrentDirectoryA(directory.c_str());
+    GetCurrentDirectoryW(MAX_PATH, previous_);
+    SetCurrentDirectoryW(PathOf(directory).c_str());
   }
-  ~CurrentDirectoryGuard() { SetCurrentDirectoryA(previous_); }
-  char previous_[MAX_PATH] = {};
+  ~CurrentDirectoryGuard() { SetCurrentDirectoryW(previous_); }
+  wchar_t previous_[MAX_PATH] = {};
 };
+
+// The tests' own reading of the wide texts and files, apart from the program's conversions.
+
+// A window's text as UTF-16, whatever its length.
+inline std::wstring WideText(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+inline std::wstring WideControlText(HWND dialog, int id) { return WideText(GetDlgItem(dialog, id)); }
+// Types text into a control, as the keyboard would leave it there.
+inline void TypeWide(HWND dialog, int id, const std::wstring& text) {
+  SetWindowTextW(GetDlgItem(dialog, id), text.c_str());
+}
+
+// A temporary directory's path as UTF-16, with its separator.
+inline std::wstring WidePath(const TempDirectory& directory) {
+  return directory.root_.wstring() + L"\\";
+}
+
+using HandleOwner = std::unique_ptr<std::remove_pointer_t<HANDLE>, decltype(&CloseHandle)>;
+inline HandleOwner OpenWide(const std::wstring& path, DWORD access, DWORD disposition) {
+  HANDLE handle = CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  return HandleOwner(handle == INVALID_HANDLE_VALUE ? nullptr : handle, &CloseHandle);
+}
+// Creates a file of any name, by the wide functions.
+inline bool WriteWide(const std::wstring& path, const std::string& contents) {
+  HandleOwner file = OpenWide(path, GENERIC_WRITE, CREATE_ALWAYS);
+  DWORD written = 0;
+  return file && WriteFile(file.get(), contents.data(), static_cast<DWORD>(contents.size()),
+                           &written, nullptr) && written == contents.size();
+}
+// The whole file, or "<missing>".
+inline std::string ReadWide(const std::wstring& path) {
+  HandleOwner file = OpenWide(path, GENERIC_READ, OPEN_EXISTING);
+  if (!file) return "<missing>";
+  std::string contents;
+  char chunk[4096];
+  for (DWORD read = 0; ReadFile(file.get(), chunk, sizeof(chunk), &read, nullptr) && read > 0;)
+    contents.append(chunk, read);
+  return contents;
+}
+// The names in a directory, "." and ".." left out.
+inline std::vector<std::wstring> WideNames(const std::wstring& directory) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW entry{};
+  HANDLE first = FindFirstFileW((directory + L"*").c_str(), &entry);
+  if (first == INVALID_HANDLE_VALUE) return names;
+  std::unique_ptr<std::remove_pointer_t<HANDLE>, decltype(&FindClose)> find(first, &FindClose);
+  do {
+    if (std::wcscmp(entry.cFileName, L".") != 0 && std::wcscmp(entry.cFileName, L"..") != 0)
+      names.emplace_back(entry.cFileName);
+  } while (FindNextFileW(find.get(), &entry));
+  return names;
+}
+
+// Memory as the shell hands a drop over: a DROPFILES header, then each path in UTF-16 with
+// its terminator and one more terminator after the last. The window that takes the drop
+// frees it (DragFinish).
+inline HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+  std::wstring list;
+  for (const std::wstring& path : paths) list += path + L'\0';
+  list += L'\0';
+  const size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GHND, bytes);
+  if (memory == nullptr) return nullptr;
+  auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(),
+              list.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+// Dispatches what was posted to this thread's windows.
+inline void PumpMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
 
 // Runs action once on the first shown window of this thread with the given caption, as soon
 // as it is up. A thread timer polls for it, so the action runs inside modal loops too. One

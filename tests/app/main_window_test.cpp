@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <tuple>
 
@@ -131,6 +132,229 @@ TEST_F(MainWindowTest, ConvertAllReportsTheFailedFileAndTheTotal) {
   static_cast<ConvertView&>(dialog_).FileFinished(report);
   EXPECT_EQ(ProgressValue(hwnd_, IDC_TOTAL_PROGRESS, PBM_GETRANGE), 70000);
   EXPECT_EQ(ProgressValue(hwnd_, IDC_TOTAL_PROGRESS, PBM_GETPOS), 69999);
+}
+
+// Names in four scripts, an emoji (beyond the Basic Multilingual Plane: two UTF-16 units), a
+// Latin letter that Cyrillic code pages lack and a plain name: as UTF-16 (what Windows shows
+// and stores), as UTF-8 (what the program holds), and the name of the RTF made of each.
+struct UnicodeName {
+  const wchar_t* wide;
+  const char* utf8;
+  const wchar_t* output;
+};
+const UnicodeName kUnicodeNames[] = {
+    {L"Привет.html", "Привет.html", L"Привет.rtf"},
+    {L"Ελληνικά.html", "Ελληνικά.html", L"Ελληνικά.rtf"},
+    {L"日本語.html", "日本語.html", L"日本語.rtf"},
+    {L"中文.html", "中文.html", L"中文.rtf"},
+    {L"😀.html", "😀.html", L"😀.rtf"},
+    {L"café.html", "café.html", L"café.rtf"},
+    {L"plain.html", "plain.html", L"plain.rtf"},
+};
+
+std::vector<std::wstring> OutputNames() {
+  std::vector<std::wstring> names;
+  for (const UnicodeName& name : kUnicodeNames) names.emplace_back(name.output);
+  return names;
+}
+
+// Each name typed into Input (as the keyboard leaves it there) and converted by itself: the
+// box shows it exactly before and after, the current-file label while it converts, and the
+// RTF has the page's name; settings.ini keeps it for the next start.
+TEST_F(MainWindowTest, NamesOfAnyScriptTypedAndConvertedOneAtATime) {
+  // The window and its boxes are Unicode windows: no text passes through the ANSI code page.
+  for (HWND window : {hwnd_, GetDlgItem(hwnd_, IDC_INPUT_PATH), GetDlgItem(hwnd_, IDC_CURRENT_FILE)})
+    EXPECT_TRUE(IsWindowUnicode(window));
+  TempDirectory pages, output;
+  const std::wstring in = WidePath(pages), out = WidePath(output);
+  TypeWide(hwnd_, IDC_OUTPUT_PATH, out);
+  std::wstring label;  // the current file while the final box is up
+  script_.prompts.onMessage = [&] { label = WideControlText(hwnd_, IDC_CURRENT_FILE); };
+  for (const UnicodeName& name : kUnicodeNames) {
+    SCOPED_TRACE(name.utf8);
+    const std::wstring input = in + name.wide;
+    ASSERT_TRUE(WriteWide(input, std::string("<p>") + name.utf8));
+    TypeWide(hwnd_, IDC_INPUT_PATH, input);
+    EXPECT_EQ(WideControlText(hwnd_, IDC_INPUT_PATH), input);
+    script_.prompts.messages.clear();
+    label.clear();
+    Click(hwnd_, IDC_CONVERT);
+    EXPECT_EQ(script_.prompts.Shown(),
+              std::vector<std::string>{std::string(kThanks) +
+                                       ": Conversion completed. 1 file converted successfully."});
+    EXPECT_EQ(label, input);
+    EXPECT_EQ(WideControlText(hwnd_, IDC_INPUT_PATH), input);
+    EXPECT_EQ(ReadWide(out + name.output).substr(0, 6), "{\\rtf1");
+    CConverterDlg next;
+    ASSERT_TRUE(next.Create());
+    EXPECT_EQ(WideControlText(next.m_hWnd, IDC_INPUT_PATH), input);
+    EXPECT_EQ(next.m_strInputPath, pages.path() + name.utf8);
+  }
+  EXPECT_THAT(WideNames(out), ::testing::UnorderedElementsAreArray(OutputNames()));
+}
+
+// The same names as one directory's pages: each is handed to the converter in UTF-8 and shown
+// in the current-file label as it is, and each RTF has its page's name.
+TEST_F(MainWindowTest, NamesOfAnyScriptConvertedAsADirectory) {
+  TempDirectory pages, output;
+  std::vector<std::wstring> labels, inputs;
+  std::vector<std::string> utf8Inputs;
+  for (const UnicodeName& name : kUnicodeNames) {
+    ASSERT_TRUE(WriteWide(WidePath(pages) + name.wide, std::string("<p>") + name.utf8));
+    labels.emplace_back(name.wide);
+    utf8Inputs.push_back(pages.path() + name.utf8);
+  }
+  // The directory as the window shows one: without a separator at the end.
+  const std::wstring directory = pages.root_.wstring();
+  TypeWide(hwnd_, IDC_INPUT_PATH, directory);
+  TypeWide(hwnd_, IDC_OUTPUT_PATH, WidePath(output));
+  Click(hwnd_, IDC_CONVERT_ALL);
+  std::vector<std::wstring> shown;
+  std::vector<std::string> handed;
+  dialog_.m_fnConvert = [&](const char* input, const char* outputDirectory,
+                            const vellumine_options& options) {
+    shown.push_back(WideControlText(hwnd_, IDC_CURRENT_FILE));
+    handed.emplace_back(input);
+    return vellumine_convert_file(input, outputDirectory, &options);
+  };
+  Click(hwnd_, IDC_CONVERT);
+  EXPECT_EQ(script_.prompts.Shown(),
+            std::vector<std::string>{std::string(kThanks) +
+                                     ": Conversion completed. 7 files converted successfully."});
+  EXPECT_THAT(shown, ::testing::UnorderedElementsAreArray(labels));
+  EXPECT_THAT(handed, ::testing::UnorderedElementsAreArray(utf8Inputs));
+  EXPECT_THAT(WideNames(WidePath(output)), ::testing::UnorderedElementsAreArray(OutputNames()));
+  EXPECT_EQ(WideControlText(hwnd_, IDC_INPUT_PATH), directory);
+}
+
+// Files and folders dropped on the window, by SendMessage and by a posted message: the first
+// item becomes the input; a folder checks "Convert all files in this directory", a file
+// clears it. Nothing is converted, saved or shown until Convert is pressed, which then takes
+// what the drop left.
+TEST_F(MainWindowTest, DroppedFileOrFolderBecomesTheInput) {
+  EXPECT_NE(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+  TempDirectory dropped, output;
+  const std::wstring root = WidePath(dropped);
+  const std::wstring folder = root + L"Папка 日本語", page = root + L"😀 café.html";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(WriteWide(folder + L"\\Ελληνικά.htm", "<p>inner") && WriteWide(page, "<p>page"));
+  TypeWide(hwnd_, IDC_OUTPUT_PATH, WidePath(output));
+  std::vector<std::string> converted;
+  dialog_.m_fnConvert = [&](const char* input, const char*, const vellumine_options&) {
+    converted.emplace_back(input);
+    return VELLUMINE_OK;
+  };
+  struct DropCase {
+    std::vector<std::wstring> items;
+    bool checkedBefore;
+    bool posted;
+    const std::wstring& input;  // what Input shows after the drop
+    bool checked;               // "Convert all files in this directory" after the drop
+  };
+  const DropCase cases[] = {
+      {{page}, true, false, page, false},
+      {{page}, false, true, page, false},
+      {{folder}, false, false, folder, true},
+      {{folder}, true, true, folder, true},
+      {{folder, page}, false, false, folder, true},
+      {{page, folder}, true, true, page, false},
+  };
+  for (const DropCase& drop : cases) {
+    SCOPED_TRACE(::testing::PrintToString(drop.items) + (drop.posted ? " posted" : " sent"));
+    TypeWide(hwnd_, IDC_INPUT_PATH, L"typed before");
+    CheckDlgButton(hwnd_, IDC_CONVERT_ALL, drop.checkedBefore ? BST_CHECKED : BST_UNCHECKED);
+    HDROP memory = MakeDrop(drop.items);
+    ASSERT_NE(memory, nullptr);
+    if (drop.posted) {
+      ASSERT_TRUE(PostMessageW(hwnd_, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0));
+      PumpMessages();
+    } else {
+      SendMessageW(hwnd_, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    }
+    EXPECT_EQ(WideControlText(hwnd_, IDC_INPUT_PATH), drop.input);
+    EXPECT_EQ(IsChecked(hwnd_, IDC_CONVERT_ALL), drop.checked);
+  }
+  EXPECT_TRUE(converted.empty() && script_.prompts.messages.empty());
+  EXPECT_TRUE(WideNames(WidePath(output)).empty());
+  EXPECT_EQ(start_.Read("settings.ini"), "<missing>");
+  // The last drop left the file and a clear box; then a folder.
+  Click(hwnd_, IDC_CONVERT);
+  SendMessageW(hwnd_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({folder})), 0);
+  Click(hwnd_, IDC_CONVERT);
+  EXPECT_EQ(converted, (std::vector<std::string>{dropped.path() + "😀 café.html",
+                                                 dropped.path() + "Папка 日本語\\Ελληνικά.htm"}));
+}
+
+// A start-up directory of any name: settings.ini is written there, with paths in any
+// script, and the next start shows them as they were typed.
+TEST(MainWindowSettings, PathsOfAnyScriptRememberedInAStartDirectoryOfAnyName) {
+  TempDirectory top;
+  const std::wstring start = WidePath(top) + L"Старт 日本 😀";
+  ASSERT_TRUE(CreateDirectoryW(start.c_str(), nullptr));
+  CurrentDirectoryGuard cwd(top.path() + "Старт 日本 😀");
+  ScopedScripts script;
+  CConverterDlg first;
+  ASSERT_TRUE(first.Create());
+  EXPECT_EQ(first.m_strStartDir, top.path() + "Старт 日本 😀");
+  // The first start shows the current directory in both boxes.
+  EXPECT_EQ(WideControlText(first.m_hWnd, IDC_INPUT_PATH) + L"|" +
+                WideControlText(first.m_hWnd, IDC_OUTPUT_PATH), start + L"|" + start);
+  TypeWide(first.m_hWnd, IDC_INPUT_PATH, L"C:\\Ελληνικά\\中文.html");
+  TypeWide(first.m_hWnd, IDC_OUTPUT_PATH, L"D:\\Привет\\café");
+  Command(first.m_hWnd, ID_FILE_SAVE_CONFIGURATION);
+  EXPECT_EQ(script.prompts.Shown(),
+            std::vector<std::string>{std::string(kThanks) +
+                                     ": Input path: \"C:\\Ελληνικά\\中文.html\".\n"
+                                     "Output path: \"D:\\Привет\\café\".\n\nSaved successfully."});
+  EXPECT_NE(ReadWide(start + L"\\settings.ini"), "<missing>");
+  CConverterDlg next;
+  ASSERT_TRUE(next.Create());
+  EXPECT_EQ(WideControlText(next.m_hWnd, IDC_INPUT_PATH) + L"|" +
+                WideControlText(next.m_hWnd, IDC_OUTPUT_PATH),
+            L"C:\\Ελληνικά\\中文.html|D:\\Привет\\café");
+}
+
+// The font typed into the settings dialog reaches the converter in the ANSI code page, as
+// earlier versions handed it over (the RTF header holds the name's bytes as they are).
+TEST_F(MainWindowTest, FontNameReachesTheConverterInTheAnsiCodePage) {
+  std::vector<std::string> fonts;
+  dialog_.m_fnConvert = [&](const char*, const char*, const vellumine_options& options) {
+    fonts.emplace_back(options.font_name);
+    return VELLUMINE_OK;
+  };
+  start_.Write("page.htm", "<p>page");
+  SetDlgItemTextA(hwnd_, IDC_INPUT_PATH, (start_.path() + "page.htm").c_str());
+  struct FontCase {
+    UINT codePage;  // the code page the case belongs to; 0: any
+    const wchar_t* typed;
+    const char* handed;
+  };
+  const FontCase cases[] = {{0, L"Arial", "Arial"},
+                            {1252, L"Café Sans", "Caf\xE9 Sans"},
+                            {1251, L"Шрифт", "\xD8\xF0\xE8\xF4\xF2"}};
+  int run = 0;
+  for (const FontCase& font : cases) {
+    if (font.codePage != 0 && font.codePage != GetACP()) continue;
+    WindowWatcher watcher("Program settings", [&](HWND settings) {
+      TypeWide(settings, IDC_FONT_NAME, font.typed);
+      Command(settings, IDOK);
+    });
+    Command(hwnd_, ID_SETTINGS);
+    ASSERT_TRUE(watcher.fired());
+    fonts.clear();
+    Click(hwnd_, IDC_CONVERT);
+    EXPECT_EQ(fonts, std::vector<std::string>{font.handed});
+    ++run;
+  }
+  EXPECT_EQ(run, 2) << "the ANSI code page " << GetACP() << " has no case of its own here";
+}
+
+// ctest runs these tests in a Western and in a Cyrillic ANSI code page (which Wine takes from
+// the locale); each run checks that it got the one it asked for.
+TEST(CodePage, IsTheOneTheRunAskedFor) {
+  const char* wanted = std::getenv("VELLUMINE_GUI_CODE_PAGE");
+  if (wanted == nullptr) GTEST_SKIP() << "VELLUMINE_GUI_CODE_PAGE names none";
+  EXPECT_EQ(std::to_string(GetACP()), wanted);
 }
 
 // The About box by the system menu and by Help > About, its web button opening the home
