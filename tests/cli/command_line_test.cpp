@@ -282,6 +282,32 @@ TEST(Shell, StandardInputToStandardOutput) {
 #endif
 }
 
+// Names in every script, typed on the command line (on Windows in UTF-16, whatever the
+// code page: ctest runs this again with a Cyrillic one): a directory of them converted,
+// one by its name, and the failure's message naming the file in UTF-8 (standard error is
+// a file here; a console would be given wide characters).
+TEST(Shell, NamesInEveryScript) {
+  TempDirectory work;
+  const std::string folder = "\u041f\u0430\u043f\u043a\u0430 \u03c6\u03ac\u03ba\u03b5\u03bb\u03bf\u03c2";
+  const std::string pages[] = {"\u041f\u0440\u0438\u0432\u0435\u0442", "\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac",
+                               "\u65e5\u672c\u8a9e", "\u4e2d\u6587", "\U0001F600", "caf\u00e9"};
+  const std::string sep(1, work.path().back());
+  std::filesystem::create_directories(PathOf(work.path() + folder));
+  for (const std::string& page : pages) work.Write(folder + sep + page + ".html", "<p>" + page);
+  const std::string empty = "\u043f\u0443\u0441\u0442\u043e \u7a7a";
+  work.Write(folder + sep + empty + ".html", "");
+
+  const ProcessResult all = RunVellumine({"-q", "-f", "txt", "-a", folder, "-o", "\u51fa\u529b"}, work);
+  EXPECT_EQ(all.Said(), "1||vellumine: " + folder + sep + empty +
+                            ".html file has zero length.\n");
+  for (const std::string& page : pages)
+    EXPECT_EQ(work.Read("\u51fa\u529b" + sep + page + ".txt"), page + "\r\n") << page;
+  const std::string one = folder + sep + pages[2] + ".html";
+  EXPECT_EQ(RunVellumine({"-f", "rtf", one}, work).Said(),
+            "0|1 of 1 file converted successfully.\n|");
+  EXPECT_TRUE(std::filesystem::is_regular_file(PathOf(work.path() + pages[2] + ".rtf")));
+}
+
 // A site of pages in sub-directories, as the tests below walk it.
 void WriteSite(const TempDirectory& work) {
   work.Make({{"site/a.htm", "<p>a"}, {"site/sub/b.htm", "<p>b"}, {"site/sub/deeper/c.html", "<p>c"},

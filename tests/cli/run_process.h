@@ -55,7 +55,12 @@ inline ProcessResult RunVellumine(const std::vector<std::string>& args, const Te
   for (const std::string& arg : args) command += " " + Quote(arg);
   command += " >stdout.log 2>stderr.log <" + (stdinName.empty() ? nothing : Quote(stdinName));
   ProcessResult result;
+#ifdef _WIN32
+  // The command line in UTF-16, as a user's typing reaches the program.
+  int status = _wsystem(Utf16FromUtf8(command).c_str());
+#else
   int status = std::system(command.c_str());
+#endif
 #ifdef _WIN32
   result.exitCode = status;
 #else
@@ -64,8 +69,8 @@ inline ProcessResult RunVellumine(const std::vector<std::string>& args, const Te
   result.rawOut = work.Read("stdout.log");
   for (char c : result.rawOut) result.out += c == '\r' ? "" : std::string(1, c);
   for (char c : work.Read("stderr.log")) result.err += c == '\r' ? "" : std::string(1, c);
-  std::remove((work.path() + "stdout.log").c_str());
-  std::remove((work.path() + "stderr.log").c_str());
+  RemoveFile(work.path() + "stdout.log");
+  RemoveFile(work.path() + "stderr.log");
   return result;
 }
 
