@@ -16,6 +16,7 @@
 #include "result_messages.h"
 #include "settings_dlg.h"
 #include "settings_file.h"
+#include "system_path.h"
 #include "update_page.h"
 
 namespace {
@@ -38,16 +39,10 @@ std::string CurrentDirectory() {
 
 // The RTF header holds the font's name as bytes of the document's code page, and earlier
 // versions handed it over in the system's ANSI code page: so does this one, whatever the
-// window holds in UTF-8 (a character the code page lacks becomes its nearest or "?").
+// window holds in UTF-8 (a character the code page lacks becomes "?").
 std::string FontNameForDocument(const std::string& name) {
-  const std::wstring wide = Utf8ToUtf16(name);
-  if (wide.empty()) return {};
-  const int size = static_cast<int>(wide.size());
-  const int length =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string bytes(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
+  std::string bytes;
+  vellumine::AnsiFromUtf8(name, bytes);
   return bytes;
 }
 
