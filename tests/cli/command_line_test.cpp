@@ -3,8 +3,12 @@
 // recursion, parallel conversion, --update, --text-encoding, --classic, --links and --wrap.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+
 #include "command_line.h"
 #include "run_process.h"
+#include "terminal_view.h"
 
 namespace vellumine::testing {
 
@@ -306,6 +310,32 @@ TEST(Shell, NamesInEveryScript) {
   EXPECT_EQ(RunVellumine({"-f", "rtf", one}, work).Said(),
             "0|1 of 1 file converted successfully.\n|");
   EXPECT_TRUE(std::filesystem::is_regular_file(PathOf(work.path() + pages[2] + ".rtf")));
+}
+
+// The progress line stays within 79 characters of the terminal, counted as characters: a
+// long name in a script of several bytes per character is cut between two of them, and
+// the line is erased with as many blanks as it showed.
+TEST(TerminalViewTest, ProgressLineCutBetweenCharacters) {
+  for (const std::string& letter : {std::string("a"), std::string("\u00e9"), std::string("\u65e5"),
+                                    std::string("\U0001F600")}) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> err(std::tmpfile(), &std::fclose);
+    ASSERT_TRUE(err);
+    TerminalView view(stdout, err.get(), false, true);
+    view.BeginInput(1, 1);
+    view.BatchStarted(BatchStart{});
+    std::string name;
+    for (int i = 0; i < 100; ++i) name += letter;
+    view.FileStarted(1, name);
+    view.EndInput();
+    std::rewind(err.get());
+    std::string written;
+    for (int c; (c = std::fgetc(err.get())) != EOF;) written += static_cast<char>(c);
+    const std::string shown = "file 1 of 1, 0%: ";
+    std::string expected = "\r" + shown;
+    for (size_t i = shown.size(); i < 79; ++i) expected += letter;
+    expected += "\r" + std::string(79, ' ') + "\r";
+    EXPECT_EQ(written, expected) << letter;
+  }
 }
 
 // A site of pages in sub-directories, as the tests below walk it.
