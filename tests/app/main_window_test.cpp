@@ -733,16 +733,47 @@ TEST(RegistryReadTest, DefaultValuesOfAnyLength) {
     EXPECT_EQ(CurrentLauncher().ReadClassesRootValue(subKey, read), ERROR_SUCCESS);
     EXPECT_EQ(read, written) << length << " characters";
   }
+  // A program's path in any script comes back in UTF-8.
+  const std::wstring wide = L"\"C:\\Программы\\閲覧 😀.exe\" \"%1\"";
+  ASSERT_EQ(RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                           static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  std::string read = "unchanged";
+  EXPECT_EQ(CurrentLauncher().ReadClassesRootValue(subKey, read), ERROR_SUCCESS);
+  EXPECT_EQ(read, "\"C:\\Программы\\閲覧 😀.exe\" \"%1\"");
   // A value that is no string reads as empty; a missing key gives the error of opening it.
   const DWORD number = 7;
   RegSetValueExA(key, nullptr, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-  std::string read = "unchanged";
+  read = "unchanged";
   EXPECT_EQ(CurrentLauncher().ReadClassesRootValue(subKey, read), ERROR_SUCCESS);
   EXPECT_EQ(read, "");
   RegCloseKey(key);
   RegDeleteKeyA(HKEY_CLASSES_ROOT, subKey.c_str());
   EXPECT_EQ(CurrentLauncher().ReadClassesRootValue(subKey, read), ERROR_FILE_NOT_FOUND);
   SetLauncher(script);
+}
+
+// The platform's launcher starts a program of any name, as WinExec would: 33 once it runs,
+// WinExec's error when it cannot.
+TEST(PlatformLauncherTest, RunsAProgramOfAnyName) {
+  Launcher* script = SetLauncher(nullptr);  // the platform's own
+  TempDirectory dir;
+  wchar_t self[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  const std::wstring program = WidePath(dir) + L"Программа 日本 😀.exe";
+  ASSERT_TRUE(CopyFileW(self, program.c_str(), TRUE));
+  // This test program again, running none of its tests and leaving its report.
+  const std::string report = dir.path() + "report.xml";
+  EXPECT_EQ(CurrentLauncher().RunCommandLine("\"" + dir.path() + "Программа 日本 😀.exe\" "
+                                             "--gtest_filter=-* --gtest_output=xml:" + report,
+                                             SW_HIDE),
+            33u);
+  EXPECT_EQ(CurrentLauncher().RunCommandLine("\"" + dir.path() + "Нет 日本.exe\"", SW_HIDE),
+            static_cast<unsigned>(ERROR_FILE_NOT_FOUND));
+  SetLauncher(script);
+  // The copy can go once it has ended.
+  for (int wait = 0; wait < 400 && !DeleteFileW(program.c_str()); ++wait) Sleep(50);
+  EXPECT_NE(ReadBytes(report), "<missing>") << "the program did not run";
 }
 
 }  // namespace vellumine::testing
