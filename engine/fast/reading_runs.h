@@ -21,6 +21,17 @@ inline size_t FindMarkupOrReference(const unsigned char* s, size_t p, size_t n) 
   return p;
 }
 
+// Where the next "&" or byte from 0x80 up is in s[p, n); n when there is none. Reads up to
+// kScanChunk bytes past n, which must be readable.
+inline size_t FindReferenceOrHighByte(const unsigned char* s, size_t p, size_t n) {
+  for (; p < n; p += kScanChunk) {
+    ScanChunk chunk(s + p);
+    if (const ScanBits stops = (chunk.High() | chunk.Equal('&')).Bits())
+      return p + FirstSetByte(stops) < n ? p + FirstSetByte(stops) : n;
+  }
+  return n;
+}
+
 // Where the next "<ol" (letters in either case) starts in s[p, n); n when there is none.
 inline size_t FindOrderedListTag(const unsigned char* s, size_t p, size_t n) {
   while (n - p >= kScanChunk + 2) {

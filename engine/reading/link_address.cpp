@@ -159,8 +159,7 @@ size_t DecodeAttributeValue(const char* text, size_t begin, size_t end,
   for (size_t p = begin; p < end;) {
     const unsigned char c = s[p];
     if (c < 0x80 && c != '&') {  // ASCII up to the next reference or byte beyond it
-      size_t run = p + 1;
-      while (run < end && s[run] < 0x80 && s[run] != '&') ++run;
+      const size_t run = FindReferenceOrHighByte(s, p + 1, end);
       const size_t n = std::min(run - p, capacity - length);
       std::memcpy(out + length, text + p, n);
       length += n;

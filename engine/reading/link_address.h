@@ -11,7 +11,8 @@ namespace vellumine {
 
 // Decodes an attribute's value text[begin, end) as browsers read it: references become
 // their characters, the page's bytes (in its encoding) their characters, all in UTF-8 at
-// out. Returns the length, at most capacity (the rest is cut off).
+// out. Returns the length, at most capacity (the rest is cut off). Reads up to kScanChunk
+// bytes past end, which must be readable (as the page's are).
 size_t DecodeAttributeValue(const char* text, size_t begin, size_t end,
                             const EncodingChoice& encoding, char* out, size_t capacity);
 
