@@ -208,6 +208,15 @@ LinkKind MakeLinkAddress(std::string_view href, std::string_view base, char* out
       return LinkKind::External;
     }
   }
+  // So are most jumps within the page.
+  if (base.empty() && href.size() > 1 && href.size() + kScanChunk <= kLongestAddress &&
+      href[0] == '#') {
+    const auto* s = reinterpret_cast<const unsigned char*>(href.data()) + 1;
+    if (CopyPlainRun<PlainBytes::PrintableAscii>(s, href.size() - 1, out) == href.size() - 1) {
+      length = href.size() - 1;
+      return LinkKind::Internal;
+    }
+  }
   // Blanks and controls at the ends go, and tabs and line feeds anywhere.
   size_t first = 0, last = href.size();
   while (first < last && IsControlOrBlank(static_cast<unsigned char>(href[first]))) ++first;

@@ -255,11 +255,12 @@ template <bool kTables>
 void RtfPageWriter<kTables>::AppendName(std::string_view name) {
   // Bytes outside printable ASCII, the quote, the backslash and braces become "%hh": the
   // name is then the same in the bookmark and in the link, and ends neither.
-  if (name.size() <= PageOutput::kLargestRoom / 2 && name.find('"') == std::string_view::npos) {
+  if (name.size() <= PageOutput::kLargestRoom / 2) {
     const auto* s = reinterpret_cast<const unsigned char*>(name.data());
-    if (CopyPlainRun<PlainBytes::RtfText>(s, name.size(), out_.Room(name.size() + kScanChunk)) ==
-        name.size()) {
-      out_.Append(name);  // the copy went to the room; the usual append keeps the count
+    char* const room = out_.Room(name.size() + kScanChunk);
+    const size_t plain = CopyPlainRun<PlainBytes::RtfText>(s, name.size(), room);
+    if (plain == name.size() && std::memchr(room, '"', plain) == nullptr) {
+      out_.Commit(room + plain);
       return;
     }
   }
