@@ -227,6 +227,41 @@ TEST_F(MainWindowTest, NamesOfAnyScriptConvertedAsADirectory) {
   EXPECT_EQ(WideControlText(hwnd_, IDC_INPUT_PATH), directory);
 }
 
+// A path beyond the old limit of 259 characters is typed, converted, remembered and shown
+// whole.
+TEST_F(MainWindowTest, PathsBeyondTheOldLimitAreKeptWhole) {
+  TempDirectory pages, output;
+  // Names of 60 characters (Linux, below Wine, takes 255 bytes of UTF-8 for one name).
+  std::wstring folder = L"Длинный каталог 日本語";
+  while (folder.size() < 60) folder += L" ещё";
+  std::wstring wide = WidePath(pages);
+  std::string utf8 = pages.path();
+  for (int level = 0; level < 5; ++level) {
+    wide += folder + L"\\";
+    utf8 += Utf8Of(std::filesystem::path(folder)) + "\\";
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + wide).c_str(), nullptr));
+  }
+  wide += L"страница.html";
+  utf8 += "страница.html";
+  ASSERT_GT(wide.size(), 300u);
+  ASSERT_TRUE(WriteWide(L"\\\\?\\" + wide, "<p>page"));
+  TypeWide(hwnd_, IDC_INPUT_PATH, wide);
+  TypeWide(hwnd_, IDC_OUTPUT_PATH, WidePath(output));
+  std::vector<std::string> handed;
+  dialog_.m_fnConvert = [&](const char* input, const char* outputDirectory,
+                            const vellumine_options& options) {
+    handed.emplace_back(input);
+    return vellumine_convert_file(input, outputDirectory, &options);
+  };
+  Click(hwnd_, IDC_CONVERT);
+  EXPECT_EQ(handed, std::vector<std::string>{utf8});
+  EXPECT_EQ(ReadWide(WidePath(output) + L"страница.rtf").substr(0, 6), "{\\rtf1");
+  EXPECT_EQ(WideControlText(hwnd_, IDC_INPUT_PATH), wide);
+  CConverterDlg next;
+  ASSERT_TRUE(next.Create());
+  EXPECT_EQ(WideControlText(next.m_hWnd, IDC_INPUT_PATH), wide);
+}
+
 // Files and folders dropped on the window, by SendMessage and by a posted message: the first
 // item becomes the input; a folder checks "Convert all files in this directory", a file
 // clears it. Nothing is converted, saved or shown until Convert is pressed, which then takes
