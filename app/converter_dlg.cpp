@@ -125,7 +125,11 @@ BOOL CConverterDlg::OnInitDialog() {
 
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  // Files dropped from Explorer; when the program runs as administrator, Explorer's messages
+  // are let through too (the drop's and the one that copies its list, 0x0049).
   DragAcceptFiles(m_hWnd, TRUE);
+  for (UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049}})
+    ChangeWindowMessageFilterEx(m_hWnd, message, MSGFLT_ALLOW, nullptr);
 
   m_nConverted = 0;
   m_strFontName = "Arial";
