@@ -62,6 +62,7 @@ class TokenPipeline {
     size_t count = 0;
   };
 
+  static std::unique_ptr<Batch[]>& KeptBatches();
   void Produce();
   void TakeNextBatch();
 

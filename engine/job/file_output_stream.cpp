@@ -10,18 +10,42 @@ namespace vellumine {
 
 namespace {
 
-// The large block an output on this thread had, for the next large one: fresh memory costs
-// more than the copies made through it, on some machines.
-ByteBuffer& KeptLargeStaging() {
-  thread_local ByteBuffer kept;
+// The large blocks an output on this thread had, for the next large one: fresh memory
+// costs more than the copies made through it, on some machines.
+ByteBuffer* KeptBlocks() {
+  thread_local ByteBuffer kept[2];
   return kept;
+}
+
+// A large block into into: a kept one, taken as an allocation would be (a test's limit
+// refuses it the same way), or a new one; false when there is none to be had.
+bool TakeLargeBlock(ByteBuffer& into, size_t capacity) {
+  for (ByteBuffer* kept = KeptBlocks(); kept != KeptBlocks() + 2; ++kept) {
+    if (kept->capacity() == capacity) {
+      if (!GrantBlockAllocation()) return false;
+      into.Swap(*kept);
+      return true;
+    }
+  }
+  return into.Allocate(capacity);
+}
+
+void KeepLargeBlock(ByteBuffer& block, size_t capacity) {
+  if (block.capacity() != capacity) return;
+  for (ByteBuffer* kept = KeptBlocks(); kept != KeptBlocks() + 2; ++kept) {
+    if (kept->capacity() == 0) {
+      kept->Swap(block);
+      return;
+    }
+  }
 }
 
 }  // namespace
 
 FileOutputStream::~FileOutputStream() {
-  if (staging_.capacity() == kLargeStaging && KeptLargeStaging().capacity() == 0)
-    staging_.Swap(KeptLargeStaging());
+  background_.reset();  // after the block it writes
+  KeepLargeBlock(staging_, kLargeStaging);
+  KeepLargeBlock(spare_, kLargeStaging);
 }
 
 bool FileOutputStream::Open(const char* path) {
@@ -34,25 +58,44 @@ bool FileOutputStream::Open(const char* path) {
   return true;
 }
 
+bool FileOutputStream::WriteBlock(const char* data, size_t n) {
+  return n == 0 || std::fwrite(data, 1, n, file_.file()) == n;
+}
+
 void FileOutputStream::Flush() {
-  if (staged_ == 0) return;
-  if (!failed_ && std::fwrite(staging_.data(), 1, staged_, file_.file()) != staged_) failed_ = true;
+  if (!failed_ && !WriteBlock(staging_.data(), staged_)) failed_ = true;
   staged_ = 0;
 }
 
 void FileOutputStream::MakeRoom() {
-  // An output that outgrows the small block gets the large one, or keeps the small one when
+  // An output that outgrows the small block gets a large one, or keeps the small one when
   // no large one can be had.
   if (staging_.capacity() < kLargeStaging) {
     ByteBuffer large;
-    // Taken as an allocation would be: a test's limit refuses it the same way.
-    if (KeptLargeStaging().capacity() == kLargeStaging && GrantBlockAllocation())
-      large.Swap(KeptLargeStaging());
-    if (large.capacity() == kLargeStaging || large.Allocate(kLargeStaging)) {
+    if (TakeLargeBlock(large, kLargeStaging)) {
       std::memcpy(large.data(), staging_.data(), staged_);
       staging_.Swap(large);
       return;
     }
+  } else if (!backgroundTried_) {
+    // One that outgrows that too is written on a thread of its own (where allowed), a
+    // block at a time, while the next block fills, where a second block and a thread can
+    // be had.
+    backgroundTried_ = true;
+    if (TakeLargeBlock(spare_, kLargeStaging)) {
+      try {
+        background_ = std::make_unique<BackgroundBlocks>(
+            [this](const char* data, size_t n) { return WriteBlock(data, n); });
+      } catch (...) {
+        background_.reset();
+      }
+    }
+  }
+  if (background_) {
+    if (!background_->Hand(staging_.data(), staged_)) failed_ = true;
+    staging_.Swap(spare_);
+    staged_ = 0;
+    return;
   }
   Flush();
 }
@@ -97,7 +140,14 @@ void FileOutputStream::Write(const char* data, size_t n) {
 
 bool FileOutputStream::Close() {
   if (!file_.file()) return false;
-  Flush();
+  if (background_) {
+    if (!failed_ && !(background_->Hand(staging_.data(), staged_) && background_->Finish()))
+      failed_ = true;
+    staged_ = 0;
+    background_.reset();
+  } else {
+    Flush();
+  }
   if (std::fflush(file_.file()) != 0) failed_ = true;
   if (failed_) {
     file_.Discard();
@@ -108,6 +158,7 @@ bool FileOutputStream::Close() {
 }
 
 void FileOutputStream::Discard() {
+  background_.reset();  // after the block it writes
   file_.Discard();
   staged_ = 0;
 }

@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 
+#include "fast/background_blocks.h"
 #include "fast/byte_buffer.h"
 #include "translation/output_stream.h"
 #include "replacement_file.h"
@@ -22,6 +24,9 @@ class FileOutputStream final : public OutputStream {
   // Creates the temporary file beside path; false when path cannot be written or the
   // temporary file cannot be created.
   bool Open(const char* path);
+  // Whether a large output's blocks may be written on a thread of their own (they are not
+  // by default).
+  void WriteInBackground(bool allowed) { backgroundTried_ = !allowed; }
   using OutputStream::Write;
   void Write(const char* data, size_t n) override;
   // Writes what is staged, closes, and puts the file in the place of path; false, with
@@ -37,16 +42,21 @@ class FileOutputStream final : public OutputStream {
  private:
   // A small block for small files; an output larger than it gets a block large enough
   // that the system calls cost little beside the copies they make (one huge page, where
-  // the system has them).
+  // the system has them), and one larger than that a second block: one is written on a
+  // thread of its own while the other fills.
   static constexpr size_t kSmallStaging = 64 * 1024;
   static constexpr size_t kLargeStaging = 2 * 1024 * 1024;
-  void Flush();
-  void MakeRoom();  // the large block, or the staged bytes written
+  void Flush();     // the staged bytes written here
+  void MakeRoom();  // the large block, or the staged bytes on their way out
+  bool WriteBlock(const char* data, size_t n);
 
   ReplacementFile file_;
   ByteBuffer staging_;  // line ends already expanded, waiting for fwrite (its capacity)
   size_t staged_ = 0;   // bytes in staging_
   bool failed_ = false;              // a write, flush or close failed
+  ByteBuffer spare_;                  // the block being written while staging_ fills
+  bool backgroundTried_ = true;  // no thread is started (again) for the blocks
+  std::unique_ptr<BackgroundBlocks> background_;  // writes spare_ (the large outputs')
 };
 
 }  // namespace vellumine

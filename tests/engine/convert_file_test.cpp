@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <fstream>
 #include <optional>
+#include <random>
 
 #include "engine_test_util.h"
 #include "fast/split_preparation.h"
@@ -447,12 +448,53 @@ TEST(FileOutputStreamTest, FailuresReportedAndBuffersThatCannotGrow) {
 #else
   const char* fullDevice = "/dev/full";
 #endif
-  for (size_t size : {100000, 1}) {  // 1: staged only, the failure shows at the flush
+  // 1: staged only, the failure shows at the flush; 9 MiB: blocks written on a thread of
+  // their own.
+  for (size_t size : {size_t{100000}, size_t{1}, size_t{9} << 20}) {
     FileOutputStream full;
     if (!full.Open(fullDevice)) GTEST_SKIP() << "no device that is always full";
+    full.WriteInBackground(true);
     full.Write(std::string(size, 'x'));
     EXPECT_TRUE(!full.Close() && full.failed()) << size;
   }
+}
+
+}  // namespace vellumine::testing
+
+namespace vellumine::testing {
+
+// Outputs of every size class (the small block, the large one, blocks written on a thread
+// of their own and the same size without one, one after another on this thread, which keeps
+// its blocks), written in pieces
+// of every size with line feeds at random places: the file holds the bytes with each line
+// feed as CR LF, and a discarded output leaves no file.
+TEST(FileOutputStreamTest, LineEndsExpandedInOutputsOfEverySize) {
+  TempDirectory dir;
+  std::mt19937 random(7);
+  for (size_t size : {size_t{10}, size_t{70000}, size_t{3} << 20, size_t{7} << 20, size_t{5} << 20}) {
+    std::string bytes(size, 'x');
+    for (char& c : bytes) c = random() % 23 == 0 ? '\n' : static_cast<char>('a' + random() % 26);
+    FileOutputStream out;
+    ASSERT_TRUE(out.Open((dir.path() + "out.txt").c_str()));
+    out.WriteInBackground(size != (size_t{5} << 20));
+    for (size_t at = 0; at < size;) {
+      const size_t piece = std::min<size_t>(size - at, random() % 3 == 0 ? random() % 300000 : random() % 100);
+      out.Write(bytes.data() + at, piece);
+      at += piece;
+    }
+    ASSERT_TRUE(out.Close()) << size;
+    std::string expected;
+    for (char c : bytes) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_TRUE(dir.Read("out.txt") == expected) << size;
+  }
+  {
+    FileOutputStream discarded;
+    ASSERT_TRUE(discarded.Open((dir.path() + "gone.txt").c_str()));
+    discarded.WriteInBackground(true);
+    discarded.Write(std::string(size_t{6} << 20, 'y'));
+    discarded.Discard();
+  }
+  EXPECT_EQ(dir.Read("gone.txt"), "<missing>");
 }
 
 }  // namespace vellumine::testing
