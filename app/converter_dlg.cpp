@@ -9,14 +9,13 @@
 #include "file_system.h"
 #include "framework/data_exchange.h"
 #include "framework/prompts.h"
-#include "framework/utf8_utf16.h"
+#include "system_path.h"
 #include "framework/win_app.h"
 #include "link_targets.h"
 #include "resource.h"
 #include "result_messages.h"
 #include "settings_dlg.h"
 #include "settings_file.h"
-#include "system_path.h"
 #include "update_page.h"
 
 namespace {
@@ -31,7 +30,7 @@ std::string CurrentDirectory() {
     if (length == 0) return {};
     if (length < size) {
       directory.resize(length);
-      return Utf16ToUtf8(directory);
+      return vellumine::Utf8FromUtf16(directory);
     }
   }
   return {};
@@ -153,10 +152,10 @@ BOOL CConverterDlg::OnInitDialog() {
   HWND encoding = GetDlgItem(IDC_ENCODING);
   for (const vellumine::EncodingListEntry& entry : vellumine::kEncodingList) {
     SendMessageW(encoding, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(Utf8ToUtf16(entry.label).c_str()));
+                 reinterpret_cast<LPARAM>(vellumine::Utf16FromUtf8(entry.label).c_str()));
   }
   SendMessageW(encoding, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-               reinterpret_cast<LPARAM>(Utf8ToUtf16(vellumine::kEncodingList[0].label).c_str()));
+               reinterpret_cast<LPARAM>(vellumine::Utf16FromUtf8(vellumine::kEncodingList[0].label).c_str()));
 
   m_linkFirst.SetTarget(vellumine::kHomePageUrl);
   m_linkSecond.SetTarget(vellumine::kUserGuideUrl);
@@ -215,7 +214,7 @@ void CConverterDlg::OnDropFiles(HDROP drop) {
   const DropScope dropped(drop);
   const std::wstring path = dropped.Path(0);
   if (path.empty()) return;
-  m_strInputPath = Utf16ToUtf8(path);
+  m_strInputPath = vellumine::Utf8FromUtf16(path);
   const bool folder = vellumine::NativeFileSystem().IsDirectory(m_strInputPath);
   m_edInput.SetText(m_strInputPath);
   m_bConvertAll = folder ? 1 : 0;
@@ -241,7 +240,7 @@ void CConverterDlg::OnConvert() {
                                          static_cast<WPARAM>(selected),
                                          reinterpret_cast<LPARAM>(text.data()));
     text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    label = Utf16ToUtf8(text);
+    label = vellumine::Utf8FromUtf16(text);
   }
   options.encoding = vellumine::EncodingOfLabel(selected != CB_ERR ? label.c_str() : nullptr);
   const std::string fontName = FontNameForDocument(m_strFontName);

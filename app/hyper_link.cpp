@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "framework/launcher.h"
-#include "framework/utf8_utf16.h"
+#include "system_path.h"
 #include "framework/win_app.h"
 
 namespace {
@@ -78,7 +78,7 @@ void CHyperLink::FitToText() {
   GetWindowRect(m_hWnd, &rect);
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
 
-  const std::wstring text = Utf8ToUtf16(GetText());
+  const std::wstring text = vellumine::Utf16FromUtf8(GetText());
   SIZE extent{};
   HDC dc = GetDC(m_hWnd);
   HGDIOBJ previous = SelectObject(dc, m_fontLink.GetSafeHandle());
@@ -122,14 +122,14 @@ void CHyperLink::LoadHandCursor() {
     LoadHandCursorFrom({});
     return;
   }
-  LoadHandCursorFrom(Utf16ToUtf8(std::wstring_view(directory, length)) + "\\winhlp32.exe");
+  LoadHandCursorFrom(vellumine::Utf8FromUtf16(std::wstring_view(directory, length)) + "\\winhlp32.exe");
 }
 
 void CHyperLink::LoadHandCursorFrom(const std::string& modulePath) {
   if (m_hHandCursor != nullptr) return;
   if (!modulePath.empty()) {
     HMODULE module =
-        LoadLibraryExW(Utf8ToUtf16(modulePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        LoadLibraryExW(vellumine::Utf16FromUtf8(modulePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module != nullptr) {
       HCURSOR cursor = LoadCursorW(module, MAKEINTRESOURCEW(kWinHelpHandCursor));
       if (cursor != nullptr) m_hHandCursor = CopyCursor(cursor);

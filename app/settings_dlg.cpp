@@ -1,7 +1,7 @@
 #include "settings_dlg.h"
 
 #include "framework/data_exchange.h"
-#include "framework/utf8_utf16.h"
+#include "system_path.h"
 #include "resource.h"
 
 namespace {
@@ -49,7 +49,7 @@ BOOL CSettingsDlg::OnInitDialog() {
 
   HWND sizes = GetDlgItem(IDC_FONT_SIZE);
   for (const char* size : kSizes) {
-    SendMessageW(sizes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToUtf16(size).c_str()));
+    SendMessageW(sizes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(vellumine::Utf16FromUtf8(size).c_str()));
   }
   SelectByPrefix(sizes, L"10");
   return TRUE;

@@ -12,6 +12,7 @@
 #include "convert_command.h"
 #include "result_messages.h"
 #include "stream_conversion.h"
+#include "system_path.h"
 #include "terminal_view.h"
 
 namespace vellumine {
@@ -371,6 +372,13 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
 int RunCommandLine(int argc, char** argv) {
   Arguments args;
   if (std::optional<int> exitCode = ParseArguments(argc, argv, args)) return *exitCode;
+#ifdef _WIN32
+  // The RTF header holds the font's name in the system's ANSI code page, as the window
+  // hands it over (a character the code page lacks becomes "?").
+  std::string font;
+  AnsiFromUtf8(args.font, font);
+  args.font = font;
+#endif
   return Convert(args);
 }
 

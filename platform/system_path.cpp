@@ -1,5 +1,7 @@
 #include "system_path.h"
 
+#include <climits>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -9,18 +11,20 @@ namespace vellumine {
 #ifdef _WIN32
 
 std::wstring Utf16FromUtf8(std::string_view text) {
-  if (text.empty()) return {};
+  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return {};
   const int n = static_cast<int>(text.size());
   const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), n, nullptr, 0);
+  if (length <= 0) return {};
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), n, wide.data(), length);
   return wide;
 }
 
 std::string Utf8FromUtf16(std::wstring_view text) {
-  if (text.empty()) return {};
+  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return {};
   const int n = static_cast<int>(text.size());
   const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), n, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
   std::string bytes(static_cast<size_t>(length), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), n, bytes.data(), length, nullptr, nullptr);
   return bytes;

@@ -5,7 +5,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "utf8_utf16.h"
+#include "system_path.h"
 
 namespace vellumine {
 namespace {
@@ -32,7 +32,7 @@ class RegistryKey {
 class PlatformLauncher final : public Launcher {
  public:
   int OpenDocument(const std::string& target, int showCommand) override {
-    HINSTANCE result = ShellExecuteW(nullptr, L"open", Utf8ToUtf16(target).c_str(), nullptr,
+    HINSTANCE result = ShellExecuteW(nullptr, L"open", vellumine::Utf16FromUtf8(target).c_str(), nullptr,
                                      nullptr, showCommand);
     return static_cast<int>(reinterpret_cast<INT_PTR>(result));
   }
@@ -41,7 +41,7 @@ class PlatformLauncher final : public Launcher {
   // only): the program started, given up to 30 seconds to wait for input, and 33; or the
   // error (ERROR_BAD_FORMAT for those WinExec has no code of its own for).
   unsigned RunCommandLine(const std::string& commandLine, int showCommand) override {
-    std::wstring line = Utf8ToUtf16(commandLine);
+    std::wstring line = vellumine::Utf16FromUtf8(commandLine);
     line.push_back(L'\0');  // CreateProcessW may write into the line
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
@@ -61,12 +61,12 @@ class PlatformLauncher final : public Launcher {
 
   bool ShowHelp(HWND owner, const std::string& helpFile, UINT command,
                 ULONG_PTR data) override {
-    return ::WinHelpW(owner, Utf8ToUtf16(helpFile).c_str(), command, data) != FALSE;
+    return ::WinHelpW(owner, vellumine::Utf16FromUtf8(helpFile).c_str(), command, data) != FALSE;
   }
 
   long ReadClassesRootValue(const std::string& subKey, std::string& value) override {
     RegistryKey key;
-    LONG opened = RegOpenKeyExW(HKEY_CLASSES_ROOT, Utf8ToUtf16(subKey).c_str(), 0,
+    LONG opened = RegOpenKeyExW(HKEY_CLASSES_ROOT, vellumine::Utf16FromUtf8(subKey).c_str(), 0,
                                 KEY_QUERY_VALUE, key.out());
     if (opened != ERROR_SUCCESS) return opened;
     value = ReadDefaultString(key.get());
@@ -94,7 +94,7 @@ class PlatformLauncher final : public Launcher {
       }
       if (queried != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) break;
       data.resize(read / sizeof(wchar_t));
-      return Utf16ToUtf8(data.c_str());  // up to the terminator
+      return vellumine::Utf8FromUtf16(data.c_str());  // up to the terminator
     }
     return {};
   }

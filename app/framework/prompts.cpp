@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "utf8_utf16.h"
+#include "system_path.h"
 #include "win_app.h"
 
 namespace vellumine {
@@ -44,19 +44,19 @@ class PlatformPrompts final : public Prompts {
  public:
   int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
                   UINT type) override {
-    return MessageBoxW(owner, Utf8ToUtf16(text).c_str(), Utf8ToUtf16(caption).c_str(), type);
+    return MessageBoxW(owner, vellumine::Utf16FromUtf8(text).c_str(), vellumine::Utf16FromUtf8(caption).c_str(), type);
   }
 
   bool OpenFile(const OpenFileRequest& request, std::string& chosenPath) override {
     std::wstring path(kLongestPath, L'\0');
-    Utf8ToUtf16(request.initialFile).copy(path.data(), kLongestPath - 1);
+    vellumine::Utf16FromUtf8(request.initialFile).copy(path.data(), kLongestPath - 1);
     // The filter's '|' separators become the terminators the dialog expects.
-    std::wstring filter = Utf8ToUtf16(request.filter);
+    std::wstring filter = vellumine::Utf16FromUtf8(request.filter);
     for (wchar_t& c : filter) {
       if (c == L'|') c = L'\0';
     }
     filter.push_back(L'\0');
-    const std::wstring defaultExtension = Utf8ToUtf16(request.defaultExtension);
+    const std::wstring defaultExtension = vellumine::Utf16FromUtf8(request.defaultExtension);
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = request.owner;
@@ -71,15 +71,15 @@ class PlatformPrompts final : public Prompts {
       ofn.lpTemplateName = MAKEINTRESOURCEW(request.templateId);
     }
     if (!GetOpenFileNameW(&ofn)) return false;
-    chosenPath = Utf16ToUtf8(path.c_str());
+    chosenPath = vellumine::Utf8FromUtf16(path.c_str());
     return true;
   }
 
   bool BrowseForFolder(HWND owner, const std::string& title, const std::string& initialPath,
                        std::string& chosenPath) override {
     ComScope com;
-    const std::wstring wideTitle = Utf8ToUtf16(title);
-    const std::wstring initial = Utf8ToUtf16(initialPath);
+    const std::wstring wideTitle = vellumine::Utf16FromUtf8(title);
+    const std::wstring initial = vellumine::Utf16FromUtf8(initialPath);
     wchar_t display[MAX_PATH] = {};  // the folder's display name, which is not used
     BROWSEINFOW info{};
     info.hwndOwner = owner;
@@ -93,7 +93,7 @@ class PlatformPrompts final : public Prompts {
     std::wstring path(kLongestPath, L'\0');
     if (!SHGetPathFromIDListEx(item.get(), path.data(), kLongestPath, GPFIDL_DEFAULT))
       return false;
-    chosenPath = Utf16ToUtf8(path.c_str());
+    chosenPath = vellumine::Utf8FromUtf16(path.c_str());
     return true;
   }
 };

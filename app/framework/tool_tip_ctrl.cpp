@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "common_controls.h"
-#include "utf8_utf16.h"
+#include "system_path.h"
 #include "win_app.h"
 
 CToolTipCtrl::~CToolTipCtrl() {
@@ -30,7 +30,7 @@ TTTOOLINFOW CToolTipCtrl::MakeToolInfo(const CWnd& wnd, UINT id) const {
 bool CToolTipCtrl::AddTool(const CWnd& wnd, const std::string& text, const RECT& rect,
                            UINT id) {
   if (m_hWnd == nullptr) return false;
-  std::wstring wide = Utf8ToUtf16(text);
+  std::wstring wide = vellumine::Utf16FromUtf8(text);
   TTTOOLINFOW info = MakeToolInfo(wnd, id);
   info.rect = rect;
   info.lpszText = wide.data();  // copied by the control
@@ -39,7 +39,7 @@ bool CToolTipCtrl::AddTool(const CWnd& wnd, const std::string& text, const RECT&
 
 void CToolTipCtrl::UpdateTipText(const std::string& text, const CWnd& wnd, UINT id) {
   if (m_hWnd == nullptr) return;
-  std::wstring wide = Utf8ToUtf16(text);
+  std::wstring wide = vellumine::Utf16FromUtf8(text);
   TTTOOLINFOW info = MakeToolInfo(wnd, id);
   info.lpszText = wide.data();
   SendMessageW(m_hWnd, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
@@ -52,7 +52,7 @@ std::string CToolTipCtrl::GetToolText(const CWnd& wnd, UINT id) const {
   info.lpszText = text;
   SendMessageW(m_hWnd, TTM_GETTEXTW, sizeof(text) / sizeof(text[0]),
                reinterpret_cast<LPARAM>(&info));
-  return Utf16ToUtf8(text);
+  return vellumine::Utf8FromUtf16(text);
 }
 
 void CToolTipCtrl::RelayEvent(MSG* msg) {

@@ -3,7 +3,7 @@
 #include "common_controls.h"
 #include "launcher.h"
 #include "prompts.h"
-#include "utf8_utf16.h"
+#include "system_path.h"
 #include "wnd.h"
 
 namespace {
@@ -11,7 +11,7 @@ namespace {
 CWinApp* g_application = nullptr;  // the one application object; we don't own it
 
 bool FileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesW(Utf8ToUtf16(path).c_str());
+  DWORD attributes = GetFileAttributesW(vellumine::Utf16FromUtf8(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -98,7 +98,7 @@ std::string ModulePathWithExtension(HMODULE module, const char* extension) {
     path.resize(path.size() * 2);
   }
   path.resize(length);
-  std::string result = Utf16ToUtf8(path);
+  std::string result = vellumine::Utf8FromUtf16(path);
   size_t nameStart = result.find_last_of("\\/");
   size_t dot = result.rfind('.');
   if (dot != std::string::npos && (nameStart == std::string::npos || dot > nameStart))

@@ -1,6 +1,6 @@
 #include "wnd.h"
 
-#include "utf8_utf16.h"
+#include "system_path.h"
 
 namespace {
 
@@ -91,9 +91,9 @@ std::string GetWindowTextOf(HWND hwnd) {
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
   int copied = GetWindowTextW(hwnd, text.data(), length + 1);
   text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return Utf16ToUtf8(text);
+  return vellumine::Utf8FromUtf16(text);
 }
 
 bool SetWindowTextOf(HWND hwnd, const std::string& text) {
-  return SetWindowTextW(hwnd, Utf8ToUtf16(text).c_str()) != FALSE;
+  return SetWindowTextW(hwnd, vellumine::Utf16FromUtf8(text).c_str()) != FALSE;
 }

@@ -18,12 +18,12 @@
 namespace vellumine::testing {
 
 // A walk of a real directory, from a file that selects it: the HTML names in byte order (upper
-// case first, 0xE0 last), sub-directories not entered; an empty page, a directory with a
+// case first, "à" (UTF-8, from 0xC3) last), sub-directories not entered; an empty page, a directory with a
 // page's name and a page that goes as soon as the one before it starts each fail alone.
 TEST(BatchFaults, InputDisappearsBetweenListingAndConversion) {
   TempDirectory work;
   work.Make({{"site/old.htm/", ""}, {"site/a.htm", "<p>x"}, {"site/b.htm", "<p>x"},
-             {"site/C.HTML", ""}, {"site/d.asp", "<p>x"}, {"site/\xE0.htm", "<p>x"},
+             {"site/C.HTML", ""}, {"site/d.asp", "<p>x"}, {"site/\u00e0.htm", "<p>x"},
              {"site/notes.txt", "<p>x"}, {"site/deeper/e.htm", "<p>x"}});
   const std::string site = work.path() + "site" + work.path().back();
   Log log;
@@ -44,7 +44,7 @@ TEST(BatchFaults, InputDisappearsBetweenListingAndConversion) {
     labels.push_back(report.inputPath.substr(site.size()));
     if (!report.message.empty()) errors.push_back(report.message);
   }
-  std::vector<std::string> order = {"C.HTML", "a.htm", "b.htm", "d.asp", "old.htm", "\xE0.htm"};
+  std::vector<std::string> order = {"C.HTML", "a.htm", "b.htm", "d.asp", "old.htm", "\u00e0.htm"};
   std::vector<std::string> expectedErrors = {site + "C.HTML file has zero length.",
                                              "Can't open " + site + "b.htm file for reading.",
                                              "Can't open " + site + "old.htm file for reading."};
@@ -54,7 +54,7 @@ TEST(BatchFaults, InputDisappearsBetweenListingAndConversion) {
 #endif
   EXPECT_EQ(labels, order);
   EXPECT_EQ(errors, expectedErrors);
-  EXPECT_EQ(work.Read("out/a.txt") + work.Read("out/b.txt") + work.Read("out/\xE0.txt"),
+  EXPECT_EQ(work.Read("out/a.txt") + work.Read("out/b.txt") + work.Read("out/\u00e0.txt"),
             "\r\nx<missing>\r\nx");
   EXPECT_EQ(work.Read("out/notes.txt") + work.Read("out/e.txt"), "<missing><missing>");
 }
