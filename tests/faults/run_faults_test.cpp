@@ -18,8 +18,9 @@
 namespace vellumine::testing {
 
 // A walk of a real directory, from a file that selects it: the HTML names in byte order (upper
-// case first, "à" (UTF-8, from 0xC3) last), sub-directories not entered; an empty page, a directory with a
-// page's name and a page that goes as soon as the one before it starts each fail alone.
+// case first, "\u00e0" last: its UTF-8 starts with 0xC3), sub-directories not entered; an
+// empty page, a directory with a page's name and a page that goes as soon as the one before
+// it starts each fail alone.
 TEST(BatchFaults, InputDisappearsBetweenListingAndConversion) {
   TempDirectory work;
   work.Make({{"site/old.htm/", ""}, {"site/a.htm", "<p>x"}, {"site/b.htm", "<p>x"},
