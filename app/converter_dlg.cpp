@@ -154,8 +154,9 @@ BOOL CConverterDlg::OnInitDialog() {
     SendMessageW(encoding, CB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(vellumine::Utf16FromUtf8(entry.label).c_str()));
   }
+  const std::wstring firstLabel = vellumine::Utf16FromUtf8(vellumine::kEncodingList[0].label);
   SendMessageW(encoding, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-               reinterpret_cast<LPARAM>(vellumine::Utf16FromUtf8(vellumine::kEncodingList[0].label).c_str()));
+               reinterpret_cast<LPARAM>(firstLabel.c_str()));
 
   m_linkFirst.SetTarget(vellumine::kHomePageUrl);
   m_linkSecond.SetTarget(vellumine::kUserGuideUrl);

@@ -122,14 +122,16 @@ void CHyperLink::LoadHandCursor() {
     LoadHandCursorFrom({});
     return;
   }
-  LoadHandCursorFrom(vellumine::Utf8FromUtf16(std::wstring_view(directory, length)) + "\\winhlp32.exe");
+  LoadHandCursorFrom(vellumine::Utf8FromUtf16(std::wstring_view(directory, length)) +
+                     "\\winhlp32.exe");
 }
 
 void CHyperLink::LoadHandCursorFrom(const std::string& modulePath) {
   if (m_hHandCursor != nullptr) return;
   if (!modulePath.empty()) {
     HMODULE module =
-        LoadLibraryExW(vellumine::Utf16FromUtf8(modulePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        LoadLibraryExW(vellumine::Utf16FromUtf8(modulePath).c_str(), nullptr,
+                       LOAD_LIBRARY_AS_DATAFILE);
     if (module != nullptr) {
       HCURSOR cursor = LoadCursorW(module, MAKEINTRESOURCEW(kWinHelpHandCursor));
       if (cursor != nullptr) m_hHandCursor = CopyCursor(cursor);

@@ -49,7 +49,8 @@ BOOL CSettingsDlg::OnInitDialog() {
 
   HWND sizes = GetDlgItem(IDC_FONT_SIZE);
   for (const char* size : kSizes) {
-    SendMessageW(sizes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(vellumine::Utf16FromUtf8(size).c_str()));
+    const std::wstring text = vellumine::Utf16FromUtf8(size);
+    SendMessageW(sizes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
   SelectByPrefix(sizes, L"10");
   return TRUE;

@@ -22,8 +22,9 @@ bool NamesOpenFile(const char* path, std::FILE* open) {
     return false;
   // No access rights are needed to read the identity; sharing everything keeps the probe
   // from failing on a file someone holds open.
-  HANDLE probe = CreateFileW(SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE probe = CreateFileW(SystemPath(path).c_str(), 0,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (probe == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION probeInfo;
   bool known = GetFileInformationByHandle(probe, &probeInfo) != 0;

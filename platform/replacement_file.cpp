@@ -51,7 +51,8 @@ void CloseDescriptor(int fd) { _close(fd); }
 std::FILE* StreamOf(int fd) { return _fdopen(fd, "wb"); }
 unsigned ProcessId() { return static_cast<unsigned>(_getpid()); }
 bool RenameOver(const std::string& from, const std::string& to) {
-  return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING) != 0;
 }
 #else
 TargetKind InspectTarget(const std::string& target, std::string& resolved) {
@@ -72,7 +73,8 @@ TargetKind InspectTarget(const std::string& target, std::string& resolved) {
   return TargetKind::File;
 }
 int CreateNew(const std::string& path) {
-  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);  // as fopen's "w" makes it
+  // As fopen's "w" makes it.
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 void CloseDescriptor(int fd) { close(fd); }
 std::FILE* StreamOf(int fd) { return fdopen(fd, "wb"); }

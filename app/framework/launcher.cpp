@@ -32,7 +32,7 @@ class RegistryKey {
 class PlatformLauncher final : public Launcher {
  public:
   int OpenDocument(const std::string& target, int showCommand) override {
-    HINSTANCE result = ShellExecuteW(nullptr, L"open", vellumine::Utf16FromUtf8(target).c_str(), nullptr,
+    HINSTANCE result = ShellExecuteW(nullptr, L"open", Utf16FromUtf8(target).c_str(), nullptr,
                                      nullptr, showCommand);
     return static_cast<int>(reinterpret_cast<INT_PTR>(result));
   }

@@ -44,7 +44,8 @@ class PlatformPrompts final : public Prompts {
  public:
   int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
                   UINT type) override {
-    return MessageBoxW(owner, vellumine::Utf16FromUtf8(text).c_str(), vellumine::Utf16FromUtf8(caption).c_str(), type);
+    return MessageBoxW(owner, Utf16FromUtf8(text).c_str(), Utf16FromUtf8(caption).c_str(),
+                       type);
   }
 
   bool OpenFile(const OpenFileRequest& request, std::string& chosenPath) override {

@@ -1,5 +1,6 @@
 #include "file_output_stream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -42,10 +43,40 @@ void KeepLargeBlock(ByteBuffer& block, size_t capacity) {
 
 }  // namespace
 
+// Copies s[0, n) to out with each line feed as CR LF; returns the bytes written. out has
+// room for 2 n bytes. (A chunk is stored whole only where at least a chunk of input is
+// left, which never becomes fewer bytes: no store passes the end of what is written.)
+size_t ExpandLineEnds(const unsigned char* s, size_t n, unsigned char* out) {
+  size_t written = 0;
+  while (n > 0) {
+    if (n >= kScanChunk) {
+      ScanChunk chunk(s);
+      const ScanBits lf = chunk.Equal('\n').Bits();
+      chunk.Store(out + written);
+      if (!lf) {  // passed without waiting for where a line feed would be
+        written += kScanChunk;
+        s += kScanChunk;
+        n -= kScanChunk;
+        continue;
+      }
+      const size_t k = FirstSetByte(lf);
+      written += k;
+      s += k;
+      n -= k;
+    }
+    const unsigned char c = *s++;
+    --n;
+    if (c == '\n') out[written++] = '\r';
+    out[written++] = c;
+  }
+  return written;
+}
+
 FileOutputStream::~FileOutputStream() {
   background_.reset();  // after the block it writes
   KeepLargeBlock(staging_, kLargeStaging);
   KeepLargeBlock(spare_, kLargeStaging);
+  KeepLargeBlock(expanded_, kLargeStaging);
 }
 
 bool FileOutputStream::Open(const char* path) {
@@ -78,18 +109,23 @@ void FileOutputStream::MakeRoom() {
       return;
     }
   } else if (!backgroundTried_) {
-    // One that outgrows that too is written on a thread of its own (where allowed), a
-    // block at a time, while the next block fills, where a second block and a thread can
-    // be had.
+    // One that outgrows that too goes on (where allowed, and where a thread and two more
+    // blocks can be had) as its bytes stand, in shorter blocks, which a thread of their
+    // own expands and writes while the next block fills. The block so far goes out here.
     backgroundTried_ = true;
-    if (TakeLargeBlock(spare_, kLargeStaging)) {
+    if (TakeLargeBlock(spare_, kLargeStaging) && TakeLargeBlock(expanded_, kLargeStaging)) {
       try {
-        background_ = std::make_unique<BackgroundBlocks>(
-            [this](const char* data, size_t n) { return WriteBlock(data, n); });
+        background_ = std::make_unique<BackgroundBlocks>([this](const char* data, size_t n) {
+          const size_t length = ExpandLineEnds(reinterpret_cast<const unsigned char*>(data), n,
+                                               reinterpret_cast<unsigned char*>(expanded_.data()));
+          return WriteBlock(expanded_.data(), length);
+        });
       } catch (...) {
         background_.reset();
       }
     }
+    Flush();
+    return;
   }
   if (background_) {
     if (!background_->Hand(staging_.data(), staged_)) failed_ = true;
@@ -105,36 +141,25 @@ void FileOutputStream::Write(const char* data, size_t n) {
     failed_ = true;
     return;
   }
-  // Chunks are copied whole into the staging block and the line feeds expanded; the block
-  // keeps one chunk and a CR of slack beyond what it holds.
-  const unsigned char* s = reinterpret_cast<const unsigned char*>(data);
-  unsigned char* stage = reinterpret_cast<unsigned char*>(staging_.data());
-  size_t limit = staging_.capacity() - kScanChunk - 2;
   while (n > 0) {
-    if (staged_ > limit) {
+    if (staged_ >= StagingLimit()) {
       MakeRoom();
-      stage = reinterpret_cast<unsigned char*>(staging_.data());
-      limit = staging_.capacity() - kScanChunk - 2;
+      if (failed_) return;
     }
-    if (n >= kScanChunk) {
-      ScanChunk chunk(s);
-      ScanBits lf = chunk.Equal('\n').Bits();
-      chunk.Store(stage + staged_);
-      if (!lf) {  // passed without waiting for where a line feed would be
-        staged_ += kScanChunk;
-        s += kScanChunk;
-        n -= kScanChunk;
-        continue;
-      }
-      size_t k = FirstSetByte(lf);
-      staged_ += k;
-      s += k;
-      n -= k;
+    auto* stage = reinterpret_cast<unsigned char*>(staging_.data()) + staged_;
+    size_t piece;
+    if (background_) {  // the thread expands the line ends
+      piece = std::min(n, StagingLimit() - staged_);
+      std::memcpy(stage, data, piece);
+      staged_ += piece;
+    } else {
+      // Each byte may become two, and the last chunk is stored whole: the limit leaves a
+      // chunk of slack.
+      piece = std::min(n, (StagingLimit() - staged_ + 1) / 2);
+      staged_ += ExpandLineEnds(reinterpret_cast<const unsigned char*>(data), piece, stage);
     }
-    unsigned char c = *s++;
-    --n;
-    if (c == '\n') stage[staged_++] = '\r';
-    stage[staged_++] = c;
+    data += piece;
+    n -= piece;
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "fast/background_blocks.h"
 #include "fast/byte_buffer.h"
+#include "fast/byte_scan.h"
 #include "translation/output_stream.h"
 #include "replacement_file.h"
 
@@ -46,15 +47,25 @@ class FileOutputStream final : public OutputStream {
   // thread of its own while the other fills.
   static constexpr size_t kSmallStaging = 64 * 1024;
   static constexpr size_t kLargeStaging = 2 * 1024 * 1024;
+  // Blocks for the thread go at this size (expanded, they fit a large block), so that the
+  // last one, which the job waits for, is short.
+  static constexpr size_t kBackgroundBlock = 512 * 1024;
+  // How far the staged bytes may go before the block goes out: a chunk of slack is kept
+  // beyond it, where line ends are expanded here.
+  size_t StagingLimit() const {
+    return background_ ? kBackgroundBlock : staging_.capacity() - kScanChunk;
+  }
   void Flush();     // the staged bytes written here
   void MakeRoom();  // the large block, or the staged bytes on their way out
   bool WriteBlock(const char* data, size_t n);
 
   ReplacementFile file_;
-  ByteBuffer staging_;  // line ends already expanded, waiting for fwrite (its capacity)
+  ByteBuffer staging_;  // bytes waiting for fwrite, their line ends expanded unless the
+                        // thread expands them (its capacity)
   size_t staged_ = 0;   // bytes in staging_
   bool failed_ = false;              // a write, flush or close failed
   ByteBuffer spare_;                  // the block being written while staging_ fills
+  ByteBuffer expanded_;               // the thread's: the block with its line ends expanded
   bool backgroundTried_ = true;  // no thread is started (again) for the blocks
   std::unique_ptr<BackgroundBlocks> background_;  // writes spare_ (the large outputs')
 };

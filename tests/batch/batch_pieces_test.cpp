@@ -125,7 +125,8 @@ TEST(UnicodeNames, WalkConvertAndCreateDirectory) {
   if (std::getenv("VELLUMINE_REQUIRE_CP1251") != nullptr && GetACP() != 1251)
     FAIL() << "the ANSI code page is " << GetACP() << " although LC_ALL asks for Russian";
 #endif
-  const std::string folder = "\u041f\u0430\u043f\u043a\u0430 \u03c6\u03ac\u03ba\u03b5\u03bb\u03bf\u03c2";
+  const std::string folder = "\u041f\u0430\u043f\u043a\u0430 "        // Cyrillic
+                             "\u03c6\u03ac\u03ba\u03b5\u03bb\u03bf\u03c2";  // and Greek
   const std::string output = "\u0412\u044b\u0445\u043e\u0434 \u51fa\u529b";
   const std::string pages[] = {"\u041f\u0440\u0438\u0432\u0435\u0442",       // Cyrillic
                                "\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac",  // Greek
@@ -136,7 +137,8 @@ TEST(UnicodeNames, WalkConvertAndCreateDirectory) {
   TempDirectory dir;
   const std::string sep(1, dir.path().back());
   ASSERT_TRUE(NativeFileSystem().MakeDirectory(dir.path() + folder));
-  for (const std::string& page : pages) dir.Write(folder + sep + page + ".htm", "<p>" + page + "</p>");
+  for (const std::string& page : pages)
+    dir.Write(folder + sep + page + ".htm", "<p>" + page + "</p>");
   std::vector<std::string> listed;
   ASSERT_TRUE(NativeFileSystem().ListDirectory(dir.path() + folder + sep + "*.*", listed));
   for (const std::string& page : pages)
@@ -205,7 +207,8 @@ TEST(SettingsFile, AnsiFilesOfEarlierVersionsAndNamesBeyondTheCodePage) {
   const bool cyrillic = GetACP() == 1251;
   // One path in the code page's own bytes: "D:\Привет\" in 1251, "D:\café\" in 1252.
   const std::string ansi = cyrillic ? "D:\\\xCF\xF0\xE8\xE2\xE5\xF2\\" : "D:\\caf\xE9\\";
-  const std::string utf8 = cyrillic ? "D:\\\u041f\u0440\u0438\u0432\u0435\u0442\\" : "D:\\caf\u00e9\\";
+  const std::string utf8 =
+      cyrillic ? "D:\\\u041f\u0440\u0438\u0432\u0435\u0442\\" : "D:\\caf\u00e9\\";
   const std::string earlier = "[Default path]\r\nC:\\in\\a.htm\r\n" + ansi + "\r\n";
   dir.Write("settings.ini", earlier);
   Settings settings;

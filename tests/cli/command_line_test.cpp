@@ -292,8 +292,10 @@ TEST(Shell, StandardInputToStandardOutput) {
 // a file here; a console would be given wide characters).
 TEST(Shell, NamesInEveryScript) {
   TempDirectory work;
-  const std::string folder = "\u041f\u0430\u043f\u043a\u0430 \u03c6\u03ac\u03ba\u03b5\u03bb\u03bf\u03c2";
-  const std::string pages[] = {"\u041f\u0440\u0438\u0432\u0435\u0442", "\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac",
+  const std::string folder = "\u041f\u0430\u043f\u043a\u0430 "        // Cyrillic
+                             "\u03c6\u03ac\u03ba\u03b5\u03bb\u03bf\u03c2";  // and Greek
+  const std::string pages[] = {"\u041f\u0440\u0438\u0432\u0435\u0442",
+                               "\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac",
                                "\u65e5\u672c\u8a9e", "\u4e2d\u6587", "\U0001F600", "caf\u00e9"};
   const std::string sep(1, work.path().back());
   std::filesystem::create_directories(PathOf(work.path() + folder));
@@ -301,7 +303,8 @@ TEST(Shell, NamesInEveryScript) {
   const std::string empty = "\u043f\u0443\u0441\u0442\u043e \u7a7a";
   work.Write(folder + sep + empty + ".html", "");
 
-  const ProcessResult all = RunVellumine({"-q", "-f", "txt", "-a", folder, "-o", "\u51fa\u529b"}, work);
+  const ProcessResult all =
+      RunVellumine({"-q", "-f", "txt", "-a", folder, "-o", "\u51fa\u529b"}, work);
   EXPECT_EQ(all.Said(), "1||vellumine: " + folder + sep + empty +
                             ".html file has zero length.\n");
   for (const std::string& page : pages)

@@ -471,14 +471,16 @@ namespace vellumine::testing {
 TEST(FileOutputStreamTest, LineEndsExpandedInOutputsOfEverySize) {
   TempDirectory dir;
   std::mt19937 random(7);
-  for (size_t size : {size_t{10}, size_t{70000}, size_t{3} << 20, size_t{7} << 20, size_t{5} << 20}) {
+  for (size_t size :
+       {size_t{10}, size_t{70000}, size_t{3} << 20, size_t{7} << 20, size_t{5} << 20}) {
     std::string bytes(size, 'x');
     for (char& c : bytes) c = random() % 23 == 0 ? '\n' : static_cast<char>('a' + random() % 26);
     FileOutputStream out;
     ASSERT_TRUE(out.Open((dir.path() + "out.txt").c_str()));
     out.WriteInBackground(size != (size_t{5} << 20));
     for (size_t at = 0; at < size;) {
-      const size_t piece = std::min<size_t>(size - at, random() % 3 == 0 ? random() % 300000 : random() % 100);
+      const size_t longest = random() % 3 == 0 ? 300000 : 100;
+      const size_t piece = std::min<size_t>(size - at, random() % longest);
       out.Write(bytes.data() + at, piece);
       at += piece;
     }
