@@ -11,17 +11,19 @@ namespace vellumine {
 
 namespace {
 
-// The large blocks an output on this thread had, for the next large one: fresh memory
-// costs more than the copies made through it, on some machines.
+// The large blocks an output on this thread had (the staging block, and the thread's two),
+// for the next large one: fresh memory costs more than the copies made through it, on some
+// machines.
+constexpr int kKeptBlocks = 3;
 ByteBuffer* KeptBlocks() {
-  thread_local ByteBuffer kept[2];
+  thread_local ByteBuffer kept[kKeptBlocks];
   return kept;
 }
 
 // A large block into into: a kept one, taken as an allocation would be (a test's limit
 // refuses it the same way), or a new one; false when there is none to be had.
 bool TakeLargeBlock(ByteBuffer& into, size_t capacity) {
-  for (ByteBuffer* kept = KeptBlocks(); kept != KeptBlocks() + 2; ++kept) {
+  for (ByteBuffer* kept = KeptBlocks(); kept != KeptBlocks() + kKeptBlocks; ++kept) {
     if (kept->capacity() == capacity) {
       if (!GrantBlockAllocation()) return false;
       into.Swap(*kept);
@@ -33,15 +35,13 @@ bool TakeLargeBlock(ByteBuffer& into, size_t capacity) {
 
 void KeepLargeBlock(ByteBuffer& block, size_t capacity) {
   if (block.capacity() != capacity) return;
-  for (ByteBuffer* kept = KeptBlocks(); kept != KeptBlocks() + 2; ++kept) {
+  for (ByteBuffer* kept = KeptBlocks(); kept != KeptBlocks() + kKeptBlocks; ++kept) {
     if (kept->capacity() == 0) {
       kept->Swap(block);
       return;
     }
   }
 }
-
-}  // namespace
 
 // Copies s[0, n) to out with each line feed as CR LF; returns the bytes written. out has
 // room for 2 n bytes. (A chunk is stored whole only where at least a chunk of input is
@@ -71,6 +71,8 @@ size_t ExpandLineEnds(const unsigned char* s, size_t n, unsigned char* out) {
   }
   return written;
 }
+
+}  // namespace
 
 FileOutputStream::~FileOutputStream() {
   background_.reset();  // after the block it writes
@@ -153,8 +155,7 @@ void FileOutputStream::Write(const char* data, size_t n) {
       std::memcpy(stage, data, piece);
       staged_ += piece;
     } else {
-      // Each byte may become two, and the last chunk is stored whole: the limit leaves a
-      // chunk of slack.
+      // Each byte may become two (the limit keeps a chunk of slack beyond).
       piece = std::min(n, (StagingLimit() - staged_ + 1) / 2);
       staged_ += ExpandLineEnds(reinterpret_cast<const unsigned char*>(data), piece, stage);
     }
