@@ -31,9 +31,10 @@ std::string Utf8FromUtf16(std::wstring_view text) {
 }
 
 std::string Utf8FromAnsi(std::string_view text) {
-  if (text.empty()) return {};
+  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return {};
   const int n = static_cast<int>(text.size());
   const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), n, nullptr, 0);
+  if (length <= 0) return {};
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), n, wide.data(), length);
   return Utf8FromUtf16(wide);
@@ -48,6 +49,7 @@ bool AnsiFromUtf8(std::string_view text, std::string& ansi) {
   BOOL defaulted = FALSE;
   const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), n, nullptr,
                                          0, nullptr, nullptr);
+  if (length <= 0) return false;
   ansi.assign(static_cast<size_t>(length), '\0');
   WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), n, ansi.data(), length,
                       nullptr, &defaulted);
