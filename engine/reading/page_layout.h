@@ -724,7 +724,8 @@ class PageLayout {
   bool linkOpen_ = false;
   TagAttributes attributes_;         // the start tag's
   char attribute_[kLongestAddress];  // an attribute's value, decoded
-  char address_[kLongestAddress];    // the open link's address
+  // The open link's address; the writer reads it until LinkEnd.
+  char address_[kLongestAddress];
   char base_[kLongestAddress];       // <base href>, when the page has one
   size_t baseLength_ = 0;
 

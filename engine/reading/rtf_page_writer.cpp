@@ -286,8 +286,8 @@ template <bool kTables>
 void RtfPageWriter<kTables>::LinkStart(LinkKind kind, const char* address, size_t n) {
   CloseField();
   linkKind_ = kind;
-  linkLength_ = std::min(n, sizeof linkAddress_);
-  std::memcpy(linkAddress_, address, linkLength_);
+  linkAddress_ = address;
+  linkLength_ = std::min(n, kLongestAddress);
 }
 
 template <bool kTables>

@@ -44,7 +44,8 @@ class RtfPageWriter {
   }
   // A link over what follows up to LinkEnd (a field whose result is the text; written
   // again after each paragraph end inside it). address is printable ASCII without quote
-  // or backslash; an internal link's is the bookmark's name.
+  // or backslash; an internal link's is the bookmark's name. Its bytes stay as they are
+  // until LinkEnd (they are read again for every field).
   void LinkStart(LinkKind kind, const char* address, size_t n);
   void LinkEnd();
   // A place named name (UTF-8) that internal links jump to.
@@ -93,7 +94,7 @@ class RtfPageWriter {
   bool paragraphEndPending_ = false;  // a paragraph ended; its "\par" (or "\cell") not yet
   // Links: the address of the link over the text, and whether its field is open.
   LinkKind linkKind_ = LinkKind::None;
-  char linkAddress_[kLongestAddress] = {};
+  const char* linkAddress_ = nullptr;  // the caller's, until LinkEnd
   size_t linkLength_ = 0;
   bool fieldOpen_ = false;
   CharacterFormat formatOutsideField_;  // in force again when the field's group closes
