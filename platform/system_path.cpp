@@ -10,15 +10,22 @@ namespace vellumine {
 
 #ifdef _WIN32
 
-std::wstring Utf16FromUtf8(std::string_view text) {
+namespace {
+
+// UTF-16 of text in codePage.
+std::wstring WideFrom(UINT codePage, std::string_view text) {
   if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return {};
   const int n = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), n, nullptr, 0);
+  const int length = MultiByteToWideChar(codePage, 0, text.data(), n, nullptr, 0);
   if (length <= 0) return {};
   std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), n, wide.data(), length);
+  MultiByteToWideChar(codePage, 0, text.data(), n, wide.data(), length);
   return wide;
 }
+
+}  // namespace
+
+std::wstring Utf16FromUtf8(std::string_view text) { return WideFrom(CP_UTF8, text); }
 
 std::string Utf8FromUtf16(std::wstring_view text) {
   if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return {};
@@ -30,15 +37,7 @@ std::string Utf8FromUtf16(std::wstring_view text) {
   return bytes;
 }
 
-std::string Utf8FromAnsi(std::string_view text) {
-  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return {};
-  const int n = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), n, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), n, wide.data(), length);
-  return Utf8FromUtf16(wide);
-}
+std::string Utf8FromAnsi(std::string_view text) { return Utf8FromUtf16(WideFrom(CP_ACP, text)); }
 
 bool AnsiFromUtf8(std::string_view text, std::string& ansi) {
   ansi.clear();
