@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "reading/page_tokenizer.h"
+
 namespace vellumine {
 
 // The batches a pipeline on this thread had, for the next one: making them anew (fresh
@@ -12,8 +14,8 @@ std::unique_ptr<TokenPipeline::Batch[]>& TokenPipeline::KeptBatches() {
   return kept;
 }
 
-TokenPipeline::TokenPipeline(const char* text, size_t n, AttributeUse use)
-    : text_(text), n_(n), use_(use), batches_(std::move(KeptBatches())) {
+TokenPipeline::TokenPipeline(GrowingText& page, AttributeUse use)
+    : page_(page), text_(page.text()), use_(use), batches_(std::move(KeptBatches())) {
   if (!batches_) batches_.reset(new Batch[kBatches]);
   static Batch empty;  // taken before the first batch: it holds no token
   taken_ = &empty;
@@ -31,7 +33,7 @@ TokenPipeline::~TokenPipeline() {
 }
 
 void TokenPipeline::Produce() {
-  HtmlTokenizer tokens(text_, n_);
+  PageTokenizer tokens(page_);
   for (bool ended = false; !ended;) {
     Batch* batch;
     {
@@ -76,6 +78,8 @@ void TokenPipeline::Produce() {
 }
 
 void TokenPipeline::TakeNextBatch() {
+  // Every token before the next one was laid out.
+  if (!page_.Kept()) page_.Pass(position_);
   std::unique_lock<std::mutex> lock(mutex_);
   if (taken_->count != 0 && taken_ == &batches_[consumed_ % kBatches]) {
     ++consumed_;  // the batch just read goes back

@@ -1,7 +1,7 @@
 // The default reading on two cores: one thread reads the page's tokens, and the attributes
 // of their start tags, a batch at a time while the layout and writer take them on the
-// calling thread. The tokens, and so the output, are those of one HtmlTokenizer from the
-// start.
+// calling thread. The tokens, and so the output, are those of one PageTokenizer from the
+// start. A page read as it goes is passed up to the batch the calling thread takes.
 #pragma once
 
 #include <condition_variable>
@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "reading/html_tokenizer.h"
+#include "translation/growing_text.h"
 
 namespace vellumine {
 
@@ -22,7 +23,7 @@ class TokenPipeline {
  public:
   // Starts the reading thread, which reads the attributes a reader with use needs; throws
   // std::system_error when there is no thread to be had.
-  TokenPipeline(const char* text, size_t n, AttributeUse use);
+  TokenPipeline(GrowingText& page, AttributeUse use);
   ~TokenPipeline();
   TokenPipeline(const TokenPipeline&) = delete;
   TokenPipeline& operator=(const TokenPipeline&) = delete;
@@ -66,8 +67,8 @@ class TokenPipeline {
   void Produce();
   void TakeNextBatch();
 
+  GrowingText& page_;
   const char* text_;
-  size_t n_;
   AttributeUse use_;
   std::unique_ptr<Batch[]> batches_;
   std::mutex mutex_;

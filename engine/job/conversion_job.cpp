@@ -5,6 +5,7 @@
 #include "translation/encoding.h"
 #include "fast/allocation_limit.h"
 #include "fast/split_preparation.h"
+#include "job/page_window.h"
 #include "reading/read_page.h"
 #include "translation/rtf_templates.h"
 #include "translation/rtf_writer.h"
@@ -81,6 +82,23 @@ vellumine_result RunDefaultReading(ByteBuffer& text, RawTextSource& source, size
 }
 
 }  // namespace
+
+vellumine_result RunDefaultReadingAsItGoes(RawTextSource& source, uint64_t size,
+                                           const vellumine_options& options, OutputStream& out,
+                                           size_t blockSize, size_t pipelineFrom) {
+  PageWindow page;
+  if (!page.Open(source, size, blockSize)) return VELLUMINE_OUT_OF_MEMORY;
+  const EncodingChoice encoding = ChooseEncoding(options.encoding, page);
+  page.Rewind();
+  const ProgressReport progress{options.progress, options.progress_context};
+  progress.Show(1);
+  // The ticks count on the bytes to be read: the text's length is known at its end.
+  ProgressTicks ticks(page.expected(), progress);
+  vellumine_result result = ReadPage(page, encoding, options, ticks, out, pipelineFrom);
+  if (result == VELLUMINE_OK && page.failed()) result = VELLUMINE_CANNOT_OPEN_INPUT;
+  if (result == VELLUMINE_OK) progress.Show(kProgressSteps);
+  return result;
+}
 
 vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
                                const vellumine_options& options, OutputStream& out) {

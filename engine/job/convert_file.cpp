@@ -47,6 +47,12 @@ vellumine_result ConvertFileUnguarded(const char* inputPath, const char* outputD
   };
 
   if (input.size() == 0) return failEmpty(VELLUMINE_EMPTY_INPUT);
+  if (options.reading == VELLUMINE_READING_DEFAULT && input.size() >= kReadAsItGoesFrom) {
+    vellumine_result result = RunDefaultReadingAsItGoes(input, input.size(), options, output);
+    if (result != VELLUMINE_OK) return fail(result);
+    if (!output.Close()) return fail(VELLUMINE_CANNOT_WRITE_OUTPUT);
+    return VELLUMINE_OK;
+  }
   WorkBuffers buffers;
   if (AllocateWorkBuffers(input.size(), buffers, options.reading) != VELLUMINE_OK)
     return failEmpty(VELLUMINE_OUT_OF_MEMORY);

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "translation/growing_text.h"
+
 namespace vellumine {
 
 struct OrderedLists {
@@ -17,5 +19,7 @@ struct OrderedLists {
 // the reading passes over (in a comment, say) are found too; the reading takes each list's
 // numbering by its position.
 void FindOrderedLists(const char* text, size_t n, OrderedLists& lists);
+// The same over a text read as it goes; leaves it passed, to be rewound.
+void FindOrderedLists(GrowingText& page, OrderedLists& lists);
 
 }  // namespace vellumine

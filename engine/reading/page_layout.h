@@ -16,22 +16,23 @@
 #include "reading/html_tokenizer.h"
 #include "reading/link_address.h"
 #include "reading/ordered_lists.h"
+#include "reading/page_tokenizer.h"
 #include "reading/page_block.h"
 
 namespace vellumine {
 
 // Writer is TextPageWriter or RtfPageWriter (see either for the calls it takes); Tokens
-// an HtmlTokenizer or a TokenPipeline over the same text.
-template <typename Writer, typename Tokens = HtmlTokenizer>
+// a PageTokenizer or a TokenPipeline over the same page.
+template <typename Writer, typename Tokens = PageTokenizer>
 class PageLayout {
  public:
   // orderedLists: where the page's ordered lists are (FindOrderedLists), for writers that
   // number each list of their own; may be null.
-  PageLayout(const char* text, size_t n, Writer& writer, Tokens& tokens,
+  PageLayout(GrowingText& page, Writer& writer, Tokens& tokens,
              const OrderedLists* orderedLists = nullptr,
              const EncodingChoice& encoding = EncodingChoice{})
-      : text_(text),
-        n_(n),
+      : text_(page.text()),
+        page_(page),
         tokens_(tokens),
         writer_(writer),
         orderedLists_(orderedLists),
@@ -606,7 +607,7 @@ class PageLayout {
 
   // A table's rows: writers that need it get the number of cells before the row.
   int CountCells() const {
-    HtmlTokenizer ahead(text_, n_, tokens_.position());
+    PageTokenizer ahead(page_, tokens_.position());
     int cells = 0;
     int nested = 0;
     for (;;) {
@@ -689,7 +690,7 @@ class PageLayout {
   }
 
   const char* text_;
-  size_t n_;
+  GrowingText& page_;
   Tokens& tokens_;
   Writer& writer_;
   const OrderedLists* orderedLists_;

@@ -19,5 +19,10 @@ inline constexpr size_t kReadPastPage = 16;
 vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& encoding,
                           const vellumine_options& options, ProgressTicks& ticks,
                           OutputStream& out, size_t pipelineFrom = kTokenPipelineFrom);
+// The same over a page read as it goes, from its start: a page of a size expected from
+// pipelineFrom on has its tokens read on a second thread.
+vellumine_result ReadPage(GrowingText& page, const EncodingChoice& encoding,
+                          const vellumine_options& options, ProgressTicks& ticks,
+                          OutputStream& out, size_t pipelineFrom = kTokenPipelineFrom);
 
 }  // namespace vellumine

@@ -35,34 +35,74 @@ bool MatchToken(const char* text, size_t n, size_t p, const CharsetToken& token)
   return true;
 }
 
-// Position of the first "<head>" (letters in either case), or n.
-size_t FindHead(const char* text, size_t n) {
-  for (size_t p = 0; p < n;) {
-    const void* lt = std::memchr(text + p, '<', n - p);
-    if (!lt) return n;
-    p = static_cast<size_t>(static_cast<const char*>(lt) - text);
-    if (MatchNoCase(text, n, p, "<head>")) return p;
+// A scan over a text read as it goes: n is how far it may be read, grown when a step needs
+// more.
+class TextScan {
+ public:
+  explicit TextScan(GrowingText& page) : page_(page), text(page.text()) { Grow(kStep); }
+  // Makes text[p, p + k) readable where the text holds it; false when p is at its end.
+  bool Need(size_t p, size_t k) {
+    if (n - p < k && !ended_) Grow(p + k);
+    return p < n;
+  }
+  // Reads on past n; false at the text's end.
+  bool More() {
+    if (ended_) return false;
+    Grow(n + kStep);
+    return true;
+  }
+  void Pass(size_t p) { page_.Pass(p); }
+
+ private:
+  static constexpr size_t kStep = size_t{64} << 10;
+  void Grow(size_t p) {
+    n = page_.Reach(p);
+    ended_ = page_.Ended();
+  }
+  GrowingText& page_;
+  bool ended_ = false;
+
+ public:
+  const char* const text;
+  size_t n = 0;
+};
+
+constexpr size_t kNotFound = static_cast<size_t>(-1);
+
+// Position of the first "<head>" (letters in either case), or kNotFound.
+size_t FindHead(TextScan& scan) {
+  for (size_t p = 0;;) {
+    const void* lt = std::memchr(scan.text + p, '<', scan.n - p);
+    if (!lt) {
+      p = scan.n;
+      scan.Pass(p);
+      if (!scan.More()) return kNotFound;
+      continue;
+    }
+    p = static_cast<size_t>(static_cast<const char*>(lt) - scan.text);
+    scan.Need(p, 6);
+    if (MatchNoCase(scan.text, scan.n, p, "<head>")) return p;
     ++p;
   }
-  return n;
 }
 
 // Reads the charset declarations between "<head>" and "</head>"; the last token found wins.
 // False when no token was recognised.
-bool ScanHead(const char* text, size_t n, EncodingChoice& result) {
+bool ScanHead(TextScan& scan, EncodingChoice& result) {
   bool found = false;
-  size_t head = FindHead(text, n);
-  if (head == n) return false;
-  for (size_t p = head + 5; p < n; ++p) {
+  const size_t head = FindHead(scan);
+  if (head == kNotFound) return false;
+  const char* const text = scan.text;
+  for (size_t p = head + 5; scan.Need(p, 8); ++p) {
     unsigned char c = static_cast<unsigned char>(text[p]);
     if (c != '<' && AsciiLower(c) != 'c') continue;  // neither "</head>" nor "charset="
-    if (MatchNoCase(text, n, p, "</head>")) break;
-    if (!MatchNoCase(text, n, p, "charset=")) continue;
+    if (MatchNoCase(text, scan.n, p, "</head>")) break;
+    if (!MatchNoCase(text, scan.n, p, "charset=")) continue;
     // Every position from the "c" up to and including the next ">" may hold a token.
     size_t q = p;
-    for (; q < n; ++q) {
+    for (; scan.Need(q, 8); ++q) {
       for (const CharsetToken& token : kCharsetTokens) {
-        if (MatchToken(text, n, q, token)) {
+        if (MatchToken(text, scan.n, q, token)) {
           result = token.choice;
           found = true;
           break;
@@ -75,19 +115,48 @@ bool ScanHead(const char* text, size_t n, EncodingChoice& result) {
   return found;
 }
 
-EncodingChoice AutoSelect(const char* text, size_t n) {
-  if (n >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0) return kUtf8;  // byte order mark
+// Whether the whole text is well-formed UTF-8 with a byte of 0x80 or above; checked a block at
+// a time, each cut after an ASCII byte (no sequence holds one).
+bool IsUtf8WithNonAscii(TextScan& scan) {
+  bool nonAscii = false;
+  for (size_t p = 0;;) {
+    size_t cut = scan.n;
+    const bool last = !scan.Need(scan.n, 1);
+    if (!last) {
+      while (cut > p && static_cast<unsigned char>(scan.text[cut - 1]) >= 0x80) --cut;
+    }
+    bool blockNonAscii = false;
+    if (!IsWellFormedUtf8(scan.text + p, cut - p, &blockNonAscii)) return false;
+    nonAscii = nonAscii || blockNonAscii;
+    if (last) return nonAscii;
+    p = cut;
+    scan.Pass(p);
+    scan.More();
+  }
+}
+
+EncodingChoice AutoSelect(GrowingText& page) {
+  TextScan scan(page);
+  scan.Need(0, 3);
+  if (scan.n >= 3 && std::memcmp(scan.text, "\xEF\xBB\xBF", 3) == 0) return kUtf8;  // byte order mark
   EncodingChoice result;
-  if (ScanHead(text, n, result)) return result;
-  return IsUtf8WithNonAscii(text, n) ? kUtf8 : result;
+  if (ScanHead(scan, result)) return result;
+  page.Rewind();
+  TextScan whole(page);
+  return IsUtf8WithNonAscii(whole) ? kUtf8 : result;
 }
 
 }  // namespace
 
 EncodingChoice ChooseEncoding(vellumine_encoding encoding, const char* text, size_t n) {
+  WholeText page(text, n);
+  return ChooseEncoding(encoding, page);
+}
+
+EncodingChoice ChooseEncoding(vellumine_encoding encoding, GrowingText& page) {
   switch (encoding) {
     case VELLUMINE_ENCODING_AUTO:
-      return AutoSelect(text, n);
+      return AutoSelect(page);
     case VELLUMINE_ENCODING_WINDOWS_1251:
       return {MapIdentity, true};
     case VELLUMINE_ENCODING_KOI8_R:

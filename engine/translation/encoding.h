@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "translation/char_mappers.h"
+#include "translation/growing_text.h"
 #include "vellumine.h"
 
 namespace vellumine {
@@ -21,5 +22,8 @@ struct EncodingChoice {
 // head's charset declarations, else, when none was recognised, whether the text is UTF-8
 // with characters beyond ASCII, else Latin-1.
 EncodingChoice ChooseEncoding(vellumine_encoding encoding, const char* text, size_t n);
+// The same over a text read as the choice needs it: as far as the head's declarations, or
+// when there are none, the whole text. Leaves the text passed, to be rewound.
+EncodingChoice ChooseEncoding(vellumine_encoding encoding, GrowingText& page);
 
 }  // namespace vellumine

@@ -414,7 +414,8 @@ TEST(DefaultReading, PipelinedTokensAndAttributesAreTheTokenizers) {
   const std::string padded = page + std::string(kReadPastPage, '\0');
   const AttributeUse uses[] = {{false, false}, {true, false}, {true, true}};
   for (const AttributeUse readAhead : uses) {
-    TokenPipeline pipeline(padded.data(), page.size(), readAhead);
+    WholeText whole(padded.data(), page.size());
+    TokenPipeline pipeline(whole, readAhead);
     HtmlTokenizer tokens(padded.data(), page.size());
     size_t count = 0;
     for (;; ++count) {

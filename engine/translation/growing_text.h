@@ -1,0 +1,54 @@
+// A page's text as a reading pass sees it: all of it in memory, or read a block at a time as
+// the pass gets to it and let go of behind. Positions are the page's own either way, so a
+// pass holds positions and pointers into text() as it would into a whole text.
+#pragma once
+
+#include <cstddef>
+
+namespace vellumine {
+
+class GrowingText {
+ public:
+  virtual ~GrowingText() = default;
+
+  // The text's first byte. text()[p] may be read for every p that was reached and not
+  // passed.
+  const char* text() const { return text_; }
+  // Makes text()[0, p) readable, as far as the text goes, and returns how far it may be read
+  // now: p or more, or the text's whole length when it ends first. A pass may also read the
+  // kReadPast bytes after that (what they hold does not matter, except after the text's end,
+  // where they are zero).
+  virtual size_t Reach(size_t p) = 0;
+  // Whether the text's end was reached: Reach then gives its length.
+  virtual bool Ended() const = 0;
+  // The pass reads nothing before p again.
+  virtual void Pass(size_t /*p*/) {}
+  // Back to the start for another pass.
+  virtual void Rewind() {}
+  // The text's length, or for a text still being read the most it can be.
+  virtual size_t expected() const = 0;
+  // Whether the whole text stays readable whatever is passed, so that two passes can read
+  // it at once.
+  virtual bool Kept() const { return false; }
+
+  static constexpr size_t kReadPast = 64;
+
+ protected:
+  const char* text_ = nullptr;
+};
+
+// A text that is all in memory: text[0, n), and the bytes after it that the caller lets a
+// pass read.
+class WholeText final : public GrowingText {
+ public:
+  WholeText(const char* text, size_t n) : n_(n) { text_ = text; }
+  size_t Reach(size_t) override { return n_; }
+  bool Ended() const override { return true; }
+  size_t expected() const override { return n_; }
+  bool Kept() const override { return true; }
+
+ private:
+  size_t n_;
+};
+
+}  // namespace vellumine

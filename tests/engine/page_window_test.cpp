@@ -1,0 +1,175 @@
+// A page read as it goes: the window's bytes against the source's (ends, failures, passes and
+// rewinds), and the default reading over it against the same reading of the page in memory,
+// in every mode, with blocks small enough that every rule's look-ahead crosses them.
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "engine_test_util.h"
+#include "job/conversion_job.h"
+#include "job/page_window.h"
+#include "translation/encoding.h"
+
+namespace vellumine::testing {
+namespace {
+
+// A source that holds `bytes`, claims `claimed` of them (more when it shrank after it was
+// opened), and fails every read from failFrom on.
+class TestSource final : public RawTextSource {
+ public:
+  TestSource(std::string bytes, size_t failFrom = SIZE_MAX)
+      : bytes_(std::move(bytes)), failFrom_(failFrom) {}
+  bool ReadAt(uint64_t offset, char* into, size_t n, size_t& got) override {
+    if (offset + n > failFrom_) return false;
+    return MemoryTextSource(bytes_.data(), bytes_.size()).ReadAt(offset, into, n, got);
+  }
+
+ private:
+  std::string bytes_;
+  size_t failFrom_;
+};
+
+constexpr size_t kSmallBlock = 2 * PageWindow::kPageSize;
+
+TEST(PageWindow, HoldsTheSourcesBytesUpToTheTextsEnd) {
+  std::mt19937 random(7);
+  std::string bytes(5 * kSmallBlock + 123, '\0');
+  for (char& c : bytes) c = static_cast<char>('a' + random() % 26);
+  struct Case {
+    const char* what;
+    size_t stop;     // where a 0x1A is put (SIZE_MAX: none)
+    size_t claimed;  // the size the window is opened with
+    size_t failFrom = SIZE_MAX;
+    size_t end;      // where the text ends
+    bool failed = false;
+  };
+  const size_t n = bytes.size(), b = kSmallBlock;
+  const Case cases[] = {
+      {"whole", SIZE_MAX, n, SIZE_MAX, n},
+      {"0x1A first", 0, n, SIZE_MAX, 0},
+      {"0x1A in the block's read-past bytes", b - 10, n, SIZE_MAX, b - 10},
+      {"0x1A first in a block", 2 * b, n, SIZE_MAX, 2 * b},
+      {"0x1A last", n - 1, n, SIZE_MAX, n - 1},
+      {"shrank", SIZE_MAX, n + 3 * b, SIZE_MAX, n},
+      {"exactly blocks", SIZE_MAX, 4 * b, SIZE_MAX, 4 * b},
+      {"a read fails", SIZE_MAX, n, 3 * b, 3 * b, true},
+  };
+  for (const Case& c : cases) {
+    std::string source = bytes;
+    if (c.stop != SIZE_MAX) source[c.stop] = '\x1A';
+    TestSource from(source, c.failFrom);
+    for (int pass = 0; pass < 3; ++pass) {
+      PageWindow page;
+      ASSERT_TRUE(page.Open(from, c.claimed, b));
+      // Reached in random steps, passed behind, rewound once along the way.
+      size_t reached = 0, passed = 0;
+      bool rewound = pass == 0;
+      while (!page.Ended()) {
+        const size_t limit = page.Reach(reached + 1 + random() % (2 * b));
+        ASSERT_GE(limit, std::min(reached + 1, c.end)) << c.what;
+        ASSERT_LE(limit, c.end) << c.what;
+        ASSERT_EQ(std::memcmp(page.text() + passed, source.data() + passed, limit - passed), 0)
+            << c.what << " at " << passed;
+        reached = limit;
+        if (random() % 2) page.Pass(passed = reached - std::min<size_t>(reached, random() % b));
+        if (!rewound && reached > 2 * b) {
+          page.Rewind();
+          rewound = true;
+          reached = passed = 0;
+        }
+      }
+      EXPECT_EQ(page.Reach(SIZE_MAX), c.end) << c.what;
+      EXPECT_EQ(page.failed(), c.failed) << c.what;
+      const std::string past(page.text() + c.end, GrowingText::kReadPast);
+      EXPECT_EQ(past, std::string(GrowingText::kReadPast, '\0')) << c.what;
+    }
+  }
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Pages whose rules look far ahead: a table row's cells, ordered lists counted before the
+// document, the head's declaration, UTF-8 found over the whole page, long tags, references,
+// comments, text runs and blocks passed over, and the text's end inside each of them.
+std::vector<std::string> FarReachingPages() {
+  std::string examples;
+  for (const auto& entry : std::filesystem::directory_iterator(VELLUMINE_SOURCE_DIR "/examples"))
+    if (entry.is_regular_file()) examples += ReadFileBytes(entry.path());
+  const std::string filler(3 * kSmallBlock, 'w');
+  std::string cells = "<table><tr>";
+  for (int i = 0; i < 3000; ++i) cells += "<td>" + std::to_string(i) + (i % 7 ? "" : "</tr><tr>");
+  std::string lists;
+  for (int i = 0; i < 1200; ++i) lists += "<ol start=" + std::to_string(i) + "><li>x</ol>";
+  std::vector<std::string> pages = {
+      examples,
+      cells + "</table><p>after",
+      lists + "<ol\n" + std::string(kSmallBlock, ' ') + "start=5><li>far</ol>",
+      "<html><head>" + filler + "<meta charset=utf-8></head><p>\xc3\xa9" + filler,
+      "<p>" + filler + "\xd0\xb6" + filler + "\xe2\x82\xac</p>",
+      "<p>" + filler + "\xd0" + filler,  // not UTF-8 far in
+      "<p title=\"" + filler + ">\">x &amp" + filler + "&#" + std::string(kSmallBlock, '0') + "65;",
+      "<p>a<!--" + filler + "--> b <script>" + filler + "</script> c <pre>\r\n" + filler + "</pre>",
+      "<p>x\x1A" + filler,
+      "<p>unclosed <!--" + filler,
+      "<table><tr><td>cell" + filler,
+      "<p>a tag the text ends in <a href=\"" + filler,
+  };
+  return pages;
+}
+
+TEST(ReadAsItGoes, GivesTheOutputOfTheWholePage) {
+  const vellumine_encoding encodings[] = {VELLUMINE_ENCODING_AUTO, VELLUMINE_ENCODING_KOI8_R};
+  for (const std::string& page : FarReachingPages()) {
+    for (ConversionMode mode : kModes) {
+      for (vellumine_encoding encoding : encodings) {
+        vellumine_options options = OptionsFor(mode);
+        options.reading = VELLUMINE_READING_DEFAULT;
+        options.encoding = encoding;
+        if (mode == ConversionMode::Text) options.links = VELLUMINE_LINKS_LIST;
+        const Converted whole = ConvertInMemory(page, options);
+        ASSERT_EQ(whole.result, VELLUMINE_OK);
+        for (size_t pipelineFrom : {size_t{0}, SIZE_MAX}) {
+          TestSource source(page);
+          RecordedSteps steps;
+          MemoryOutputStream out(true);
+          ASSERT_EQ(RunDefaultReadingAsItGoes(source, page.size(), steps.Attach(options), out,
+                                              kSmallBlock, pipelineFrom),
+                    VELLUMINE_OK);
+          ASSERT_TRUE(out.str() == whole.out)
+              << page.substr(0, 60) << " mode " << static_cast<int>(mode) << " encoding "
+              << encoding << " pipeline from " << pipelineFrom;
+          // The steps rise to the end.
+          ASSERT_FALSE(steps.calls.empty());
+          EXPECT_EQ(steps.calls.back(), "50/50");
+          EXPECT_TRUE(std::is_sorted(steps.calls.begin(), steps.calls.end(),
+                                     [](const std::string& a, const std::string& b) {
+                                       return std::stoi(a) < std::stoi(b);
+                                     }));
+        }
+      }
+    }
+  }
+}
+
+TEST(ReadAsItGoes, AFailedReadFailsTheConversion) {
+  const std::string page = "<p>" + std::string(8 * kSmallBlock, 'x');
+  for (ConversionMode mode : kModes) {
+    vellumine_options options = OptionsFor(mode);
+    options.reading = VELLUMINE_READING_DEFAULT;
+    for (size_t failFrom : {size_t{0}, 5 * kSmallBlock}) {
+      TestSource source(page, failFrom);
+      MemoryOutputStream out(true);
+      EXPECT_EQ(RunDefaultReadingAsItGoes(source, page.size(), options, out, kSmallBlock, 0),
+                VELLUMINE_CANNOT_OPEN_INPUT);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vellumine::testing
