@@ -44,6 +44,25 @@ void LetGo(char* at, size_t size) {
 #endif
 }
 
+// Moves the memory under [from, from + size) to [to, to + size), whatever it holds, leaving
+// none under from; false where that cannot be done (the memory stays where it was). Memory
+// written once and moved costs nothing more, where fresh memory is cleared first.
+#if defined(__linux__) && defined(MREMAP_DONTUNMAP)
+constexpr bool kCanMove = true;
+#else
+constexpr bool kCanMove = false;
+#endif
+bool Move(char* from, char* to, size_t size) {
+#if defined(__linux__) && defined(MREMAP_DONTUNMAP)
+  return mremap(from, size, size, MREMAP_MAYMOVE | MREMAP_FIXED | MREMAP_DONTUNMAP, to) != MAP_FAILED;
+#else
+  (void)from;
+  (void)to;
+  (void)size;
+  return false;
+#endif
+}
+
 void Unreserve(char* at, size_t size) {
 #ifdef _WIN32
   (void)size;
@@ -75,6 +94,9 @@ bool PageWindow::Open(RawTextSource& source, uint64_t size, size_t blockSize) {
 void PageWindow::ReadBlock() {
   const size_t at = read_;
   const size_t want = std::min(block_, size_ - at);
+  // The memory of a block let go of, where it can be moved here.
+  if (spareCount_ > 0 && want == block_ && Move(spares_[spareCount_ - 1], base_ + at, block_))
+    --spareCount_;
   // The block, and after the source's last bytes the page that holds the zeros after them.
   if (!Hold(base_ + at, want + kPageSize)) {
     failed_ = ended_ = true;
@@ -118,6 +140,12 @@ bool PageWindow::failed() const {
 void PageWindow::Release(size_t to) {
   to = to / kPageSize * kPageSize;
   if (to <= released_) return;
+  // Whole blocks are kept as spares for the blocks read next, up to kSpares of them.
+  while (kCanMove && to - released_ >= block_ && released_ % block_ == 0 &&
+         spareCount_ < kSpares) {
+    spares_[spareCount_++] = base_ + released_;
+    released_ += block_;
+  }
   LetGo(base_ + released_, to - released_);
   released_ = to;
 }
@@ -132,6 +160,8 @@ void PageWindow::Rewind() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (released_ == 0) return;  // all that was read is still there
   Release(reserved_);
+  // The spares' memory stays where it is, for the same blocks read again.
+  spareCount_ = 0;
   released_ = read_ = end_ = 0;
   ended_ = failed_ = false;
 }

@@ -55,6 +55,11 @@ class PageWindow final : public GrowingText {
   size_t end_ = 0;        // the text's length, once ended_
   bool ended_ = false;
   bool failed_ = false;
+  // Blocks let go of whose memory is kept for the next blocks read (where the platform can
+  // move memory), at their old places.
+  static constexpr size_t kSpares = 4;
+  char* spares_[kSpares] = {};
+  size_t spareCount_ = 0;
 };
 
 }  // namespace vellumine
