@@ -16,15 +16,18 @@ class PageTokenizer {
  public:
   static constexpr size_t kSettled = 64;
 
-  explicit PageTokenizer(GrowingText& page, size_t position = 0)
+  // With passing set, the text before a token is passed when the next is read: the reader
+  // of the tokens looks back at none it took.
+  explicit PageTokenizer(GrowingText& page, size_t position = 0, bool passing = false)
       : page_(page), bound_(page.Reach(position + kStep)), ended_(page.Ended()),
-        tokens_(page.text(), bound_, position) {}
+        passing_(passing), tokens_(page.text(), bound_, position) {}
 
   HtmlToken Next() {
     for (;;) {
       const size_t start = tokens_.position();
       const HtmlToken token = tokens_.Next();
       if (ended_ || tokens_.position() + kSettled <= bound_) return token;
+      if (passing_) page_.Pass(start);
       bound_ = page_.Reach(bound_ + kStep);
       ended_ = page_.Ended();
       tokens_ = HtmlTokenizer(page_.text(), bound_, start);
@@ -40,6 +43,7 @@ class PageTokenizer {
   GrowingText& page_;
   size_t bound_;
   bool ended_;
+  bool passing_;
   HtmlTokenizer tokens_;
 };
 

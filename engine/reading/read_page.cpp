@@ -23,7 +23,7 @@ void Lay(GrowingText& page, Writer& writer, ProgressTicks& ticks,
     PageLayout<Writer, TokenPipeline> layout(page, writer, *pipeline, orderedLists, encoding);
     layout.Run(ticks);
   } else {
-    PageTokenizer tokens(page);
+    PageTokenizer tokens(page, 0, !page.Kept());
     PageLayout<Writer> layout(page, writer, tokens, orderedLists, encoding);
     layout.Run(ticks);
   }
