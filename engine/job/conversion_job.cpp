@@ -6,6 +6,7 @@
 #include "fast/allocation_limit.h"
 #include "fast/split_preparation.h"
 #include "job/page_window.h"
+#include "translation/prepared_source.h"
 #include "reading/read_page.h"
 #include "translation/rtf_templates.h"
 #include "translation/rtf_writer.h"
@@ -83,21 +84,68 @@ vellumine_result RunDefaultReading(ByteBuffer& text, RawTextSource& source, size
 
 }  // namespace
 
-vellumine_result RunDefaultReadingAsItGoes(RawTextSource& source, uint64_t size,
-                                           const vellumine_options& options, OutputStream& out,
-                                           size_t blockSize, size_t pipelineFrom) {
-  PageWindow page;
-  if (!page.Open(source, size, blockSize)) return VELLUMINE_OUT_OF_MEMORY;
+namespace {
+
+vellumine_result RunDefaultReadingAsItGoes(PageWindow& page, const vellumine_options& options,
+                                           OutputStream& out, const AsItGoes& tuning) {
   const EncodingChoice encoding = ChooseEncoding(options.encoding, page);
   page.Rewind();
   const ProgressReport progress{options.progress, options.progress_context};
   progress.Show(1);
   // The ticks count on the bytes to be read: the text's length is known at its end.
   ProgressTicks ticks(page.expected(), progress);
-  vellumine_result result = ReadPage(page, encoding, options, ticks, out, pipelineFrom);
+  vellumine_result result = ReadPage(page, encoding, options, ticks, out, tuning.pipelineFrom);
   if (result == VELLUMINE_OK && page.failed()) result = VELLUMINE_CANNOT_OPEN_INPUT;
   if (result == VELLUMINE_OK) progress.Show(kProgressSteps);
   return result;
+}
+
+// The classic reading's read, preparation and translation, one after the other on each
+// part of the page.
+vellumine_result RunClassicReadingAsItGoes(PageWindow& raw, const vellumine_options& options,
+                                           OutputStream& out, const AsItGoes& tuning) {
+  const EncodingChoice encoding = ChooseEncoding(options.encoding, raw);
+  raw.Rewind();
+  const ConversionMode mode = ModeOf(options);
+  const bool rtf = mode != ConversionMode::Text;
+  RtfTemplates templates;
+  if (rtf) {
+    FormatRtfTemplates(templates, options.font_size, mode == ConversionMode::RtfTables);
+    WriteRtfHeader(out, options.font_name, templates, encoding.cyrillic);
+  }
+  const ProgressReport progress{options.progress, options.progress_context};
+  progress.Show(1);
+  // The ticks count on the page's bytes as they are prepared.
+  ProgressTicks ticks(raw.expected(), progress);
+  PreparedSource preparedSource(raw, ticks);
+  PageWindow prepared;  // never longer than the page
+  if (!prepared.Open(preparedSource, raw.expected(), tuning.block))
+    return VELLUMINE_OUT_OF_MEMORY;
+  int openGroups = 0;
+  if (rtf) {
+    openGroups = TranslateToRtfAsItGoes(prepared, encoding, templates,
+                                        mode == ConversionMode::RtfTables, out, tuning.window);
+    if (openGroups < 0) return VELLUMINE_OUT_OF_MEMORY;
+  } else if (!TranslateToTextAsItGoes(prepared, encoding, options.text_utf8 != 0, out,
+                                      tuning.window)) {
+    return VELLUMINE_OUT_OF_MEMORY;
+  }
+  if (raw.failed() || prepared.failed()) return VELLUMINE_CANNOT_OPEN_INPUT;
+  progress.Show(kProgressSteps);
+  if (rtf) WriteRtfTrailer(out, openGroups);
+  return VELLUMINE_OK;
+}
+
+}  // namespace
+
+vellumine_result RunConversionAsItGoes(RawTextSource& source, uint64_t size,
+                                       const vellumine_options& options, OutputStream& out,
+                                       const AsItGoes& tuning) {
+  PageWindow page;
+  if (!page.Open(source, size, tuning.block)) return VELLUMINE_OUT_OF_MEMORY;
+  if (options.reading == VELLUMINE_READING_DEFAULT)
+    return RunDefaultReadingAsItGoes(page, options, out, tuning);
+  return RunClassicReadingAsItGoes(page, options, out, tuning);
 }
 
 vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,

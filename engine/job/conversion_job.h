@@ -7,6 +7,7 @@
 
 #include "fast/byte_buffer.h"
 #include "fast/token_pipeline.h"
+#include "translation/translation_input.h"
 #include "job/convert_file.h"
 #include "translation/raw_text_source.h"
 
@@ -39,17 +40,24 @@ vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers,
 vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
                                const vellumine_options& options, OutputStream& out);
 
-// Input files from this size on are read as the default reading gets to them, a block at a
-// time, and let go of behind it; smaller ones are read whole into the work buffers.
+// Input files from this size on are read as the conversion gets to them, a block at a time,
+// and let go of behind it; smaller ones are read whole into the work buffers.
 inline constexpr uint64_t kReadAsItGoesFrom = uint64_t{32} << 20;
 
-// The default reading of `size` bytes of source read as it goes (PageWindow's blocks of
-// blockSize; tokens on a second thread for pages from pipelineFrom on): the output
+// How a conversion reads as it goes: the blocks read (a multiple of the page size), the
+// classic reading's windows of prepared text, the default reading's pages whose tokens are
+// read on a second thread.
+struct AsItGoes {
+  size_t block = size_t{1} << 20;
+  size_t window = kTranslationWindow;
+  size_t pipelineFrom = kTokenPipelineFrom;
+};
+
+// The conversion of `size` bytes of source read as it goes, in either reading: the output
 // RunConversion writes. Ok, CannotOpenInput when a read fails, or OutOfMemory when there is
-// no address space for the page.
-vellumine_result RunDefaultReadingAsItGoes(RawTextSource& source, uint64_t size,
-                                           const vellumine_options& options, OutputStream& out,
-                                           size_t blockSize = size_t{1} << 20,
-                                           size_t pipelineFrom = kTokenPipelineFrom);
+// no address space for the page or a buffer cannot be had.
+vellumine_result RunConversionAsItGoes(RawTextSource& source, uint64_t size,
+                                       const vellumine_options& options, OutputStream& out,
+                                       const AsItGoes& tuning = {});
 
 }  // namespace vellumine

@@ -47,8 +47,8 @@ vellumine_result ConvertFileUnguarded(const char* inputPath, const char* outputD
   };
 
   if (input.size() == 0) return failEmpty(VELLUMINE_EMPTY_INPUT);
-  if (options.reading == VELLUMINE_READING_DEFAULT && input.size() >= kReadAsItGoesFrom) {
-    vellumine_result result = RunDefaultReadingAsItGoes(input, input.size(), options, output);
+  if (input.size() >= kReadAsItGoesFrom) {
+    vellumine_result result = RunConversionAsItGoes(input, input.size(), options, output);
     if (result != VELLUMINE_OK) return fail(result);
     if (!output.Close()) return fail(VELLUMINE_CANNOT_WRITE_OUTPUT);
     return VELLUMINE_OK;

@@ -5,6 +5,7 @@
 // again over more text.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 
 #include "reading/html_tokenizer.h"
@@ -28,7 +29,9 @@ class PageTokenizer {
       const HtmlToken token = tokens_.Next();
       if (ended_ || tokens_.position() + kSettled <= bound_) return token;
       if (passing_) page_.Pass(start);
-      bound_ = page_.Reach(bound_ + kStep);
+      // Twice as far past the token's start each time: a long token is read again a few
+      // times, not once for every step.
+      bound_ = page_.Reach(bound_ + std::max(kStep, bound_ - start));
       ended_ = page_.Ended();
       tokens_ = HtmlTokenizer(page_.text(), bound_, start);
     }

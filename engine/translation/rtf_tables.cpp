@@ -44,13 +44,14 @@ void CloseRow(RtfTranslation& t, std::string_view rowEnd) {
 
 }  // namespace
 
-size_t CountRowCells(const char* text, size_t n, size_t start) {
+size_t CountRowCells(const char* text, size_t n, size_t start, size_t* lookedTo) {
   // Letters in either case: a byte is lowered by setting 0x20, which only maps the
   // uppercase letter onto its lowercase one.
   auto lower = [text](size_t i) { return static_cast<char>(text[i] | 0x20); };
   auto nameEnds = [text, n](size_t i) { return i < n && (text[i] == '>' || text[i] == ' '); };
   size_t cells = 0;
-  for (size_t q = start; q < n; ++q) {
+  size_t q = start;
+  for (; q < n; ++q) {
     q = FindByte(text, n, q, '<');
     if (n - q < 4) break;  // no form that counts or stops fits
     if (text[q + 1] == '/') {
@@ -65,6 +66,8 @@ size_t CountRowCells(const char* text, size_t n, size_t start) {
       if ((third == 'd' || third == 'h') && nameEnds(q + 3)) ++cells;  // "<td", "<th"
     }
   }
+  // The tag that ended the count is read up to its seventh byte.
+  if (lookedTo) *lookedTo = q >= n ? n : q + 7;
   return cells;
 }
 
@@ -82,7 +85,9 @@ void AppendRowStart(RtfTranslation& t, size_t tagEnd) {
   if (t.state.rowOpen) CloseRow(t, kRowEnd);
   t.body.Append("\n\\trowd \\trgaph70 ");
   t.state.rowOpen = true;
-  size_t cells = CountRowCells(t.text, t.n, tagEnd);
+  size_t lookedTo = 0;
+  size_t cells = CountRowCells(t.text, t.n, tagEnd, &lookedTo);
+  if (lookedTo > t.lookedTo) t.lookedTo = lookedTo;
   t.state.cellsLeft = static_cast<int64_t>(cells);
   for (size_t k = 1; k <= cells; ++k) {
     t.body.Append("\n\\cellx");
@@ -96,6 +101,12 @@ void AppendRowEnd(RtfTranslation& t) { CloseRow(t, kRowEnd); }
 int TranslateToRtfWithTables(const TranslationInput& input, const RtfTemplates& templates,
                              ByteBuffer& body) {
   return TranslateRtfBody(input, templates, body, kTagIndex);
+}
+
+int TranslateToRtfWithTablesAsItGoes(GrowingText& text, const EncodingChoice& encoding,
+                                     const RtfTemplates& templates, OutputStream& out,
+                                     size_t window) {
+  return TranslateRtfBodyAsItGoes(text, encoding, templates, kTagIndex, out, window);
 }
 
 }  // namespace vellumine

@@ -384,7 +384,58 @@ class RtfHalf {
   size_t p_ = 0;
 };
 
+// One RTF translation over a text read as it goes, as TranslateAsItGoes drives it.
+class RtfWindows {
+ public:
+  RtfWindows(RtfTranslation& t, const RtfTagIndex& index, OutputStream& out)
+      : t_(t), index_(index), out_(out) {}
+
+  size_t position() const { return p_; }
+  void SetEnd(size_t n) { t_.n = n; }
+  void Run(size_t limit) { p_ = RunRtfSteps(t_, index_, p_, limit); }
+  size_t lookedTo() const { return t_.lookedTo; }
+  struct Saved {
+    size_t p;
+    RtfTagState state;
+    RtfBody::Saved body;
+    size_t lookedTo;
+  };
+  Saved Save() const { return {p_, t_.state, t_.body.Save(), t_.lookedTo}; }
+  void Restore(const Saved& saved) {
+    p_ = saved.p;
+    t_.state = saved.state;
+    t_.body.Restore(saved.body);
+    t_.lookedTo = saved.lookedTo;
+  }
+  void Drain() { t_.body.DrainTo(out_); }
+  bool failed() const { return t_.body.failed(); }
+
+ private:
+  RtfTranslation& t_;
+  const RtfTagIndex& index_;
+  OutputStream& out_;
+  size_t p_ = 0;
+};
+
 }  // namespace
+
+int TranslateRtfBodyAsItGoes(GrowingText& text, const EncodingChoice& encoding,
+                             const RtfTemplates& templates, const RtfTagIndex& index,
+                             OutputStream& out, size_t window) {
+  ProgressTicks none;  // the progress is counted on the page as it is read
+  ByteBuffer body;
+  if (!body.Allocate(size_t{64} << 10)) return -1;
+  RtfTranslation t({text.text(), 0, encoding, none}, templates, body);
+  RtfWindows windows(t, index, out);
+  TranslateAsItGoes(text, windows, window);
+  if (t.state.rowOpen) AppendRowEnd(t);  // a row left open is closed as "</tr>" closes it
+  t.body.Sync();
+  if (body.failed()) return -1;
+  out.Write(body.data(), body.size());
+  const RtfTagState& s = t.state;
+  return s.groupDepth > static_cast<size_t>(INT_MAX) - 1 ? INT_MAX - 1
+                                                         : static_cast<int>(s.groupDepth);
+}
 
 int RunRtfTranslation(RtfTranslation& t, const RtfTagIndex& index, ByteBuffer* secondBody) {
   RtfHalf whole(t, index);

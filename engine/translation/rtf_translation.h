@@ -60,6 +60,17 @@ class RtfBody {
 
   void Sync() { buffer_.Resize(Offset()); }
 
+  // Where the body stands, to be gone back to: what was appended after it is dropped.
+  struct Saved {
+    size_t length;
+    size_t controlWordEnd;
+  };
+  Saved Save() const { return {Offset(), controlWordEnd_}; }
+  void Restore(const Saved& saved) {
+    out_ = buffer_.data() + saved.length;
+    controlWordEnd_ = saved.controlWordEnd;
+  }
+
   // Writes the body to out, then bytes[0..k), but keeps the last of all these bytes (the
   // next steps look at it) as the body's only byte; nothing when there are fewer than two
   // (so bytes are appended when k is 1). After bytes, no undelimited control word ends the
@@ -139,6 +150,7 @@ struct RtfTranslation {
 
   // State and scratch, for this call only.
   RtfTagState state{};
+  size_t lookedTo = 0;              // the farthest a step looked without taking the bytes
   EntityResult entity{};            // the replacement of the last reference
   RtfCharacterCache characters{};  // the RTF of a UTF-8 page's last characters
 };
@@ -154,6 +166,12 @@ int RunRtfTranslation(RtfTranslation& t, const RtfTagIndex& index, ByteBuffer* s
 // The body of one text by the rows of index, in halves from input.splitFrom on.
 int TranslateRtfBody(const TranslationInput& input, const RtfTemplates& templates,
                      ByteBuffer& body, const RtfTagIndex& index);
+
+// The same over a text read as it goes, written to out a window at a time; -1 when the body
+// could not grow.
+int TranslateRtfBodyAsItGoes(GrowingText& text, const EncodingChoice& encoding,
+                             const RtfTemplates& templates, const RtfTagIndex& index,
+                             OutputStream& out, size_t window);
 
 // Keeps the text byte next (as the mapper writes it) apart from a control word that has just
 // ended without a delimiter: a letter, a digit or "-" would be read as part of that word, so

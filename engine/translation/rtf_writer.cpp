@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "translation/rtf_tables.h"
 #include "translation/rtf_translation.h"
 
 namespace vellumine {
@@ -61,6 +62,13 @@ void WriteRtfHeader(OutputStream& out, const char* fontName, const RtfTemplates&
 int TranslateToRtf(const TranslationInput& input, const RtfTemplates& templates,
                    ByteBuffer& body) {
   return TranslateRtfBody(input, templates, body, kTagIndex);
+}
+
+int TranslateToRtfAsItGoes(GrowingText& text, const EncodingChoice& encoding,
+                           const RtfTemplates& templates, bool tables, OutputStream& out,
+                           size_t window) {
+  if (tables) return TranslateToRtfWithTablesAsItGoes(text, encoding, templates, out, window);
+  return TranslateRtfBodyAsItGoes(text, encoding, templates, kTagIndex, out, window);
 }
 
 void WriteRtfTrailer(OutputStream& out, int openGroups) {

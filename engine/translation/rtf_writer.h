@@ -32,6 +32,13 @@ int TranslateToRtf(const TranslationInput& input, const RtfTemplates& templates,
 int TranslateToRtfWithTables(const TranslationInput& input, const RtfTemplates& templates,
                              ByteBuffer& body);
 
+// The body TranslateToRtf or, with tables, TranslateToRtfWithTables gives, of a prepared
+// text read as it goes, written to out about `window` bytes of text at a time. Returns the
+// depth of the groups the body left open, or -1 when the body could not grow.
+int TranslateToRtfAsItGoes(GrowingText& text, const EncodingChoice& encoding,
+                           const RtfTemplates& templates, bool tables, OutputStream& out,
+                           size_t window = kTranslationWindow);
+
 // "\par" and the closing braces: the document group and every group left open.
 void WriteRtfTrailer(OutputStream& out, int openGroups);
 

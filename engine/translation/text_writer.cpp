@@ -430,6 +430,23 @@ class TextTranslation {
   }
   Mark Marked() const { return {{p_, written(), ticks_.MarkAt(p_)}, flow_}; }
 
+  // Over a text read as it goes: its length so far, where the output goes (with nothing
+  // written yet), and the state to go back to (with nothing written since the output was
+  // set).
+  void SetEnd(size_t n) { n_ = n; }
+  void SetOutput(unsigned char* out) { start_ = out_ = out; }
+  struct Saved {
+    size_t p;
+    TextFlow flow;
+  };
+  Saved Save() const { return {p_, flow_}; }
+  void Restore(const Saved& saved) {
+    p_ = saved.p;
+    flow_ = saved.flow;
+    out_ = start_;
+  }
+  const unsigned char* output() const { return start_; }
+
   // A second half guesses text on and a blank allowed (a tag right after a word).
   void StartAt(size_t q) {
     p_ = q;
@@ -472,7 +489,56 @@ class TextTranslation {
   Run_ run_;
 };
 
+// A plain-text translation over a text read as it goes, as TranslateAsItGoes drives it: each
+// window's output in a buffer with room for all that its steps can write.
+class TextWindows {
+ public:
+  TextWindows(TextTranslation& t, bool utf8Text, OutputStream& out)
+      : t_(t), utf8Text_(utf8Text), out_(out) {}
+
+  size_t position() const { return t_.position(); }
+  void SetEnd(size_t n) {
+    t_.SetEnd(n);
+    // Every step writes at most one byte for each it takes (three in UTF-8 text), and takes
+    // no more than the text read so far.
+    const size_t most = n - t_.position();
+    const size_t room = (utf8Text_ ? 3 * most : most) + kScanChunk;
+    if (room > body_.capacity() && !body_.Allocate(room)) {
+      failed_ = true;
+      t_.SetEnd(t_.position());  // no step is taken
+    }
+    t_.SetOutput(reinterpret_cast<unsigned char*>(body_.data()));
+  }
+  void Run(size_t limit) { t_.Run(limit); }
+  size_t lookedTo() const { return 0; }  // every look ahead takes what it looked at
+  TextTranslation::Saved Save() const { return t_.Save(); }
+  void Restore(const TextTranslation::Saved& saved) { t_.Restore(saved); }
+  void Drain() {
+    out_.Write(reinterpret_cast<const char*>(t_.output()), t_.written());
+    t_.SetOutput(reinterpret_cast<unsigned char*>(body_.data()));
+  }
+  bool failed() const { return failed_; }
+
+ private:
+  TextTranslation& t_;
+  bool utf8Text_;
+  OutputStream& out_;
+  ByteBuffer body_;
+  bool failed_ = false;
+};
+
 }  // namespace
+
+bool TranslateToTextAsItGoes(GrowingText& text, const EncodingChoice& encoding, bool textAsUtf8,
+                             OutputStream& out, size_t window) {
+  ProgressTicks none;  // the progress is counted on the page as it is read
+  const TranslationInput input{text.text(), 0, encoding, none, SIZE_MAX, nullptr, kStreamPiece,
+                               textAsUtf8};
+  TextTranslation t(input, none, nullptr, nullptr);
+  TextWindows windows(t, ChooseTextCharset(encoding, textAsUtf8) == TextCharset::Utf8, out);
+  TranslateAsItGoes(text, windows, window);
+  return !windows.failed();
+}
 
 void TranslateToText(const TranslationInput& input, ByteBuffer& body) {
   const size_t n = input.n;

@@ -16,4 +16,9 @@ namespace vellumine {
 // the page with input.textAsUtf8. A reference to a character the set lacks is removed.
 void TranslateToText(const TranslationInput& input, ByteBuffer& body);
 
+// The same body of a prepared text read as it goes, written to out about `window` bytes of
+// text at a time; false when the output's buffer could not be had.
+bool TranslateToTextAsItGoes(GrowingText& text, const EncodingChoice& encoding, bool textAsUtf8,
+                             OutputStream& out, size_t window = kTranslationWindow);
+
 }  // namespace vellumine

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "translation/encoding.h"
+#include "translation/growing_text.h"
 #include "translation/output_stream.h"
 #include "fast/progress_ticks.h"
 #include "fast/split_translation.h"
@@ -40,6 +41,50 @@ size_t RunInPieces(size_t p, size_t end, const OutputStream* stream, size_t piec
     drain();
   }
   return p;
+}
+
+// A translation's steps over a text read as it goes, a window of about `window` bytes at a
+// time: the steps that start in the window are taken with the text read so far as the
+// text, and kept only where they ended, and so looked, well before its end; otherwise they
+// are taken again over more of the text. Each window's output goes to the stream before the
+// next. Translation provides:
+//   size_t position() const;     where the next step starts
+//   void SetEnd(size_t n);       the text's length as far as it is read
+//   void Run(size_t limit);      takes the steps that start before limit
+//   size_t lookedTo() const;     the farthest a step looked without taking the bytes
+//   Saved Save() const;  void Restore(const Saved&);   the state and output to go back to
+//   void Drain();                writes the output so far to the stream
+//   bool failed() const;         the output could not grow: the translation stops
+// No step looks back further than kLookBehind bytes.
+inline constexpr size_t kTranslationWindow = size_t{1} << 20;
+inline constexpr size_t kSettledSteps = 4096;  // a settled step ends this far before the end
+inline constexpr size_t kLookBehind = 64;
+template <typename Translation>
+void TranslateAsItGoes(GrowingText& text, Translation& t, size_t window) {
+  size_t want = window;
+  for (;;) {
+    const size_t p = t.position();
+    const size_t bound = text.Reach(p + want);
+    t.SetEnd(bound);
+    if (t.failed()) return;
+    if (text.Ended()) {
+      t.Run(bound);
+      t.Drain();
+      return;
+    }
+    const auto saved = t.Save();
+    if (bound - p > 2 * kSettledSteps) t.Run(bound - 2 * kSettledSteps);
+    if (t.position() == p || t.position() + kSettledSteps > bound ||
+        t.lookedTo() + kSettledSteps > bound) {
+      // A step ran into the part not read yet: taken again over more.
+      t.Restore(saved);
+      want = 2 * (bound - p);  // twice as far each time: a long step is taken again a few times
+      continue;
+    }
+    want = window;
+    t.Drain();
+    text.Pass(t.position() > kLookBehind ? t.position() - kLookBehind : 0);
+  }
 }
 
 }  // namespace vellumine

@@ -33,6 +33,7 @@ class TestSource final : public RawTextSource {
 };
 
 constexpr size_t kSmallBlock = 2 * PageWindow::kPageSize;
+constexpr size_t kSmallWindow = 3 * kSettledSteps;
 
 TEST(PageWindow, HoldsTheSourcesBytesUpToTheTextsEnd) {
   std::mt19937 random(7);
@@ -102,6 +103,9 @@ std::vector<std::string> FarReachingPages() {
   for (const auto& entry : std::filesystem::directory_iterator(VELLUMINE_SOURCE_DIR "/examples"))
     if (entry.is_regular_file()) examples += ReadFileBytes(entry.path());
   const std::string filler(3 * kSmallBlock, 'w');
+  std::string words, crlf;
+  while (words.size() < 4 * kSmallBlock) words += "ab  ";
+  while (crlf.size() < 3 * kSmallBlock) crlf += "word &amp; word\r\n";
   std::string cells = "<table><tr>";
   for (int i = 0; i < 3000; ++i) cells += "<td>" + std::to_string(i) + (i % 7 ? "" : "</tr><tr>");
   std::string lists;
@@ -119,31 +123,43 @@ std::vector<std::string> FarReachingPages() {
       "<p>unclosed <!--" + filler,
       "<table><tr><td>cell" + filler,
       "<p>a tag the text ends in <a href=\"" + filler,
+      // What the classic reading passes over or looks far ahead for.
+      "<title>" + filler + "</title><style>" + filler + "</style><p>a<option>" + filler +
+          "</option><% " + filler + " %>b<SCRIPT>" + filler + "</SCRIPT\r\n>c",
+      "<p>lines" + crlf + "<br>" + std::string(kSmallBlock, ' ') + "x<b " + filler + ">bold</b>",
+      "<table><tr>" + words + "<td>a<td>b</tr><tr><td>c",
+      "<p>x<script>" + filler,
+      "<p>x<% " + filler,
   };
   return pages;
 }
 
 TEST(ReadAsItGoes, GivesTheOutputOfTheWholePage) {
   const vellumine_encoding encodings[] = {VELLUMINE_ENCODING_AUTO, VELLUMINE_ENCODING_KOI8_R};
+  const vellumine_reading readings[] = {VELLUMINE_READING_DEFAULT, VELLUMINE_READING_CLASSIC};
   for (const std::string& page : FarReachingPages()) {
     for (ConversionMode mode : kModes) {
-      for (vellumine_encoding encoding : encodings) {
+      for (const auto& [encoding, reading] :
+           {std::pair{encodings[0], readings[0]}, {encodings[1], readings[0]},
+            {encodings[0], readings[1]}, {encodings[1], readings[1]}}) {
         vellumine_options options = OptionsFor(mode);
-        options.reading = VELLUMINE_READING_DEFAULT;
+        options.reading = reading;
         options.encoding = encoding;
-        if (mode == ConversionMode::Text) options.links = VELLUMINE_LINKS_LIST;
+        options.text_utf8 = encoding == VELLUMINE_ENCODING_KOI8_R;
+        if (mode == ConversionMode::Text && reading == VELLUMINE_READING_DEFAULT)
+          options.links = VELLUMINE_LINKS_LIST;
         const Converted whole = ConvertInMemory(page, options);
         ASSERT_EQ(whole.result, VELLUMINE_OK);
         for (size_t pipelineFrom : {size_t{0}, SIZE_MAX}) {
           TestSource source(page);
           RecordedSteps steps;
           MemoryOutputStream out(true);
-          ASSERT_EQ(RunDefaultReadingAsItGoes(source, page.size(), steps.Attach(options), out,
-                                              kSmallBlock, pipelineFrom),
+          ASSERT_EQ(RunConversionAsItGoes(source, page.size(), steps.Attach(options), out,
+                                          {kSmallBlock, kSmallWindow, pipelineFrom}),
                     VELLUMINE_OK);
           ASSERT_TRUE(out.str() == whole.out)
               << page.substr(0, 60) << " mode " << static_cast<int>(mode) << " encoding "
-              << encoding << " pipeline from " << pipelineFrom;
+              << encoding << " reading " << reading << " pipeline from " << pipelineFrom;
           // The steps rise to the end.
           ASSERT_FALSE(steps.calls.empty());
           EXPECT_EQ(steps.calls.back(), "50/50");
@@ -159,13 +175,17 @@ TEST(ReadAsItGoes, GivesTheOutputOfTheWholePage) {
 
 TEST(ReadAsItGoes, AFailedReadFailsTheConversion) {
   const std::string page = "<p>" + std::string(8 * kSmallBlock, 'x');
-  for (ConversionMode mode : kModes) {
+  for (auto [mode, reading] : {std::pair{ConversionMode::Text, VELLUMINE_READING_DEFAULT},
+                               {ConversionMode::Rtf, VELLUMINE_READING_DEFAULT},
+                               {ConversionMode::Text, VELLUMINE_READING_CLASSIC},
+                               {ConversionMode::RtfTables, VELLUMINE_READING_CLASSIC}}) {
     vellumine_options options = OptionsFor(mode);
-    options.reading = VELLUMINE_READING_DEFAULT;
+    options.reading = reading;
     for (size_t failFrom : {size_t{0}, 5 * kSmallBlock}) {
       TestSource source(page, failFrom);
       MemoryOutputStream out(true);
-      EXPECT_EQ(RunDefaultReadingAsItGoes(source, page.size(), options, out, kSmallBlock, 0),
+      EXPECT_EQ(RunConversionAsItGoes(source, page.size(), options, out,
+                                      {kSmallBlock, kSmallWindow, 0}),
                 VELLUMINE_CANNOT_OPEN_INPUT);
     }
   }
