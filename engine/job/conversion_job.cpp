@@ -7,6 +7,7 @@
 #include "fast/split_preparation.h"
 #include "job/page_window.h"
 #include "translation/prepared_source.h"
+#include "translation/sliding_text.h"
 #include "reading/read_page.h"
 #include "translation/rtf_templates.h"
 #include "translation/rtf_writer.h"
@@ -118,9 +119,7 @@ vellumine_result RunClassicReadingAsItGoes(PageWindow& raw, const vellumine_opti
   // The ticks count on the page's bytes as they are prepared.
   ProgressTicks ticks(raw.expected(), progress);
   PreparedSource preparedSource(raw, ticks);
-  PageWindow prepared;  // never longer than the page
-  if (!prepared.Open(preparedSource, raw.expected(), tuning.block))
-    return VELLUMINE_OUT_OF_MEMORY;
+  SlidingText prepared(preparedSource);
   int openGroups = 0;
   if (rtf) {
     openGroups = TranslateToRtfAsItGoes(prepared, encoding, templates,
@@ -130,7 +129,8 @@ vellumine_result RunClassicReadingAsItGoes(PageWindow& raw, const vellumine_opti
                                       tuning.window)) {
     return VELLUMINE_OUT_OF_MEMORY;
   }
-  if (raw.failed() || prepared.failed()) return VELLUMINE_CANNOT_OPEN_INPUT;
+  if (raw.failed()) return VELLUMINE_CANNOT_OPEN_INPUT;
+  if (prepared.failed()) return VELLUMINE_OUT_OF_MEMORY;
   progress.Show(kProgressSteps);
   if (rtf) WriteRtfTrailer(out, openGroups);
   return VELLUMINE_OK;

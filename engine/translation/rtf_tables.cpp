@@ -103,7 +103,7 @@ int TranslateToRtfWithTables(const TranslationInput& input, const RtfTemplates& 
   return TranslateRtfBody(input, templates, body, kTagIndex);
 }
 
-int TranslateToRtfWithTablesAsItGoes(GrowingText& text, const EncodingChoice& encoding,
+int TranslateToRtfWithTablesAsItGoes(SlidingText& text, const EncodingChoice& encoding,
                                      const RtfTemplates& templates, OutputStream& out,
                                      size_t window) {
   return TranslateRtfBodyAsItGoes(text, encoding, templates, kTagIndex, out, window);

@@ -4,14 +4,14 @@
 #include <cstddef>
 
 #include "translation/encoding.h"
-#include "translation/growing_text.h"
+#include "translation/sliding_text.h"
 #include "translation/output_stream.h"
 #include "translation/rtf_templates.h"
 
 namespace vellumine {
 
 // The tables' body of a prepared text read as it goes (see TranslateToRtfAsItGoes).
-int TranslateToRtfWithTablesAsItGoes(GrowingText& text, const EncodingChoice& encoding,
+int TranslateToRtfWithTablesAsItGoes(SlidingText& text, const EncodingChoice& encoding,
                                      const RtfTemplates& templates, OutputStream& out,
                                      size_t window);
 

@@ -391,8 +391,15 @@ class RtfWindows {
       : t_(t), index_(index), out_(out) {}
 
   size_t position() const { return p_; }
-  void SetEnd(size_t n) { t_.n = n; }
+  void SetText(const char* text, size_t n) {
+    t_.text = text;
+    t_.n = n;
+  }
   void Run(size_t limit) { p_ = RunRtfSteps(t_, index_, p_, limit); }
+  void Shift(size_t k) {
+    p_ -= k;
+    t_.lookedTo = t_.lookedTo > k ? t_.lookedTo - k : 0;
+  }
   size_t lookedTo() const { return t_.lookedTo; }
   struct Saved {
     size_t p;
@@ -419,7 +426,7 @@ class RtfWindows {
 
 }  // namespace
 
-int TranslateRtfBodyAsItGoes(GrowingText& text, const EncodingChoice& encoding,
+int TranslateRtfBodyAsItGoes(SlidingText& text, const EncodingChoice& encoding,
                              const RtfTemplates& templates, const RtfTagIndex& index,
                              OutputStream& out, size_t window) {
   ProgressTicks none;  // the progress is counted on the page as it is read

@@ -169,7 +169,7 @@ int TranslateRtfBody(const TranslationInput& input, const RtfTemplates& template
 
 // The same over a text read as it goes, written to out a window at a time; -1 when the body
 // could not grow.
-int TranslateRtfBodyAsItGoes(GrowingText& text, const EncodingChoice& encoding,
+int TranslateRtfBodyAsItGoes(SlidingText& text, const EncodingChoice& encoding,
                              const RtfTemplates& templates, const RtfTagIndex& index,
                              OutputStream& out, size_t window);
 

@@ -64,7 +64,7 @@ int TranslateToRtf(const TranslationInput& input, const RtfTemplates& templates,
   return TranslateRtfBody(input, templates, body, kTagIndex);
 }
 
-int TranslateToRtfAsItGoes(GrowingText& text, const EncodingChoice& encoding,
+int TranslateToRtfAsItGoes(SlidingText& text, const EncodingChoice& encoding,
                            const RtfTemplates& templates, bool tables, OutputStream& out,
                            size_t window) {
   if (tables) return TranslateToRtfWithTablesAsItGoes(text, encoding, templates, out, window);

@@ -35,7 +35,7 @@ int TranslateToRtfWithTables(const TranslationInput& input, const RtfTemplates& 
 // The body TranslateToRtf or, with tables, TranslateToRtfWithTables gives, of a prepared
 // text read as it goes, written to out about `window` bytes of text at a time. Returns the
 // depth of the groups the body left open, or -1 when the body could not grow.
-int TranslateToRtfAsItGoes(GrowingText& text, const EncodingChoice& encoding,
+int TranslateToRtfAsItGoes(SlidingText& text, const EncodingChoice& encoding,
                            const RtfTemplates& templates, bool tables, OutputStream& out,
                            size_t window = kTranslationWindow);
 

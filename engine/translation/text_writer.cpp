@@ -433,7 +433,11 @@ class TextTranslation {
   // Over a text read as it goes: its length so far, where the output goes (with nothing
   // written yet), and the state to go back to (with nothing written since the output was
   // set).
-  void SetEnd(size_t n) { n_ = n; }
+  void SetText(const char* text, size_t n) {
+    text_ = text;
+    n_ = n;
+  }
+  void Shift(size_t k) { p_ -= k; }
   void SetOutput(unsigned char* out) { start_ = out_ = out; }
   struct Saved {
     size_t p;
@@ -497,19 +501,20 @@ class TextWindows {
       : t_(t), utf8Text_(utf8Text), out_(out) {}
 
   size_t position() const { return t_.position(); }
-  void SetEnd(size_t n) {
-    t_.SetEnd(n);
+  void SetText(const char* text, size_t n) {
+    t_.SetText(text, n);
     // Every step writes at most one byte for each it takes (three in UTF-8 text), and takes
     // no more than the text read so far.
     const size_t most = n - t_.position();
     const size_t room = (utf8Text_ ? 3 * most : most) + kScanChunk;
     if (room > body_.capacity() && !body_.Allocate(room)) {
       failed_ = true;
-      t_.SetEnd(t_.position());  // no step is taken
+      t_.SetText(text, t_.position());  // no step is taken
     }
     t_.SetOutput(reinterpret_cast<unsigned char*>(body_.data()));
   }
   void Run(size_t limit) { t_.Run(limit); }
+  void Shift(size_t k) { t_.Shift(k); }
   size_t lookedTo() const { return 0; }  // every look ahead takes what it looked at
   TextTranslation::Saved Save() const { return t_.Save(); }
   void Restore(const TextTranslation::Saved& saved) { t_.Restore(saved); }
@@ -529,7 +534,7 @@ class TextWindows {
 
 }  // namespace
 
-bool TranslateToTextAsItGoes(GrowingText& text, const EncodingChoice& encoding, bool textAsUtf8,
+bool TranslateToTextAsItGoes(SlidingText& text, const EncodingChoice& encoding, bool textAsUtf8,
                              OutputStream& out, size_t window) {
   ProgressTicks none;  // the progress is counted on the page as it is read
   const TranslationInput input{text.text(), 0, encoding, none, SIZE_MAX, nullptr, kStreamPiece,

@@ -18,7 +18,7 @@ void TranslateToText(const TranslationInput& input, ByteBuffer& body);
 
 // The same body of a prepared text read as it goes, written to out about `window` bytes of
 // text at a time; false when the output's buffer could not be had.
-bool TranslateToTextAsItGoes(GrowingText& text, const EncodingChoice& encoding, bool textAsUtf8,
+bool TranslateToTextAsItGoes(SlidingText& text, const EncodingChoice& encoding, bool textAsUtf8,
                              OutputStream& out, size_t window = kTranslationWindow);
 
 }  // namespace vellumine

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 #include "translation/encoding.h"
-#include "translation/growing_text.h"
+#include "translation/sliding_text.h"
 #include "translation/output_stream.h"
 #include "fast/progress_ticks.h"
 #include "fast/split_translation.h"
@@ -43,29 +43,29 @@ size_t RunInPieces(size_t p, size_t end, const OutputStream* stream, size_t piec
   return p;
 }
 
-// A translation's steps over a text read as it goes, a window of about `window` bytes at a
+// A translation's steps over a text read in order, a window of about `window` bytes at a
 // time: the steps that start in the window are taken with the text read so far as the
 // text, and kept only where they ended, and so looked, well before its end; otherwise they
-// are taken again over more of the text. Each window's output goes to the stream before the
-// next. Translation provides:
+// are taken again over twice as much. Each window's output goes to the stream before the
+// next, and the text before it (but for kLookBehind bytes) is dropped. Translation provides:
 //   size_t position() const;     where the next step starts
-//   void SetEnd(size_t n);       the text's length as far as it is read
+//   void SetText(const char* text, size_t n);   the text as far as it is read
 //   void Run(size_t limit);      takes the steps that start before limit
 //   size_t lookedTo() const;     the farthest a step looked without taking the bytes
 //   Saved Save() const;  void Restore(const Saved&);   the state and output to go back to
+//   void Shift(size_t k);        the text's first k bytes were dropped
 //   void Drain();                writes the output so far to the stream
 //   bool failed() const;         the output could not grow: the translation stops
-// No step looks back further than kLookBehind bytes.
 inline constexpr size_t kTranslationWindow = size_t{1} << 20;
 inline constexpr size_t kSettledSteps = 4096;  // a settled step ends this far before the end
-inline constexpr size_t kLookBehind = 64;
+inline constexpr size_t kLookBehind = 64;      // no step looks further back
 template <typename Translation>
-void TranslateAsItGoes(GrowingText& text, Translation& t, size_t window) {
+void TranslateAsItGoes(SlidingText& text, Translation& t, size_t window) {
   size_t want = window;
   for (;;) {
     const size_t p = t.position();
     const size_t bound = text.Reach(p + want);
-    t.SetEnd(bound);
+    t.SetText(text.text(), bound);
     if (t.failed()) return;
     if (text.Ended()) {
       t.Run(bound);
@@ -83,7 +83,9 @@ void TranslateAsItGoes(GrowingText& text, Translation& t, size_t window) {
     }
     want = window;
     t.Drain();
-    text.Pass(t.position() > kLookBehind ? t.position() - kLookBehind : 0);
+    const size_t passed = t.position() > kLookBehind ? t.position() - kLookBehind : 0;
+    text.Drop(passed);
+    t.Shift(passed);
   }
 }
 
