@@ -42,7 +42,7 @@ vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size
 
 // Input files from this size on are read as the conversion gets to them, a block at a time,
 // and let go of behind it; smaller ones are read whole into the work buffers.
-inline constexpr uint64_t kReadAsItGoesFrom = uint64_t{32} << 20;
+inline constexpr uint64_t kReadAsItGoesFrom = uint64_t{16} << 20;
 
 // How a conversion reads as it goes: the blocks read (a multiple of the page size), the
 // classic reading's windows of prepared text, the default reading's pages whose tokens are

@@ -8,47 +8,109 @@
 
 namespace vellumine {
 
-bool PreparedSource::PrepareNextPart() {
-  if (ended_) return false;
+PreparedSource::PreparedSource(GrowingText& raw, ProgressTicks& ticks, bool ahead)
+    : raw_(raw), ticks_(ticks) {
+  if (!ahead) return;
+  try {
+    thread_ = std::thread([this] { Prepare(); });
+    ahead_ = true;
+  } catch (...) {
+    // no thread: each part is prepared when it is needed
+  }
+}
+
+PreparedSource::~PreparedSource() {
+  if (!ahead_) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  freed_.notify_all();
+  thread_.join();
+}
+
+void PreparedSource::PrepareNext(Part& part) {
+  part.rawFrom = part.rawTo = in_;
+  part.bytes.Clear();
   // A part writes at most one byte for each it reads, and a chunk past them.
-  if (part_.capacity() == 0 && !part_.Allocate(kPart + 2 * kScanChunk)) return false;
+  if (part.bytes.capacity() == 0 && !part.bytes.Allocate(kPart + 2 * kScanChunk)) {
+    part.ok = false;
+    part.last = true;
+    return;
+  }
   size_t want = in_ + kPart + kSettled;
   for (;;) {
     const size_t bound = raw_.Reach(want);
     const bool last = raw_.Ended();
     const size_t limit = std::min(last ? bound : bound - kSettled, in_ + kPart);
-    const PreparedPart part = PrepareRawTextPart(raw_.text(), bound, in_, limit, part_.data());
-    // A block whose end was looked for up to the text read so far: read on and prepare the
-    // part again.
-    if (!last && !part.ended && part.stop + kSettled > bound) {
-      want = bound + std::max(kPart, bound - in_);  // twice as far from the part's start
+    const PreparedPart prepared =
+        PrepareRawTextPart(raw_.text(), bound, in_, limit, part.bytes.data());
+    // A block whose end was looked for up to the text read so far: read on (twice as far
+    // from the part's start) and prepare the part again.
+    if (!last && !prepared.ended && prepared.stop + kSettled > bound) {
+      want = bound + std::max(kPart, bound - in_);
       continue;
     }
-    part_.Resize(part.written);
-    partTaken_ = 0;
-    ticks_.Pass(in_, part.stop);
-    in_ = part.stop;
+    part.bytes.Resize(prepared.written);
+    in_ = part.rawTo = prepared.stop;
     raw_.Pass(in_);
-    ended_ = part.ended || (last && part.stop >= bound);
-    return true;
+    part.last = prepared.ended || (last && prepared.stop >= bound);
+    return;
   }
+}
+
+void PreparedSource::Prepare() {
+  for (;;) {
+    Part* part;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      freed_.wait(lock, [&] { return stop_ || produced_ - consumed_ < kParts; });
+      if (stop_) return;
+      part = &parts_[produced_ % kParts];
+    }
+    PrepareNext(*part);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++produced_;
+    }
+    filled_.notify_one();
+    if (part->last) return;
+  }
+}
+
+PreparedSource::Part& PreparedSource::TakeNext() {
+  if (!ahead_) {
+    PrepareNext(parts_[0]);
+    return parts_[0];
+  }
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (taken_ != nullptr) {
+    ++consumed_;  // the part given out whole goes back
+    freed_.notify_one();
+  }
+  filled_.wait(lock, [&] { return produced_ > consumed_; });
+  return parts_[consumed_ % kParts];
 }
 
 bool PreparedSource::ReadAt(uint64_t offset, char* into, size_t n, size_t& got) {
   got = 0;
   if (offset != given_) return false;
   while (got < n) {
-    if (partTaken_ == part_.size()) {
-      if (!PrepareNextPart()) break;
+    if (taken_ == nullptr || partGiven_ == taken_->bytes.size()) {
+      if (taken_ != nullptr && taken_->last) break;
+      taken_ = &TakeNext();
+      partGiven_ = 0;
+      if (!taken_->ok) return false;
+      ticks_.Pass(taken_->rawFrom, taken_->rawTo);
       continue;
     }
-    const size_t k = std::min(n - got, part_.size() - partTaken_);
-    std::memcpy(into + got, part_.data() + partTaken_, k);
-    partTaken_ += k;
+    const size_t k = std::min(n - got, taken_->bytes.size() - partGiven_);
+    std::memcpy(into + got, taken_->bytes.data() + partGiven_, k);
+    partGiven_ += k;
     got += k;
   }
   given_ += got;
-  return part_.capacity() != 0;
+  return true;
 }
 
 }  // namespace vellumine
