@@ -2,13 +2,17 @@
 // the reading, the encoding label and the font size text; the rest is the page. In the RTF
 // modes the output must be one document whose group closes only in the trailer (in the
 // default reading: at its last byte); plain text
-// asked for in UTF-8 must be valid UTF-8.
+// asked for in UTF-8 must be valid UTF-8. The page read as it goes, in small blocks and
+// windows (with the default reading's tokens on a second thread or not), gives the same
+// output.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "job/conversion_job.h"
+#include "translation/output_stream.h"
 #include "translation/utf8.h"
 #include "vellumine.h"
 
@@ -74,6 +78,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       CheckWholeDocument(out);
     else
       CheckDocument(out);
+  }
+  if (size != 0) {
+    struct Collected final : vellumine::OutputStream {  // line feeds as CR LF, as out has them
+      std::string bytes;
+      void Write(const char* b, size_t n) override {
+        for (const char* end = b + n; b != end; ++b) {
+          if (*b == '\n') bytes += '\r';
+          bytes += *b;
+        }
+      }
+    } asItGoes;
+    vellumine::MemoryTextSource source(reinterpret_cast<const char*>(data), size);
+    const size_t pipelineFrom = data[0] % 2 ? 0 : SIZE_MAX;
+    if (vellumine::RunConversionAsItGoes(source, size, options, asItGoes,
+                                         {4096, 3 * vellumine::kSettledSteps, pipelineFrom}) !=
+            VELLUMINE_OK ||
+        asItGoes.bytes != out)
+      std::abort();
   }
   // Text asked for in UTF-8 is UTF-8 whatever the page.
   if (options.format == VELLUMINE_FORMAT_TEXT && options.text_utf8 &&
