@@ -9,6 +9,7 @@
 #include "fast/token_pipeline.h"
 #include "translation/translation_input.h"
 #include "job/convert_file.h"
+#include "job/page_window.h"
 #include "translation/raw_text_source.h"
 
 namespace vellumine {
@@ -48,7 +49,7 @@ inline constexpr uint64_t kReadAsItGoesFrom = uint64_t{16} << 20;
 // classic reading's windows of prepared text, the default reading's pages whose tokens are
 // read on a second thread.
 struct AsItGoes {
-  size_t block = size_t{1} << 20;
+  size_t block = PageWindow::kBlock;
   size_t window = kTranslationWindow;
   size_t pipelineFrom = kTokenPipelineFrom;
 };

@@ -29,7 +29,7 @@ void FindOrderedLists(GrowingText& page, OrderedLists& lists) {
     const size_t found = n - p >= 3 ? FindOrderedListTag(s, p, n) : n;
     if (n - found < 4) {  // no "<ol" and the byte after it before n
       page.Pass(p);
-      const size_t resume = n - found < 4 ? std::min(found, n - std::min<size_t>(n, 3)) : found;
+      const size_t resume = std::min(found, n - std::min<size_t>(n, 3));  // a "<ol" may straddle n
       if (!more(n)) break;
       p = std::max(p, resume);
       continue;
