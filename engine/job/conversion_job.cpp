@@ -143,6 +143,11 @@ vellumine_result RunConversionAsItGoes(RawTextSource& source, uint64_t size,
                                        const AsItGoes& tuning) {
   PageWindow page;
   if (!page.Open(source, size, tuning.block)) return VELLUMINE_OUT_OF_MEMORY;
+  return RunConversionAsItGoes(page, options, out, tuning);
+}
+
+vellumine_result RunConversionAsItGoes(PageWindow& page, const vellumine_options& options,
+                                       OutputStream& out, const AsItGoes& tuning) {
   if (options.reading == VELLUMINE_READING_DEFAULT)
     return RunDefaultReadingAsItGoes(page, options, out, tuning);
   return RunClassicReadingAsItGoes(page, options, out, tuning);

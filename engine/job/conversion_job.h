@@ -54,9 +54,12 @@ struct AsItGoes {
   size_t pipelineFrom = kTokenPipelineFrom;
 };
 
-// The conversion of `size` bytes of source read as it goes, in either reading: the output
-// RunConversion writes. Ok, CannotOpenInput when a read fails, or OutOfMemory when there is
-// no address space for the page or a buffer cannot be had.
+// The conversion of a page read as it goes, in either reading: the output RunConversion
+// writes. Ok, CannotOpenInput when a read fails, or OutOfMemory when a buffer cannot be had.
+vellumine_result RunConversionAsItGoes(PageWindow& page, const vellumine_options& options,
+                                       OutputStream& out, const AsItGoes& tuning = {});
+// The same for `size` bytes of source, read in blocks of tuning.block; OutOfMemory, with
+// nothing written, when there is no address space for the page.
 vellumine_result RunConversionAsItGoes(RawTextSource& source, uint64_t size,
                                        const vellumine_options& options, OutputStream& out,
                                        const AsItGoes& tuning = {});

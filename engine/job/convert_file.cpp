@@ -8,6 +8,7 @@
 #include "file_identity.h"
 #include "job/file_output_stream.h"
 #include "job/input_file.h"
+#include "job/page_window.h"
 #include "output_path.h"
 
 namespace vellumine {
@@ -48,7 +49,9 @@ vellumine_result ConvertFileUnguarded(const char* inputPath, const char* outputD
 
   if (input.size() == 0) return failEmpty(VELLUMINE_EMPTY_INPUT);
   if (input.size() >= kReadAsItGoesFrom) {
-    vellumine_result result = RunConversionAsItGoes(input, input.size(), options, output);
+    PageWindow page;
+    if (!page.Open(input, input.size())) return failEmpty(VELLUMINE_OUT_OF_MEMORY);
+    vellumine_result result = RunConversionAsItGoes(page, options, output);
     if (result != VELLUMINE_OK) return fail(result);
     if (!output.Close()) return fail(VELLUMINE_CANNOT_WRITE_OUTPUT);
     return VELLUMINE_OK;
