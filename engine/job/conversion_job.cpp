@@ -101,8 +101,8 @@ vellumine_result RunDefaultReadingAsItGoes(PageWindow& page, const vellumine_opt
   return result;
 }
 
-// The classic reading's read, preparation and translation, one after the other on each
-// part of the page.
+// The classic reading as it goes: the page read and prepared a few parts ahead on a second
+// thread, and translated a window at a time on this one.
 vellumine_result RunClassicReadingAsItGoes(PageWindow& raw, const vellumine_options& options,
                                            OutputStream& out, const AsItGoes& tuning) {
   const EncodingChoice encoding = ChooseEncoding(options.encoding, raw);
