@@ -51,4 +51,36 @@ class WholeText final : public GrowingText {
   size_t n_;
 };
 
+// A scan over a text read as it goes: n is how far it may be read, grown when a step needs
+// more.
+class TextScan {
+ public:
+  explicit TextScan(GrowingText& page) : page_(page), text(page.text()) { Grow(kStep); }
+  // Makes text[p, p + k) readable where the text holds it; false when p is at its end.
+  bool Need(size_t p, size_t k) {
+    if (n - p < k && !ended_) Grow(p + k);
+    return p < n;
+  }
+  // Reads on past n; false at the text's end.
+  bool More() {
+    if (ended_) return false;
+    Grow(n + kStep);
+    return true;
+  }
+  void Pass(size_t p) { page_.Pass(p); }
+
+ private:
+  static constexpr size_t kStep = size_t{64} << 10;
+  void Grow(size_t p) {
+    n = page_.Reach(p);
+    ended_ = page_.Ended();
+  }
+  GrowingText& page_;
+  bool ended_ = false;
+
+ public:
+  const char* const text;
+  size_t n = 0;
+};
+
 }  // namespace vellumine
