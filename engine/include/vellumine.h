@@ -115,6 +115,14 @@ vellumine_result vellumine_convert_memory(const char* input, size_t size,
                                           const vellumine_options* options,
                                           vellumine_write_fn write, void* write_context);
 
+/* Converts the file at input_path (a UTF-8 path, as for vellumine_convert_file), handing
+ * the output to write piece by piece as it is made: a large page is read, converted and
+ * handed over as it goes, in bounded memory. Nothing is handed over when the input cannot be
+ * opened or is empty. Added in 1.3. */
+vellumine_result vellumine_convert_file_to(const char* input_path,
+                                           const vellumine_options* options,
+                                           vellumine_write_fn write, void* write_context);
+
 /* The output's path for input_path: output_directory (a separator added when missing) and
  * the input's file name with its last extension replaced by ".rtf" or ".txt". Writes it
  * terminated into buffer when it fits (capacity bytes) and returns its length; 0 when the

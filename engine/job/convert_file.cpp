@@ -14,6 +14,26 @@
 namespace vellumine {
 namespace {
 
+// The conversion of an open input to out: a large page read as it goes, a smaller one whole.
+// wroteNothing tells a failure that came before the first byte of output (an empty input,
+// or no memory for the page).
+vellumine_result ConvertOpenFile(InputFile& input, const vellumine_options& options,
+                                 OutputStream& out, bool& wroteNothing) {
+  wroteNothing = true;
+  if (input.size() == 0) return VELLUMINE_EMPTY_INPUT;
+  if (input.size() >= kReadAsItGoesFrom) {
+    PageWindow page;
+    if (!page.Open(input, input.size())) return VELLUMINE_OUT_OF_MEMORY;
+    wroteNothing = false;
+    return RunConversionAsItGoes(page, options, out);
+  }
+  WorkBuffers buffers;
+  if (AllocateWorkBuffers(input.size(), buffers, options.reading) != VELLUMINE_OK)
+    return VELLUMINE_OUT_OF_MEMORY;
+  wroteNothing = false;
+  return RunConversion(buffers, input, static_cast<size_t>(input.size()), options, out);
+}
+
 vellumine_result ConvertFileUnguarded(const char* inputPath, const char* outputDirectory,
                                       const vellumine_options& options, PathStyle style) {
   const ProgressReport progress{options.progress, options.progress_context};
@@ -47,22 +67,9 @@ vellumine_result ConvertFileUnguarded(const char* inputPath, const char* outputD
     return result;
   };
 
-  if (input.size() == 0) return failEmpty(VELLUMINE_EMPTY_INPUT);
-  if (input.size() >= kReadAsItGoesFrom) {
-    PageWindow page;
-    if (!page.Open(input, input.size())) return failEmpty(VELLUMINE_OUT_OF_MEMORY);
-    vellumine_result result = RunConversionAsItGoes(page, options, output);
-    if (result != VELLUMINE_OK) return fail(result);
-    if (!output.Close()) return fail(VELLUMINE_CANNOT_WRITE_OUTPUT);
-    return VELLUMINE_OK;
-  }
-  WorkBuffers buffers;
-  if (AllocateWorkBuffers(input.size(), buffers, options.reading) != VELLUMINE_OK)
-    return failEmpty(VELLUMINE_OUT_OF_MEMORY);
-
-  vellumine_result result =
-      RunConversion(buffers, input, static_cast<size_t>(input.size()), options, output);
-  if (result != VELLUMINE_OK) return fail(result);
+  bool wroteNothing = false;
+  vellumine_result result = ConvertOpenFile(input, options, output, wroteNothing);
+  if (result != VELLUMINE_OK) return wroteNothing ? failEmpty(result) : fail(result);
   if (!output.Close()) return fail(VELLUMINE_CANNOT_WRITE_OUTPUT);
   return VELLUMINE_OK;
 }
@@ -75,6 +82,19 @@ vellumine_result ConvertFile(const char* inputPath, const char* outputDirectory,
     return ConvertFileUnguarded(inputPath, outputDirectory, options, style);
   } catch (const std::bad_alloc&) {
     return VELLUMINE_OUT_OF_MEMORY;  // a path string could not be built
+  }
+}
+
+vellumine_result ConvertFileTo(const char* inputPath, const vellumine_options& options,
+                               OutputStream& out) {
+  ProgressReport{options.progress, options.progress_context}.Show(0);
+  InputFile input;
+  if (!inputPath || !input.Open(inputPath)) return VELLUMINE_CANNOT_OPEN_INPUT;
+  bool wroteNothing = false;
+  try {
+    return ConvertOpenFile(input, options, out, wroteNothing);
+  } catch (const std::bad_alloc&) {
+    return VELLUMINE_OUT_OF_MEMORY;  // a memory stream could not grow
   }
 }
 

@@ -19,6 +19,12 @@ vellumine_result ConvertFile(const char* inputPath, const char* outputDirectory,
                              const vellumine_options& options,
                              PathStyle style = kNativePathStyle);
 
+// The same job on the file at inputPath, its output written to out as it is made (a large
+// page is read as it goes, in bounded memory). Nothing is written before a failure to open
+// the input, an empty input or no memory for the page.
+vellumine_result ConvertFileTo(const char* inputPath, const vellumine_options& options,
+                               OutputStream& out);
+
 // The same job on bytes in memory (as a file would hold them), writing to out: what
 // ConvertFile does between reading the input and closing the output.
 vellumine_result ConvertMemory(const char* input, size_t size, const vellumine_options& options,

@@ -140,6 +140,22 @@ vellumine_result vellumine_convert_memory(const char* input, size_t size,
   }
 }
 
+vellumine_result vellumine_convert_file_to(const char* input_path,
+                                           const vellumine_options* options,
+                                           vellumine_write_fn write, void* write_context) {
+  vellumine_options checked;
+  if (input_path == nullptr || write == nullptr || !ReadOptions(options, checked))
+    return VELLUMINE_INVALID_ARGUMENT;
+  try {
+    auto out = std::make_unique<vellumine::CallbackOutputStream>(write, write_context);
+    vellumine_result result = vellumine::ConvertFileTo(input_path, checked, *out);
+    if (result == VELLUMINE_OK && !out->Finish()) return VELLUMINE_CANNOT_WRITE_OUTPUT;
+    return result;
+  } catch (const std::bad_alloc&) {
+    return VELLUMINE_OUT_OF_MEMORY;
+  }
+}
+
 size_t vellumine_output_path(const char* input_path, const char* output_directory,
                              const vellumine_options* options, char* buffer, size_t capacity) {
   vellumine_options checked;

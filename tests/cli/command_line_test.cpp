@@ -286,6 +286,66 @@ TEST(Shell, StandardInputToStandardOutput) {
 #endif
 }
 
+// A page of about the given size, of everything the readings treat on their own: headings,
+// paragraphs, preformatted text, lists, links, a table, references and emphasis.
+std::string LargePage(size_t bytes) {
+  std::string page = "<html><head><title>Large</title></head><body>";
+  page.reserve(bytes + 1000);
+  for (size_t i = 0; page.size() < bytes; ++i) {
+    const std::string n = std::to_string(i);
+    page += "<h2>Part " + n + "</h2><p>Paragraph " + n + " with <b>bold</b>, <em>emphasis</em>, "
+            "caf&eacute; &amp; a <a href=\"#p" + n + "\">link</a>.</p>\n<pre>  code " + n +
+            " &lt;x&gt;\n  line</pre><ul><li>one<li>two</ul><table><tr><td>" + n +
+            "<td>cell</table>\n";
+  }
+  return page;
+}
+
+// Whether the converter's peak memory is its own: not under Windows, nor with a sanitizer's.
+#if defined(_WIN32) || defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kPeakMemoryMeasured = false;
+#else
+constexpr bool kPeakMemoryMeasured = true;
+#endif
+
+// A page larger than the converter holds whole, to standard output: from standard input
+// (which is spooled to a file) and by name, the bytes of the file it converts, in bounded
+// memory (natively: a 48 MiB page in less than 40 MiB), and no spool file left behind.
+TEST(Shell, LargePagesStreamToStandardOutput) {
+  const size_t size = size_t{kPeakMemoryMeasured ? 48 : 20} << 20;
+  TempDirectory work;
+  work.Make({{"page.htm", LargePage(size)}, {"spool/", ""}});
+  using Args = std::vector<std::string>;
+  for (const Args& options : {Args{"-f", "rtf"}, Args{"--classic", "-f", "txt"}}) {
+    Args toFile = options;
+    toFile.insert(toFile.end(), {"-q", "-o", "files", "page.htm"});
+    ASSERT_EQ(RunVellumine(toFile, work).exitCode, 0);
+    const std::string file = work.Read("files/page." + options.back());
+    ASSERT_GT(file.size(), size / 4);
+    for (const char* input : {"-", "page.htm"}) {
+      Args args = options;
+      if (std::string(input) != "-") args.push_back("-c");
+      args.push_back(input);
+      std::string prefix;
+#ifndef _WIN32
+      prefix = "TMPDIR=spool ";
+      if (kPeakMemoryMeasured) prefix += Quote(PEAK_MEMORY_EXE) + " peak.txt ";
+#endif
+      ProcessResult run =
+          RunVellumine(args, work, prefix, input == std::string("-") ? "page.htm" : "");
+      EXPECT_TRUE(run.exitCode == 0 && run.err.empty()) << input << ": " << run.Said();
+      EXPECT_TRUE(run.rawOut == file) << input << ": " << run.rawOut.size() << " bytes, not "
+                                      << file.size();
+      if (kPeakMemoryMeasured) {
+        EXPECT_LT(std::stol(work.Read("peak.txt")), 40 << 10) << input << " " << options.back();
+      }
+#ifndef _WIN32
+      EXPECT_TRUE(fs::is_empty(work.path() + "spool")) << "a spool file was left";
+#endif
+    }
+  }
+}
+
 // Names in every script, typed on the command line (on Windows in UTF-16, whatever the
 // code page: ctest runs this again with a Cyrillic one): a directory of them converted,
 // one by its name, and the failure's message naming the file in UTF-8 (standard error is

@@ -41,6 +41,12 @@ Converted Convert(const std::string& input, const std::string& directory,
           "", steps.calls};
 }
 
+// A write function that collects the output.
+int AppendTo(void* out, const char* bytes, size_t n) {
+  static_cast<std::string*>(out)->append(bytes, n);
+  return 0;
+}
+
 constexpr vellumine_reading kReadings[] = {VELLUMINE_READING_CLASSIC, VELLUMINE_READING_DEFAULT};
 
 // The example pages convert, in every mode and in both readings, to exactly the outputs
@@ -100,6 +106,15 @@ TEST(ConvertFileTest, ExamplePagesAndFilesHoldWhatMemoryHolds) {
         Converted memory = ConvertInMemory(c.html, OptionsFor(mode, reading));
         EXPECT_TRUE(file == memory.out);
         EXPECT_EQ(run.steps, memory.steps);
+        // Handed to a function as it is made: the same bytes and steps.
+        std::string handed;
+        RecordedSteps handedSteps;
+        const vellumine_options options = handedSteps.Attach(OptionsFor(mode, reading));
+        ASSERT_EQ(vellumine_convert_file_to((dir.path() + "page.html").c_str(), &options,
+                                            AppendTo, &handed),
+                  VELLUMINE_OK);
+        EXPECT_TRUE(handed == file);
+        EXPECT_EQ(handedSteps.calls, run.steps);
         // The text and the steps given are the classic reading's.
         if (mode != ConversionMode::Text || reading != VELLUMINE_READING_CLASSIC) continue;
         if (c.text) { EXPECT_EQ(file, *c.text); }
@@ -136,6 +151,25 @@ TEST(ConvertFileTest, CompleteDocumentsResultCodesAndProgress) {
   EXPECT_FALSE(fs::exists(dir.path() + "out/folder.txt"));
   // An empty input shows step 0 only.
   EXPECT_EQ(Convert(dir.path() + "empty.htm", dir.path() + "out").steps, Calls{"0/50"});
+  // Output handed to a function: nothing before these failures; a refusal of the output
+  // fails the conversion.
+  dir.Write("page.htm", "<p>text");
+  const vellumine_options options = OptionsFor(ConversionMode::Text);
+  for (auto [name, write, expected] :
+       {std::tuple<const char*, vellumine_write_fn, vellumine_result>{
+            "nothing.htm", AppendTo, VELLUMINE_CANNOT_OPEN_INPUT},
+        {"folder.htm", AppendTo, VELLUMINE_CANNOT_OPEN_INPUT},
+        {"empty.htm", AppendTo, VELLUMINE_EMPTY_INPUT},
+        {"page.htm", nullptr, VELLUMINE_INVALID_ARGUMENT},
+        {"page.htm", [](void*, const char*, size_t) { return 1; }, VELLUMINE_CANNOT_WRITE_OUTPUT}}) {
+    std::string handed;
+    EXPECT_EQ(vellumine_convert_file_to((dir.path() + name).c_str(), &options, write, &handed),
+              expected)
+        << name;
+    EXPECT_EQ(handed, "");
+  }
+  EXPECT_EQ(vellumine_convert_file_to(nullptr, &options, AppendTo, nullptr),
+            VELLUMINE_INVALID_ARGUMENT);
   // Tick positions; the steps shown: 0 at the start, 1 once read, each tick's number, 50 at
   // the end, and none after a tick that a step jumped over.
   auto ticks = [](size_t n) {

@@ -104,6 +104,24 @@ TEST(OutputFaults, DiskFullOnASmallFileSystem) {
   EXPECT_EQ(Snapshot(work.path() + "full"), before);
 }
 
+// Standard input spooled to a temporary directory that fills up part-way, or that is
+// missing: the page is held in memory instead, and converted whole.
+TEST(OutputFaults, StandardInputSpoolOnAFullDisk) {
+  TempDirectory work;
+  work.Make({{"page.htm", LargePage(6 << 20)}, {"full/", ""}});
+  Mount tmpfs("-t tmpfs -o size=1m", "tmpfs", work.path() + "full");
+  if (!tmpfs.mounted) GTEST_SKIP() << "this machine does not let the test mount (needs root)";
+  ASSERT_EQ(RunVellumine({"-q", "-f", "txt", "page.htm"}, work).exitCode, 0);
+  const std::string file = work.Read("page.txt");
+  for (const char* spool : {"full", "missing"}) {
+    ProcessResult run = RunVellumine({"-f", "txt", "-"}, work, "TMPDIR=" + std::string(spool) + " ",
+                                     "page.htm");
+    EXPECT_TRUE(run.exitCode == 0 && run.err.empty()) << spool << ": " << run.Said();
+    EXPECT_TRUE(run.rawOut == file) << spool << ": " << run.rawOut.size() << " bytes";
+  }
+  EXPECT_TRUE(fs::is_empty(work.path() + "full"));
+}
+
 // A device that is always full under the output's name: the conversion fails, and the name
 // still leads to the device.
 TEST(OutputFaults, DeviceThatIsAlwaysFull) {
