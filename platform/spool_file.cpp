@@ -32,7 +32,7 @@ bool SpoolFile::Create() {
   wchar_t name[MAX_PATH + 1];
   if (GetTempFileNameW(directory.data(), L"vel", 0, name) == 0) return false;
   path_ = Utf8FromUtf16(name);
-  file_ = _wfopen(name, L"wb");
+  file_ = _wfopen(name, L"w+b");
   return file_ != nullptr;
 }
 
@@ -50,7 +50,7 @@ bool SpoolFile::Create() {
   const int fd = mkstemp(name.data());  // a new file, mode 0600
   if (fd < 0) return false;
   path_ = name;
-  file_ = fdopen(fd, "wb");
+  file_ = fdopen(fd, "w+b");
   if (!file_) close(fd);
   return file_ != nullptr;
 }

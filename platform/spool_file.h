@@ -15,7 +15,7 @@ class SpoolFile {
   SpoolFile(const SpoolFile&) = delete;
   SpoolFile& operator=(const SpoolFile&) = delete;
 
-  // Creates the empty file, open for writing; false when none can be made.
+  // Creates the empty file, open for writing and reading; false when none can be made.
   bool Create();
   std::FILE* file() const { return file_; }
   // Closes the file for writing; false when a write failed. It stays until destruction.

@@ -6,6 +6,7 @@
 #include "fast/allocation_limit.h"
 #include "fast/split_preparation.h"
 #include "job/page_window.h"
+#include "job/temporary_file_store.h"
 #include "translation/prepared_source.h"
 #include "translation/sliding_text.h"
 #include "reading/read_page.h"
@@ -78,7 +79,9 @@ vellumine_result RunDefaultReading(ByteBuffer& text, RawTextSource& source, size
   const ProgressReport progress{options.progress, options.progress_context};
   progress.Show(1);
   ProgressTicks ticks(n, progress);
-  vellumine_result result = ReadPage(text.data(), n, encoding, options, ticks, out);
+  TemporaryFileStore addressStore;
+  vellumine_result result =
+      ReadPage(text.data(), n, encoding, options, ticks, out, kTokenPipelineFrom, &addressStore);
   if (result == VELLUMINE_OK) progress.Show(kProgressSteps);
   return result;
 }
@@ -95,7 +98,9 @@ vellumine_result RunDefaultReadingAsItGoes(PageWindow& page, const vellumine_opt
   progress.Show(1);
   // The ticks count on the bytes to be read: the text's length is known at its end.
   ProgressTicks ticks(page.expected(), progress);
-  vellumine_result result = ReadPage(page, encoding, options, ticks, out, tuning.pipelineFrom);
+  TemporaryFileStore addressStore;
+  vellumine_result result =
+      ReadPage(page, encoding, options, ticks, out, tuning.pipelineFrom, &addressStore);
   if (result == VELLUMINE_OK && page.failed()) result = VELLUMINE_CANNOT_OPEN_INPUT;
   if (result == VELLUMINE_OK) progress.Show(kProgressSteps);
   return result;

@@ -34,14 +34,14 @@ void Lay(GrowingText& page, Writer& writer, ProgressTicks& ticks,
 
 vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& encoding,
                           const vellumine_options& options, ProgressTicks& ticks,
-                          OutputStream& out, size_t pipelineFrom) {
+                          OutputStream& out, size_t pipelineFrom, OverflowStore* addressStore) {
   WholeText page(text, n);
-  return ReadPage(page, encoding, options, ticks, out, pipelineFrom);
+  return ReadPage(page, encoding, options, ticks, out, pipelineFrom, addressStore);
 }
 
 vellumine_result ReadPage(GrowingText& page, const EncodingChoice& encoding,
                           const vellumine_options& options, ProgressTicks& ticks,
-                          OutputStream& out, size_t pipelineFrom) {
+                          OutputStream& out, size_t pipelineFrom, OverflowStore* addressStore) {
   std::unique_ptr<PageOutput> output(new (std::nothrow) PageOutput(out));
   if (!output) return VELLUMINE_OUT_OF_MEMORY;
   // A large page's tokens are read on a second thread as this one lays them out (a page in
@@ -73,8 +73,9 @@ vellumine_result ReadPage(GrowingText& page, const EncodingChoice& encoding,
       std::unique_ptr<TextTable> table(new (std::nothrow) TextTable);
       if (!table || !table->Allocate()) return VELLUMINE_OUT_OF_MEMORY;
       TextPageWriter writer(*output, *table, encoding, options.text_utf8 != 0, options.links,
-                            options.wrap);
+                            options.wrap, addressStore);
       Lay(page, writer, ticks, nullptr, encoding, pipeline.get());
+      if (writer.addressesLost()) return VELLUMINE_CANNOT_WRITE_OUTPUT;
       break;
     }
     case ConversionMode::Rtf: {

@@ -25,13 +25,16 @@ bool IsBlank(unsigned char c) {
 }  // namespace
 
 TextPageWriter::TextPageWriter(PageOutput& out, TextTable& table, const EncodingChoice& encoding,
-                               bool utf8Asked, vellumine_links links, int wrap)
+                               bool utf8Asked, vellumine_links links, int wrap,
+                               OverflowStore* addressStore, size_t heldAddresses)
     : out_(out),
       table_(table),
       mapper_(encoding.mapper),
       charset_(ChooseTextCharset(encoding, utf8Asked)),
       cyrillic_(encoding.cyrillic),
       links_(links),
+      addressStore_(addressStore),
+      heldAddresses_(heldAddresses),
       wrap_(wrap) {
   if (wrap_ > 0) line_.reset(new (std::nothrow) char[kLineCapacity]);
   if (!line_) wrap_ = 0;  // without the memory, lines stay whole
@@ -407,6 +410,11 @@ void TextPageWriter::LinkEnd() {
   }
   const std::string number = "[" + std::to_string(++linkCount_) + "]";
   Put(number.data(), number.size());
+  // What is held goes to the store before a line is added, so that the last line (whose
+  // line feed is left out) is always in memory.
+  if (addressStore_ && linkList_.size() >= heldAddresses_ &&
+      addressStore_->Append(linkList_.data(), linkList_.size()))
+    linkList_.clear();
   linkList_ += number + " " + linkAddress_ + "\n";
 }
 
@@ -415,6 +423,8 @@ void TextPageWriter::Finish() {
   wrapping_ = false;
   if (!linkList_.empty()) {  // the addresses after a blank line, one a line
     StartLine(true);
+    if (addressStore_ && !addressStore_->ReadBack([this](const char* s, size_t n) { Put(s, n); }))
+      addressesLost_ = true;
     Put(linkList_.data(), linkList_.size() - 1);
   }
   if (started_) Put("\n", 1);

@@ -14,6 +14,7 @@
 #include "reading/page_output.h"
 #include "reading/text_table.h"
 #include "translation/encoding.h"
+#include "translation/overflow_store.h"
 #include "translation/text_references.h"
 #include "vellumine.h"
 
@@ -24,10 +25,16 @@ class TextPageWriter {
   static constexpr bool kOneLineCells = true;   // a table row is one line
   static constexpr bool kCountsCells = false;
 
+  // Listed addresses from this many bytes on go to the overflow store, when there is one.
+  static constexpr size_t kHeldAddresses = size_t{1} << 20;
+
   // table must be allocated; utf8Asked: UTF-8 text whatever the page's set; links: where
-  // links' addresses go.
+  // links' addresses go; addressStore: where the list of addresses goes past heldAddresses
+  // bytes (kept in memory without one, or when it fails).
   TextPageWriter(PageOutput& out, TextTable& table, const EncodingChoice& encoding,
-                 bool utf8Asked, vellumine_links links = VELLUMINE_LINKS_NONE, int wrap = 0);
+                 bool utf8Asked, vellumine_links links = VELLUMINE_LINKS_NONE, int wrap = 0,
+                 OverflowStore* addressStore = nullptr,
+                 size_t heldAddresses = kHeldAddresses);
 
   void StartParagraph(const Block& block);
   void EndParagraph() {}
@@ -60,6 +67,8 @@ class TextPageWriter {
   void TableEnd();
   // The last line's end.
   void Finish();
+  // Whether the listed addresses could not all be written (their store failed to read back).
+  bool addressesLost() const { return addressesLost_; }
 
  private:
   enum class Form : uint8_t {
@@ -107,8 +116,11 @@ class TextPageWriter {
   LinkKind linkKind_ = LinkKind::None;
   std::string linkAddress_;   // the open link's, as written after it
   bool linkShown_ = false;
-  std::string linkList_;      // "[1] address" lines for the end
+  std::string linkList_;      // "[1] address" lines for the end (after those stored)
   long linkCount_ = 0;
+  OverflowStore* addressStore_;
+  size_t heldAddresses_;
+  bool addressesLost_ = false;  // the store could not give its addresses back
   // Wrapping.
   int wrap_;                  // columns; 0: none
   bool wrapping_ = false;     // the open paragraph wraps

@@ -16,6 +16,8 @@
 #include "reading/html_tokenizer.h"
 #include "reading/link_address.h"
 #include "reading/read_page.h"
+#include "reading/text_page_writer.h"
+#include "job/temporary_file_store.h"
 #include "engine_test_util.h"
 #include "translation/output_stream.h"
 
@@ -371,6 +373,82 @@ TEST(DefaultReading, LinksInPlainText) {
   // In a table the number stays in its cell.
   EXPECT_EQ(TextWith("<table><tr><td><a href=a>x</a><td>y</table>", VELLUMINE_LINKS_LIST),
             "x[1]  y\n\n[1] a");
+}
+
+// An overflow store in memory that takes the first `takes` pieces and refuses the rest, and
+// that may fail to give them back.
+struct MemoryStore final : OverflowStore {
+  int takes = 1 << 30;
+  bool givesBack = true;
+  std::string stored;
+  int pieces = 0;
+  bool Append(const char* data, size_t n) override {
+    if (pieces == takes) return false;
+    ++pieces;
+    stored.append(data, n);
+    return true;
+  }
+  bool ReadBack(const std::function<void(const char*, size_t)>& take) override {
+    if (!givesBack && !stored.empty()) return false;
+    for (size_t at = 0; at < stored.size(); at += 1000)
+      take(stored.data() + at, std::min<size_t>(1000, stored.size() - at));
+    return true;
+  }
+};
+
+// A page with more listed addresses than are held in memory: the store takes them while it
+// can, and the list comes out whole and in order, as from memory alone; a store that cannot
+// give them back fails the conversion. So does the temporary file that is the real store,
+// which leaves nothing behind.
+TEST(DefaultReading, ListedAddressesSetAside) {
+  std::string page;
+  for (int i = 0; page.size() < (TextPageWriter::kHeldAddresses * 3); ++i)
+    page += "<p>Link <a href=\"https://example.org/a/long/path/to/page-" + std::to_string(i) +
+            ".html#section\">" + std::to_string(i) + "</a>\n";
+  const std::string padded = page + std::string(kReadPastPage, '\0');
+  const EncodingChoice encoding = ChooseEncoding(VELLUMINE_ENCODING_AUTO, page.data(), page.size());
+  vellumine_options options = OptionsFor(ConversionMode::Text);
+  options.links = VELLUMINE_LINKS_LIST;
+  auto read = [&](OverflowStore* store, std::string& text) {
+    MemoryOutputStream out;
+    ProgressTicks ticks;
+    vellumine_result result = ReadPage(padded.data(), page.size(), encoding, options, ticks, out,
+                                       kTokenPipelineFrom, store);
+    text = out.str();
+    return result;
+  };
+  std::string alone;
+  ASSERT_EQ(read(nullptr, alone), VELLUMINE_OK);
+  ASSERT_TRUE(alone.ends_with("page-" + std::to_string(std::count(page.begin(), page.end(), '\n') - 1) +
+                              ".html#section\n"));
+  for (int takes : {0, 1, 1 << 30}) {
+    MemoryStore store;
+    store.takes = takes;
+    std::string text;
+    EXPECT_EQ(read(&store, text), VELLUMINE_OK);
+    EXPECT_TRUE(text == alone) << takes;
+    EXPECT_EQ(store.pieces, std::min(takes, 2)) << takes;
+    EXPECT_GE(store.stored.size(), takes == 0 ? 0 : TextPageWriter::kHeldAddresses);
+    store.givesBack = false;
+    EXPECT_EQ(read(&store, text), takes == 0 ? VELLUMINE_OK : VELLUMINE_CANNOT_WRITE_OUTPUT);
+  }
+  TempDirectory spool;
+#ifndef _WIN32
+  setenv("TMPDIR", spool.path().c_str(), 1);
+#endif
+  {
+    TemporaryFileStore file;
+    std::string text;
+    EXPECT_EQ(read(&file, text), VELLUMINE_OK);
+    EXPECT_TRUE(text == alone);
+#ifndef _WIN32
+    EXPECT_FALSE(std::filesystem::is_empty(spool.path()));
+#endif
+  }
+#ifndef _WIN32
+  EXPECT_TRUE(std::filesystem::is_empty(spool.path()));
+  unsetenv("TMPDIR");
+#endif
 }
 
 TEST(DefaultReading, PipelinedTokensGiveTheSameOutput) {
