@@ -48,7 +48,9 @@ void TokenPipeline::Produce() {
     }
     size_t count = 0;
     size_t attributes = 0;
-    while (count < kBatchTokens && attributes < kBatchAttributes && !ended) {
+    const size_t start = tokens.position();
+    while (count < kBatchTokens && attributes < kBatchAttributes && !ended &&
+           tokens.position() - start < kBatchBytes) {
       const HtmlToken token = tokens.Next();
       batch->tokens[count] = token;
       batch->positions[count] = tokens.position();

@@ -49,6 +49,9 @@ class TokenPipeline {
 
  private:
   static constexpr size_t kBatchTokens = 4096;
+  // A batch also ends once its tokens cover this many bytes, so that the reading thread is
+  // never more than a few MiB of the page ahead, however long the tokens.
+  static constexpr size_t kBatchBytes = size_t{256} << 10;
   static constexpr size_t kBatchAttributes = 512;  // tags with used attributes in a batch
   static constexpr uint16_t kNoAttributes = UINT16_MAX;
   static constexpr size_t kBatches = 8;

@@ -95,6 +95,34 @@ constexpr std::string_view kNamesWithoutSemicolon[] = {"amp",  "AMP", "lt",   "L
 
 }  // namespace
 
+namespace {
+
+bool Shows(unsigned char c) { return c > 0x20 && c < 0x7F; }  // ASCII, no blank or control
+bool Invisible(unsigned char c) { return c <= 0x20 || c == 0x7F; }
+
+}  // namespace
+
+// A cut leaves what a reader makes of a run as it was where the byte before it is ASCII that
+// shows and the byte after it ASCII that shows or the first of a UTF-8 character (so no
+// character's bytes are split, in any set); or, in a run of nothing but blanks and controls
+// so far (which a reader takes as one blank or none, wherever it is cut), where the next
+// byte is one too and the byte before is no CR (a CR LF pair is one line end). Blanks and
+// controls after text that shows are not cut: there a writer reads them together.
+size_t HtmlTokenizer::CutLongText(size_t begin, size_t p) const {
+  const auto* text = reinterpret_cast<const unsigned char*>(text_);
+  bool invisibleSoFar = true;
+  for (size_t q = begin; q < p && invisibleSoFar; ++q) invisibleSoFar = Invisible(text[q]);
+  for (; p < n_; ++p) {
+    const unsigned char before = text[p - 1];
+    const unsigned char c = text[p];
+    if (c == '<' || c == '&') return p;
+    if (Shows(before) && (Shows(c) || c >= 0xC0)) return p;
+    if (invisibleSoFar && Invisible(c) && before != '\r') return p;
+    invisibleSoFar = invisibleSoFar && Invisible(c);
+  }
+  return n_;
+}
+
 HtmlToken HtmlTokenizer::NextAtMarkup() {
   HtmlToken token;
   while (p_ < n_) {
@@ -105,8 +133,7 @@ HtmlToken HtmlTokenizer::NextAtMarkup() {
     }
     if (c == '&' && ReadReference(token)) return token;
     // Text up to the next "<" or "&" (an "&" that starts no reference is text).
-    const size_t q =
-        FindMarkupOrReference(reinterpret_cast<const unsigned char*>(text_), p_ + 1, n_);
+    const size_t q = TextEnd(p_);
     token.kind = HtmlToken::Kind::Text;
     token.begin = p_;
     token.end = q;

@@ -54,9 +54,16 @@ void ReadUsedAttributes(const char* text, const HtmlToken& token, AttributeUse u
 
 class HtmlTokenizer {
  public:
-  // text holds n bytes, and kScanChunk more that are read (whatever they hold).
-  HtmlTokenizer(const char* text, size_t n, size_t position = 0)
-      : text_(text), n_(n), p_(position) {}
+  // Text runs longer than this are given as several tokens, so that a page read as it goes
+  // never holds more of one run than about this much.
+  static constexpr size_t kLongestText = size_t{64} << 10;
+
+  // text holds n bytes, and kScanChunk more that are read (whatever they hold). Text runs
+  // longer than longestText (at least 1) are cut where the cut changes nothing a reader
+  // makes of them.
+  HtmlTokenizer(const char* text, size_t n, size_t position = 0,
+                size_t longestText = kLongestText)
+      : text_(text), n_(n), p_(position), longestText_(longestText) {}
 
   // The next token from the position; End at the end of the text.
   HtmlToken Next() {
@@ -64,7 +71,7 @@ class HtmlTokenizer {
       HtmlToken token;
       token.kind = HtmlToken::Kind::Text;
       token.begin = p_;
-      p_ = FindMarkupOrReference(reinterpret_cast<const unsigned char*>(text_), p_ + 1, n_);
+      p_ = TextEnd(p_);
       token.end = p_;
       return token;
     }
@@ -90,10 +97,20 @@ class HtmlTokenizer {
   // Past an element's content up to and past its end tag "</name" (name lowercase);
   // to the end of the text when it has none.
   void SkipContent(std::string_view name);
+  // Where the text run from p ends: at the next "<" or "&", or, when that is more than
+  // longestText_ bytes on, at the first cut after that many.
+  size_t TextEnd(size_t p) const {
+    const size_t limit = n_ - p > longestText_ ? p + longestText_ : n_;
+    const size_t q = FindMarkupOrReference(reinterpret_cast<const unsigned char*>(text_), p + 1, limit);
+    return q < limit || limit == n_ ? q : CutLongText(p, limit);
+  }
+  // The first place from p where the long run from begin may be cut, or where it ends.
+  size_t CutLongText(size_t begin, size_t p) const;
 
   const char* text_;
   size_t n_;
   size_t p_;
+  size_t longestText_;
 };
 
 // The reference whose "&" is at text[p] (text holds n bytes): its characters in token

@@ -15,7 +15,10 @@
 #include "job/convert_file.h"
 #include "reading/html_tokenizer.h"
 #include "reading/link_address.h"
+#include "reading/ordered_lists.h"
+#include "reading/page_layout.h"
 #include "reading/read_page.h"
+#include "reading/rtf_page_writer.h"
 #include "reading/text_page_writer.h"
 #include "job/temporary_file_store.h"
 #include "engine_test_util.h"
@@ -373,6 +376,84 @@ TEST(DefaultReading, LinksInPlainText) {
   // In a table the number stays in its cell.
   EXPECT_EQ(TextWith("<table><tr><td><a href=a>x</a><td>y</table>", VELLUMINE_LINKS_LIST),
             "x[1]  y\n\n[1] a");
+}
+
+// The output of a page laid out from an HtmlTokenizer that gives text runs of at most
+// longestText bytes, in a mode.
+std::string LaidOut(const std::string& page, ConversionMode mode, size_t longestText,
+                    vellumine_links links = VELLUMINE_LINKS_NONE, int wrap = 0) {
+  const std::string padded = page + std::string(kReadPastPage + kScanChunk, '\0');
+  WholeText text(padded.data(), page.size());
+  const EncodingChoice encoding = ChooseEncoding(VELLUMINE_ENCODING_AUTO, page.data(), page.size());
+  MemoryOutputStream out;
+  PageOutput output(out);
+  OrderedLists lists;
+  FindOrderedLists(page.data(), page.size(), lists);
+  HtmlTokenizer tokens(padded.data(), page.size(), 0, longestText);
+  ProgressTicks ticks;
+  auto lay = [&](auto& writer) {
+    PageLayout<std::remove_reference_t<decltype(writer)>, HtmlTokenizer> layout(
+        text, writer, tokens, &lists, encoding);
+    layout.Run(ticks);
+    writer.Finish();
+  };
+  if (mode == ConversionMode::Text) {
+    TextTable table;
+    EXPECT_TRUE(table.Allocate());
+    TextPageWriter writer(output, table, encoding, false, links, wrap);
+    lay(writer);
+  } else if (mode == ConversionMode::Rtf) {
+    RtfPageWriter<false> writer(output, encoding, "Arial", 10, &lists);
+    lay(writer);
+  } else {
+    RtfPageWriter<true> writer(output, encoding, "Arial", 10, &lists);
+    lay(writer);
+  }
+  output.Flush();
+  return out.str();
+}
+
+// Long text runs are given as several tokens, cut where the cut changes nothing: the output
+// of runs cut as often as they can be (every byte on) is the output of runs never cut, in
+// every mode, wrapped or not, on the example pages and on runs of every kind of byte: words,
+// blanks and controls, NUL bytes, CR LF pairs, preformatted lines, UTF-8 and Latin-1
+// letters, in cells and lists.
+TEST(DefaultReading, LongTextRunsCutChangeNothing) {
+  std::vector<std::string> pages;
+  for (const auto& entry : std::filesystem::directory_iterator(VELLUMINE_SOURCE_DIR "/examples"))
+    pages.push_back(ReadBytes(entry.path().string()));
+  std::mt19937 random(7);
+  const std::string pieces[] = {"word", " ", "  ", "\t", std::string(1, '\0'), "\x01", "\x7F", "\r\n", "\r",
+                                "\n", "caf\xC3\xA9", "\xE2\x80\x94", "\xE9", "\xF0\x9F\x98\x80",
+                                "x", "<pre>", "</pre>", "<td>", "<li>", "&amp;", "<b>", "</b>"};
+  for (int n = 0; n < 40; ++n) {
+    std::string page = n % 2 ? "<meta charset=utf-8>" : "";
+    if (n % 4 == 1) page += "<table><tr>";
+    while (page.size() < 3000) page += pieces[random() % std::size(pieces)];
+    pages.push_back(page);
+  }
+  pages.push_back("<p>" + std::string(5000, '\0') + "x" + std::string(5000, ' ') + "y");
+  for (const std::string& page : pages) {
+    for (ConversionMode mode : kModes) {
+      const std::string whole = LaidOut(page, mode, SIZE_MAX);
+      for (size_t longest : {1, 2, 3, 17}) {
+        EXPECT_TRUE(LaidOut(page, mode, longest) == whole)
+            << static_cast<int>(mode) << ", runs of " << longest << " bytes";
+      }
+    }
+    const std::string wrapped = LaidOut(page, ConversionMode::Text, SIZE_MAX, VELLUMINE_LINKS_LIST, 12);
+    EXPECT_TRUE(LaidOut(page, ConversionMode::Text, 1, VELLUMINE_LINKS_LIST, 12) == wrapped);
+  }
+  // A cut is made: the tokens of a long run are short, and give the run back.
+  const std::string run = "a b" + std::string(100, 'c') + "<p>";
+  const std::string padded = run + std::string(kScanChunk, '\0');
+  HtmlTokenizer tokens(padded.data(), run.size(), 0, 10);
+  std::string again;
+  for (HtmlToken t = tokens.Next(); t.kind == HtmlToken::Kind::Text; t = tokens.Next()) {
+    EXPECT_LE(t.end - t.begin, 11u);
+    again += run.substr(t.begin, t.end - t.begin);
+  }
+  EXPECT_EQ(again, run.substr(0, run.size() - 3));
 }
 
 // An overflow store in memory that takes the first `takes` pieces and refuses the rest, and
