@@ -37,8 +37,12 @@ bool MatchToken(const char* text, size_t n, size_t p, const CharsetToken& token)
 
 constexpr size_t kNotFound = static_cast<size_t>(-1);
 
+// The text behind the scan is let go of in steps of this size, not at every byte.
+constexpr size_t kPassStep = size_t{64} << 10;
+
 // Position of the first "<head>" (letters in either case), or kNotFound.
 size_t FindHead(TextScan& scan) {
+  size_t passed = 0;
   for (size_t p = 0;;) {
     const void* lt = std::memchr(scan.text + p, '<', scan.n - p);
     if (!lt) {
@@ -50,6 +54,7 @@ size_t FindHead(TextScan& scan) {
     p = static_cast<size_t>(static_cast<const char*>(lt) - scan.text);
     scan.Need(p, 6);
     if (MatchNoCase(scan.text, scan.n, p, "<head>")) return p;
+    if (p - passed >= kPassStep) scan.Pass(passed = p);
     ++p;
   }
 }
@@ -61,7 +66,9 @@ bool ScanHead(TextScan& scan, EncodingChoice& result) {
   const size_t head = FindHead(scan);
   if (head == kNotFound) return false;
   const char* const text = scan.text;
+  size_t passed = head;
   for (size_t p = head + 5; scan.Need(p, 8); ++p) {
+    if (p - passed >= kPassStep) scan.Pass(passed = p);
     unsigned char c = static_cast<unsigned char>(text[p]);
     if (c != '<' && AsciiLower(c) != 'c') continue;  // neither "</head>" nor "charset="
     if (MatchNoCase(text, scan.n, p, "</head>")) break;
