@@ -170,11 +170,12 @@ inline bool BlankJoinsRuns(CharMapper mapper, const unsigned char* classes) {
 }
 
 // Under the identity mapper: copies the run that starts at text[p] into the body while it is
-// scanned, a chunk at a time; returns the run's end.
-[[gnu::always_inline]] inline size_t CopyPlainRun(RtfTranslation& t, size_t p, const unsigned char* classes, bool latin) {
+// scanned, a chunk at a time; returns the run's end, n at the latest (the text's end, or
+// where a long run is cut).
+[[gnu::always_inline]] inline size_t CopyPlainRun(RtfTranslation& t, size_t p, size_t n,
+                                                  const unsigned char* classes, bool latin) {
   const char* text = t.text;
   const auto* s = reinterpret_cast<const unsigned char*>(text);
-  const size_t n = t.n;
   t.body.Push(text[p]);
   size_t q = p + 1;
   bool afterWhite = false;  // the byte before q is white space, written as a blank

@@ -109,6 +109,7 @@ void PageWindow::ReadBlock() {
     got = 0;
   }
   read_ = at + got;
+  mostHeld_ = std::max(mostHeld_, read_ - released_);
   if (const void* stop = std::memchr(base_ + at, 0x1A, got)) {
     end_ = static_cast<size_t>(static_cast<const char*>(stop) - base_);
   } else if (got < want || read_ == size_) {
@@ -130,6 +131,11 @@ size_t PageWindow::Reach(size_t p) {
 bool PageWindow::Ended() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return ended_;
+}
+
+size_t PageWindow::mostHeld() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return mostHeld_;
 }
 
 bool PageWindow::failed() const {

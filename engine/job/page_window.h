@@ -36,6 +36,8 @@ class PageWindow final : public GrowingText {
 
   // Whether a read failed: the text then ended where it did.
   bool failed() const;
+  // The most bytes of the page held at once so far (read and not let go of).
+  size_t mostHeld() const;
 
   static constexpr size_t kPageSize = 4096;
 
@@ -52,6 +54,7 @@ class PageWindow final : public GrowingText {
   mutable std::mutex mutex_;
   size_t read_ = 0;       // bytes read (and the memory under them held)
   size_t released_ = 0;  // nothing before this is held
+  size_t mostHeld_ = 0;
   size_t end_ = 0;        // the text's length, once ended_
   bool ended_ = false;
   bool failed_ = false;

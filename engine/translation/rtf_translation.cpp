@@ -215,15 +215,21 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
   RtfTagState& s = t.state;
   char hex[5] = {'\\', '\'', 0, 0, 0};
 
+  // A run of text, of blanks or of skipped bytes is one step up to t.longestStep bytes and
+  // goes on in the next: each of its bytes is written (or skipped) alone, so a cut changes
+  // nothing, and a page read as it goes never holds much more than a step.
+  const size_t longest = t.longestStep;
+  auto stepEnd = [n, longest](size_t at) { return n - at > longest ? at + longest : n; };
+
   // The step at a plain byte (text is on): the byte and the run of text after it, written
   // at once. Returns the position after the run.
   auto plainRun = [&](size_t at) __attribute__((always_inline)) {
     DelimitControlWord(t.body, t.mapper(Byte(text, at)));
     size_t end;
     if (copyRuns) {
-      end = CopyPlainRun(t, at, classes, !t.cyrillic);
+      end = CopyPlainRun(t, at, stepEnd(at), classes, !t.cyrillic);
     } else {
-      end = PlainRunEnd(text, n, at + 1, classes, blankJoinsRuns, !t.cyrillic);
+      end = PlainRunEnd(text, stepEnd(at), at + 1, classes, blankJoinsRuns, !t.cyrillic);
       AppendMapped(t, text + at, end - at);
     }
     NoteTextWritten(s);
@@ -252,7 +258,7 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
       // An unknown tag, a comment or a stray "<": text is off, and nothing is written until
       // the byte after the next ">", unless a "<" comes first.
       s.textOn = false;
-      size_t q = FindAngleBracket(text, n, p + 1);
+      size_t q = FindAngleBracket(text, stepEnd(p + 1), p + 1);
       if (q < n && text[q] == '>') ++q;
       t.ticks.Pass(p + 1, q);
       p = q;
@@ -261,7 +267,7 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
 
     // Text resumes after a ">" (with any byte but "<"); until then nothing is written.
     if (!s.textOn && !(p > 0 && text[p - 1] == '>')) {
-      size_t q = FindAngleBracket(text, n, p);
+      size_t q = FindAngleBracket(text, stepEnd(p), p);
       if (q < n && text[q] == '>') ++q;
       t.ticks.Pass(p + 1, q);
       p = q;
@@ -283,7 +289,8 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
         if (!s.breakPending && (t.body.empty() || t.body.Back() != ' ')) t.body.Push(' ');
         // The rest of a white-space run writes nothing.
         size_t q = p + 1;
-        while (q < n && classes[Byte(text, q)] == kWhite) ++q;
+        const size_t end = stepEnd(p);
+        while (q < end && classes[Byte(text, q)] == kWhite) ++q;
         t.ticks.Pass(p + 1, q);
         p = q;
         if (p < n && classes[Byte(text, p)] == kPlain) {  // the next word
@@ -297,9 +304,10 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
           // The characters of a word in another script at once; their other bytes are
           // steps too.
           size_t next = p;
+          const size_t end = stepEnd(p);
           do {
             next += AppendUtf8Character(t, next, false);
-          } while (next < n && Byte(text, next) >= 0x80);
+          } while (next < end && Byte(text, next) >= 0x80);
           t.ticks.Pass(p + 1, next);
           p = next;
         } else {

@@ -130,6 +130,7 @@ struct RtfTranslation {
         cyrillic(input.encoding.cyrillic),
         utf8(input.encoding.utf8),
         ticks(input.ticks),
+        longestStep(input.longestStep),
         stream(input.stream),
         streamPiece(input.streamPiece),
         body(buffer) {}
@@ -142,6 +143,7 @@ struct RtfTranslation {
   bool cyrillic;                   // code page 1251 document: high bytes written as they are
   bool utf8;                       // UTF-8 page: bytes from 0x80 up decoded to characters
   ProgressTicks& ticks;            // reported at every step
+  size_t longestStep;              // a longer run is taken as several steps
 
   // Output.
   OutputStream* stream;  // where the body goes a piece at a time, if anywhere

@@ -15,6 +15,11 @@ namespace vellumine {
 // With a stream, the body written for this much text goes to it before the next step.
 inline constexpr size_t kStreamPiece = size_t{256} << 10;
 
+// Runs of text, of blanks or of skipped bytes longer than this are taken as several steps,
+// so that a page read as it goes never holds much more than a window of one run (a step
+// that ends near the text read so far is taken again over more).
+inline constexpr size_t kLongestStep = size_t{2} << 10;
+
 struct TranslationInput {
   const char* text;         // the prepared text
   size_t n;                 // its length
@@ -27,6 +32,7 @@ struct TranslationInput {
   OutputStream* stream = nullptr;
   size_t streamPiece = kStreamPiece;  // the body of this much text goes at a time
   bool textAsUtf8 = false;  // plain text: written in UTF-8 whatever the page's set
+  size_t longestStep = kLongestStep;  // RTF: the most one step of a run takes
 };
 
 // Takes a translation's steps from p up to end: steps(from, limit) takes those that start
@@ -59,6 +65,7 @@ size_t RunInPieces(size_t p, size_t end, const OutputStream* stream, size_t piec
 inline constexpr size_t kTranslationWindow = size_t{1} << 20;
 inline constexpr size_t kSettledSteps = 4096;  // a settled step ends this far before the end
 inline constexpr size_t kLookBehind = 64;      // no step looks further back
+static_assert(kLongestStep < kSettledSteps, "a step of a long run settles in its window");
 template <typename Translation>
 void TranslateAsItGoes(SlidingText& text, Translation& t, size_t window) {
   size_t want = window;

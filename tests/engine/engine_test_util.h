@@ -46,6 +46,7 @@ struct RunOptions {
   size_t capacity = 0;          // the body buffer's first size; 0: as the job sizes it
   size_t splitFrom = SIZE_MAX;  // texts this long are translated in halves
   size_t streamPiece = 0;       // not 0: the body goes to a stream, this much text at a time
+  size_t longestStep = kLongestStep;  // RTF: the most one step of a run takes
 };
 
 struct Translated {
@@ -63,6 +64,7 @@ inline Translated Translate(std::string_view html, const RunOptions& o = {}) {
   MemoryOutputStream stream;
   TranslationInput input{html.data(), html.size(), o.encoding, ticks, o.splitFrom};
   input.textAsUtf8 = o.textAsUtf8;
+  input.longestStep = o.longestStep;
   if (o.streamPiece != 0) input.stream = &stream, input.streamPiece = o.streamPiece;
   Translated result;
   if (o.mode == ConversionMode::Text) {

@@ -173,6 +173,57 @@ TEST(ReadAsItGoes, GivesTheOutputOfTheWholePage) {
   }
 }
 
+// A long page read as it goes holds a few MiB of itself at most: real pages over and over, a
+// page without a head (whose charset scan reads all of it), one whose head never ends, one
+// long run of words, of blanks, of NUL bytes, of a reference's name; and in the classic
+// reading a tag without its ">" and a comment without its end, which it passes over.
+TEST(ReadAsItGoes, HoldsAFewMiBOfAnyPage) {
+  constexpr size_t kSize = size_t{12} << 20;
+  constexpr size_t kMostHeld = size_t{4} << 20;
+  std::string examples;
+  for (const auto& entry : std::filesystem::directory_iterator(VELLUMINE_SOURCE_DIR "/examples"))
+    if (entry.is_regular_file()) examples += ReadFileBytes(entry.path());
+  auto repeated = [&](std::string head, const std::string& unit) {
+    while (head.size() < kSize) head += unit;
+    return head;
+  };
+  struct Page {
+    std::string bytes;
+    bool defaultReading = true;  // whether the default reading holds little of it too
+  };
+  const Page pages[] = {
+      {repeated("", examples)},
+      {repeated("", "<p>para <b>bold</b>\n")},
+      {repeated("<html><head><title>t</title>", "<p>para\n")},
+      {repeated("<p>", "word ")},
+      {repeated("<p>", " ")},
+      {"<p>" + std::string(kSize, '\0') + "b"},
+      {repeated("<p>&", "x")},
+      // The default reading holds a comment or a tag whole, to its end, and blanks and
+      // controls after a word up to the next that shows.
+      {repeated("<p>a<!--", "x"), false},
+      {repeated("<p>a<zz ", "x"), false},
+      {repeated("<p>a", " "), false},
+  };
+  for (const Page& page : pages) {
+    for (vellumine_reading reading : {VELLUMINE_READING_DEFAULT, VELLUMINE_READING_CLASSIC}) {
+      if (reading == VELLUMINE_READING_DEFAULT && !page.defaultReading) continue;
+      for (ConversionMode mode : kModes) {
+        vellumine_options options = OptionsFor(mode);
+        options.reading = reading;
+        TestSource source(page.bytes);
+        PageWindow window;
+        ASSERT_TRUE(window.Open(source, page.bytes.size()));
+        MemoryOutputStream out;
+        ASSERT_EQ(RunConversionAsItGoes(window, options, out), VELLUMINE_OK);
+        EXPECT_LE(window.mostHeld(), kMostHeld)
+            << page.bytes.substr(0, 40) << " mode " << static_cast<int>(mode) << " reading "
+            << reading;
+      }
+    }
+  }
+}
+
 TEST(ReadAsItGoes, AFailedReadFailsTheConversion) {
   const std::string page = "<p>" + std::string(8 * kSmallBlock, 'x');
   for (auto [mode, reading] : {std::pair{ConversionMode::Text, VELLUMINE_READING_DEFAULT},

@@ -4,6 +4,7 @@
 // (sizes, header, tag forms, text rules, groups, the body buffer, progress) and tables (cell
 // count, row geometry, cells, row ends, in-table snippets).
 #include <climits>
+#include <random>
 
 #include "engine_test_util.h"
 #include "translation/prepare_text.h"
@@ -306,6 +307,47 @@ TEST(RtfWriterTest, BodyBufferProgressAndTables) {
   EXPECT_EQ(Translate("<tr><td>a</td>b", {ConversionMode::RtfTables, kKoi8}).text,
             kOne + kCell + "a\\cell b" + kRowEnd);
   EXPECT_EQ(Body("<table><tr><td>a</td><td>b</td></tr></table><p>x"), "ab" + kBreak + "x");
+}
+
+// Runs of text, blanks, skipped bytes and characters are taken a step of at most so many
+// bytes at a time; cut as often as they can be (every byte on), they give the body, the
+// groups left open and the progress of runs taken whole: in every RTF mode and character
+// set, in halves and not.
+TEST(RtfWriterTest, LongRunsTakenInStepsChangeNothing) {
+  std::mt19937 random(11);
+  const std::string pieces[] = {"word", "x", " ", "   ", "\t\n", std::string(1, '\0'), "\x01",
+                                "caf\xC3\xA9", "\xE9\xE8", "\xD0\x96\xF0\x9F\x98\x80", "{}\\",
+                                "<b>", "</b>", "<i x>", "<p", ">", "<!-- c -->", "&amp;", "&x",
+                                "<td>", "<tr>", "<br>", "-1"};
+  std::vector<std::string> pages = {"<p>" + std::string(3000, 'a'),
+                                    "<p>a" + std::string(3000, ' ') + "b",
+                                    "<zz " + std::string(3000, 'q') + ">text",
+                                    "text<" + std::string(3000, 'q')};
+  for (int n = 0; n < 30; ++n) {
+    std::string page = n % 3 == 0 ? "<table><tr><td>" : "<p>";
+    while (page.size() < 4000) page += pieces[random() % std::size(pieces)];
+    pages.push_back(page);
+  }
+  for (const std::string& page : pages) {
+    for (ConversionMode mode : {ConversionMode::Rtf, ConversionMode::RtfTables}) {
+      for (EncodingChoice encoding : {EncodingChoice{}, kUtf8, EncodingChoice{MapKoi8r, true}}) {
+        for (size_t splitFrom : {SIZE_MAX, size_t{1000}}) {
+          RunOptions options{mode, encoding};
+          options.splitFrom = splitFrom;
+          options.longestStep = SIZE_MAX;
+          const Translated whole = Translate(page, options);
+          for (size_t longest : {1, 2, 3, 17}) {
+            options.longestStep = longest;
+            const Translated cut = Translate(page, options);
+            EXPECT_TRUE(cut.text == whole.text && cut.openGroups == whole.openGroups &&
+                        cut.steps == whole.steps)
+                << "steps of " << longest << ", mode " << static_cast<int>(mode)
+                << ", split from " << splitFrom << ": " << page.substr(0, 40);
+          }
+        }
+      }
+    }
+  }
 }
 
 }  // namespace vellumine::testing
