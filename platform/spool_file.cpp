@@ -64,7 +64,9 @@ bool IsRegularFile(std::FILE* stream) {
 
 bool SpoolFile::Close() {
   if (!file_) return false;
-  const bool written = !std::ferror(file_) & (std::fclose(file_) == 0);
+  const bool writesFailed = std::ferror(file_) != 0;
+  const bool closed = std::fclose(file_) == 0;  // closed whatever happened before
+  const bool written = !writesFailed && closed;
   file_ = nullptr;
   return written;
 }
