@@ -1,6 +1,7 @@
 #include "html_tokenizer.h"
 
 #include <array>
+#include <algorithm>
 #include <cstring>
 
 #include "fast/byte_scan.h"
@@ -160,42 +161,22 @@ bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
         p_ = q + 2;
         return false;
       }
-      for (;; ++q) {
-        q = FindMarker(text_, n_, q, "--");
-        if (q == n_) break;
-        if (n_ - q >= 3 && s[q + 2] == '>') {
-          p_ = q + 3;
-          return false;
-        }
-        if (n_ - q >= 4 && s[q + 2] == '!' && s[q + 3] == '>') {
-          p_ = q + 4;
-          return false;
-        }
-      }
-      p_ = n_;  // an unclosed comment runs to the end of the text
+      PassOver({PassingOver::Kind::Comment, q});
       return false;
     }
     if (n_ - start >= 9 && std::memcmp(text_ + start, "<![CDATA[", 9) == 0) {
-      size_t q = FindMarker(text_, n_, start + 9, "]]>");
-      p_ = q == n_ ? n_ : q + 3;
+      PassOver({PassingOver::Kind::CData, start + 9});
       return false;
     }
-    size_t q = Find(text_, n_, start + 2, '>');  // a declaration such as <!DOCTYPE html>
-    p_ = q == n_ ? n_ : q + 1;
+    PassOver({PassingOver::Kind::ToTagEnd, start + 2});  // a declaration: <!DOCTYPE html>
     return false;
   }
   if (next == '?') {  // a processing instruction
-    size_t q = Find(text_, n_, start + 2, '>');
-    p_ = q == n_ ? n_ : q + 1;
+    PassOver({PassingOver::Kind::ToTagEnd, start + 2});
     return false;
   }
   if (next == '%') {  // a server block: to the first ">" right after a "%" (its own counts)
-    size_t q = start + 2;
-    for (;; ++q) {
-      q = Find(text_, n_, q, '>');
-      if (q == n_ || s[q - 1] == '%') break;
-    }
-    p_ = q == n_ ? n_ : q + 1;
+    PassOver({PassingOver::Kind::ServerBlock, start + 2});
     return false;
   }
   const bool endTag = next == '/';
@@ -203,8 +184,7 @@ bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
   if (nameStart >= n_ || !IsAsciiLetter(s[nameStart])) {
     if (endTag) {
       // "</>" is nothing; "</" before anything else but a letter starts a bogus comment.
-      size_t q = Find(text_, n_, nameStart, '>');
-      p_ = q == n_ ? n_ : q + 1;
+      PassOver({PassingOver::Kind::ToTagEnd, nameStart});
       return false;
     }
     token.kind = HtmlToken::Kind::Text;  // a "<" that starts no tag is text
@@ -245,10 +225,10 @@ bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
     case Tag::Script: case Tag::Style: case Tag::Title: case Tag::Template: case Tag::Svg:
       // Passed over with their content ("<script/>" still has content; "<svg/>" has none).
       if (!endTag && !(token.tag == Tag::Svg && text_[close - 1] == '/'))
-        SkipContent(SkippedName(token.tag));
+        PassOver({PassingOver::Kind::Content, p_, token.tag});
       return false;
     case Tag::Option:  // its label, up to the next markup, is passed over
-      if (!endTag) p_ = Find(text_, n_, p_, '<');
+      if (!endTag) PassOver({PassingOver::Kind::ToMarkup, p_});
       return false;
     default:
       break;
@@ -260,21 +240,81 @@ bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
   return true;
 }
 
-void HtmlTokenizer::SkipContent(std::string_view name) {
+void HtmlTokenizer::PassOver(const PassingOver& over) {
   const auto* s = reinterpret_cast<const unsigned char*>(text_);
-  for (size_t q = p_;; ++q) {
-    q = FindMarker(text_, n_, q, "</");
-    if (q == n_ || n_ - q - 2 < name.size()) break;
-    size_t i = 0;
-    while (i < name.size() && AsciiLower(s[q + 2 + i]) == name[i]) ++i;
-    if (i < name.size()) continue;
-    const size_t after = q + 2 + name.size();
-    if (after < n_ && !IsBlank(s[after]) && s[after] != '/' && s[after] != '>') continue;
-    const size_t close = TagEnd(text_, n_, after);
-    p_ = close == n_ ? n_ : close + 1;
-    return;
+  passingOver_ = {};
+  // Where the search goes on when it ran into the end of the text read so far: where the
+  // last candidate it could not check whole starts, or a few bytes back (no candidate is
+  // longer than that), and never before where it began.
+  auto ranOut = [&](size_t from) {
+    passingOver_ = over;
+    passingOver_.from = std::max(over.from, std::min(from, n_ > kLongestEnd ? n_ - kLongestEnd : 0));
+    p_ = n_;
+  };
+  size_t q = over.from;
+  switch (over.kind) {
+    case PassingOver::Kind::None:
+      return;
+    case PassingOver::Kind::Comment:  // to the first "-->" or "--!>"
+      for (;; ++q) {
+        q = FindMarker(text_, n_, q, "--");
+        if (q == n_) break;
+        if (n_ - q >= 3 && s[q + 2] == '>') {
+          p_ = q + 3;
+          return;
+        }
+        if (n_ - q >= 4 && s[q + 2] == '!' && s[q + 3] == '>') {
+          p_ = q + 4;
+          return;
+        }
+      }
+      return ranOut(n_);  // an unclosed comment runs to the end of the text
+    case PassingOver::Kind::CData:
+      q = FindMarker(text_, n_, q, "]]>");
+      if (q == n_) return ranOut(n_);
+      p_ = q + 3;
+      return;
+    case PassingOver::Kind::ToTagEnd:
+      q = Find(text_, n_, q, '>');
+      if (q == n_) return ranOut(n_);
+      p_ = q + 1;
+      return;
+    case PassingOver::Kind::ServerBlock:
+      for (;; ++q) {
+        q = Find(text_, n_, q, '>');
+        if (q == n_) return ranOut(n_);
+        if (s[q - 1] == '%') break;
+      }
+      p_ = q + 1;
+      return;
+    case PassingOver::Kind::ToMarkup:
+      p_ = Find(text_, n_, q, '<');
+      if (p_ == n_) ranOut(n_);
+      return;
+    case PassingOver::Kind::Content: {
+      // Up to and past the end tag "</name".
+      const std::string_view name = SkippedName(over.tag);
+      for (;; ++q) {
+        q = FindMarker(text_, n_, q, "</");
+        if (q == n_ || n_ - q - 2 < name.size()) return ranOut(q);
+        size_t i = 0;
+        while (i < name.size() && AsciiLower(s[q + 2 + i]) == name[i]) ++i;
+        if (i < name.size()) continue;
+        const size_t after = q + 2 + name.size();
+        if (after < n_ && !IsBlank(s[after]) && s[after] != '/' && s[after] != '>') continue;
+        if (after == n_) return ranOut(q);
+        const size_t close = TagEnd(text_, n_, after);
+        if (close == n_) {  // the end tag's own end is not read yet: it is read again whole
+          passingOver_ = over;
+          passingOver_.from = q;
+          p_ = n_;
+          return;
+        }
+        p_ = close + 1;
+        return;
+      }
+    }
   }
-  p_ = n_;
 }
 
 size_t ReadCharacterReference(const char* text, size_t p, size_t n, HtmlToken& token) {

@@ -21,6 +21,8 @@ struct HtmlToken {
     Character,  // a reference: count characters in cps
     StartTag,   // tag, its attributes in text[begin, end), selfClosing for "<name/>"
     EndTag,     // tag
+    Passed,     // nothing: markup is being passed over (a page read as it goes lets the
+                // text before the position go)
   };
   Kind kind = Kind::End;
   Tag tag = Tag::Unknown;
@@ -52,6 +54,24 @@ struct AttributeUse {
 void ReadUsedAttributes(const char* text, const HtmlToken& token, AttributeUse use,
                         TagAttributes& attributes);
 
+// Markup passed over without a token (a comment, a declaration, a processing instruction,
+// a server block, an element's content passed over whole) whose end was looked for up to the
+// end of the text: how the search goes on over more of the text.
+struct PassingOver {
+  enum class Kind : uint8_t {
+    None,
+    Comment,      // to the first "-->" or "--!>"
+    CData,        // to the first "]]>"
+    ToTagEnd,     // to the first ">"
+    ServerBlock,  // to the first "%>"
+    ToMarkup,     // up to the next "<"
+    Content,      // up to and past the end tag of `tag` (script, style, title, template, svg)
+  };
+  Kind kind = Kind::None;
+  size_t from = 0;  // where the search goes on
+  Tag tag = Tag::Unknown;
+};
+
 class HtmlTokenizer {
  public:
   // Text runs longer than this are given as several tokens, so that a page read as it goes
@@ -80,6 +100,14 @@ class HtmlTokenizer {
 
   // Where the next token starts.
   size_t position() const { return p_; }
+  // After the End token of a text that may go on: the passing over the text ended in, if
+  // any (Kind::None otherwise).
+  const PassingOver& passingOver() const { return passingOver_; }
+  // Goes on with a passing over that ran into the end of an earlier, shorter text (this
+  // tokenizer's position is its `from`).
+  void GoOn(const PassingOver& over) { PassOver(over); }
+  // No passing over looks back from a candidate more than this (where the search goes on).
+  static constexpr size_t kLongestEnd = 16;
   // The used attributes of token, the start tag Next() returned last.
   void UsedAttributes(const HtmlToken& token, AttributeUse use, TagAttributes& attributes) const {
     ReadUsedAttributes(text_, token, use, attributes);
@@ -94,9 +122,9 @@ class HtmlTokenizer {
   // A reference at p_ (an "&"): true with its characters in token, false when the "&"
   // starts none (it is then text).
   bool ReadReference(HtmlToken& token);
-  // Past an element's content up to and past its end tag "</name" (name lowercase);
-  // to the end of the text when it has none.
-  void SkipContent(std::string_view name);
+  // Passes over what over says, from over.from: p_ is then past its end, or, when it
+  // ran into the end of the text, the end of the text, and passingOver() says where to go on.
+  void PassOver(const PassingOver& over);
   // Where the text run from p ends: at the next "<" or "&", or, when that is more than
   // longestText_ bytes on, at the first cut after that many.
   size_t TextEnd(size_t p) const {
@@ -111,6 +139,7 @@ class HtmlTokenizer {
   size_t n_;
   size_t p_;
   size_t longestText_;
+  PassingOver passingOver_;
 };
 
 // The reference whose "&" is at text[p] (text holds n bytes): its characters in token

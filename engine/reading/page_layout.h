@@ -46,6 +46,7 @@ class PageLayout {
       const size_t position = tokens_.position();
       ticks.Pass(passed, position);
       passed = position;
+      if (token.kind == HtmlToken::Kind::Passed) continue;  // as if it were not there
       const bool newlineSkipped = skipNewline_;
       skipNewline_ = false;
       switch (token.kind) {
@@ -66,6 +67,8 @@ class PageLayout {
           break;
         case HtmlToken::Kind::EndTag:
           EndTag(token.tag);
+          break;
+        case HtmlToken::Kind::Passed:
           break;
       }
     }

@@ -21,13 +21,29 @@ class PageTokenizer {
   // of the tokens looks back at none it took.
   explicit PageTokenizer(GrowingText& page, size_t position = 0, bool passing = false)
       : page_(page), bound_(page.Reach(position + kStep)), ended_(page.Ended()),
-        passing_(passing), tokens_(page.text(), bound_, position) {}
+        passing_(passing), tokens_(page.text(), bound_, position), position_(position) {}
 
   HtmlToken Next() {
+    if (goOn_.kind != PassingOver::Kind::None) GoOnPassingOver();
     for (;;) {
       const size_t start = tokens_.position();
       const HtmlToken token = tokens_.Next();
-      if (ended_ || tokens_.position() + kSettled <= bound_) return token;
+      if (ended_ || tokens_.position() + kSettled <= bound_) {
+        position_ = tokens_.position();
+        return token;
+      }
+      if (token.kind == HtmlToken::Kind::End &&
+          tokens_.passingOver().kind != PassingOver::Kind::None) {
+        // Markup passed over ran into the part not read yet: the next call goes on with it,
+        // and this Passed token lets what lies before it go.
+        goOn_ = tokens_.passingOver();
+        const size_t before = goOn_.from > HtmlTokenizer::kLongestEnd
+                                  ? goOn_.from - HtmlTokenizer::kLongestEnd : 0;
+        position_ = std::max(position_, before);
+        HtmlToken passed;
+        passed.kind = HtmlToken::Kind::Passed;
+        return passed;
+      }
       if (passing_) page_.Pass(start);
       // Twice as far past the token's start each time: a long token is read again a few
       // times, not once for every step.
@@ -36,18 +52,34 @@ class PageTokenizer {
       tokens_ = HtmlTokenizer(page_.text(), bound_, start);
     }
   }
-  size_t position() const { return tokens_.position(); }
+  size_t position() const { return position_; }
   void UsedAttributes(const HtmlToken& token, AttributeUse use, TagAttributes& attributes) const {
     tokens_.UsedAttributes(token, use, attributes);
   }
 
  private:
   static constexpr size_t kStep = size_t{64} << 10;
+
+  // Goes on with the passing over a kStep further at a time (whatever more the page holds
+  // in memory), so that a Passed token lets go of at most that much.
+  void GoOnPassingOver() {
+    if (passing_) page_.Pass(position_);
+    const size_t want = std::max(bound_, goOn_.from) + kStep;
+    const size_t reached = page_.Reach(want);
+    bound_ = std::min(reached, want);
+    ended_ = page_.Ended() && bound_ == reached;
+    tokens_ = HtmlTokenizer(page_.text(), bound_, goOn_.from);
+    tokens_.GoOn(goOn_);
+    goOn_ = {};
+  }
+
   GrowingText& page_;
   size_t bound_;
   bool ended_;
   bool passing_;
   HtmlTokenizer tokens_;
+  size_t position_ = 0;  // after the last token given
+  PassingOver goOn_;     // markup passed over that the next call goes on with
 };
 
 }  // namespace vellumine

@@ -256,7 +256,7 @@ TEST(DefaultReading, Tokens) {
         seen += "<" + std::to_string(static_cast<int>(t.tag)) + (t.selfClosing ? "/" : "") + ">";
         break;
       case HtmlToken::Kind::EndTag: seen += "</" + std::to_string(static_cast<int>(t.tag)) + ">"; break;
-      case HtmlToken::Kind::End: break;
+      case HtmlToken::Kind::End: case HtmlToken::Kind::Passed: break;
     }
   }
   const std::string p = std::to_string(static_cast<int>(Tag::P));
