@@ -23,19 +23,31 @@ class PageTokenizer {
       : page_(page), bound_(page.Reach(position + kStep)), ended_(page.Ended()),
         passing_(passing), tokens_(page.text(), bound_, position), position_(position) {}
 
-  HtmlToken Next() {
-    if (goOn_.kind != PassingOver::Kind::None) GoOnPassingOver();
+  // The common case inline: a token read where the text reaches far enough past it.
+  [[gnu::always_inline]] HtmlToken Next() {
+    if (goOn_.kind != PassingOver::Kind::None) return GoOnThenNext();
+    const HtmlToken token = tokens_.Next();
+    if (ended_ || tokens_.position() + kSettled <= bound_) {
+      position_ = tokens_.position();
+      return token;
+    }
+    return Unsettled(token, position_);
+  }
+  size_t position() const { return position_; }
+  void UsedAttributes(const HtmlToken& token, AttributeUse use, TagAttributes& attributes) const {
+    tokens_.UsedAttributes(token, use, attributes);
+  }
+
+ private:
+  static constexpr size_t kStep = size_t{64} << 10;
+
+  // token, read from start, ran into the part of the text not read yet.
+  [[gnu::noinline]] HtmlToken Unsettled(HtmlToken token, size_t start) {
     for (;;) {
-      const size_t start = tokens_.position();
-      const HtmlToken token = tokens_.Next();
-      if (ended_ || tokens_.position() + kSettled <= bound_) {
-        position_ = tokens_.position();
-        return token;
-      }
       if (token.kind == HtmlToken::Kind::End &&
           tokens_.passingOver().kind != PassingOver::Kind::None) {
-        // Markup passed over ran into the part not read yet: the next call goes on with it,
-        // and this Passed token lets what lies before it go.
+        // Markup passed over ran into it: the next call goes on with it, and this Passed
+        // token lets what lies before it go.
         goOn_ = tokens_.passingOver();
         const size_t before = goOn_.from > HtmlTokenizer::kLongestEnd
                                   ? goOn_.from - HtmlTokenizer::kLongestEnd : 0;
@@ -50,15 +62,24 @@ class PageTokenizer {
       bound_ = page_.Reach(bound_ + std::max(kStep, bound_ - start));
       ended_ = page_.Ended();
       tokens_ = HtmlTokenizer(page_.text(), bound_, start);
+      token = tokens_.Next();
+      if (ended_ || tokens_.position() + kSettled <= bound_) {
+        position_ = tokens_.position();
+        return token;
+      }
     }
   }
-  size_t position() const { return position_; }
-  void UsedAttributes(const HtmlToken& token, AttributeUse use, TagAttributes& attributes) const {
-    tokens_.UsedAttributes(token, use, attributes);
-  }
 
- private:
-  static constexpr size_t kStep = size_t{64} << 10;
+  [[gnu::noinline]] HtmlToken GoOnThenNext() {
+    GoOnPassingOver();
+    const size_t start = tokens_.position();
+    const HtmlToken token = tokens_.Next();
+    if (ended_ || tokens_.position() + kSettled <= bound_) {
+      position_ = tokens_.position();
+      return token;
+    }
+    return Unsettled(token, start);
+  }
 
   // Goes on with the passing over a kStep further at a time (whatever more the page holds
   // in memory), so that a Passed token lets go of at most that much.
