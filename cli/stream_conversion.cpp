@@ -50,9 +50,10 @@ struct StreamedPage {
 // Reads the page: a short one (or one that no spool file can take) into memory, a longer one
 // into a spool file. A spool file that fails part way (a full disk) gives back what it took,
 // and the page is held in memory. False when the stream's read fails.
-bool ReadPage(std::FILE* in, StreamedPage& page) {
+bool ReadStreamedPage(std::FILE* in, StreamedPage& page) {
   if (!ReadStream(in, page.bytes, kSpoolFrom)) return false;
-  if (page.bytes.size() < kSpoolFrom || !page.spool.Create()) return ReadStream(in, page.bytes, SIZE_MAX);
+  if (page.bytes.size() < kSpoolFrom || !page.spool.Create())
+    return ReadStream(in, page.bytes, SIZE_MAX);
   // Unbuffered, so that a failed write tells how much the file took.
   std::setvbuf(page.spool.file(), nullptr, _IONBF, 0);
   uint64_t taken = 0;
@@ -82,7 +83,7 @@ bool ReadPage(std::FILE* in, StreamedPage& page) {
 // A page from a stream that cannot be read again (a pipe, a terminal).
 vellumine_result ConvertStream(std::FILE* in, const vellumine_options& options, std::FILE* out) {
   StreamedPage page;
-  if (!ReadPage(in, page)) return VELLUMINE_CANNOT_OPEN_INPUT;
+  if (!ReadStreamedPage(in, page)) return VELLUMINE_CANNOT_OPEN_INPUT;
   if (page.spooled)
     return vellumine_convert_file_to(page.spool.path().c_str(), &options, WriteTo, out);
   return vellumine_convert_memory(page.bytes.data(), page.bytes.size(), &options, WriteTo, out);

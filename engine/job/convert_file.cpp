@@ -94,7 +94,7 @@ vellumine_result ConvertFileTo(const char* inputPath, const vellumine_options& o
   try {
     return ConvertOpenFile(input, options, out, wroteNothing);
   } catch (const std::bad_alloc&) {
-    return VELLUMINE_OUT_OF_MEMORY;  // a memory stream could not grow
+    return VELLUMINE_OUT_OF_MEMORY;  // a temporary file's name could not be built
   }
 }
 

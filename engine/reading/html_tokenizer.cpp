@@ -1,7 +1,7 @@
 #include "html_tokenizer.h"
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "fast/byte_scan.h"
@@ -93,10 +93,6 @@ std::string_view SkippedName(Tag tag) {
 constexpr std::string_view kNamesWithoutSemicolon[] = {"amp",  "AMP", "lt",   "LT",  "gt", "GT",
                                                        "quot", "QUOT", "nbsp", "copy", "COPY",
                                                        "reg",  "REG"};
-
-}  // namespace
-
-namespace {
 
 bool Shows(unsigned char c) { return c > 0x20 && c < 0x7F; }  // ASCII, no blank or control
 bool Invisible(unsigned char c) { return c <= 0x20 || c == 0x7F; }
@@ -248,7 +244,8 @@ void HtmlTokenizer::PassOver(const PassingOver& over) {
   // longer than that), and never before where it began.
   auto ranOut = [&](size_t from) {
     passingOver_ = over;
-    passingOver_.from = std::max(over.from, std::min(from, n_ > kLongestEnd ? n_ - kLongestEnd : 0));
+    const size_t lastChecked = n_ > kLongestEnd ? n_ - kLongestEnd : 0;
+    passingOver_.from = std::max(over.from, std::min(from, lastChecked));
     p_ = n_;
   };
   size_t q = over.from;

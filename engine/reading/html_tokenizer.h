@@ -129,7 +129,8 @@ class HtmlTokenizer {
   // longestText_ bytes on, at the first cut after that many.
   size_t TextEnd(size_t p) const {
     const size_t limit = n_ - p > longestText_ ? p + longestText_ : n_;
-    const size_t q = FindMarkupOrReference(reinterpret_cast<const unsigned char*>(text_), p + 1, limit);
+    const size_t q =
+        FindMarkupOrReference(reinterpret_cast<const unsigned char*>(text_), p + 1, limit);
     return q < limit || limit == n_ ? q : CutLongText(p, limit);
   }
   // The first place from p where the long run from begin may be cut, or where it ends.
