@@ -241,12 +241,15 @@ void HtmlTokenizer::PassOver(const PassingOver& over) {
   passingOver_ = {};
   // Where the search goes on when it ran into the end of the text read so far: where the
   // last candidate it could not check whole starts, or a few bytes back (no candidate is
-  // longer than that), and never before where it began.
+  // longer than that), and never before where it began. Not where it began that close to
+  // the end: what markup it passes over was then told by too few bytes ("</" before a
+  // letter or not, "<![CDATA[" or a declaration), and is told again over more text.
   auto ranOut = [&](size_t from) {
+    p_ = n_;
+    if (over.from + kLongestEnd > n_) return;
     passingOver_ = over;
     const size_t lastChecked = n_ > kLongestEnd ? n_ - kLongestEnd : 0;
     passingOver_.from = std::max(over.from, std::min(from, lastChecked));
-    p_ = n_;
   };
   size_t q = over.from;
   switch (over.kind) {

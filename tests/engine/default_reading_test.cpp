@@ -273,6 +273,49 @@ TEST(DefaultReading, Tokens) {
   EXPECT_FALSE(FindAttribute(attributes.data(), 0, attributes.size(), "b", vb, ve));
 }
 
+// Markup passed over whose end lies past the text read so far goes on from where its search
+// stopped: cut anywhere, the tokens after it are those of the whole text.
+TEST(DefaultReading, PassingOverGoesOnWhereItStopped) {
+  auto rest = [](HtmlTokenizer& tokens) {  // the tokens from the position on
+    std::string seen;
+    for (HtmlToken t = tokens.Next(); t.kind != HtmlToken::Kind::End; t = tokens.Next())
+      seen += std::to_string(static_cast<int>(t.kind)) + ":" + std::to_string(t.begin) + "-" +
+              std::to_string(t.end) + ":" +
+              (t.kind == HtmlToken::Kind::StartTag || t.kind == HtmlToken::Kind::EndTag
+                   ? std::to_string(static_cast<int>(t.tag))
+                   : "") +
+              " ";
+    return seen;
+  };
+  for (const std::string open :
+       {"<!--", "<![CDATA[", "<!DOCTYPE ", "<?x ", "<% ", "<script>", "<Style>", "<title>",
+        "<template>", "<svg>", "<option>", "</ "}) {
+    const std::string page = "<p>a" + open + "some words, then -- -!> %> ]] </scrip </script " +
+                             "x</scriptx </style </titl --!> ]]> %> > </script\t</style >" +
+                             "</title></template>" +
+                             "</svg></svg x=\">\"> <-->z<p>";
+    const std::string padded = page + std::string(kScanChunk, '\0');
+    const size_t start = 4 + open.size();  // where the search begins
+    HtmlTokenizer whole(padded.data(), page.size(), 4);
+    const std::string after = rest(whole);
+    ASSERT_NE(after, "") << open;
+    int goneOn = 0;
+    for (size_t cut = start; cut < page.size(); ++cut) {
+      HtmlTokenizer part(padded.data(), cut, 4);
+      const std::string partial = rest(part);
+      const PassingOver over = part.passingOver();
+      // Only where the first markup was cut (its end not read, no token after it).
+      if (over.kind == PassingOver::Kind::None || !partial.empty()) continue;
+      ++goneOn;
+      EXPECT_LE(over.from, cut);
+      HtmlTokenizer more(padded.data(), page.size(), over.from);
+      more.GoOn(over);
+      EXPECT_EQ(rest(more), after) << open << " cut at " << cut;
+    }
+    EXPECT_GT(goneOn, 0) << open;
+  }
+}
+
 // The chunked scans against byte-at-a-time models, on pages made of the bytes they stop at.
 TEST(DefaultReading, FastRunsMatchTheirModels) {
   std::mt19937 random(20);

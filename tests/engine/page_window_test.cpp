@@ -131,6 +131,25 @@ std::vector<std::string> FarReachingPages() {
       "<p>x<script>" + filler,
       "<p>x<% " + filler,
   };
+  // Markup the default reading passes over, going on a step at a time past what its tokens
+  // have read (longer than a step), closed and not, the end's candidates across the steps;
+  // long runs of text that it gives as several tokens.
+  std::string far(200 << 10, 'f');
+  for (size_t at = 4; at < far.size(); at += 997) far.replace(at, 3, "-- ");
+  const std::string farEnds = far + "</scrip </script</scriptx ]]-- %->";
+  for (const char* open :
+       {"<!--", "<![CDATA[", "<!DOCTYPE ", "<?xml ", "<% ", "<script>", "<STYLE type=x>",
+        "<title>", "<template>", "<svg>", "<option>", "</ "}) {
+    pages.push_back("<pre>a " + std::string(open) + farEnds + "--></script></style></title></template>"
+                    "</svg>]]>%>\nb</pre><p>c");
+    pages.push_back("<p>a " + std::string(open) + farEnds);
+  }
+  std::string runs = "<p>";
+  using namespace std::string_literals;
+  for (const std::string& run : {"word "s, "\t"s, " \0 "s, "\0"s, "\xc3\xa9"s, "x"s}) {
+    for (const size_t end = runs.size() + (100 << 10); runs.size() < end;) runs += run;
+  }
+  pages.push_back(runs + "end");
   return pages;
 }
 
