@@ -140,8 +140,8 @@ std::vector<std::string> FarReachingPages() {
   for (const char* open :
        {"<!--", "<![CDATA[", "<!DOCTYPE ", "<?xml ", "<% ", "<script>", "<STYLE type=x>",
         "<title>", "<template>", "<svg>", "<option>", "</ "}) {
-    pages.push_back("<pre>a " + std::string(open) + farEnds + "--></script></style></title></template>"
-                    "</svg>]]>%>\nb</pre><p>c");
+    pages.push_back("<pre>a " + std::string(open) + farEnds +
+                    "--></script></style></title></template></svg>]]>%>\nb</pre><p>c");
     pages.push_back("<p>a " + std::string(open) + farEnds);
   }
   std::string runs = "<p>";
