@@ -31,66 +31,63 @@ size_t FindTag(const char* text, size_t n, size_t p, Matches matches) {
   return kNotFound;
 }
 
-// The byte after the end of the block that starts at i, or n when the block has no end.
-// False when no block starts at i. With crlf set the text is as read from a file, where a
-// CR LF pair is one byte of the text.
-bool SkipBlock(const char* text, size_t n, size_t i, bool crlf, size_t& resume) {
-  if (n - i < 2) return false;
-  size_t end;
-  size_t endLength;
-  switch (AsciiLower(static_cast<unsigned char>(text[i + 1]))) {
-    case 't':
-      if (!MatchNoCase(text, n, i, "<title>")) return false;
-      end = FindTag(text, n, i, [&](size_t p) { return MatchNoCase(text, n, p, "</title>"); });
+// Where the end of a block of kind starts, looking from `from` (the block's start or later)
+// in text[0, n); kNotFound when it has none there. endLength: the bytes of the end that go
+// with the block (a script's goes on a byte past its name).
+size_t FindBlockEndFrom(RemovedBlock kind, const char* text, size_t n, size_t from,
+                        size_t& endLength) {
+  switch (kind) {
+    case RemovedBlock::Title:
       endLength = 8;
-      break;
-    case 's':
-      if (MatchSpellings(text, n, i, "<script", "<Script", "<SCRIPT")) {
-        end = FindTag(text, n, i, [&](size_t p) {
-          return MatchSpellings(text, n, p, "</script", "</Script", "</SCRIPT");
-        });
-        endLength = 9;  // the byte after the name (normally ">") goes too
-      } else if (MatchSpellings(text, n, i, "<style", "<Style", "<STYLE")) {
-        end = FindTag(text, n, i, [&](size_t p) {
-          return MatchSpellings(text, n, p, "</style>", "</Style>", "</STYLE>");
-        });
-        endLength = 8;
-      } else {
-        return false;
-      }
-      break;
-    case 'o':
-      if (!MatchNoCase(text, n, i, "<option") || n - i < 8 ||
-          (text[i + 7] != '>' && text[i + 7] != ' '))
-        return false;
-      end = FindTag(text, n, i, [&](size_t p) { return MatchNoCase(text, n, p, "</option>"); });
+      return FindTag(text, n, from, [&](size_t p) { return MatchNoCase(text, n, p, "</title>"); });
+    case RemovedBlock::Script:
+      endLength = 9;  // the byte after the name (normally ">") goes too
+      return FindTag(text, n, from, [&](size_t p) {
+        return MatchSpellings(text, n, p, "</script", "</Script", "</SCRIPT");
+      });
+    case RemovedBlock::Style:
+      endLength = 8;
+      return FindTag(text, n, from, [&](size_t p) {
+        return MatchSpellings(text, n, p, "</style>", "</Style>", "</STYLE>");
+      });
+    case RemovedBlock::Option:
       endLength = 9;
-      break;
-    case '%':
+      return FindTag(text, n, from, [&](size_t p) { return MatchNoCase(text, n, p, "</option>"); });
+    case RemovedBlock::Server:
       // Ends at the first ">" directly after a "%"; the opening's own "%" counts ("<%>").
-      end = kNotFound;
-      for (size_t p = i + 2; p < n;) {
+      endLength = 1;
+      for (size_t p = from; p < n;) {
         const void* gt = std::memchr(text + p, '>', n - p);
         if (!gt) break;
         p = static_cast<size_t>(static_cast<const char*>(gt) - text);
-        if (text[p - 1] == '%') {
-          end = p;
-          break;
-        }
+        if (text[p - 1] == '%') return p;
         ++p;
       }
-      endLength = 1;
+      return kNotFound;
+    case RemovedBlock::None:
       break;
-    default:
-      return false;
   }
-  if (end == kNotFound) {
-    resume = n;
-    return true;
-  }
+  return kNotFound;
+}
+
+// The byte after a block whose end starts at `end` (kNotFound: it has none), or n when the
+// block runs to the text's end. With crlf set the text is as read from a file, where a
+// CR LF pair is one byte of the text.
+size_t AfterBlock(const char* text, size_t n, size_t end, size_t endLength, bool crlf) {
+  if (end == kNotFound) return n;
   if (crlf && endLength == 9 && n - end > 9 && text[end + 8] == '\r' && text[end + 9] == '\n')
     endLength = 10;  // the byte after the script's name is a CR LF pair
-  resume = n - end <= endLength ? n : end + endLength;
+  return n - end <= endLength ? n : end + endLength;
+}
+
+// The byte after the end of the block that starts at i, or n when the block has no end.
+// False when no block starts at i.
+bool SkipBlock(const char* text, size_t n, size_t i, bool crlf, size_t& resume) {
+  const RemovedBlock kind = RemovedBlockAt(text, n, i);
+  if (kind == RemovedBlock::None) return false;
+  size_t endLength = 0;
+  const size_t end = FindBlockEndFrom(kind, text, n, BlockEndSearchStart(kind, i), endLength);
+  resume = AfterBlock(text, n, end, endLength, crlf);
   return true;
 }
 
@@ -109,6 +106,34 @@ inline ByteMask BlockCandidates(const unsigned char* s) {
 }
 
 }  // namespace
+
+RemovedBlock RemovedBlockAt(const char* text, size_t n, size_t i) {
+  if (n - i < 2) return RemovedBlock::None;
+  switch (AsciiLower(static_cast<unsigned char>(text[i + 1]))) {
+    case 't':
+      return MatchNoCase(text, n, i, "<title>") ? RemovedBlock::Title : RemovedBlock::None;
+    case 's':
+      if (MatchSpellings(text, n, i, "<script", "<Script", "<SCRIPT")) return RemovedBlock::Script;
+      if (MatchSpellings(text, n, i, "<style", "<Style", "<STYLE")) return RemovedBlock::Style;
+      return RemovedBlock::None;
+    case 'o':
+      if (!MatchNoCase(text, n, i, "<option") || n - i < 8 ||
+          (text[i + 7] != '>' && text[i + 7] != ' '))
+        return RemovedBlock::None;
+      return RemovedBlock::Option;
+    case '%':
+      return RemovedBlock::Server;
+    default:
+      return RemovedBlock::None;
+  }
+}
+
+BlockEnd FindBlockEnd(RemovedBlock kind, const char* raw, size_t n, size_t from) {
+  size_t endLength = 0;
+  const size_t end = FindBlockEndFrom(kind, raw, n, from, endLength);
+  if (end == kNotFound) return {};
+  return {true, end, AfterBlock(raw, n, end, endLength, true)};
+}
 
 size_t PrepareText(const char* raw, size_t n, char* prepared) {
   // Bytes are copied in runs, each from the end of one block to the start of the next;
@@ -178,6 +203,9 @@ PreparedPart PrepareRawTextPart(const char* raw, size_t n, size_t begin, size_t 
       // text ends inside the block, which then has no end.
       if (const void* eof = std::memchr(s + in, 0x1A, resume - in))
         return {out, static_cast<size_t>(static_cast<const unsigned char*>(eof) - s), true};
+      // A block that runs to the end of the text, or whose end may go on past it: the part
+      // stops at it.
+      if (resume == n) return {out, in, false, true};
       in = resume;
       continue;
     }

@@ -45,17 +45,40 @@ void PreparedSource::PrepareNext(Part& part) {
     const size_t limit = std::min(last ? bound : bound - kSettled, in_ + kPart);
     const PreparedPart prepared =
         PrepareRawTextPart(raw_.text(), bound, in_, limit, part.bytes.data());
-    // A block whose end was looked for up to the text read so far: read on (twice as far
-    // from the part's start) and prepare the part again.
+    part.bytes.Resize(prepared.written);
+    if (prepared.openBlock) {
+      // The part ends with a block whose end is not read yet (or which has none): the text
+      // before it is the part's, and its end is looked for over the page as it is read.
+      size_t read = bound;
+      bool ended = last;
+      in_ = part.rawTo = PassBlock(prepared.stop, read, ended);
+      part.last = ended && in_ >= read;
+      return;
+    }
+    // A step looked up to the text read so far: read on (twice as far from the part's
+    // start) and prepare the part again.
     if (!last && !prepared.ended && prepared.stop + kSettled > bound) {
       want = bound + std::max(kPart, bound - in_);
       continue;
     }
-    part.bytes.Resize(prepared.written);
     in_ = part.rawTo = prepared.stop;
     raw_.Pass(in_);
     part.last = prepared.ended || (last && prepared.stop >= bound);
     return;
+  }
+}
+
+size_t PreparedSource::PassBlock(size_t start, size_t& bound, bool& last) {
+  const RemovedBlock kind = RemovedBlockAt(raw_.text(), bound, start);
+  size_t from = BlockEndSearchStart(kind, start);
+  for (;;) {
+    const BlockEnd end = FindBlockEnd(kind, raw_.text(), bound, from);
+    // Found where the bytes after it were read (a script's end takes one or two more).
+    if (last || (end.found && end.after + kSettled <= bound)) return end.found ? end.after : bound;
+    if (!end.found) from = std::max(from, bound - kLongestBlockEnd);
+    raw_.Pass(from > kSettled ? from - kSettled : 0);  // a server block's looks a byte back
+    bound = raw_.Reach(bound + kPart);
+    last = raw_.Ended();
   }
 }
 

@@ -43,6 +43,11 @@ class PreparedSource final : public RawTextSource {
   };
   // Prepares the next part of the raw page into part.
   void PrepareNext(Part& part);
+  // Passes over the removed block that starts at start, whose end is not in the raw text
+  // read so far (bound, last: how far that is and whether it is the end), reading on and
+  // letting go of what is behind; returns the byte after the block (bound when it runs to
+  // the end of the text).
+  size_t PassBlock(size_t start, size_t& bound, bool& last);
   void Prepare();        // the thread's loop
   Part& TakeNext();      // the part after the one taken last (waiting for it)
 

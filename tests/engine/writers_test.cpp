@@ -72,6 +72,36 @@ TEST(PrepareTextTest, ReadTransformBlocksAndPathologicalInputs) {
     EXPECT_TRUE(Prepare(raw) == prepared) << raw.size();
 }
 
+// A removed block's end looked for over a text cut anywhere, and then, where it was not
+// found, from kLongestBlockEnd before the cut over the whole: found where it is over the
+// whole. A block whose end is not found stops a part at its start.
+TEST(PrepareTextTest, BlockEndsFoundOverTextsReadAsTheyGo) {
+  for (const std::string open : {"<title>", "<script>", "<STYLE>", "<option>", "<% "}) {
+    const std::string page = "x" + open + "words </titl </scrip </style </option %\r\n>" +
+                             "</Script\r\nx</script> </style> </title> </option> %>" + "y";
+    const RemovedBlock kind = RemovedBlockAt(page.data(), page.size(), 1);
+    ASSERT_NE(kind, RemovedBlock::None) << open;
+    const size_t start = BlockEndSearchStart(kind, 1);
+    const BlockEnd whole = FindBlockEnd(kind, page.data(), page.size(), start);
+    ASSERT_TRUE(whole.found && whole.after < page.size()) << open;
+    for (size_t cut = start; cut < page.size(); ++cut) {
+      const BlockEnd part = FindBlockEnd(kind, page.data(), cut, start);
+      if (part.found) {
+        EXPECT_EQ(part.at, whole.at) << open << " cut at " << cut;
+        continue;
+      }
+      const size_t from = std::max(start, cut > kLongestBlockEnd ? cut - kLongestBlockEnd : 0);
+      const BlockEnd more = FindBlockEnd(kind, page.data(), page.size(), from);
+      EXPECT_TRUE(more.found && more.at == whole.at && more.after == whole.after)
+          << open << " cut at " << cut;
+    }
+    // The whole pass stops at a block without its end, and gives the text before it.
+    std::vector<char> out(page.size());
+    const PreparedPart unclosed = PrepareRawTextPart(page.data(), whole.at, 0, whole.at, out.data());
+    EXPECT_TRUE(unclosed.openBlock && unclosed.stop == 1 && unclosed.written == 1) << open;
+  }
+}
+
 TEST(WritersTest, PlainTextRulesRtfSizesAndHeader) {
   ExpectBodies({
       {"<p>one</p><p>two</p>", "\none\n\ntwo\n"}, {"<x>a</H6>b</hr>c</h>>d</h1 >e", "a\nb\nc\nde"},
