@@ -35,16 +35,16 @@ class TokenPipeline {
     return taken_->tokens[index_++];
   }
   size_t position() const { return position_; }
-  void UsedAttributes(const HtmlToken& token, AttributeUse use, TagAttributes& attributes) const {
+  // Those read ahead, where they stay until the next batch is taken; others into scratch.
+  const TagAttributes& UsedAttributes(const HtmlToken& token, AttributeUse use,
+                                      TagAttributes& scratch) const {
     if (!(use == use_)) {  // not what was read ahead
-      ReadUsedAttributes(text_, token, use, attributes);
-      return;
+      ReadUsedAttributes(text_, token, use, scratch);
+      return scratch;
     }
+    static const TagAttributes none;
     const uint16_t at = taken_->attributesAt[index_ - 1];
-    if (at == kNoAttributes)
-      attributes = TagAttributes{};
-    else
-      attributes = taken_->attributes[at];
+    return at == kNoAttributes ? none : taken_->attributes[at];
   }
 
  private:

@@ -108,9 +108,11 @@ class HtmlTokenizer {
   void GoOn(const PassingOver& over) { PassOver(over); }
   // No passing over looks back from a candidate more than this (where the search goes on).
   static constexpr size_t kLongestEnd = 16;
-  // The used attributes of token, the start tag Next() returned last.
-  void UsedAttributes(const HtmlToken& token, AttributeUse use, TagAttributes& attributes) const {
-    ReadUsedAttributes(text_, token, use, attributes);
+  // The used attributes of token, the start tag Next() returned last, read into scratch.
+  const TagAttributes& UsedAttributes(const HtmlToken& token, AttributeUse use,
+                                      TagAttributes& scratch) const {
+    ReadUsedAttributes(text_, token, use, scratch);
+    return scratch;
   }
 
  private:

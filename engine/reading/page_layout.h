@@ -253,8 +253,8 @@ class PageLayout {
 
   void StartTag(const HtmlToken& token) {
     const Tag tag = token.tag;
-    tokens_.UsedAttributes(token, AttributeUse{writer_.WantsLinks(), writer_.WantsPlaces()},
-                           attributes_);
+    attributes_ = &tokens_.UsedAttributes(
+        token, AttributeUse{writer_.WantsLinks(), writer_.WantsPlaces()}, readAttributes_);
     if (tag != Tag::A && writer_.WantsPlaces()) ElementName(TagAttributes::kId);
     switch (tag) {
       case Tag::P: case Tag::Figure: case Tag::Blockquote: case Tag::Listing: case Tag::Xmp:
@@ -292,9 +292,9 @@ class PageLayout {
       case Tag::Ul: case Tag::Ol: case Tag::Menu: case Tag::Dir: {
         RequestBreak(InList() ? Break::Line : Break::Paragraph);
         long start = 1;
-        if (tag == Tag::Ol && attributes_.has[TagAttributes::kStart])
-          start = ParseAttributeNumber(text_, attributes_.begin[TagAttributes::kStart],
-                                       attributes_.end[TagAttributes::kStart], 1);
+        if (tag == Tag::Ol && attributes_->has[TagAttributes::kStart])
+          start = ParseAttributeNumber(text_, attributes_->begin[TagAttributes::kStart],
+                                       attributes_->end[TagAttributes::kStart], 1);
         Push(LevelKind::List, tag == Tag::Ol, start, tag == Tag::Ol ? OrderedListAt(token.begin) : 1);
         break;
       }
@@ -376,9 +376,9 @@ class PageLayout {
         if (tableDepth_ == 1) {
           if (cellOpen_) CloseCell();
           long span = 1;
-          if (attributes_.has[TagAttributes::kColspan])
-            span = std::clamp(ParseAttributeNumber(text_, attributes_.begin[TagAttributes::kColspan],
-                                                   attributes_.end[TagAttributes::kColspan], 1),
+          if (attributes_->has[TagAttributes::kColspan])
+            span = std::clamp(ParseAttributeNumber(text_, attributes_->begin[TagAttributes::kColspan],
+                                                   attributes_->end[TagAttributes::kColspan], 1),
                               1l, 1000l);
           OpenCell(static_cast<int>(span));
         } else {
@@ -516,9 +516,9 @@ class PageLayout {
       return;
     }
     pendingList_ = list->list;
-    if (attributes_.has[TagAttributes::kValue])
-      list->next = ParseAttributeNumber(text_, attributes_.begin[TagAttributes::kValue],
-                                        attributes_.end[TagAttributes::kValue], list->next);
+    if (attributes_->has[TagAttributes::kValue])
+      list->next = ParseAttributeNumber(text_, attributes_->begin[TagAttributes::kValue],
+                                        attributes_->end[TagAttributes::kValue], list->next);
     pendingMarker_ = ItemMarker::Number;
     pendingNumber_ = list->next;
     if (list->next < 1000000000) ++list->next;
@@ -542,8 +542,8 @@ class PageLayout {
   // An attribute's value of the start tag decoded (UTF-8) into attribute_; false when the
   // tag has none.
   bool DecodedAttribute(TagAttributes::Name name, size_t& length) {
-    if (!attributes_.has[name]) return false;
-    length = DecodeAttributeValue(text_, attributes_.begin[name], attributes_.end[name],
+    if (!attributes_->has[name]) return false;
+    length = DecodeAttributeValue(text_, attributes_->begin[name], attributes_->end[name],
                                   encoding_, attribute_, sizeof attribute_);
     return true;
   }
@@ -726,7 +726,8 @@ class PageLayout {
   // Links.
   EncodingChoice encoding_;
   bool linkOpen_ = false;
-  TagAttributes attributes_;         // the start tag's
+  const TagAttributes* attributes_ = &readAttributes_;  // the start tag's
+  TagAttributes readAttributes_;     // where they are read when the tokens do not hold them
   char attribute_[kLongestAddress];  // an attribute's value, decoded
   // The open link's address; the writer reads it until LinkEnd.
   char address_[kLongestAddress];

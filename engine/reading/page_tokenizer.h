@@ -34,8 +34,9 @@ class PageTokenizer {
     return Unsettled(token, position_);
   }
   size_t position() const { return position_; }
-  void UsedAttributes(const HtmlToken& token, AttributeUse use, TagAttributes& attributes) const {
-    tokens_.UsedAttributes(token, use, attributes);
+  const TagAttributes& UsedAttributes(const HtmlToken& token, AttributeUse use,
+                                      TagAttributes& scratch) const {
+    return tokens_.UsedAttributes(token, use, scratch);
   }
 
  private:

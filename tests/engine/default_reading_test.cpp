@@ -630,9 +630,9 @@ TEST(DefaultReading, PipelinedTokensAndAttributesAreTheTokenizers) {
       if (expected.kind == HtmlToken::Kind::End) break;
       if (expected.kind != HtmlToken::Kind::StartTag) continue;
       const AttributeUse asked = uses[count % 3];
-      TagAttributes want, have;
-      tokens.UsedAttributes(expected, asked, want);
-      pipeline.UsedAttributes(got, asked, have);
+      TagAttributes wantRead, haveRead;
+      const TagAttributes& want = tokens.UsedAttributes(expected, asked, wantRead);
+      const TagAttributes& have = pipeline.UsedAttributes(got, asked, haveRead);
       for (int k = 0; k < TagAttributes::kCount; ++k) {
         ASSERT_EQ(have.has[k], want.has[k]) << count << " " << k;
         if (!want.has[k]) continue;
