@@ -24,6 +24,7 @@ struct RtfTagState {
   // Text flow.
   bool textOn = false;        // the bytes under the cursor are text, not part of a tag
   bool breakPending = false;  // a break was the last thing written, no text since
+  bool inPreformatted = false;  // inside a "<pre>" block that steps copy a part at a time
 
   // Lists.
   bool inBulletList = false;    // between "<ul" and "</ul>"

@@ -96,19 +96,25 @@ void AppendListItem(RtfTranslation& t) {
   return length;
 }
 
-// Copies the block after "<pre>" (whose ">" is at start - 1) up to "</pre>"; returns the
-// position of its ">", or the last byte of the text when the block is not closed.
-size_t CopyPreformatted(RtfTranslation& t, size_t start) {
+// Copies a preformatted block from q (after its "<pre>", or where an earlier step of it
+// stopped) up to its "</pre>", in steps that start before limit: returns the position after
+// the "</pre>" (the block ended), or where it stopped, still in the block
+// (state.inPreformatted), or the end of the text.
+size_t CopyPreformatted(RtfTranslation& t, size_t q, size_t limit) {
   const char* text = t.text;
-  // Only a byte copied through the mapper can be a letter, a digit or "-".
-  if (start < t.n) DelimitControlWord(t.body, t.mapper(Byte(text, start)));
-  for (size_t q = start; q < t.n; ++q) {
-    const size_t run = PreformattedRunEnd(text, t.n, q, t.utf8);
+  for (; q < limit; ++q) {
+    const size_t run = PreformattedRunEnd(text, limit, q, t.utf8);
     if (run > q) AppendMapped(t, text + q, run - q);
-    if (run == t.n) break;
+    if (run == limit) {
+      q = limit;
+      break;
+    }
     q = run;
     unsigned char c = Byte(text, q);
-    if (c == '<' && MatchNoCase(text, t.n, q, "</pre>")) return q + 5;
+    if (c == '<' && MatchNoCase(text, t.n, q, "</pre>")) {
+      t.state.inPreformatted = false;
+      return q + 6;
+    }
     if (c == '&' && t.state.textOn) {
       AppendEntity(t, q, true);
     } else if (c >= 0x80 && t.utf8) {
@@ -122,7 +128,8 @@ size_t CopyPreformatted(RtfTranslation& t, size_t start) {
       t.body.Push(static_cast<char>(t.mapper(c)));
     }
   }
-  return t.n - 1;
+  t.state.inPreformatted = q < t.n;
+  return q;
 }
 
 // Appends what the row writes; returns where the tag ends (a block may extend it).
@@ -153,7 +160,13 @@ size_t ApplySnippet(RtfTranslation& t, const RtfTagRow& row, size_t end) {
     case Put::GroupEnd: CloseGroup(t); break;
     case Put::CenterOn: t.body.Append("\\qc "); break;
     case Put::CenterOff: t.body.Append("\\qj "); break;
-    case Put::Preformatted: return CopyPreformatted(t, end + 1);
+    case Put::Preformatted: {
+      // Only a byte copied through the mapper can be a letter, a digit or "-".
+      const size_t start = end + 1;
+      if (start < t.n) DelimitControlWord(t.body, t.mapper(Byte(t.text, start)));
+      const size_t limit = t.n - start > t.longestStep ? start + t.longestStep : t.n;
+      return CopyPreformatted(t, start, limit) - 1;
+    }
     case Put::TableStart: AppendTableStart(t); break;
     case Put::TableEnd: AppendTableEnd(t); break;
     case Put::RowStart: AppendRowStart(t, end); break;
@@ -238,6 +251,12 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
   };
 
   while (p < stop) {
+    if (s.inPreformatted) {
+      // A preformatted block goes on, a step at a time; as when it is taken whole, its
+      // bytes show no progress.
+      p = CopyPreformatted(t, p, stepEnd(p));
+      continue;
+    }
     t.ticks.Check(p);
     unsigned char c = Byte(text, p);
     if (c == '<') {
@@ -248,7 +267,7 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
         ApplyChange(s, row->change);
         p = end + 1;
         // Most often text follows the tag: its step is taken here (it resumes text).
-        if (p < n && classes[Byte(text, p)] == kPlain) {
+        if (!s.inPreformatted && p < n && classes[Byte(text, p)] == kPlain) {
           t.ticks.Check(p);
           s.textOn = true;
           p = plainRun(p);

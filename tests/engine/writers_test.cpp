@@ -339,17 +339,19 @@ TEST(RtfWriterTest, BodyBufferProgressAndTables) {
   EXPECT_EQ(Body("<table><tr><td>a</td><td>b</td></tr></table><p>x"), "ab" + kBreak + "x");
 }
 
-// Runs of text, blanks, skipped bytes and characters are taken a step of at most so many
-// bytes at a time; cut as often as they can be (every byte on), they give the body, the
-// groups left open and the progress of runs taken whole: in every RTF mode and character
-// set, in halves and not.
+// Runs of text, blanks, skipped bytes and characters, and preformatted blocks, are taken a
+// step of at most so many bytes at a time; cut as often as they can be (every byte on),
+// they give the body, the groups left open and the progress of runs taken whole: in every
+// RTF mode and character set, in halves and not.
 TEST(RtfWriterTest, LongRunsTakenInStepsChangeNothing) {
   std::mt19937 random(11);
   const std::string pieces[] = {"word", "x", " ", "   ", "\t\n", std::string(1, '\0'), "\x01",
                                 "caf\xC3\xA9", "\xE9\xE8", "\xD0\x96\xF0\x9F\x98\x80", "{}\\",
                                 "<b>", "</b>", "<i x>", "<p", ">", "<!-- c -->", "&amp;", "&x",
-                                "<td>", "<tr>", "<br>", "-1"};
+                                "<td>", "<tr>", "<br>", "-1", "<pre>", "</pre>", "\n"};
   std::vector<std::string> pages = {"<p>" + std::string(3000, 'a'),
+                                    "<pre>" + std::string(3000, 'a') + "\n&amp;</pre>b",
+                                    "<pre>unclosed\n" + std::string(3000, 'a'),
                                     "<p>a" + std::string(3000, ' ') + "b",
                                     "<zz " + std::string(3000, 'q') + ">text",
                                     "text<" + std::string(3000, 'q')};
