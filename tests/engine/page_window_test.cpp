@@ -195,8 +195,9 @@ TEST(ReadAsItGoes, GivesTheOutputOfTheWholePage) {
 // A long page read as it goes holds a few MiB of itself at most: real pages over and over, a
 // page without a head (whose charset scan reads all of it), one whose head never ends, one
 // long run of words, of blanks, of NUL bytes, of a reference's name, a comment, a script, a
-// server block, an option or a title without its end; in the default reading other markup
-// it passes over without its end, in the classic reading a tag without its ">".
+// server block, an option, a title or a preformatted block without its end; in the default
+// reading other markup it passes over without its end, in the classic reading a tag without
+// its ">".
 TEST(ReadAsItGoes, HoldsAFewMiBOfAnyPage) {
   constexpr size_t kSize = size_t{12} << 20;
   constexpr size_t kMostHeld = size_t{4} << 20;
@@ -228,6 +229,7 @@ TEST(ReadAsItGoes, HoldsAFewMiBOfAnyPage) {
       {repeated("<p>a<% ", "x>")},
       {repeated("<p>a<option>", "x")},
       {repeated("<p>a<title>", "x</titl")},
+      {repeated("<pre>", "a line &amp; <b>x</b>\n")},
       {repeated("<p>a<!DOCTYPE ", "x"), true, false},
       // The default reading holds a tag whole, to its end, and blanks and controls after a
       // word up to the next that shows.
