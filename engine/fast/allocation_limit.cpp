@@ -6,12 +6,16 @@ namespace vellumine {
 namespace {
 
 std::atomic<int64_t> remaining{-1};  // negative: no limit
+std::atomic<size_t> largest{0};
 
 }  // namespace
 
 void LimitBlockAllocations(int64_t allowed) { remaining.store(allowed < 0 ? -1 : allowed); }
 
-bool GrantBlockAllocation() {
+bool GrantBlockAllocation(size_t bytes) {
+  for (size_t seen = largest.load(std::memory_order_relaxed);
+       bytes > seen && !largest.compare_exchange_weak(seen, bytes);) {
+  }
   int64_t left = remaining.load(std::memory_order_relaxed);
   while (left >= 0) {
     if (left == 0) return false;
@@ -19,5 +23,9 @@ bool GrantBlockAllocation() {
   }
   return true;
 }
+
+size_t LargestBlockGranted() { return largest.load(); }
+
+void ForgetLargestBlock() { largest.store(0); }
 
 }  // namespace vellumine

@@ -16,7 +16,7 @@ namespace {
 // Large work buffers are backed by huge pages where the kernel offers them on request:
 // the first touch of every 4 KiB page costs more than converting it on some machines.
 void* AllocateBlock(size_t capacity) {
-  if (!GrantBlockAllocation()) return nullptr;
+  if (!GrantBlockAllocation(capacity)) return nullptr;
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   constexpr size_t kHugePage = size_t{2} << 20;
   if (capacity >= kHugePage) {

@@ -50,7 +50,7 @@ vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers,
     buffers.keepText = true;
     if (KeptText().capacity() >= capacity) {
       // Taken as an allocation would be: a test's limit refuses it the same way.
-      if (!GrantBlockAllocation()) return VELLUMINE_OUT_OF_MEMORY;
+      if (!GrantBlockAllocation(KeptText().capacity())) return VELLUMINE_OUT_OF_MEMORY;
       buffers.text.Swap(KeptText());
       return VELLUMINE_OK;
     }

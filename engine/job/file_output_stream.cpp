@@ -25,7 +25,7 @@ ByteBuffer* KeptBlocks() {
 bool TakeLargeBlock(ByteBuffer& into, size_t capacity) {
   for (ByteBuffer* kept = KeptBlocks(); kept != KeptBlocks() + kKeptBlocks; ++kept) {
     if (kept->capacity() == capacity) {
-      if (!GrantBlockAllocation()) return false;
+      if (!GrantBlockAllocation(capacity)) return false;
       into.Swap(*kept);
       return true;
     }
