@@ -33,6 +33,8 @@ class PageWindow final : public GrowingText {
   void Pass(size_t p) override;
   void Rewind() override;
   size_t expected() const override { return size_; }
+  // A block at a time, up to GrowingText's step (small blocks, as tests use, small steps).
+  size_t step() const override { return block_ < kStep ? block_ : kStep; }
 
   // Whether a read failed: the text then ended where it did.
   bool failed() const;

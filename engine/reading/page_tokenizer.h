@@ -20,8 +20,9 @@ class PageTokenizer {
   // With passing set, the text before a token is passed when the next is read: the reader
   // of the tokens looks back at none it took.
   explicit PageTokenizer(GrowingText& page, size_t position = 0, bool passing = false)
-      : page_(page), bound_(page.Reach(position + kStep)), ended_(page.Ended()),
-        passing_(passing), tokens_(page.text(), bound_, position), position_(position) {}
+      : page_(page), step_(page.step()), bound_(page.Reach(position + step_)),
+        ended_(page.Ended()), passing_(passing), tokens_(page.text(), bound_, position),
+        position_(position) {}
 
   // The common case inline: a token read where the text reaches far enough past it.
   [[gnu::always_inline]] HtmlToken Next() {
@@ -40,8 +41,6 @@ class PageTokenizer {
   }
 
  private:
-  static constexpr size_t kStep = size_t{64} << 10;
-
   // token, read from start, ran into the part of the text not read yet.
   [[gnu::noinline]] HtmlToken Unsettled(HtmlToken token, size_t start) {
     for (;;) {
@@ -60,7 +59,7 @@ class PageTokenizer {
       if (passing_) page_.Pass(start);
       // Twice as far past the token's start each time: a long token is read again a few
       // times, not once for every step.
-      bound_ = page_.Reach(bound_ + std::max(kStep, bound_ - start));
+      bound_ = page_.Reach(bound_ + std::max(step_, bound_ - start));
       ended_ = page_.Ended();
       tokens_ = HtmlTokenizer(page_.text(), bound_, start);
       token = tokens_.Next();
@@ -82,11 +81,11 @@ class PageTokenizer {
     return Unsettled(token, start);
   }
 
-  // Goes on with the passing over a kStep further at a time (whatever more the page holds
+  // Goes on with the passing over a step further at a time (whatever more the page holds
   // in memory), so that a Passed token lets go of at most that much.
   void GoOnPassingOver() {
     if (passing_) page_.Pass(position_);
-    const size_t want = std::max(bound_, goOn_.from) + kStep;
+    const size_t want = std::max(bound_, goOn_.from) + step_;
     const size_t reached = page_.Reach(want);
     bound_ = std::min(reached, want);
     ended_ = page_.Ended() && bound_ == reached;
@@ -96,6 +95,7 @@ class PageTokenizer {
   }
 
   GrowingText& page_;
+  size_t step_;  // how much more is read at a time
   size_t bound_;
   bool ended_;
   bool passing_;

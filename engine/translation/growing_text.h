@@ -31,7 +31,11 @@ class GrowingText {
   // it at once.
   virtual bool Kept() const { return false; }
 
+  // How far past what it has read a pass reaches for more at a time.
+  virtual size_t step() const { return kStep; }
+
   static constexpr size_t kReadPast = 64;
+  static constexpr size_t kStep = size_t{64} << 10;
 
  protected:
   const char* text_ = nullptr;
@@ -55,7 +59,9 @@ class WholeText final : public GrowingText {
 // more.
 class TextScan {
  public:
-  explicit TextScan(GrowingText& page) : page_(page), text(page.text()) { Grow(kStep); }
+  explicit TextScan(GrowingText& page) : page_(page), step_(page.step()), text(page.text()) {
+    Grow(step_);
+  }
   // Makes text[p, p + k) readable where the text holds it; false when p is at its end.
   bool Need(size_t p, size_t k) {
     if (n - p < k && !ended_) Grow(p + k);
@@ -64,18 +70,18 @@ class TextScan {
   // Reads on past n; false at the text's end.
   bool More() {
     if (ended_) return false;
-    Grow(n + kStep);
+    Grow(n + step_);
     return true;
   }
   void Pass(size_t p) { page_.Pass(p); }
 
  private:
-  static constexpr size_t kStep = size_t{64} << 10;
   void Grow(size_t p) {
     n = page_.Reach(p);
     ended_ = page_.Ended();
   }
   GrowingText& page_;
+  size_t step_;
   bool ended_ = false;
 
  public:
