@@ -28,10 +28,7 @@ class PageTokenizer {
   [[gnu::always_inline]] HtmlToken Next() {
     if (goOn_.kind != PassingOver::Kind::None) return GoOnThenNext();
     const HtmlToken token = tokens_.Next();
-    if (ended_ || tokens_.position() + kSettled <= bound_) {
-      position_ = tokens_.position();
-      return token;
-    }
+    if (Settled()) return token;
     return Unsettled(token, position_);
   }
   size_t position() const { return position_; }
@@ -41,6 +38,14 @@ class PageTokenizer {
   }
 
  private:
+  // Whether the token just read ends where the text reaches far enough past it to be the
+  // whole page's; then the position after it is taken.
+  bool Settled() {
+    if (!ended_ && tokens_.position() + kSettled > bound_) return false;
+    position_ = tokens_.position();
+    return true;
+  }
+
   // token, read from start, ran into the part of the text not read yet.
   [[gnu::noinline]] HtmlToken Unsettled(HtmlToken token, size_t start) {
     for (;;) {
@@ -63,10 +68,7 @@ class PageTokenizer {
       ended_ = page_.Ended();
       tokens_ = HtmlTokenizer(page_.text(), bound_, start);
       token = tokens_.Next();
-      if (ended_ || tokens_.position() + kSettled <= bound_) {
-        position_ = tokens_.position();
-        return token;
-      }
+      if (Settled()) return token;
     }
   }
 
@@ -74,10 +76,7 @@ class PageTokenizer {
     GoOnPassingOver();
     const size_t start = tokens_.position();
     const HtmlToken token = tokens_.Next();
-    if (ended_ || tokens_.position() + kSettled <= bound_) {
-      position_ = tokens_.position();
-      return token;
-    }
+    if (Settled()) return token;
     return Unsettled(token, start);
   }
 

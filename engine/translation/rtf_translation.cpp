@@ -96,6 +96,11 @@ void AppendListItem(RtfTranslation& t) {
   return length;
 }
 
+// Where a step of a run that starts at `at` ends at the latest.
+size_t StepEnd(const RtfTranslation& t, size_t at) {
+  return t.n - at > t.longestStep ? at + t.longestStep : t.n;
+}
+
 // Copies a preformatted block from q (after its "<pre>", or where an earlier step of it
 // stopped) up to its "</pre>", in steps that start before limit: returns the position after
 // the "</pre>" (the block ended), or where it stopped, still in the block
@@ -164,8 +169,7 @@ size_t ApplySnippet(RtfTranslation& t, const RtfTagRow& row, size_t end) {
       // Only a byte copied through the mapper can be a letter, a digit or "-".
       const size_t start = end + 1;
       if (start < t.n) DelimitControlWord(t.body, t.mapper(Byte(t.text, start)));
-      const size_t limit = t.n - start > t.longestStep ? start + t.longestStep : t.n;
-      return CopyPreformatted(t, start, limit) - 1;
+      return CopyPreformatted(t, start, StepEnd(t, start)) - 1;
     }
     case Put::TableStart: AppendTableStart(t); break;
     case Put::TableEnd: AppendTableEnd(t); break;
@@ -231,8 +235,7 @@ size_t RunRtfSteps(RtfTranslation& t, const RtfTagIndex& index, size_t p, size_t
   // A run of text, of blanks or of skipped bytes is one step up to t.longestStep bytes and
   // goes on in the next: each of its bytes is written (or skipped) alone, so a cut changes
   // nothing, and a page read as it goes never holds much more than a step.
-  const size_t longest = t.longestStep;
-  auto stepEnd = [n, longest](size_t at) { return n - at > longest ? at + longest : n; };
+  auto stepEnd = [&t](size_t at) { return StepEnd(t, at); };
 
   // The step at a plain byte (text is on): the byte and the run of text after it, written
   // at once. Returns the position after the run.
