@@ -164,6 +164,16 @@ void FileOutputStream::Write(const char* data, size_t n) {
   }
 }
 
+char* FileOutputStream::DirectRoom(size_t least, size_t& capacity) {
+  if (!background_ || failed_ || !file_.file() || least > kBackgroundBlock) return nullptr;
+  if (StagingLimit() - staged_ < least) {
+    MakeRoom();
+    if (failed_) return nullptr;
+  }
+  capacity = StagingLimit() - staged_;
+  return staging_.data() + staged_;
+}
+
 bool FileOutputStream::Close() {
   if (!file_.file()) return false;
   if (background_) {

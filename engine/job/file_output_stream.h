@@ -30,6 +30,10 @@ class FileOutputStream final : public OutputStream {
   void WriteInBackground(bool allowed) { backgroundTried_ = !allowed; }
   using OutputStream::Write;
   void Write(const char* data, size_t n) override;
+  // Room in the block being filled, once a large output's blocks are written on their
+  // thread (which expands the line ends); none before.
+  char* DirectRoom(size_t least, size_t& capacity) override;
+  void Commit(size_t n) override { staged_ += n; }
   // Writes what is staged, closes, and puts the file in the place of path; false, with
   // nothing changed under path, when anything failed on the way.
   bool Close();

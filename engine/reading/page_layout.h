@@ -147,9 +147,21 @@ class PageLayout {
       pendingSpace_ = false;
       lineStart_ = false;
     }
-    const CharacterFormat format{bold_ > 0,   subscript_ > 0, superscript_ > 0, italic_ > 0,
-                                 underline_ > 0, strike_ > 0,  monospace_ > 0};
-    writer_.Format(format);
+    writer_.Format(format_);
+  }
+
+  // A formatting element opens or closes: depth counts those open of its kind.
+  void Deeper(int& depth) {
+    ++depth;
+    FormatChanged();
+  }
+  void Shallower(int& depth) {
+    if (depth > 0) --depth;
+    FormatChanged();
+  }
+  void FormatChanged() {
+    format_ = CharacterFormat{bold_ > 0,     subscript_ > 0, superscript_ > 0, italic_ > 0,
+                              underline_ > 0, strike_ > 0,    monospace_ > 0};
   }
 
   static bool IsBlank(char c) {
@@ -323,29 +335,29 @@ class PageLayout {
         }
         break;
       case Tag::B: case Tag::Strong:
-        ++bold_;
+        Deeper(bold_);
         break;
       case Tag::Sub:
-        ++subscript_;
+        Deeper(subscript_);
         break;
       case Tag::Sup:
-        ++superscript_;
+        Deeper(superscript_);
         break;
       case Tag::Q:
         Character(0x201C);  // a quotation in its marks
         break;
       case Tag::Em: case Tag::I: case Tag::Cite: case Tag::Var: case Tag::Dfn:
       case Tag::Address:
-        ++italic_;
+        Deeper(italic_);
         break;
       case Tag::U: case Tag::Ins:
-        ++underline_;
+        Deeper(underline_);
         break;
       case Tag::S: case Tag::Strike: case Tag::Del:
-        ++strike_;
+        Deeper(strike_);
         break;
       case Tag::Code: case Tag::Kbd: case Tag::Samp: case Tag::Tt:
-        ++monospace_;
+        Deeper(monospace_);
         break;
       case Tag::A:
         Anchor(token);
@@ -444,29 +456,29 @@ class PageLayout {
         RequestBreak(Break::Line);
         break;
       case Tag::B: case Tag::Strong:
-        if (bold_ > 0) --bold_;
+        Shallower(bold_);
         break;
       case Tag::Sub:
-        if (subscript_ > 0) --subscript_;
+        Shallower(subscript_);
         break;
       case Tag::Sup:
-        if (superscript_ > 0) --superscript_;
+        Shallower(superscript_);
         break;
       case Tag::Q:
         Character(0x201D);
         break;
       case Tag::Em: case Tag::I: case Tag::Cite: case Tag::Var: case Tag::Dfn:
       case Tag::Address:
-        if (italic_ > 0) --italic_;
+        Shallower(italic_);
         break;
       case Tag::U: case Tag::Ins:
-        if (underline_ > 0) --underline_;
+        Shallower(underline_);
         break;
       case Tag::S: case Tag::Strike: case Tag::Del:
-        if (strike_ > 0) --strike_;
+        Shallower(strike_);
         break;
       case Tag::Code: case Tag::Kbd: case Tag::Samp: case Tag::Tt:
-        if (monospace_ > 0) --monospace_;
+        Shallower(monospace_);
         break;
       case Tag::A:
         if (linkOpen_) {
@@ -722,6 +734,7 @@ class PageLayout {
   int underline_ = 0;
   int strike_ = 0;
   int monospace_ = 0;
+  CharacterFormat format_;  // as the depths above give it
 
   // Links.
   EncodingChoice encoding_;

@@ -1,5 +1,6 @@
 // Where a writer of the default reading puts its bytes: a fixed block that goes to the
-// conversion's output stream whenever it fills, so that no body is held whole.
+// conversion's output stream whenever it fills, so that no body is held whole; or, where
+// the stream gives room in its own block, that room, which it takes without a copy.
 #pragma once
 
 #include <cstddef>
@@ -16,22 +17,23 @@ class PageOutput {
   // The most a writer asks room for at once.
   static constexpr size_t kLargestRoom = size_t{64} << 10;
 
-  explicit PageOutput(OutputStream& out) : out_(out) {}
+  explicit PageOutput(OutputStream& out) : out_(out) { TakeRoom(); }
   PageOutput(const PageOutput&) = delete;
   PageOutput& operator=(const PageOutput&) = delete;
 
   // Room for k bytes (k <= kLargestRoom) at the returned pointer; Commit says how many
   // were written.
   char* Room(size_t k) {
-    if (kCapacity - used_ < k) Flush();
-    return buffer_ + used_;
+    if (capacity_ - used_ < k) Flush();
+    return room_ + used_;
   }
-  void Commit(char* end) { used_ = static_cast<size_t>(end - buffer_); }
+  void Commit(char* end) { used_ = static_cast<size_t>(end - room_); }
 
   void Append(std::string_view bytes) {
     if (bytes.size() > kLargestRoom) {
       Flush();
       out_.Write(bytes.data(), bytes.size());
+      TakeRoom();  // the stream's room moved on past what it took
       return;
     }
     char* d = Room(bytes.size());
@@ -39,18 +41,34 @@ class PageOutput {
     used_ += bytes.size();
   }
   void Append(char c) {
-    if (used_ == kCapacity) Flush();
-    buffer_[used_++] = c;
+    if (used_ == capacity_) Flush();
+    room_[used_++] = c;
   }
 
   // Hands what is held to the stream.
   void Flush() {
-    if (used_ != 0) out_.Write(buffer_, used_);
+    if (used_ != 0) {
+      if (room_ == buffer_) {
+        out_.Write(buffer_, used_);
+      } else {
+        out_.Commit(used_);
+      }
+    }
     used_ = 0;
+    TakeRoom();
   }
 
  private:
+  void TakeRoom() {
+    size_t capacity = 0;
+    char* direct = out_.DirectRoom(kLargestRoom, capacity);
+    room_ = direct ? direct : buffer_;
+    capacity_ = direct ? capacity : kCapacity;
+  }
+
   OutputStream& out_;
+  char* room_ = nullptr;   // buffer_ or the stream's
+  size_t capacity_ = 0;
   size_t used_ = 0;
   char buffer_[kCapacity];
 };

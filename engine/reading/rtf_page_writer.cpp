@@ -305,9 +305,14 @@ void RtfPageWriter<kTables>::OpenField() {
   } else {
     out_.Append("{\\field{\\*\\fldinst HYPERLINK \"");
     // Printable ASCII without quote or backslash: only braces need escapes.
-    char* d = out_.Room(2 * linkLength_);
-    for (size_t i = 0; i < linkLength_; ++i) {
-      const char c = linkAddress_[i];
+    const auto* s = reinterpret_cast<const unsigned char*>(linkAddress_);
+    char* d = out_.Room(2 * linkLength_ + kScanChunk);
+    for (size_t i = 0; i < linkLength_;) {
+      const size_t k = CopyPlainRun<PlainBytes::RtfText>(s + i, linkLength_ - i, d);
+      d += k;
+      i += k;
+      if (i == linkLength_) break;
+      const char c = linkAddress_[i++];
       if (c == '{' || c == '}') *d++ = '\\';
       *d++ = c;
     }

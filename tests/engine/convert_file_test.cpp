@@ -3,6 +3,7 @@
 // protected from being its own output; the file stream, the job's buffers, output names and
 // progress; the C interface's options from callers of earlier and later versions.
 #include <cstddef>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <random>
@@ -12,6 +13,7 @@
 #include "fast/split_translation.h"
 #include "job/conversion_job.h"
 #include "job/file_output_stream.h"
+#include "reading/page_output.h"
 #include "output_path.h"
 
 namespace vellumine::testing {
@@ -510,16 +512,66 @@ TEST(FileOutputStreamTest, LineEndsExpandedInOutputsOfEverySize) {
     FileOutputStream out;
     ASSERT_TRUE(out.Open((dir.path() + "out.txt").c_str()));
     out.WriteInBackground(size != (size_t{5} << 20));
+    size_t direct = 0;  // bytes written in the stream's own room
     for (size_t at = 0; at < size;) {
       const size_t longest = random() % 3 == 0 ? 300000 : 100;
-      const size_t piece = std::min<size_t>(size - at, random() % longest);
-      out.Write(bytes.data() + at, piece);
+      size_t piece = std::min<size_t>(size - at, random() % longest);
+      size_t capacity = 0;
+      if (char* room = random() % 2 ? out.DirectRoom(piece, capacity) : nullptr) {
+        ASSERT_GE(capacity, piece);
+        std::memcpy(room, bytes.data() + at, piece);
+        out.Commit(piece);
+        direct += piece;
+      } else {
+        out.Write(bytes.data() + at, piece);
+      }
       at += piece;
     }
     ASSERT_TRUE(out.Close()) << size;
+    // Room is given once the blocks go to their thread (past the large block), never before.
+    EXPECT_EQ(direct > 0, size >= (size_t{3} << 20) && size != (size_t{5} << 20)) << size;
     std::string expected;
     for (char c : bytes) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
     EXPECT_TRUE(dir.Read("out.txt") == expected) << size;
+  }
+  {
+    // A page's output block over the stream: what it writes in the stream's room and what
+    // it hands over (runs too long for its block among them) keep their order.
+    std::string expected;
+    FileOutputStream out;
+    ASSERT_TRUE(out.Open((dir.path() + "page.txt").c_str()));
+    out.WriteInBackground(true);
+    {
+      PageOutput page(out);
+      while (expected.size() < (size_t{9} << 20)) {
+        const std::string run(random() % 50 == 0 ? PageOutput::kLargestRoom + random() % 9000
+                                                 : random() % 300,
+                              static_cast<char>('a' + random() % 26));
+        switch (random() % 3) {
+          case 0:
+            page.Append(run);
+            break;
+          case 1:
+            if (run.size() <= PageOutput::kLargestRoom) {
+              char* room = page.Room(run.size());
+              std::memcpy(room, run.data(), run.size());
+              page.Commit(room + run.size());
+              break;
+            }
+            page.Append(run);
+            break;
+          default:
+            page.Append('\n');
+            expected += '\r';
+            expected += '\n';
+            continue;
+        }
+        expected += run;
+      }
+      page.Flush();
+    }
+    ASSERT_TRUE(out.Close());
+    EXPECT_TRUE(dir.Read("page.txt") == expected);
   }
   {
     FileOutputStream discarded;
