@@ -53,6 +53,7 @@ vellumine_result ConvertFileUnguarded(const char* inputPath, const char* outputD
   // The default reading leaves a core free part of the time, which a large output's writes
   // can use; the classic reading keeps both busy with its halves.
   output.WriteInBackground(options.reading == VELLUMINE_READING_DEFAULT);
+  output.Expect(input.size());
 
   // From here on the output is being written under a temporary name. A failure leaves a
   // file that was under the output's name as it was; where there was none, EmptyInput and

@@ -108,25 +108,11 @@ void FileOutputStream::MakeRoom() {
     if (TakeLargeBlock(large, kLargeStaging)) {
       std::memcpy(large.data(), staging_.data(), staged_);
       staging_.Swap(large);
+      if (expectedLarge_ && !backgroundTried_) StartBackground();
       return;
     }
   } else if (!backgroundTried_) {
-    // One that outgrows that too goes on (where allowed, and where a thread and two more
-    // blocks can be had) as its bytes stand, in shorter blocks, which a thread of their
-    // own expands and writes while the next block fills. The block so far goes out here.
-    backgroundTried_ = true;
-    if (TakeLargeBlock(spare_, kLargeStaging) && TakeLargeBlock(expanded_, kLargeStaging)) {
-      try {
-        background_ = std::make_unique<BackgroundBlocks>([this](const char* data, size_t n) {
-          const size_t length = ExpandLineEnds(reinterpret_cast<const unsigned char*>(data), n,
-                                               reinterpret_cast<unsigned char*>(expanded_.data()));
-          return WriteBlock(expanded_.data(), length);
-        });
-      } catch (...) {
-        background_.reset();
-      }
-    }
-    Flush();
+    StartBackground();
     return;
   }
   if (background_) {
@@ -134,6 +120,26 @@ void FileOutputStream::MakeRoom() {
     staging_.Swap(spare_);
     staged_ = 0;
     return;
+  }
+  Flush();
+}
+
+void FileOutputStream::StartBackground() {
+  // One that outgrows the large block too, or is expected to, goes on (where allowed, and
+  // where a thread and two more blocks can be had) as its bytes stand, in shorter blocks,
+  // which a thread of their own expands and writes while the next block fills. The block
+  // so far goes out here.
+  backgroundTried_ = true;
+  if (TakeLargeBlock(spare_, kLargeStaging) && TakeLargeBlock(expanded_, kLargeStaging)) {
+    try {
+      background_ = std::make_unique<BackgroundBlocks>([this](const char* data, size_t n) {
+        const size_t length = ExpandLineEnds(reinterpret_cast<const unsigned char*>(data), n,
+                                             reinterpret_cast<unsigned char*>(expanded_.data()));
+        return WriteBlock(expanded_.data(), length);
+      });
+    } catch (...) {
+      background_.reset();
+    }
   }
   Flush();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -28,6 +29,9 @@ class FileOutputStream final : public OutputStream {
   // Whether a large output's blocks may be written on a thread of their own (they are not
   // by default).
   void WriteInBackground(bool allowed) { backgroundTried_ = !allowed; }
+  // About how many bytes the output will hold: one expected to outgrow the large block
+  // goes to the thread (where allowed) from its first block on.
+  void Expect(uint64_t bytes) { expectedLarge_ = bytes >= kLargeStaging; }
   using OutputStream::Write;
   void Write(const char* data, size_t n) override;
   // Room in the block being filled, once a large output's blocks are written on their
@@ -61,6 +65,7 @@ class FileOutputStream final : public OutputStream {
   }
   void Flush();     // the staged bytes written here
   void MakeRoom();  // the large block, or the staged bytes on their way out
+  void StartBackground();
   bool WriteBlock(const char* data, size_t n);
 
   ReplacementFile file_;
@@ -71,6 +76,7 @@ class FileOutputStream final : public OutputStream {
   ByteBuffer spare_;                  // the block being written while staging_ fills
   ByteBuffer expanded_;               // the thread's: the block with its line ends expanded
   bool backgroundTried_ = true;  // no thread is started (again) for the blocks
+  bool expectedLarge_ = false;
   std::unique_ptr<BackgroundBlocks> background_;  // writes spare_ (the large outputs')
 };
 
