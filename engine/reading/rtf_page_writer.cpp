@@ -161,13 +161,19 @@ void RtfPageWriter<kTables>::WriteParagraphStart(const Block& block, bool inCell
   block_ = block;
   headingBold_ = block.heading > 0;
   format_ = CharacterFormat{};
-  // Most paragraphs start as the one before did (a list item's differ by their number).
-  if (!(block == startBlock_ && inCell == startInCell_ && startLength_ > 0)) {
-    startBlock_ = block;
-    startInCell_ = inCell;
-    startLength_ = FormatParagraphStart(block, inCell, start_);
+  // Most paragraphs start as one of the last few did (a list item's differ by their number).
+  for (const KeptStart& kept : starts_) {
+    if (kept.length > 0 && kept.block == block && kept.inCell == inCell) {
+      out_.Append(std::string_view(kept.bytes, kept.length));
+      return;
+    }
   }
-  out_.Append(std::string_view(start_, startLength_));
+  KeptStart& kept = starts_[nextStart_];
+  nextStart_ = (nextStart_ + 1) % kKeptStarts;
+  kept.block = block;
+  kept.inCell = inCell;
+  kept.length = FormatParagraphStart(block, inCell, kept.bytes);
+  out_.Append(std::string_view(kept.bytes, kept.length));
 }
 
 template <bool kTables>

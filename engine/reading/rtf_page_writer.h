@@ -84,11 +84,17 @@ class RtfPageWriter {
   bool cyrillic_;
   int bodySize_;                 // half-points
   Block block_;                  // the open paragraph's
-  // The last paragraph start written, kept for the next paragraph like it.
-  Block startBlock_;
-  bool startInCell_ = false;
-  char start_[kStartCapacity] = {};
-  size_t startLength_ = 0;
+  // The last few kinds of paragraph start written, kept for the next paragraphs like them
+  // (a page's paragraphs, code lines and list items take turns); the oldest goes first.
+  struct KeptStart {
+    Block block;
+    bool inCell = false;
+    size_t length = 0;  // 0: none kept here
+    char bytes[kStartCapacity];
+  };
+  static constexpr int kKeptStarts = 4;
+  KeptStart starts_[kKeptStarts];
+  int nextStart_ = 0;  // the one replaced next
   CharacterFormat format_;       // in force in the open paragraph
   bool headingBold_ = false;     // the paragraph is bold of itself
   bool paragraphEndPending_ = false;  // a paragraph ended; its "\par" (or "\cell") not yet
