@@ -35,6 +35,31 @@ class TokenPipeline {
     return taken_->tokens[index_++];
   }
   size_t position() const { return position_; }
+  // Gives the tokens after the one just taken that the reading thread has read to
+  // visitor.Take in order, until it returns false (then true). False when they run out, or
+  // at markup being passed over, with from the position after the last token given, where
+  // a tokenizer goes on with the same tokens.
+  template <typename Visitor>
+  bool LookAhead(Visitor& visitor, size_t& from) {
+    size_t produced;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      produced = produced_;
+    }
+    // The taken batch is number consumed_; those after it up to produced stay as they are
+    // until this thread gives them back.
+    const Batch* batch = taken_;
+    size_t number = consumed_;
+    for (size_t i = index_;; i = 0) {
+      for (; i < batch->count; ++i) {
+        if (batch->tokens[i].kind == HtmlToken::Kind::Passed) return false;
+        if (!visitor.Take(batch->tokens[i])) return true;
+        from = batch->positions[i];
+      }
+      if (++number >= produced) return false;
+      batch = &batches_[number % kBatches];
+    }
+  }
   // Those read ahead, where they stay until the next batch is taken; others into scratch.
   const TagAttributes& UsedAttributes(const HtmlToken& token, AttributeUse use,
                                       TagAttributes& scratch) const {

@@ -621,26 +621,39 @@ class PageLayout {
   }
 
   // A table's rows: writers that need it get the number of cells before the row.
-  int CountCells() const {
-    PageTokenizer ahead(page_, tokens_.position());
+  // A row's cells, counted over the tokens after its start.
+  struct RowCells {
     int cells = 0;
-    int nested = 0;
-    for (;;) {
-      const HtmlToken token = ahead.Next();
-      if (token.kind == HtmlToken::Kind::End) break;
+    int nested = 0;  // tables open inside the row
+    // Counts token; false at the row's end.
+    bool Take(const HtmlToken& token) {
+      if (token.kind == HtmlToken::Kind::End) return false;
       if (token.kind == HtmlToken::Kind::StartTag) {
         if (token.tag == Tag::Table) ++nested;
-        if (nested == 0 && token.tag == Tag::Tr) break;
+        if (nested == 0 && token.tag == Tag::Tr) return false;
         if (nested == 0 && (token.tag == Tag::Td || token.tag == Tag::Th)) ++cells;
       } else if (token.kind == HtmlToken::Kind::EndTag) {
         if (token.tag == Tag::Table) {
-          if (nested == 0) break;
+          if (nested == 0) return false;
           --nested;
         }
-        if (nested == 0 && token.tag == Tag::Tr) break;
+        if (nested == 0 && token.tag == Tag::Tr) return false;
       }
+      return true;
     }
-    return cells;
+  };
+
+  int CountCells() const {
+    RowCells row;
+    size_t from = tokens_.position();
+    // The tokens the reading thread has read already, then the page read again from there.
+    if constexpr (requires { tokens_.LookAhead(row, from); }) {
+      if (tokens_.LookAhead(row, from)) return row.cells;
+    }
+    PageTokenizer ahead(page_, from);
+    while (row.Take(ahead.Next())) {
+    }
+    return row.cells;
   }
 
   void OpenTable() {

@@ -2,16 +2,21 @@
 // rewinds), and the default reading over it against the same reading of the page in memory,
 // in every mode, with blocks small enough that every rule's look-ahead crosses them.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <thread>
+#include <vector>
 
 #include "engine_test_util.h"
 #include "fast/allocation_limit.h"
 #include "job/conversion_job.h"
 #include "job/page_window.h"
+#include "reading/page_tokenizer.h"
+#include "fast/token_pipeline.h"
 #include "translation/encoding.h"
 
 namespace vellumine::testing {
@@ -109,11 +114,22 @@ std::vector<std::string> FarReachingPages() {
   while (crlf.size() < 3 * kSmallBlock) crlf += "word &amp; word\r\n";
   std::string cells = "<table><tr>";
   for (int i = 0; i < 3000; ++i) cells += "<td>" + std::to_string(i) + (i % 7 ? "" : "</tr><tr>");
+  // Rows counted ahead over markup passed over in steps, and over many batches of tokens.
+  std::string commented = "<table>";
+  for (int r = 0; r < 6; ++r) {
+    commented += "<tr>";
+    for (int c = 0; c <= r; ++c)
+      commented += "<td>" + std::to_string(c) + (c == r / 2 ? "<!--" + filler + "-->" : "");
+  }
+  std::string wide = "<table><tr>";
+  for (int i = 0; i < 5000; ++i) wide += "<td>" + std::to_string(i);
   std::string lists;
   for (int i = 0; i < 1200; ++i) lists += "<ol start=" + std::to_string(i) + "><li>x</ol>";
   std::vector<std::string> pages = {
       examples,
       cells + "</table><p>after",
+      commented + "</table><p>after",
+      wide + "</tr><tr><td>last</table>",
       lists + "<ol\n" + std::string(kSmallBlock, ' ') + "start=5><li>far</ol>",
       "<html><head>" + filler + "<meta charset=utf-8></head><p>\xc3\xa9" + filler,
       "<p>" + filler + "\xd0\xb6" + filler + "\xe2\x82\xac</p>",
@@ -190,6 +206,81 @@ TEST(ReadAsItGoes, GivesTheOutputOfTheWholePage) {
         }
       }
     }
+  }
+}
+
+TEST(ReadAsItGoes, PipelineLooksAheadOverTheTokensItRead) {
+  // From every so many tokens, the tokens after it as far as the reading thread has read
+  // them (sometimes far ahead, a visitor taking more than the batches hold): those a
+  // tokenizer gives, up to markup being passed over, and a tokenizer from where the look
+  // ahead stopped goes on with the next. On a page whole and read as it goes in small
+  // blocks (where long comments are passed over in steps).
+  std::string page;
+  for (int i = 0; page.size() < (size_t{1} << 20); ++i) {
+    page += "<tr><td>" + std::to_string(i) + "<td class=c>x &amp; y</td>";
+    if (i % 500 == 0) page += "<!--" + std::string(5 * kSmallBlock, '-') + "-->";
+  }
+  struct Recorder {
+    std::vector<HtmlToken> tokens;
+    size_t most;
+    bool Take(const HtmlToken& token) {
+      tokens.push_back(token);
+      return tokens.size() < most;
+    }
+  };
+  for (const bool whole : {true, false}) {
+    // The tokens and positions a tokenizer of its own gives.
+    std::vector<HtmlToken> expected;
+    std::vector<size_t> positions;
+    {
+      TestSource source(page);
+      PageWindow window;
+      ASSERT_TRUE(window.Open(source, page.size(), kSmallBlock));
+      WholeText text(page.c_str(), page.size());
+      PageTokenizer tokens(whole ? static_cast<GrowingText&>(text) : window);
+      do {
+        expected.push_back(tokens.Next());
+        positions.push_back(tokens.position());
+      } while (expected.back().kind != HtmlToken::Kind::End);
+    }
+    TestSource source(page);
+    PageWindow window;
+    ASSERT_TRUE(window.Open(source, page.size(), kSmallBlock));
+    WholeText text(page.c_str(), page.size());
+    GrowingText& read = whole ? static_cast<GrowingText&>(text) : window;
+    TokenPipeline pipeline(read, AttributeUse{});
+    std::mt19937 random(5);
+    size_t ranOut = 0, passedOver = 0;
+    for (size_t k = 0; k < expected.size(); ++k) {
+      const HtmlToken got = pipeline.Next();
+      ASSERT_EQ(got.kind, expected[k].kind) << k;
+      if (k % 997 != 0 || got.kind == HtmlToken::Kind::End) continue;
+      // Now and then the reading thread is let fill all its batches first.
+      if (k % (8 * 997) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      Recorder ahead{{}, random() % 2 ? size_t{100} : size_t{60000}};
+      size_t from = pipeline.position();
+      const bool stopped = pipeline.LookAhead(ahead, from);
+      ASSERT_EQ(stopped, ahead.tokens.size() == ahead.most) << k;
+      for (size_t i = 0; i < ahead.tokens.size(); ++i) {
+        ASSERT_EQ(ahead.tokens[i].kind, expected[k + 1 + i].kind) << k << " " << i;
+        ASSERT_EQ(ahead.tokens[i].begin, expected[k + 1 + i].begin) << k << " " << i;
+      }
+      if (stopped || (!ahead.tokens.empty() && ahead.tokens.back().kind == HtmlToken::Kind::End))
+        continue;
+      const size_t next = k + 1 + ahead.tokens.size();
+      ASSERT_EQ(from, positions[next - 1]) << k;
+      if (expected[next].kind == HtmlToken::Kind::Passed) {
+        ++passedOver;
+        continue;
+      }
+      ++ranOut;
+      PageTokenizer goOn(read, from);
+      const HtmlToken following = goOn.Next();
+      ASSERT_EQ(following.kind, expected[next].kind) << k;
+      ASSERT_EQ(following.begin, expected[next].begin) << k;
+    }
+    // Whole, the batches run out; read as it goes, markup passed over comes first.
+    EXPECT_GT(whole ? ranOut : passedOver, 0u);
   }
 }
 
