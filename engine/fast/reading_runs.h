@@ -32,6 +32,19 @@ inline size_t FindReferenceOrHighByte(const unsigned char* s, size_t p, size_t n
   return n;
 }
 
+// Where the next two letters a and b (lowercase, matched in either case) start in s[p, n);
+// n when there are none.
+inline size_t FindLetterPair(const unsigned char* s, size_t p, size_t n, char a, char b) {
+  while (n - p >= kScanChunk + 1) {
+    const ByteMask marks = ScanChunk(s + p).EqualNoCase(a) & ScanChunk(s + p + 1).EqualNoCase(b);
+    if (const ScanBits bits = marks.Bits()) return p + FirstSetByte(bits);
+    p += kScanChunk;
+  }
+  for (; p + 1 < n; ++p)
+    if ((s[p] | 0x20) == a && (s[p + 1] | 0x20) == b) return p;
+  return n;
+}
+
 // Where the next "<ol" (letters in either case) starts in s[p, n); n when there is none.
 inline size_t FindOrderedListTag(const unsigned char* s, size_t p, size_t n) {
   while (n - p >= kScanChunk + 2) {

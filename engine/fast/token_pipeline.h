@@ -28,8 +28,8 @@ class TokenPipeline {
   TokenPipeline(const TokenPipeline&) = delete;
   TokenPipeline& operator=(const TokenPipeline&) = delete;
 
-  // As HtmlTokenizer's.
-  HtmlToken Next() {
+  // As HtmlTokenizer's; the token stays as it is until the next call.
+  const HtmlToken& Next() {
     if (index_ == taken_->count) TakeNextBatch();
     position_ = taken_->positions[index_];
     return taken_->tokens[index_++];

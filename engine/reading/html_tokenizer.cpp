@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "fast/byte_scan.h"
+#include "fast/reading_runs.h"
 #include "translation/ascii.h"
 #include "translation/html_entities.h"
 #include "translation/windows_code_pages.h"
@@ -424,7 +425,7 @@ void ForEachAttribute(const unsigned char* s, size_t begin, size_t end, Visit vi
       if (p < end && (s[p] == '"' || s[p] == '\'')) {
         const unsigned char quote = s[p];
         vb = ++p;
-        while (p < end && s[p] != quote) ++p;
+        p = FindByte(reinterpret_cast<const char*>(s), end, p, static_cast<char>(quote));
         ve = p;
         if (p < end) ++p;
       } else {
@@ -498,8 +499,9 @@ void ReadUsedAttributes(const char* text, const HtmlToken& token, AttributeUse u
               ((tag == Tag::A && use.links) || tag == Tag::Img || tag == Tag::Base ||
                tag == Tag::Ol || tag == Tag::Li || tag == Tag::Td || tag == Tag::Th);
   // Whether the attributes spell "id" anywhere, in either case (most tags' do not).
-  for (size_t p = token.begin + 1; !used && use.places && p < token.end; ++p)
-    used = (text[p] | 0x20) == 'd' && (text[p - 1] | 0x20) == 'i';
+  if (!used && use.places && token.end > token.begin)
+    used = FindLetterPair(reinterpret_cast<const unsigned char*>(text), token.begin, token.end,
+                          'i', 'd') < token.end;
   if (used)
     ReadTagAttributes(text, token.begin, token.end, attributes);
   else

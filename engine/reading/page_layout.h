@@ -42,7 +42,7 @@ class PageLayout {
   void Run(ProgressTicks& ticks) {
     size_t passed = 0;
     for (;;) {
-      const HtmlToken token = tokens_.Next();
+      const HtmlToken& token = tokens_.Next();  // held by the tokens or kept alive here
       const size_t position = tokens_.position();
       ticks.Pass(passed, position);
       passed = position;
