@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 namespace vellumine {
 
@@ -34,8 +36,12 @@ struct CharacterFormat {
   bool underline = false;
   bool strike = false;
   bool monospace = false;
-  friend bool operator==(const CharacterFormat&, const CharacterFormat&) = default;
+  // Compared at every run of text: the bytes at once.
+  friend bool operator==(const CharacterFormat& a, const CharacterFormat& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+  }
 };
+static_assert(std::has_unique_object_representations_v<CharacterFormat>);
 
 // The deepest indent a writer lays out; deeper blocks stay at this one.
 inline constexpr int kDeepestIndent = 12;

@@ -30,14 +30,8 @@ class PageOutput {
   void Commit(char* end) { used_ = static_cast<size_t>(end - room_); }
 
   void Append(std::string_view bytes) {
-    if (bytes.size() > kLargestRoom) {
-      Flush();
-      out_.Write(bytes.data(), bytes.size());
-      TakeRoom();  // the stream's room moved on past what it took
-      return;
-    }
-    char* d = Room(bytes.size());
-    std::memcpy(d, bytes.data(), bytes.size());
+    if (capacity_ - used_ < bytes.size()) return AppendAfterFlush(bytes);
+    std::memcpy(room_ + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
   }
   void Append(char c) {
@@ -59,6 +53,16 @@ class PageOutput {
   }
 
  private:
+  [[gnu::noinline]] void AppendAfterFlush(std::string_view bytes) {
+    Flush();
+    if (bytes.size() > kLargestRoom) {
+      out_.Write(bytes.data(), bytes.size());
+      TakeRoom();  // the stream's room moved on past what it took
+      return;
+    }
+    std::memcpy(room_, bytes.data(), bytes.size());
+    used_ = bytes.size();
+  }
   void TakeRoom() {
     size_t capacity = 0;
     char* direct = out_.DirectRoom(kLargestRoom, capacity);

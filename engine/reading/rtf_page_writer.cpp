@@ -233,10 +233,12 @@ size_t RtfPageWriter<kTables>::FormatParagraphStart(const Block& block, bool inC
 
 template <bool kTables>
 void RtfPageWriter<kTables>::SwitchFormat(const CharacterFormat& format) {
-  bool written = false;
+  // At most six words and a blank, written at once.
+  char words[48];
+  size_t length = 0;
   auto put = [&](std::string_view word) {
-    out_.Append(word);
-    written = true;
+    std::memcpy(words + length, word.data(), word.size());
+    length += word.size();
   };
   if ((format.bold || headingBold_) != (format_.bold || headingBold_))
     put(format.bold || headingBold_ ? "\\b" : "\\b0");
@@ -248,7 +250,10 @@ void RtfPageWriter<kTables>::SwitchFormat(const CharacterFormat& format) {
   // Preformatted paragraphs are in the monospace font of themselves.
   if ((format.monospace || block_.preformatted) != (format_.monospace || block_.preformatted))
     put(format.monospace || block_.preformatted ? "\\f1" : "\\f0");
-  if (written) out_.Append(' ');
+  if (length > 0) {
+    words[length++] = ' ';
+    out_.Append(std::string_view(words, length));
+  }
   format_ = format;
 }
 
