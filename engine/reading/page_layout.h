@@ -41,34 +41,41 @@ class PageLayout {
   // Lays out the whole text, reporting ticks as it passes their positions.
   void Run(ProgressTicks& ticks) {
     size_t passed = 0;
+    size_t nextTick = ticks.nextPosition();  // ticks before it were all passed
     for (;;) {
       const HtmlToken& token = tokens_.Next();  // held by the tokens or kept alive here
       const size_t position = tokens_.position();
-      ticks.Pass(passed, position);
+      if (position > nextTick || position < passed) {
+        ticks.Pass(passed, position);
+        nextTick = ticks.nextPosition();
+      }
       passed = position;
-      if (token.kind == HtmlToken::Kind::Passed) continue;  // as if it were not there
-      const bool newlineSkipped = skipNewline_;
-      skipNewline_ = false;
       switch (token.kind) {
+        case HtmlToken::Kind::Passed:
+          break;  // as if it were not there
         case HtmlToken::Kind::End:
           Finish();
           return;
-        case HtmlToken::Kind::Text:
+        case HtmlToken::Kind::Text: {
+          const bool newlineSkipped = skipNewline_;
+          skipNewline_ = false;
           if (preDepth_ > 0 && !InOneLineCell())
             PreformattedText(token.begin + (newlineSkipped ? LineEndLength(token) : 0), token.end);
           else
             Text(token.begin, token.end);
           break;
+        }
         case HtmlToken::Kind::Character:
+          skipNewline_ = false;
           for (int i = 0; i < token.count; ++i) Character(token.cps[i]);
           break;
         case HtmlToken::Kind::StartTag:
+          skipNewline_ = false;
           StartTag(token);
           break;
         case HtmlToken::Kind::EndTag:
+          skipNewline_ = false;
           EndTag(token.tag);
-          break;
-        case HtmlToken::Kind::Passed:
           break;
       }
     }
