@@ -47,10 +47,14 @@ inline size_t FindLetterPair(const unsigned char* s, size_t p, size_t n, char a,
 
 // Where the next "<ol" (letters in either case) starts in s[p, n); n when there is none.
 inline size_t FindOrderedListTag(const unsigned char* s, size_t p, size_t n) {
+  // "<o" is rare enough (<ol, <option, <object) that each is checked byte by byte (which
+  // also drops any mark a word-wide scan sets past the first).
   while (n - p >= kScanChunk + 2) {
-    const ByteMask marks = ScanChunk(s + p).Equal('<') & ScanChunk(s + p + 1).EqualNoCase('o') &
-                           ScanChunk(s + p + 2).EqualNoCase('l');
-    if (const ScanBits bits = marks.Bits()) return p + FirstSetByte(bits);
+    ScanBits bits = (ScanChunk(s + p).Equal('<') & ScanChunk(s + p + 1).EqualNoCase('o')).Bits();
+    for (; bits; bits &= bits - 1) {
+      const size_t at = p + FirstSetByte(bits);
+      if (s[at] == '<' && (s[at + 1] | 0x20) == 'o' && (s[at + 2] | 0x20) == 'l') return at;
+    }
     p += kScanChunk;
   }
   for (; p + 2 < n; ++p)

@@ -343,6 +343,12 @@ TEST(DefaultReading, FastRunsMatchTheirModels) {
       ++olModel;
     if (olModel + 2 >= bytes.size()) olModel = bytes.size();
     ASSERT_EQ(FindOrderedListTag(s, from, bytes.size()), olModel) << round;
+    size_t pairModel = from;
+    while (pairModel + 1 < bytes.size() &&
+           !((s[pairModel] | 0x20) == 'o' && (s[pairModel + 1] | 0x20) == 'l'))
+      ++pairModel;
+    if (pairModel + 1 >= bytes.size()) pairModel = bytes.size();
+    ASSERT_EQ(FindLetterPair(s, from, bytes.size(), 'o', 'l'), pairModel) << round;
     for (PlainBytes plain : {PlainBytes::PrintableAscii, PlainBytes::PrintableOrHigh,
                              PlainBytes::RtfText}) {
       char out[96 + kScanChunk];
