@@ -157,18 +157,15 @@ class PageLayout {
     writer_.Format(format_);
   }
 
-  // A formatting element opens or closes: depth counts those open of its kind.
-  void Deeper(int& depth) {
+  // A formatting element opens or closes: depth counts those open of its kind, and the
+  // format has the flag while any is open.
+  void Deeper(int& depth, bool CharacterFormat::*flag) {
     ++depth;
-    FormatChanged();
+    format_.*flag = true;
   }
-  void Shallower(int& depth) {
+  void Shallower(int& depth, bool CharacterFormat::*flag) {
     if (depth > 0) --depth;
-    FormatChanged();
-  }
-  void FormatChanged() {
-    format_ = CharacterFormat{bold_ > 0,     subscript_ > 0, superscript_ > 0, italic_ > 0,
-                              underline_ > 0, strike_ > 0,    monospace_ > 0};
+    format_.*flag = depth > 0;
   }
 
   static bool IsBlank(char c) {
@@ -342,29 +339,29 @@ class PageLayout {
         }
         break;
       case Tag::B: case Tag::Strong:
-        Deeper(bold_);
+        Deeper(bold_, &CharacterFormat::bold);
         break;
       case Tag::Sub:
-        Deeper(subscript_);
+        Deeper(subscript_, &CharacterFormat::subscript);
         break;
       case Tag::Sup:
-        Deeper(superscript_);
+        Deeper(superscript_, &CharacterFormat::superscript);
         break;
       case Tag::Q:
         Character(0x201C);  // a quotation in its marks
         break;
       case Tag::Em: case Tag::I: case Tag::Cite: case Tag::Var: case Tag::Dfn:
       case Tag::Address:
-        Deeper(italic_);
+        Deeper(italic_, &CharacterFormat::italic);
         break;
       case Tag::U: case Tag::Ins:
-        Deeper(underline_);
+        Deeper(underline_, &CharacterFormat::underline);
         break;
       case Tag::S: case Tag::Strike: case Tag::Del:
-        Deeper(strike_);
+        Deeper(strike_, &CharacterFormat::strike);
         break;
       case Tag::Code: case Tag::Kbd: case Tag::Samp: case Tag::Tt:
-        Deeper(monospace_);
+        Deeper(monospace_, &CharacterFormat::monospace);
         break;
       case Tag::A:
         Anchor(token);
@@ -463,29 +460,29 @@ class PageLayout {
         RequestBreak(Break::Line);
         break;
       case Tag::B: case Tag::Strong:
-        Shallower(bold_);
+        Shallower(bold_, &CharacterFormat::bold);
         break;
       case Tag::Sub:
-        Shallower(subscript_);
+        Shallower(subscript_, &CharacterFormat::subscript);
         break;
       case Tag::Sup:
-        Shallower(superscript_);
+        Shallower(superscript_, &CharacterFormat::superscript);
         break;
       case Tag::Q:
         Character(0x201D);
         break;
       case Tag::Em: case Tag::I: case Tag::Cite: case Tag::Var: case Tag::Dfn:
       case Tag::Address:
-        Shallower(italic_);
+        Shallower(italic_, &CharacterFormat::italic);
         break;
       case Tag::U: case Tag::Ins:
-        Shallower(underline_);
+        Shallower(underline_, &CharacterFormat::underline);
         break;
       case Tag::S: case Tag::Strike: case Tag::Del:
-        Shallower(strike_);
+        Shallower(strike_, &CharacterFormat::strike);
         break;
       case Tag::Code: case Tag::Kbd: case Tag::Samp: case Tag::Tt:
-        Shallower(monospace_);
+        Shallower(monospace_, &CharacterFormat::monospace);
         break;
       case Tag::A:
         if (linkOpen_) {
