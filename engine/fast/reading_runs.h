@@ -68,12 +68,25 @@ enum class PlainBytes {
   PrintableAscii,          // 0x21 to 0x7E
   PrintableOrHigh,         // those and 0x80 to 0xFF
   RtfText,                 // printable ASCII but "{", "}" and "\"
+  RtfName,                 // those but the quote too (a name inside a field's quotes)
 };
 
 constexpr bool IsPlainByte(PlainBytes plain, unsigned char c) {
   if (c >= 0x80) return plain == PlainBytes::PrintableOrHigh;
   if (c <= 0x20 || c == 0x7F) return false;
-  return plain != PlainBytes::RtfText || (c != '{' && c != '}' && c != '\\');
+  if (plain != PlainBytes::RtfText && plain != PlainBytes::RtfName) return true;
+  return c != '{' && c != '}' && c != '\\' && (plain != PlainBytes::RtfName || c != '"');
+}
+
+// The stops of a chunk for a writer's plain bytes.
+template <PlainBytes kPlain>
+inline ByteMask PlainStops(const ScanChunk& chunk) {
+  ByteMask stops = ~chunk.AtLeast(0x21) | chunk.Equal(0x7F);
+  if constexpr (kPlain != PlainBytes::PrintableOrHigh) stops = stops | chunk.High();
+  if constexpr (kPlain == PlainBytes::RtfText || kPlain == PlainBytes::RtfName)
+    stops = stops | chunk.Equal('{') | chunk.Equal('}') | chunk.Equal('\\');
+  if constexpr (kPlain == PlainBytes::RtfName) stops = stops | chunk.Equal('"');
+  return stops;
 }
 
 // Copies the plain bytes from the start of s[0, n) to d and returns how many there were.
@@ -83,17 +96,26 @@ inline size_t CopyPlainRun(const unsigned char* s, size_t n, char* d) {
   size_t i = 0;
   while (n - i >= kScanChunk) {
     ScanChunk chunk(s + i);
-    ByteMask stops = ~chunk.AtLeast(0x21) | chunk.Equal(0x7F);
-    if constexpr (kPlain != PlainBytes::PrintableOrHigh) stops = stops | chunk.High();
-    if constexpr (kPlain == PlainBytes::RtfText)
-      stops = stops | chunk.Equal('{') | chunk.Equal('}') | chunk.Equal('\\');
     chunk.Store(reinterpret_cast<unsigned char*>(d + i));
-    const ScanBits bits = stops.Bits();
+    const ScanBits bits = PlainStops<kPlain>(chunk).Bits();
     if (bits) return i + FirstSetByte(bits);
     i += kScanChunk;
   }
   for (; i < n && IsPlainByte(kPlain, s[i]); ++i) d[i] = static_cast<char>(s[i]);
   return i;
+}
+
+// The same a chunk at a time to the end: reads up to kScanChunk bytes past n, which must be
+// readable.
+template <PlainBytes kPlain>
+inline size_t CopyPlainRunReadingPast(const unsigned char* s, size_t n, char* d) {
+  for (size_t i = 0;; i += kScanChunk) {
+    ScanChunk chunk(s + i);
+    chunk.Store(reinterpret_cast<unsigned char*>(d + i));
+    ScanBits bits = PlainStops<kPlain>(chunk).Bits();
+    if (n - i < kScanChunk) bits |= BytesFrom(n - i);
+    if (bits) return i + FirstSetByte(bits);
+  }
 }
 
 // Copies the plain bytes from the start of s[0, n) to d, and blanks (0x20) with them; with
@@ -106,7 +128,7 @@ inline size_t CopyPlainRunWithBlanks(const unsigned char* s, size_t n, char* d,
   size_t i = 0;
   for (;;) {
     ScanChunk chunk(s + i);
-    ByteMask stops = ~chunk.AtLeast(0x20) | chunk.Equal(0x7F);
+    ByteMask stops = ~chunk.AtLeast(0x20) | chunk.Equal(0x7F);  // blanks go with the bytes
     if constexpr (kPlain != PlainBytes::PrintableOrHigh) stops = stops | chunk.High();
     if constexpr (kPlain == PlainBytes::RtfText)
       stops = stops | chunk.Equal('{') | chunk.Equal('}') | chunk.Equal('\\');

@@ -17,6 +17,7 @@ namespace {
 constexpr size_t kPiece = 4096;     // input bytes encoded per room asked for
 constexpr size_t kMostPerByte = 12;  // output bytes one input byte can become ("\\u-1234\\'hh")
 constexpr int kTwipsPerIndent = 360;
+constexpr size_t kShortName = 64;    // a bookmark's name copied whole at once up to this
 constexpr int kTableWidth = 9500;   // twips
 constexpr int kMostCells = 63;      // cells a row of RTF holds
 // Heading sizes against the body's, in percent, h1 to h6.
@@ -266,12 +267,20 @@ template <bool kTables>
 void RtfPageWriter<kTables>::AppendName(std::string_view name) {
   // Bytes outside printable ASCII, the quote, the backslash and braces become "%hh": the
   // name is then the same in the bookmark and in the link, and ends neither.
-  if (name.size() <= PageOutput::kLargestRoom / 2) {
+  if (name.size() <= kShortName) {
+    // Copied first where it may be read a chunk past its end.
+    unsigned char padded[kShortName + kScanChunk];
+    std::memcpy(padded, name.data(), name.size());
+    char* const room = out_.Room(name.size() + kScanChunk);
+    if (CopyPlainRunReadingPast<PlainBytes::RtfName>(padded, name.size(), room) == name.size()) {
+      out_.Commit(room + name.size());
+      return;
+    }
+  } else if (name.size() <= PageOutput::kLargestRoom / 2) {
     const auto* s = reinterpret_cast<const unsigned char*>(name.data());
     char* const room = out_.Room(name.size() + kScanChunk);
-    const size_t plain = CopyPlainRun<PlainBytes::RtfText>(s, name.size(), room);
-    if (plain == name.size() && std::memchr(room, '"', plain) == nullptr) {
-      out_.Commit(room + plain);
+    if (CopyPlainRun<PlainBytes::RtfName>(s, name.size(), room) == name.size()) {
+      out_.Commit(room + name.size());
       return;
     }
   }

@@ -320,7 +320,7 @@ TEST(DefaultReading, PassingOverGoesOnWhereItStopped) {
 TEST(DefaultReading, FastRunsMatchTheirModels) {
   std::mt19937 random(20);
   const unsigned char alphabet[] = {'a', 'Z', '0', ' ', '\t', '\n', '<', '&', '{', '}', '\\', 'o', 'L',
-                                    0x7F, 0x01, 0x80, 0xE9, 0xFF, '~', '!'};
+                                    0x7F, 0x01, 0x80, 0xE9, 0xFF, '~', '!', '"'};
   for (int round = 0; round < 3000; ++round) {
     std::string bytes(random() % 80, '\0');
     for (char& c : bytes) c = static_cast<char>(alphabet[random() % sizeof alphabet]);
@@ -349,25 +349,39 @@ TEST(DefaultReading, FastRunsMatchTheirModels) {
       ++pairModel;
     if (pairModel + 1 >= bytes.size()) pairModel = bytes.size();
     ASSERT_EQ(FindLetterPair(s, from, bytes.size(), 'o', 'l'), pairModel) << round;
+    // (Reading past the end, what lies there is plain or not.)
+    const std::string plainPast = bytes + std::string(kScanChunk, round % 2 ? 'x' : '"');
+    const auto* past = reinterpret_cast<const unsigned char*>(plainPast.data());
     for (PlainBytes plain : {PlainBytes::PrintableAscii, PlainBytes::PrintableOrHigh,
-                             PlainBytes::RtfText}) {
+                             PlainBytes::RtfText, PlainBytes::RtfName}) {
       char out[96 + kScanChunk];
+      char outPast[96 + kScanChunk];
       size_t copied = 0;
+      size_t copiedPast = 0;
       switch (plain) {
         case PlainBytes::PrintableAscii:
           copied = CopyPlainRun<PlainBytes::PrintableAscii>(s, bytes.size(), out);
+          copiedPast = CopyPlainRunReadingPast<PlainBytes::PrintableAscii>(past, bytes.size(), outPast);
           break;
         case PlainBytes::PrintableOrHigh:
           copied = CopyPlainRun<PlainBytes::PrintableOrHigh>(s, bytes.size(), out);
+          copiedPast = CopyPlainRunReadingPast<PlainBytes::PrintableOrHigh>(past, bytes.size(), outPast);
           break;
         case PlainBytes::RtfText:
           copied = CopyPlainRun<PlainBytes::RtfText>(s, bytes.size(), out);
+          copiedPast = CopyPlainRunReadingPast<PlainBytes::RtfText>(past, bytes.size(), outPast);
+          break;
+        case PlainBytes::RtfName:
+          copied = CopyPlainRun<PlainBytes::RtfName>(s, bytes.size(), out);
+          copiedPast = CopyPlainRunReadingPast<PlainBytes::RtfName>(past, bytes.size(), outPast);
           break;
       }
       size_t expected = 0;
       while (expected < bytes.size() && IsPlainByte(plain, s[expected])) ++expected;
       ASSERT_EQ(copied, expected) << round;
       ASSERT_EQ(std::string(out, copied), bytes.substr(0, copied)) << round;
+      ASSERT_EQ(copiedPast, expected) << round;
+      ASSERT_EQ(std::string(outPast, copiedPast), bytes.substr(0, copiedPast)) << round;
     }
     // With blanks, reading past the end (whatever lies there), collapsing or not.
     std::string padded = bytes + std::string(kScanChunk, ' ');
