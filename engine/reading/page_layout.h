@@ -624,8 +624,8 @@ class PageLayout {
       baseLength_ = addressLength;
   }
 
-  // A table's rows: writers that need it get the number of cells before the row.
-  // A row's cells, counted over the tokens after its start.
+  // A table's rows: writers that need it get the number of cells before the row, counted
+  // over the tokens after its start.
   struct RowCells {
     int cells = 0;
     int nested = 0;  // tables open inside the row
