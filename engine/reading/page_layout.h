@@ -128,7 +128,10 @@ class PageLayout {
   }
 
   void EnsureParagraph() {
-    if (open_ && pending_ == Break::None) return;
+    if (open_ && pending_ == Break::None) return;  // most text goes on in the same paragraph
+    NextParagraph();
+  }
+  [[gnu::noinline]] void NextParagraph() {
     if (open_) writer_.EndParagraph();
     Block block = CurrentBlock();
     block.spaced = pending_ == Break::Paragraph && started_ && !cellFresh_;

@@ -92,7 +92,7 @@ class RtfPageWriter {
     size_t length = 0;  // 0: none kept here
     char bytes[kStartCapacity];
   };
-  static constexpr int kKeptStarts = 4;
+  static constexpr int kKeptStarts = 8;
   KeptStart starts_[kKeptStarts];
   int nextStart_ = 0;  // the one replaced next
   CharacterFormat format_;       // in force in the open paragraph
