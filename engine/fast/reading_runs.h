@@ -78,10 +78,10 @@ constexpr bool IsPlainByte(PlainBytes plain, unsigned char c) {
   return c != '{' && c != '}' && c != '\\' && (plain != PlainBytes::RtfName || c != '"');
 }
 
-// The stops of a chunk for a writer's plain bytes.
+// The stops of a chunk for a writer's plain bytes; with lowest 0x20 blanks go with them.
 template <PlainBytes kPlain>
-inline ByteMask PlainStops(const ScanChunk& chunk) {
-  ByteMask stops = ~chunk.AtLeast(0x21) | chunk.Equal(0x7F);
+inline ByteMask PlainStops(const ScanChunk& chunk, unsigned char lowest = 0x21) {
+  ByteMask stops = ~chunk.AtLeast(lowest) | chunk.Equal(0x7F);
   if constexpr (kPlain != PlainBytes::PrintableOrHigh) stops = stops | chunk.High();
   if constexpr (kPlain == PlainBytes::RtfText || kPlain == PlainBytes::RtfName)
     stops = stops | chunk.Equal('{') | chunk.Equal('}') | chunk.Equal('\\');
@@ -128,11 +128,7 @@ inline size_t CopyPlainRunWithBlanks(const unsigned char* s, size_t n, char* d,
   size_t i = 0;
   for (;;) {
     ScanChunk chunk(s + i);
-    ByteMask stops = ~chunk.AtLeast(0x20) | chunk.Equal(0x7F);  // blanks go with the bytes
-    if constexpr (kPlain != PlainBytes::PrintableOrHigh) stops = stops | chunk.High();
-    if constexpr (kPlain == PlainBytes::RtfText)
-      stops = stops | chunk.Equal('{') | chunk.Equal('}') | chunk.Equal('\\');
-    ScanBits bits = stops.Bits();
+    ScanBits bits = PlainStops<kPlain>(chunk, 0x20).Bits();
     if constexpr (kCollapse) {
       const ByteMask blanks = chunk.Equal(' ');
       bits |= (blanks & blanks.AfterMarked()).Bits();
