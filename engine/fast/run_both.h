@@ -3,6 +3,8 @@
 
 #include <thread>
 
+#include "fast/helper_thread.h"
+
 namespace vellumine {
 
 // Runs `there` on a second thread while `here` runs on this one, then waits for both; both
@@ -11,7 +13,7 @@ template <typename Here, typename There>
 void RunBoth(Here here, There there) {
   std::thread helper;
   try {
-    helper = std::thread(there);
+    helper = StartHelperThread(there);
   } catch (...) {
     there();
     here();

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <thread>
 
+#include "fast/helper_thread.h"
 #include "fast/progress_ticks.h"
 
 namespace vellumine {
@@ -61,7 +62,7 @@ void TranslateInHalves(Translation& first, Translation& second, size_t n, size_t
   };
   std::thread helper;
   try {
-    helper = std::thread(runSecond);
+    helper = StartHelperThread(runSecond);
   } catch (...) {
     first.Run(n);  // no second thread: one translation
     return;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "fast/helper_thread.h"
 #include "reading/page_tokenizer.h"
 
 namespace vellumine {
@@ -19,7 +20,7 @@ TokenPipeline::TokenPipeline(GrowingText& page, AttributeUse use)
   if (!batches_) batches_.reset(new Batch[kBatches]);
   static Batch empty;  // taken before the first batch: it holds no token
   taken_ = &empty;
-  reader_ = std::thread([this] { Produce(); });
+  reader_ = StartHelperThread([this] { Produce(); });
 }
 
 TokenPipeline::~TokenPipeline() {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "fast/byte_scan.h"
+#include "fast/helper_thread.h"
 #include "translation/prepare_text.h"
 
 namespace vellumine {
@@ -12,7 +13,7 @@ PreparedSource::PreparedSource(GrowingText& raw, ProgressTicks& ticks, bool ahea
     : raw_(raw), ticks_(ticks) {
   if (!ahead) return;
   try {
-    thread_ = std::thread([this] { Prepare(); });
+    thread_ = StartHelperThread([this] { Prepare(); });
     ahead_ = true;
   } catch (...) {
     // no thread: each part is prepared when it is needed

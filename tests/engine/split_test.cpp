@@ -3,11 +3,18 @@
 // middle or in either half, and when the file shrinks or fails while it is read. Translated:
 // the same body, open groups and progress shown, in every mode and character set, wherever
 // the second half starts (in a tag, a list, a table, a reference, a UTF-8 character) and
-// whether or not the halves' states ever agree.
+// whether or not the halves' states ever agree. The helper thread starts off the caller's core.
 #include <random>
+#include <thread>
 #include <tuple>
+#include <vector>
+
+#if defined(__linux__)
+#include <sched.h>
+#endif
 
 #include "engine_test_util.h"
+#include "fast/helper_thread.h"
 #include "fast/split_preparation.h"
 #include "translation/prepare_text.h"
 
@@ -152,6 +159,49 @@ TEST(SplitTest, ReadPreparedAndTranslatedInHalves) {
             endings[i % std::size(endings)];
     ExpectSameInHalves(html, "a long page with \"" + opening + "\" before the middle");
   }
+}
+
+// A helper thread starts off its creator's core where there is another to go to, and keeps
+// every core it may use where there is not; its work runs either way.
+TEST(SplitTest, HelperThreadStartsOffTheCallersCore) {
+#if defined(__linux__)
+  cpu_set_t original;
+  ASSERT_EQ(sched_getaffinity(0, sizeof original, &original), 0);
+  std::vector<int> cores;
+  for (int core = 0; core < CPU_SETSIZE; ++core)
+    if (CPU_ISSET(core, &original)) cores.push_back(core);
+  auto helperCores = [](const cpu_set_t& callerMay) {
+    EXPECT_EQ(sched_setaffinity(0, sizeof callerMay, &callerMay), 0);
+    cpu_set_t helperMay;
+    CPU_ZERO(&helperMay);
+    bool ran = false;
+    std::thread helper = StartHelperThread([&] {
+      ran = true;
+      EXPECT_EQ(sched_getaffinity(0, sizeof helperMay, &helperMay), 0);
+    });
+    helper.join();
+    EXPECT_TRUE(ran);
+    return helperMay;
+  };
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(cores[0], &one);
+  const cpu_set_t helperOnOne = helperCores(one);
+  EXPECT_TRUE(CPU_EQUAL(&one, &helperOnOne)) << "the caller's only core";
+  if (cores.size() >= 2) {
+    cpu_set_t two = one;
+    CPU_SET(cores[1], &two);
+    const cpu_set_t helperMay = helperCores(two);
+    // The caller's core left out, whichever of the two it was on.
+    EXPECT_EQ(CPU_COUNT(&helperMay), 1);
+    EXPECT_TRUE(CPU_ISSET(cores[0], &helperMay) || CPU_ISSET(cores[1], &helperMay));
+  }
+  ASSERT_EQ(sched_setaffinity(0, sizeof original, &original), 0);
+#else
+  bool ran = false;
+  StartHelperThread([&] { ran = true; }).join();
+  EXPECT_TRUE(ran);
+#endif
 }
 
 }  // namespace vellumine::testing
