@@ -62,6 +62,11 @@ struct ScanChunk {
   ByteMask AtLeast(unsigned char c) const {
     return ByteMask(_mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(static_cast<char>(c))), v));
   }
+  // The bytes from c (below 0x80) to 0x7F: one signed comparison, which the bytes from 0x80
+  // up (negative) fail.
+  ByteMask AsciiFrom(unsigned char c) const {
+    return ByteMask(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(c - 1))));
+  }
   // The chunk with every line feed and tab turned into a blank.
   ScanChunk WithBlanks() const {
     __m128i lf = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_set1_epi8('\n' ^ ' '));
@@ -123,6 +128,7 @@ struct ScanChunk {
     const uint64_t lowAtLeast = (v | (kOnes * 0x80)) - (y & kLow7);
     return ByteMask(((v & ~y) | (~(v ^ y) & lowAtLeast)) & (kOnes * 0x80));
   }
+  ByteMask AsciiFrom(unsigned char c) const { return AtLeast(c) & ~High(); }
   ScanChunk WithBlanks() const {
     uint64_t lf = Equal('\n').Bits() >> 7;  // 0x01 in each matching byte
     uint64_t tab = Equal('\t').Bits() >> 7;

@@ -49,8 +49,19 @@ inline size_t FindLetterPair(const unsigned char* s, size_t p, size_t n, char a,
 inline size_t FindOrderedListTag(const unsigned char* s, size_t p, size_t n) {
   // "<o" is rare enough (<ol, <option, <object) that each is checked byte by byte (which
   // also drops any mark a word-wide scan sets past the first).
+  auto starts = [s](size_t at) {
+    return ScanChunk(s + at).Equal('<') & ScanChunk(s + at + 1).EqualNoCase('o');
+  };
   while (n - p >= kScanChunk + 2) {
-    ScanBits bits = (ScanChunk(s + p).Equal('<') & ScanChunk(s + p + 1).EqualNoCase('o')).Bits();
+    if (n - p >= 4 * kScanChunk + 2) {  // four chunks at a time where they hold none
+      const ByteMask any = starts(p) | starts(p + kScanChunk) | starts(p + 2 * kScanChunk) |
+                           starts(p + 3 * kScanChunk);
+      if (!any.Bits()) {
+        p += 4 * kScanChunk;
+        continue;
+      }
+    }
+    ScanBits bits = starts(p).Bits();
     for (; bits; bits &= bits - 1) {
       const size_t at = p + FirstSetByte(bits);
       if (s[at] == '<' && (s[at + 1] | 0x20) == 'o' && (s[at + 2] | 0x20) == 'l') return at;
@@ -81,8 +92,9 @@ constexpr bool IsPlainByte(PlainBytes plain, unsigned char c) {
 // The stops of a chunk for a writer's plain bytes; with lowest 0x20 blanks go with them.
 template <PlainBytes kPlain>
 inline ByteMask PlainStops(const ScanChunk& chunk, unsigned char lowest = 0x21) {
-  ByteMask stops = ~chunk.AtLeast(lowest) | chunk.Equal(0x7F);
-  if constexpr (kPlain != PlainBytes::PrintableOrHigh) stops = stops | chunk.High();
+  ByteMask stops = kPlain == PlainBytes::PrintableOrHigh
+                       ? ~chunk.AtLeast(lowest) | chunk.Equal(0x7F)
+                       : ~chunk.AsciiFrom(lowest) | chunk.Equal(0x7F);  // the high bytes too
   if constexpr (kPlain == PlainBytes::RtfText || kPlain == PlainBytes::RtfName)
     stops = stops | chunk.Equal('{') | chunk.Equal('}') | chunk.Equal('\\');
   if constexpr (kPlain == PlainBytes::RtfName) stops = stops | chunk.Equal('"');

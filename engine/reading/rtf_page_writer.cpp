@@ -162,13 +162,23 @@ void RtfPageWriter<kTables>::WriteParagraphStart(const Block& block, bool inCell
   block_ = block;
   headingBold_ = block.heading > 0;
   format_ = CharacterFormat{};
-  // Most paragraphs start as one of the last few did (a list item's differ by their number).
-  for (const KeptStart& kept : starts_) {
-    if (kept.length > 0 && kept.block == block && kept.inCell == inCell) {
-      out_.Append(std::string_view(kept.bytes, kept.length));
+  // Most paragraphs start as one of the last few did (a list item's differ by their number),
+  // most often as the last one (the lines of a code block).
+  auto matches = [&](const KeptStart& kept) {
+    return kept.length > 0 && kept.block == block && kept.inCell == inCell;
+  };
+  if (matches(starts_[lastStart_])) {
+    out_.Append(std::string_view(starts_[lastStart_].bytes, starts_[lastStart_].length));
+    return;
+  }
+  for (int i = 0; i < kKeptStarts; ++i) {
+    if (matches(starts_[i])) {
+      lastStart_ = i;
+      out_.Append(std::string_view(starts_[i].bytes, starts_[i].length));
       return;
     }
   }
+  lastStart_ = nextStart_;
   KeptStart& kept = starts_[nextStart_];
   nextStart_ = (nextStart_ + 1) % kKeptStarts;
   kept.block = block;
@@ -353,9 +363,29 @@ void RtfPageWriter<kTables>::CloseField() {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::Bookmark(const char* name, size_t n) {
-  out_.Append("{\\*\\bkmkstart ");
+  constexpr std::string_view kStart = "{\\*\\bkmkstart ";
+  constexpr std::string_view kEnd = "}{\\*\\bkmkend ";
+  if (n <= kShortName) {
+    // A short plain name is checked once and copied, with the rest, in one piece of room
+    // (the check stores a chunk past the name, which the rest then overwrites).
+    unsigned char padded[kShortName + kScanChunk];
+    std::memcpy(padded, name, n);
+    char* const room = out_.Room(kStart.size() + 2 * n + kEnd.size() + 1 + kScanChunk);
+    char* d = room;
+    std::memcpy(d, kStart.data(), kStart.size());
+    d += kStart.size();
+    if (CopyPlainRunReadingPast<PlainBytes::RtfName>(padded, n, d) == n) {
+      std::memcpy(d + n, kEnd.data(), kEnd.size());
+      std::memcpy(d + n + kEnd.size(), d, n);
+      d += 2 * n + kEnd.size();
+      *d++ = '}';
+      out_.Commit(d);
+      return;
+    }
+  }
+  out_.Append(kStart);
   AppendName(std::string_view(name, n));
-  out_.Append("}{\\*\\bkmkend ");
+  out_.Append(kEnd);
   AppendName(std::string_view(name, n));
   out_.Append("}");
 }

@@ -95,6 +95,7 @@ class RtfPageWriter {
   static constexpr int kKeptStarts = 8;
   KeptStart starts_[kKeptStarts];
   int nextStart_ = 0;  // the one replaced next
+  int lastStart_ = 0;  // the one written last
   CharacterFormat format_;       // in force in the open paragraph
   bool headingBold_ = false;     // the paragraph is bold of itself
   bool paragraphEndPending_ = false;  // a paragraph ended; its "\par" (or "\cell") not yet

@@ -343,6 +343,16 @@ TEST(DefaultReading, FastRunsMatchTheirModels) {
       ++olModel;
     if (olModel + 2 >= bytes.size()) olModel = bytes.size();
     ASSERT_EQ(FindOrderedListTag(s, from, bytes.size()), olModel) << round;
+    // (Longer, where four chunks at a time are passed.)
+    const std::string longer =
+        std::string(random() % 70, 'o') + bytes + std::string(random() % 70, 'x') + bytes;
+    const auto* l = reinterpret_cast<const unsigned char*>(longer.data());
+    size_t longModel = 0;
+    while (longModel + 2 < longer.size() &&
+           !(l[longModel] == '<' && (l[longModel + 1] | 0x20) == 'o' && (l[longModel + 2] | 0x20) == 'l'))
+      ++longModel;
+    if (longModel + 2 >= longer.size()) longModel = longer.size();
+    ASSERT_EQ(FindOrderedListTag(l, 0, longer.size()), longModel) << round;
     size_t pairModel = from;
     while (pairModel + 1 < bytes.size() &&
            !((s[pairModel] | 0x20) == 'o' && (s[pairModel + 1] | 0x20) == 'l'))
