@@ -50,24 +50,27 @@ void TokenPipeline::Produce() {
     size_t count = 0;
     size_t attributes = 0;
     const size_t start = tokens.position();
-    while (count < kBatchTokens && attributes < kBatchAttributes && !ended &&
-           tokens.position() - start < kBatchBytes) {
+    for (;;) {
       const HtmlToken token = tokens.Next();
       batch->tokens[count] = token;
       batch->positions[count] = tokens.position();
       batch->attributesAt[count] = kNoAttributes;
+      ++count;
       if (token.kind == HtmlToken::Kind::StartTag && token.end > token.begin) {
         TagAttributes& read = batch->attributes[attributes];
         ReadUsedAttributes(text_, token, use_, read);
         for (const bool has : read.has) {
           if (has) {
-            batch->attributesAt[count] = static_cast<uint16_t>(attributes++);
+            batch->attributesAt[count - 1] = static_cast<uint16_t>(attributes++);
             break;
           }
         }
+        if (attributes == kBatchAttributes) break;
+      } else if (token.kind == HtmlToken::Kind::End) {
+        ended = true;
+        break;
       }
-      ended = token.kind == HtmlToken::Kind::End;
-      ++count;
+      if (count == kBatchTokens || tokens.position() - start >= kBatchBytes) break;
     }
     batch->count = count;
     bool wake;

@@ -70,7 +70,7 @@ size_t TagEnd(const char* text, size_t n, size_t p) {
     ++p;
     while (p < n && Is(s[p], kBlankByte)) ++p;
     if (p < n && (s[p] == '"' || s[p] == '\'')) {
-      p = Find(text, n, p + 1, static_cast<char>(s[p]));
+      p = FindByte(text, n, p + 1, static_cast<char>(s[p]));  // a value is short
       if (p < n) ++p;
     } else {
       while (p < n && !Is(s[p], kEndsValue)) ++p;
@@ -465,7 +465,7 @@ bool FindAttribute(const char* text, size_t begin, size_t end, std::string_view 
 
 void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes& attributes) {
   const auto* s = reinterpret_cast<const unsigned char*>(text);
-  attributes = TagAttributes{};
+  attributes.Clear();
   ForEachAttribute(s, begin, end, [&](size_t nameStart, size_t nameEnd, size_t vb, size_t ve) {
     // The names by their length, then their letters in either case.
     auto is = [&](std::string_view wanted) {
@@ -505,7 +505,7 @@ void ReadUsedAttributes(const char* text, const HtmlToken& token, AttributeUse u
   if (used)
     ReadTagAttributes(text, token.begin, token.end, attributes);
   else
-    attributes = TagAttributes{};
+    attributes.Clear();
 }
 
 long ParseAttributeNumber(const char* text, size_t begin, size_t end, long fallback) {

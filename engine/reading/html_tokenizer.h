@@ -5,8 +5,10 @@
 // attribute values included.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "fast/reading_runs.h"
@@ -38,8 +40,10 @@ struct HtmlToken {
 struct TagAttributes {
   enum Name : uint8_t { kId, kName, kHref, kAlt, kStart, kValue, kColspan, kCount };
   bool has[kCount] = {};
-  size_t begin[kCount] = {};  // the value's bytes, quotes removed
+  size_t begin[kCount] = {};  // the value's bytes, quotes removed (where has is set)
   size_t end[kCount] = {};
+  // None (what begin and end held stays: it means nothing without has).
+  void Clear() { std::fill(std::begin(has), std::end(has), false); }
 };
 void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes& attributes);
 
