@@ -49,7 +49,23 @@ void KeepLargeBlock(ByteBuffer& block, size_t capacity) {
 size_t ExpandLineEnds(const unsigned char* s, size_t n, unsigned char* out) {
   size_t written = 0;
   while (n > 0) {
-    if (n >= kScanChunk) {
+    if (n >= 2 * kScanChunk) {  // two chunks at a time, as far as the first line feed
+      const ScanChunk first(s), second(s + kScanChunk);
+      const ScanBits lfFirst = first.Equal('\n').Bits();
+      const ScanBits lfSecond = second.Equal('\n').Bits();
+      first.Store(out + written);
+      second.Store(out + written + kScanChunk);
+      if (!(lfFirst | lfSecond)) {
+        written += 2 * kScanChunk;
+        s += 2 * kScanChunk;
+        n -= 2 * kScanChunk;
+        continue;
+      }
+      const size_t k = lfFirst ? FirstSetByte(lfFirst) : kScanChunk + FirstSetByte(lfSecond);
+      written += k;
+      s += k;
+      n -= k;
+    } else if (n >= kScanChunk) {
       ScanChunk chunk(s);
       const ScanBits lf = chunk.Equal('\n').Bits();
       chunk.Store(out + written);
