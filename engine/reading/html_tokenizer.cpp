@@ -142,7 +142,7 @@ HtmlToken HtmlTokenizer::NextAtMarkup() {
   return token;
 }
 
-bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
+inline bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
   const auto* s = reinterpret_cast<const unsigned char*>(text_);
   const size_t start = p_;
   const unsigned char next = start + 1 < n_ ? s[start + 1] : 0;

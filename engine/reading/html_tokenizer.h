@@ -124,7 +124,7 @@ class HtmlTokenizer {
   HtmlToken NextAtMarkup();
   // Markup at p_ (a "<"): fills token and returns true for a tag the reader sees, moves
   // p_ past whatever it passes over and returns false otherwise.
-  bool ReadMarkup(HtmlToken& token);
+  [[gnu::always_inline]] bool ReadMarkup(HtmlToken& token);  // (inline in NextAtMarkup, its one caller)
   // A reference at p_ (an "&"): true with its characters in token, false when the "&"
   // starts none (it is then text).
   bool ReadReference(HtmlToken& token);
