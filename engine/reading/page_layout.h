@@ -270,7 +270,7 @@ class PageLayout {
     return depth_ > 0 && depth_ <= kMaxLevels && levels_[depth_ - 1].kind == kind;
   }
 
-  void StartTag(const HtmlToken& token) {
+  [[gnu::always_inline]] void StartTag(const HtmlToken& token) {
     const Tag tag = token.tag;
     attributes_ = &tokens_.UsedAttributes(
         token, AttributeUse{writer_.WantsLinks(), writer_.WantsPlaces()}, readAttributes_);
@@ -409,7 +409,7 @@ class PageLayout {
     }
   }
 
-  void EndTag(Tag tag) {
+  [[gnu::always_inline]] void EndTag(Tag tag) {
     switch (tag) {
       case Tag::P: case Tag::Figure: case Tag::H1: case Tag::H2: case Tag::H3: case Tag::H4:
       case Tag::H5: case Tag::H6:
