@@ -44,7 +44,7 @@ void KeepLargeBlock(ByteBuffer& block, size_t capacity) {
 }
 
 // Copies s[0, n) to out with each line feed as CR LF; returns the bytes written. out has
-// room for 2 n bytes. (A chunk is stored whole only where at least a chunk of input is
+// room for 2 n bytes. (Two chunks are stored whole only where at least that much input is
 // left, which never becomes fewer bytes: no store passes the end of what is written.)
 size_t ExpandLineEnds(const unsigned char* s, size_t n, unsigned char* out) {
   size_t written = 0;
@@ -62,20 +62,6 @@ size_t ExpandLineEnds(const unsigned char* s, size_t n, unsigned char* out) {
         continue;
       }
       const size_t k = lfFirst ? FirstSetByte(lfFirst) : kScanChunk + FirstSetByte(lfSecond);
-      written += k;
-      s += k;
-      n -= k;
-    } else if (n >= kScanChunk) {
-      ScanChunk chunk(s);
-      const ScanBits lf = chunk.Equal('\n').Bits();
-      chunk.Store(out + written);
-      if (!lf) {  // passed without waiting for where a line feed would be
-        written += kScanChunk;
-        s += kScanChunk;
-        n -= kScanChunk;
-        continue;
-      }
-      const size_t k = FirstSetByte(lf);
       written += k;
       s += k;
       n -= k;

@@ -25,6 +25,15 @@ constexpr int kHeadingPercent[6] = {200, 160, 130, 115, 100, 90};
 
 constexpr char kHex[] = "0123456789abcdef";
 
+// Copies a name of at most kShortName bytes to d when all of it is plain (a bookmark's or
+// an internal link's); false otherwise. It is copied first where it may be read a chunk
+// past its end; d has room for the name and a chunk more (stored whole).
+bool CopyShortPlainName(std::string_view name, char* d) {
+  unsigned char padded[kShortName + kScanChunk];
+  std::memcpy(padded, name.data(), name.size());
+  return CopyPlainRunReadingPast<PlainBytes::RtfName>(padded, name.size(), d) == name.size();
+}
+
 char* PutHexEscape(char* d, unsigned char b) {
   d[0] = '\\';
   d[1] = '\'';
@@ -278,11 +287,8 @@ void RtfPageWriter<kTables>::AppendName(std::string_view name) {
   // Bytes outside printable ASCII, the quote, the backslash and braces become "%hh": the
   // name is then the same in the bookmark and in the link, and ends neither.
   if (name.size() <= kShortName) {
-    // Copied first where it may be read a chunk past its end.
-    unsigned char padded[kShortName + kScanChunk];
-    std::memcpy(padded, name.data(), name.size());
     char* const room = out_.Room(name.size() + kScanChunk);
-    if (CopyPlainRunReadingPast<PlainBytes::RtfName>(padded, name.size(), room) == name.size()) {
+    if (CopyShortPlainName(name, room)) {
       out_.Commit(room + name.size());
       return;
     }
@@ -368,13 +374,11 @@ void RtfPageWriter<kTables>::Bookmark(const char* name, size_t n) {
   if (n <= kShortName) {
     // A short plain name is checked once and copied, with the rest, in one piece of room
     // (the check stores a chunk past the name, which the rest then overwrites).
-    unsigned char padded[kShortName + kScanChunk];
-    std::memcpy(padded, name, n);
     char* const room = out_.Room(kStart.size() + 2 * n + kEnd.size() + 1 + kScanChunk);
     char* d = room;
     std::memcpy(d, kStart.data(), kStart.size());
     d += kStart.size();
-    if (CopyPlainRunReadingPast<PlainBytes::RtfName>(padded, n, d) == n) {
+    if (CopyShortPlainName(std::string_view(name, n), d)) {
       std::memcpy(d + n, kEnd.data(), kEnd.size());
       std::memcpy(d + n + kEnd.size(), d, n);
       d += 2 * n + kEnd.size();
