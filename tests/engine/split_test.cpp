@@ -4,12 +4,14 @@
 // the same body, open groups and progress shown, in every mode and character set, wherever
 // the second half starts (in a tag, a list, a table, a reference, a UTF-8 character) and
 // whether or not the halves' states ever agree. The helper thread starts off the caller's core.
+#include <future>
 #include <random>
 #include <thread>
 #include <tuple>
 #include <vector>
 
 #if defined(__linux__)
+#include <pthread.h>
 #include <sched.h>
 #endif
 
@@ -175,10 +177,15 @@ TEST(SplitTest, HelperThreadStartsOffTheCallersCore) {
     cpu_set_t helperMay;
     CPU_ZERO(&helperMay);
     bool ran = false;
-    std::thread helper = StartHelperThread([&] {
+    // The helper may run before its cores are chosen: it is asked once they are, while it
+    // still waits.
+    std::promise<void> asked;
+    std::thread helper = StartHelperThread([&, done = asked.get_future()] {
+      done.wait();
       ran = true;
-      EXPECT_EQ(sched_getaffinity(0, sizeof helperMay, &helperMay), 0);
     });
+    EXPECT_EQ(pthread_getaffinity_np(helper.native_handle(), sizeof helperMay, &helperMay), 0);
+    asked.set_value();
     helper.join();
     EXPECT_TRUE(ran);
     return helperMay;
