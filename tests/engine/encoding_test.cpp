@@ -7,6 +7,7 @@
 #include "engine_test_util.h"
 #include "translation/encoding.h"
 #include "translation/utf8.h"
+#include "translation/windows_code_pages.h"
 
 namespace vellumine::testing {
 
@@ -109,6 +110,14 @@ TEST(ChooseEncodingTest, AutoSelectUtf8SequencesAndCodeCharts) {
               letter ? koi8.at(b) : it == recoded.end() ? b : it->second) << std::hex << b;
     EXPECT_EQ(MapIso88595(static_cast<unsigned char>(b)), b < 0xA1 ? b : iso5.at(b))
         << std::hex << b;
+  }
+  // windows-1251's high half follows its chart; 0x98, which it leaves out, is no character.
+  const std::map<int, int> cp1251 = ReadChart("cp1251-to-unicode.txt");
+  ASSERT_EQ(cp1251.size(), 127u) << "fixture missing or damaged";
+  for (int b = 0x80; b < 256; ++b) {
+    auto it = cp1251.find(b);
+    EXPECT_EQ(Windows1251CodePoint(static_cast<unsigned char>(b)),
+              it == cp1251.end() ? 0u : static_cast<uint32_t>(it->second)) << std::hex << b;
   }
 }
 

@@ -205,9 +205,7 @@ TEST(SplitTest, HelperThreadStartsOffTheCallersCore) {
   }
   ASSERT_EQ(sched_setaffinity(0, sizeof original, &original), 0);
 #else
-  bool ran = false;
-  StartHelperThread([&] { ran = true; }).join();
-  EXPECT_TRUE(ran);
+  GTEST_SKIP() << "a helper's cores are chosen on Linux only";
 #endif
 }
 
