@@ -49,6 +49,17 @@ int AppendTo(void* out, const char* bytes, size_t n) {
   return 0;
 }
 
+// A page converted in memory through the library's interface: the result and the output.
+struct LibraryRun {
+  vellumine_result result;
+  std::string out;
+};
+LibraryRun ThroughLibrary(const std::string& page, const vellumine_options* options) {
+  LibraryRun run{VELLUMINE_OK, ""};
+  run.result = vellumine_convert_memory(page.data(), page.size(), options, AppendTo, &run.out);
+  return run;
+}
+
 constexpr vellumine_reading kReadings[] = {VELLUMINE_READING_CLASSIC, VELLUMINE_READING_DEFAULT};
 
 // The example pages convert, in every mode and in both readings, to exactly the outputs
@@ -323,31 +334,20 @@ TEST(LibraryTest, OptionsOfEarlierAndLaterVersionsAndReadingsOutOfRange) {
   // table.
   const std::string page = "<html><!-- a note --><body><h1>Title</h1><ol><li>one<li>two</ol>"
                            "<pre>a\n  b</pre><table><tr><td>x<td>y</table><p>caf\xE9";
-  struct Run { vellumine_result result; std::string out; };
-  auto convert = [&](const vellumine_options* options) {
-    Run run{VELLUMINE_OK, ""};
-    run.result = vellumine_convert_memory(
-        page.data(), page.size(), options,
-        [](void* out, const char* bytes, size_t n) {
-          static_cast<std::string*>(out)->append(bytes, n);
-          return 0;
-        },
-        &run.out);
-    return run;
-  };
+  auto convert = [&](const vellumine_options* options) { return ThroughLibrary(page, options); };
   TempDirectory dir;
   dir.Write("page.htm", page);
   for (ConversionMode mode : kModes) {
     SCOPED_TRACE(int(mode));
     const vellumine_options current = OptionsFor(mode);
-    const Run byDefault = convert(&current);
+    const LibraryRun byDefault = convert(&current);
     ASSERT_EQ(byDefault.result, VELLUMINE_OK);
     // Version 1.2's struct, followed by memory that would name the classic reading or none.
     for (int past : {int{VELLUMINE_READING_CLASSIC}, 99}) {
       vellumine_options earlier = current;
       earlier.size = kVersion12Size;
       earlier.reading = static_cast<vellumine_reading>(past);
-      const Run run = convert(&earlier);
+      const LibraryRun run = convert(&earlier);
       EXPECT_EQ(run.result, VELLUMINE_OK) << past;
       EXPECT_TRUE(run.out == byDefault.out) << past;
       EXPECT_EQ(vellumine_convert_file((dir.path() + "page.htm").c_str(), dir.bare().c_str(),
@@ -361,7 +361,7 @@ TEST(LibraryTest, OptionsOfEarlierAndLaterVersionsAndReadingsOutOfRange) {
     longer.options.size = sizeof longer;
     longer.options.reading = VELLUMINE_READING_CLASSIC;
     const vellumine_options classic = OptionsFor(mode, VELLUMINE_READING_CLASSIC);
-    const Run fromLonger = convert(&longer.options);
+    const LibraryRun fromLonger = convert(&longer.options);
     EXPECT_TRUE(fromLonger.result == VELLUMINE_OK && fromLonger.out == convert(&classic).out);
     // Refused: too short for 1.2, or a reading out of range.
     for (auto [size, reading] : {std::pair{kVersion12Size - 1, 0}, {size_t{0}, 0},
@@ -387,18 +387,7 @@ TEST(LibraryTest, LinksAndWrapOutOfRangeOrWithTheClassicReading) {
   static_assert(kBeforeLinksSize > offsetof(vellumine_options, reading));
   const std::string page = "<p>See <a href=\"https://example.org/a\">the first page</a> and "
                            "<a href=\"b.htm\">the second</a>, a paragraph long enough to wrap.";
-  struct Run { vellumine_result result; std::string out; };
-  auto convert = [&](const vellumine_options& options) {
-    Run run{VELLUMINE_OK, ""};
-    run.result = vellumine_convert_memory(
-        page.data(), page.size(), &options,
-        [](void* out, const char* bytes, size_t n) {
-          static_cast<std::string*>(out)->append(bytes, n);
-          return 0;
-        },
-        &run.out);
-    return run;
-  };
+  auto convert = [&](const vellumine_options& options) { return ThroughLibrary(page, &options); };
   TempDirectory dir;
   dir.Write("page.htm", page);
   const std::string input = dir.path() + "page.htm";
@@ -441,7 +430,7 @@ TEST(LibraryTest, LinksAndWrapOutOfRangeOrWithTheClassicReading) {
     }
     // The shorter struct: what follows it, in range or not, is never read.
     for (vellumine_reading reading : {kDefault, kClassic}) {
-      const Run atDefaults = convert(OptionsFor(mode, reading));
+      const LibraryRun atDefaults = convert(OptionsFor(mode, reading));
       ASSERT_EQ(atDefaults.result, VELLUMINE_OK);
       for (auto [links, wrap] : {std::pair{int{VELLUMINE_LINKS_LIST}, 72}, {3, -1}, {-1, 100001}}) {
         SCOPED_TRACE(std::to_string(int(mode)) + ": reading " + std::to_string(reading) +
@@ -451,7 +440,7 @@ TEST(LibraryTest, LinksAndWrapOutOfRangeOrWithTheClassicReading) {
         earlier.size = kBeforeLinksSize;
         earlier.links = static_cast<vellumine_links>(links);
         earlier.wrap = wrap;
-        const Run run = convert(earlier);
+        const LibraryRun run = convert(earlier);
         EXPECT_EQ(run.result, VELLUMINE_OK);
         EXPECT_TRUE(run.out == atDefaults.out);
         EXPECT_EQ(vellumine_convert_file(input.c_str(), dir.bare().c_str(), &earlier),

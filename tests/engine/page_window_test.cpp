@@ -5,8 +5,6 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <thread>
 #include <vector>
@@ -96,18 +94,13 @@ TEST(PageWindow, HoldsTheSourcesBytesUpToTheTextsEnd) {
   }
 }
 
-std::string ReadFileBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Pages whose rules look far ahead: a table row's cells, ordered lists counted before the
 // document, the head's declaration, UTF-8 found over the whole page, long tags, references,
 // comments, text runs and blocks passed over, and the text's end inside each of them.
 std::vector<std::string> FarReachingPages() {
   std::string examples;
   for (const auto& entry : std::filesystem::directory_iterator(VELLUMINE_SOURCE_DIR "/examples"))
-    if (entry.is_regular_file()) examples += ReadFileBytes(entry.path());
+    if (entry.is_regular_file()) examples += ReadBytes(entry.path().string());
   const std::string filler(3 * kSmallBlock, 'w');
   std::string words, crlf;
   while (words.size() < 4 * kSmallBlock) words += "ab  ";
@@ -295,7 +288,7 @@ TEST(ReadAsItGoes, HoldsAFewMiBOfAnyPage) {
   constexpr size_t kMostHeld = size_t{4} << 20;
   std::string examples;
   for (const auto& entry : std::filesystem::directory_iterator(VELLUMINE_SOURCE_DIR "/examples"))
-    if (entry.is_regular_file()) examples += ReadFileBytes(entry.path());
+    if (entry.is_regular_file()) examples += ReadBytes(entry.path().string());
   auto repeated = [&](std::string head, const std::string& unit) {
     while (head.size() < kSize) head += unit;
     return head;
