@@ -177,8 +177,8 @@ TEST(SplitTest, HelperThreadStartsOffTheCallersCore) {
     cpu_set_t helperMay;
     CPU_ZERO(&helperMay);
     bool ran = false;
-    // The helper may run before its cores are chosen: it is asked once they are, while it
-    // still waits.
+    // The helper may run before its cores are chosen: they are read from outside once
+    // StartHelperThread has returned, while the helper waits.
     std::promise<void> asked;
     std::thread helper = StartHelperThread([&, done = asked.get_future()] {
       done.wait();
