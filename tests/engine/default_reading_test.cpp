@@ -337,22 +337,18 @@ TEST(DefaultReading, FastRunsMatchTheirModels) {
     ASSERT_EQ(FindReferenceOrHighByte(reinterpret_cast<const unsigned char*>(ampersands.data()),
                                       std::min(from, end), end),
               highModel) << round;
-    size_t olModel = from;
-    while (olModel + 2 < bytes.size() &&
-           !(s[olModel] == '<' && (s[olModel + 1] | 0x20) == 'o' && (s[olModel + 2] | 0x20) == 'l'))
-      ++olModel;
-    if (olModel + 2 >= bytes.size()) olModel = bytes.size();
-    ASSERT_EQ(FindOrderedListTag(s, from, bytes.size()), olModel) << round;
+    // The first "<ol" (either case) in t[p, n), or n.
+    auto olModel = [](const unsigned char* t, size_t p, size_t n) {
+      for (; p + 2 < n; ++p)
+        if (t[p] == '<' && (t[p + 1] | 0x20) == 'o' && (t[p + 2] | 0x20) == 'l') return p;
+      return n;
+    };
+    ASSERT_EQ(FindOrderedListTag(s, from, bytes.size()), olModel(s, from, bytes.size())) << round;
     // (Longer, where four chunks at a time are passed.)
     const std::string longer =
         std::string(random() % 70, 'o') + bytes + std::string(random() % 70, 'x') + bytes;
     const auto* l = reinterpret_cast<const unsigned char*>(longer.data());
-    size_t longModel = 0;
-    while (longModel + 2 < longer.size() &&
-           !(l[longModel] == '<' && (l[longModel + 1] | 0x20) == 'o' && (l[longModel + 2] | 0x20) == 'l'))
-      ++longModel;
-    if (longModel + 2 >= longer.size()) longModel = longer.size();
-    ASSERT_EQ(FindOrderedListTag(l, 0, longer.size()), longModel) << round;
+    ASSERT_EQ(FindOrderedListTag(l, 0, longer.size()), olModel(l, 0, longer.size())) << round;
     size_t pairModel = from;
     while (pairModel + 1 < bytes.size() &&
            !((s[pairModel] | 0x20) == 'o' && (s[pairModel + 1] | 0x20) == 'l'))
