@@ -13,6 +13,10 @@
 
 #include "system_path.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace vellumine::testing {
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
@@ -58,8 +62,13 @@ struct TempDirectory {
     std::filesystem::create_directories(root_);
   }
   ~TempDirectory() {
+#ifdef _WIN32
+    // Tests make paths past MAX_PATH, which only the long form of a path reaches.
+    RemoveTree(L"\\\\?\\" + root_.wstring());
+#else
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
+#endif
   }
   TempDirectory(const TempDirectory&) = delete;
   TempDirectory& operator=(const TempDirectory&) = delete;
@@ -82,6 +91,32 @@ struct TempDirectory {
     }
   }
   std::filesystem::path root_;
+
+ private:
+#ifdef _WIN32
+  // Removes a directory and everything in it; a link is removed, not followed.
+  static void RemoveTree(const std::wstring& directory) {
+    WIN32_FIND_DATAW entry{};
+    HANDLE find = FindFirstFileW((directory + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = directory + L"\\" + name;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+          SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
+          DeleteFileW(path.c_str());
+        } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+          RemoveDirectoryW(path.c_str());
+        } else {
+          RemoveTree(path);
+        }
+      } while (FindNextFileW(find, &entry));
+      FindClose(find);
+    }
+    RemoveDirectoryW(directory.c_str());
+  }
+#endif
 };
 
 }  // namespace vellumine::testing

@@ -144,9 +144,9 @@ std::vector<std::string> FarReachingPages() {
   // Markup the default reading passes over, going on a step at a time past what its tokens
   // have read (longer than a step), closed and not, the end's candidates across the steps;
   // long runs of text that it gives as several tokens.
-  std::string far(600 << 10, 'f');
-  for (size_t at = 4; at < far.size(); at += 997) far.replace(at, 3, "-- ");
-  const std::string farEnds = far + "</scrip </script</scriptx ]]-- %->";
+  std::string markup(600 << 10, 'f');
+  for (size_t at = 4; at < markup.size(); at += 997) markup.replace(at, 3, "-- ");
+  const std::string farEnds = markup + "</scrip </script</scriptx ]]-- %->";
   for (const char* open :
        {"<!--", "<![CDATA[", "<!DOCTYPE ", "<?xml ", "<% ", "<script>", "<STYLE type=x>",
         "<title>", "<template>", "<svg>", "<option>", "</ "}) {
