@@ -20,9 +20,8 @@ class PageTokenizer {
   // With passing set, the text before a token is passed when the next is read: the reader
   // of the tokens looks back at none it took.
   explicit PageTokenizer(GrowingText& page, size_t position = 0, bool passing = false)
-      : page_(page), step_(page.step()), bound_(page.Reach(position + step_)),
-        ended_(page.Ended()), passing_(passing), tokens_(page.text(), bound_, position),
-        position_(position) {}
+      : page_(page), step_(page.step()), bound_(page.ReachNoting(position + step_, ended_)),
+        passing_(passing), tokens_(page.text(), bound_, position), position_(position) {}
 
   // The common case inline: a token read where the text reaches far enough past it.
   [[gnu::always_inline]] HtmlToken Next() {
@@ -64,8 +63,7 @@ class PageTokenizer {
       if (passing_) page_.Pass(start);
       // Twice as far past the token's start each time: a long token is read again a few
       // times, not once for every step.
-      bound_ = page_.Reach(bound_ + std::max(step_, bound_ - start));
-      ended_ = page_.Ended();
+      bound_ = page_.ReachNoting(bound_ + std::max(step_, bound_ - start), ended_);
       tokens_ = HtmlTokenizer(page_.text(), bound_, start);
       token = tokens_.Next();
       if (Settled()) return token;
@@ -85,9 +83,10 @@ class PageTokenizer {
   void GoOnPassingOver() {
     if (passing_) page_.Pass(position_);
     const size_t want = std::max(bound_, goOn_.from) + step_;
-    const size_t reached = page_.Reach(want);
+    bool ended = false;
+    const size_t reached = page_.ReachNoting(want, ended);
     bound_ = std::min(reached, want);
-    ended_ = page_.Ended() && bound_ == reached;
+    ended_ = ended && bound_ == reached;
     tokens_ = HtmlTokenizer(page_.text(), bound_, goOn_.from);
     tokens_.GoOn(goOn_);
     goOn_ = {};
@@ -95,8 +94,8 @@ class PageTokenizer {
 
   GrowingText& page_;
   size_t step_;  // how much more is read at a time
+  bool ended_ = false;  // bound_ is the text's end (set as bound_ is)
   size_t bound_;
-  bool ended_;
   bool passing_;
   HtmlTokenizer tokens_;
   size_t position_ = 0;  // after the last token given

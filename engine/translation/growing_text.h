@@ -21,6 +21,14 @@ class GrowingText {
   virtual size_t Reach(size_t p) = 0;
   // Whether the text's end was reached: Reach then gives its length.
   virtual bool Ended() const = 0;
+  // Reach(p), and whether what it gives is the text's whole length. Another pass may read
+  // the text to its end between a Reach and an Ended after it, which would take part of the
+  // text for all of it; so Ended is asked first. A text that ends in this Reach may give
+  // less than p with ended false: the next call says it ended.
+  size_t ReachNoting(size_t p, bool& ended) {
+    ended = Ended();
+    return Reach(p);
+  }
   // The pass reads nothing before p again.
   virtual void Pass(size_t /*p*/) {}
   // Back to the start for another pass.
@@ -76,10 +84,7 @@ class TextScan {
   void Pass(size_t p) { page_.Pass(p); }
 
  private:
-  void Grow(size_t p) {
-    n = page_.Reach(p);
-    ended_ = page_.Ended();
-  }
+  void Grow(size_t p) { n = page_.ReachNoting(p, ended_); }
   GrowingText& page_;
   size_t step_;
   bool ended_ = false;

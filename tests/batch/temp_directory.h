@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "system_path.h"
@@ -94,25 +95,25 @@ struct TempDirectory {
 
  private:
 #ifdef _WIN32
-  // Removes a directory and everything in it; a link is removed, not followed.
+  // Removes a directory and everything in it, read-only entries too; a link is removed, not
+  // followed.
   static void RemoveTree(const std::wstring& directory) {
     WIN32_FIND_DATAW entry{};
-    HANDLE find = FindFirstFileW((directory + L"\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
+    HANDLE first = FindFirstFileW((directory + L"\\*").c_str(), &entry);
+    if (first != INVALID_HANDLE_VALUE) {
+      std::unique_ptr<std::remove_pointer_t<HANDLE>, decltype(&FindClose)> find(first, &FindClose);
       do {
         const std::wstring name = entry.cFileName;
         if (name == L"." || name == L"..") continue;
         const std::wstring path = directory + L"\\" + name;
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-          SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
           DeleteFileW(path.c_str());
-        } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        else if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
           RemoveDirectoryW(path.c_str());
-        } else {
+        else
           RemoveTree(path);
-        }
-      } while (FindNextFileW(find, &entry));
-      FindClose(find);
+      } while (FindNextFileW(find.get(), &entry));
     }
     RemoveDirectoryW(directory.c_str());
   }

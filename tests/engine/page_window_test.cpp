@@ -14,6 +14,7 @@
 #include "job/conversion_job.h"
 #include "job/page_window.h"
 #include "reading/page_tokenizer.h"
+#include "reading/read_page.h"
 #include "fast/token_pipeline.h"
 #include "translation/encoding.h"
 
@@ -274,6 +275,60 @@ TEST(ReadAsItGoes, PipelineLooksAheadOverTheTokensItRead) {
     }
     // Whole, the batches run out; read as it goes, markup passed over comes first.
     EXPECT_GT(whole ? ranOut : passedOver, 0u);
+  }
+}
+
+// A text read on by another pass at its flip-th Reach: that Reach gives part of the text,
+// and the other pass reads the rest before anything else is asked, so Ended is true at once
+// (as with a page read as it goes on two threads).
+class ReadOnMeanwhile final : public GrowingText {
+ public:
+  ReadOnMeanwhile(const std::string& page, size_t flip)
+      : bytes_(page + std::string(kReadPast, '\0')), n_(page.size()), flip_(flip) {
+    text_ = bytes_.data();
+  }
+  size_t Reach(size_t p) override {
+    if (!ended_) reached_ = std::min(std::max(p, reached_), n_);
+    const bool overtaken = ++reaches_ == flip_;
+    if (overtaken || reached_ == n_) ended_ = true;
+    return ended_ && !overtaken ? n_ : reached_;
+  }
+  bool Ended() const override { return ended_; }
+  size_t expected() const override { return n_; }
+  size_t step() const override { return kSmallBlock; }
+  size_t reaches() const { return reaches_; }
+
+ private:
+  std::string bytes_;
+  size_t n_, flip_;
+  size_t reached_ = 0, reaches_ = 0;
+  bool ended_ = false;
+};
+
+// Another pass reading a page to its end between a pass's Reach and its look at Ended does
+// not end that pass's text early: the default reading's output is the whole page's, whichever
+// Reach the other pass overtakes.
+TEST(ReadAsItGoes, AnotherPassReadingOnEndsNoTextEarly) {
+  const std::vector<std::string> pages = FarReachingPages();
+  for (size_t i = 1; i < pages.size(); ++i) {  // the examples are covered elsewhere
+    const std::string& page = pages[i];
+    for (ConversionMode mode : kModes) {
+      vellumine_options options = OptionsFor(mode);
+      auto convert = [&](GrowingText& text) {
+        ProgressTicks ticks;
+        MemoryOutputStream out(true);
+        EXPECT_EQ(ReadPage(text, EncodingChoice{}, options, ticks, out, SIZE_MAX), VELLUMINE_OK);
+        return out.str();
+      };
+      ReadOnMeanwhile unhurried(page, SIZE_MAX);
+      const std::string whole = convert(unhurried);
+      ASSERT_GT(unhurried.reaches(), 1u) << "the page fits one step";
+      for (size_t flip = 1; flip <= unhurried.reaches(); flip += 1 + unhurried.reaches() / 16) {
+        ReadOnMeanwhile overtaken(page, flip);
+        ASSERT_TRUE(convert(overtaken) == whole)
+            << page.substr(0, 60) << " mode " << static_cast<int>(mode) << " flip " << flip;
+      }
+    }
   }
 }
 
