@@ -45,34 +45,6 @@ inline size_t FindLetterPair(const unsigned char* s, size_t p, size_t n, char a,
   return n;
 }
 
-// Where the next "<ol" (letters in either case) starts in s[p, n); n when there is none.
-inline size_t FindOrderedListTag(const unsigned char* s, size_t p, size_t n) {
-  // "<o" is rare enough (<ol, <option, <object) that each is checked byte by byte (which
-  // also drops any mark a word-wide scan sets past the first).
-  auto starts = [s](size_t at) {
-    return ScanChunk(s + at).Equal('<') & ScanChunk(s + at + 1).EqualNoCase('o');
-  };
-  while (n - p >= kScanChunk + 2) {
-    if (n - p >= 4 * kScanChunk + 2) {  // four chunks at a time where they hold none
-      const ByteMask any = starts(p) | starts(p + kScanChunk) | starts(p + 2 * kScanChunk) |
-                           starts(p + 3 * kScanChunk);
-      if (!any.Bits()) {
-        p += 4 * kScanChunk;
-        continue;
-      }
-    }
-    ScanBits bits = starts(p).Bits();
-    for (; bits; bits &= bits - 1) {
-      const size_t at = p + FirstSetByte(bits);
-      if (s[at] == '<' && (s[at + 1] | 0x20) == 'o' && (s[at + 2] | 0x20) == 'l') return at;
-    }
-    p += kScanChunk;
-  }
-  for (; p + 2 < n; ++p)
-    if (s[p] == '<' && (s[p + 1] | 0x20) == 'o' && (s[p + 2] | 0x20) == 'l') return p;
-  return n;
-}
-
 // The bytes a writer copies as they stand: printable ASCII, and for some writers the bytes
 // from 0x80 up.
 enum class PlainBytes {

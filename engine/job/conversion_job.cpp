@@ -80,8 +80,7 @@ vellumine_result RunDefaultReading(ByteBuffer& text, RawTextSource& source, size
   progress.Show(1);
   ProgressTicks ticks(n, progress);
   TemporaryFileStore addressStore;
-  vellumine_result result =
-      ReadPage(text.data(), n, encoding, options, ticks, out, kTokenPipelineFrom, &addressStore);
+  vellumine_result result = ReadPage(text.data(), n, encoding, options, ticks, out, &addressStore);
   if (result == VELLUMINE_OK) progress.Show(kProgressSteps);
   return result;
 }
@@ -90,24 +89,32 @@ vellumine_result RunDefaultReading(ByteBuffer& text, RawTextSource& source, size
 
 namespace {
 
-vellumine_result RunDefaultReadingAsItGoes(PageWindow& page, const vellumine_options& options,
-                                           OutputStream& out, const AsItGoes& tuning) {
-  const EncodingChoice encoding = ChooseEncoding(options.encoding, page);
-  page.Rewind();
+vellumine_result RunDefaultReadingAsItGoes(RawTextSource& source, uint64_t size,
+                                           const vellumine_options& options, OutputStream& out,
+                                           const AsItGoes& tuning) {
+  EncodingChoice encoding = ChooseEncoding(options.encoding, nullptr, 0);
+  if (options.encoding == VELLUMINE_ENCODING_AUTO) {
+    // The choice reads the page as far as the head's declarations (all of it when there are
+    // none) before the reading starts again from the top.
+    PageWindow page;
+    if (!page.Open(source, size)) return VELLUMINE_OUT_OF_MEMORY;
+    encoding = ChooseEncoding(options.encoding, page);
+  }
   const ProgressReport progress{options.progress, options.progress_context};
   progress.Show(1);
   // The ticks count on the bytes to be read: the text's length is known at its end.
-  ProgressTicks ticks(page.expected(), progress);
+  ProgressTicks ticks(static_cast<size_t>(size), progress);
   TemporaryFileStore addressStore;
   vellumine_result result =
-      ReadPage(page, encoding, options, ticks, out, tuning.pipelineFrom, &addressStore);
-  if (result == VELLUMINE_OK && page.failed()) result = VELLUMINE_CANNOT_OPEN_INPUT;
+      ReadPage(source, size, tuning.block, encoding, options, ticks, out, &addressStore);
   if (result == VELLUMINE_OK) progress.Show(kProgressSteps);
   return result;
 }
 
-// The classic reading as it goes: the page read and prepared a few parts ahead on a second
-// thread, and translated a window at a time on this one.
+}  // namespace
+
+// The page read and prepared a few parts ahead on a second thread, and translated a window
+// at a time on this one.
 vellumine_result RunClassicReadingAsItGoes(PageWindow& raw, const vellumine_options& options,
                                            OutputStream& out, const AsItGoes& tuning) {
   const EncodingChoice encoding = ChooseEncoding(options.encoding, raw);
@@ -141,20 +148,13 @@ vellumine_result RunClassicReadingAsItGoes(PageWindow& raw, const vellumine_opti
   return VELLUMINE_OK;
 }
 
-}  // namespace
-
 vellumine_result RunConversionAsItGoes(RawTextSource& source, uint64_t size,
                                        const vellumine_options& options, OutputStream& out,
                                        const AsItGoes& tuning) {
+  if (options.reading == VELLUMINE_READING_DEFAULT)
+    return RunDefaultReadingAsItGoes(source, size, options, out, tuning);
   PageWindow page;
   if (!page.Open(source, size, tuning.block)) return VELLUMINE_OUT_OF_MEMORY;
-  return RunConversionAsItGoes(page, options, out, tuning);
-}
-
-vellumine_result RunConversionAsItGoes(PageWindow& page, const vellumine_options& options,
-                                       OutputStream& out, const AsItGoes& tuning) {
-  if (options.reading == VELLUMINE_READING_DEFAULT)
-    return RunDefaultReadingAsItGoes(page, options, out, tuning);
   return RunClassicReadingAsItGoes(page, options, out, tuning);
 }
 

@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "fast/byte_buffer.h"
-#include "fast/token_pipeline.h"
 #include "translation/translation_input.h"
 #include "job/convert_file.h"
 #include "job/page_window.h"
@@ -45,23 +44,22 @@ vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size
 // and let go of behind it; smaller ones are read whole into the work buffers.
 inline constexpr uint64_t kReadAsItGoesFrom = uint64_t{16} << 20;
 
-// How a conversion reads as it goes: the blocks read (a multiple of the page size), the
-// classic reading's windows of prepared text, the default reading's pages whose tokens are
-// read on a second thread.
+// How a conversion reads as it goes: the blocks read (for the classic reading a multiple of
+// the page size; the default reading reads any size up to BlockTokenizer::kBlock), the
+// classic reading's windows of prepared text.
 struct AsItGoes {
   size_t block = PageWindow::kBlock;
   size_t window = kTranslationWindow;
-  size_t pipelineFrom = kTokenPipelineFrom;
 };
 
-// The conversion of a page read as it goes, in either reading: the output RunConversion
-// writes. Ok, CannotOpenInput when a read fails, or OutOfMemory when a buffer cannot be had.
-vellumine_result RunConversionAsItGoes(PageWindow& page, const vellumine_options& options,
-                                       OutputStream& out, const AsItGoes& tuning = {});
-// The same for `size` bytes of source, read in blocks of tuning.block; OutOfMemory, with
-// nothing written, when there is no address space for the page.
+// The conversion of `size` bytes of source read as it goes, in either reading: the output
+// RunConversion writes. Ok, CannotOpenInput when a read fails, or OutOfMemory, with nothing
+// written, when there is no memory or address space for the page's buffers.
 vellumine_result RunConversionAsItGoes(RawTextSource& source, uint64_t size,
                                        const vellumine_options& options, OutputStream& out,
                                        const AsItGoes& tuning = {});
+// The classic reading of a page window opened over the source (with the same results).
+vellumine_result RunClassicReadingAsItGoes(PageWindow& page, const vellumine_options& options,
+                                           OutputStream& out, const AsItGoes& tuning = {});
 
 }  // namespace vellumine

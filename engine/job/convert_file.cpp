@@ -22,10 +22,16 @@ vellumine_result ConvertOpenFile(InputFile& input, const vellumine_options& opti
   wroteNothing = true;
   if (input.size() == 0) return VELLUMINE_EMPTY_INPUT;
   if (input.size() >= kReadAsItGoesFrom) {
+    if (options.reading == VELLUMINE_READING_DEFAULT) {
+      // Its buffers are all had before it writes anything.
+      const vellumine_result result = RunConversionAsItGoes(input, input.size(), options, out);
+      wroteNothing = result == VELLUMINE_OUT_OF_MEMORY;
+      return result;
+    }
     PageWindow page;
     if (!page.Open(input, input.size())) return VELLUMINE_OUT_OF_MEMORY;
     wroteNothing = false;
-    return RunConversionAsItGoes(page, options, out);
+    return RunClassicReadingAsItGoes(page, options, out);
   }
   WorkBuffers buffers;
   if (AllocateWorkBuffers(input.size(), buffers, options.reading) != VELLUMINE_OK)

@@ -105,7 +105,9 @@ bool Invisible(unsigned char c) { return c <= 0x20 || c == 0x7F; }
 // character's bytes are split, in any set); or, in a run of nothing but blanks and controls
 // so far (which a reader takes as one blank or none, wherever it is cut), where the next
 // byte is one too and the byte before is no CR (a CR LF pair is one line end). Blanks and
-// controls after text that shows are not cut: there a writer reads them together.
+// controls after text that shows are not cut, where a writer reads them together, until the
+// run is kLongestRun long: then it is cut before a byte that starts a character and is no LF
+// after a CR, or, when the run holds nothing of the sort, a few bytes on.
 size_t HtmlTokenizer::CutLongText(size_t begin, size_t p) const {
   const auto* text = reinterpret_cast<const unsigned char*>(text_);
   bool invisibleSoFar = true;
@@ -114,6 +116,10 @@ size_t HtmlTokenizer::CutLongText(size_t begin, size_t p) const {
     const unsigned char before = text[p - 1];
     const unsigned char c = text[p];
     if (c == '<' || c == '&') return p;
+    const size_t length = p - begin;
+    if (length >= kLongestRun &&
+        (length >= kLongestRun + 4 || ((c & 0xC0) != 0x80 && before != '\r')))
+      return p;
     if (Shows(before) && (Shows(c) || c >= 0xC0)) return p;
     if (invisibleSoFar && Invisible(c) && before != '\r') return p;
     invisibleSoFar = invisibleSoFar && Invisible(c);
@@ -123,7 +129,9 @@ size_t HtmlTokenizer::CutLongText(size_t begin, size_t p) const {
 
 HtmlToken HtmlTokenizer::NextAtMarkup() {
   HtmlToken token;
+  ranOut_ = false;
   while (p_ < n_) {
+    start_ = p_;
     const char c = text_[p_];
     if (c == '<') {
       if (ReadMarkup(token)) return token;
@@ -139,6 +147,7 @@ HtmlToken HtmlTokenizer::NextAtMarkup() {
     return token;
   }
   token.kind = HtmlToken::Kind::End;
+  if (!ranOut_) start_ = n_;
   return token;
 }
 
@@ -212,6 +221,7 @@ inline bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
   const size_t close = nameEnd < n_ && s[nameEnd] == '>' ? nameEnd : TagEnd(text_, n_, nameEnd);
   if (close == n_) {  // a tag the text ends in is dropped with the rest
     p_ = n_;
+    ranOut_ = true;
     return false;
   }
   p_ = close + 1;
@@ -247,6 +257,7 @@ void HtmlTokenizer::PassOver(const PassingOver& over) {
   // letter or not, "<![CDATA[" or a declaration), and is told again over more text.
   auto ranOut = [&](size_t from) {
     p_ = n_;
+    ranOut_ = true;
     if (over.from + kLongestEnd > n_) return;
     passingOver_ = over;
     const size_t lastChecked = n_ > kLongestEnd ? n_ - kLongestEnd : 0;

@@ -23,8 +23,6 @@ struct HtmlToken {
     Character,  // a reference: count characters in cps
     StartTag,   // tag, its attributes in text[begin, end), selfClosing for "<name/>"
     EndTag,     // tag
-    Passed,     // nothing: markup is being passed over (a page read as it goes lets the
-                // text before the position go)
   };
   Kind kind = Kind::End;
   Tag tag = Tag::Unknown;
@@ -81,6 +79,9 @@ class HtmlTokenizer {
   // Text runs longer than this are given as several tokens, so that a page read as it goes
   // never holds more of one run than about this much.
   static constexpr size_t kLongestText = size_t{64} << 10;
+  // No text run is given longer than about this much, wherever it is cut (a page read a block
+  // at a time carries a run over from one block to the next whole).
+  static constexpr size_t kLongestRun = size_t{96} << 10;
 
   // text holds n bytes, and kScanChunk more that are read (whatever they hold). Text runs
   // longer than longestText (at least 1) are cut where the cut changes nothing a reader
@@ -92,6 +93,7 @@ class HtmlTokenizer {
   // The next token from the position; End at the end of the text.
   HtmlToken Next() {
     if (p_ < n_ && text_[p_] != '<' && text_[p_] != '&') {
+      start_ = p_;
       HtmlToken token;
       token.kind = HtmlToken::Kind::Text;
       token.begin = p_;
@@ -104,6 +106,10 @@ class HtmlTokenizer {
 
   // Where the next token starts.
   size_t position() const { return p_; }
+  // Where the reading of the token Next() gave last began (after any markup it passed
+  // over). After an End token: the markup the text ended in, to be read again whole over
+  // more text, or the end of the text when there is none (and no passing over went on).
+  size_t tokenStart() const { return start_; }
   // After the End token of a text that may go on: the passing over the text ended in, if
   // any (Kind::None otherwise).
   const PassingOver& passingOver() const { return passingOver_; }
@@ -146,6 +152,8 @@ class HtmlTokenizer {
   size_t n_;
   size_t p_;
   size_t longestText_;
+  size_t start_ = 0;
+  bool ranOut_ = false;  // the markup at start_ ran into the end of the text
   PassingOver passingOver_;
 };
 

@@ -18,7 +18,7 @@ struct Block {
   int indent = 0;                         // steps in: list levels, blockquotes, definitions
   ItemMarker marker = ItemMarker::None;   // the first line is a list item's
   long number = 0;                        // the item's number (ItemMarker::Number)
-  int list = 0;        // the item's list: 1 for bullets, 2 on for each ordered list, 0 unknown
+  int list = 0;        // the item's list: 1 for bullets; 0 for an item that shows its number
   int listLevel = 0;   // how many lists the item's list is inside
   bool spaced = false;                    // a blank line (space) before it
   bool preformatted = false;              // lines and blanks kept, monospace in RTF

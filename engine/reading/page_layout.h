@@ -1,7 +1,6 @@
 // The default reading's layout: what each tag means for the page's blocks (paragraphs,
 // lines, lists, quotes, definitions, preformatted text, tables) and characters, told to a
-// writer of one format. One forward pass over the tokens; the only look-ahead counts a
-// table row's cells for writers that need the count before the row.
+// writer of one format. One forward pass over the tokens.
 #pragma once
 
 #include <algorithm>
@@ -10,75 +9,61 @@
 #include <cstring>
 #include <string_view>
 
-#include "fast/progress_ticks.h"
 #include "translation/encoding.h"
 #include "translation/utf8.h"
 #include "reading/html_tokenizer.h"
 #include "reading/link_address.h"
-#include "reading/ordered_lists.h"
-#include "reading/page_tokenizer.h"
 #include "reading/page_block.h"
 
 namespace vellumine {
 
-// Writer is TextPageWriter or RtfPageWriter (see either for the calls it takes); Tokens
-// a PageTokenizer or a TokenPipeline over the same page.
-template <typename Writer, typename Tokens = PageTokenizer>
+// Writer is TextPageWriter or RtfPageWriter (see either for the calls it takes).
+template <typename Writer>
 class PageLayout {
  public:
-  // orderedLists: where the page's ordered lists are (FindOrderedLists), for writers that
-  // number each list of their own; may be null.
-  PageLayout(GrowingText& page, Writer& writer, Tokens& tokens,
-             const OrderedLists* orderedLists = nullptr,
-             const EncodingChoice& encoding = EncodingChoice{})
-      : text_(page.text()),
-        page_(page),
-        tokens_(tokens),
-        writer_(writer),
-        orderedLists_(orderedLists),
-        encoding_(encoding) {}
+  explicit PageLayout(Writer& writer, const EncodingChoice& encoding = EncodingChoice{})
+      : writer_(writer), encoding_(encoding) {}
 
-  // Lays out the whole text, reporting ticks as it passes their positions.
-  void Run(ProgressTicks& ticks) {
-    size_t passed = 0;
-    size_t nextTick = ticks.nextPosition();  // ticks before it were all passed
-    for (;;) {
-      const HtmlToken& token = tokens_.Next();  // held by the tokens or kept alive here
-      const size_t position = tokens_.position();
-      if (position > nextTick || position < passed) {
-        ticks.Pass(passed, position);
-        nextTick = ticks.nextPosition();
+  // The page's next token; text holds the bytes its positions index.
+  [[gnu::always_inline]] void Take(const char* text, const HtmlToken& token) {
+    text_ = text;
+    switch (token.kind) {
+      case HtmlToken::Kind::End:
+        break;
+      case HtmlToken::Kind::Text: {
+        const bool newlineSkipped = skipNewline_;
+        skipNewline_ = false;
+        if (preDepth_ > 0 && !InOneLineCell())
+          PreformattedText(token.begin + (newlineSkipped ? LineEndLength(token) : 0), token.end);
+        else
+          Text(token.begin, token.end);
+        break;
       }
-      passed = position;
-      switch (token.kind) {
-        case HtmlToken::Kind::Passed:
-          break;  // as if it were not there
-        case HtmlToken::Kind::End:
-          Finish();
-          return;
-        case HtmlToken::Kind::Text: {
-          const bool newlineSkipped = skipNewline_;
-          skipNewline_ = false;
-          if (preDepth_ > 0 && !InOneLineCell())
-            PreformattedText(token.begin + (newlineSkipped ? LineEndLength(token) : 0), token.end);
-          else
-            Text(token.begin, token.end);
-          break;
-        }
-        case HtmlToken::Kind::Character:
-          skipNewline_ = false;
-          for (int i = 0; i < token.count; ++i) Character(token.cps[i]);
-          break;
-        case HtmlToken::Kind::StartTag:
-          skipNewline_ = false;
-          StartTag(token);
-          break;
-        case HtmlToken::Kind::EndTag:
-          skipNewline_ = false;
-          EndTag(token.tag);
-          break;
-      }
+      case HtmlToken::Kind::Character:
+        skipNewline_ = false;
+        for (int i = 0; i < token.count; ++i) Character(token.cps[i]);
+        break;
+      case HtmlToken::Kind::StartTag:
+        skipNewline_ = false;
+        StartTag(token);
+        break;
+      case HtmlToken::Kind::EndTag:
+        skipNewline_ = false;
+        EndTag(token.tag);
+        break;
     }
+  }
+
+  // After the page's last token: closes what is open.
+  void Finish() {
+    if (linkOpen_) writer_.LinkEnd();
+    linkOpen_ = false;
+    if (tableDepth_ > 0) {
+      tableDepth_ = 1;
+      CloseTable();
+    }
+    if (open_) writer_.EndParagraph();
+    open_ = false;
   }
 
  private:
@@ -242,16 +227,6 @@ class PageLayout {
     ++depth_;
   }
 
-  // Block::list of the ordered list whose start tag's name ends at nameEnd.
-  int OrderedListAt(size_t nameEnd) {
-    if (orderedLists_ == nullptr) return 0;
-    const OrderedLists& lists = *orderedLists_;
-    while (nextOrdered_ < lists.count && lists.nameEnds[nextOrdered_] < nameEnd) ++nextOrdered_;
-    if (nextOrdered_ < lists.count && lists.nameEnds[nextOrdered_] == nameEnd)
-      return static_cast<int>(2 + nextOrdered_++);
-    // Past the lists declared, the last one's numbering goes on.
-    return lists.count == OrderedLists::kMost ? static_cast<int>(1 + lists.count) : 0;
-  }
   // Closes the innermost level of kind and every level inside it; false when none is open.
   bool PopTo(LevelKind kind) {
     for (int i = (depth_ < kMaxLevels ? depth_ : kMaxLevels) - 1; i >= 0; --i) {
@@ -272,8 +247,8 @@ class PageLayout {
 
   [[gnu::always_inline]] void StartTag(const HtmlToken& token) {
     const Tag tag = token.tag;
-    attributes_ = &tokens_.UsedAttributes(
-        token, AttributeUse{writer_.WantsLinks(), writer_.WantsPlaces()}, readAttributes_);
+    ReadUsedAttributes(text_, token, AttributeUse{writer_.WantsLinks(), writer_.WantsPlaces()},
+                       readAttributes_);
     if (tag != Tag::A && writer_.WantsPlaces()) ElementName(TagAttributes::kId);
     switch (tag) {
       case Tag::P: case Tag::Figure: case Tag::Blockquote: case Tag::Listing: case Tag::Xmp:
@@ -314,7 +289,8 @@ class PageLayout {
         if (tag == Tag::Ol && attributes_->has[TagAttributes::kStart])
           start = ParseAttributeNumber(text_, attributes_->begin[TagAttributes::kStart],
                                        attributes_->end[TagAttributes::kStart], 1);
-        Push(LevelKind::List, tag == Tag::Ol, start, tag == Tag::Ol ? OrderedListAt(token.begin) : 1);
+        // An ordered list's items carry their numbers (Block::list 0); others are bullets.
+        Push(LevelKind::List, tag == Tag::Ol, start, tag == Tag::Ol ? 0 : 1);
         break;
       }
       case Tag::Li:
@@ -627,42 +603,6 @@ class PageLayout {
       baseLength_ = addressLength;
   }
 
-  // A table's rows: writers that need it get the number of cells before the row, counted
-  // over the tokens after its start.
-  struct RowCells {
-    int cells = 0;
-    int nested = 0;  // tables open inside the row
-    // Counts token; false at the row's end.
-    bool Take(const HtmlToken& token) {
-      if (token.kind == HtmlToken::Kind::End) return false;
-      if (token.kind == HtmlToken::Kind::StartTag) {
-        if (token.tag == Tag::Table) ++nested;
-        if (nested == 0 && token.tag == Tag::Tr) return false;
-        if (nested == 0 && (token.tag == Tag::Td || token.tag == Tag::Th)) ++cells;
-      } else if (token.kind == HtmlToken::Kind::EndTag) {
-        if (token.tag == Tag::Table) {
-          if (nested == 0) return false;
-          --nested;
-        }
-        if (nested == 0 && token.tag == Tag::Tr) return false;
-      }
-      return true;
-    }
-  };
-
-  int CountCells() const {
-    RowCells row;
-    size_t from = tokens_.position();
-    // The tokens the reading thread has read already, then the page read again from there.
-    if constexpr (requires { tokens_.LookAhead(row, from); }) {
-      if (tokens_.LookAhead(row, from)) return row.cells;
-    }
-    PageTokenizer ahead(page_, from);
-    while (row.Take(ahead.Next())) {
-    }
-    return row.cells;
-  }
-
   void OpenTable() {
     RequestBreak(Break::Paragraph);
     if (open_) writer_.EndParagraph();
@@ -676,7 +616,7 @@ class PageLayout {
     tableDepth_ = 1;
   }
   void OpenRow() {
-    writer_.RowStart(Writer::kCountsCells ? CountCells() : 0);
+    writer_.RowStart();
     rowOpen_ = true;
   }
   void OpenCell(int span = 1) {
@@ -713,23 +653,8 @@ class PageLayout {
     pendingSpace_ = false;
   }
 
-  void Finish() {
-    if (linkOpen_) writer_.LinkEnd();
-    linkOpen_ = false;
-    if (tableDepth_ > 0) {
-      tableDepth_ = 1;
-      CloseTable();
-    }
-    if (open_) writer_.EndParagraph();
-    open_ = false;
-  }
-
-  const char* text_;
-  GrowingText& page_;
-  Tokens& tokens_;
+  const char* text_ = nullptr;  // the bytes the token being laid out indexes
   Writer& writer_;
-  const OrderedLists* orderedLists_;
-  size_t nextOrdered_ = 0;  // the first of orderedLists_ not yet met
 
   bool open_ = false;          // the writer has a paragraph open
   bool started_ = false;       // anything has been laid out
@@ -759,8 +684,8 @@ class PageLayout {
   // Links.
   EncodingChoice encoding_;
   bool linkOpen_ = false;
-  const TagAttributes* attributes_ = &readAttributes_;  // the start tag's
-  TagAttributes readAttributes_;     // where they are read when the tokens do not hold them
+  TagAttributes readAttributes_;     // the start tag's (those the writer uses)
+  const TagAttributes* const attributes_ = &readAttributes_;
   char attribute_[kLongestAddress];  // an attribute's value, decoded
   // The open link's address; the writer reads it until LinkEnd.
   char address_[kLongestAddress];

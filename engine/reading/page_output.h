@@ -1,10 +1,15 @@
 // Where a writer of the default reading puts its bytes: a fixed block that goes to the
 // conversion's output stream whenever it fills, so that no body is held whole; or, where
 // the stream gives room in its own block, that room, which it takes without a copy.
+// A writer may also hold what it writes (an RTF table row, whose definition goes before its
+// cells and needs their number) up to kLongestHeld bytes, then release it behind the bytes
+// that go before it.
 #pragma once
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string_view>
 
 #include "translation/output_stream.h"
@@ -17,9 +22,44 @@ class PageOutput {
   // The most a writer asks room for at once.
   static constexpr size_t kLargestRoom = size_t{64} << 10;
 
+  static constexpr size_t kLongestHeld = size_t{1} << 20;
+
+  // What holds bytes: asked for the bytes that go before them when more than kLongestHeld
+  // would be held, which it then appends (holding has ended; the held bytes follow them).
+  class Holder {
+   public:
+    virtual void WriteBeforeHeld() = 0;
+
+   protected:
+    ~Holder() = default;
+  };
+
   explicit PageOutput(OutputStream& out) : out_(out) { TakeRoom(); }
   PageOutput(const PageOutput&) = delete;
   PageOutput& operator=(const PageOutput&) = delete;
+
+  // Sets aside the memory Hold uses; false when there is none.
+  bool AllowHolding() {
+    if (!held_) held_.reset(new (std::nothrow) char[kLongestHeld]);
+    return held_ != nullptr;
+  }
+  // What is appended from now on is held (AllowHolding first) until Release, or until it
+  // would pass kLongestHeld, when holder writes what goes before it and holding ends.
+  void Hold(Holder& holder) {
+    Flush();
+    holder_ = &holder;
+    room_ = held_.get();
+    capacity_ = kLongestHeld;
+  }
+  // Whether bytes are being held.
+  bool holding() const { return holder_ != nullptr; }
+  // Ends holding: `before`, then what was held.
+  void Release(std::string_view before) {
+    if (!holder_) return;
+    const size_t held = EndHolding();
+    Append(before);
+    AppendHeld(held);
+  }
 
   // Room for k bytes (k <= kLargestRoom) at the returned pointer; Commit says how many
   // were written.
@@ -39,8 +79,9 @@ class PageOutput {
     room_[used_++] = c;
   }
 
-  // Hands what is held to the stream.
+  // Hands what is kept to the stream.
   void Flush() {
+    if (holder_) Overflow();
     if (used_ != 0) {
       if (room_ == buffer_) {
         out_.Write(buffer_, used_);
@@ -63,6 +104,26 @@ class PageOutput {
     std::memcpy(room_, bytes.data(), bytes.size());
     used_ = bytes.size();
   }
+  // Holding ends; the number of bytes held, at held_.
+  size_t EndHolding() {
+    const size_t held = used_;
+    holder_ = nullptr;
+    used_ = 0;
+    TakeRoom();
+    return held;
+  }
+  void AppendHeld(size_t held) {
+    if (held <= kLargestRoom) return Append(std::string_view(held_.get(), held));
+    Flush();
+    out_.Write(held_.get(), held);
+    TakeRoom();  // the stream's room moved on past what it took
+  }
+  [[gnu::noinline]] void Overflow() {
+    Holder& holder = *holder_;
+    const size_t held = EndHolding();
+    holder.WriteBeforeHeld();
+    AppendHeld(held);
+  }
   void TakeRoom() {
     size_t capacity = 0;
     char* direct = out_.DirectRoom(kLargestRoom, capacity);
@@ -74,6 +135,8 @@ class PageOutput {
   char* room_ = nullptr;   // buffer_ or the stream's
   size_t capacity_ = 0;
   size_t used_ = 0;
+  Holder* holder_ = nullptr;  // while bytes are held in held_
+  std::unique_ptr<char[]> held_;
   char buffer_[kCapacity];
 };
 

@@ -1,11 +1,13 @@
 #include "read_page.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 
 #include "fast/byte_scan.h"
-#include "fast/token_pipeline.h"
 #include "job/conversion_mode.h"
+#include "reading/block_tokenizer.h"
 #include "reading/page_layout.h"
 #include "reading/rtf_page_writer.h"
 #include "reading/text_page_writer.h"
@@ -14,85 +16,143 @@ namespace vellumine {
 namespace {
 
 static_assert(kReadPastPage >= kScanChunk, "the writers' runs read a chunk past their end");
+static_assert(BlockTokenizer::kReadPast >= kReadPastPage);
+
+// Hands each token to the layout and passes the ticks on the way.
+template <typename Writer>
+class TokenTaker {
+ public:
+  TokenTaker(PageLayout<Writer>& layout, ProgressTicks& ticks)
+      : layout_(layout), ticks_(ticks), nextTick_(ticks.nextPosition()) {}
+  // offset: the page's position of text[0].
+  [[gnu::always_inline]] void Take(size_t offset, const char* text, const HtmlToken& token,
+                                   size_t position) {
+    position += offset;
+    if (position > nextTick_) {
+      ticks_.Pass(passed_, position);
+      nextTick_ = ticks_.nextPosition();
+    }
+    passed_ = position;
+    layout_.Take(text, token);
+  }
+  void Finish(size_t end) {
+    ticks_.Pass(passed_, end);
+    layout_.Finish();
+  }
+
+ private:
+  PageLayout<Writer>& layout_;
+  ProgressTicks& ticks_;
+  size_t nextTick_;     // ticks before it were all passed
+  size_t passed_ = 0;
+};
+
+// Where a page's tokens come from: all of it in memory, or a source read a block at a time.
+struct WholePage {
+  const char* text;
+  size_t n;
+};
+struct SourcePage {
+  RawTextSource& source;
+  uint64_t size;
+  size_t block;
+  bool failed = false;  // a read failed
+};
 
 template <typename Writer>
-void Lay(GrowingText& page, Writer& writer, ProgressTicks& ticks,
-         const OrderedLists* orderedLists, const EncodingChoice& encoding,
-         TokenPipeline* pipeline) {
-  if (pipeline) {
-    PageLayout<Writer, TokenPipeline> layout(page, writer, *pipeline, orderedLists, encoding);
-    layout.Run(ticks);
-  } else {
-    PageTokenizer tokens(page, 0, !page.Kept());
-    PageLayout<Writer> layout(page, writer, tokens, orderedLists, encoding);
-    layout.Run(ticks);
-  }
+vellumine_result Lay(WholePage& page, Writer& writer, const EncodingChoice& encoding,
+                     ProgressTicks& ticks) {
+  PageLayout<Writer> layout(writer, encoding);
+  TokenTaker<Writer> taker(layout, ticks);
+  BlockTokenizer::TokenizeWhole(page.text, page.n,
+                                [&](const char* text, const HtmlToken& token, size_t position) {
+                                  taker.Take(0, text, token, position);
+                                });
+  taker.Finish(page.n);
   writer.Finish();
+  return VELLUMINE_OK;
 }
 
-}  // namespace
-
-vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& encoding,
-                          const vellumine_options& options, ProgressTicks& ticks,
-                          OutputStream& out, size_t pipelineFrom, OverflowStore* addressStore) {
-  WholeText page(text, n);
-  return ReadPage(page, encoding, options, ticks, out, pipelineFrom, addressStore);
+template <typename Writer>
+vellumine_result Lay(SourcePage& page, Writer& writer, const EncodingChoice& encoding,
+                     ProgressTicks& ticks) {
+  BlockTokenizer blocks;
+  if (!blocks.Allocate(std::min(page.block, BlockTokenizer::kBlock))) return VELLUMINE_OUT_OF_MEMORY;
+  PageLayout<Writer> layout(writer, encoding);
+  TokenTaker<Writer> taker(layout, ticks);
+  uint64_t read = 0;
+  for (bool last = false; !last;) {
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(blocks.block(), page.size - read));
+    size_t got = 0;
+    if (want > 0 && !page.source.ReadAt(read, blocks.Room(), want, got)) {
+      page.failed = true;
+      got = 0;
+    }
+    read += got;
+    // The text ends at its first 0x1A.
+    const void* stop = std::memchr(blocks.Room(), 0x1A, got);
+    if (stop) got = static_cast<size_t>(static_cast<const char*>(stop) - blocks.Room());
+    last = got < want || want == 0 || stop || read == page.size;
+    const size_t offset = blocks.offset();
+    blocks.Commit(got, last, [&](const char* text, const HtmlToken& token, size_t position) {
+      taker.Take(offset, text, token, position);
+    });
+  }
+  taker.Finish(static_cast<size_t>(read));
+  writer.Finish();
+  return VELLUMINE_OK;
 }
 
-vellumine_result ReadPage(GrowingText& page, const EncodingChoice& encoding,
-                          const vellumine_options& options, ProgressTicks& ticks,
-                          OutputStream& out, size_t pipelineFrom, OverflowStore* addressStore) {
+template <typename Page>
+vellumine_result ReadAny(Page& page, const EncodingChoice& encoding,
+                         const vellumine_options& options, ProgressTicks& ticks,
+                         OutputStream& out, OverflowStore* addressStore) {
   std::unique_ptr<PageOutput> output(new (std::nothrow) PageOutput(out));
   if (!output) return VELLUMINE_OUT_OF_MEMORY;
-  // A large page's tokens are read on a second thread as this one lays them out (a page in
-  // memory from now on, while this one looks for the ordered lists).
-  std::unique_ptr<TokenPipeline> pipeline;
-  auto startPipeline = [&] {
-    if (page.expected() < pipelineFrom) return;
-    try {
-      // The attributes the writer will ask for (links and places in RTF, links in text
-      // where they are listed or inline); asked for others, the pipeline reads them then.
-      const bool rtf = ModeOf(options) != ConversionMode::Text;
-      const AttributeUse use{rtf || options.links != VELLUMINE_LINKS_NONE, rtf};
-      pipeline = std::make_unique<TokenPipeline>(page, use);
-    } catch (...) {
-      pipeline.reset();  // no thread or no memory: all on this one
-    }
-  };
-  if (page.Kept()) startPipeline();
-  std::unique_ptr<OrderedLists> orderedLists;
-  if (ModeOf(options) != ConversionMode::Text) {
-    orderedLists.reset(new (std::nothrow) OrderedLists);
-    if (!orderedLists) return VELLUMINE_OUT_OF_MEMORY;
-    FindOrderedLists(page, *orderedLists);
-    page.Rewind();
-  }
-  if (!page.Kept()) startPipeline();
+  vellumine_result result = VELLUMINE_OK;
   switch (ModeOf(options)) {
     case ConversionMode::Text: {
       std::unique_ptr<TextTable> table(new (std::nothrow) TextTable);
       if (!table || !table->Allocate()) return VELLUMINE_OUT_OF_MEMORY;
       TextPageWriter writer(*output, *table, encoding, options.text_utf8 != 0, options.links,
                             options.wrap, addressStore);
-      Lay(page, writer, ticks, nullptr, encoding, pipeline.get());
-      if (writer.addressesLost()) return VELLUMINE_CANNOT_WRITE_OUTPUT;
+      result = Lay(page, writer, encoding, ticks);
+      if (result == VELLUMINE_OK && writer.addressesLost()) result = VELLUMINE_CANNOT_WRITE_OUTPUT;
       break;
     }
     case ConversionMode::Rtf: {
-      RtfPageWriter<false> writer(*output, encoding, options.font_name, options.font_size,
-                                  orderedLists.get());
-      Lay(page, writer, ticks, orderedLists.get(), encoding, pipeline.get());
+      RtfPageWriter<false> writer(*output, encoding, options.font_name, options.font_size);
+      result = Lay(page, writer, encoding, ticks);
       break;
     }
     case ConversionMode::RtfTables: {
-      RtfPageWriter<true> writer(*output, encoding, options.font_name, options.font_size,
-                                 orderedLists.get());
-      Lay(page, writer, ticks, orderedLists.get(), encoding, pipeline.get());
+      if (!output->AllowHolding()) return VELLUMINE_OUT_OF_MEMORY;
+      RtfPageWriter<true> writer(*output, encoding, options.font_name, options.font_size);
+      result = Lay(page, writer, encoding, ticks);
       break;
     }
   }
+  if (result != VELLUMINE_OK) return result;
   output->Flush();
   return VELLUMINE_OK;
+}
+
+}  // namespace
+
+vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& encoding,
+                          const vellumine_options& options, ProgressTicks& ticks,
+                          OutputStream& out, OverflowStore* addressStore) {
+  WholePage page{text, n};
+  return ReadAny(page, encoding, options, ticks, out, addressStore);
+}
+
+vellumine_result ReadPage(RawTextSource& source, uint64_t size, size_t block,
+                          const EncodingChoice& encoding, const vellumine_options& options,
+                          ProgressTicks& ticks, OutputStream& out, OverflowStore* addressStore) {
+  SourcePage page{source, size, block};
+  const vellumine_result result = ReadAny(page, encoding, options, ticks, out, addressStore);
+  if (result == VELLUMINE_OK && page.failed) return VELLUMINE_CANNOT_OPEN_INPUT;
+  return result;
 }
 
 }  // namespace vellumine

@@ -1,13 +1,14 @@
-// The default reading of a page: today's HTML, its structure kept.
+// The default reading of a page: today's HTML, its structure kept, in one forward pass.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "fast/progress_ticks.h"
-#include "fast/token_pipeline.h"
 #include "translation/encoding.h"
 #include "translation/output_stream.h"
 #include "translation/overflow_store.h"
+#include "translation/raw_text_source.h"
 #include "vellumine.h"
 
 namespace vellumine {
@@ -18,16 +19,17 @@ namespace vellumine {
 // addresses is set aside) could not give them back. The kReadPastPage bytes after text[n]
 // are read (their values do not matter).
 inline constexpr size_t kReadPastPage = 16;
-// Pages of pipelineFrom bytes or more have their tokens read on a second thread.
 vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& encoding,
                           const vellumine_options& options, ProgressTicks& ticks,
-                          OutputStream& out, size_t pipelineFrom = kTokenPipelineFrom,
-                          OverflowStore* addressStore = nullptr);
-// The same over a page read as it goes, from its start: a page of a size expected from
-// pipelineFrom on has its tokens read on a second thread.
-vellumine_result ReadPage(GrowingText& page, const EncodingChoice& encoding,
-                          const vellumine_options& options, ProgressTicks& ticks,
-                          OutputStream& out, size_t pipelineFrom = kTokenPipelineFrom,
+                          OutputStream& out, OverflowStore* addressStore = nullptr);
+
+// The same for the first `size` bytes of source (fewer where it ends; the text ends at its
+// first 0x1A), read `block` bytes at a time into one buffer as the reading goes (ticks count
+// on `size` bytes). CannotOpenInput when a read fails: the output is then that of the text
+// read before.
+vellumine_result ReadPage(RawTextSource& source, uint64_t size, size_t block,
+                          const EncodingChoice& encoding, const vellumine_options& options,
+                          ProgressTicks& ticks, OutputStream& out,
                           OverflowStore* addressStore = nullptr);
 
 }  // namespace vellumine

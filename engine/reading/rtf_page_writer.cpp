@@ -104,8 +104,7 @@ void AppendControl(PageOutput& out, std::string_view word, long value) {
 
 template <bool kTables>
 RtfPageWriter<kTables>::RtfPageWriter(PageOutput& out, const EncodingChoice& encoding,
-                                      const char* fontName, int fontSize,
-                                      const OrderedLists* orderedLists)
+                                      const char* fontName, int fontSize)
     : out_(out),
       mapper_(encoding.mapper),
       utf8_(encoding.utf8),
@@ -135,8 +134,7 @@ RtfPageWriter<kTables>::RtfPageWriter(PageOutput& out, const EncodingChoice& enc
     out_.Append(";}");
   }
   out_.Append("}\n");
-  // Lists: list 1 bullets, list 2 numbers, nine levels each; override 1 the bullets, and
-  // one numbering of list 2 for each ordered list, from its start.
+  // Lists: list 1 bullets, nine levels, and its one override.
   out_.Append("{\\*\\listtable{\\list\\listtemplateid1\\listhybrid");
   for (int level = 0; level < 9; ++level) {
     out_.Append("{\\listlevel\\levelnfc23\\levelnfcn23\\leveljc0\\leveljcn0\\levelfollow0"
@@ -145,25 +143,7 @@ RtfPageWriter<kTables>::RtfPageWriter(PageOutput& out, const EncodingChoice& enc
     AppendControl(out_, "\\lin", (level + 1) * kTwipsPerIndent);
     out_.Append("}");
   }
-  out_.Append("\\listid1}{\\list\\listtemplateid2\\listhybrid");
-  for (int level = 0; level < 9; ++level) {
-    out_.Append("{\\listlevel\\levelnfc0\\levelnfcn0\\leveljc0\\leveljcn0\\levelfollow0"
-                "\\levelstartat1{\\leveltext\\'02\\'0");
-    out_.Append(static_cast<char>('0' + level));
-    out_.Append(".;}{\\levelnumbers\\'01;}\\fi-360");
-    AppendControl(out_, "\\li", (level + 1) * kTwipsPerIndent);
-    AppendControl(out_, "\\lin", (level + 1) * kTwipsPerIndent);
-    out_.Append("}");
-  }
-  out_.Append("\\listid2}}\n{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}");
-  for (size_t k = 0; orderedLists != nullptr && k < orderedLists->count; ++k) {
-    AppendControl(out_, "\n{\\listoverride\\listid2\\listoverridecount1{\\lfolevel"
-                        "\\listoverridestartat\\levelstartat",
-                  orderedLists->starts[k]);
-    AppendControl(out_, "}\\ls", static_cast<long>(k + 2));
-    out_.Append("}");
-  }
-  out_.Append("}\n");
+  out_.Append("\\listid1}}\n{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}\n");
 }
 
 template <bool kTables>
@@ -244,7 +224,7 @@ size_t RtfPageWriter<kTables>::FormatParagraphStart(const Block& block, bool inC
   if (block.preformatted) append("\\f1");
   control("\\fs", size);
   append(block.heading > 0 ? "\\b " : " ");
-  if (block.marker == ItemMarker::Number && block.list == 0) {  // a list without a numbering
+  if (block.marker == ItemMarker::Number && block.list == 0) {  // an item with its number
     control("", block.number);
     append(".\\tab ");
   }
@@ -544,23 +524,42 @@ void RtfPageWriter<kTables>::TableStart(const Block& block) {
 }
 
 template <bool kTables>
-void RtfPageWriter<kTables>::RowStart(int cells) {
+void RtfPageWriter<kTables>::RowStart() {
   CloseField();
   inRow_ = true;
   cellsWritten_ = 0;
   if constexpr (kTables) {
-    cellCount_ = std::clamp(cells, 1, kMostCells);
-    const int left = tableBlock_.indent * kTwipsPerIndent;
-    out_.Append("\n\\trowd\\trgaph70");
-    if (left > 0) AppendControl(out_, "\\trleft", left);
-    for (int k = 1; k <= cellCount_; ++k)
-      AppendControl(out_, "\\cellx", left + kTableWidth * k / cellCount_);
+    cellCount_ = 0;
+    out_.Hold(*this);
   } else {
     Block row = tableBlock_;
     row.spaced = firstRow_ && tableBlock_.spaced;
     WriteParagraphStart(row, false);
   }
   firstRow_ = false;
+}
+
+template <bool kTables>
+std::string_view RtfPageWriter<kTables>::FormatRowDefinition(RowDefinition& into) const {
+  size_t length = 0;
+  auto control = [&](std::string_view word, long value) {
+    std::memcpy(into.bytes + length, word.data(), word.size());
+    length += word.size();
+    length += FormatNumber(value, into.bytes + length);
+  };
+  const int left = tableBlock_.indent * kTwipsPerIndent;
+  control("\n\\trowd\\trgaph", 70);
+  if (left > 0) control("\\trleft", left);
+  for (int k = 1; k <= cellCount_; ++k) control("\\cellx", left + kTableWidth * k / cellCount_);
+  return std::string_view(into.bytes, length);
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::WriteBeforeHeld() {
+  // The row so far is written: the cells it has, the open one included.
+  cellCount_ = std::clamp(cellsWritten_ + (inCell_ || cellEndPending_ ? 1 : 0), 1, kMostCells);
+  RowDefinition definition;
+  out_.Append(FormatRowDefinition(definition));
 }
 
 template <bool kTables>
@@ -575,8 +574,9 @@ template <bool kTables>
 void RtfPageWriter<kTables>::CellStart(int) {
   CloseField();
   if constexpr (kTables) {
-    if (cellEndPending_ && cellsWritten_ + 1 < cellCount_) FinishCell();
     // Past the row's last cell, the last cell takes the rest of the row.
+    const int most = cellCount_ > 0 ? cellCount_ : kMostCells;
+    if (cellEndPending_ && cellsWritten_ + 1 < most) FinishCell();
     cellEndPending_ = false;
     inCell_ = true;
   } else {
@@ -597,6 +597,11 @@ void RtfPageWriter<kTables>::RowEnd() {
     if (cellEndPending_ || inCell_) FinishCell();
     cellEndPending_ = false;
     inCell_ = false;
+    if (cellCount_ == 0) {  // held whole: its definition goes first
+      cellCount_ = std::clamp(cellsWritten_, 1, kMostCells);
+      RowDefinition definition;
+      out_.Release(FormatRowDefinition(definition));
+    }
     for (; cellsWritten_ < cellCount_; ++cellsWritten_) out_.Append("\n\\pard\\plain\\intbl\\cell");
     out_.Append("\\row");
   } else {

@@ -11,24 +11,27 @@
 #include <string_view>
 
 #include "reading/link_address.h"
-#include "reading/ordered_lists.h"
 #include "reading/page_block.h"
 #include "reading/page_output.h"
 #include "translation/encoding.h"
 
 namespace vellumine {
 
+// With kTables, a row is held until it ends (its definition, written first, needs the number
+// of its cells); a row of more than PageOutput::kLongestHeld bytes is written with the cells
+// it has by then, and its later cells join the last of them. Rows have at most 63 cells: the
+// last takes the rest of a longer row.
 template <bool kTables>
-class RtfPageWriter {
+class RtfPageWriter final : private PageOutput::Holder {
  public:
   static constexpr bool kOneLineCells = !kTables;
-  static constexpr bool kCountsCells = kTables;
 
   // Writes the header: the font table with fontName (its bytes that would end the table
-  // left out), Courier New and Symbol, and the list table: bullets, and a numbering for
-  // each of orderedLists (may be null). fontSize in points.
+  // left out), Courier New and Symbol, and the list table of bullets (an ordered list's items
+  // are written with their numbers, which the page may give in any order). fontSize in
+  // points.
   RtfPageWriter(PageOutput& out, const EncodingChoice& encoding, const char* fontName,
-                int fontSize, const OrderedLists* orderedLists);
+                int fontSize);
 
   void StartParagraph(const Block& block);
   void EndParagraph();
@@ -53,7 +56,7 @@ class RtfPageWriter {
   bool WantsLinks() const { return true; }
   bool WantsPlaces() const { return true; }
   void TableStart(const Block& block);
-  void RowStart(int cells);
+  void RowStart();
   void CellStart(int span);  // the columns it takes (as one cell here)
   void CellEnd();
   void RowEnd();
@@ -69,6 +72,12 @@ class RtfPageWriter {
   size_t FormatParagraphStart(const Block& block, bool inCell, char (&into)[kStartCapacity]) const;
   void SwitchFormat(const CharacterFormat& format);
   void FinishCell();
+  // The row definition of cellCount_ cells (at most 63).
+  struct RowDefinition {
+    char bytes[40 + 30 * 63];
+  };
+  std::string_view FormatRowDefinition(RowDefinition& into) const;
+  void WriteBeforeHeld() override;
   void OpenField();
   void CloseField();
   // A name as bookmarks and links to them spell it: printable ASCII, RTF's bytes escaped.
@@ -110,7 +119,7 @@ class RtfPageWriter {
   bool inRow_ = false;
   bool inCell_ = false;
   bool cellEndPending_ = false;
-  int cellCount_ = 0;
+  int cellCount_ = 0;  // the row's, once its definition is written (0 before)
   int cellsWritten_ = 0;
   bool firstRow_ = false;
   Block tableBlock_;

@@ -314,7 +314,7 @@ void TextPageWriter::TableStart(const Block& block) {
   indentPending_ = false;
 }
 
-void TextPageWriter::RowStart(int) {
+void TextPageWriter::RowStart() {
   if (holding_ && !table_.CanAddRow()) SpillTable();
   if (holding_) {
     table_.AddRow();

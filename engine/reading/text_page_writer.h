@@ -23,7 +23,6 @@ namespace vellumine {
 class TextPageWriter {
  public:
   static constexpr bool kOneLineCells = true;   // a table row is one line
-  static constexpr bool kCountsCells = false;
 
   // Listed addresses from this many bytes on go to the overflow store, when there is one.
   static constexpr size_t kHeldAddresses = size_t{1} << 20;
@@ -60,7 +59,7 @@ class TextPageWriter {
   bool WantsLinks() const { return links_ != VELLUMINE_LINKS_NONE; }
   bool WantsPlaces() const { return false; }
   void TableStart(const Block& block);
-  void RowStart(int cells);
+  void RowStart();
   void CellStart(int span);
   void CellEnd() {}
   void RowEnd() {}

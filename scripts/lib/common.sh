@@ -1,7 +1,8 @@
 # Shared helpers of the build and test scripts (sourced, not run).
 
 VELLUMINE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-VELLUMINE_NATIVE_DIR=$VELLUMINE_ROOT/build
+# The native build (VELLUMINE_NATIVE_DIR in the environment builds and runs another copy).
+VELLUMINE_NATIVE_DIR=${VELLUMINE_NATIVE_DIR:-$VELLUMINE_ROOT/build}
 VELLUMINE_WINDOWS_DIR=$VELLUMINE_ROOT/build-win
 VELLUMINE_SANITIZE_DIR=$VELLUMINE_ROOT/build-asan
 VELLUMINE_JOBS=${VELLUMINE_JOBS:-2}

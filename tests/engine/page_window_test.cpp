@@ -13,9 +13,7 @@
 #include "fast/allocation_limit.h"
 #include "job/conversion_job.h"
 #include "job/page_window.h"
-#include "reading/page_tokenizer.h"
 #include "reading/read_page.h"
-#include "fast/token_pipeline.h"
 #include "translation/encoding.h"
 
 namespace vellumine::testing {
@@ -180,16 +178,21 @@ TEST(ReadAsItGoes, GivesTheOutputOfTheWholePage) {
           options.links = VELLUMINE_LINKS_LIST;
         const Converted whole = ConvertInMemory(page, options);
         ASSERT_EQ(whole.result, VELLUMINE_OK);
-        for (size_t pipelineFrom : {size_t{0}, SIZE_MAX}) {
+        for (size_t block : {PageWindow::kPageSize, kSmallBlock}) {
           TestSource source(page);
           RecordedSteps steps;
           MemoryOutputStream out(true);
           ASSERT_EQ(RunConversionAsItGoes(source, page.size(), steps.Attach(options), out,
-                                          {kSmallBlock, kSmallWindow, pipelineFrom}),
+                                          {block, kSmallWindow}),
                     VELLUMINE_OK);
-          ASSERT_TRUE(out.str() == whole.out)
+          const std::string got = out.str();
+          const size_t differ =
+              std::mismatch(got.begin(), got.end(), whole.out.begin(), whole.out.end()).first - got.begin();
+          ASSERT_TRUE(got == whole.out)
               << page.substr(0, 60) << " mode " << static_cast<int>(mode) << " encoding "
-              << encoding << " reading " << reading << " pipeline from " << pipelineFrom;
+              << encoding << " reading " << reading << " blocks of " << block << ": from byte "
+              << differ << " of " << whole.out.size() << ", " << got.substr(differ, 40)
+              << " against " << whole.out.substr(differ, 40);
           // The steps rise to the end.
           ASSERT_FALSE(steps.calls.empty());
           EXPECT_EQ(steps.calls.back(), "50/50");
@@ -198,135 +201,6 @@ TEST(ReadAsItGoes, GivesTheOutputOfTheWholePage) {
                                        return std::stoi(a) < std::stoi(b);
                                      }));
         }
-      }
-    }
-  }
-}
-
-TEST(ReadAsItGoes, PipelineLooksAheadOverTheTokensItRead) {
-  // From every so many tokens, the tokens after it as far as the reading thread has read
-  // them (sometimes far ahead, a visitor taking more than the batches hold): those a
-  // tokenizer gives, up to markup being passed over, and a tokenizer from where the look
-  // ahead stopped goes on with the next. On a page whole and read as it goes in small
-  // blocks (where long comments are passed over in steps).
-  std::string page;
-  for (int i = 0; page.size() < (size_t{1} << 20); ++i) {
-    page += "<tr><td>" + std::to_string(i) + "<td class=c>x &amp; y</td>";
-    if (i % 500 == 0) page += "<!--" + std::string(5 * kSmallBlock, '-') + "-->";
-  }
-  struct Recorder {
-    std::vector<HtmlToken> tokens;
-    size_t most;
-    bool Take(const HtmlToken& token) {
-      tokens.push_back(token);
-      return tokens.size() < most;
-    }
-  };
-  for (const bool whole : {true, false}) {
-    // The tokens and positions a tokenizer of its own gives.
-    std::vector<HtmlToken> expected;
-    std::vector<size_t> positions;
-    {
-      TestSource source(page);
-      PageWindow window;
-      ASSERT_TRUE(window.Open(source, page.size(), kSmallBlock));
-      WholeText text(page.c_str(), page.size());
-      PageTokenizer tokens(whole ? static_cast<GrowingText&>(text) : window);
-      do {
-        expected.push_back(tokens.Next());
-        positions.push_back(tokens.position());
-      } while (expected.back().kind != HtmlToken::Kind::End);
-    }
-    TestSource source(page);
-    PageWindow window;
-    ASSERT_TRUE(window.Open(source, page.size(), kSmallBlock));
-    WholeText text(page.c_str(), page.size());
-    GrowingText& read = whole ? static_cast<GrowingText&>(text) : window;
-    TokenPipeline pipeline(read, AttributeUse{});
-    std::mt19937 random(5);
-    size_t ranOut = 0, passedOver = 0;
-    for (size_t k = 0; k < expected.size(); ++k) {
-      const HtmlToken got = pipeline.Next();
-      ASSERT_EQ(got.kind, expected[k].kind) << k;
-      if (k % 997 != 0 || got.kind == HtmlToken::Kind::End) continue;
-      // Now and then the reading thread is let fill all its batches first.
-      if (k % (8 * 997) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      Recorder ahead{{}, random() % 2 ? size_t{100} : size_t{60000}};
-      size_t from = pipeline.position();
-      const bool stopped = pipeline.LookAhead(ahead, from);
-      ASSERT_EQ(stopped, ahead.tokens.size() == ahead.most) << k;
-      for (size_t i = 0; i < ahead.tokens.size(); ++i) {
-        ASSERT_EQ(ahead.tokens[i].kind, expected[k + 1 + i].kind) << k << " " << i;
-        ASSERT_EQ(ahead.tokens[i].begin, expected[k + 1 + i].begin) << k << " " << i;
-      }
-      if (stopped || (!ahead.tokens.empty() && ahead.tokens.back().kind == HtmlToken::Kind::End))
-        continue;
-      const size_t next = k + 1 + ahead.tokens.size();
-      ASSERT_EQ(from, positions[next - 1]) << k;
-      if (expected[next].kind == HtmlToken::Kind::Passed) {
-        ++passedOver;
-        continue;
-      }
-      ++ranOut;
-      PageTokenizer goOn(read, from);
-      const HtmlToken following = goOn.Next();
-      ASSERT_EQ(following.kind, expected[next].kind) << k;
-      ASSERT_EQ(following.begin, expected[next].begin) << k;
-    }
-    // Whole, the batches run out; read as it goes, markup passed over comes first.
-    EXPECT_GT(whole ? ranOut : passedOver, 0u);
-  }
-}
-
-// A text read on by another pass at its flip-th Reach: that Reach gives part of the text,
-// and the other pass reads the rest before anything else is asked, so Ended is true at once
-// (as with a page read as it goes on two threads).
-class ReadOnMeanwhile final : public GrowingText {
- public:
-  ReadOnMeanwhile(const std::string& page, size_t flip)
-      : bytes_(page + std::string(kReadPast, '\0')), n_(page.size()), flip_(flip) {
-    text_ = bytes_.data();
-  }
-  size_t Reach(size_t p) override {
-    if (!ended_) reached_ = std::min(std::max(p, reached_), n_);
-    const bool overtaken = ++reaches_ == flip_;
-    if (overtaken || reached_ == n_) ended_ = true;
-    return ended_ && !overtaken ? n_ : reached_;
-  }
-  bool Ended() const override { return ended_; }
-  size_t expected() const override { return n_; }
-  size_t step() const override { return kSmallBlock; }
-  size_t reaches() const { return reaches_; }
-
- private:
-  std::string bytes_;
-  size_t n_, flip_;
-  size_t reached_ = 0, reaches_ = 0;
-  bool ended_ = false;
-};
-
-// Another pass reading a page to its end between a pass's Reach and its look at Ended does
-// not end that pass's text early: the default reading's output is the whole page's, whichever
-// Reach the other pass overtakes.
-TEST(ReadAsItGoes, AnotherPassReadingOnEndsNoTextEarly) {
-  const std::vector<std::string> pages = FarReachingPages();
-  for (size_t i = 1; i < pages.size(); ++i) {  // the examples are covered elsewhere
-    const std::string& page = pages[i];
-    for (ConversionMode mode : kModes) {
-      vellumine_options options = OptionsFor(mode);
-      auto convert = [&](GrowingText& text) {
-        ProgressTicks ticks;
-        MemoryOutputStream out(true);
-        EXPECT_EQ(ReadPage(text, EncodingChoice{}, options, ticks, out, SIZE_MAX), VELLUMINE_OK);
-        return out.str();
-      };
-      ReadOnMeanwhile unhurried(page, SIZE_MAX);
-      const std::string whole = convert(unhurried);
-      ASSERT_GT(unhurried.reaches(), 1u) << "the page fits one step";
-      for (size_t flip = 1; flip <= unhurried.reaches(); flip += 1 + unhurried.reaches() / 16) {
-        ReadOnMeanwhile overtaken(page, flip);
-        ASSERT_TRUE(convert(overtaken) == whole)
-            << page.substr(0, 60) << " mode " << static_cast<int>(mode) << " flip " << flip;
       }
     }
   }
@@ -371,9 +245,8 @@ TEST(ReadAsItGoes, HoldsAFewMiBOfAnyPage) {
       {repeated("<p>a<title>", "x</titl")},
       {repeated("<pre>", "a line &amp; <b>x</b>\n")},
       {repeated("<p>a<!DOCTYPE ", "x"), true, false},
-      // The default reading holds a tag whole, to its end, and blanks and controls after a
-      // word up to the next that shows.
-      {repeated("<p>a<zz ", "x"), false},
+      {repeated("<p>a<zz ", "x")},
+      // The default reading holds blanks and controls after a word up to the next that shows.
       {repeated("<p>a", " "), false},
   };
   for (const Page& page : pages) {
@@ -389,13 +262,21 @@ TEST(ReadAsItGoes, HoldsAFewMiBOfAnyPage) {
         MemoryOutputStream out;
         ForgetLargestBlock();
         // Windows of 64 KiB: a window's RTF (which may be ten times as long) stays small.
-        ASSERT_EQ(RunConversionAsItGoes(window, options, out, {PageWindow::kBlock, 64 << 10}),
-                  VELLUMINE_OK);
+        const AsItGoes tuning{PageWindow::kBlock, 64 << 10};
+        if (reading == VELLUMINE_READING_CLASSIC) {
+          ASSERT_EQ(RunClassicReadingAsItGoes(window, options, out, tuning), VELLUMINE_OK);
+        } else {
+          // The page is read a block at a time into one buffer; the window only chooses the
+          // character set.
+          ASSERT_EQ(RunConversionAsItGoes(source, page.bytes.size(), options, out, tuning),
+                    VELLUMINE_OK);
+          ChooseEncoding(VELLUMINE_ENCODING_AUTO, window);
+        }
         // The page, and the largest buffer (of prepared text or output) it came to need.
-        EXPECT_TRUE(window.mostHeld() <= kMostHeld && LargestBlockGranted() <= kMostHeld)
-            << window.mostHeld() << " and " << LargestBlockGranted() << " bytes: "
-            << page.bytes.substr(0, 40) << " mode " << static_cast<int>(mode) << " reading "
-            << reading;
+        EXPECT_LE(window.mostHeld(), kMostHeld)
+            << page.bytes.substr(0, 40) << " mode " << static_cast<int>(mode) << " reading " << reading;
+        EXPECT_LE(LargestBlockGranted(), kMostHeld)
+            << page.bytes.substr(0, 40) << " mode " << static_cast<int>(mode) << " reading " << reading;
       }
     }
   }
@@ -413,7 +294,7 @@ TEST(ReadAsItGoes, AFailedReadFailsTheConversion) {
       TestSource source(page, failFrom);
       MemoryOutputStream out(true);
       EXPECT_EQ(RunConversionAsItGoes(source, page.size(), options, out,
-                                      {kSmallBlock, kSmallWindow, 0}),
+                                      {kSmallBlock, kSmallWindow}),
                 VELLUMINE_CANNOT_OPEN_INPUT);
     }
   }
