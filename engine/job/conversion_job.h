@@ -40,8 +40,9 @@ vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers,
 vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
                                const vellumine_options& options, OutputStream& out);
 
-// Input files from this size on are read as the conversion gets to them, a block at a time,
-// and let go of behind it; smaller ones are read whole into the work buffers.
+// In the classic reading, input files from this size on are read as the conversion gets to
+// them, a block at a time, and let go of behind it; smaller ones are read whole into the work
+// buffers. (The default reading reads every file a block at a time.)
 inline constexpr uint64_t kReadAsItGoesFrom = uint64_t{16} << 20;
 
 // How a conversion reads as it goes: the blocks read (for the classic reading a multiple of

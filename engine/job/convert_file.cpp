@@ -14,20 +14,21 @@
 namespace vellumine {
 namespace {
 
-// The conversion of an open input to out: a large page read as it goes, a smaller one whole.
-// wroteNothing tells a failure that came before the first byte of output (an empty input,
-// or no memory for the page).
+// The conversion of an open input to out: the default reading reads any page a block at a
+// time; the classic one reads a large page as it goes and a smaller one whole. wroteNothing
+// tells a failure that came before the first byte of output (an empty input, or no memory
+// for the page).
 vellumine_result ConvertOpenFile(InputFile& input, const vellumine_options& options,
                                  OutputStream& out, bool& wroteNothing) {
   wroteNothing = true;
   if (input.size() == 0) return VELLUMINE_EMPTY_INPUT;
+  if (options.reading == VELLUMINE_READING_DEFAULT) {
+    // Its buffers are all had before it writes anything.
+    const vellumine_result result = RunConversionAsItGoes(input, input.size(), options, out);
+    wroteNothing = result == VELLUMINE_OUT_OF_MEMORY;
+    return result;
+  }
   if (input.size() >= kReadAsItGoesFrom) {
-    if (options.reading == VELLUMINE_READING_DEFAULT) {
-      // Its buffers are all had before it writes anything.
-      const vellumine_result result = RunConversionAsItGoes(input, input.size(), options, out);
-      wroteNothing = result == VELLUMINE_OUT_OF_MEMORY;
-      return result;
-    }
     PageWindow page;
     if (!page.Open(input, input.size())) return VELLUMINE_OUT_OF_MEMORY;
     wroteNothing = false;

@@ -2,13 +2,11 @@
 // tokenizer stops where a block's bytes no longer settle the next token and goes on when
 // the next block comes, carrying over only the bytes of that partial token (a tag, a text
 // run, a reference) or of the markup being passed over. Nothing is tokenized twice but those
-// few bytes, and nothing of the page is held but one block and the carried bytes.
+// few bytes, and nothing of the page is held but the block and the carried bytes.
 #pragma once
 
 #include <cstddef>
 #include <cstring>
-#include <memory>
-#include <new>
 
 #include "reading/html_tokenizer.h"
 
@@ -28,29 +26,23 @@ class BlockTokenizer {
   static_assert(HtmlTokenizer::kLongestRun + 4 + kSettled < kCarry);
   // Bytes after a block's end that its reader may read (zero after the page's end).
   static constexpr size_t kReadPast = 64;
+  // The bytes a block's buffer holds: kCarry before the block, kReadPast after it.
+  static constexpr size_t BufferSize(size_t block) { return kCarry + block + kReadPast; }
 
   BlockTokenizer() = default;
   BlockTokenizer(const BlockTokenizer&) = delete;
   BlockTokenizer& operator=(const BlockTokenizer&) = delete;
 
-  // Sets the buffer aside for blocks of up to `block` bytes; false when there is no memory.
-  bool Allocate(size_t block = kBlock) {
-    block_ = block;
-    buffer_.reset(new (std::nothrow) char[kCarry + block + kReadPast]);
-    if (buffer_) std::memset(buffer_.get(), 0, kCarry + block + kReadPast);
-    return buffer_ != nullptr;
-  }
-  // Where the next block's bytes go: room for up to block() of them.
-  char* Room() { return buffer_.get() + kCarry; }
-  size_t block() const { return block_; }
-
-  // The next block's n bytes, written at Room(); last when the page ends with them. Hands
-  // take(text, token, position) each token they settle (positions index text, the block with the
-  // bytes carried over before it; position is where the token after it starts), and takes
-  // every token of the page with the last.
+  // The next block's n bytes at `block`, which has kCarry bytes of room before it and
+  // kReadPast after it, in a buffer other than the last block's (which holds its bytes
+  // until this call); last when the page ends with them. Hands take(text, token, position)
+  // each token they settle (positions index text, the block with the bytes carried over
+  // before it; position is where the token after it starts), and takes every token of the
+  // page with the last.
   template <typename Take>
-  void Commit(size_t n, bool last, Take&& take) {
-    char* const text = Room() - carried_;
+  void Commit(char* block, size_t n, bool last, Take&& take) {
+    char* const text = block - carried_;
+    if (carried_ > 0) std::memcpy(text, carryFrom_, carried_);
     const size_t end = carried_ + n;
     if (last) std::memset(text + end, 0, kReadPast);
     Tokenize(text, end, last, take);
@@ -101,8 +93,8 @@ class BlockTokenizer {
     Carry(text, n, from);
   }
 
-  // Moves text[from, n) to just before Room(), where the next block follows it.
-  void Carry(char* text, size_t n, size_t from) {
+  // Keeps text[from, n) to go before the next block.
+  void Carry(const char* text, size_t n, size_t from) {
     if (n - from > kCarry) {
       // Markup too long to carry (a tag with megabytes of attributes): passed over up to
       // the first ">" from here on.
@@ -112,15 +104,14 @@ class BlockTokenizer {
       goOn_.from -= from;
     }
     carried_ = n - from;
-    std::memmove(Room() - carried_, text + from, carried_);
+    carryFrom_ = text + from;
     offset_ += from;
   }
 
-  std::unique_ptr<char[]> buffer_;
-  size_t block_ = kBlock;
-  size_t carried_ = 0;  // bytes before Room() that the next block follows
-  PassingOver goOn_;    // markup being passed over that the next block goes on with
-  size_t offset_ = 0;   // the page's position of the current text's first byte
+  const char* carryFrom_ = nullptr;  // in the last block's buffer
+  size_t carried_ = 0;               // bytes carried over to go before the next block
+  PassingOver goOn_;  // markup being passed over that the next block goes on with
+  size_t offset_ = 0;  // the page's position of the current text's first byte
 };
 
 }  // namespace vellumine

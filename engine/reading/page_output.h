@@ -12,6 +12,7 @@
 #include <new>
 #include <string_view>
 
+#include "fast/allocation_limit.h"
 #include "translation/output_stream.h"
 
 namespace vellumine {
@@ -40,7 +41,7 @@ class PageOutput {
 
   // Sets aside the memory Hold uses; false when there is none.
   bool AllowHolding() {
-    if (!held_) held_.reset(new (std::nothrow) char[kLongestHeld]);
+    if (!held_ && GrantBlockAllocation(kLongestHeld)) held_.reset(new (std::nothrow) char[kLongestHeld]);
     return held_ != nullptr;
   }
   // What is appended from now on is held (AllowHolding first) until Release, or until it

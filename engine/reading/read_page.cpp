@@ -6,6 +6,7 @@
 #include <new>
 
 #include "fast/byte_scan.h"
+#include "fast/read_ahead.h"
 #include "job/conversion_mode.h"
 #include "reading/block_tokenizer.h"
 #include "reading/page_layout.h"
@@ -76,29 +77,29 @@ vellumine_result Lay(WholePage& page, Writer& writer, const EncodingChoice& enco
 template <typename Writer>
 vellumine_result Lay(SourcePage& page, Writer& writer, const EncodingChoice& encoding,
                      ProgressTicks& ticks) {
+  const size_t block = static_cast<size_t>(
+      std::max<uint64_t>(1, std::min<uint64_t>({page.block, BlockTokenizer::kBlock, page.size})));
+  ReadAhead reading(page.source, page.size, block, BlockTokenizer::kCarry,
+                    BlockTokenizer::kReadPast);
+  if (!reading.Start(page.size > block)) return VELLUMINE_OUT_OF_MEMORY;
   BlockTokenizer blocks;
-  if (!blocks.Allocate(std::min(page.block, BlockTokenizer::kBlock))) return VELLUMINE_OUT_OF_MEMORY;
   PageLayout<Writer> layout(writer, encoding);
   TokenTaker<Writer> taker(layout, ticks);
-  uint64_t read = 0;
+  size_t read = 0;
   for (bool last = false; !last;) {
-    const size_t want = static_cast<size_t>(std::min<uint64_t>(blocks.block(), page.size - read));
-    size_t got = 0;
-    if (want > 0 && !page.source.ReadAt(read, blocks.Room(), want, got)) {
-      page.failed = true;
-      got = 0;
-    }
-    read += got;
+    ReadAhead::Block next = reading.Next();
+    page.failed = page.failed || next.failed;
     // The text ends at its first 0x1A.
-    const void* stop = std::memchr(blocks.Room(), 0x1A, got);
-    if (stop) got = static_cast<size_t>(static_cast<const char*>(stop) - blocks.Room());
-    last = got < want || want == 0 || stop || read == page.size;
+    const void* stop = std::memchr(next.bytes, 0x1A, next.n);
+    if (stop) next.n = static_cast<size_t>(static_cast<const char*>(stop) - next.bytes);
+    last = next.last || stop;
+    read += next.n;
     const size_t offset = blocks.offset();
-    blocks.Commit(got, last, [&](const char* text, const HtmlToken& token, size_t position) {
+    blocks.Commit(next.bytes, next.n, last, [&](const char* text, const HtmlToken& token, size_t position) {
       taker.Take(offset, text, token, position);
     });
   }
-  taker.Finish(static_cast<size_t>(read));
+  taker.Finish(read);
   writer.Finish();
   return VELLUMINE_OK;
 }

@@ -11,6 +11,7 @@
 
 #include "engine_test_util.h"
 #include "fast/allocation_limit.h"
+#include "fast/read_ahead.h"
 #include "job/conversion_job.h"
 #include "job/page_window.h"
 #include "reading/read_page.h"
@@ -202,6 +203,60 @@ TEST(ReadAsItGoes, GivesTheOutputOfTheWholePage) {
                                      }));
         }
       }
+    }
+  }
+}
+
+// Blocks read ahead on a thread of their own (or on the caller's) come in order with the
+// source's bytes, end where the source or the size asked for ends or where a read fails, and
+// the block given before the last keeps its bytes until the next is asked for, however the
+// two threads take turns.
+TEST(ReadAhead, GivesTheSourcesBlocksInOrderAndKeepsTheLastOne) {
+  std::mt19937 random(3);
+  std::string bytes(10 * 1000 + 123, '\0');
+  for (char& c : bytes) c = static_cast<char>(random());
+  struct Case {
+    const char* what;
+    uint64_t size;
+    size_t failFrom;
+    size_t end;  // where the blocks end
+    bool failed;
+  };
+  const size_t n = bytes.size();
+  const Case cases[] = {
+      {"whole", n, SIZE_MAX, n, false},
+      {"a part", 4500, SIZE_MAX, 4500, false},
+      {"a whole number of blocks", 5000, SIZE_MAX, 5000, false},
+      {"the source ends first", n + 100, SIZE_MAX, n, false},
+      {"a read fails", n, 3500, 3000, true},
+  };
+  for (const Case& c : cases) {
+    for (const bool ahead : {false, true}) {
+      TestSource source(bytes, c.failFrom);
+      ReadAhead reading(source, c.size, 1000, 16, 8);
+      ASSERT_TRUE(reading.Start(ahead));
+      std::string got, before;
+      const char* beforeBytes = nullptr;
+      for (int k = 0;; ++k) {
+        const ReadAhead::Block block = reading.Next();
+        // (Time for the reading thread to read as far ahead as it may.)
+        if (k % 2 == 1) std::this_thread::sleep_for(std::chrono::microseconds(300));
+        if (beforeBytes) {
+          ASSERT_EQ(std::string(beforeBytes, before.size()), before) << c.what << " " << k;
+        }
+        // The room before and after the block is the caller's.
+        std::memset(block.bytes - 16, 'b', 16);
+        std::memset(block.bytes + block.n, 'a', 8);
+        got.append(block.bytes, block.n);
+        before.assign(block.bytes, block.n);
+        beforeBytes = block.bytes;
+        if (block.last) {
+          EXPECT_EQ(block.failed, c.failed) << c.what;
+          break;
+        }
+        ASSERT_EQ(block.n, 1000u) << c.what;
+      }
+      EXPECT_TRUE(got == bytes.substr(0, c.end)) << c.what << (ahead ? " ahead" : "");
     }
   }
 }
