@@ -3,8 +3,7 @@
 // modes the output must be one document whose group closes only in the trailer (in the
 // default reading: at its last byte); plain text
 // asked for in UTF-8 must be valid UTF-8. A page of more than one block read as it goes,
-// in small blocks and windows (with the default reading's tokens on a second thread or
-// not), gives the same output.
+// in small blocks and windows, gives the same output.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

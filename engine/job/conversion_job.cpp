@@ -92,13 +92,15 @@ namespace {
 vellumine_result RunDefaultReadingAsItGoes(RawTextSource& source, uint64_t size,
                                            const vellumine_options& options, OutputStream& out,
                                            const AsItGoes& tuning) {
-  EncodingChoice encoding = ChooseEncoding(options.encoding, nullptr, 0);
+  EncodingChoice encoding;
   if (options.encoding == VELLUMINE_ENCODING_AUTO) {
     // The choice reads the page as far as the head's declarations (all of it when there are
     // none) before the reading starts again from the top.
     PageWindow page;
     if (!page.Open(source, size)) return VELLUMINE_OUT_OF_MEMORY;
     encoding = ChooseEncoding(options.encoding, page);
+  } else {
+    encoding = ChooseEncoding(options.encoding, "", 0);  // as the caller asks: nothing read
   }
   const ProgressReport progress{options.progress, options.progress_context};
   progress.Show(1);

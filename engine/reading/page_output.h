@@ -52,8 +52,6 @@ class PageOutput {
     room_ = held_.get();
     capacity_ = kLongestHeld;
   }
-  // Whether bytes are being held.
-  bool holding() const { return holder_ != nullptr; }
   // Ends holding: `before`, then what was held.
   void Release(std::string_view before) {
     if (!holder_) return;

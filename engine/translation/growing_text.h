@@ -35,9 +35,6 @@ class GrowingText {
   virtual void Rewind() {}
   // The text's length, or for a text still being read the most it can be.
   virtual size_t expected() const = 0;
-  // Whether the whole text stays readable whatever is passed, so that two passes can read
-  // it at once.
-  virtual bool Kept() const { return false; }
 
   // How far past what it has read a pass reaches for more at a time.
   virtual size_t step() const { return kStep; }
@@ -57,7 +54,6 @@ class WholeText final : public GrowingText {
   size_t Reach(size_t) override { return n_; }
   bool Ended() const override { return true; }
   size_t expected() const override { return n_; }
-  bool Kept() const override { return true; }
 
  private:
   size_t n_;
