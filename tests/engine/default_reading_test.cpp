@@ -667,6 +667,13 @@ SeenToken Seen(size_t offset, const char* text, const HtmlToken& token, size_t p
   return seen;
 }
 
+// A token in a failure's message: its kind, where it starts, its length and where the next
+// starts.
+std::string Shown(const SeenToken& t) {
+  return std::to_string(static_cast<int>(t.kind)) + "@" + std::to_string(t.at) + "+" +
+         std::to_string(t.bytes.size()) + ">" + std::to_string(t.after);
+}
+
 // The tokens of page given a block of `block` bytes at a time.
 std::vector<SeenToken> TokensInBlocks(const std::string& page, size_t block) {
   // Two buffers taken in turn (the last block's holds its bytes until the next is given).
@@ -728,20 +735,17 @@ TEST(BlockTokenizer, GivesTheTokensOfThePageWhole) {
                          size_t{4096}, size_t{1} + random() % 20000}) {
       if (page.size() > 10000 && block < 64) continue;  // (slow, and no more to see)
       const std::vector<SeenToken> blocks = TokensInBlocks(page, block);
-      auto dump = [](const std::vector<SeenToken>& ts) {
-        std::string d;
-        for (const SeenToken& t : ts) d += std::to_string(static_cast<int>(t.kind)) + "@" + std::to_string(t.at) + "+" + std::to_string(t.bytes.size()) + " ";
-        return d;
+      auto all = [](const std::vector<SeenToken>& ts) {
+        std::string shown;
+        for (const SeenToken& t : ts) shown += Shown(t) + " ";
+        return shown;
       };
-      ASSERT_EQ(blocks.size(), whole.size()) << "round " << round << ", blocks of " << block << "\n" << dump(blocks) << "\n" << dump(whole);
+      ASSERT_EQ(blocks.size(), whole.size()) << "round " << round << ", blocks of " << block
+                                             << "\n" << all(blocks) << "\n" << all(whole);
       for (size_t k = 0; k < whole.size(); ++k)
         ASSERT_TRUE(blocks[k] == whole[k]) << "round " << round << ", blocks of " << block
-                                           << ", token " << k << " at " << whole[k].at
-                                           << ": " << static_cast<int>(blocks[k].kind) << " "
-                                           << blocks[k].at << "+" << blocks[k].bytes.size() << " "
-                                           << blocks[k].after << " against "
-                                           << static_cast<int>(whole[k].kind) << " "
-                                           << whole[k].bytes.size() << " " << whole[k].after;
+                                           << ", token " << k << ": " << Shown(blocks[k])
+                                           << " against " << Shown(whole[k]);
     }
   }
 }
