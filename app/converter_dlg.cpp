@@ -13,10 +13,13 @@
 #include "framework/win_app.h"
 #include "link_targets.h"
 #include "resource.h"
+#include "option_table.h"
+#include "path_style.h"
 #include "result_messages.h"
 #include "settings_dlg.h"
 #include "settings_file.h"
 #include "update_page.h"
+#include "window_texts.h"
 
 namespace {
 
@@ -68,6 +71,31 @@ class DropScope {
  private:
   HDROP drop_;
 };
+
+// Fills the Encoding list with the labels of the engine's table, in its order, each item
+// holding its encoding, and selects the one shown by default.
+void FillEncodingList(HWND list) {
+  const vellumine_option_info& encoding = vellumine::OptionNamed("encoding");
+  for (const vellumine_option_choice& choice : vellumine::ChoicesOf(encoding)) {
+    const std::wstring label = vellumine::Utf16FromUtf8(choice.label);
+    const LRESULT item =
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+    if (item < 0) continue;
+    SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(item), choice.value);
+    if (choice.value == encoding.shown_default)
+      SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+  }
+}
+
+// The encoding the list's selected item holds; no selection is the one shown by default.
+vellumine_encoding SelectedEncoding(HWND list) {
+  const int shown = vellumine::OptionNamed("encoding").shown_default;
+  const LRESULT selected = SendMessageW(list, CB_GETCURSEL, 0, 0);
+  const LRESULT value = selected == CB_ERR
+                            ? CB_ERR
+                            : SendMessageW(list, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+  return static_cast<vellumine_encoding>(value == CB_ERR ? shown : value);
+}
 
 }  // namespace
 
@@ -131,8 +159,8 @@ BOOL CConverterDlg::OnInitDialog() {
     ChangeWindowMessageFilterEx(m_hWnd, message, MSGFLT_ALLOW, nullptr);
 
   m_nConverted = 0;
-  m_strFontName = "Arial";
-  m_strFontSize = "10";
+  m_strFontName = vellumine::OptionNamed("font_name").default_text;
+  m_strFontSize = std::to_string(vellumine::OptionNamed("font_size").shown_default);
 
   const std::string currentDirectory = CurrentDirectory();
   m_strStartDir = currentDirectory;
@@ -149,14 +177,7 @@ BOOL CConverterDlg::OnInitDialog() {
   m_edInput.SetText(m_strInputPath);
   m_edOutput.SetText(m_strOutputPath);
 
-  HWND encoding = GetDlgItem(IDC_ENCODING);
-  for (const vellumine::EncodingListEntry& entry : vellumine::kEncodingList) {
-    SendMessageW(encoding, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(vellumine::Utf16FromUtf8(entry.label).c_str()));
-  }
-  const std::wstring firstLabel = vellumine::Utf16FromUtf8(vellumine::kEncodingList[0].label);
-  SendMessageW(encoding, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-               reinterpret_cast<LPARAM>(firstLabel.c_str()));
+  FillEncodingList(GetDlgItem(IDC_ENCODING));
 
   m_linkFirst.SetTarget(vellumine::kHomePageUrl);
   m_linkSecond.SetTarget(vellumine::kUserGuideUrl);
@@ -230,33 +251,21 @@ void CConverterDlg::OnConvert() {
   choices.convertAll = m_bConvertAll == 1;
   vellumine_options& options = choices.options;
   vellumine::SetFormat(options, m_nFormat, m_bConvertTables != 0);
-  // The selected label, as the list holds it; none selected is Auto-Select.
-  const LRESULT selected = SendDlgItemMessageW(m_hWnd, IDC_ENCODING, CB_GETCURSEL, 0, 0);
-  std::string label;
-  if (selected != CB_ERR) {
-    LRESULT length = SendDlgItemMessageW(m_hWnd, IDC_ENCODING, CB_GETLBTEXTLEN,
-                                         static_cast<WPARAM>(selected), 0);
-    std::wstring text(length > 0 ? static_cast<size_t>(length) + 1 : 1, L'\0');
-    LRESULT copied = SendDlgItemMessageW(m_hWnd, IDC_ENCODING, CB_GETLBTEXT,
-                                         static_cast<WPARAM>(selected),
-                                         reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    label = vellumine::Utf8FromUtf16(text);
-  }
-  options.encoding = vellumine::EncodingOfLabel(selected != CB_ERR ? label.c_str() : nullptr);
+  options.encoding = SelectedEncoding(GetDlgItem(IDC_ENCODING));
   const std::string fontName = FontNameForDocument(m_strFontName);
   options.font_name = fontName.c_str();
   options.font_size = vellumine::ReadFontSize(m_strFontSize.c_str());
   options.reading = m_eReading;
 
-  SetTotalPercentText("0");
-  vellumine::ConvertEnvironment environment{vellumine::NativeFileSystem(), m_strStartDir};
+  // The paths are remembered as typed, with the reading, whatever happens next.
+  vellumine::WriteSettings(m_strStartDir, {choices.inputPath, choices.outputPath, m_eReading});
+  m_strOutputPath = choices.outputPath;
+  vellumine::AppendSeparator(m_strOutputPath, vellumine::kNativePathStyle);
+
+  SetTotalPercentText(vellumine::PercentText(0, 0));
+  vellumine::ConvertEnvironment environment{vellumine::NativeFileSystem()};
   environment.convert = m_fnConvert;
-  std::string outputPath;
-  vellumine::ConvertOutcome outcome =
-      vellumine::RunConvertCommand(choices, *this, environment, &outputPath);
-  m_strOutputPath = outputPath;
-  m_nConverted = outcome.converted;
+  m_nConverted = vellumine::RunConvertCommand(choices, *this, environment).converted;
 }
 
 void CConverterDlg::OnBrowseInput() {
@@ -301,16 +310,13 @@ void CConverterDlg::OnSaveConfiguration() {
   vellumine::Prompts& prompts = vellumine::CurrentPrompts();
   if (!vellumine::WriteSettings(m_strStartDir, {m_strInputPath, m_strOutputPath, m_eReading})) {
     prompts.ShowMessage(m_hWnd,
-                        "Can't write " + vellumine::SettingsFilePath(m_strStartDir) + " file.",
+                        vellumine::SettingsNotSavedMessage(vellumine::SettingsFilePath(m_strStartDir)),
                         vellumine::kErrorCaption, MB_OK);
     return;
   }
-  std::string text = "Input path: \"" + m_strInputPath + "\".\nOutput path: \"" +
-                     m_strOutputPath + "\".\n";
-  if (m_eReading == VELLUMINE_READING_CLASSIC)
-    text += "Classic reading (the output of version 1.2).\n";
-  text += "\nSaved successfully.";
-  prompts.ShowMessage(m_hWnd, text, vellumine::kThanksCaption, MB_OK);
+  prompts.ShowMessage(m_hWnd,
+                      vellumine::SavedSettingsMessage(m_strInputPath, m_strOutputPath, m_eReading),
+                      vellumine::kThanksCaption, MB_OK);
 }
 
 void CConverterDlg::OnSettings() {
@@ -344,9 +350,7 @@ void CConverterDlg::CommandStopped(vellumine::CommandProblem problem, const std:
       ShowBox(vellumine::CannotCreateDirectoryMessage(path), true, MB_OK);
       break;
     case vellumine::CommandProblem::InputIsDirectory:
-      ShowBox("Please select file, or if you have chosen a directory, please, set the switch "
-              "\"Convert all\".",
-              true, MB_OK);
+      ShowBox(vellumine::kSelectFileText, true, MB_OK);
       break;
   }
 }
@@ -360,7 +364,9 @@ void CConverterDlg::BatchStarted(const vellumine::BatchStart& batch) {
   SetTotalText(vellumine::CountText(0, batch.files));
 }
 
-void CConverterDlg::FileStarted(int32_t, const std::string& label) { SetCurrentFileText(label); }
+void CConverterDlg::FileStarted(int32_t, const std::string& relativePath) {
+  SetCurrentFileText(relativePath);
+}
 
 // The conversion runs inside a button handler without dispatching messages, so every
 // change is painted at once.
@@ -368,21 +374,22 @@ void CConverterDlg::FileProgress(int step, int total) {
   HWND bar = GetDlgItem(IDC_FILE_PROGRESS);
   HWND percent = GetDlgItem(IDC_FILE_PERCENT);
   if (step == 0) SendMessageW(bar, PBM_SETRANGE32, 0, total);
-  SetWindowTextOf(percent, std::to_string(total > 0 ? step * 100 / total : 0));
+  SetWindowTextOf(percent, vellumine::PercentText(step, total));
   UpdateWindow(percent);
   SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(step), 0);
   UpdateWindow(bar);
 }
 
 void CConverterDlg::FileFinished(const vellumine::FileReport& report) {
-  if (!report.message.empty()) ShowBox(report.message, true, MB_OK);
+  if (std::string message = vellumine::FileMessage(report); !message.empty())
+    ShowBox(message, true, MB_OK);
   if (m_bWalk) {
     SetTotalText(vellumine::CountText(report.converted, m_nTotal));
     SetTotalPosition(report.converted);
     SetTotalPercentText(vellumine::PercentText(report.converted, m_nTotal));
   } else if (!report.failed()) {
     SetTotalPosition(1);
-    SetTotalPercentText("100");
+    SetTotalPercentText(vellumine::PercentText(1, 1));
   }
 }
 
@@ -403,8 +410,8 @@ void CConverterDlg::ResetDisplay() {
   SetTotalPosition(0);
   SendDlgItemMessageW(m_hWnd, IDC_FILE_PROGRESS, PBM_SETPOS, 0, 0);
   SetCurrentFileText("");
-  SetWindowTextOf(GetDlgItem(IDC_FILE_PERCENT), "0");
-  SetTotalPercentText("0");
+  SetWindowTextOf(GetDlgItem(IDC_FILE_PERCENT), vellumine::PercentText(0, 0));
+  SetTotalPercentText(vellumine::PercentText(0, 0));
 }
 
 void CConverterDlg::SetTotalPosition(int32_t pos) {

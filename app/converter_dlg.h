@@ -89,7 +89,7 @@ class CConverterDlg : public CDialog, public vellumine::ConvertView {
   bool ConfirmCreateDirectory(const std::string& directory) override;
   void CommandStopped(vellumine::CommandProblem problem, const std::string& path) override;
   void BatchStarted(const vellumine::BatchStart& batch) override;
-  void FileStarted(int32_t number, const std::string& label) override;
+  void FileStarted(int32_t number, const std::string& relativePath) override;
   void FileProgress(int step, int total) override;
   void FileFinished(const vellumine::FileReport& report) override;
   void BatchFinished(const vellumine::ConvertOutcome& outcome) override;

@@ -1,6 +1,7 @@
 #include "settings_dlg.h"
 
 #include "framework/data_exchange.h"
+#include "option_table.h"
 #include "system_path.h"
 #include "resource.h"
 
@@ -33,7 +34,7 @@ int CALLBACK CSettingsDlg::AddFontFamily(const LOGFONTW* font, const TEXTMETRICW
   const auto* logical = reinterpret_cast<const ENUMLOGFONTEXW*>(font);
   SendMessageW(fonts, CB_ADDSTRING, 0,
                reinterpret_cast<LPARAM>(logical->elfLogFont.lfFaceName));
-  SelectByPrefix(fonts, L"Arial");
+  SelectByPrefix(fonts, vellumine::Utf16FromUtf8(vellumine::OptionNamed("font_name").default_text).c_str());
   return 1;
 }
 
@@ -52,6 +53,7 @@ BOOL CSettingsDlg::OnInitDialog() {
     const std::wstring text = vellumine::Utf16FromUtf8(size);
     SendMessageW(sizes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
-  SelectByPrefix(sizes, L"10");
+  const int size = vellumine::OptionNamed("font_size").shown_default;
+  SelectByPrefix(sizes, vellumine::Utf16FromUtf8(std::to_string(size)).c_str());
   return TRUE;
 }

@@ -21,8 +21,8 @@ class CSettingsDlg : public CDialog {
   // reading in use, which the caller sets here.
   int m_bClassicReading;
 
-  // Fills the Font list with the Cyrillic-capable fonts and the Size list, selects "Arial"
-  // and "10", and checks "Classic reading" as m_bClassicReading says.
+  // Fills the Font list with the Cyrillic-capable fonts and the Size list, selects the
+  // engine's default face and size ("Arial", "10"), and checks "Classic reading" as m_bClassicReading says.
   BOOL OnInitDialog() override;
 
  protected:

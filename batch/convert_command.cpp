@@ -12,18 +12,16 @@
 #include "file_system.h"
 #include "html_file_name.h"
 #include "output_path.h"
-#include "result_messages.h"
-#include "settings_file.h"
 
 namespace vellumine {
 
 namespace {
 
-// One file of a walk: where it is, where its output goes, and how the label shows it.
+// One file of a walk: where it is and where its output goes.
 struct WalkEntry {
   std::string input;
   std::string outputDirectory;  // with its separator
-  std::string label;            // the name, after the sub-directories below the walk's root
+  std::string relativePath;     // the name, after the sub-directories below the walk's root
 };
 
 // Deeper than this a walk does not go: directories nested so deep are not pages (or are a
@@ -36,7 +34,7 @@ class ConvertCommand {
   ConvertCommand(const ConvertChoices& choices, ConvertView& view, ConvertEnvironment& env)
       : choices_(choices), view_(view), env_(env) {}
 
-  ConvertOutcome Run(std::string* updatedOutputPath);
+  ConvertOutcome Run();
 
  private:
   bool MakeSureOutputDirectoryExists();
@@ -45,7 +43,7 @@ class ConvertCommand {
   // The files of directory (pattern "*.*") and, when recursive, of its sub-directories in
   // place, in listing order; false when directory cannot be listed.
   bool Collect(const std::string& directory, const std::string& outputDirectory,
-               const std::string& labelPrefix, int depth, std::vector<WalkEntry>& entries);
+               const std::string& relativePrefix, int depth, std::vector<WalkEntry>& entries);
   std::string OutputPath(const WalkEntry& entry) const;
   // Whether the file's output exists and is not older than the file (with updateOnly).
   bool UpToDate(const WalkEntry& entry);
@@ -71,22 +69,15 @@ class ConvertCommand {
   ConvertOutcome outcome_;
 };
 
-ConvertOutcome ConvertCommand::Run(std::string* updatedOutputPath) {
+ConvertOutcome ConvertCommand::Run() {
   options_ = choices_.options;
   options_.progress = [](void* view, int step, int total) {
     static_cast<ConvertView*>(view)->FileProgress(step, total);
   };
   options_.progress_context = &view_;
 
-  // The paths are saved as typed, with the reading, whatever happens next.
-  if (env_.saveSettings) {
-    WriteSettings(env_.settingsDirectory,
-                  {choices_.inputPath, choices_.outputPath, choices_.options.reading});
-  }
-
   outputDirectory_ = choices_.outputPath;
   AppendSeparator(outputDirectory_, env_.style);
-  if (updatedOutputPath != nullptr) *updatedOutputPath = outputDirectory_;
 
   if (!MakeSureOutputDirectoryExists()) {
     outcome_.stopped = true;
@@ -111,7 +102,8 @@ bool ConvertCommand::MakeSureOutputDirectoryExists() {
 
 std::string ConvertCommand::OutputPath(const WalkEntry& entry) const {
   std::string output;
-  MakeOutputPath(entry.input, entry.outputDirectory, options_.format, env_.style, output);
+  MakeOutputPath(entry.input, entry.outputDirectory, vellumine_format_extension(options_.format),
+                 env_.style, output);
   return output;
 }
 
@@ -140,12 +132,7 @@ std::string ConvertCommand::ClaimOutput(const WalkEntry& entry) {
 
 void ConvertCommand::Report(int32_t number, const WalkEntry& entry, vellumine_result result,
                             bool skipped, const std::string& refusedFor) {
-  FileReport report{number, result, entry.input, OutputPath(entry), skipped, refusedFor, {}, 0};
-  if (!refusedFor.empty()) {
-    report.message = OutputTakenMessage(report.outputPath, refusedFor, entry.input);
-  } else if (!skipped) {
-    report.message = ResultMessage(result, entry.input, report.outputPath);
-  }
+  FileReport report{number, result, entry.input, OutputPath(entry), skipped, refusedFor, 0};
   if (skipped) {
     ++outcome_.skipped;
   } else if (report.failed()) {
@@ -177,7 +164,7 @@ void ConvertCommand::ConvertSingleFile() {
 }
 
 bool ConvertCommand::Collect(const std::string& directory, const std::string& outputDirectory,
-                             const std::string& labelPrefix, int depth,
+                             const std::string& relativePrefix, int depth,
                              std::vector<WalkEntry>& entries) {
   // "*.*" is every entry on both platforms.
   std::vector<std::string> names;
@@ -191,14 +178,14 @@ bool ConvertCommand::Collect(const std::string& directory, const std::string& ou
           AppendSeparator(path, env_.style);
           std::string output = outputDirectory + name;
           AppendSeparator(output, env_.style);
-          std::string label = labelPrefix + name;
-          AppendSeparator(label, env_.style);
-          Collect(path, output, label, depth + 1, entries);
+          std::string relative = relativePrefix + name;
+          AppendSeparator(relative, env_.style);
+          Collect(path, output, relative, depth + 1, entries);
         }
         continue;
       }
     }
-    if (IsHtmlFileName(name)) entries.push_back({directory + name, outputDirectory, labelPrefix + name});
+    if (IsHtmlFileName(name)) entries.push_back({directory + name, outputDirectory, relativePrefix + name});
   }
   return true;
 }
@@ -220,7 +207,7 @@ void ConvertCommand::ConvertAll(const std::vector<WalkEntry>& entries) {
                                           entries.size());
   if (workers <= 1) {
     for (size_t i = 0; i < entries.size(); ++i) {
-      view_.FileStarted(number(i), entries[i].label);
+      view_.FileStarted(number(i), entries[i].relativePath);
       bool skipped = refusedFor[i].empty() && UpToDate(entries[i]);
       vellumine_result result =
           skipped || !refusedFor[i].empty() ? VELLUMINE_OK : Convert(entries[i], true);
@@ -270,7 +257,7 @@ void ConvertCommand::ConvertAll(const std::vector<WalkEntry>& entries) {
       finished.wait(lock, [&] { return slots[i].done; });
       slot = slots[i];
     }
-    view_.FileStarted(number(i), entries[i].label);
+    view_.FileStarted(number(i), entries[i].relativePath);
     Report(number(i), entries[i], slot.result, slot.skipped, refusedFor[i]);
   }
   for (std::thread& thread : threads) thread.join();
@@ -309,8 +296,8 @@ void ConvertCommand::WalkDirectory() {
 }  // namespace
 
 ConvertOutcome RunConvertCommand(const ConvertChoices& choices, ConvertView& view,
-                                 ConvertEnvironment& env, std::string* updatedOutputPath) {
-  return ConvertCommand(choices, view, env).Run(updatedOutputPath);
+                                 ConvertEnvironment& env) {
+  return ConvertCommand(choices, view, env).Run();
 }
 
 }  // namespace vellumine

@@ -53,7 +53,6 @@ struct FileReport {
   // Not converted because an earlier input of the run just wrote the same output: that
   // input (empty otherwise). Counted as failed.
   std::string refusedFor;
-  std::string message;                   // what went wrong; empty when nothing did
   int32_t converted = 0;                 // files converted so far, this one included
   bool failed() const { return !skipped && (result != VELLUMINE_OK || !refusedFor.empty()); }
 };
@@ -73,8 +72,9 @@ struct ConvertOutcome {
 
 // Everything the command tells whoever shows it, in order: a command that converts gives
 // BatchStarted, then for each file FileStarted, its progress (when converted one at a
-// time) and FileFinished, then BatchFinished. The window turns these into bars, labels and
-// boxes; the command line into its progress line and messages.
+// time) and FileFinished, then BatchFinished. The events hold numbers, paths and results;
+// each view words them: the window as bars, labels and boxes, the command line as its
+// progress line and messages.
 class ConvertView {
  public:
   virtual ~ConvertView() = default;
@@ -83,8 +83,10 @@ class ConvertView {
   // The command stops before converting.
   virtual void CommandStopped(CommandProblem problem, const std::string& path) = 0;
   virtual void BatchStarted(const BatchStart& batch) = 0;
-  virtual void FileStarted(int32_t number, const std::string& label) = 0;
-  // The current file's progress: step of total.
+  // File `number` (from 1) starts; relativePath is its path below the walk's directory, or
+  // the input's path as given when the command converts one file.
+  virtual void FileStarted(int32_t number, const std::string& relativePath) = 0;
+  // The current file's progress: step of total (Percent(step, total) of it).
   virtual void FileProgress(int step, int total) = 0;
   virtual void FileFinished(const FileReport& report) = 0;
   virtual void BatchFinished(const ConvertOutcome& outcome) = 0;
@@ -98,18 +100,15 @@ using ConvertFunction = std::function<vellumine_result(
 // The environment of the command.
 struct ConvertEnvironment {
   FileSystem& files;
-  std::string settingsDirectory{};  // the start-up directory; "settings.ini" is written there
   PathStyle style = kNativePathStyle;
   ConvertFunction convert{};        // empty: vellumine_convert_file
-  bool saveSettings = true;         // false: "settings.ini" is left alone (the command line)
   // The outputs written so far by a run of several commands (the command line's inputs);
   // null: the command's own.
   OutputClaims* claims = nullptr;
 };
 
-// Runs the whole Convert command. updatedOutputPath receives the output path with its
-// separator appended (the window keeps it as its remembered output path).
+// Runs the whole Convert command.
 ConvertOutcome RunConvertCommand(const ConvertChoices& choices, ConvertView& view,
-                                 ConvertEnvironment& env, std::string* updatedOutputPath);
+                                 ConvertEnvironment& env);
 
 }  // namespace vellumine

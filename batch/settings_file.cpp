@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "option_table.h"
 #include "path_style.h"
 #include "replacement_file.h"
 #include "system_path.h"
@@ -87,23 +88,17 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-           return lower(x) == lower(y);
-         });
-}
-
-// The reading a "Reading=..." line names: classic, or the default one for any other name;
-// false when the line is no such line.
+// The reading a "Reading=..." line names (the engine's name of a reading, "classic"), the
+// default one for any other name; false when the line is no such line.
 bool ParseReadingLine(std::string_view line, vellumine_reading& reading) {
   const size_t equals = line.find('=');
   if (equals == std::string_view::npos ||
       !EqualsIgnoringCase(TrimBlanks(line.substr(0, equals)), kSettingsReadingKey))
     return false;
-  const bool classic = EqualsIgnoringCase(TrimBlanks(line.substr(equals + 1)),
-                                          kSettingsClassicReading);
-  reading = classic ? VELLUMINE_READING_CLASSIC : VELLUMINE_READING_DEFAULT;
+  const vellumine_option_choice* named =
+      ChoiceNamed(OptionNamed("reading"), TrimBlanks(line.substr(equals + 1)));
+  reading = named != nullptr ? static_cast<vellumine_reading>(named->value)
+                             : VELLUMINE_READING_DEFAULT;
   return true;
 }
 
@@ -156,8 +151,10 @@ bool WriteSettings(const std::string& directory, const Settings& settings) {
   // Written with CR LF line ends on every platform, as Windows text mode writes them.
   std::string text = std::string(kSettingsMarker) + "\r\n" + settings.inputPath + "\r\n" +
                      settings.outputPath + "\r\n";
-  if (settings.reading == VELLUMINE_READING_CLASSIC) {
-    text += std::string(kSettingsReadingKey) + "=" + kSettingsClassicReading + "\r\n";
+  const vellumine_option_info& reading = OptionNamed("reading");
+  if (settings.reading != reading.default_value) {
+    const vellumine_option_choice* choice = ChoiceOfValue(reading, settings.reading);
+    if (choice != nullptr) text += std::string(kSettingsReadingKey) + "=" + choice->name + "\r\n";
   }
   // Replaced whole: a failed or interrupted write leaves the previous file as it was.
   const std::string bytes = FileOfText(text);

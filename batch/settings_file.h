@@ -1,4 +1,4 @@
-// "settings.ini": the two remembered paths, and the reading when it is the classic one.
+// "settings.ini": the two remembered paths, and the reading when it is not the default one.
 #pragma once
 
 #include <string>
@@ -9,11 +9,11 @@ namespace vellumine {
 
 inline constexpr const char* kSettingsFileName = "settings.ini";
 inline constexpr const char* kSettingsMarker = "[Default path]";
-// The line after the two paths that asks for the classic reading: "Reading=classic".
-// Versions before the reading existed look only for the marker and the two lines after it,
-// and pass over this one; without it a file means the default reading.
+// The line after the two paths that names a reading other than the default one, by the
+// engine's name: "Reading=classic". Versions before the reading existed look only for the
+// marker and the two lines after it, and pass over this one; without it a file means the
+// default reading.
 inline constexpr const char* kSettingsReadingKey = "Reading";
-inline constexpr const char* kSettingsClassicReading = "classic";
 
 // What "settings.ini" remembers.
 struct Settings {

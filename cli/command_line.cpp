@@ -10,6 +10,7 @@
 
 #include "console_text.h"
 #include "convert_command.h"
+#include "option_table.h"
 #include "result_messages.h"
 #include "stream_conversion.h"
 #include "system_path.h"
@@ -19,39 +20,35 @@ namespace vellumine {
 
 namespace {
 
-// The names --encoding takes: short names (letter case ignored), and the window's list
-// labels as they stand, which earlier versions took.
-struct EncodingName {
-  const char* name;
-  const char* label;
-  vellumine_encoding encoding;
-};
-constexpr EncodingName kEncodingNames[] = {
-    {"auto", "Auto-Select", VELLUMINE_ENCODING_AUTO},
-    {"windows-1251", "(Windows-1251) Cyrillic", VELLUMINE_ENCODING_WINDOWS_1251},
-    {"koi8-r", "(KOI8-R) Cyrillic", VELLUMINE_ENCODING_KOI8_R},
-    {"iso-8859-1", "(ISO-8859-1) Latin1", VELLUMINE_ENCODING_ISO_8859_1},
-    {"iso-8859-5", "(ISO-8859-5) Cyrillic", VELLUMINE_ENCODING_ISO_8859_5},
-    {"utf-8", "(UTF-8) Unicode", VELLUMINE_ENCODING_UTF_8},
-    {"utf8", nullptr, VELLUMINE_ENCODING_UTF_8},
-};
+// The command line's names of an option's choices, in the table's order.
+std::vector<std::string> CommandNames(const vellumine_option_info& option) {
+  std::vector<std::string> names;
+  for (const vellumine_option_choice& choice : ChoicesOf(option)) names.emplace_back(choice.command);
+  return names;
+}
 
-// The names --links takes, in the order of the engine's values.
-struct LinksName {
-  const char* name;
-  vellumine_links links;
-};
-constexpr LinksName kLinksNames[] = {
-    {"none", VELLUMINE_LINKS_NONE},
-    {"inline", VELLUMINE_LINKS_INLINE},
-    {"list", VELLUMINE_LINKS_LIST},
-};
+// The names joined: "rtf|txt".
+std::string Joined(const std::vector<std::string>& names, const char* separator) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : separator) + name;
+  return text;
+}
 
-// The largest RTF font size readers accept (\fs takes half-points up to 3276).
-constexpr int kMaxFontSize = 1638;
+// The value of the choice the command line names (by its exact command name), or the
+// option's default when none does (the parser has checked the name).
+int CommandChoice(const char* optionName, std::string_view name) {
+  const vellumine_option_info& option = OptionNamed(optionName);
+  for (const vellumine_option_choice& choice : ChoicesOf(option))
+    if (name == choice.command) return choice.value;
+  return option.default_value;
+}
 
-// The widest plain-text wrap the engine takes.
-constexpr int kMaxWrap = 100000;
+// The command line's name of the choice the option shows by default.
+std::string ShownChoice(const char* optionName) {
+  const vellumine_option_info& option = OptionNamed(optionName);
+  const vellumine_option_choice* choice = ChoiceOfValue(option, option.shown_default);
+  return choice != nullptr ? choice->command : "";
+}
 
 // Whether text is a whole number in decimal digits alone (no sign, no base prefix, no
 // blanks) from low to high.
@@ -66,18 +63,19 @@ bool IsWholeNumberIn(std::string_view text, int low, int high) {
   return value >= low;
 }
 
-// Bytes a font name may not hold: they would end the RTF font table or start control words.
-bool IsFontNameByte(unsigned char c) {
-  return c >= 0x20 && c != '{' && c != '}' && c != '\\' && c != ';';
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    if (x != b[i]) return false;
-  }
-  return true;
+// A check of a number option against the range the command line offers: "the font size
+// must be a whole number from 1 to 1638: 0".
+CLI::Validator NumberCheck(const char* optionName, const std::string& what) {
+  const vellumine_option_info& option = OptionNamed(optionName);
+  const int low = option.command_minimum, high = option.maximum;
+  const std::string range = std::to_string(low) + " to " + std::to_string(high);
+  return CLI::Validator(
+      [low, high, what, range](std::string& value) {
+        return IsWholeNumberIn(value, low, high)
+                   ? std::string()
+                   : what + " must be a whole number from " + range + ": " + value;
+      },
+      "", optionName);
 }
 
 // One page to standard output: nothing else is written there.
@@ -98,7 +96,6 @@ int Convert(const Arguments& args) {
   if (args.toStdout || args.inputs.front() == "-") return ConvertToStandardOutput(args, choices);
 
   ConvertEnvironment env{NativeFileSystem()};
-  env.saveSettings = false;
   OutputClaims claims;  // two inputs never write one output
   env.claims = &claims;
 
@@ -109,7 +106,7 @@ int Convert(const Arguments& args) {
   for (int32_t i = 0; i < count; ++i) {
     choices.inputPath = args.inputs[static_cast<size_t>(i)];
     view.BeginInput(i + 1, count);
-    ConvertOutcome outcome = RunConvertCommand(choices, view, env, nullptr);
+    ConvertOutcome outcome = RunConvertCommand(choices, view, env);
     view.EndInput();
     if (outcome.failed != 0 || outcome.stopped || outcome.filesNotFound) allConverted = false;
     converted += outcome.converted;
@@ -119,8 +116,7 @@ int Convert(const Arguments& args) {
     if (outcome.noOutputDirectory) break;
   }
   // The end of the work, once, over every input.
-  if (converted != 0) view.PrintNote(RunSummaryText(converted, converted + failed + skipped));
-  if (skipped != 0) view.PrintNote(SkippedText(skipped));
+  view.PrintRunSummary(converted, failed, skipped);
   std::fflush(stdout);
   return allConverted ? kExitConverted : kExitFailed;
 }
@@ -170,9 +166,11 @@ constexpr const char* kExitCodesText =
 }  // namespace
 
 bool ParseEncodingName(std::string_view name, vellumine_encoding& encoding) {
-  for (const EncodingName& known : kEncodingNames) {
-    if (EqualsIgnoringCase(name, known.name) || (known.label != nullptr && name == known.label)) {
-      encoding = known.encoding;
+  for (const vellumine_option_choice& choice : ChoicesOf(OptionNamed("encoding"))) {
+    if (EqualsIgnoringCase(name, choice.command) ||
+        (choice.alias != nullptr && EqualsIgnoringCase(name, choice.alias)) ||
+        (choice.label != nullptr && name == choice.label)) {
+      encoding = static_cast<vellumine_encoding>(choice.value);
       return true;
     }
   }
@@ -180,14 +178,24 @@ bool ParseEncodingName(std::string_view name, vellumine_encoding& encoding) {
 }
 
 bool ParseLinksName(std::string_view name, vellumine_links& links) {
-  for (const LinksName& known : kLinksNames) {
-    if (name == known.name) {
-      links = known.links;
+  for (const vellumine_option_choice& choice : ChoicesOf(OptionNamed("links"))) {
+    if (name == choice.command) {
+      links = static_cast<vellumine_links>(choice.value);
       return true;
     }
   }
   return false;
 }
+
+Arguments::Arguments()
+    : format(ShownChoice("format")),
+      tables(OptionNamed("tables").shown_default != 0),
+      encoding(ShownChoice("encoding")),
+      textEncoding(ShownChoice("text_utf8")),
+      links(ShownChoice("links")),
+      wrap(std::to_string(OptionNamed("wrap").shown_default)),
+      font(OptionNamed("font_name").default_text),
+      size(std::to_string(OptionNamed("font_size").shown_default)) {}
 
 ConvertChoices ChoicesFor(const Arguments& args) {
   ConvertChoices choices;
@@ -196,15 +204,16 @@ ConvertChoices ChoicesFor(const Arguments& args) {
   choices.recursive = args.recursive;
   choices.updateOnly = args.update;
   vellumine_options& options = choices.options;
-  options.format = args.format == "txt" ? VELLUMINE_FORMAT_TEXT : VELLUMINE_FORMAT_RTF;
+  options.format = static_cast<vellumine_format>(CommandChoice("format", args.format));
   options.tables = args.tables;
   ParseEncodingName(args.encoding, options.encoding);
   options.font_name = args.font.c_str();
-  options.font_size = std::stoi(args.size);  // checked: 1 to 1638
-  options.text_utf8 = args.textEncoding == "utf-8";
-  options.reading = args.classic ? VELLUMINE_READING_CLASSIC : VELLUMINE_READING_DEFAULT;
+  options.font_size = std::stoi(args.size);  // checked against the table's range
+  options.text_utf8 = CommandChoice("text_utf8", args.textEncoding);
+  options.reading = static_cast<vellumine_reading>(
+      CommandChoice("reading", args.classic ? OptionNamed("reading").command : ""));
   ParseLinksName(args.links, options.links);
-  options.wrap = std::stoi(args.wrap);  // checked: 0 to 100000
+  options.wrap = std::stoi(args.wrap);  // checked against the table's range
   unsigned cores = std::thread::hardware_concurrency();
   choices.jobs = args.jobs > 0 ? args.jobs : static_cast<int>(cores > 0 ? cores : 1);
   return choices;
@@ -246,17 +255,25 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
       ->group(files);
 
   const char* format = "Format";
-  app.add_option("-f,--format", args.format, "output format")
-      ->type_name("rtf|txt")
+  // Each option's names, choices, limits and defaults come from the engine's table.
+  const vellumine_option_info& formatOption = OptionNamed("format");
+  app.add_option(std::string("-f,--") + formatOption.command, args.format, formatOption.summary)
+      ->type_name(Joined(CommandNames(formatOption), "|"))
       ->capture_default_str()
-      ->check(CLI::IsMember({"rtf", "txt"}).description(""))
+      ->check(CLI::IsMember(CommandNames(formatOption)).description(""))
       ->group(format);
-  app.add_flag("-t,--tables", args.tables, "convert tables (RTF only)")->group(format);
-  app.add_option("-e,--encoding", args.encoding,
-                 "input encoding: auto, windows-1251, koi8-r, iso-8859-1, iso-8859-5, utf-8 "
-                 "(or utf8), or one of the six labels as they stand; auto takes a UTF-8 byte "
-                 "order mark, else the head's charset declaration, else UTF-8 when the page "
-                 "is valid UTF-8 beyond ASCII")
+  const vellumine_option_info& tablesOption = OptionNamed("tables");
+  app.add_flag(std::string("-t,--") + tablesOption.command, args.tables, tablesOption.summary)
+      ->group(format);
+  const vellumine_option_info& encodingOption = OptionNamed("encoding");
+  std::string encodingNames = Joined(CommandNames(encodingOption), ", ");
+  for (const vellumine_option_choice& choice : ChoicesOf(encodingOption))
+    if (choice.alias != nullptr) encodingNames += std::string(" (or ") + choice.alias + ")";
+  app.add_option(std::string("-e,--") + encodingOption.command, args.encoding,
+                 std::string(encodingOption.summary) + ": " + encodingNames +
+                     ", or one of the window's labels as they stand; auto takes a UTF-8 byte "
+                     "order mark, else the head's charset declaration, else UTF-8 when the "
+                     "page is valid UTF-8 beyond ASCII")
       ->type_name("NAME")
       ->capture_default_str()
       ->check(CLI::Validator(
@@ -266,46 +283,45 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
           },
           "", "encoding"))
       ->group(format);
-  app.add_option("--text-encoding", args.textEncoding,
-                 "plain text in the page's own character set (page: windows-1251 for "
-                 "Cyrillic pages, UTF-8 for UTF-8 pages, windows-1252 otherwise) or in UTF-8")
-      ->type_name("page|utf-8")
+  const vellumine_option_info& textOption = OptionNamed("text_utf8");
+  app.add_option(std::string("--") + textOption.command, args.textEncoding,
+                 std::string(textOption.summary) +
+                     " (page: windows-1251 for Cyrillic pages, UTF-8 for UTF-8 pages, "
+                     "windows-1252 otherwise)")
+      ->type_name(Joined(CommandNames(textOption), "|"))
       ->capture_default_str()
-      ->check(CLI::IsMember({"page", "utf-8"}).description(""))
+      ->check(CLI::IsMember(CommandNames(textOption)).description(""))
       ->group(format);
-  std::vector<std::string> linksNames;
-  for (const LinksName& known : kLinksNames) linksNames.emplace_back(known.name);
+  const vellumine_option_info& linksOption = OptionNamed("links");
   CLI::Option* links =
-      app.add_option("--links", args.links,
-                     "plain text: where a link's address goes: none (the link's text alone), "
-                     "inline (\"text <address>\") or list (\"text[1]\", and the numbered "
-                     "addresses at the end); not with --classic")
-          ->type_name("none|inline|list")
+      app.add_option(std::string("--") + linksOption.command, args.links,
+                     std::string(linksOption.summary) +
+                         ": none (the link's text alone), inline (\"text <address>\") or list "
+                         "(\"text[1]\", and the numbered addresses at the end); not with "
+                         "--classic")
+          ->type_name(Joined(CommandNames(linksOption), "|"))
           ->capture_default_str()
-          ->check(CLI::IsMember(linksNames).description(""))
+          ->check(CLI::IsMember(CommandNames(linksOption)).description(""))
           ->group(format);
+  const vellumine_option_info& wrapOption = OptionNamed("wrap");
   CLI::Option* wrap =
-      app.add_option("--wrap", args.wrap,
-                     "plain text: paragraphs wrapped at N columns, never inside a word, 0 to "
-                     "100000 (0: a paragraph on one line); not with --classic")
+      app.add_option(std::string("--") + wrapOption.command, args.wrap,
+                     std::string(wrapOption.summary) + ", never inside a word, " +
+                         std::to_string(wrapOption.command_minimum) + " to " +
+                         std::to_string(wrapOption.maximum) +
+                         " (0: a paragraph on one line); not with --classic")
           ->type_name("N")
           ->capture_default_str()
-          ->check(CLI::Validator(
-              [](std::string& columns) {
-                return IsWholeNumberIn(columns, 0, kMaxWrap)
-                           ? std::string()
-                           : "the wrap width must be a whole number from 0 to 100000: " +
-                                 columns;
-              },
-              "", "wrap"))
+          ->check(NumberCheck("wrap", "the wrap width"))
           ->group(format);
-  app.add_option("--font", args.font, "RTF font face")
+  const vellumine_option_info& fontOption = OptionNamed("font_name");
+  app.add_option(std::string("--") + fontOption.command, args.font, fontOption.summary)
       ->type_name("NAME")
       ->capture_default_str()
       ->check(CLI::Validator(
-          [](std::string& name) {
+          [refused = std::string_view(fontOption.refused)](std::string& name) {
             for (unsigned char c : name) {
-              if (!IsFontNameByte(c))
+              if (c < 0x20 || refused.find(static_cast<char>(c)) != std::string_view::npos)
                 return std::string("a font name cannot hold braces, backslashes, semicolons "
                                    "or control characters: ") + name;
             }
@@ -313,18 +329,16 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
           },
           "", "font"))
       ->group(format);
-  app.add_option("--size", args.size, "RTF font size in points, 1 to 1638")
+  const vellumine_option_info& sizeOption = OptionNamed("font_size");
+  app.add_option(std::string("--") + sizeOption.command, args.size,
+                 std::string(sizeOption.summary) + ", " +
+                     std::to_string(sizeOption.command_minimum) + " to " +
+                     std::to_string(sizeOption.maximum))
       ->type_name("POINTS")
       ->capture_default_str()
-      ->check(CLI::Validator(
-          [](std::string& size) {
-            return IsWholeNumberIn(size, 1, kMaxFontSize)
-                       ? std::string()
-                       : "the font size must be a whole number from 1 to 1638: " + size;
-          },
-          "", "size"))
+      ->check(NumberCheck("font_size", "the font size"))
       ->group(format);
-  app.add_flag("--classic", args.classic,
+  app.add_flag(std::string("--") + OptionNamed("reading").command, args.classic,
                "read the page as version 1.2 did: its output byte for byte")
       ->group(format);
 

@@ -24,18 +24,21 @@ bool ParseEncodingName(std::string_view name, vellumine_encoding& encoding);
 // The placement --links names: "none", "inline" or "list"; false for anything else.
 bool ParseLinksName(std::string_view name, vellumine_links& links);
 
-// What the arguments ask for, as given.
+// What the arguments ask for, as given; the options start at the defaults the engine's table
+// gives the command line.
 struct Arguments {
+  Arguments();
+
   std::vector<std::string> inputs;
   std::string output = ".";
-  std::string format = "rtf";
-  bool tables = false;
-  std::string encoding = "auto";
-  std::string textEncoding = "page";
-  std::string links = "none";  // plain text: where links' addresses go
-  std::string wrap = "0";      // plain text: the wrap width in columns, 0 for none
-  std::string font = "Arial";
-  std::string size = "10";
+  std::string format;
+  bool tables;
+  std::string encoding;
+  std::string textEncoding;
+  std::string links;  // plain text: where links' addresses go
+  std::string wrap;   // plain text: the wrap width in columns, 0 for none
+  std::string font;
+  std::string size;
   bool classic = false;  // the classic reading: the output of version 1.2, byte for byte
   bool all = false;
   bool recursive = false;

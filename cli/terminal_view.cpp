@@ -1,6 +1,7 @@
 #include "terminal_view.h"
 
 #include "console_text.h"
+#include "percent.h"
 #include "result_messages.h"
 
 #ifdef _WIN32
@@ -56,22 +57,22 @@ void TerminalView::BatchStarted(const BatchStart& batch) {
   fileNumber_ = walk_ ? 0 : inputNumber_;
 }
 
-void TerminalView::FileStarted(int32_t number, const std::string& label) {
+void TerminalView::FileStarted(int32_t number, const std::string& relativePath) {
   if (walk_) fileNumber_ = number;
-  fileName_ = label;
+  fileName_ = relativePath;
   percent_ = 0;
   Redraw();
 }
 
 void TerminalView::FileProgress(int step, int total) {
-  const int percent = total > 0 ? step * 100 / total : 0;
+  const int percent = Percent(step, total);
   if (percent == percent_) return;
   percent_ = percent;
   if (!fileName_.empty()) Redraw();
 }
 
 void TerminalView::FileFinished(const FileReport& report) {
-  if (!report.message.empty()) PrintError(report.message);
+  if (std::string message = FileMessage(report); !message.empty()) PrintError(message);
 }
 
 void TerminalView::BatchFinished(const ConvertOutcome& outcome) {
@@ -89,6 +90,19 @@ void TerminalView::PrintNote(const std::string& text) {
   Erase();
   WriteText(out_, text + "\n");
   std::fflush(out_);
+}
+
+void TerminalView::PrintRunSummary(int32_t converted, int32_t failed, int32_t skipped) {
+  // "1 of 2 files converted successfully.": the noun agrees with the total.
+  const int32_t total = converted + failed + skipped;
+  if (converted != 0) {
+    PrintNote(std::to_string(converted) + " of " + std::to_string(total) +
+              (total == 1 ? " file" : " files") + " converted successfully.");
+  }
+  if (skipped != 0) {
+    PrintNote(std::to_string(skipped) + (skipped == 1 ? " file was" : " files were") +
+              " up to date and not converted.");
+  }
 }
 
 void TerminalView::Redraw() {

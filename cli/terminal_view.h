@@ -25,12 +25,15 @@ class TerminalView final : public ConvertView {
   // quiet.
   void PrintError(const std::string& text);
   void PrintNote(const std::string& text);
+  // The notes at the end of a run, over all its inputs: how many files were converted of
+  // those tried, and how many were up to date.
+  void PrintRunSummary(int32_t converted, int32_t failed, int32_t skipped);
 
   // ConvertView
   bool ConfirmCreateDirectory(const std::string&) override { return true; }  // it is made
   void CommandStopped(CommandProblem problem, const std::string& path) override;
   void BatchStarted(const BatchStart& batch) override;
-  void FileStarted(int32_t number, const std::string& label) override;
+  void FileStarted(int32_t number, const std::string& relativePath) override;
   void FileProgress(int step, int total) override;
   void FileFinished(const FileReport& report) override;
   void BatchFinished(const ConvertOutcome& outcome) override;

@@ -2,12 +2,8 @@
 
 namespace vellumine {
 
-const char* OutputExtension(vellumine_format format) {
-  return format == VELLUMINE_FORMAT_TEXT ? ".txt" : ".rtf";
-}
-
 bool MakeOutputPath(std::string_view inputPath, std::string_view outputDirectory,
-                    vellumine_format format, PathStyle style, std::string& outputPath) {
+                    std::string_view extension, PathStyle style, std::string& outputPath) {
   std::string_view fileName = inputPath.substr(FileNameStart(inputPath, style));
   size_t dot = fileName.rfind('.');
   std::string_view stem = dot == std::string_view::npos ? fileName : fileName.substr(0, dot);
@@ -17,7 +13,7 @@ bool MakeOutputPath(std::string_view inputPath, std::string_view outputDirectory
   if (!outputPath.empty() && !IsPathSeparator(outputPath.back(), style))
     outputPath += PathSeparator(style);
   outputPath += stem;
-  outputPath += OutputExtension(format);
+  outputPath += extension;
   return style != PathStyle::Windows || outputPath.size() < kMaxPath;
 }
 

@@ -69,6 +69,15 @@ typedef enum vellumine_links {
   VELLUMINE_LINKS_LIST = 2     /* "text[1]", and the numbered addresses at the end */
 } vellumine_links;
 
+/* The largest RTF font size readers accept, in points (either sign): "\\fs" takes half-points
+ * up to 3276. */
+#define VELLUMINE_FONT_SIZE_MAX 1638
+/* The widest plain-text wrap, in columns. */
+#define VELLUMINE_WRAP_MAX 100000
+/* Bytes a font name leaves out, besides control bytes (below 0x20): they would end the RTF
+ * font table or start control words. */
+#define VELLUMINE_FONT_NAME_REFUSED "{}\\;"
+
 /* Progress of one conversion: step of total (0 at the start, total at the end; steps only
  * rise). Called on the converting thread. */
 typedef void (*vellumine_progress_fn)(void* context, int step, int total);
@@ -84,7 +93,8 @@ typedef struct vellumine_options {
   vellumine_encoding encoding;  /* default VELLUMINE_ENCODING_AUTO */
   const char* font_name;        /* RTF font face; default "Arial". Bytes that would end the
                                    font table ("{", "}", "\", ";", controls) are left out */
-  int font_size;                /* RTF font size in points; default 10; held to -1638..1638 */
+  int font_size;                /* RTF font size in points; default 10; held to
+                                   -VELLUMINE_FONT_SIZE_MAX..VELLUMINE_FONT_SIZE_MAX */
   int text_utf8;                /* plain text in UTF-8 whatever the page's set; default 0
                                    (the page's own set: windows-1251 for the Cyrillic ones) */
   vellumine_progress_fn progress;  /* default none */
@@ -95,7 +105,7 @@ typedef struct vellumine_options {
   vellumine_links links;           /* plain text, default reading; default VELLUMINE_LINKS_NONE */
   int wrap;                        /* plain text, default reading: paragraphs wrapped at this
                                       many columns (never inside a word); 0, the default, keeps
-                                      a paragraph on one line; held to 0..100000 */
+                                      a paragraph on one line; 0..VELLUMINE_WRAP_MAX */
 } vellumine_options;
 
 /* Fills options with the defaults (and its size). */
@@ -129,6 +139,52 @@ vellumine_result vellumine_convert_file_to(const char* input_path,
  * arguments are invalid or the path is too long for the platform. */
 size_t vellumine_output_path(const char* input_path, const char* output_directory,
                              const vellumine_options* options, char* buffer, size_t capacity);
+
+/* The extension of the format's output files: ".rtf" or ".txt"; null for no format. Added in
+ * 1.3. */
+const char* vellumine_format_extension(vellumine_format format);
+
+/* The options described, for programs that offer them: each option's names, its choices or
+ * limits, and its default. The command line, the window and "settings.ini" read their names,
+ * lists, limits and defaults here, so that each is written once. Where a program keeps a
+ * default or a spelling of its own on purpose, the table says so. Added in 1.3. */
+typedef enum vellumine_option_kind {
+  VELLUMINE_OPTION_CHOICE = 0,  /* one of the option's choices */
+  VELLUMINE_OPTION_SWITCH = 1,  /* 0 (off) or 1 (on) */
+  VELLUMINE_OPTION_NUMBER = 2,  /* a whole number from minimum to maximum */
+  VELLUMINE_OPTION_TEXT = 3     /* a string */
+} vellumine_option_kind;
+/* One choice of an option. */
+typedef struct vellumine_option_choice {
+  int value;            /* the value stored in vellumine_options */
+  const char* name;     /* the library's name, which its bindings take: "text", "utf-8" */
+  const char* command;  /* the command line's name; the same as name unless the command
+                           line spells it its own way ("txt") */
+  const char* alias;    /* another name the command line takes ("utf8"), or null */
+  const char* label;    /* the window's list label ("(UTF-8) Unicode"), or null */
+} vellumine_option_choice;
+typedef struct vellumine_option_info {
+  const char* name;          /* the field of vellumine_options, and the bindings' keyword */
+  const char* command;       /* the command line's long option, without "--" */
+  vellumine_option_kind kind;
+  const char* summary;       /* what the option does, in a few words */
+  int default_value;         /* the library's default: a choice's value, 0 or 1, a number */
+  int shown_default;         /* the command line's and the window's default (tables: off
+                                there, on in the library) */
+  int minimum;               /* NUMBER: the least value the library takes */
+  int maximum;               /* NUMBER: the largest */
+  int command_minimum;       /* NUMBER: the least the command line and the window offer
+                                (font size: 1) */
+  const char* default_text;  /* TEXT: the default */
+  const char* refused;       /* TEXT: bytes left out besides control bytes, or null */
+  const vellumine_option_choice* choices;  /* CHOICE: in the window's list order */
+  int choice_count;
+} vellumine_option_info;
+/* The option at index (0 up, in the order of vellumine_options' fields); null past the last.
+ */
+const vellumine_option_info* vellumine_option(size_t index);
+/* The option with the given name (a field of vellumine_options), or null. */
+const vellumine_option_info* vellumine_find_option(const char* name);
 
 /* A short English description of a result: "out of memory". */
 const char* vellumine_result_text(vellumine_result result);

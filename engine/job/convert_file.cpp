@@ -50,8 +50,8 @@ vellumine_result ConvertFileUnguarded(const char* inputPath, const char* outputD
   if (!inputPath || !input.Open(inputPath)) return VELLUMINE_CANNOT_OPEN_INPUT;
 
   std::string outputPath;
-  if (!MakeOutputPath(inputPath, outputDirectory ? outputDirectory : "", options.format, style,
-                      outputPath))
+  if (!MakeOutputPath(inputPath, outputDirectory ? outputDirectory : "",
+                      vellumine_format_extension(options.format), style, outputPath))
     return VELLUMINE_CANNOT_OPEN_OUTPUT;
   // Creating the output would empty the input before it is read.
   if (NamesOpenFile(outputPath.c_str(), input.file())) return VELLUMINE_CANNOT_OPEN_OUTPUT;

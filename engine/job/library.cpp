@@ -32,6 +32,20 @@ int Stored(const Enumeration& value) {
   return number;
 }
 
+// Whether value is one of the option's choices in the table.
+bool IsChoice(const char* name, int value) {
+  const vellumine_option_info* option = vellumine_find_option(name);
+  for (int i = 0; i < option->choice_count; ++i)
+    if (option->choices[i].value == value) return true;
+  return false;
+}
+
+// Whether value is within the option's limits in the table.
+bool IsInRange(const char* name, int value) {
+  const vellumine_option_info* option = vellumine_find_option(name);
+  return value >= option->minimum && value <= option->maximum;
+}
+
 // The caller's options over the defaults, as far as its struct goes; false when they are
 // missing or out of range.
 bool ReadOptions(const vellumine_options* given, vellumine_options& options) {
@@ -42,19 +56,14 @@ bool ReadOptions(const vellumine_options* given, vellumine_options& options) {
   if (options.font_name == nullptr) options.font_name = DefaultOptions().font_name;
   // The enumerations as the numbers the caller stored: a value outside an enumeration's
   // range may not be read as the enumeration.
-  const int format = Stored(options.format);
-  const int encoding = Stored(options.encoding);
   const int reading = Stored(options.reading);
   const int links = Stored(options.links);
-  const bool formatKnown = format == VELLUMINE_FORMAT_RTF || format == VELLUMINE_FORMAT_TEXT;
-  const bool encodingKnown = encoding >= VELLUMINE_ENCODING_AUTO && encoding <= VELLUMINE_ENCODING_UTF_8;
-  const bool readingKnown = reading == VELLUMINE_READING_DEFAULT || reading == VELLUMINE_READING_CLASSIC;
-  const bool linksKnown = links >= VELLUMINE_LINKS_NONE && links <= VELLUMINE_LINKS_LIST;
   // Links and wrapping belong to the default reading's plain text.
   const bool classicAlone = reading == VELLUMINE_READING_DEFAULT ||
                             (links == VELLUMINE_LINKS_NONE && options.wrap == 0);
-  return formatKnown && encodingKnown && readingKnown && linksKnown && classicAlone &&
-         options.wrap >= 0 && options.wrap <= 100000;
+  return IsChoice("format", Stored(options.format)) &&
+         IsChoice("encoding", Stored(options.encoding)) && IsChoice("reading", reading) &&
+         IsChoice("links", links) && classicAlone && IsInRange("wrap", options.wrap);
 }
 
 // Output handed to the caller's function with CR LF line ends, as a file holds them, a
@@ -163,7 +172,8 @@ size_t vellumine_output_path(const char* input_path, const char* output_director
     return 0;
   try {
     std::string path;
-    if (!vellumine::MakeOutputPath(input_path, output_directory, checked.format,
+    if (!vellumine::MakeOutputPath(input_path, output_directory,
+                                   vellumine_format_extension(checked.format),
                                    vellumine::kNativePathStyle, path))
       return 0;
     if (buffer != nullptr && path.size() < capacity) std::memcpy(buffer, path.c_str(), path.size() + 1);

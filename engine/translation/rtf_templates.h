@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "vellumine.h"
+
 namespace vellumine {
 
 // One formatted snippet and its length, appended with a single copy.
@@ -34,9 +36,8 @@ struct RtfTemplates {
   RtfSnippet tableNumberedItem;
 };
 
-// The largest font size in points that readers accept (\fs takes half-points up to 3276);
-// a size is held to -kMaxFontSize ... kMaxFontSize.
-inline constexpr int kMaxFontSize = 1638;
+// A size is held to -kMaxFontSize ... kMaxFontSize, what readers accept.
+inline constexpr int kMaxFontSize = VELLUMINE_FONT_SIZE_MAX;
 
 // Formats every snippet for a size in points (the in-table ones too when tables is set).
 void FormatRtfTemplates(RtfTemplates& templates, int fontSize, bool tables);

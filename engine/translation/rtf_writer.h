@@ -2,19 +2,24 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "fast/byte_buffer.h"
 #include "translation/translation_input.h"
 #include "translation/output_stream.h"
 #include "translation/progress.h"
 #include "translation/rtf_templates.h"
+#include "vellumine.h"
 
 namespace vellumine {
 
 // Whether a font name's byte goes into the header: braces, backslashes, semicolons and
 // control bytes would end the font table early or start control words.
 constexpr bool IsHeaderFontNameByte(unsigned char c) {
-  return c >= 0x20 && c != '{' && c != '}' && c != '\\' && c != ';';
+  if (c < 0x20) return false;
+  for (char refused : std::string_view(VELLUMINE_FONT_NAME_REFUSED))
+    if (c == static_cast<unsigned char>(refused)) return false;
+  return true;
 }
 
 // Header with the font table, then the first paragraph, straight to the stream. The font

@@ -1,28 +1,15 @@
-// The window's controls read as a conversion's options: the list's labels, the format
-// buttons and the lenient size text.
+// The window's controls read as a conversion's options: the format buttons and the lenient
+// size text.
 #include <gtest/gtest.h>
 
-#include <climits>
-#include <set>
 #include <tuple>
 
 #include "conversion_controls.h"
 
 namespace vellumine {
 
-TEST(ConversionControls, LabelsButtonsAndSizeText) {
-  // Each encoding once in the list; labels compared byte for byte: anything else is Latin-1;
-  // no selection is Auto-Select.
-  std::set<int> listed;
-  for (const EncodingListEntry& entry : kEncodingList) {
-    EXPECT_EQ(EncodingOfLabel(entry.label), entry.encoding) << entry.label;
-    EXPECT_EQ(EncodingOfLabel((std::string(entry.label) + " ").c_str()),
-              VELLUMINE_ENCODING_ISO_8859_1);
-    listed.insert(entry.encoding);
-  }
-  EXPECT_EQ(listed.size(), 6u);
-  EXPECT_EQ(EncodingOfLabel("auto-select"), VELLUMINE_ENCODING_ISO_8859_1);
-  EXPECT_EQ(EncodingOfLabel(nullptr), VELLUMINE_ENCODING_AUTO);
+// "*.txt" is text whatever the tables box says; with neither button checked, RTF with tables.
+TEST(ConversionControls, FormatButtonsAndTablesBox) {
   for (auto [radio, tables, format, tablesOn] :
        {std::tuple{1, false, VELLUMINE_FORMAT_TEXT, true}, {1, true, VELLUMINE_FORMAT_TEXT, true},
         {0, false, VELLUMINE_FORMAT_RTF, false}, {0, true, VELLUMINE_FORMAT_RTF, true},
@@ -33,6 +20,11 @@ TEST(ConversionControls, LabelsButtonsAndSizeText) {
     EXPECT_EQ(options.format, format) << radio << " " << tables;
     EXPECT_EQ(options.tables != 0, tablesOn) << radio;
   }
+}
+
+// Blanks and a sign allowed, reading stops at the first other byte, held to what readers
+// take, either sign.
+TEST(ConversionControls, SizeTextReadLeniently) {
   for (auto [text, size] : {std::pair{"  +9pt", 9}, {"-7", -7}, {"- 5", 0}, {"", 0},
                             {"11.5", 11}, {"abc", 0}, {"-99999999999", -1638},
                             {"99999999999999999999", 1638}, {"1639", 1638}, {"-1637", -1637}})

@@ -1,6 +1,7 @@
-// The batch's pieces: HTML file names, paths, names in every script and long paths on the
-// real file system, and the settings file (paths of any length, its marker, the reading
-// after the paths, errors, the current directory and the code page of earlier versions).
+// The batch's pieces: HTML file names, paths, the percent rule, names in every script and
+// long paths on the real file system, and the settings file (paths of any length, its
+// marker, the reading after the paths, errors, the current directory and the code page of
+// earlier versions).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "command_fakes.h"
 #include "directory_path.h"
 #include "html_file_name.h"
+#include "percent.h"
 #include "settings_file.h"
 #include "temp_directory.h"
 
@@ -20,13 +22,16 @@
 
 namespace vellumine::testing {
 
-// The extension's letters anywhere in the name qualify it ("htmfile", "myaspnotes"); a path,
-// its directory (CutToDirectory) and the path with a separator (AppendSeparator).
-TEST(BatchPieces, NamesPathsAndTheSettingsFile) {
+// The extension's letters anywhere in the name qualify it ("htmfile", "myaspnotes").
+TEST(BatchPieces, HtmlFileNames) {
   for (const char* name : {"index.HTML", "a.shtml", "a.ASPX", "htmfile", "myaspnotes", ".htm"})
     EXPECT_TRUE(IsHtmlFileName(name)) << name;
   for (const char* name : {"notes.txt", "html.txt", "page.htm.bak", ".htaccess", "", "x.h-t-m"})
     EXPECT_FALSE(IsHtmlFileName(name)) << name;
+}
+
+// A path, its directory (CutToDirectory) and the path with a separator (AppendSeparator).
+TEST(BatchPieces, DirectoriesAndSeparators) {
   using enum PathStyle;
   const std::tuple<const char*, PathStyle, const char*, const char*> cases[] = {
       {"C:\\web\\page.htm", Windows, "C:\\web\\", "C:\\web\\page.htm\\"},
@@ -36,29 +41,48 @@ TEST(BatchPieces, NamesPathsAndTheSettingsFile) {
   for (auto [input, style, directory, appended] : cases) {
     std::string path = input;
     AppendSeparator(path, style);
-    EXPECT_EQ(CutToDirectory(input, style) + "|" + path, std::string(directory) + "|" + appended);
+    EXPECT_EQ(CutToDirectory(input, style), directory) << input;
+    EXPECT_EQ(path, appended) << input;
   }
-  // Paths of any length, and Cyrillic ones, in CR LF lines, written beside the directory given
-  // with or without its separator, and read back from the current directory too; a missing
-  // file or a failed read leaves the settings alone, and a failed write says so.
+}
+
+// Truncated, never past 100; an empty whole is all done once anything is.
+TEST(BatchPieces, Percent) {
+  for (auto [part, whole, percent] : {std::tuple{2, 3, 66}, {0, 0, 0}, {1, 0, 100}, {4, 3, 100},
+                                      {-1, 3, 0}, {INT32_MAX, INT32_MAX, 100},
+                                      {INT32_MAX - 1, INT32_MAX, 99}})
+    EXPECT_EQ(Percent(part, whole), percent) << part << " of " << whole;
+}
+
+TEST(SettingsFile, MissingFileLeavesTheSettingsAlone) {
   TempDirectory dir;
   Settings settings{"keep", "keep", VELLUMINE_READING_CLASSIC};
-  EXPECT_FALSE(ReadSettingsFile(dir.path() + "settings.ini", settings) ||
-               settings.inputPath != "keep");
+  EXPECT_FALSE(ReadSettingsFile(dir.path() + "settings.ini", settings));
+  EXPECT_EQ(settings.inputPath, "keep");
   EXPECT_FALSE(WriteSettings(dir.path() + "missing", {"a", "b"}));
+}
+
+// Paths of any length, and Cyrillic ones, in CR LF lines, written beside the directory given
+  // with or without its separator, and read back from the current directory too; a missing
+// file or a failed read leaves the settings alone, and a failed write says so.
+TEST(SettingsFile, LongAndCyrillicPathsReadBack) {
+  TempDirectory dir;
+  Settings settings{"keep", "keep", VELLUMINE_READING_CLASSIC};
   dir.Write("settings.ini", "an older and longer file that the write replaces");
   const std::string longInput = "C:\\" + std::string(1000, 'a') + "\\page.htm",
                     cyrillic = "D:\\\u041f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440\\";
   ASSERT_TRUE(WriteSettings(dir.bare(), {longInput, cyrillic}));
   ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", settings));
-  EXPECT_TRUE(settings.inputPath == longInput && settings.outputPath == cyrillic &&
-              settings.reading == VELLUMINE_READING_DEFAULT);
+  EXPECT_EQ(settings.inputPath, longInput);
+  EXPECT_EQ(settings.outputPath, cyrillic);
+  EXPECT_EQ(settings.reading, VELLUMINE_READING_DEFAULT);
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
   settings = {};
   const bool read = ReadSettings(settings);
   std::filesystem::current_path(previous);
-  EXPECT_TRUE(read && settings.inputPath == longInput && settings.outputPath == cyrillic);
+  EXPECT_TRUE(read);
+  EXPECT_EQ(settings.inputPath, longInput);
 }
 
 // The settings as written: with the default reading the three lines of every earlier
@@ -74,8 +98,8 @@ TEST(SettingsFile, TheReadingAfterThePathsAndTheMarkersRules) {
     Settings settings{"", "", reading == VELLUMINE_READING_CLASSIC ? VELLUMINE_READING_DEFAULT
                                                                    : VELLUMINE_READING_CLASSIC};
     ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", settings));
-    EXPECT_TRUE(settings.inputPath == "C:\\in\\a.htm" && settings.outputPath == "D:\\out" &&
-                settings.reading == reading) << written;
+    EXPECT_EQ(settings.inputPath + "|" + settings.outputPath, "C:\\in\\a.htm|D:\\out");
+    EXPECT_EQ(settings.reading, reading) << written;
   }
   // The marker's rules and the reading's line, in files as people and earlier versions left
   // them: "input|output", and "|classic" when that reading is read.
@@ -146,14 +170,14 @@ TEST(UnicodeNames, WalkConvertAndCreateDirectory) {
 
   Log log;
   RecordingView view(log);
-  ConvertEnvironment env{.files = NativeFileSystem(), .saveSettings = false};
+  ConvertEnvironment env{.files = NativeFileSystem()};
   // The output directory is missing: the command creates it.
   ConvertChoices choices{.inputPath = dir.path() + folder, .outputPath = dir.path() + output,
                          .convertAll = true};
   choices.options.format = VELLUMINE_FORMAT_TEXT;
   choices.options.encoding = VELLUMINE_ENCODING_UTF_8;
   choices.options.text_utf8 = 1;
-  EXPECT_EQ(RunConvertCommand(choices, view, env, nullptr).converted, std::size(pages));
+  EXPECT_EQ(RunConvertCommand(choices, view, env).converted, std::size(pages));
   for (const std::string& page : pages)
     EXPECT_EQ(dir.Read(output + sep + page + ".txt"), page + "\r\n") << page;
 
@@ -161,7 +185,7 @@ TEST(UnicodeNames, WalkConvertAndCreateDirectory) {
   for (const std::string& page : pages) {
     choices = {.inputPath = dir.path() + folder + sep + page + ".htm",
                .outputPath = dir.path() + output};
-    EXPECT_EQ(RunConvertCommand(choices, view, env, nullptr).converted, 1) << page;
+    EXPECT_EQ(RunConvertCommand(choices, view, env).converted, 1) << page;
   }
   // What the file system holds are the names, not their bytes read in another code page.
   for (const std::string& page : pages)
@@ -186,16 +210,17 @@ TEST(LongPaths, ThreeHundredCharacters) {
   }
   Log log;
   RecordingView view(log);
-  ConvertEnvironment env{.files = NativeFileSystem(), .saveSettings = false};
+  ConvertEnvironment env{.files = NativeFileSystem()};
   ConvertChoices choices{.inputPath = deep, .outputPath = deep + "out", .convertAll = true};
   choices.options.format = VELLUMINE_FORMAT_TEXT;
   for (int time = 0; time < 2; ++time)  // the second replaces the first
-    EXPECT_EQ(RunConvertCommand(choices, view, env, nullptr).converted, 1) << log.back();
+    EXPECT_EQ(RunConvertCommand(choices, view, env).converted, 1) << log.back();
   EXPECT_EQ(ReadBytes(deep + "out" + sep + "page.txt"), "deep\r\n");
   ASSERT_TRUE(WriteSettings(deep, {page, deep}));
   Settings settings;
   ASSERT_TRUE(ReadSettingsFile(SettingsFilePath(deep), settings));
-  EXPECT_TRUE(settings.inputPath == page && settings.outputPath == deep);
+  EXPECT_EQ(settings.inputPath, page);
+  EXPECT_EQ(settings.outputPath, deep);
 }
 
 #ifdef _WIN32
@@ -213,7 +238,7 @@ TEST(SettingsFile, AnsiFilesOfEarlierVersionsAndNamesBeyondTheCodePage) {
   dir.Write("settings.ini", earlier);
   Settings settings;
   ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", settings));
-  EXPECT_TRUE(settings.inputPath == "C:\\in\\a.htm" && settings.outputPath == utf8);
+  EXPECT_EQ(settings.inputPath + "|" + settings.outputPath, "C:\\in\\a.htm|" + utf8);
   ASSERT_TRUE(WriteSettings(dir.bare(), settings));
   EXPECT_EQ(dir.Read("settings.ini"), earlier);  // byte for byte
   const std::string japanese = "D:\\\u65e5\u672c\u8a9e\\";
@@ -221,8 +246,8 @@ TEST(SettingsFile, AnsiFilesOfEarlierVersionsAndNamesBeyondTheCodePage) {
   EXPECT_TRUE(dir.Read("settings.ini").starts_with("\xEF\xBB\xBF[Default path]\r\n"));
   settings = {};
   ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", settings));
-  EXPECT_TRUE(settings.inputPath == japanese && settings.outputPath == utf8 &&
-              settings.reading == VELLUMINE_READING_CLASSIC);
+  EXPECT_EQ(settings.inputPath + "|" + settings.outputPath, japanese + "|" + utf8);
+  EXPECT_EQ(settings.reading, VELLUMINE_READING_CLASSIC);
 }
 #endif
 

@@ -14,14 +14,14 @@ namespace vellumine::testing {
 using Log = std::vector<std::string>;
 
 // Lines: "ask D:\out\", "stop directory C:\web", "batch 4 walk", "file 1 a.htm",
-// "step 50/50", "done 1 result 5 D:\out\b.rtf converted 0: <message>",
+// "step 50/50", "done 1 result 5 D:\out\b.rtf converted 0", "... refused for C:\a.htm",
 // "end converted 3 failed 1 skipped 0 of 4".
 struct RecordingView final : ConvertView {
   explicit RecordingView(Log& log) : log_(log) {}
 
   std::vector<FileReport> reports;  // every file reported, apart from the log
   std::deque<bool> answers;         // to the question, in order; yes when none is left
-  std::function<void(const std::string&)> onFileStarted;  // given the file's label
+  std::function<void(const std::string&)> onFileStarted;  // given the file's relative path
 
   bool ConfirmCreateDirectory(const std::string& directory) override {
     Add("ask " + directory);
@@ -36,9 +36,9 @@ struct RecordingView final : ConvertView {
   void BatchStarted(const BatchStart& batch) override {
     Add("batch " + std::to_string(batch.files) + (batch.walk ? " walk" : ""));
   }
-  void FileStarted(int32_t number, const std::string& label) override {
-    Add("file " + std::to_string(number) + " " + label);
-    if (onFileStarted) onFileStarted(label);
+  void FileStarted(int32_t number, const std::string& relativePath) override {
+    Add("file " + std::to_string(number) + " " + relativePath);
+    if (onFileStarted) onFileStarted(relativePath);
   }
   void FileProgress(int step, int total) override {
     Add("step " + std::to_string(step) + "/" + std::to_string(total));
@@ -48,7 +48,7 @@ struct RecordingView final : ConvertView {
     Add("done " + std::to_string(report.number) + " result " + std::to_string(report.result) +
         " " + report.outputPath + " converted " + std::to_string(report.converted) +
         (report.skipped ? " skipped" : "") +
-        (report.message.empty() ? "" : ": " + report.message));
+        (report.refusedFor.empty() ? "" : " refused for " + report.refusedFor));
   }
   void BatchFinished(const ConvertOutcome& o) override {
     Add("end converted " + std::to_string(o.converted) + " failed " + std::to_string(o.failed) +

@@ -313,13 +313,13 @@ TEST(ConvertFileTest, OutputNamesPathLimitAndTheInputItself) {
   std::string out;
   for (const auto& c : cases) {
     out = "stale";
-    EXPECT_TRUE(MakeOutputPath(c.input, c.directory, c.format, c.style, out)) << c.input;
+    EXPECT_TRUE(MakeOutputPath(c.input, c.directory, vellumine_format_extension(c.format), c.style, out)) << c.input;
     EXPECT_EQ(out, c.output) << c.input << " into " << c.directory;
   }
   // The limit of 32,767 characters holds in the Windows style only.
-  EXPECT_TRUE(MakeOutputPath("/in/" + std::string(40000, 'n'), "/", Text, P, out));
-  EXPECT_TRUE(MakeOutputPath("C:\\in\\" + std::string(5000, 'n'), "D:\\", Text, W, out));
-  EXPECT_FALSE(MakeOutputPath("C:\\in\\" + std::string(40000, 'n'), "D:\\", Text, W, out));
+  EXPECT_TRUE(MakeOutputPath("/in/" + std::string(40000, 'n'), "/", vellumine_format_extension(Text), P, out));
+  EXPECT_TRUE(MakeOutputPath("C:\\in\\" + std::string(5000, 'n'), "D:\\", vellumine_format_extension(Text), W, out));
+  EXPECT_FALSE(MakeOutputPath("C:\\in\\" + std::string(40000, 'n'), "D:\\", vellumine_format_extension(Text), W, out));
 }
 
 // The C interface reads the options as far as the caller's struct goes. A program built

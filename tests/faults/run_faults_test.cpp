@@ -14,6 +14,7 @@
 #include "fault_helpers.h"
 #include "hostile_inputs.h"
 #include "job/convert_file.h"
+#include "result_messages.h"
 
 namespace vellumine::testing {
 
@@ -29,21 +30,21 @@ TEST(BatchFaults, InputDisappearsBetweenListingAndConversion) {
   const std::string site = work.path() + "site" + work.path().back();
   Log log;
   RecordingView view(log);
-  view.onFileStarted = [&](const std::string& label) {  // the label shows the name
-    if (label == "a.htm") fs::remove(site + "b.htm");
+  view.onFileStarted = [&](const std::string& relativePath) {
+    if (relativePath == "a.htm") fs::remove(site + "b.htm");
   };
-  ConvertEnvironment env{.files = NativeFileSystem(), .saveSettings = false};
+  ConvertEnvironment env{.files = NativeFileSystem()};
   ConvertChoices choices{.inputPath = site + "a.htm", .outputPath = work.path() + "out",
                          .convertAll = true};
   choices.options.format = VELLUMINE_FORMAT_TEXT;
   choices.options.reading = VELLUMINE_READING_CLASSIC;  // whose texts are compared below
-  ConvertOutcome outcome = RunConvertCommand(choices, view, env, nullptr);
+  ConvertOutcome outcome = RunConvertCommand(choices, view, env);
   EXPECT_TRUE(outcome.converted == 3 && outcome.failed == 3);
   EXPECT_EQ(log.back(), "end converted 3 failed 3 skipped 0 of 6");
   std::vector<std::string> labels, errors;
   for (const FileReport& report : view.reports) {
     labels.push_back(report.inputPath.substr(site.size()));
-    if (!report.message.empty()) errors.push_back(report.message);
+    if (std::string message = FileMessage(report); !message.empty()) errors.push_back(message);
   }
   std::vector<std::string> order = {"C.HTML", "a.htm", "b.htm", "d.asp", "old.htm", "\u00e0.htm"};
   std::vector<std::string> expectedErrors = {site + "C.HTML file has zero length.",

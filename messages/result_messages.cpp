@@ -2,48 +2,14 @@
 
 namespace vellumine {
 
-std::string DirectoryMissingQuestion(const std::string& directory) {
-  return "The directory " + directory + " does not exist\nCreate?";
-}
-
 std::string CannotCreateDirectoryMessage(const std::string& directory) {
   return "Can't create " + directory + " directory.";
-}
-
-std::string CountText(int32_t converted, int32_t total) {
-  return std::to_string(converted) + " of " + std::to_string(total);
-}
-
-std::string SummaryText(int32_t converted, int32_t total) {
-  return CountText(converted, total) + (converted == 1 ? " file" : " files") +
-         " converted successfully.";
-}
-
-std::string RunSummaryText(int32_t converted, int32_t total) {
-  return CountText(converted, total) + (total == 1 ? " file" : " files") +
-         " converted successfully.";
-}
-
-std::string CompletedMessage(int32_t converted) {
-  return "Conversion completed. " + std::to_string(converted) +
-         (converted == 1 ? " file" : " files") + " converted successfully.";
 }
 
 std::string OutputTakenMessage(const std::string& outputFile, const std::string& earlierInput,
                                const std::string& laterInput) {
   return "Will not overwrite just-created " + outputFile + " (from " + earlierInput + ") with " +
          laterInput + ".";
-}
-
-std::string SkippedText(int32_t skipped) {
-  return std::to_string(skipped) + (skipped == 1 ? " file was" : " files were") +
-         " up to date and not converted.";
-}
-
-std::string PercentText(int32_t converted, int32_t total) {
-  if (total <= 0 || converted <= 0) return converted > 0 ? "100" : "0";
-  int64_t percent = int64_t{converted} * 100 / total;
-  return std::to_string(percent > 100 ? 100 : percent);
 }
 
 std::string ResultMessage(vellumine_result result, const std::string& inputFile,
@@ -65,6 +31,13 @@ std::string ResultMessage(vellumine_result result, const std::string& inputFile,
       break;
   }
   return {};
+}
+
+std::string FileMessage(const FileReport& report) {
+  if (!report.refusedFor.empty())
+    return OutputTakenMessage(report.outputPath, report.refusedFor, report.inputPath);
+  if (report.skipped) return {};
+  return ResultMessage(report.result, report.inputPath, report.outputPath);
 }
 
 }  // namespace vellumine
