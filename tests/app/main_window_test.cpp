@@ -37,10 +37,11 @@ TEST_F(MainWindowTest, FirstStartFormatRadiosSettingsFileAndOutputPath) {
   EXPECT_TRUE(IsChecked(hwnd_, IDC_FORMAT_RTF) && !IsChecked(hwnd_, IDC_FORMAT_TXT) &&
               IsEnabled(hwnd_, IDC_CONVERT_TABLES) && !IsChecked(hwnd_, IDC_CONVERT_TABLES) &&
               !IsChecked(hwnd_, IDC_CONVERT_ALL));
-  std::vector<std::string> labels;
-  for (const EncodingListEntry& entry : kEncodingList) labels.push_back(entry.label);
-  EXPECT_EQ(ComboItems(hwnd_, IDC_ENCODING), labels);
-  EXPECT_EQ(EncodingOfLabel(ControlText(hwnd_, IDC_ENCODING).c_str()), VELLUMINE_ENCODING_AUTO);
+  EXPECT_EQ(ComboItems(hwnd_, IDC_ENCODING),
+            (std::vector<std::string>{"Auto-Select", "(Windows-1251) Cyrillic",
+                                      "(KOI8-R) Cyrillic", "(ISO-8859-1) Latin1",
+                                      "(ISO-8859-5) Cyrillic", "(UTF-8) Unicode"}));
+  EXPECT_EQ(ControlText(hwnd_, IDC_ENCODING), "Auto-Select");
   EXPECT_EQ(ControlText(hwnd_, IDC_FILE_PERCENT) + ControlText(hwnd_, IDC_TOTAL_PERCENT), "00");
   EXPECT_EQ(dialog_.m_strFontName + " " + dialog_.m_strFontSize, "Arial 10");
   const auto icon = reinterpret_cast<HICON>(SendMessageA(hwnd_, WM_GETICON, ICON_BIG, 0));
@@ -347,6 +348,25 @@ TEST(MainWindowSettings, PathsOfAnyScriptRememberedInAStartDirectoryOfAnyName) {
   EXPECT_EQ(WideControlText(next.m_hWnd, IDC_INPUT_PATH) + L"|" +
                 WideControlText(next.m_hWnd, IDC_OUTPUT_PATH),
             L"C:\\Ελληνικά\\中文.html|D:\\Привет\\café");
+}
+
+// The item chosen in the Encoding list is the encoding the converter gets.
+TEST_F(MainWindowTest, ChosenEncodingReachesTheConverter) {
+  std::vector<int> encodings;
+  dialog_.m_fnConvert = [&](const char*, const char*, const vellumine_options& options) {
+    encodings.push_back(options.encoding);
+    return VELLUMINE_OK;
+  };
+  start_.Write("page.htm", "<p>page");
+  SetDlgItemTextA(hwnd_, IDC_INPUT_PATH, (start_.path() + "page.htm").c_str());
+  for (int item : {4, 1, 5, 0, 2, 3}) {
+    SendDlgItemMessageW(hwnd_, IDC_ENCODING, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    Click(hwnd_, IDC_CONVERT);
+  }
+  EXPECT_EQ(encodings, (std::vector<int>{VELLUMINE_ENCODING_ISO_8859_5,
+                                         VELLUMINE_ENCODING_WINDOWS_1251, VELLUMINE_ENCODING_UTF_8,
+                                         VELLUMINE_ENCODING_AUTO, VELLUMINE_ENCODING_KOI8_R,
+                                         VELLUMINE_ENCODING_ISO_8859_1}));
 }
 
 // The font typed into the settings dialog reaches the converter in the ANSI code page, as
