@@ -1,12 +1,15 @@
 // ConvertFile end to end: the example pages' outputs in both readings, what a file holds
-// against what memory holds, result codes and their order, the files left behind, the input
-// protected from being its own output; the file stream, the job's buffers, output names and
-// progress; the C interface's options from callers of earlier and later versions.
+// against what memory holds, whole documents, result codes and their order, the files left
+// behind, the input protected from being its own output; the file stream, the job's buffers,
+// output names and progress; the C interface's options from callers of earlier and later
+// versions.
 #include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <optional>
 #include <random>
+
+#include <gmock/gmock.h>
 
 #include "engine_test_util.h"
 #include "fast/split_preparation.h"
@@ -19,6 +22,8 @@
 namespace vellumine::testing {
 
 namespace fs = std::filesystem;
+using ::testing::EndsWith;
+using ::testing::StartsWith;
 
 // Options of a mode in a reading.
 vellumine_options OptionsFor(ConversionMode mode, vellumine_reading reading) {
@@ -62,31 +67,34 @@ LibraryRun ThroughLibrary(const std::string& page, const vellumine_options* opti
 
 constexpr vellumine_reading kReadings[] = {VELLUMINE_READING_CLASSIC, VELLUMINE_READING_DEFAULT};
 
+// A page whose text ends at a 0x1A, with CR LF pairs and a CR alone before it.
+const std::string kEndsAt0x1A = "<html>\r\n<p>one\r\ntwo</p>\r<br>x\x1A<p>lost";
+
 // The example pages convert, in every mode and in both readings, to exactly the outputs
 // checked in beside the tests (scripts/gen-example-outputs writes them: classic/ the output
 // of version 1.2, default/ today's): no engine change moves an output byte unseen.
-TEST(ConvertFileTest, ExamplePagesAndFilesHoldWhatMemoryHolds) {
+TEST(ConvertFileTest, ExamplePagesGiveTheOutputsCheckedIn) {
   const char* suffixes[] = {".txt", ".rtf", ".tables.rtf"};
-  int pages = 0;
-  for (const auto& entry : fs::directory_iterator(VELLUMINE_SOURCE_DIR "/examples")) {
-    const std::string extension = entry.path().extension().string();
-    if (extension != ".htm" && extension != ".html" && extension != ".asp") continue;
-    ++pages;
-    const std::string html = ReadBytes(entry.path().string());
+  const auto pages = ExamplePages();
+  EXPECT_GE(pages.size(), 9u);
+  for (const auto& [file, html] : pages) {
     for (vellumine_reading reading : kReadings) {
       for (int m = 0; m < 3; ++m) {
         const std::string name = std::string(reading == VELLUMINE_READING_CLASSIC ? "classic/"
                                                                                   : "default/") +
-                                 entry.path().stem().string() + suffixes[m];
+                                 file.substr(0, file.rfind('.')) + suffixes[m];
         Converted out = ConvertInMemory(html, OptionsFor(kModes[m], reading));
         ASSERT_EQ(out.result, VELLUMINE_OK);
         EXPECT_TRUE(out.out == ReadBytes(FixturePath("examples/" + name))) << name << " differs";
       }
     }
   }
-  EXPECT_GE(pages, 9);
-  // Each mode writes to its file what the same job writes to memory, and shows the same steps;
-  // pages large enough to be read, prepared and translated in halves too.
+}
+
+// Each mode writes to its file what the same job writes to memory, and hands to a function
+// what it writes to the file, with the same steps shown; pages large enough to be read,
+// prepared and translated in halves too.
+TEST(ConvertFileTest, FilesHoldWhatMemoryHolds) {
   static_assert(kSplitPreparationFrom <= kSplitTranslationFrom);
   TempDirectory dir;
   const std::string unit =
@@ -98,28 +106,21 @@ TEST(ConvertFileTest, ExamplePagesAndFilesHoldWhatMemoryHolds) {
   const size_t half = large.size() / 2;
   const std::string across = large.substr(0, half - 300) + "<script>" + std::string(600, 'q') +
                              "</script>" + large.substr(half + 300);
-  const struct { std::string html; std::optional<std::string> text; Calls calls; } cases[] = {
-      // The line feed after "<html>" is the first blank; "\r" before "<br>" is an ordinary
-      // text byte; nothing after 0x1A is read.
-      {"<html>\r\n<p>one\r\ntwo</p>\r<br>x\x1A<p>lost", " \r\none two\r\n\r\r\nx",
-       {"0/50", "1/50", "50/50"}},
-      {"\x1A<p>never read", "", {"0/50", "50/50"}},
-      {"<p>" + std::string(20000, 'x'), "\r\n" + std::string(20000, 'x'), {}},
-      {large, {}, {}}, {large.substr(0, large.size() - 17), {}, {}}, {across, {}, {}}};
-  for (const auto& c : cases) {
-    dir.Write("page.html", c.html);
+  for (const std::string& html : {kEndsAt0x1A, std::string("\x1A<p>never read"),
+                                  "<p>" + std::string(20000, 'x'), large,
+                                  large.substr(0, large.size() - 17), across}) {
+    dir.Write("page.html", html);
     for (vellumine_reading reading : kReadings) {
       for (ConversionMode mode : kModes) {
-        SCOPED_TRACE(std::to_string(c.html.size()) + " bytes, mode " + std::to_string(int(mode)) +
+        SCOPED_TRACE(std::to_string(html.size()) + " bytes, mode " + std::to_string(int(mode)) +
                      ", reading " + std::to_string(reading));
         Converted run =
             Convert(dir.path() + "page.html", dir.path(), mode, kNativePathStyle, reading);
         ASSERT_EQ(run.result, VELLUMINE_OK);
         const std::string file = dir.Read(mode == ConversionMode::Text ? "page.txt" : "page.rtf");
-        Converted memory = ConvertInMemory(c.html, OptionsFor(mode, reading));
+        Converted memory = ConvertInMemory(html, OptionsFor(mode, reading));
         EXPECT_TRUE(file == memory.out);
         EXPECT_EQ(run.steps, memory.steps);
-        // Handed to a function as it is made: the same bytes and steps.
         std::string handed;
         RecordedSteps handedSteps;
         const vellumine_options options = handedSteps.Attach(OptionsFor(mode, reading));
@@ -128,29 +129,42 @@ TEST(ConvertFileTest, ExamplePagesAndFilesHoldWhatMemoryHolds) {
                   VELLUMINE_OK);
         EXPECT_TRUE(handed == file);
         EXPECT_EQ(handedSteps.calls, run.steps);
-        // The text and the steps given are the classic reading's.
-        if (mode != ConversionMode::Text || reading != VELLUMINE_READING_CLASSIC) continue;
-        if (c.text) { EXPECT_EQ(file, *c.text); }
-        if (!c.calls.empty()) { EXPECT_EQ(run.steps, c.calls); }
       }
     }
   }
 }
 
+// The classic reading's text: the line feed after "<html>" is the first blank, "\r" before
+// "<br>" an ordinary text byte, nothing after 0x1A is read; and the steps it shows.
+TEST(ConvertFileTest, ClassicTextEndsAtTheFirst0x1A) {
+  const struct { std::string html, text; Calls steps; } cases[] = {
+      {kEndsAt0x1A, " \r\none two\r\n\r\r\nx", {"0/50", "1/50", "50/50"}},
+      {"\x1A<p>never read", "", {"0/50", "50/50"}},
+      {"<p>" + std::string(20000, 'x'), "\r\n" + std::string(20000, 'x'), {}}};
+  for (const auto& c : cases) {
+    const Converted run = ConvertInMemory(c.html, ClassicOptionsFor(ConversionMode::Text));
+    EXPECT_EQ(run.out, c.text);
+    if (!c.steps.empty()) { EXPECT_EQ(run.steps, c.steps); }
+  }
+}
+
 // An empty read still gives a whole document; the trailer closes every group the body left
 // open, eight braces at least (the classic reading's documents).
-TEST(ConvertFileTest, CompleteDocumentsResultCodesAndProgress) {
+TEST(ConvertFileTest, RtfDocumentsAreWhole) {
   Converted empty = ConvertInMemory("\x1A<p>x", ClassicOptionsFor(ConversionMode::Rtf));
-  EXPECT_TRUE(empty.out.starts_with("{\\rtf1\\ansi") &&
-              empty.out.ends_with("\\lang1033\r\n\\par}}}}}}}}"));
+  EXPECT_THAT(empty.out, StartsWith("{\\rtf1\\ansi"));
+  EXPECT_THAT(empty.out, EndsWith("\\lang1033\r\n\\par}}}}}}}}"));
   for (int bolds : {0, 7, 8, 20}) {
     std::string html = "<p>";
     for (int i = 0; i < bolds; ++i) html += "<b>w ";
     const std::string out = ConvertInMemory(html, ClassicOptionsFor(ConversionMode::Rtf)).out;
-    EXPECT_TRUE(out.ends_with(" \\par" + std::string(std::max(8, bolds + 1), '}'))) << out;
+    EXPECT_THAT(out, EndsWith(" \\par" + std::string(std::max(8, bolds + 1), '}')));
   }
-  // The order of the results; a directory is no input. (What an empty input, an output name
-  // taken by a directory and a previous output leave: the fault suite.)
+}
+
+// The order of the results; a directory is no input. (What an empty input, an output name
+// taken by a directory and a previous output leave: the fault suite.)
+TEST(ConvertFileTest, ResultsInTheirOrder) {
   TempDirectory dir;
   const std::string missingDir = dir.path() + "missing/";
   dir.Make({{"empty.htm", ""}, {"folder.htm/", ""}, {"out/", ""}});
@@ -164,9 +178,13 @@ TEST(ConvertFileTest, CompleteDocumentsResultCodesAndProgress) {
   EXPECT_FALSE(fs::exists(dir.path() + "out/folder.txt"));
   // An empty input shows step 0 only.
   EXPECT_EQ(Convert(dir.path() + "empty.htm", dir.path() + "out").steps, Calls{"0/50"});
-  // Output handed to a function: nothing before these failures; a refusal of the output
-  // fails the conversion.
-  dir.Write("page.htm", "<p>text");
+}
+
+// Output handed to a function: nothing before these failures; a refusal of the output fails
+// the conversion.
+TEST(ConvertFileTest, OutputHandedToAFunctionFailures) {
+  TempDirectory dir;
+  dir.Make({{"empty.htm", ""}, {"folder.htm/", ""}, {"page.htm", "<p>text"}});
   const vellumine_options options = OptionsFor(ConversionMode::Text);
   for (auto [name, write, expected] :
        {std::tuple<const char*, vellumine_write_fn, vellumine_result>{
@@ -183,8 +201,11 @@ TEST(ConvertFileTest, CompleteDocumentsResultCodesAndProgress) {
   }
   EXPECT_EQ(vellumine_convert_file_to(nullptr, &options, AppendTo, nullptr),
             VELLUMINE_INVALID_ARGUMENT);
-  // Tick positions; the steps shown: 0 at the start, 1 once read, each tick's number, 50 at
-  // the end, and none after a tick that a step jumped over.
+}
+
+// Tick positions; the steps shown: 0 at the start, 1 once read, each tick's number, 50 at the
+// end, and none after a tick that a step jumped over.
+TEST(ConvertFileTest, ProgressTicksAndStepsShown) {
   auto ticks = [](size_t n) {
     ProgressTicks t(n, {});
     return std::vector<size_t>(t.positions().begin(), t.positions().end());
@@ -195,7 +216,9 @@ TEST(ConvertFileTest, CompleteDocumentsResultCodesAndProgress) {
             (std::vector<size_t>{197, 201, 205, 209, 213}));
   EXPECT_EQ(std::vector<size_t>(t.end() - 3, t.end()), (std::vector<size_t>{2501, 3334, 5001}));
   EXPECT_EQ(ticks(1936), (std::vector<size_t>{38, 39, 40, 41, 42, 43}));
-  EXPECT_TRUE(ticks(1000).empty() && ticks(0).empty() && ticks(2500).size() < 50);
+  EXPECT_EQ(ticks(1000), std::vector<size_t>{});
+  EXPECT_EQ(ticks(0), std::vector<size_t>{});
+  EXPECT_LT(ticks(2500).size(), 50u);
   EXPECT_EQ(ticks(2501).size(), 50u);
   // Ticks of 10001 bytes: 197, 201, 205, ... A reference over 203..207 hides 205. Inside
   // text, where the cursor runs fast between special bytes, tick 2501 falls inside the
@@ -218,8 +241,10 @@ TEST(ConvertFileTest, TooLargeForTheWorkBuffers) {
   // The work buffers' size, 4 x size + 1000, up to the largest that fits the size type.
   size_t capacity = 0;
   const uint64_t largest = (static_cast<uint64_t>(SIZE_MAX) - 1000) / 4;
-  EXPECT_TRUE(WorkBufferCapacity(12345, capacity) && capacity == 4u * 12345u + 1000u);
-  EXPECT_TRUE(WorkBufferCapacity(largest, capacity) && capacity >= SIZE_MAX - 3);
+  EXPECT_TRUE(WorkBufferCapacity(12345, capacity));
+  EXPECT_EQ(capacity, 4u * 12345u + 1000u);
+  EXPECT_TRUE(WorkBufferCapacity(largest, capacity));
+  EXPECT_GE(capacity, SIZE_MAX - 3);
   EXPECT_FALSE(WorkBufferCapacity(largest + 1, capacity));
   EXPECT_FALSE(WorkBufferCapacity(UINT64_MAX, capacity));
   // A page is read as the conversion goes from kReadAsItGoesFrom on, with its addresses set
@@ -234,7 +259,8 @@ TEST(ConvertFileTest, TooLargeForTheWorkBuffers) {
     for (vellumine_reading reading : kReadings) {
       Converted run = Convert(dir.path() + "huge.htm", dir.path(), ConversionMode::Text,
                               kNativePathStyle, reading);
-      EXPECT_TRUE(run.result == VELLUMINE_OUT_OF_MEMORY && run.steps == Calls{"0/50"}) << reading;
+      EXPECT_EQ(run.result, VELLUMINE_OUT_OF_MEMORY) << reading;
+      EXPECT_EQ(run.steps, Calls{"0/50"}) << reading;
       EXPECT_EQ(dir.Read("huge.txt"), "");
     }
   }
@@ -243,7 +269,9 @@ TEST(ConvertFileTest, TooLargeForTheWorkBuffers) {
             VELLUMINE_CANNOT_OPEN_OUTPUT);
 }
 
-TEST(ConvertFileTest, OutputNamesPathLimitAndTheInputItself) {
+// The input, named in other spellings of its directory or through links, is never its own
+// output: refused, and kept; the same name in another directory is another file.
+TEST(ConvertFileTest, TheInputIsNeverItsOwnOutput) {
   TempDirectory dir;
   const std::string original = "<p>keep me</p>", sub = dir.path() + "sub",
                     text = dir.path() + "sub/page.txt", rtf = dir.path() + "sub/page.rtf";
@@ -274,8 +302,12 @@ TEST(ConvertFileTest, OutputNamesPathLimitAndTheInputItself) {
                     VELLUMINE_READING_CLASSIC).result,
             VELLUMINE_OK);
   EXPECT_EQ(dir.Read("other/page.txt"), "\r\nkeep me\r\n");
-  // Output paths past the old limit of 260 characters (in a directory "/p.txt" brings to
-  // 259, 260 and 300) are written in either style.
+}
+
+// Output paths past the old limit of 260 characters (in a directory "/p.txt" brings to 259,
+// 260 and 300) are written in either style.
+TEST(ConvertFileTest, OutputPathsPastTheOldLimit) {
+  TempDirectory dir;
   dir.Write("p.htm", "<p>x");
   for (size_t length : {259, 260, 300}) {
     std::string directory = dir.path();
@@ -287,12 +319,16 @@ TEST(ConvertFileTest, OutputNamesPathLimitAndTheInputItself) {
                 VELLUMINE_OK) << length;
     EXPECT_EQ(ReadBytes(directory + "/p.txt"), "x\r\n");
   }
+}
+
+TEST(OutputPathTest, NamesInEachStyleAndTheWindowsLimit) {
   constexpr PathStyle W = PathStyle::Windows, P = PathStyle::Posix;
-  constexpr vellumine_format Text = VELLUMINE_FORMAT_TEXT, Rtf = VELLUMINE_FORMAT_RTF;
+  const std::string Text = vellumine_format_extension(VELLUMINE_FORMAT_TEXT),
+                    Rtf = vellumine_format_extension(VELLUMINE_FORMAT_RTF);
   const struct {
     std::string input;
     const char* directory;
-    vellumine_format format;
+    std::string extension;
     PathStyle style;
     const char* output;
   } cases[] = {
@@ -313,13 +349,32 @@ TEST(ConvertFileTest, OutputNamesPathLimitAndTheInputItself) {
   std::string out;
   for (const auto& c : cases) {
     out = "stale";
-    EXPECT_TRUE(MakeOutputPath(c.input, c.directory, vellumine_format_extension(c.format), c.style, out)) << c.input;
+    EXPECT_TRUE(MakeOutputPath(c.input, c.directory, c.extension, c.style, out)) << c.input;
     EXPECT_EQ(out, c.output) << c.input << " into " << c.directory;
   }
   // The limit of 32,767 characters holds in the Windows style only.
-  EXPECT_TRUE(MakeOutputPath("/in/" + std::string(40000, 'n'), "/", vellumine_format_extension(Text), P, out));
-  EXPECT_TRUE(MakeOutputPath("C:\\in\\" + std::string(5000, 'n'), "D:\\", vellumine_format_extension(Text), W, out));
-  EXPECT_FALSE(MakeOutputPath("C:\\in\\" + std::string(40000, 'n'), "D:\\", vellumine_format_extension(Text), W, out));
+  EXPECT_TRUE(MakeOutputPath("/in/" + std::string(40000, 'n'), "/", Text, P, out));
+  EXPECT_TRUE(MakeOutputPath("C:\\in\\" + std::string(5000, 'n'), "D:\\", Text, W, out));
+  EXPECT_FALSE(MakeOutputPath("C:\\in\\" + std::string(40000, 'n'), "D:\\", Text, W, out));
+}
+
+
+// The page through every function that takes options: the conversion in memory and that of
+// a file give `expected` and, when told, the output `out`; an output path is made exactly
+// when the options are taken.
+void ExpectEveryEntryPoint(const std::string& page, const vellumine_options& options,
+                           vellumine_result expected, std::optional<std::string> out = {}) {
+  TempDirectory dir;
+  dir.Write("page.htm", page);
+  const LibraryRun run = ThroughLibrary(page, &options);
+  EXPECT_EQ(run.result, expected);
+  EXPECT_EQ(vellumine_convert_file((dir.path() + "page.htm").c_str(), dir.bare().c_str(), &options),
+            expected);
+  EXPECT_EQ(vellumine_output_path("page.htm", "out", &options, nullptr, 0) > 0,
+            expected == VELLUMINE_OK);
+  if (!out) return;
+  EXPECT_EQ(run.out, *out);
+  EXPECT_EQ(dir.Read(ModeOf(options) == ConversionMode::Text ? "page.txt" : "page.rtf"), *out);
 }
 
 // The C interface reads the options as far as the caller's struct goes. A program built
@@ -327,54 +382,52 @@ TEST(ConvertFileTest, OutputNamesPathLimitAndTheInputItself) {
 // reading, whatever its memory holds past that; a struct from a later version, longer than
 // this one, is read up to this one's end. Options shorter than 1.2's, and readings that do
 // not exist, are refused by every function that takes options.
-TEST(LibraryTest, OptionsOfEarlierAndLaterVersionsAndReadingsOutOfRange) {
-  constexpr size_t kVersion12Size = offsetof(vellumine_options, progress_context) + sizeof(void*);
-  static_assert(kVersion12Size < sizeof(vellumine_options));
-  // A page the readings may well read differently: a comment, a list, preformatted lines, a
-  // table.
-  const std::string page = "<html><!-- a note --><body><h1>Title</h1><ol><li>one<li>two</ol>"
-                           "<pre>a\n  b</pre><table><tr><td>x<td>y</table><p>caf\xE9";
-  auto convert = [&](const vellumine_options* options) { return ThroughLibrary(page, options); };
-  TempDirectory dir;
-  dir.Write("page.htm", page);
+constexpr size_t kVersion12Size = offsetof(vellumine_options, progress_context) + sizeof(void*);
+static_assert(kVersion12Size < sizeof(vellumine_options));
+// A page the readings may well read differently: a comment, a list, preformatted lines, a
+// table.
+const std::string kReadingsDiffer = "<html><!-- a note --><body><h1>Title</h1><ol><li>one"
+                                    "<li>two</ol><pre>a\n  b</pre><table><tr><td>x<td>y</table><p>caf\xE9";
+
+TEST(LibraryTest, OptionsOfVersion12ConvertInTheDefaultReading) {
   for (ConversionMode mode : kModes) {
-    SCOPED_TRACE(int(mode));
     const vellumine_options current = OptionsFor(mode);
-    const LibraryRun byDefault = convert(&current);
+    const LibraryRun byDefault = ThroughLibrary(kReadingsDiffer, &current);
     ASSERT_EQ(byDefault.result, VELLUMINE_OK);
-    // Version 1.2's struct, followed by memory that would name the classic reading or none.
+    // Followed by memory that would name the classic reading or none.
     for (int past : {int{VELLUMINE_READING_CLASSIC}, 99}) {
+      SCOPED_TRACE(std::to_string(int(mode)) + ", past the struct " + std::to_string(past));
       vellumine_options earlier = current;
       earlier.size = kVersion12Size;
       earlier.reading = static_cast<vellumine_reading>(past);
-      const LibraryRun run = convert(&earlier);
-      EXPECT_EQ(run.result, VELLUMINE_OK) << past;
-      EXPECT_TRUE(run.out == byDefault.out) << past;
-      EXPECT_EQ(vellumine_convert_file((dir.path() + "page.htm").c_str(), dir.bare().c_str(),
-                                       &earlier), VELLUMINE_OK);
-      const std::string file = dir.Read(mode == ConversionMode::Text ? "page.txt" : "page.rtf");
-      EXPECT_TRUE(file == byDefault.out);
-      EXPECT_GT(vellumine_output_path("page.htm", "out", &earlier, nullptr, 0), 0u);
+      ExpectEveryEntryPoint(kReadingsDiffer, earlier, VELLUMINE_OK, byDefault.out);
     }
-    // A later version's longer struct, its own fields past ours.
-    struct { vellumine_options options; int later[4]; } longer{current, {7, 7, 7, 7}};
+  }
+}
+
+TEST(LibraryTest, OptionsOfALaterVersionReadUpToOurs) {
+  for (ConversionMode mode : kModes) {
+    SCOPED_TRACE(int(mode));
+    struct { vellumine_options options; int later[4]; } longer{OptionsFor(mode), {7, 7, 7, 7}};
     longer.options.size = sizeof longer;
     longer.options.reading = VELLUMINE_READING_CLASSIC;
     const vellumine_options classic = OptionsFor(mode, VELLUMINE_READING_CLASSIC);
-    const LibraryRun fromLonger = convert(&longer.options);
-    EXPECT_TRUE(fromLonger.result == VELLUMINE_OK && fromLonger.out == convert(&classic).out);
-    // Refused: too short for 1.2, or a reading out of range.
+    ExpectEveryEntryPoint(kReadingsDiffer, longer.options, VELLUMINE_OK,
+                          ThroughLibrary(kReadingsDiffer, &classic).out);
+  }
+}
+
+TEST(LibraryTest, OptionsTooShortOrOfNoReadingRefused) {
+  for (ConversionMode mode : kModes) {
     for (auto [size, reading] : {std::pair{kVersion12Size - 1, 0}, {size_t{0}, 0},
                                  {sizeof(vellumine_options), 2}, {sizeof(vellumine_options), -1},
                                  {sizeof(vellumine_options), 99}}) {
-      vellumine_options refused = current;
+      SCOPED_TRACE(std::to_string(int(mode)) + ": " + std::to_string(size) + " bytes, reading " +
+                   std::to_string(reading));
+      vellumine_options refused = OptionsFor(mode);
       refused.size = size;
       refused.reading = static_cast<vellumine_reading>(reading);
-      SCOPED_TRACE(std::to_string(size) + " bytes, reading " + std::to_string(reading));
-      EXPECT_EQ(convert(&refused).result, VELLUMINE_INVALID_ARGUMENT);
-      EXPECT_EQ(vellumine_convert_file((dir.path() + "page.htm").c_str(), dir.bare().c_str(),
-                                       &refused), VELLUMINE_INVALID_ARGUMENT);
-      EXPECT_EQ(vellumine_output_path("page.htm", "out", &refused, nullptr, 0), 0u);
+      ExpectEveryEntryPoint(kReadingsDiffer, refused, VELLUMINE_INVALID_ARGUMENT);
     }
   }
 }
@@ -387,10 +440,6 @@ TEST(LibraryTest, LinksAndWrapOutOfRangeOrWithTheClassicReading) {
   static_assert(kBeforeLinksSize > offsetof(vellumine_options, reading));
   const std::string page = "<p>See <a href=\"https://example.org/a\">the first page</a> and "
                            "<a href=\"b.htm\">the second</a>, a paragraph long enough to wrap.";
-  auto convert = [&](const vellumine_options& options) { return ThroughLibrary(page, &options); };
-  TempDirectory dir;
-  dir.Write("page.htm", page);
-  const std::string input = dir.path() + "page.htm";
   constexpr vellumine_reading kDefault = VELLUMINE_READING_DEFAULT,
                               kClassic = VELLUMINE_READING_CLASSIC;
   const struct {
@@ -423,49 +472,42 @@ TEST(LibraryTest, LinksAndWrapOutOfRangeOrWithTheClassicReading) {
       vellumine_options options = OptionsFor(mode, c.reading);
       options.links = static_cast<vellumine_links>(c.links);
       options.wrap = c.wrap;
-      EXPECT_EQ(convert(options).result, c.expected);
-      EXPECT_EQ(vellumine_convert_file(input.c_str(), dir.bare().c_str(), &options), c.expected);
-      EXPECT_EQ(vellumine_output_path("page.htm", "out", &options, nullptr, 0) > 0,
-                c.expected == VELLUMINE_OK);
+      ExpectEveryEntryPoint(page, options, c.expected);
     }
     // The shorter struct: what follows it, in range or not, is never read.
     for (vellumine_reading reading : {kDefault, kClassic}) {
-      const LibraryRun atDefaults = convert(OptionsFor(mode, reading));
-      ASSERT_EQ(atDefaults.result, VELLUMINE_OK);
+      const vellumine_options atDefaults = OptionsFor(mode, reading);
       for (auto [links, wrap] : {std::pair{int{VELLUMINE_LINKS_LIST}, 72}, {3, -1}, {-1, 100001}}) {
         SCOPED_TRACE(std::to_string(int(mode)) + ": reading " + std::to_string(reading) +
                      ", past the struct links " + std::to_string(links) + ", wrap " +
                      std::to_string(wrap));
-        vellumine_options earlier = OptionsFor(mode, reading);
+        vellumine_options earlier = atDefaults;
         earlier.size = kBeforeLinksSize;
         earlier.links = static_cast<vellumine_links>(links);
         earlier.wrap = wrap;
-        const LibraryRun run = convert(earlier);
-        EXPECT_EQ(run.result, VELLUMINE_OK);
-        EXPECT_TRUE(run.out == atDefaults.out);
-        EXPECT_EQ(vellumine_convert_file(input.c_str(), dir.bare().c_str(), &earlier),
-                  VELLUMINE_OK);
-        EXPECT_TRUE(dir.Read(mode == ConversionMode::Text ? "page.txt" : "page.rtf") ==
-                    atDefaults.out);
-        EXPECT_GT(vellumine_output_path("page.htm", "out", &earlier, nullptr, 0), 0u);
+        ExpectEveryEntryPoint(page, earlier, VELLUMINE_OK, ThroughLibrary(page, &atDefaults).out);
       }
     }
   }
 }
 
 // A buffer whose growth fails keeps its bytes and drops those past its capacity from then
-// on; a file on a device that is always full reports the failure.
-TEST(FileOutputStreamTest, FailuresReportedAndBuffersThatCannotGrow) {
+// on.
+TEST(ByteBufferTest, KeepsItsBytesWhenItCannotGrow) {
   ByteBuffer buffer;
   ASSERT_TRUE(buffer.Allocate(3));
   buffer.Push('a');
   buffer.Append("bcdef");
   EXPECT_FALSE(buffer.failed());
-  EXPECT_TRUE(!buffer.Reserve(SIZE_MAX) && buffer.failed());
+  EXPECT_FALSE(buffer.Reserve(SIZE_MAX));
+  EXPECT_TRUE(buffer.failed());
   buffer.Append(std::string(buffer.capacity(), 'x'));
   EXPECT_EQ(buffer.view(), "abcdef");
-  // A device that is always full (under Wine the host's, through drive Z:): the write or
-  // the flush fails, and Close says so.
+}
+
+// A device that is always full (under Wine the host's, through drive Z:): the write or the
+// flush fails, and Close says so.
+TEST(FileOutputStreamTest, FailureOnAFullDeviceReported) {
 #ifdef _WIN32
   const char* fullDevice = "Z:\\dev\\full";
 #else
@@ -478,19 +520,15 @@ TEST(FileOutputStreamTest, FailuresReportedAndBuffersThatCannotGrow) {
     if (!full.Open(fullDevice)) GTEST_SKIP() << "no device that is always full";
     full.WriteInBackground(true);
     full.Write(std::string(size, 'x'));
-    EXPECT_TRUE(!full.Close() && full.failed()) << size;
+    EXPECT_FALSE(full.Close()) << size;
+    EXPECT_TRUE(full.failed()) << size;
   }
 }
 
-}  // namespace vellumine::testing
-
-namespace vellumine::testing {
-
 // Outputs of every size class (the small block, the large one, blocks written on a thread
 // of their own and the same size without one, one after another on this thread, which keeps
-// its blocks), written in pieces
-// of every size with line feeds at random places: the file holds the bytes with each line
-// feed as CR LF, and a discarded output leaves no file.
+// its blocks), written in pieces of every size with line feeds at random places: the file
+// holds the bytes with each line feed as CR LF.
 TEST(FileOutputStreamTest, LineEndsExpandedInOutputsOfEverySize) {
   TempDirectory dir;
   std::mt19937 random(7);
@@ -524,45 +562,52 @@ TEST(FileOutputStreamTest, LineEndsExpandedInOutputsOfEverySize) {
     for (char c : bytes) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
     EXPECT_TRUE(dir.Read("out.txt") == expected) << size;
   }
+}
+
+// A page's output block over the stream: what it writes in the stream's room and what it
+// hands over (runs too long for its block among them) keep their order.
+TEST(FileOutputStreamTest, PageOutputKeepsTheOrderOfWhatItWrites) {
+  TempDirectory dir;
+  std::mt19937 random(7);
+  std::string expected;
+  FileOutputStream out;
+  ASSERT_TRUE(out.Open((dir.path() + "page.txt").c_str()));
+  out.WriteInBackground(true);
   {
-    // A page's output block over the stream: what it writes in the stream's room and what
-    // it hands over (runs too long for its block among them) keep their order.
-    std::string expected;
-    FileOutputStream out;
-    ASSERT_TRUE(out.Open((dir.path() + "page.txt").c_str()));
-    out.WriteInBackground(true);
-    {
-      PageOutput page(out);
-      while (expected.size() < (size_t{9} << 20)) {
-        const std::string run(random() % 50 == 0 ? PageOutput::kLargestRoom + random() % 9000
-                                                 : random() % 300,
-                              static_cast<char>('a' + random() % 26));
-        switch (random() % 3) {
-          case 0:
-            page.Append(run);
+    PageOutput page(out);
+    while (expected.size() < (size_t{9} << 20)) {
+      const std::string run(random() % 50 == 0 ? PageOutput::kLargestRoom + random() % 9000
+                                               : random() % 300,
+                            static_cast<char>('a' + random() % 26));
+      switch (random() % 3) {
+        case 0:
+          page.Append(run);
+          break;
+        case 1:
+          if (run.size() <= PageOutput::kLargestRoom) {
+            char* room = page.Room(run.size());
+            std::memcpy(room, run.data(), run.size());
+            page.Commit(room + run.size());
             break;
-          case 1:
-            if (run.size() <= PageOutput::kLargestRoom) {
-              char* room = page.Room(run.size());
-              std::memcpy(room, run.data(), run.size());
-              page.Commit(room + run.size());
-              break;
-            }
-            page.Append(run);
-            break;
-          default:
-            page.Append('\n');
-            expected += '\r';
-            expected += '\n';
-            continue;
-        }
-        expected += run;
+          }
+          page.Append(run);
+          break;
+        default:
+          page.Append('\n');
+          expected += '\r';
+          expected += '\n';
+          continue;
       }
-      page.Flush();
+      expected += run;
     }
-    ASSERT_TRUE(out.Close());
-    EXPECT_TRUE(dir.Read("page.txt") == expected);
+    page.Flush();
   }
+  ASSERT_TRUE(out.Close());
+  EXPECT_TRUE(dir.Read("page.txt") == expected);
+}
+
+TEST(FileOutputStreamTest, DiscardedOutputLeavesNoFile) {
+  TempDirectory dir;
   {
     FileOutputStream discarded;
     ASSERT_TRUE(discarded.Open((dir.path() + "gone.txt").c_str()));

@@ -352,8 +352,7 @@ std::string LaidOut(const std::string& page, ConversionMode mode, size_t longest
 // letters, in cells and lists.
 TEST(DefaultReading, LongTextRunsCutChangeNothing) {
   std::vector<std::string> pages;
-  for (const auto& entry : std::filesystem::directory_iterator(VELLUMINE_SOURCE_DIR "/examples"))
-    pages.push_back(ReadBytes(entry.path().string()));
+  for (const auto& [name, page] : ExamplePages()) pages.push_back(page);
   std::mt19937 random(7);
   const std::string pieces[] = {"word", " ", "  ", "\t", std::string(1, '\0'), "\x01", "\x7F", "\r\n", "\r",
                                 "\n", "caf\xC3\xA9", "\xE2\x80\x94", "\xE9", "\xF0\x9F\x98\x80",
@@ -600,9 +599,7 @@ TEST(BlockTokenizer, PassesOverATagTooLongToCarry) {
 // reading of the page in memory writes, in every mode, with blocks of any size: the example
 // pages one after another, with tables (held a row at a time in RTF), lists and links.
 TEST(DefaultReading, BlocksGiveTheOutputOfThePageWhole) {
-  std::string page;
-  for (const auto& entry : std::filesystem::directory_iterator(VELLUMINE_SOURCE_DIR "/examples"))
-    page += ReadBytes(entry.path().string());
+  std::string page = AllExamplePages();
   page += "<table border=1><tr><td>a<td>" + std::string(3000, 'b') + "<td><a href=x>c</a></table>";
   std::erase(page, '\x1A');  // (which ends a page read from a source)
   const std::string padded = page + std::string(kReadPastPage, '\0');

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -106,6 +108,22 @@ inline Converted ConvertInMemory(std::string_view page, vellumine_options option
 
 inline std::string FixturePath(const std::string& name) {
   return VELLUMINE_SOURCE_DIR "/tests/engine/data/" + name;
+}
+
+// The example pages (examples/*.htm, *.html, *.asp) by file name, and all of them in a row.
+inline std::map<std::string, std::string> ExamplePages() {
+  std::map<std::string, std::string> pages;
+  for (const auto& entry : std::filesystem::directory_iterator(VELLUMINE_SOURCE_DIR "/examples")) {
+    const std::string ext = entry.path().extension().string();
+    if (ext == ".htm" || ext == ".html" || ext == ".asp")
+      pages[entry.path().filename().string()] = ReadBytes(entry.path().string());
+  }
+  return pages;
+}
+inline std::string AllExamplePages() {
+  std::string all;
+  for (const auto& [name, page] : ExamplePages()) all += page;
+  return all;
 }
 
 // The snippets at 12 points.

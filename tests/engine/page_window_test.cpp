@@ -98,9 +98,7 @@ TEST(PageWindow, HoldsTheSourcesBytesUpToTheTextsEnd) {
 // document, the head's declaration, UTF-8 found over the whole page, long tags, references,
 // comments, text runs and blocks passed over, and the text's end inside each of them.
 std::vector<std::string> FarReachingPages() {
-  std::string examples;
-  for (const auto& entry : std::filesystem::directory_iterator(VELLUMINE_SOURCE_DIR "/examples"))
-    if (entry.is_regular_file()) examples += ReadBytes(entry.path().string());
+  const std::string examples = AllExamplePages();
   const std::string filler(3 * kSmallBlock, 'w');
   std::string words, crlf;
   while (words.size() < 4 * kSmallBlock) words += "ab  ";
@@ -270,9 +268,7 @@ TEST(ReadAhead, GivesTheSourcesBlocksInOrderAndKeepsTheLastOne) {
 TEST(ReadAsItGoes, HoldsAFewMiBOfAnyPage) {
   constexpr size_t kSize = size_t{12} << 20;
   constexpr size_t kMostHeld = size_t{4} << 20;
-  std::string examples;
-  for (const auto& entry : std::filesystem::directory_iterator(VELLUMINE_SOURCE_DIR "/examples"))
-    if (entry.is_regular_file()) examples += ReadBytes(entry.path().string());
+  const std::string examples = AllExamplePages();
   auto repeated = [&](std::string head, const std::string& unit) {
     while (head.size() < kSize) head += unit;
     return head;
