@@ -126,6 +126,49 @@ inline std::string AllExamplePages() {
   return all;
 }
 
+// The options of a case of data/reading or data/translation (their READMEs): a page,
+// <case>.html, with expected outputs beside it named <case>[.<option>...]<format>. Options:
+// "tables", "links-inline", "links-list", "wrap-<columns>" and the library's encoding names.
+struct CaseOptions {
+  ConversionMode mode = ConversionMode::Text;
+  vellumine_encoding encoding = VELLUMINE_ENCODING_AUTO;  // none named
+  vellumine_links links = VELLUMINE_LINKS_NONE;
+  int wrap = 0;
+};
+
+// Each expected output in a folder of data/ whose name ends in `format` (".txt" or ".rtf")
+// against output(page, options); a difference names the file.
+template <typename Output>
+void ExpectTheOutputsBesideThePages(const std::string& folder, const std::string& format,
+                                    Output output) {
+  const vellumine_option_info* encodings = vellumine_find_option("encoding");
+  int compared = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(FixturePath(folder))) {
+    const std::string name = entry.path().filename().string();
+    if (!name.ends_with(format)) continue;
+    CaseOptions options{format == ".txt" ? ConversionMode::Text : ConversionMode::Rtf};
+    const size_t stem = name.find('.');
+    for (size_t at = stem + 1, dot; at < name.size() - format.size(); at = dot + 1) {
+      dot = name.find('.', at);
+      const std::string option = name.substr(at, dot - at);
+      const vellumine_option_choice *encoding = encodings->choices,
+                                    *none = encodings->choices + encodings->choice_count;
+      while (encoding != none && option != encoding->name) ++encoding;
+      if (option == "tables") options.mode = ConversionMode::RtfTables;
+      else if (option == "links-inline") options.links = VELLUMINE_LINKS_INLINE;
+      else if (option == "links-list") options.links = VELLUMINE_LINKS_LIST;
+      else if (option.starts_with("wrap-")) options.wrap = std::stoi(option.substr(5));
+      else if (encoding != none) options.encoding = vellumine_encoding(encoding->value);
+      else ADD_FAILURE() << name << ": no option " << option;
+    }
+    const std::string page = ReadBytes(FixturePath(folder + "/" + name.substr(0, stem) + ".html"));
+    ASSERT_NE(page, "<missing>") << name << " has no page";
+    EXPECT_EQ(output(page, options), ReadBytes(entry.path().string())) << name;
+    ++compared;
+  }
+  EXPECT_GT(compared, 10) << folder;
+}
+
 // The snippets at 12 points.
 inline const std::string kBreak = "\n\\par\\pard\\plain \\sb120\\qj\\fs24\\lang1033 ";
 inline const std::string kHeading = "\n{\\par\\b\\fs24 ";
