@@ -24,38 +24,30 @@ struct Page {
   std::vector<std::string> shows = {};  // texts beyond ASCII the reader must show as they are
 };
 
-// The example pages, and pages that broke documents in readers: stray closers, unclosed
-// groups and rows, references beyond Latin-1, text glued to a control word.
+// The lines of a file, or none where there is no file.
+inline std::vector<std::string> LinesOf(const std::string& path) {
+  const std::string text = ReadBytes(path);
+  std::vector<std::string> lines;
+  for (size_t at = 0, end; text != "<missing>" && at < text.size(); at = end + 1) {
+    end = std::min(text.find('\n', at), text.size());
+    lines.push_back(text.substr(at, end - at));
+  }
+  return lines;
+}
+
+// The example pages, and the pages of tests/readers/data, which broke documents in readers:
+// stray closers, unclosed groups and rows, references beyond Latin-1, text glued to a control
+// word, UTF-8 pages; each with the texts beyond ASCII it must show, in <page>.shows.
 inline std::vector<Page> Pages() {
-  std::string bolds = "<html><body><p>";
-  for (int i = 1; i <= 20; ++i) bolds += "<b>bold" + std::to_string(i) + " ";
-  std::vector<Page> pages = {
-      {"stray-closers",
-       "<html><body><p>alpha</sub> bravo</sup> charlie</h3> delta</b> echo</strong> foxtrot"
-       "</h1>golf</sub>hotel</center> india</td> juliet</tr> kilo</table> lima</p>mike"},
-      {"twenty-bolds", bolds + "<p>tail after twenty bolds</body></html>"},
-      {"unclosed-row", "<html><body><table><tr><td>alpha<td>bravo</table><p>charlie after the table"
-       "<table><tr><td>delta<td>echo"},
-      {"cyrillic-references",  // "Привет world мир"
-       "<html><body><p>&#1055;&#1088;&#1080;&#1074;&#1077;&#1090; world &#x43C;&#x438;&#x440;",
-       {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 world \xD0\xBC\xD0\xB8\xD1\x80"}},
-      {"emoji-reference", "<html><body><p>smile &#x1F600; done &#128512; end",
-       {"smile \xF0\x9F\x98\x80 done \xF0\x9F\x98\x80 end"}},
-      // UTF-8 pages, declared and found by their bytes: every character as it is.
-      {"utf8-declared", "<html><head><meta charset=\"utf-8\"></head><body><p>Café — “quotes”, "
-       "Привет, Γειά, 日本語, 😀 &mdash; &hellip; &trade; &frac12; &macr;x</p>"
-       "<pre>Ελληνικά été\n日本</pre><p>après",
-       {"Café — “quotes”, Привет, Γειά, 日本語, 😀 — … ™ ½ ¯x", "Ελληνικά été", "日本",
-        "après"}},
-      {"utf8-undeclared", "<html><body><center>Straße · Ωμέγα · 中文 · 🎒</center><p>4&ndash;6 cm",
-       {"Straße · Ωμέγα · 中文 · 🎒", "4–6 cm"}},
-      {"text-after-control-words", "<html><body><table>Caption<tr><td>alpha</td>bravo<td>charlie"
-       "</td></tr><tr>123<td>delta</td>-5<td>echo</td></tr></table></body></html>"}};
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(VELLUMINE_SOURCE_DIR "/examples", error)) {
-    std::string ext = entry.path().extension().string();
-    if (ext == ".htm" || ext == ".html" || ext == ".asp")
-      pages.push_back({entry.path().stem().string(), ReadBytes(entry.path().string())});
+  std::vector<Page> pages;
+  for (const char* dir : {"/examples", "/tests/readers/data"}) {
+    for (const auto& entry : fs::directory_iterator(VELLUMINE_SOURCE_DIR + std::string(dir))) {
+      const fs::path path = entry.path();
+      const std::string ext = path.extension().string();
+      if (ext != ".htm" && ext != ".html" && ext != ".asp") continue;
+      pages.push_back({path.stem().string(), ReadBytes(path.string()),
+                       LinesOf(fs::path(path).replace_extension(".shows").string())});
+    }
   }
   return pages;
 }
