@@ -25,13 +25,6 @@ namespace fs = std::filesystem;
 using ::testing::EndsWith;
 using ::testing::StartsWith;
 
-// Options of a mode in a reading.
-vellumine_options OptionsFor(ConversionMode mode, vellumine_reading reading) {
-  vellumine_options options = OptionsFor(mode);
-  options.reading = reading;
-  return options;
-}
-
 // The classic reading: the tests that compare output bytes compare that reading's, which
 // never changes.
 vellumine_options ClassicOptionsFor(ConversionMode mode) {

@@ -157,7 +157,8 @@ TEST(DefaultReading, Tokens) {
   EXPECT_EQ(seen, "[a]<" + p + ">[b]#38<" + br + "/></" + p + "><" + u + ">[c]#1");
 }
 
-TEST(DefaultReading, AttributesFoundByName) {  size_t vb = 0, ve = 0;
+TEST(DefaultReading, AttributesFoundByName) {
+  size_t vb = 0, ve = 0;
   const std::string attributes = " class=\"a b\" START = '7' reversed value=x>y";
   ASSERT_TRUE(FindAttribute(attributes.data(), 0, attributes.size(), "start", vb, ve));
   EXPECT_EQ(attributes.substr(vb, ve - vb), "7");

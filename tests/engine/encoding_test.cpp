@@ -131,8 +131,7 @@ TEST(Utf8Test, StrayBytesFitThePlainTextBody) {
 
 // The text after the first 0x1A is not read, so it cannot spoil the UTF-8 check.
 TEST(Utf8Test, TextAfter0x1ANeverRead) {
-  vellumine_options classic = OptionsFor(ConversionMode::Text);
-  classic.reading = VELLUMINE_READING_CLASSIC;
+  const vellumine_options classic = OptionsFor(ConversionMode::Text, VELLUMINE_READING_CLASSIC);
   EXPECT_EQ(ConvertInMemory("<p>\xD0\x96\x1A\xFF", classic).out, "\r\n\xD0\x96");
   EXPECT_EQ(ConvertInMemory("<p>\xD0\x96\x1A\xFF", OptionsFor(ConversionMode::Text)).out,
             "\xD0\x96\r\n");

@@ -84,17 +84,17 @@ inline Translated Translate(std::string_view html, const RunOptions& o = {}) {
   return result;
 }
 
-inline std::string Body(std::string_view html, ConversionMode mode = ConversionMode::Rtf) {
-  return Translate(html, {mode}).text;
-}
 inline std::string Text(std::string_view html, EncodingChoice encoding = {}) {
   return Translate(html, {ConversionMode::Text, encoding}).text;
 }
 
 struct Case { std::string html, expected; };
-inline void ExpectBodies(const std::vector<Case>& cases, const RunOptions& options = {}) {
-  for (const Case& c : cases)
-    EXPECT_EQ(Translate(c.html, options).text, c.expected) << ::testing::PrintToString(c.html);
+
+// Options of a mode in a reading.
+inline vellumine_options OptionsFor(ConversionMode mode, vellumine_reading reading) {
+  vellumine_options options = OptionsFor(mode);
+  options.reading = reading;
+  return options;
 }
 
 // A page converted in memory as a file holds it (CR LF line ends), with the steps shown.
@@ -172,11 +172,5 @@ void ExpectTheOutputsBesideThePages(const std::string& folder, const std::string
 // The snippets at 12 points.
 inline const std::string kBreak = "\n\\par\\pard\\plain \\sb120\\qj\\fs24\\lang1033 ";
 inline const std::string kHeading = "\n{\\par\\b\\fs24 ";
-inline const std::string kBullet = "\\pard\\plain \\fi-180\\li360 \\fs24\\lang1033 -\\tab ";
-inline const std::string kNumbered = "\\pard\\plain \\fi-240\\li400 \\fs24\\lang1033 ";
-inline const std::string kTableBreak = "\n\\par\\pard\\plain \\intbl \\sb120\\qj\\fs24\\lang1033 ";
-inline const std::string kTableBullet =
-    "\\pard\\plain \\intbl \\fi-180\\li360 \\fs24\\lang1033 -\\tab ";
-inline const std::string kTableNumbered = "\\pard\\plain \\intbl \\fi-240\\li400 \\fs24\\lang1033 ";
 
 }  // namespace vellumine::testing

@@ -169,8 +169,7 @@ TEST(ReadAsItGoes, GivesTheOutputOfTheWholePage) {
       for (const auto& [encoding, reading] :
            {std::pair{encodings[0], readings[0]}, {encodings[1], readings[0]},
             {encodings[0], readings[1]}, {encodings[1], readings[1]}}) {
-        vellumine_options options = OptionsFor(mode);
-        options.reading = reading;
+        vellumine_options options = OptionsFor(mode, reading);
         options.encoding = encoding;
         options.text_utf8 = encoding == VELLUMINE_ENCODING_KOI8_R;
         if (mode == ConversionMode::Text && reading == VELLUMINE_READING_DEFAULT)
@@ -305,8 +304,7 @@ TEST(ReadAsItGoes, HoldsAFewMiBOfAnyPage) {
       if (!(reading == VELLUMINE_READING_DEFAULT ? page.defaultReading : page.classicReading))
         continue;
       for (ConversionMode mode : kModes) {
-        vellumine_options options = OptionsFor(mode);
-        options.reading = reading;
+        const vellumine_options options = OptionsFor(mode, reading);
         TestSource source(page.bytes);
         PageWindow window;
         ASSERT_TRUE(window.Open(source, page.bytes.size()));
@@ -339,8 +337,7 @@ TEST(ReadAsItGoes, AFailedReadFailsTheConversion) {
                                {ConversionMode::Rtf, VELLUMINE_READING_DEFAULT},
                                {ConversionMode::Text, VELLUMINE_READING_CLASSIC},
                                {ConversionMode::RtfTables, VELLUMINE_READING_CLASSIC}}) {
-    vellumine_options options = OptionsFor(mode);
-    options.reading = reading;
+    const vellumine_options options = OptionsFor(mode, reading);
     for (size_t failFrom : {size_t{0}, 5 * kSmallBlock}) {
       TestSource source(page, failFrom);
       MemoryOutputStream out(true);
