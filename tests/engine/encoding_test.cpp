@@ -1,6 +1,6 @@
 // The encoding step (each encoding asked for, Auto-Select's byte order mark, head scan and
 // UTF-8 check), UTF-8 sequences, the Cyrillic mappers against the published code charts, and
-// UTF-8 pages in RTF and plain text.
+// UTF-8 in plain text (UTF-8 pages in RTF: the utf8- pages of data/translation).
 #include <fstream>
 #include <map>
 
@@ -24,7 +24,7 @@ std::map<int, int> ReadChart(const std::string& name) {
   return chart;
 }
 
-TEST(ChooseEncodingTest, AutoSelectUtf8SequencesAndCodeCharts) {
+TEST(ChooseEncodingTest, AskedForOrFoundInThePage) {
   const std::string latinHead = "<head><meta charset=iso-8859-1></head>",
                     koi8Head = "<head><meta charset=koi8-r></head>\xC3\xA9";
   const struct {
@@ -76,6 +76,9 @@ TEST(ChooseEncodingTest, AutoSelectUtf8SequencesAndCodeCharts) {
   const std::string text = "<head><meta charset=koi8-r>";
   EXPECT_EQ(ChooseEncoding(kAuto, text.data(), text.size() - 4), kLatin);
   EXPECT_EQ(ChooseEncoding(kAuto, text.data(), text.size() - 3), kKoi8);
+}
+
+TEST(Utf8Test, SequencesDecodedAndEncoded) {
   const struct { std::string bytes; size_t length; uint32_t cp; } sequences[] = {
       {"\xC2\x80", 2, 0x80}, {"\xDF\xBF", 2, 0x7FF}, {"\xE0\xA0\x80", 3, 0x800},
       {"\xED\x9F\xBF", 3, 0xD7FF}, {"\xEE\x80\x80", 3, 0xE000}, {"\xEF\xBF\xBF", 3, 0xFFFF},
@@ -94,8 +97,12 @@ TEST(ChooseEncodingTest, AutoSelectUtf8SequencesAndCodeCharts) {
         << ::testing::PrintToString(c.bytes);
     if (c.length == 0) continue;
     char back[4];
-    EXPECT_TRUE(cp == c.cp && std::string(back, EncodeUtf8(cp, back)) == c.bytes) << c.cp;
+    EXPECT_EQ(cp, c.cp);
+    EXPECT_EQ(std::string(back, EncodeUtf8(cp, back)), c.bytes) << c.cp;
   }
+}
+
+TEST(CodeChartsTest, CyrillicSetsFollowTheirCharts) {
   std::map<int, int> koi8 = ReadChart("koi8r-to-cp1251.txt"),
                      iso5 = ReadChart("iso88595-to-cp1251.txt");
   ASSERT_EQ(koi8.size() * 1000 + iso5.size(), 198224u) << "fixture missing or damaged";

@@ -203,7 +203,7 @@ void ExpectUtf8CheckAsByBytes(const std::string& text) {
 // byte: the pass reserves what it needs itself), RTF, a preformatted block, and the UTF-8
 // check; and plain text asked for in UTF-8 from a windows-1252 and a windows-1251 page, each
 // byte of the page's own text as its character (the pieces' references are in every set).
-TEST(FastPathModel, PassesChunkMarksAndLargeTexts) {
+TEST(FastPathModel, PassesMatchTheirModels) {
   std::mt19937 random(1234);
   for (int round = 0; round < 4000; ++round) {
     const std::string text = RandomText(random), page = ">x<pre>" + text + "</pre>y";
@@ -220,14 +220,17 @@ TEST(FastPathModel, PassesChunkMarksAndLargeTexts) {
     }
     ExpectUtf8CheckAsByBytes(text);
   }
-  // The chunk marks the UTF-8 scan builds on, against byte-by-byte comparisons: bytes at or
-  // above a bound (unsigned), a mask's complement, and the last bytes of a chunk.
+}
+
+// The chunk marks the UTF-8 scan builds on, against byte-by-byte comparisons: bytes at or
+// above a bound (unsigned), a mask's complement, and the last bytes of a chunk.
+TEST(FastPathModel, ChunkMarks) {
   // The bits of one byte: one bit (vectors) or the high bit of each byte (words).
   const int step = __builtin_ctzll(kLastByte / kFirstByte) / static_cast<int>(kScanChunk - 1);
   auto bit = [&](size_t i) { return static_cast<ScanBits>(kFirstByte << (i * step)); };
   ScanBits all = 0;
   for (size_t i = 0; i < kScanChunk; ++i) all |= bit(i);
-  random = std::mt19937(99);
+  std::mt19937 random(99);
   const unsigned char bounds[] = {0x01, 0x7F, 0x80, 0x90, 0xA0, 0xBF,
                                   0xC0, 0xC2, 0xE0, 0xF0, 0xF5, 0xFF};
   for (int round = 0; round < 2000; ++round) {
@@ -246,8 +249,11 @@ TEST(FastPathModel, PassesChunkMarksAndLargeTexts) {
   EXPECT_EQ(ByteMask::LastBytes<1>().Bits(), bit(kScanChunk - 1));
   EXPECT_EQ(ByteMask::LastBytes<3>().Bits(),
             bit(kScanChunk - 1) | bit(kScanChunk - 2) | bit(kScanChunk - 3));
-  // Large texts are checked in halves: sequences whole, cut or stray at every position about
-  // the middle, and bytes from 0x80 up only in the second half or only at the end.
+}
+
+// Large texts are checked in halves: sequences whole, cut or stray at every position about
+// the middle, and bytes from 0x80 up only in the second half or only at the end.
+TEST(FastPathModel, LargeTextsCheckedInHalves) {
   const size_t n = kSplitUtf8CheckFrom + 64;
   for (const std::string piece : {"\xC3\xA9", "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\xE6\x97",
                                   "\x9F\x98\x80", "\x80\x80\x80\x80\x80", "\xFF", "\xED\xA0\x80",

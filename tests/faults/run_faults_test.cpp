@@ -39,7 +39,8 @@ TEST(BatchFaults, InputDisappearsBetweenListingAndConversion) {
   choices.options.format = VELLUMINE_FORMAT_TEXT;
   choices.options.reading = VELLUMINE_READING_CLASSIC;  // whose texts are compared below
   ConvertOutcome outcome = RunConvertCommand(choices, view, env);
-  EXPECT_TRUE(outcome.converted == 3 && outcome.failed == 3);
+  EXPECT_EQ(outcome.converted, 3);
+  EXPECT_EQ(outcome.failed, 3);
   EXPECT_EQ(log.back(), "end converted 3 failed 3 skipped 0 of 6");
   std::vector<std::string> labels, errors;
   for (const FileReport& report : view.reports) {
@@ -103,7 +104,8 @@ TEST(InterruptedConversion, KilledAtAnyMomentLeavesThePreviousFileOrTheWholeNewO
   work.Make({{"page.htm", LargePage(96 << 20)}, {"out/", ""}});
   // The whole new output, for comparison.
   ASSERT_EQ(RunVellumine({"-q", "-o", "whole", "page.htm"}, work).exitCode, 0);
-  const std::string whole = work.Read("whole/page.rtf"), previous = "{\\rtf1 the previous output}";
+  const std::string whole = work.Read("whole/page.rtf"), previous = "{\\rtf1 the previous output}",
+                    missing = "<missing>";
   ASSERT_GT(whole.size(), 96u << 20);
   int killed = 0;
   for (const char* delay :
@@ -116,7 +118,11 @@ TEST(InterruptedConversion, KilledAtAnyMomentLeavesThePreviousFileOrTheWholeNewO
       killed += RunVellumine({"-q", "-o", "out", "page.htm"}, work, timeout).exitCode == 128 + 9;
       const std::string now = work.Read("out/page.rtf");
       // (No byte comparison printed: the files are large.)
-      EXPECT_TRUE(now == whole || now == (hadPrevious ? previous : "<missing>"))
+      // The whole new output, or else what was there before: never a part.
+      const std::string& expected = now.size() == whole.size() ? whole
+                                    : hadPrevious               ? previous
+                                                                : missing;
+      EXPECT_TRUE(now == expected)
           << "killed after " << delay << " s, the name holds " << now.size() << " bytes";
     }
   }
@@ -151,7 +157,8 @@ TEST(HostileInput, ConvertsInLinearTime) {
       // process on the machine) cannot fail it.
       double smallMs = ConvertMilliseconds(small, mode, result);
       double largeMs = ConvertMilliseconds(large, mode, largeResult);
-      EXPECT_TRUE(result == VELLUMINE_OK && largeResult == VELLUMINE_OK);
+      EXPECT_EQ(result, VELLUMINE_OK);
+      EXPECT_EQ(largeResult, VELLUMINE_OK);
       EXPECT_LT(largeMs, 64 * std::max(smallMs, 10.0)) << smallMs << " ms for 1 MB";
     }
   }
@@ -167,9 +174,11 @@ TEST(HostileInput, SparseGigabyteFile) {
   auto start = std::chrono::steady_clock::now();
   ProcessResult run = RunVellumine({"-q", "-f", "txt", "-o", "out", "sparse.htm"}, work);
   double seconds = Milliseconds(std::chrono::steady_clock::now() - start).count() / 1000;
-  EXPECT_TRUE(run.exitCode == 0
-                  ? work.Read("out/sparse.txt").find_first_not_of("\r\n") == std::string::npos
-                  : run.err == "vellumine: Not enougth memory\n") << run.err;
+  if (run.exitCode == 0) {
+    EXPECT_EQ(work.Read("out/sparse.txt").find_first_not_of("\r\n"), std::string::npos);
+  } else {
+    EXPECT_EQ(run.err, "vellumine: Not enougth memory\n");
+  }
   EXPECT_LT(seconds, 120);
 }
 #endif
