@@ -126,6 +126,14 @@ inline std::string AllExamplePages() {
   return all;
 }
 
+// The encoding of the library's name for it ("koi8-r"); -1 for no encoding.
+inline int EncodingNamed(const std::string& name) {
+  const vellumine_option_info* encodings = vellumine_find_option("encoding");
+  for (int k = 0; k < encodings->choice_count; ++k)
+    if (name == encodings->choices[k].name) return encodings->choices[k].value;
+  return -1;
+}
+
 // The options of a case of data/reading or data/translation (their READMEs): a page,
 // <case>.html, with expected outputs beside it named <case>[.<option>...]<format>. Options:
 // "tables", "links-inline", "links-list", "wrap-<columns>" and the library's encoding names.
@@ -141,7 +149,6 @@ struct CaseOptions {
 template <typename Output>
 void ExpectTheOutputsBesideThePages(const std::string& folder, const std::string& format,
                                     Output output) {
-  const vellumine_option_info* encodings = vellumine_find_option("encoding");
   int compared = 0;
   for (const auto& entry : std::filesystem::directory_iterator(FixturePath(folder))) {
     const std::string name = entry.path().filename().string();
@@ -151,14 +158,11 @@ void ExpectTheOutputsBesideThePages(const std::string& folder, const std::string
     for (size_t at = stem + 1, dot; at < name.size() - format.size(); at = dot + 1) {
       dot = name.find('.', at);
       const std::string option = name.substr(at, dot - at);
-      const vellumine_option_choice *encoding = encodings->choices,
-                                    *none = encodings->choices + encodings->choice_count;
-      while (encoding != none && option != encoding->name) ++encoding;
       if (option == "tables") options.mode = ConversionMode::RtfTables;
       else if (option == "links-inline") options.links = VELLUMINE_LINKS_INLINE;
       else if (option == "links-list") options.links = VELLUMINE_LINKS_LIST;
       else if (option.starts_with("wrap-")) options.wrap = std::stoi(option.substr(5));
-      else if (encoding != none) options.encoding = vellumine_encoding(encoding->value);
+      else if (EncodingNamed(option) >= 0) options.encoding = vellumine_encoding(EncodingNamed(option));
       else ADD_FAILURE() << name << ": no option " << option;
     }
     const std::string page = ReadBytes(FixturePath(folder + "/" + name.substr(0, stem) + ".html"));
