@@ -1,7 +1,7 @@
 // What the GUI tests share: the current directory, windows that appear inside modal loops,
-// reading controls, files of any name, dropped files, and scripts in place of the prompts
-// and the launcher (every message box, folder browser, shell call and registry read is
-// recorded and answered from the script).
+// reading controls, files of any name, dropped files, scripts in place of the prompts and
+// the launcher (every message box, folder browser, shell call and registry read is recorded
+// and answered from the script), and the main window with what it hands the converter.
 #pragma once
 
 #include <windows.h>
@@ -12,17 +12,18 @@
 
 #include <cstring>
 #include <deque>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
-#include <memory>
 #include <optional>
-#include <type_traits>
 #include <vector>
 
 #include "converter_dlg.h"
 #include "framework/launcher.h"
 #include "framework/prompts.h"
 #include "framework/wnd.h"
+#include "resource.h"
 #include "temp_directory.h"
 
 namespace vellumine::testing {
@@ -39,58 +40,31 @@ struct CurrentDirectoryGuard {
 
 // The tests' own reading of the wide texts and files, apart from the program's conversions.
 
-// A window's text as UTF-16, whatever its length.
-inline std::wstring WideText(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+// A control's text as UTF-16, whatever its length.
+inline std::wstring WideControlText(HWND dialog, int id) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(GetDlgItem(dialog, id))) + 1, L'\0');
+  text.resize(static_cast<size_t>(
+      GetDlgItemTextW(dialog, id, text.data(), static_cast<int>(text.size()))));
   return text;
 }
-inline std::wstring WideControlText(HWND dialog, int id) { return WideText(GetDlgItem(dialog, id)); }
 // Types text into a control, as the keyboard would leave it there.
 inline void TypeWide(HWND dialog, int id, const std::wstring& text) {
   SetWindowTextW(GetDlgItem(dialog, id), text.c_str());
 }
-
 // A temporary directory's path as UTF-16, with its separator.
 inline std::wstring WidePath(const TempDirectory& directory) {
   return directory.root_.wstring() + L"\\";
 }
-
-using HandleOwner = std::unique_ptr<std::remove_pointer_t<HANDLE>, decltype(&CloseHandle)>;
-inline HandleOwner OpenWide(const std::wstring& path, DWORD access, DWORD disposition) {
-  HANDLE handle = CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  return HandleOwner(handle == INVALID_HANDLE_VALUE ? nullptr : handle, &CloseHandle);
-}
 // Creates a file of any name, by the wide functions.
 inline bool WriteWide(const std::wstring& path, const std::string& contents) {
-  HandleOwner file = OpenWide(path, GENERIC_WRITE, CREATE_ALWAYS);
-  DWORD written = 0;
-  return file && WriteFile(file.get(), contents.data(), static_cast<DWORD>(contents.size()),
-                           &written, nullptr) && written == contents.size();
+  std::ofstream file(std::filesystem::path(path), std::ios::binary);
+  file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+  return static_cast<bool>(file);
 }
 // The whole file, or "<missing>".
 inline std::string ReadWide(const std::wstring& path) {
-  HandleOwner file = OpenWide(path, GENERIC_READ, OPEN_EXISTING);
-  if (!file) return "<missing>";
-  std::string contents;
-  char chunk[4096];
-  for (DWORD read = 0; ReadFile(file.get(), chunk, sizeof(chunk), &read, nullptr) && read > 0;)
-    contents.append(chunk, read);
-  return contents;
-}
-// The names in a directory, "." and ".." left out.
-inline std::vector<std::wstring> WideNames(const std::wstring& directory) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW entry{};
-  HANDLE first = FindFirstFileW((directory + L"*").c_str(), &entry);
-  if (first == INVALID_HANDLE_VALUE) return names;
-  std::unique_ptr<std::remove_pointer_t<HANDLE>, decltype(&FindClose)> find(first, &FindClose);
-  do {
-    if (std::wcscmp(entry.cFileName, L".") != 0 && std::wcscmp(entry.cFileName, L"..") != 0)
-      names.emplace_back(entry.cFileName);
-  } while (FindNextFileW(find.get(), &entry));
-  return names;
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
 }
 
 // Memory as the shell hands a drop over: a DROPFILES header, then each path in UTF-16 with
@@ -100,25 +74,14 @@ inline HDROP MakeDrop(const std::vector<std::wstring>& paths) {
   std::wstring list;
   for (const std::wstring& path : paths) list += path + L'\0';
   list += L'\0';
-  const size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
-  HGLOBAL memory = GlobalAlloc(GHND, bytes);
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
   if (memory == nullptr) return nullptr;
   auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
   header->pFiles = sizeof(DROPFILES);
   header->fWide = TRUE;
-  std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(),
-              list.size() * sizeof(wchar_t));
+  std::memcpy(header + 1, list.data(), list.size() * sizeof(wchar_t));
   GlobalUnlock(memory);
   return static_cast<HDROP>(memory);
-}
-
-// Dispatches what was posted to this thread's windows.
-inline void PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
 }
 
 // Runs action once on the first shown window of this thread with the given caption, as soon
@@ -134,7 +97,6 @@ struct WindowWatcher {
     KillTimer(nullptr, timer_);
     active_ = nullptr;
   }
-  bool fired() const { return fired_; }
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (active_ != nullptr && !active_->fired_) EnumThreadWindows(GetCurrentThreadId(), &Match, 0);
   }
@@ -156,7 +118,6 @@ inline std::string ControlText(HWND dialog, int id) {
   return GetWindowTextOf(GetDlgItem(dialog, id));
 }
 inline bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-inline bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
 inline int ProgressValue(HWND dialog, int id, UINT message) {  // PBM_GETPOS or PBM_GETRANGE
   return static_cast<int>(SendDlgItemMessageA(dialog, id, message, FALSE, 0));
 }
@@ -254,12 +215,50 @@ struct MainWindowFixture : ::testing::Test {
     ShowWindow(dialog_.m_hWnd, SW_SHOW);
     hwnd_ = dialog_.m_hWnd;
   }
+  // A converter that records what a window's Convert hands it (the input, the current-file
+  // label meanwhile, the options and their font name) and converts when real.
+  ConvertFunction Recorder(bool real = false) {
+    return [this, real](const char* input, const char* output, const vellumine_options& options) {
+      inputs_.emplace_back(input);
+      labels_.push_back(WideControlText(hwnd_, IDC_CURRENT_FILE));
+      options_.push_back(options);
+      fonts_.emplace_back(options.font_name);
+      return real ? vellumine_convert_file(input, output, &options) : VELLUMINE_OK;
+    };
+  }
+  // A page in the start-up directory typed into Input, and output into Output.
+  void TypePage(const std::string& output) {
+    start_.Write("page.htm", "<p>page");
+    SetDlgItemTextA(hwnd_, IDC_INPUT_PATH, (start_.path() + "page.htm").c_str());
+    SetDlgItemTextA(hwnd_, IDC_OUTPUT_PATH, output.c_str());
+  }
+  // Opens the settings dialog of window and runs action on it (which closes it).
+  static void Settings(HWND window, const std::function<void(HWND)>& action) {
+    WindowWatcher watcher("Program settings", action);
+    Command(window, ID_SETTINGS);
+    EXPECT_TRUE(watcher.fired_);
+  }
+  // Opens the settings dialog of window, clicks "Classic reading" when asked and closes the
+  // dialog with button; the box's label and whether it was checked as the dialog opened.
+  static std::string ClassicBox(HWND window, bool click, int button) {
+    std::string seen;
+    Settings(window, [&](HWND settings) {
+      seen = ControlText(settings, IDC_CLASSIC_READING) +
+             (IsChecked(settings, IDC_CLASSIC_READING) ? " checked" : " clear");
+      if (click) Click(settings, IDC_CLASSIC_READING);
+      Command(settings, button);
+    });
+    return seen;
+  }
 
   TempDirectory start_;
   CurrentDirectoryGuard cwd_{start_.bare()};
   ScopedScripts script_;
   CConverterDlg dialog_;
   HWND hwnd_ = nullptr;
+  std::vector<std::string> inputs_, fonts_;
+  std::vector<std::wstring> labels_;
+  std::vector<vellumine_options> options_;
 };
 
 }  // namespace vellumine::testing
