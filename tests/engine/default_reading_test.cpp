@@ -564,38 +564,6 @@ TEST(BlockTokenizer, PassesOverATagTooLongToCarry) {
   EXPECT_EQ(tokens.back().tag, Tag::B);
 }
 
-// The default reading of a page read from a source a block at a time writes what the same
-// reading of the page in memory writes, in every mode, with blocks of any size: the example
-// pages one after another, with tables (held a row at a time in RTF), lists and links.
-TEST(DefaultReading, BlocksGiveTheOutputOfThePageWhole) {
-  std::string page = AllExamplePages();
-  page += "<table border=1><tr><td>a<td>" + std::string(3000, 'b') + "<td><a href=x>c</a></table>";
-  std::erase(page, '\x1A');  // (which ends a page read from a source)
-  const std::string padded = page + std::string(kReadPastPage, '\0');
-  const EncodingChoice encoding = ChooseEncoding(VELLUMINE_ENCODING_AUTO, page.data(), page.size());
-  vellumine_options textWithLinks = OptionsFor(ConversionMode::Text);
-  textWithLinks.links = VELLUMINE_LINKS_LIST;
-  const vellumine_options everyMode[] = {OptionsFor(ConversionMode::Text), textWithLinks,
-                                         OptionsFor(ConversionMode::Rtf),
-                                         OptionsFor(ConversionMode::RtfTables)};
-  for (const vellumine_options& options : everyMode) {
-    MemoryOutputStream whole;
-    ProgressTicks ticks;
-    ASSERT_EQ(ReadPage(padded.data(), page.size(), encoding, options, ticks, whole), VELLUMINE_OK);
-    for (size_t block : {size_t{7}, size_t{64}, size_t{4096}, size_t{100000}}) {
-      MemoryTextSource source(page.data(), page.size());
-      MemoryOutputStream out;
-      ASSERT_EQ(ReadPage(source, page.size(), block, encoding, options, ticks, out), VELLUMINE_OK);
-      const std::string got = out.str(), want = whole.str();
-      const size_t differ = std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin();
-      EXPECT_TRUE(got == want) << static_cast<int>(ModeOf(options)) << " " << options.links
-                               << ", blocks of " << block << ": from byte " << differ << " of "
-                               << want.size() << ", " << got.substr(differ, 40) << " against "
-                               << want.substr(differ, 40);
-    }
-  }
-}
-
 TEST(DefaultReading, AKeptBufferHoldsNothingOfTheLastPage) {
   // One thread's jobs share their text buffer: a short page after a long one reads only
   // its own bytes (the long page's are still in the buffer past the short one's end).
