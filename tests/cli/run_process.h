@@ -57,13 +57,9 @@ inline ProcessResult RunVellumine(const std::vector<std::string>& args, const Te
   ProcessResult result;
 #ifdef _WIN32
   // The command line in UTF-16, as a user's typing reaches the program.
-  int status = _wsystem(Utf16FromUtf8(command).c_str());
+  result.exitCode = _wsystem(Utf16FromUtf8(command).c_str());
 #else
-  int status = std::system(command.c_str());
-#endif
-#ifdef _WIN32
-  result.exitCode = status;
-#else
+  const int status = std::system(command.c_str());
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
 #endif
   result.rawOut = work.Read("stdout.log");
