@@ -379,8 +379,9 @@ constexpr size_t kVersion12Size = offsetof(vellumine_options, progress_context) 
 static_assert(kVersion12Size < sizeof(vellumine_options));
 // A page the readings may well read differently: a comment, a list, preformatted lines, a
 // table.
-const std::string kReadingsDiffer = "<html><!-- a note --><body><h1>Title</h1><ol><li>one"
-                                    "<li>two</ol><pre>a\n  b</pre><table><tr><td>x<td>y</table><p>caf\xE9";
+const std::string kReadingsDiffer =
+    "<html><!-- a note --><body><h1>Title</h1><ol><li>one<li>two</ol><pre>a\n  b</pre>"
+    "<table><tr><td>x<td>y</table><p>caf\xE9";
 
 TEST(LibraryTest, OptionsOfVersion12ConvertInTheDefaultReading) {
   for (ConversionMode mode : kModes) {
@@ -435,29 +436,23 @@ TEST(LibraryTest, LinksAndWrapOutOfRangeOrWithTheClassicReading) {
                            "<a href=\"b.htm\">the second</a>, a paragraph long enough to wrap.";
   constexpr vellumine_reading kDefault = VELLUMINE_READING_DEFAULT,
                               kClassic = VELLUMINE_READING_CLASSIC;
+  constexpr vellumine_result kOk = VELLUMINE_OK, kRefused = VELLUMINE_INVALID_ARGUMENT;
+  constexpr int kNone = VELLUMINE_LINKS_NONE, kInline = VELLUMINE_LINKS_INLINE,
+                kList = VELLUMINE_LINKS_LIST;
   const struct {
     int links, wrap;
     vellumine_reading reading;
     vellumine_result expected;
   } cases[] = {
       // Taken, by every format (RTF leaves them).
-      {VELLUMINE_LINKS_NONE, 0, kDefault, VELLUMINE_OK},
-      {VELLUMINE_LINKS_INLINE, 0, kDefault, VELLUMINE_OK},
-      {VELLUMINE_LINKS_LIST, 1, kDefault, VELLUMINE_OK},
-      {VELLUMINE_LINKS_NONE, 100000, kDefault, VELLUMINE_OK},
-      {VELLUMINE_LINKS_NONE, 0, kClassic, VELLUMINE_OK},
+      {kNone, 0, kDefault, kOk}, {kInline, 0, kDefault, kOk}, {kList, 1, kDefault, kOk},
+      {kNone, 100000, kDefault, kOk}, {kNone, 0, kClassic, kOk},
       // Out of range.
-      {3, 0, kDefault, VELLUMINE_INVALID_ARGUMENT},
-      {-1, 0, kDefault, VELLUMINE_INVALID_ARGUMENT},
-      {VELLUMINE_LINKS_NONE, -1, kDefault, VELLUMINE_INVALID_ARGUMENT},
-      {VELLUMINE_LINKS_NONE, 100001, kDefault, VELLUMINE_INVALID_ARGUMENT},
-      {VELLUMINE_LINKS_NONE, -2147483647 - 1, kDefault, VELLUMINE_INVALID_ARGUMENT},
+      {3, 0, kDefault, kRefused}, {-1, 0, kDefault, kRefused}, {kNone, -1, kDefault, kRefused},
+      {kNone, 100001, kDefault, kRefused}, {kNone, -2147483647 - 1, kDefault, kRefused},
       // The classic reading is version 1.2's output, with neither.
-      {VELLUMINE_LINKS_INLINE, 0, kClassic, VELLUMINE_INVALID_ARGUMENT},
-      {VELLUMINE_LINKS_LIST, 0, kClassic, VELLUMINE_INVALID_ARGUMENT},
-      {VELLUMINE_LINKS_NONE, 1, kClassic, VELLUMINE_INVALID_ARGUMENT},
-      {VELLUMINE_LINKS_NONE, 72, kClassic, VELLUMINE_INVALID_ARGUMENT},
-  };
+      {kInline, 0, kClassic, kRefused}, {kList, 0, kClassic, kRefused},
+      {kNone, 1, kClassic, kRefused}, {kNone, 72, kClassic, kRefused}};
   for (ConversionMode mode : kModes) {
     for (const auto& c : cases) {
       SCOPED_TRACE(std::to_string(int(mode)) + ": links " + std::to_string(c.links) + ", wrap " +
@@ -470,7 +465,7 @@ TEST(LibraryTest, LinksAndWrapOutOfRangeOrWithTheClassicReading) {
     // The shorter struct: what follows it, in range or not, is never read.
     for (vellumine_reading reading : {kDefault, kClassic}) {
       const vellumine_options atDefaults = OptionsFor(mode, reading);
-      for (auto [links, wrap] : {std::pair{int{VELLUMINE_LINKS_LIST}, 72}, {3, -1}, {-1, 100001}}) {
+      for (auto [links, wrap] : {std::pair{kList, 72}, {3, -1}, {-1, 100001}}) {
         SCOPED_TRACE(std::to_string(int(mode)) + ": reading " + std::to_string(reading) +
                      ", past the struct links " + std::to_string(links) + ", wrap " +
                      std::to_string(wrap));

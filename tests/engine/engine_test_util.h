@@ -164,7 +164,8 @@ void ExpectTheOutputsBesideThePages(const std::string& folder, const std::string
       else if (option == "links-inline") options.links = VELLUMINE_LINKS_INLINE;
       else if (option == "links-list") options.links = VELLUMINE_LINKS_LIST;
       else if (option.starts_with("wrap-")) options.wrap = std::stoi(option.substr(5));
-      else if (EncodingNamed(option) >= 0) options.encoding = vellumine_encoding(EncodingNamed(option));
+      else if (const int encoding = EncodingNamed(option); encoding >= 0)
+        options.encoding = vellumine_encoding(encoding);
       else ADD_FAILURE() << name << ": no option " << option;
     }
     const std::string page = ReadBytes(FixturePath(folder + "/" + name.substr(0, stem) + ".html"));

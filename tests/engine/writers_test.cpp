@@ -81,8 +81,8 @@ TEST(PrepareTextTest, BlockEndsFoundOverTextsReadAsTheyGo) {
       }
       const size_t from = std::max(start, cut > kLongestBlockEnd ? cut - kLongestBlockEnd : 0);
       const BlockEnd more = FindBlockEnd(kind, page.data(), page.size(), from);
-      EXPECT_EQ(std::tuple(more.found, more.at, more.after), std::tuple(true, whole.at, whole.after))
-          << open << " cut at " << cut;
+      EXPECT_EQ(std::tuple(more.found, more.at, more.after),
+                std::tuple(true, whole.at, whole.after)) << open << " cut at " << cut;
     }
     // The whole pass stops at a block without its end, and gives the text before it.
     std::vector<char> out(page.size());
