@@ -41,6 +41,7 @@ std::string Convert(std::string_view html, ConversionMode mode,
   return Convert(html, options);
 }
 
+// The plain text of a page read as UTF-8, without its last line feed.
 std::string Text(std::string_view html) {
   std::string text = Convert(html, ConversionMode::Text, VELLUMINE_ENCODING_UTF_8);
   if (!text.empty() && text.back() == '\n') text.pop_back();

@@ -49,6 +49,7 @@ inline std::vector<Page> Pages() {
                        LinesOf(fs::path(path).replace_extension(".shows").string())});
     }
   }
+  EXPECT_GE(pages.size(), 17u) << "pages missing";
   return pages;
 }
 
