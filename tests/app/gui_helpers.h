@@ -61,11 +61,6 @@ inline bool WriteWide(const std::wstring& path, const std::string& contents) {
   file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
   return static_cast<bool>(file);
 }
-// The whole file, or "<missing>".
-inline std::string ReadWide(const std::wstring& path) {
-  std::ifstream file(std::filesystem::path(path), std::ios::binary);
-  return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
-}
 
 // Memory as the shell hands a drop over: a DROPFILES header, then each path in UTF-16 with
 // its terminator and one more terminator after the last. The window that takes the drop

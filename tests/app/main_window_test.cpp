@@ -198,8 +198,8 @@ TEST_F(MainWindowTest, PathsOfAnyScriptBeyondTheOldLimitAreKeptWhole) {
   EXPECT_EQ(labels_, std::vector<std::wstring>{path});
   EXPECT_EQ(script_.prompts.Shown(),
             Texts{kThanks + "Conversion completed. 1 file converted successfully."});
-  EXPECT_EQ(ReadWide(WidePath(output) + L"страница Ελληνικά 中文 😀 café.rtf").substr(0, 6),
-            "{\\rtf1");
+  std::ifstream rtf(std::filesystem::path(WidePath(output) + L"страница Ελληνικά 中文 😀 café.rtf"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(rtf), {}).substr(0, 6), "{\\rtf1");
   EXPECT_EQ(WideControlText(hwnd_, IDC_INPUT_PATH), path);
   CConverterDlg next;
   ASSERT_TRUE(next.Create());

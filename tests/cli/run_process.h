@@ -20,15 +20,6 @@ struct ProcessResult {
   std::string Said() const { return std::to_string(exitCode) + "|" + out + "|" + err; }
 };
 
-// A path of the build machine as the test process sees it: under Wine, through drive Z:.
-inline std::string HostPath(std::string path) {
-#ifdef _WIN32
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  if (path.starts_with("\\")) path = "Z:" + path;
-#endif
-  return path;
-}
-
 // One argument in double quotes. Windows: backslashes before the closing quote are doubled,
 // or the runtime would read the quote as part of the argument.
 inline std::string Quote(const std::string& argument) {
@@ -46,7 +37,9 @@ inline ProcessResult RunVellumine(const std::vector<std::string>& args, const Te
                                   [[maybe_unused]] const std::string& prefix = "",
                                   const std::string& stdinName = "") {
 #ifdef _WIN32
-  std::string command = "cd /d " + Quote(work.bare()) + " && " + Quote(HostPath(VELLUMINE_EXE));
+  std::string program = VELLUMINE_EXE;  // a path of the build machine: under Wine, on drive Z:
+  for (char& c : program) c = c == '/' ? '\\' : c;
+  std::string command = "cd /d " + Quote(work.bare()) + " && " + Quote("Z:" + program);
   const std::string nothing = "NUL";
 #else
   std::string command = "cd " + Quote(work.bare()) + " && " + prefix + Quote(VELLUMINE_EXE);
