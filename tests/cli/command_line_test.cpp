@@ -35,7 +35,7 @@ TEST(CommandLine, OptionsReachTheConversion) {
     EXPECT_EQ(RunVellumine(toFile, work).Said(), "0||") << page;
     args.insert(args.end(), {"-c", page});
     const std::string out = RunVellumine(args, work).rawOut;
-    EXPECT_TRUE(work.Read("files/" + output) == out) << output << " differs";
+    EXPECT_EQ(work.Read("files/" + output), out);
     EXPECT_EQ(work.Read(output), "<missing>");  // nothing written beside the page
     return out;
   };
