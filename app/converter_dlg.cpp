@@ -13,6 +13,7 @@
 #include "framework/win_app.h"
 #include "link_targets.h"
 #include "resource.h"
+#include "directory_path.h"
 #include "option_table.h"
 #include "path_style.h"
 #include "result_messages.h"
