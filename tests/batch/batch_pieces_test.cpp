@@ -54,20 +54,15 @@ TEST(BatchPieces, Percent) {
     EXPECT_EQ(Percent(part, whole), percent) << part << " of " << whole;
 }
 
-TEST(SettingsFile, MissingFileLeavesTheSettingsAlone) {
+// Paths of any length, and Cyrillic ones, in CR LF lines, written beside the directory given
+// with or without its separator, and read back from the current directory too; a missing
+// file or a failed read leaves the settings alone, and a failed write says so.
+TEST(SettingsFile, LongAndCyrillicPathsReadBack) {
   TempDirectory dir;
   Settings settings{"keep", "keep", VELLUMINE_READING_CLASSIC};
   EXPECT_FALSE(ReadSettingsFile(dir.path() + "settings.ini", settings));
   EXPECT_EQ(settings.inputPath, "keep");
   EXPECT_FALSE(WriteSettings(dir.path() + "missing", {"a", "b"}));
-}
-
-// Paths of any length, and Cyrillic ones, in CR LF lines, written beside the directory given
-  // with or without its separator, and read back from the current directory too; a missing
-// file or a failed read leaves the settings alone, and a failed write says so.
-TEST(SettingsFile, LongAndCyrillicPathsReadBack) {
-  TempDirectory dir;
-  Settings settings{"keep", "keep", VELLUMINE_READING_CLASSIC};
   dir.Write("settings.ini", "an older and longer file that the write replaces");
   const std::string longInput = "C:\\" + std::string(1000, 'a') + "\\page.htm",
                     cyrillic = "D:\\\u041f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440\\";
@@ -104,32 +99,29 @@ TEST(SettingsFile, TheReadingAfterThePathsAndTheMarkersRules) {
   // The marker's rules and the reading's line, in files as people and earlier versions left
   // them: "input|output", and "|classic" when that reading is read.
   const std::string fails = "untouched|untouched|classic";  // the read leaves all alone
-  const std::pair<const char*, std::string> files[] = {
+  const std::string m = "[Default path]\n", ab = m + "a\nb\n";
+  const std::pair<std::string, std::string> files[] = {
       {"xx[Default path]yy\r\nC:\\in\r\nD:\\out", "C:\\in|D:\\out"},
-      {"junk\n[Default path]\na\nb\n[Default path]\nc\nd\n", "c|d"},
+      {"junk\n" + ab + m + "c\nd\n", "c|d"},
       // A marker right at the end leaves the earlier section's paths and reading.
-      {"[Default path]\na\nb\n[Default path]\n", "a|b"},
-      {"[Default path]\na\nb\nReading=classic\n[Default path]\n", "a|b|classic"},
-      {"[Default path]\n\nD:\\out\n", "|D:\\out"},  // an empty path, not a missing one
+      {ab + m, "a|b"}, {ab + "Reading=classic\n" + m, "a|b|classic"},
+      {m + "\nD:\\out\n", "|D:\\out"},  // an empty path, not a missing one
       // The two lines after a marker are paths even when they look like markers or readings.
-      {"[Default path]\n[Default path]\nb\n", "[Default path]|b"},
-      {"[Default path]\nReading=classic\nb\n", "Reading=classic|b"},
+      {m + m + "b\n", "[Default path]|b"}, {m + "Reading=classic\nb\n", "Reading=classic|b"},
       // Text mode: 0x1A ends the file, a lone CR stays.
-      {"[Default path]\na\rb\nc\x1A\nignored\n", "a\rb|c"},
-      {"[Default path]\na\nb\nReading=classic\x1A", "a|b|classic"},
-      {"[Default path]\nC:\\in\n", fails}, {"[default path]\nC:\\in\nD:\\out\n", fails},
+      {m + "a\rb\nc\x1A\nignored\n", "a\rb|c"}, {ab + "Reading=classic\x1A", "a|b|classic"},
+      {m + "C:\\in\n", fails}, {"[default path]\nC:\\in\nD:\\out\n", fails},
       {"Reading=classic\n", fails},
       // The reading's line anywhere after the paths, in any letter case and spacing; the
       // last one wins; a later section starts over at the default reading.
       {"[Default path]\r\na\r\nb\r\nReading=classic", "a|b|classic"},
-      {"[Default path]\na\nb\nnotes\n  reading = CLASSIC \t\n", "a|b|classic"},
-      {"[Default path]\na\nb\nReading=classic\nReading=default\n", "a|b"},
-      {"[Default path]\na\nb\nReading=classic\n[Default path]\nc\nd\n", "c|d"},
+      {ab + "notes\n  reading = CLASSIC \t\n", "a|b|classic"},
+      {ab + "Reading=classic\nReading=default\n", "a|b"},
+      {ab + "Reading=classic\n" + m + "c\nd\n", "c|d"},
       // Before any marker a line belongs to no section; another key or value is not
       // classic (a later version's reading reads as the default one).
-      {"Reading=classic\n[Default path]\na\nb\n", "a|b"},
-      {"[Default path]\na\nb\nReadings=classic\nReading:classic\n", "a|b"},
-      {"[Default path]\na\nb\nReading=classical\n", "a|b"}};
+      {"Reading=classic\n" + ab, "a|b"}, {ab + "Reading=classical\n", "a|b"},
+      {ab + "Readings=classic\nReading:classic\n", "a|b"}};
   for (const auto& [contents, expected] : files) {
     dir.Write("settings.ini", contents);
     Settings settings{"untouched", "untouched", VELLUMINE_READING_CLASSIC};
@@ -149,15 +141,9 @@ TEST(UnicodeNames, WalkConvertAndCreateDirectory) {
   if (std::getenv("VELLUMINE_REQUIRE_CP1251") != nullptr && GetACP() != 1251)
     FAIL() << "the ANSI code page is " << GetACP() << " although LC_ALL asks for Russian";
 #endif
-  const std::string folder = "\u041f\u0430\u043f\u043a\u0430 "        // Cyrillic
-                             "\u03c6\u03ac\u03ba\u03b5\u03bb\u03bf\u03c2";  // and Greek
+  const std::string& folder = kScriptsFolder;
   const std::string output = "\u0412\u044b\u0445\u043e\u0434 \u51fa\u529b";
-  const std::string pages[] = {"\u041f\u0440\u0438\u0432\u0435\u0442",       // Cyrillic
-                               "\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac",  // Greek
-                               "\u65e5\u672c\u8a9e",                          // Japanese
-                               "\u4e2d\u6587",                                 // Chinese
-                               "\U0001F600 smile",                             // an emoji
-                               "caf\u00e9", "plain"};
+  const std::vector<std::string>& pages = kScriptNames;
   TempDirectory dir;
   const std::string sep(1, dir.path().back());
   ASSERT_TRUE(NativeFileSystem().MakeDirectory(dir.path() + folder));
@@ -177,7 +163,7 @@ TEST(UnicodeNames, WalkConvertAndCreateDirectory) {
   choices.options.format = VELLUMINE_FORMAT_TEXT;
   choices.options.encoding = VELLUMINE_ENCODING_UTF_8;
   choices.options.text_utf8 = 1;
-  EXPECT_EQ(RunConvertCommand(choices, view, env).converted, std::size(pages));
+  EXPECT_EQ(RunConvertCommand(choices, view, env).converted, pages.size());
   for (const std::string& page : pages)
     EXPECT_EQ(dir.Read(output + sep + page + ".txt"), page + "\r\n") << page;
 
@@ -203,11 +189,7 @@ TEST(LongPaths, ThreeHundredCharacters) {
   ASSERT_TRUE(MakeDirectories(NativeFileSystem(), deep, kNativePathStyle));
   const std::string page = deep + "page.htm";
   ASSERT_GT(page.size(), 300u);
-  {
-    FilePtr file(OpenFile(page, "wb"), &std::fclose);
-    ASSERT_TRUE(file);
-    std::fputs("<p>deep", file.get());
-  }
+  dir.Write(page.substr(dir.path().size()), "<p>deep");
   Log log;
   RecordingView view(log);
   ConvertEnvironment env{.files = NativeFileSystem()};

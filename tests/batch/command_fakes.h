@@ -2,7 +2,6 @@
 // the order of everything the command does.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,14 +19,11 @@ struct RecordingView final : ConvertView {
   explicit RecordingView(Log& log) : log_(log) {}
 
   std::vector<FileReport> reports;  // every file reported, apart from the log
-  std::deque<bool> answers;         // to the question, in order; yes when none is left
+  bool answer = true;               // to the question
   std::function<void(const std::string&)> onFileStarted;  // given the file's relative path
 
   bool ConfirmCreateDirectory(const std::string& directory) override {
     Add("ask " + directory);
-    if (answers.empty()) return true;
-    bool answer = answers.front();
-    answers.pop_front();
     return answer;
   }
   void CommandStopped(CommandProblem problem, const std::string& path) override {

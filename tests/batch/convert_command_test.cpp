@@ -158,29 +158,22 @@ TEST_F(ConvertCommandTest, FailedFileIsCountedAsFailed) {
   EXPECT_EQ(outcome.failed, 1);
 }
 
-TEST_F(ConvertCommandTest, DirectoryWithoutConvertAllStops) {
-  choices.inputPath = "C:\\web";
-  ConvertOutcome outcome = Run();
-  EXPECT_EQ(log, (Log{"stop directory C:\\web"}));
-  EXPECT_TRUE(outcome.stopped);
-  EXPECT_FALSE(outcome.noOutputDirectory);
-}
-
-TEST_F(ConvertCommandTest, MissingOutputDirectoryDeclinedStops) {
-  choices.outputPath = "E:\\new";
-  view.answers = {false};
-  ConvertOutcome outcome = Run();
-  EXPECT_EQ(log, (Log{"ask E:\\new\\"}));
-  EXPECT_TRUE(outcome.stopped);
-  EXPECT_TRUE(outcome.noOutputDirectory);
-}
-
-TEST_F(ConvertCommandTest, OutputDirectoryThatCannotBeMadeStops) {
-  choices.outputPath = "E:\\new";
-  files.makeDirectoryFails = true;
-  ConvertOutcome outcome = Run();
-  EXPECT_EQ(log, (Log{"ask E:\\new\\", "mkdir E:\\new\\", "stop mkdir E:\\new\\"}));
-  EXPECT_TRUE(outcome.noOutputDirectory);
+// A directory without "convert all", an output directory declined or that cannot be made:
+// the command stops there; the last two as having no output directory.
+TEST_F(ConvertCommandTest, CommandStops) {
+  const std::string page = choices.inputPath, made = "mkdir E:\\new\\";
+  for (auto [input, output, yes, mkdirFails, expected] :
+       {std::tuple{std::string("C:\\web"), "D:\\out", true, false, Log{"stop directory C:\\web"}},
+        {page, "E:\\new", false, false, Log{"ask E:\\new\\"}},
+        {page, "E:\\new", true, true, Log{"ask E:\\new\\", made, "stop " + made}}}) {
+    choices = {.inputPath = input, .outputPath = output};
+    view.answer = yes;
+    files.makeDirectoryFails = mkdirFails;
+    ConvertOutcome outcome = Run();
+    EXPECT_EQ(log, expected) << output;
+    EXPECT_TRUE(outcome.stopped) << output;
+    EXPECT_EQ(outcome.noOutputDirectory, input == page) << output;
+  }
 }
 
 TEST_F(ConvertCommandTest, MadeOutputDirectoryTakesTheOutputAndTheReading) {
@@ -193,15 +186,13 @@ TEST_F(ConvertCommandTest, MadeOutputDirectoryTakesTheOutputAndTheReading) {
 
 // No qualifying name is not "files not found"; a directory that cannot be listed is.
 TEST_F(ConvertCommandTest, WalkWithNoPageIsNotFilesNotFound) {
-  EXPECT_FALSE(RunAll({"readme.txt"}).filesNotFound);
-  EXPECT_EQ(log, Concat({Counted("C:\\web\\", 0), {"end converted 0 failed 0 skipped 0 of 0"}}));
-}
-
-TEST_F(ConvertCommandTest, WalkOfADirectoryThatCannotBeListedFindsNoFiles) {
-  choices.inputPath = "C:\\nothing\\";
-  EXPECT_TRUE(RunAll({}).filesNotFound);
-  EXPECT_EQ(log, Concat({Counted("C:\\nothing\\", 0),
-                         {"end converted 0 failed 0 skipped 0 of 0 not found"}}));
+  for (auto [input, notFound] :
+       {std::pair{"C:\\web\\", ""}, {"C:\\nothing\\", " not found"}}) {
+    choices.inputPath = input;
+    EXPECT_EQ(RunAll({"readme.txt"}).filesNotFound, *notFound != 0) << input;
+    EXPECT_EQ(log, Concat({Counted(input, 0), {"end converted 0 failed 0 skipped 0 of 0" +
+                                                std::string(notFound)}}));
+  }
 }
 
 // Inputs whose outputs have one name: the first is converted, the later ones refused.

@@ -11,6 +11,7 @@
 #include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "system_path.h"
 
@@ -30,6 +31,15 @@ inline std::string Utf8Of(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
 }
+
+// A folder's name (Cyrillic and Greek) and pages' names in many scripts, for names typed,
+// walked and converted: Cyrillic, Greek, Japanese, Chinese, an emoji, a Latin letter beyond
+// ASCII, and plain.
+inline const std::string kScriptsFolder =
+    "\u041f\u0430\u043f\u043a\u0430 \u03c6\u03ac\u03ba\u03b5\u03bb\u03bf\u03c2";
+inline const std::vector<std::string> kScriptNames = {
+    "\u041f\u0440\u0438\u0432\u0435\u0442", "\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac",
+    "\u65e5\u672c\u8a9e", "\u4e2d\u6587", "\U0001F600 smile", "caf\u00e9", "plain"};
 
 // The whole file, or "<missing>".
 inline std::string ReadBytes(const std::string& path) {

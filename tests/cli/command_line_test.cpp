@@ -85,15 +85,6 @@ TEST(CommandLine, RunsSayWhatTheyDid) {
   EXPECT_EQ(work.Read("settings.ini"), "<missing>");
 }
 
-// --help lists the options by group, then the exit codes.
-TEST(CommandLine, HelpGroupsTheOptions) {
-  TempDirectory work;
-  const std::string help = RunVellumine({"--help"}, work).out;
-  for (const char* text : {"Input and output:\n  -o,--output DIR=.", "Format:\n  -f,--format",
-                           "Other:\n  -q,--quiet", "Exit codes:\n  0 "})
-    EXPECT_THAT(help, HasSubstr(text));
-}
-
 // Each match of pattern in text by its first group: the second group, else the whole match.
 std::map<std::string, std::string> Matches(const std::string& text, const char* pattern) {
   std::map<std::string, std::string> found;
@@ -106,12 +97,17 @@ std::map<std::string, std::string> Matches(const std::string& text, const char* 
 // The help, the man page and the bash completion name every option of the engine's table:
 // its long flag; a choice's names (aliases too) on its help line, in its man page entry and
 // in its completion list; a number's range on its help line and in its entry; the default
-// the help shows. Of a flag alone (tables; the classic reading) the flag is all.
+// the help shows. Of a flag alone (tables; the classic reading) the flag is all. The help
+// lists the options by group, then the exit codes.
 TEST(CommandLine, HelpManPageAndCompletionFollowTheOptionTable) {
   TempDirectory work;
+  const std::string helpText = RunVellumine({"--help"}, work).out;
+  for (const char* text : {"Input and output:\n  -o,--output DIR=.", "Format:\n  -f,--format",
+                           "Other:\n  -q,--quiet", "Exit codes:\n  0 "})
+    EXPECT_THAT(helpText, HasSubstr(text));
   // By long flag: the rest of its help line, its man page entry (escapes undone: "\-" a
   // hyphen, no font changes), the words its completion offers.
-  auto help = Matches("\n" + RunVellumine({"--help"}, work).out, R"(\n +(?:-\w,)?(--[\w-]+)(.*))");
+  auto help = Matches("\n" + helpText, R"(\n +(?:-\w,)?(--[\w-]+)(.*))");
   auto man = Matches(
       std::regex_replace(std::regex_replace(ReadBytes(VELLUMINE_SOURCE_DIR "/cli/vellumine.1"),
                                             std::regex(R"(\\f[BIR])"), ""),
@@ -374,26 +370,21 @@ TEST(Shell, NamesInEveryScript) {
     FAIL() << "the ANSI code page is " << GetACP() << " although LC_ALL asks for Russian";
 #endif
   TempDirectory work;
-  const std::string folder = "\u041f\u0430\u043f\u043a\u0430 "        // Cyrillic
-                             "\u03c6\u03ac\u03ba\u03b5\u03bb\u03bf\u03c2";  // and Greek
-  const std::string pages[] = {"\u041f\u0440\u0438\u0432\u0435\u0442",
-                               "\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac",
-                               "\u65e5\u672c\u8a9e", "\u4e2d\u6587", "\U0001F600", "caf\u00e9"};
-  const std::string sep(1, work.path().back());
-  std::filesystem::create_directories(PathOf(work.path() + folder));
-  for (const std::string& page : pages) work.Write(folder + sep + page + ".html", "<p>" + page);
-  const std::string empty = "\u043f\u0443\u0441\u0442\u043e \u7a7a";
-  work.Write(folder + sep + empty + ".html", "");
+  const std::string& folder = kScriptsFolder;
+  const std::string sep(1, work.path().back()), empty = "\u043f\u0443\u0441\u0442\u043e \u7a7a";
+  work.Make({{folder + sep + empty + ".html", ""}});
+  for (const std::string& page : kScriptNames)
+    work.Write(folder + sep + page + ".html", "<p>" + page);
 
   const ProcessResult all =
       RunVellumine({"-q", "-f", "txt", "-a", folder, "-o", "\u51fa\u529b"}, work);
   EXPECT_EQ(all.Said(), "1||vellumine: " + folder + sep + empty + ".html file has zero length.\n");
-  for (const std::string& page : pages)
+  for (const std::string& page : kScriptNames)
     EXPECT_EQ(work.Read("\u51fa\u529b" + sep + page + ".txt"), page + "\r\n") << page;
-  const std::string one = folder + sep + pages[2] + ".html";
+  const std::string one = folder + sep + kScriptNames[2] + ".html";
   EXPECT_EQ(RunVellumine({"-f", "rtf", one}, work).Said(),
             "0|1 of 1 file converted successfully.\n|");
-  EXPECT_TRUE(std::filesystem::is_regular_file(PathOf(work.path() + pages[2] + ".rtf")));
+  EXPECT_TRUE(std::filesystem::is_regular_file(PathOf(work.path() + kScriptNames[2] + ".rtf")));
 }
 
 // The progress line stays within 79 characters of the terminal, counted as characters: a
