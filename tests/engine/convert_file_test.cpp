@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <random>
 
@@ -318,32 +319,12 @@ TEST(OutputPathTest, NamesInEachStyleAndTheWindowsLimit) {
   constexpr PathStyle W = PathStyle::Windows, P = PathStyle::Posix;
   const std::string Text = vellumine_format_extension(VELLUMINE_FORMAT_TEXT),
                     Rtf = vellumine_format_extension(VELLUMINE_FORMAT_RTF);
-  const struct {
-    std::string input;
-    const char* directory;
-    std::string extension;
-    PathStyle style;
-    const char* output;
-  } cases[] = {
-      {"C:\\a.b\\page.htm", "D:\\o\\", Rtf, W, "D:\\o\\page.rtf"},
-      {"C:\\web\\site\\page.html", "D:\\out", Rtf, W, "D:\\out\\page.rtf"},
-      {"index", "D:\\o\\", Text, W, "D:\\o\\index.txt"},
-      {"C:\\x\\report.final.htm", "D:\\o\\", Rtf, W, "D:\\o\\report.final.rtf"},
-      {"C:\\x\\name.", "D:\\o\\", Text, W, "D:\\o\\name.txt"},
-      {"C:\\dir.v2\\page", "D:\\o\\", Rtf, W, "D:\\o\\page.rtf"},  // the dot is not in the name
-      {"page.htm", "", Text, W, "page.txt"},
-      // Windows style: both separators split the path, and a directory ending in "/" needs
-      // no backslash.
-      {"C:/web/page.htm", "D:/out/", Rtf, W, "D:/out/page.rtf"},
-      {"C:\\web/sub\\page.htm", "D:/out", Rtf, W, "D:/out\\page.rtf"},
-      // Posix style: a backslash is part of the name.
-      {"/srv/web/page.htm", "/tmp/out", Text, P, "/tmp/out/page.txt"},
-      {"C:\\a.b\\page", "D:\\o", Rtf, P, "D:\\o/C:\\a.rtf"}};
   std::string out;
-  for (const auto& c : cases) {
+  for (const Row& r : Rows("output-paths.tsv", 5)) {
     out = "stale";
-    EXPECT_TRUE(MakeOutputPath(c.input, c.directory, c.extension, c.style, out)) << c.input;
-    EXPECT_EQ(out, c.output) << c.input << " into " << c.directory;
+    EXPECT_TRUE(MakeOutputPath(r.fields[0], r.fields[1].c_str(), r.fields[2] == "Rtf" ? Rtf : Text,
+                               r.fields[3] == "W" ? W : P, out)) << r.where;
+    EXPECT_EQ(out, r.fields[4]) << r.where;
   }
   // The limit of 32,767 characters holds in the Windows style only.
   EXPECT_TRUE(MakeOutputPath("/in/" + std::string(40000, 'n'), "/", Text, P, out));
@@ -436,31 +417,19 @@ TEST(LibraryTest, LinksAndWrapOutOfRangeOrWithTheClassicReading) {
                            "<a href=\"b.htm\">the second</a>, a paragraph long enough to wrap.";
   constexpr vellumine_reading kDefault = VELLUMINE_READING_DEFAULT,
                               kClassic = VELLUMINE_READING_CLASSIC;
-  constexpr vellumine_result kOk = VELLUMINE_OK, kRefused = VELLUMINE_INVALID_ARGUMENT;
-  constexpr int kNone = VELLUMINE_LINKS_NONE, kInline = VELLUMINE_LINKS_INLINE,
-                kList = VELLUMINE_LINKS_LIST;
-  const struct {
-    int links, wrap;
-    vellumine_reading reading;
-    vellumine_result expected;
-  } cases[] = {
-      // Taken, by every format (RTF leaves them).
-      {kNone, 0, kDefault, kOk}, {kInline, 0, kDefault, kOk}, {kList, 1, kDefault, kOk},
-      {kNone, 100000, kDefault, kOk}, {kNone, 0, kClassic, kOk},
-      // Out of range.
-      {3, 0, kDefault, kRefused}, {-1, 0, kDefault, kRefused}, {kNone, -1, kDefault, kRefused},
-      {kNone, 100001, kDefault, kRefused}, {kNone, -2147483647 - 1, kDefault, kRefused},
-      // The classic reading is version 1.2's output, with neither.
-      {kInline, 0, kClassic, kRefused}, {kList, 0, kClassic, kRefused},
-      {kNone, 1, kClassic, kRefused}, {kNone, 72, kClassic, kRefused}};
+  constexpr int kList = VELLUMINE_LINKS_LIST;
+  const std::map<std::string, int> kLinks = {
+      {"none", VELLUMINE_LINKS_NONE}, {"inline", VELLUMINE_LINKS_INLINE}, {"list", kList}};
   for (ConversionMode mode : kModes) {
-    for (const auto& c : cases) {
-      SCOPED_TRACE(std::to_string(int(mode)) + ": links " + std::to_string(c.links) + ", wrap " +
-                   std::to_string(c.wrap) + ", reading " + std::to_string(c.reading));
-      vellumine_options options = OptionsFor(mode, c.reading);
-      options.links = static_cast<vellumine_links>(c.links);
-      options.wrap = c.wrap;
-      ExpectEveryEntryPoint(page, options, c.expected);
+    for (const Row& r : Rows("links-and-wrap.tsv", 4)) {
+      SCOPED_TRACE(std::to_string(int(mode)) + ": " + r.where);
+      vellumine_options options = OptionsFor(mode, r.fields[2] == "classic" ? kClassic : kDefault);
+      const auto named = kLinks.find(r.fields[0]);
+      options.links =
+          vellumine_links(named != kLinks.end() ? named->second : std::stoi(r.fields[0]));
+      options.wrap = std::stoi(r.fields[1]);
+      ExpectEveryEntryPoint(page, options,
+                            r.fields[3] == "ok" ? VELLUMINE_OK : VELLUMINE_INVALID_ARGUMENT);
     }
     // The shorter struct: what follows it, in range or not, is never read.
     for (vellumine_reading reading : {kDefault, kClassic}) {

@@ -70,26 +70,16 @@ TEST(ChooseEncodingTest, BytesPastTheLengthNeverRead) {
 }
 
 TEST(Utf8Test, SequencesDecodedAndEncoded) {
-  const struct { std::string bytes; size_t length; uint32_t cp; } sequences[] = {
-      {"\xC2\x80", 2, 0x80}, {"\xDF\xBF", 2, 0x7FF}, {"\xE0\xA0\x80", 3, 0x800},
-      {"\xED\x9F\xBF", 3, 0xD7FF}, {"\xEE\x80\x80", 3, 0xE000}, {"\xEF\xBF\xBF", 3, 0xFFFF},
-      {"\xF0\x90\x80\x80", 4, 0x10000}, {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF},
-      // Overlong forms, surrogates, past U+10FFFF, lone continuation and invalid leads;
-      // truncated, or interrupted by a byte that continues nothing: length 0.
-      {"\xC0\xAF", 0, 0}, {"\xC1\xBF", 0, 0}, {"\xE0\x9F\xBF", 0, 0}, {"\xF0\x8F\xBF\xBF", 0, 0},
-      {"\xED\xA0\x80", 0, 0}, {"\xED\xBF\xBF", 0, 0}, {"\xF4\x90\x80\x80", 0, 0},
-      {"\xF5\x80\x80\x80", 0, 0}, {"\xFF", 0, 0}, {"\x80", 0, 0}, {"\xBF", 0, 0},
-      {"\xE6\x97", 0, 0}, {"\xF0\x9F\x98", 0, 0}, {"\xC3", 0, 0}, {"\xE6\x41\xA5", 0, 0},
-      {"\xF0\x9F\xC3\xA9", 0, 0}};
-  for (const auto& c : sequences) {
+  for (const Row& r : Rows("utf8-sequences.tsv", 3)) {
     uint32_t cp = 0;
-    const auto* s = reinterpret_cast<const unsigned char*>(c.bytes.data());
-    EXPECT_EQ(DecodeUtf8Sequence(s, c.bytes.size(), cp), c.length)
-        << ::testing::PrintToString(c.bytes);
-    if (c.length == 0) continue;
+    const std::string& bytes = r.fields[0];
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t length = std::stoul(r.fields[1]);
+    EXPECT_EQ(DecodeUtf8Sequence(s, bytes.size(), cp), length) << r.where;
+    if (length == 0) continue;
     char back[4];
-    EXPECT_EQ(cp, c.cp);
-    EXPECT_EQ(std::string(back, EncodeUtf8(cp, back)), c.bytes) << c.cp;
+    EXPECT_EQ(cp, std::stoul(r.fields[2], nullptr, 16)) << r.where;
+    EXPECT_EQ(std::string(back, EncodeUtf8(cp, back)), bytes) << r.where;
   }
 }
 

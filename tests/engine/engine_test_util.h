@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
@@ -108,6 +109,33 @@ inline Converted ConvertInMemory(std::string_view page, vellumine_options option
 
 inline std::string FixturePath(const std::string& name) {
   return VELLUMINE_SOURCE_DIR "/tests/engine/data/" + name;
+}
+
+// The rows of a table of data/cases: tab-separated fields with the escapes \n, \r, \t, \\ and
+// \xNN, "#" lines for comments; each row named "<file>:<line>", one of another width a failure
+// (a missing file reads as the one field "<missing>").
+struct Row { std::string where; std::vector<std::string> fields; };
+inline std::vector<Row> Rows(const std::string& name, size_t width) {
+  std::vector<Row> rows;
+  std::istringstream in(ReadBytes(FixturePath("cases/" + name)));
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (line.empty() || line[0] == '#') continue;
+    Row row{name + ":" + std::to_string(number), {""}};
+    for (size_t i = 0; i < line.size(); ++i) {
+      char c = line[i];
+      if (c == '\t') { row.fields.emplace_back(); continue; }
+      if (c == '\\') {
+        c = line[++i];
+        if (c == 'x') c = char(std::stoi(line.substr(i + 1, 2), nullptr, 16)), i += 2;
+        else c = c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+      }
+      row.fields.back() += c;
+    }
+    if (row.fields.size() == width) rows.push_back(row);
+    else ADD_FAILURE() << row.where << ": " << row.fields.size() << " fields, not " << width;
+  }
+  return rows;
 }
 
 // The example pages (examples/*.htm, *.html, *.asp) by file name, and all of them in a row

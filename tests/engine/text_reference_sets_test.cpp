@@ -15,60 +15,26 @@ namespace vellumine::testing {
 
 // The text from the ampersand, the replacement, and the bytes after the ampersand that
 // belong to the reference.
-struct EntityCase { std::string text; bool cyrillic; std::string expected; size_t used; };
+struct EntityCase {
+  std::string text;
+  bool cyrillic;
+  std::string expected;
+  size_t used;
+  std::string where = "";
+};
 
 void ExpectEntity(const EntityCase& c) {
   EntityResult result;
   const size_t used = EscapeEntity(c.text.data(), 0, c.text.size(), result, c.cyrillic);
   EXPECT_EQ(std::string(result.view()) + "|" + std::to_string(used),
-            c.expected + "|" + std::to_string(c.used)) << c.text << (c.cyrillic ? " Cyrillic" : "");
+            c.expected + "|" + std::to_string(c.used)) << c.where << " " << c.text;
 }
 
+// The fixed forms, numeric and named references and runs of data/cases/entities.tsv.
 TEST(EscapeEntityTest, FormsNumbersNamesAndRuns) {
-  const EntityCase cases[] = {
-      {"&nbsp;x", false, " ", 5}, {"&quot<b>", false, "\"", 4}, {"&rsquo;", false, "'", 6},
-      {"&ldquo<", false, "\"", 5},
-      // Only the lowercase spelling is a fixed form; the others are looked up as names. The
-      // table rows behind the fixed forms: the name ends with a blank or the text.
-      {"&NBSP;", false, "NBSP", 5}, {"&nbsp x", false, "\\'a0", 5}, {"&lt", false, "\\'3c", 3},
-      {"&quotx;", false, "quotx", 6},  // "&quot" with another byte after it collects a run
-      {"&#233;", true, "\\f99\\'e9", 5}, {"&#x41;", false, "\\'41", 5},
-      {"&#x2g;", false, "\\'57", 5},  // a hex digit past "f" counts its code minus 48
-      // "&#X" is decimal: the run "X41" reads as 0, below 32, and is written back.
-      {"&#X41;", false, "X41", 5}, {"&#-5;", false, "-5", 4}, {"&#x;", false, "", 3},
-      // Lenient decimal reading: leading white space, a sign, digits up to another byte; the
-      // run ends at a blank too.
-      {"&#\t+65abc;", false, "\\'41", 9}, {"&#233 x", false, "\\'e9", 5},
-      // Values above 255: UTF-16 units as signed 16-bit decimals with "?" as the fallback;
-      // above 0xFFFF a surrogate pair; past the last code point and lone surrogates: U+FFFD.
-      {"&#8212;", false, "\\u8212?", 6}, {"&#x20ac;", true, "\\u8364?", 7},
-      {"&#256;", false, "\\u256?", 5}, {"&#32767;", false, "\\u32767?", 7},
-      {"&#32768;", false, "\\u-32768?", 7}, {"&#65533;", false, "\\u-3?", 7},
-      {"&#128512;", false, "\\u-10179?\\u-8704?", 8},
-      {"&#x10FFFF;", false, "\\u-9217?\\u-8193?", 9}, {"&#x110000;", false, "\\u-3?", 9},
-      {"&#xD800;", false, "\\u-3?", 7}, {"&#57343;", false, "\\u-3?", 7},
-      {"&#55295;", false, "\\u-10241?", 7},
-      // Nine digits wrap modulo 2^32; negative after the wrap: written back as the run.
-      {"&#x100000041;", false, "\\'41", 12}, {"&#xFFFFFFFF;", false, "FFFFFFFF", 11},
-      {"&fraq12;", false, "\\'bd", 7}, {"&Aelig;", false, "\\'c6", 6},
-      {"&Copy;", false, "Copy", 5}, {"&AElig;", false, "\\'c6", 6},  // case matters
-      // The run takes tags and any other byte up to ";" or a blank, escaped as text is, so
-      // that it cannot close the document or inject control words.
-      {"&x<b>y z", false, "x<b>y", 6}, {"&;", false, "", 1}, {"&", false, "", 1},
-      {"&x}b;", false, "x\\}b", 4}, {"&\\par;", false, "\\\\par", 5},
-      {"&{{{{{{{{{;", false, "\\{\\{\\{\\{\\{\\{\\{\\{\\{", 10},
-      // Ten bytes or more before ";" make no reference; at most ten bytes are looked at.
-      {"&#x1234567890;", false, "&", 1}, {"&abcdefghij;", false, "&", 0},
-      {"&abcdefghi;", false, "abcdefghi", 10},
-      // HTML's names beyond the table, as "&#c;" writes each character they name.
-      {"&mdash;", false, "\\u8212?", 6}, {"&hellip;", false, "\\u8230?", 7},
-      {"&macr;", false, "\\'af", 5}, {"&hibar;", false, "\\'af", 6}, {"&apos;", false, "\\'27", 5},
-      {"&lbrace;", false, "\\'7b", 7}, {"&excl;", true, "\\f99\\'21", 5},
-      {"&mdash;", true, "\\u8212?", 6}, {"&Kopf;", false, "\\u-10187?\\u-8894?", 5},
-      {"&nvlt;", false, "\\'3c\\u8402?", 5}, {"&Tab;", false, " ", 4}, {"&NewLine;", false, " ", 8},
-      {"&mdash x", false, "\\u8212?", 6}, {"&Mdash;", false, "Mdash", 6},
-      {"&ContourIntegral;", false, "&", 0}};
-  for (const EntityCase& c : cases) ExpectEntity(c);
+  for (const Row& r : Rows("entities.tsv", 4))
+    ExpectEntity({r.fields[0], r.fields[1] == "true", r.fields[2], std::stoul(r.fields[3]),
+                  r.where});
 }
 
 // Bytes at or past the length never match, whatever follows them in memory.
