@@ -3,10 +3,7 @@
 // behind, the input protected from being its own output; the file stream, the job's buffers,
 // output names and progress; the C interface's options from callers of earlier and later
 // versions.
-#include <cstddef>
 #include <cstring>
-#include <fstream>
-#include <map>
 #include <optional>
 #include <random>
 

@@ -1,20 +1,13 @@
 // The default reading: what pages of today's HTML become in plain text and RTF (the pages of
 // data/reading and the outputs beside them), the tokens it reads them as, and the fast runs
 // against their plain models.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <random>
 #include <thread>
-#include <string>
-#include <string_view>
-#include <vector>
 
 #include "fast/reading_runs.h"
-#include "job/conversion_mode.h"
-#include "job/convert_file.h"
 #include "reading/html_tokenizer.h"
 #include "reading/block_tokenizer.h"
 #include "reading/page_layout.h"
@@ -23,7 +16,6 @@
 #include "reading/text_page_writer.h"
 #include "job/temporary_file_store.h"
 #include "engine_test_util.h"
-#include "translation/output_stream.h"
 
 namespace vellumine::testing {
 namespace {
@@ -73,12 +65,9 @@ std::string ReadingOutput(const std::string& page, const CaseOptions& o) {
   return out;
 }
 
-TEST(DefaultReading, PlainTextOfThePages) {
-  ExpectTheOutputsBesideThePages("reading", ".txt", ReadingOutput);
-}
-
-TEST(DefaultReading, RtfOfThePages) {
-  ExpectTheOutputsBesideThePages("reading", ".rtf", ReadingOutput);
+TEST(DefaultReading, PlainTextAndRtfOfThePages) {
+  for (const char* format : {".txt", ".rtf"})
+    ExpectTheOutputsBesideThePages("reading", format, ReadingOutput);
 }
 
 TEST(DefaultReading, LargeTablesGoOutUnaligned) {
@@ -586,11 +575,10 @@ TEST(DefaultReading, NoAddressBreaksTheDocument) {
                            "{\\*\\fldinst HYPERLINK \"evil\"}", "#}{\\b", "http://h/\\'41"};
   for (const char* address : hostile) {
     for (ConversionMode mode : {ConversionMode::Rtf, ConversionMode::RtfTables}) {
-      std::string html = "<table><tr><td><a href=\"";
-      for (const char* p = address; *p; ++p) html += *p == '"' ? std::string("&quot;") : std::string(1, *p);
-      html += "\" id=\"";
-      for (const char* p = address; *p; ++p) html += *p == '"' ? std::string("&quot;") : std::string(1, *p);
-      html += "\">text</a> after</table>";
+      std::string quoted;
+      for (const char* p = address; *p; ++p) quoted += *p == '"' ? "&quot;" : std::string(1, *p);
+      const std::string html = "<table><tr><td><a href=\"" + quoted + "\" id=\"" + quoted +
+                               "\">text</a> after</table>";
       const std::string rtf = Convert(html, mode);
       EXPECT_TRUE(BracesBalance(rtf)) << address << "\n" << rtf;
       EXPECT_EQ(rtf.find("\\rtf1", 5), std::string::npos) << address;

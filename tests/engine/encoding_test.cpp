@@ -1,8 +1,6 @@
 // The encoding step (each encoding asked for, Auto-Select's byte order mark, head scan and
 // UTF-8 check), UTF-8 sequences, the Cyrillic mappers against the published code charts, and
 // UTF-8 in plain text (UTF-8 pages in RTF: the utf8- pages of data/translation).
-#include <fstream>
-#include <map>
 
 #include "engine_test_util.h"
 #include "translation/encoding.h"
@@ -18,7 +16,7 @@ constexpr vellumine_encoding kAuto = VELLUMINE_ENCODING_AUTO;
 // input byte, Windows-1251 byte.
 std::map<int, int> ReadChart(const std::string& name) {
   std::map<int, int> chart;
-  std::ifstream in(FixturePath(name));
+  std::istringstream in(ReadBytes(FixturePath(name)));
   for (std::string from, to; in >> from >> to;)
     chart[std::stoi(from, nullptr, 16)] = std::stoi(to, nullptr, 16);
   return chart;

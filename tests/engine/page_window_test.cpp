@@ -4,10 +4,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <random>
 #include <thread>
-#include <vector>
 
 #include "engine_test_util.h"
 #include "fast/allocation_limit.h"

@@ -8,7 +8,6 @@
 #include <random>
 #include <thread>
 #include <tuple>
-#include <vector>
 
 #if defined(__linux__)
 #include <pthread.h>

@@ -13,15 +13,9 @@
 
 namespace vellumine::testing {
 
-// The text from the ampersand, the replacement, and the bytes after the ampersand that
-// belong to the reference.
-struct EntityCase {
-  std::string text;
-  bool cyrillic;
-  std::string expected;
-  size_t used;
-  std::string where = "";
-};
+// The text from the ampersand, the replacement, where the case is written, and the bytes
+// after the ampersand that belong to the reference.
+struct EntityCase { std::string text; bool cyrillic; std::string expected, where; size_t used; };
 
 void ExpectEntity(const EntityCase& c) {
   EntityResult result;
@@ -33,8 +27,8 @@ void ExpectEntity(const EntityCase& c) {
 // The fixed forms, numeric and named references and runs of data/cases/entities.tsv.
 TEST(EscapeEntityTest, FormsNumbersNamesAndRuns) {
   for (const Row& r : Rows("entities.tsv", 4))
-    ExpectEntity({r.fields[0], r.fields[1] == "true", r.fields[2], std::stoul(r.fields[3]),
-                  r.where});
+    ExpectEntity(
+        {r.fields[0], r.fields[1] == "true", r.fields[2], r.where, std::stoul(r.fields[3])});
 }
 
 // Bytes at or past the length never match, whatever follows them in memory.
@@ -65,7 +59,8 @@ TEST(EscapeEntityTest, TableRowsAgainstTheCodeChart) {
     char hex[5] = {'\\', '\'', "0123456789abcdef"[code >> 4], "0123456789abcdef"[code & 15], 0};
     for (bool cyrillic : {false, true})  // ended by the text: no fixed form
       ExpectEntity({std::string("&") + row.name, cyrillic,
-                    (cyrillic ? "\\f99" : "") + std::string(hex), std::strlen(row.name) + 1});
+                    (cyrillic ? "\\f99" : "") + std::string(hex), row.name,
+                    std::strlen(row.name) + 1});
   }
   // All but the older spellings hibar, plusm, fraq14, fraq12, fraq34, Aelig and elig.
   EXPECT_EQ(named, 94u);

@@ -100,12 +100,9 @@ std::string TranslationOutput(const std::string& page, const CaseOptions& o) {
   return Translate(page, {o.mode, encoding}).text;
 }
 
-TEST(TranslationTest, PlainTextOfThePages) {
-  ExpectTheOutputsBesideThePages("translation", ".txt", TranslationOutput);
-}
-
-TEST(TranslationTest, RtfOfThePages) {
-  ExpectTheOutputsBesideThePages("translation", ".rtf", TranslationOutput);
+TEST(TranslationTest, PlainTextAndRtfOfThePages) {
+  for (const char* format : {".txt", ".rtf"})
+    ExpectTheOutputsBesideThePages("translation", format, TranslationOutput);
 }
 
 TEST(WritersTest, PathologicalPlainText) {
