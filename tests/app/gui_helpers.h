@@ -14,7 +14,6 @@
 #include <deque>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <vector>
@@ -31,11 +30,10 @@ namespace vellumine::testing {
 // Makes a directory (its path in UTF-8) current for the lifetime of the object.
 struct CurrentDirectoryGuard {
   explicit CurrentDirectoryGuard(const std::string& directory) {
-    GetCurrentDirectoryW(MAX_PATH, previous_);
-    SetCurrentDirectoryW(PathOf(directory).c_str());
+    std::filesystem::current_path(PathOf(directory));
   }
-  ~CurrentDirectoryGuard() { SetCurrentDirectoryW(previous_); }
-  wchar_t previous_[MAX_PATH] = {};
+  ~CurrentDirectoryGuard() { std::filesystem::current_path(previous_); }
+  std::filesystem::path previous_ = std::filesystem::current_path();
 };
 
 // The tests' own reading of the wide texts and files, apart from the program's conversions.
@@ -47,19 +45,9 @@ inline std::wstring WideControlText(HWND dialog, int id) {
       GetDlgItemTextW(dialog, id, text.data(), static_cast<int>(text.size()))));
   return text;
 }
-// Types text into a control, as the keyboard would leave it there.
-inline void TypeWide(HWND dialog, int id, const std::wstring& text) {
-  SetWindowTextW(GetDlgItem(dialog, id), text.c_str());
-}
 // A temporary directory's path as UTF-16, with its separator.
 inline std::wstring WidePath(const TempDirectory& directory) {
   return directory.root_.wstring() + L"\\";
-}
-// Creates a file of any name, by the wide functions.
-inline bool WriteWide(const std::wstring& path, const std::string& contents) {
-  std::ofstream file(std::filesystem::path(path), std::ios::binary);
-  file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-  return static_cast<bool>(file);
 }
 
 // Memory as the shell hands a drop over: a DROPFILES header, then each path in UTF-16 with
