@@ -533,26 +533,18 @@ TEST(FileOutputStreamTest, PageOutputKeepsTheOrderOfWhatItWrites) {
       const std::string run(random() % 50 == 0 ? PageOutput::kLargestRoom + random() % 9000
                                                : random() % 300,
                             static_cast<char>('a' + random() % 26));
-      switch (random() % 3) {
-        case 0:
-          page.Append(run);
-          break;
-        case 1:
-          if (run.size() <= PageOutput::kLargestRoom) {
-            char* room = page.Room(run.size());
-            std::memcpy(room, run.data(), run.size());
-            page.Commit(room + run.size());
-            break;
-          }
-          page.Append(run);
-          break;
-        default:
-          page.Append('\n');
-          expected += '\r';
-          expected += '\n';
-          continue;
+      const auto way = random() % 3;  // handed over, written in the room, a line feed
+      if (way == 2) {
+        page.Append('\n');
+        expected += "\r\n";
+      } else if (way == 1 && run.size() <= PageOutput::kLargestRoom) {
+        char* room = page.Room(run.size());
+        std::memcpy(room, run.data(), run.size());
+        page.Commit(room + run.size());
+      } else {
+        page.Append(run);
       }
-      expected += run;
+      if (way != 2) expected += run;
     }
     page.Flush();
   }

@@ -20,18 +20,14 @@ namespace {
 
 // A source that holds `bytes`, claims `claimed` of them (more when it shrank after it was
 // opened), and fails every read from failFrom on.
-class TestSource final : public RawTextSource {
- public:
-  TestSource(std::string bytes, size_t failFrom = SIZE_MAX)
-      : bytes_(std::move(bytes)), failFrom_(failFrom) {}
+struct TestSource final : RawTextSource {
+  TestSource(std::string text, size_t from = SIZE_MAX) : bytes(std::move(text)), failFrom(from) {}
   bool ReadAt(uint64_t offset, char* into, size_t n, size_t& got) override {
-    if (offset + n > failFrom_) return false;
-    return MemoryTextSource(bytes_.data(), bytes_.size()).ReadAt(offset, into, n, got);
+    return offset + n <= failFrom &&
+           MemoryTextSource(bytes.data(), bytes.size()).ReadAt(offset, into, n, got);
   }
-
- private:
-  std::string bytes_;
-  size_t failFrom_;
+  std::string bytes;
+  size_t failFrom;
 };
 
 constexpr size_t kSmallBlock = 2 * PageWindow::kPageSize;
@@ -41,14 +37,9 @@ TEST(PageWindow, HoldsTheSourcesBytesUpToTheTextsEnd) {
   std::mt19937 random(7);
   std::string bytes(5 * kSmallBlock + 123, '\0');
   for (char& c : bytes) c = static_cast<char>('a' + random() % 26);
-  struct Case {
-    const char* what;
-    size_t stop;     // where a 0x1A is put (SIZE_MAX: none)
-    size_t claimed;  // the size the window is opened with
-    size_t failFrom = SIZE_MAX;
-    size_t end;      // where the text ends
-    bool failed = false;
-  };
+  // Where a 0x1A is put (SIZE_MAX: none), the size the window is opened with, where reads
+  // fail from, where the text ends, whether the window fails.
+  struct Case { const char* what; size_t stop, claimed, failFrom, end; bool failed = false; };
   const size_t n = bytes.size(), b = kSmallBlock;
   const Case cases[] = {
       {"whole", SIZE_MAX, n, SIZE_MAX, n},
@@ -216,13 +207,7 @@ TEST(ReadAhead, GivesTheSourcesBlocksInOrderAndKeepsTheLastOne) {
   std::mt19937 random(3);
   std::string bytes(10 * 1000 + 123, '\0');
   for (char& c : bytes) c = static_cast<char>(random());
-  struct Case {
-    const char* what;
-    uint64_t size;
-    size_t failFrom;
-    size_t end;  // where the blocks end
-    bool failed;
-  };
+  struct Case { const char* what; uint64_t size; size_t failFrom, end; bool failed; };
   const size_t n = bytes.size();
   const Case cases[] = {
       {"whole", n, SIZE_MAX, n, false},
@@ -276,33 +261,13 @@ TEST(ReadAsItGoes, HoldsAFewMiBOfAnyPage) {
     while (head.size() < kSize) head += unit;
     return head;
   };
-  struct Page {
-    std::string bytes;
-    bool defaultReading = true;  // whether the readings hold little of it
-    bool classicReading = true;
-  };
-  const Page pages[] = {
-      {repeated("", examples)},
-      {repeated("", "<p>para <b>bold</b>\n")},
-      {repeated("<html><head><title>t</title>", "<p>para\n")},
-      {repeated("<p>", "word ")},
-      {repeated("<p>", " ")},
-      {"<p>" + std::string(kSize, '\0') + "b"},
-      {repeated("<p>&", "x")},
-      {repeated("<p>a<!--", "x")},
-      {repeated("<p>a<!--", "- -> --")},
-      // Markup passed over to its end.
-      {repeated("<p>a<script>", "x</scrip")},
-      {repeated("<p>a<![CDATA[", "x]]"), true, false},
-      {repeated("<p>a<% ", "x>")},
-      {repeated("<p>a<option>", "x")},
-      {repeated("<p>a<title>", "x</titl")},
-      {repeated("<pre>", "a line &amp; <b>x</b>\n")},
-      {repeated("<p>a<!DOCTYPE ", "x"), true, false},
-      {repeated("<p>a<zz ", "x")},
-      // The default reading holds blanks and controls after a word up to the next that shows.
-      {repeated("<p>a", " "), false},
-  };
+  // The page, and whether the default and the classic reading hold little of it.
+  struct Page { std::string bytes; bool defaultReading = true, classicReading = true; };
+  std::vector<Page> pages = {{repeated("", examples)}, {"<p>" + std::string(kSize, '\0') + "b"}};
+  for (const Row& r : Rows("pages-held-in-little.tsv", 4)) {  // a start, and what repeats
+    const std::string& head = r.fields[0];
+    pages.push_back({repeated(head, r.fields[1]), r.fields[2] == "yes", r.fields[3] == "yes"});
+  }
   for (const Page& page : pages) {
     for (vellumine_reading reading : {VELLUMINE_READING_DEFAULT, VELLUMINE_READING_CLASSIC}) {
       if (!(reading == VELLUMINE_READING_DEFAULT ? page.defaultReading : page.classicReading))
@@ -326,10 +291,10 @@ TEST(ReadAsItGoes, HoldsAFewMiBOfAnyPage) {
           ChooseEncoding(VELLUMINE_ENCODING_AUTO, window);
         }
         // The page, and the largest buffer (of prepared text or output) it came to need.
-        EXPECT_LE(window.mostHeld(), kMostHeld)
-            << page.bytes.substr(0, 40) << " mode " << static_cast<int>(mode) << " reading " << reading;
-        EXPECT_LE(LargestBlockGranted(), kMostHeld)
-            << page.bytes.substr(0, 40) << " mode " << static_cast<int>(mode) << " reading " << reading;
+        SCOPED_TRACE(page.bytes.substr(0, 40) + " mode " + std::to_string(int(mode)) +
+                     " reading " + std::to_string(reading));
+        EXPECT_LE(window.mostHeld(), kMostHeld);
+        EXPECT_LE(LargestBlockGranted(), kMostHeld);
       }
     }
   }
