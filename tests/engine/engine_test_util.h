@@ -204,8 +204,7 @@ void ExpectTheOutputsBesideThePages(const std::string& folder, const std::string
   EXPECT_GT(compared, 10) << folder;
 }
 
-// The snippets at 12 points.
+// The line break snippet at 12 points.
 inline const std::string kBreak = "\n\\par\\pard\\plain \\sb120\\qj\\fs24\\lang1033 ";
-inline const std::string kHeading = "\n{\\par\\b\\fs24 ";
 
 }  // namespace vellumine::testing

@@ -2,7 +2,6 @@
 // blocks go, how their ends are found, what stays; the fused pass giving the same); the
 // classic translation of the pages of data/translation in plain text, RTF and RTF tables (its
 // README); RTF sizes, header, groups, the body buffer and progress, a row's cell count.
-#include <climits>
 #include <random>
 
 #include "engine_test_util.h"
@@ -28,10 +27,8 @@ std::string Prepare(const std::string& raw) {
 }
 
 TEST(PrepareTextTest, ReadTransform) {
-  std::vector<Case> reads = {{"A\r\nB\rC\x1A" "more\r\n", "A\nB\rC"}, {"\r\r\n", "\r\n"},
-                             {"\r\n\n\r", "\n\n\r"}, {"x\r", "x\r"},  // a CR at the end stays
-                             {"\x1A" "abc", ""}, {"ab\r\x1A\n", "ab\r"},  // 0x1A between CR, LF
-                             {std::string("a\0b\r\n", 5), std::string("a\0b\n", 4)}};
+  std::vector<Case> reads;
+  for (const Row& r : Rows("read-transform.tsv", 2)) reads.push_back({r.fields[0], r.fields[1]});
   for (size_t k = 0; k < 40; ++k) {  // CR LF and 0x1A at every offset of a scan chunk
     const std::string run(k, 'a');
     reads.push_back({run + "\r\n" + run + "\r\r\n", run + "\n" + run + "\r\n"});
@@ -118,16 +115,13 @@ TEST(WritersTest, PathologicalPlainText) {
 // Subscripts move by half the size, rounded toward zero; sizes are held to what readers take.
 // The heading's size is 2S, the shift S/2.
 TEST(RtfWriterTest, SizesHeldToWhatReadersTake) {
-  const struct { int given, size; const char *fs, *shift; } cases[] = {
-      {9, 9, "18", "4"}, {-7, -7, "-14", "-3"}, {-99999, -1638, "-3276", "-819"},
-      {INT_MAX, 1638, "3276", "819"}, {1639, 1638, "3276", "819"}, {-1637, -1637, "-3274", "-818"}};
-  for (const auto& c : cases) {
+  for (const Row& r : Rows("rtf-sizes.tsv", 4)) {
     RtfTemplates t;
-    FormatRtfTemplates(t, c.given, false);
+    FormatRtfTemplates(t, std::stoi(r.fields[0]), false);
     EXPECT_EQ(std::to_string(t.fontSize) + " " + std::string(t.subscriptOpen.view()) +
                   std::string(t.superscriptOpen.view()) + std::string(t.headingOpen.view()),
-              std::to_string(c.size) + " {\\dn" + c.shift + " {\\up" + c.shift +
-                  " \n{\\par\\b\\fs" + c.fs + " ");
+              r.fields[1] + " {\\dn" + r.fields[3] + " {\\up" + r.fields[3] +
+                  " \n{\\par\\b\\fs" + r.fields[2] + " ") << r.where;
   }
 }
 
@@ -162,14 +156,11 @@ TEST(RtfWriterTest, FontNameBytesThatWouldEndTheTableLeftOut) {
 
 // Closing braces are written only for groups the body opened.
 TEST(RtfWriterTest, GroupsClosedOnlyWhereOpened) {
-  const struct { std::string html, expected; int open; } cases[] = {
-      {"</sub>a</sup>b", "ab", 0}, {"</h3>a", "\\par a", 0}, {"<b><b>x</b></b>", "{\\b {\\b x}", 1},
-      {"<b>x</sub></b>y", "{\\b x}y", 0}, {"<strong>x</b></strong>", "{\\b x}", 0},
-      {"<sub><sup>x</sup></sub></sub>y", "{\\dn6 {\\up6 x}}y", 0},
-      {"<h2>a<b>b<sub>c", kHeading + "a{\\b b{\\dn6 c", 3}};
-  for (const auto& c : cases)
-    EXPECT_EQ(Translate(c.html).text + "|" + std::to_string(Translate(c.html).openGroups),
-              c.expected + "|" + std::to_string(c.open)) << c.html;
+  for (const Row& r : Rows("rtf-groups.tsv", 3)) {
+    const Translated body = Translate(r.fields[0]);
+    EXPECT_EQ(body.text + "|" + std::to_string(body.openGroups), r.fields[1] + "|" + r.fields[2])
+        << r.where;
+  }
 }
 
 // The body is the same whatever room the buffer starts with.
@@ -208,12 +199,10 @@ TEST(RtfWriterTest, EveryStepReportsItsTick) {
 // A row's cells, counted from the text after the row start tag's ">"; "</table>", comments and
 // blocks do not stop the count.
 TEST(RtfTablesTest, CellsOfARowCounted) {
-  const struct { std::string html; size_t cells; } cases[] = {
-      {"><td>a<td>b</tr><td>", 2}, {"><TD>a<Th class=h>b<tH>", 3}, {"><td>a<TR class=x><td>", 1},
-      {"><td>a<TABLE border=1><td>", 1}, {"><td>a</table><td>", 2}, {"><td>a<trx><tablex><td>", 2},
-      {"><td\n>a<td\t>b<thead><tbody><td", 0}, {"><!-- <td> --><pre><td></pre>", 2}, {">", 0}};
-  for (const auto& c : cases)
-    EXPECT_EQ(CountRowCells(c.html.data(), c.html.size(), 0), c.cells) << c.html;
+  for (const Row& r : Rows("row-cells.tsv", 2)) {
+    const std::string& html = r.fields[0];
+    EXPECT_EQ(CountRowCells(html.data(), html.size(), 0), std::stoul(r.fields[1])) << r.where;
+  }
 }
 
 // Runs of text, blanks, skipped bytes and characters, and preformatted blocks, are taken a
