@@ -64,19 +64,11 @@ void ExpectSameInHalves(const std::string& html, const std::string& what) {
   }
 }
 
-// Pieces that change the state a step depends on: text and tags, blanks, breaks, references,
-// lists, groups, centring, tables, preformatted blocks, bytes from 0x80 up.
-const char* const kPieces[] = {
-    "word", "x", " ", "  ", "\n", "\t", "<p>", "</p>", "<br>", "<li>", "<b>", "</b>",
-    "<strong>", "</strong>", "<ul>", "</ul>", "<ol>", "</ol>", "<h2>", "</h2>", "<center>",
-    "</center>", "<table>", "</table>", "<tr>", "</tr>", "<td>", "</td>", "<th>", "<pre>",
-    "</pre>", "<a href=\"x\">", "</a>", "<", ">", "&amp;", "&nbsp;", "&eacute;", "&#8212;",
-    "&zz;", "&", ";", "{", "\\", "\xE9", "\xD0\x96\xD0\x96", "\xE6\x97\xA5", "\xF0\x9F\x98\x80",
-    "\xC3", "<sub>", "</sub>", "<sup>", "<i>"};
 
 std::string RandomPage(std::mt19937& random, size_t pieces) {
+  static const std::vector<Row> kPieces = Rows("split-pieces.tsv", 1);
   std::string html;
-  for (size_t i = 0; i < pieces; ++i) html += kPieces[random() % std::size(kPieces)];
+  for (size_t i = 0; i < pieces; ++i) html += kPieces[random() % kPieces.size()].fields[0];
   return html;
 }
 
@@ -95,11 +87,8 @@ struct ChangingSource final : RawTextSource {
 
 TEST(SplitTest, ReadAndPreparedInHalves) {
   // Each piece is placed so that it starts at every offset around the middle of the text.
-  const std::string pieces[] = {
-      "<script>x</script>", "<title>t</title>", "<%a%>", "<option>o</option>", "\r\n",
-      "\r\r\n", "\x1A", "<script>x\x1A</script>", "<script>x</script\r\n", "<style>s",
-      "<sc", "</script>", std::string("a\0b", 3)};
-  for (const std::string& piece : pieces) {
+  for (const Row& r : Rows("split-placed-pieces.tsv", 1)) {
+    const std::string& piece = r.fields[0];
     for (size_t before = 44; before < 76; ++before) {
       const std::string raw = std::string(before, 'a') + piece + std::string(60, 'b') +
                               "<title>T</title>z\r\n";
@@ -107,14 +96,12 @@ TEST(SplitTest, ReadAndPreparedInHalves) {
       EXPECT_EQ(ReadInHalves(source, raw.size(), 2), Whole(raw)) << before << ": " << piece;
     }
   }
-  const char* const rawPieces[] = {"a", "bb ", "<p>", "<td>", "<t", "<s", "<o", "<%", "%>",
-                                 "</title>", "<title>", "<script>", "</script>", "<style>",
-                                 "</style>", "<option>", "</option>", "\r", "\n", "\r\n",
-                                 "\x1A", "\xE9", "<", ">"};
+  const std::vector<Row> rawPieces = Rows("split-raw-pieces.tsv", 1);
   std::mt19937 random(12);
   for (int i = 0; i < 400; ++i) {  // each round starts threads, which are slow under emulation
     std::string raw;
-    for (size_t k = random() % 300; k > 0; --k) raw += rawPieces[random() % std::size(rawPieces)];
+    for (size_t k = random() % 300; k > 0; --k)
+      raw += rawPieces[random() % rawPieces.size()].fields[0];
     MemoryTextSource source(raw.data(), raw.size());
     // In halves, and whole below the threshold.
     for (size_t splitFrom : {size_t{2}, raw.size() + 1})

@@ -211,10 +211,7 @@ TEST(RtfTablesTest, CellsOfARowCounted) {
 // RTF mode and character set, in halves and not.
 TEST(RtfWriterTest, LongRunsTakenInStepsChangeNothing) {
   std::mt19937 random(11);
-  const std::string pieces[] = {"word", "x", " ", "   ", "\t\n", std::string(1, '\0'), "\x01",
-                                "caf\xC3\xA9", "\xE9\xE8", "\xD0\x96\xF0\x9F\x98\x80", "{}\\",
-                                "<b>", "</b>", "<i x>", "<p", ">", "<!-- c -->", "&amp;", "&x",
-                                "<td>", "<tr>", "<br>", "-1", "<pre>", "</pre>", "\n"};
+  const std::vector<Row> pieces = Rows("step-pieces.tsv", 1);
   std::vector<std::string> pages = {"<p>" + std::string(3000, 'a'),
                                     "<pre>" + std::string(3000, 'a') + "\n&amp;</pre>b",
                                     "<pre>unclosed\n" + std::string(3000, 'a'),
@@ -223,7 +220,7 @@ TEST(RtfWriterTest, LongRunsTakenInStepsChangeNothing) {
                                     "text<" + std::string(3000, 'q')};
   for (int n = 0; n < 30; ++n) {
     std::string page = n % 3 == 0 ? "<table><tr><td>" : "<p>";
-    while (page.size() < 4000) page += pieces[random() % std::size(pieces)];
+    while (page.size() < 4000) page += pieces[random() % pieces.size()].fields[0];
     pages.push_back(page);
   }
   for (const std::string& page : pages) {
