@@ -71,8 +71,7 @@ TEST(ConvertFileTest, ExamplePagesGiveTheOutputsCheckedIn) {
   for (const auto& [file, html] : pages) {
     for (vellumine_reading reading : kReadings) {
       for (int m = 0; m < 3; ++m) {
-        const std::string name = std::string(reading == VELLUMINE_READING_CLASSIC ? "classic/"
-                                                                                  : "default/") +
+        const std::string name = (reading == VELLUMINE_READING_CLASSIC ? "classic/" : "default/") +
                                  file.substr(0, file.rfind('.')) + suffixes[m];
         Converted out = ConvertInMemory(html, OptionsFor(kModes[m], reading));
         ASSERT_EQ(out.result, VELLUMINE_OK);

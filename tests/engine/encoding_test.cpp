@@ -25,21 +25,14 @@ std::map<int, int> ReadChart(const std::string& name) {
 // An encoding asked for ignores the page. (Choices are compared whole: Latin-1 and UTF-8
 // differ only in the flag.)
 TEST(ChooseEncodingTest, AskedForIgnoresThePage) {
-  const std::string latinHead = "<head><meta charset=iso-8859-1></head>",
-                    koi8Head = "<head><meta charset=koi8-r></head>\xC3\xA9";
-  const struct {
-    vellumine_encoding encoding;
-    std::string text;
-    EncodingChoice expected;
-  } cases[] = {
-      {VELLUMINE_ENCODING_WINDOWS_1251, latinHead, kCp1251},
-      {VELLUMINE_ENCODING_KOI8_R, latinHead, kKoi8},
-      {VELLUMINE_ENCODING_ISO_8859_1, koi8Head, kLatin},
-      {VELLUMINE_ENCODING_ISO_8859_5, latinHead, kIso5},
-      {VELLUMINE_ENCODING_UTF_8, koi8Head, kUtf8}};
-  for (const auto& c : cases)
-    EXPECT_EQ(ChooseEncoding(c.encoding, c.text.data(), c.text.size()), c.expected)
-        << c.encoding << " " << ::testing::PrintToString(c.text);
+  const std::map<std::string, EncodingChoice> choices = {
+      {"windows-1251", kCp1251}, {"koi8-r", kKoi8}, {"iso-8859-1", kLatin}, {"iso-8859-5", kIso5},
+      {"utf-8", kUtf8}};
+  for (const Row& r : Rows("asked-encodings.tsv", 2)) {
+    const vellumine_encoding asked = vellumine_encoding(EncodingNamed(r.fields[0]));
+    EXPECT_EQ(ChooseEncoding(asked, r.fields[1].data(), r.fields[1].size()),
+              choices.at(r.fields[0])) << r.where;
+  }
 }
 
 // Auto-Select on the pages of data/encoding, each named <case>.<encoding>.html by the encoding
