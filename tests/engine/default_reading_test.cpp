@@ -141,9 +141,8 @@ TEST(DefaultReading, Tokens) {
       case HtmlToken::Kind::End: break;
     }
   }
-  const std::string p = std::to_string(static_cast<int>(Tag::P));
-  const std::string br = std::to_string(static_cast<int>(Tag::Br));
-  const std::string u = std::to_string(static_cast<int>(Tag::U));
+  const std::string p = std::to_string(int(Tag::P)), br = std::to_string(int(Tag::Br)),
+                    u = std::to_string(int(Tag::U));
   EXPECT_EQ(seen, "[a]<" + p + ">[b]#38<" + br + "/></" + p + "><" + u + ">[c]#1");
 }
 
@@ -162,13 +161,11 @@ TEST(DefaultReading, AttributesFoundByName) {
 TEST(DefaultReading, PassingOverGoesOnWhereItStopped) {
   auto rest = [](HtmlTokenizer& tokens) {  // the tokens from the position on
     std::string seen;
-    for (HtmlToken t = tokens.Next(); t.kind != HtmlToken::Kind::End; t = tokens.Next())
-      seen += std::to_string(static_cast<int>(t.kind)) + ":" + std::to_string(t.begin) + "-" +
-              std::to_string(t.end) + ":" +
-              (t.kind == HtmlToken::Kind::StartTag || t.kind == HtmlToken::Kind::EndTag
-                   ? std::to_string(static_cast<int>(t.tag))
-                   : "") +
-              " ";
+    for (HtmlToken t = tokens.Next(); t.kind != HtmlToken::Kind::End; t = tokens.Next()) {
+      const bool tag = t.kind == HtmlToken::Kind::StartTag || t.kind == HtmlToken::Kind::EndTag;
+      seen += std::to_string(int(t.kind)) + ":" + std::to_string(t.begin) + "-" +
+              std::to_string(t.end) + ":" + (tag ? std::to_string(int(t.tag)) : "") + " ";
+    }
     return seen;
   };
   for (const std::string open :

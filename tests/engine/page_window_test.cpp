@@ -179,20 +179,16 @@ TEST(ReadAsItGoes, GivesTheOutputOfTheWholePage) {
                                           {block, kSmallWindow}),
                     VELLUMINE_OK);
           const std::string got = out.str();
-          const size_t differ =
-              std::mismatch(got.begin(), got.end(), whole.out.begin(), whole.out.end()).first - got.begin();
+          const size_t differ = std::ranges::mismatch(got, whole.out).in1 - got.begin();
           ASSERT_TRUE(got == whole.out)
-              << page.substr(0, 60) << " mode " << static_cast<int>(mode) << " encoding "
-              << encoding << " reading " << reading << " blocks of " << block << ": from byte "
-              << differ << " of " << whole.out.size() << ", " << got.substr(differ, 40)
-              << " against " << whole.out.substr(differ, 40);
+              << page.substr(0, 60) << " mode " << int(mode) << " encoding " << encoding
+              << " reading " << reading << " blocks of " << block << ": from byte " << differ
+              << ", " << got.substr(differ, 40) << " against " << whole.out.substr(differ, 40);
           // The steps rise to the end.
           ASSERT_FALSE(steps.calls.empty());
           EXPECT_EQ(steps.calls.back(), "50/50");
-          EXPECT_TRUE(std::is_sorted(steps.calls.begin(), steps.calls.end(),
-                                     [](const std::string& a, const std::string& b) {
-                                       return std::stoi(a) < std::stoi(b);
-                                     }));
+          EXPECT_TRUE(
+              std::ranges::is_sorted(steps.calls, {}, [](auto& s) { return std::stoi(s); }));
         }
       }
     }
