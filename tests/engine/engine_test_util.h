@@ -112,12 +112,14 @@ inline std::string FixturePath(const std::string& name) {
 }
 
 // The rows of a table of data/cases: tab-separated fields with the escapes \n, \r, \t, \\ and
-// \xNN, "#" lines for comments; each row named "<file>:<line>", one of another width a failure
-// (a missing file reads as the one field "<missing>").
+// \xNN, "#" lines for comments; each row named "<file>:<line>", one of another width a failure,
+// and so is a missing file.
 struct Row { std::string where; std::vector<std::string> fields; };
 inline std::vector<Row> Rows(const std::string& name, size_t width) {
   std::vector<Row> rows;
-  std::istringstream in(ReadBytes(FixturePath("cases/" + name)));
+  const std::string bytes = ReadBytes(FixturePath("cases/" + name));
+  EXPECT_NE(bytes, "<missing>") << name;
+  std::istringstream in(bytes);
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     if (line.empty() || line[0] == '#') continue;

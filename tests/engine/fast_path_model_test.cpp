@@ -13,23 +13,12 @@
 
 namespace vellumine::testing {
 
-// Pieces of text; a ";" comes only inside a reference piece, so that every reference the
-// plain-text model meets is "&amp;", "&zz;" or a name holding "&" (which names nothing). No
-// piece can make a tag the models do not know ("<b " or "<li>").
-const char* const kPieces[] = {
-    "a", "c", "Q", " ", "  ", "\t", "\n", " \n\t ", "<p>", "</P>", "<x>", "<", ">", "&",
-    "&amp;", "&zz;", "{", "}", "\\", "\xE9", "\xA0", "\x80", "\x9F", "\xD0\x96",
-    "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\xE6\x97", "\xC3", "aaaaaaaaaaaaaaa", "ccccccccccccccccccc",
-    "a b c d e f g h i j", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",
-    // The edges of well-formed UTF-8: overlong forms, surrogates, past U+10FFFF, no lead.
-    "\xE0\xA0\x80", "\xE0\x9F\xBF", "\xED\x9F\xBF", "\xED\xA0\x80", "\xF0\x90\x80\x80",
-    "\xF0\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xC0\xAF", "\xC1\xBF", "\xC2\x80",
-    "\xF5\x80\x80\x80", "\xFF", "\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96\xD0\x96"};
-
+// A random text of the pieces of data/cases/fast-pieces.tsv (what they hold: there).
 std::string RandomText(std::mt19937& random) {
+  static const std::vector<Row> kPieces = Rows("fast-pieces.tsv", 1);
   std::string text;
   size_t pieces = 1 + random() % 60;
-  for (size_t i = 0; i < pieces; ++i) text += kPieces[random() % std::size(kPieces)];
+  for (size_t i = 0; i < pieces; ++i) text += kPieces[random() % kPieces.size()].fields[0];
   return text;
 }
 
@@ -47,7 +36,7 @@ bool At(const std::string& s, size_t p, const char* form) {
   return true;
 }
 
-// Plain text, byte by byte, for the pieces above (only "<p>" and "</p>" break lines).
+// Plain text, byte by byte, for those pieces (only "<p>" and "</p>" break lines).
 std::string TextModel(const std::string& s, bool utf8) {
   std::string out;
   bool textOn = false, blankAllowed = true;
@@ -96,7 +85,7 @@ std::string TextModel(const std::string& s, bool utf8) {
   return out;
 }
 
-// RTF without tables, byte by byte, for the pieces above ("<p>" and "</p>" are the only
+// RTF without tables, byte by byte, for those pieces ("<p>" and "</p>" are the only
 // tags known).
 std::string RtfModel(const std::string& s, bool utf8) {
   std::string out;

@@ -33,13 +33,12 @@ TEST(EscapeEntityTest, FormsNumbersNamesAndRuns) {
 
 // Bytes at or past the length never match, whatever follows them in memory.
 TEST(EscapeEntityTest, BytesPastTheLengthNeverMatch) {
-  const char text[] = "a&nbsp;&#233;&eacute;";
-  const struct { size_t p, length; std::string expected; size_t used; } cuts[] = {
-      {1, 5, "nbs", 4}, {1, 6, "\\'a0", 5}, {1, 7, " ", 5}, {7, 11, "23", 4}, {13, 17, "eac", 4}};
-  for (const auto& c : cuts) {
+  for (const Row& r : Rows("entity-cuts.tsv", 4)) {  // in "a&nbsp;&#233;&eacute;"
     EntityResult result;
-    EXPECT_EQ(EscapeEntity(text, c.p, c.length, result, false), c.used) << c.expected;
-    EXPECT_EQ(result.view(), c.expected);
+    const size_t used = EscapeEntity("a&nbsp;&#233;&eacute;", std::stoul(r.fields[0]),
+                                     std::stoul(r.fields[1]), result, false);
+    EXPECT_EQ(used, std::stoul(r.fields[3])) << r.where;
+    EXPECT_EQ(result.view(), r.fields[2]) << r.where;
   }
 }
 
@@ -119,19 +118,13 @@ bool InWindows1251(uint32_t cp) {
 TEST(TextReferenceSetsTest, CyrillicTextHoldsOnlyTheNamedCharacters) {
   const std::vector<std::string> names = ReferenceNames();
   ASSERT_GT(names.size(), 1000u);
-  const std::pair<vellumine_encoding, std::string> pages[] = {
-      {VELLUMINE_ENCODING_WINDOWS_1251, ""}, {VELLUMINE_ENCODING_KOI8_R, ""},
-      {VELLUMINE_ENCODING_ISO_8859_5, ""},
-      {VELLUMINE_ENCODING_AUTO, "<head><meta charset=koi8-r></head>"},
-      {VELLUMINE_ENCODING_AUTO,
-       "<head><meta http-equiv=Content-Type content=\"text/html; charset=iso-8859-5\"></head>"}};
-  for (const auto& [encoding, head] : pages) {
-    std::string page = head + "<x>";  // text starts after a tag
+  for (const Row& r : Rows("cyrillic-pages.tsv", 2)) {  // the encoding asked for, a head
+    std::string page = r.fields[1] + "<x>";  // text starts after a tag
     for (const std::string& name : names) page += "&" + name + ";<br>";
     for (bool utf8 : {false, true}) {
-      SCOPED_TRACE(std::to_string(encoding) + " " + head + (utf8 ? " in UTF-8" : ""));
+      SCOPED_TRACE(r.where + (utf8 ? " in UTF-8" : ""));
       vellumine_options options = OptionsFor(ConversionMode::Text, VELLUMINE_READING_CLASSIC);
-      options.encoding = encoding;
+      options.encoding = vellumine_encoding(EncodingNamed(r.fields[0]));
       options.text_utf8 = utf8;
       const Converted text = ConvertInMemory(page, options);
       ASSERT_EQ(text.result, VELLUMINE_OK);
@@ -156,15 +149,11 @@ TEST(TextReferenceSetsTest, CyrillicTextHoldsOnlyTheNamedCharacters) {
 // both output sets.
 TEST(TextReferenceSetsTest, PageTextAndReferencesTogether) {
   const std::string page = "<p>\xF0\xD2\xC9\xD7\xC5\xD4 &frac12; &eacute;&#200;&AElig; &ZHcy;&copy;";
-  const struct { bool utf8; std::string expected; } cases[] = {
-      {false, "\xCF\xF0\xE8\xE2\xE5\xF2 \xC6\xA9"},  // "Привет Ж©"
-      {true, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xC2\xBD \xC3\xA9\xC3\x88\xC3\x86 "
-             "\xD0\x96\xC2\xA9"}};
-  for (const auto& c : cases) {
+  for (const Row& r : Rows("koi8-page-text.tsv", 2)) {  // in UTF-8 or not, the text
     vellumine_options options = OptionsFor(ConversionMode::Text, VELLUMINE_READING_CLASSIC);
     options.encoding = VELLUMINE_ENCODING_KOI8_R;
-    options.text_utf8 = c.utf8;
-    EXPECT_EQ(ConvertInMemory(page, options).out, "\r\n" + c.expected) << c.utf8;
+    options.text_utf8 = r.fields[0] == "yes";
+    EXPECT_EQ(ConvertInMemory(page, options).out, r.fields[1]) << r.where;
   }
 }
 
