@@ -35,8 +35,7 @@ Converted Convert(const std::string& input, const std::string& directory,
                   vellumine_reading reading = VELLUMINE_READING_DEFAULT) {
   RecordedSteps steps;
   return {ConvertFile(input.c_str(), directory.c_str(), steps.Attach(OptionsFor(mode, reading)),
-                      style),
-          "", steps.calls};
+                      style), "", steps.calls};
 }
 
 // A write function that collects the output.
@@ -46,12 +45,8 @@ int AppendTo(void* out, const char* bytes, size_t n) {
 }
 
 // A page converted in memory through the library's interface: the result and the output.
-struct LibraryRun {
-  vellumine_result result;
-  std::string out;
-};
-LibraryRun ThroughLibrary(const std::string& page, const vellumine_options* options) {
-  LibraryRun run{VELLUMINE_OK, ""};
+Converted ThroughLibrary(const std::string& page, const vellumine_options* options) {
+  Converted run{VELLUMINE_OK, "", {}};
   run.result = vellumine_convert_memory(page.data(), page.size(), options, AppendTo, &run.out);
   return run;
 }
@@ -102,8 +97,7 @@ TEST(ConvertFileTest, FilesHoldWhatMemoryHolds) {
     dir.Write("page.html", html);
     for (vellumine_reading reading : kReadings) {
       for (ConversionMode mode : kModes) {
-        SCOPED_TRACE(std::to_string(html.size()) + " bytes, mode " + std::to_string(int(mode)) +
-                     ", reading " + std::to_string(reading));
+        SCOPED_TRACE(::testing::Message() << html.size() << "B " << int(mode) << " " << reading);
         Converted run =
             Convert(dir.path() + "page.html", dir.path(), mode, kNativePathStyle, reading);
         ASSERT_EQ(run.result, VELLUMINE_OK);
@@ -115,8 +109,7 @@ TEST(ConvertFileTest, FilesHoldWhatMemoryHolds) {
         RecordedSteps handedSteps;
         const vellumine_options options = handedSteps.Attach(OptionsFor(mode, reading));
         ASSERT_EQ(vellumine_convert_file_to((dir.path() + "page.html").c_str(), &options,
-                                            AppendTo, &handed),
-                  VELLUMINE_OK);
+                                            AppendTo, &handed), VELLUMINE_OK);
         EXPECT_TRUE(handed == file);
         EXPECT_EQ(handedSteps.calls, run.steps);
       }
@@ -185,8 +178,7 @@ TEST(ConvertFileTest, OutputHandedToAFunctionFailures) {
         {"page.htm", [](void*, const char*, size_t) { return 1; }, VELLUMINE_CANNOT_WRITE_OUTPUT}}) {
     std::string handed;
     EXPECT_EQ(vellumine_convert_file_to((dir.path() + name).c_str(), &options, write, &handed),
-              expected)
-        << name;
+              expected) << name;
     EXPECT_EQ(handed, "");
   }
   EXPECT_EQ(vellumine_convert_file_to(nullptr, &options, AppendTo, nullptr),
@@ -289,8 +281,7 @@ TEST(ConvertFileTest, TheInputIsNeverItsOwnOutput) {
   // The same name in another directory is another file and is written (here in the classic
   // reading, whose text it is).
   EXPECT_EQ(Convert(text, dir.path() + "other", ConversionMode::Text, kNativePathStyle,
-                    VELLUMINE_READING_CLASSIC).result,
-            VELLUMINE_OK);
+                    VELLUMINE_READING_CLASSIC).result, VELLUMINE_OK);
   EXPECT_EQ(dir.Read("other/page.txt"), "\r\nkeep me\r\n");
 }
 
@@ -336,7 +327,7 @@ void ExpectEveryEntryPoint(const std::string& page, const vellumine_options& opt
                            vellumine_result expected, std::optional<std::string> out = {}) {
   TempDirectory dir;
   dir.Write("page.htm", page);
-  const LibraryRun run = ThroughLibrary(page, &options);
+  const Converted run = ThroughLibrary(page, &options);
   EXPECT_EQ(run.result, expected);
   EXPECT_EQ(vellumine_convert_file((dir.path() + "page.htm").c_str(), dir.bare().c_str(), &options),
             expected);
@@ -363,7 +354,7 @@ const std::string kReadingsDiffer =
 TEST(LibraryTest, OptionsOfVersion12AndOfALaterVersion) {
   for (ConversionMode mode : kModes) {
     const vellumine_options current = OptionsFor(mode);
-    const LibraryRun byDefault = ThroughLibrary(kReadingsDiffer, &current);
+    const Converted byDefault = ThroughLibrary(kReadingsDiffer, &current);
     ASSERT_EQ(byDefault.result, VELLUMINE_OK);
     // Followed by memory that would name the classic reading or none.
     for (int past : {int{VELLUMINE_READING_CLASSIC}, 99}) {
@@ -388,8 +379,7 @@ TEST(LibraryTest, OptionsTooShortOrOfNoReadingRefused) {
     for (auto [size, reading] : {std::pair{kVersion12Size - 1, 0}, {size_t{0}, 0},
                                  {sizeof(vellumine_options), 2}, {sizeof(vellumine_options), -1},
                                  {sizeof(vellumine_options), 99}}) {
-      SCOPED_TRACE(std::to_string(int(mode)) + ": " + std::to_string(size) + " bytes, reading " +
-                   std::to_string(reading));
+      SCOPED_TRACE(::testing::Message() << int(mode) << ": " << size << " bytes, " << reading);
       vellumine_options refused = OptionsFor(mode);
       refused.size = size;
       refused.reading = static_cast<vellumine_reading>(reading);
@@ -426,9 +416,8 @@ TEST(LibraryTest, LinksAndWrapOutOfRangeOrWithTheClassicReading) {
     for (vellumine_reading reading : {kDefault, kClassic}) {
       const vellumine_options atDefaults = OptionsFor(mode, reading);
       for (auto [links, wrap] : {std::pair{kList, 72}, {3, -1}, {-1, 100001}}) {
-        SCOPED_TRACE(std::to_string(int(mode)) + ": reading " + std::to_string(reading) +
-                     ", past the struct links " + std::to_string(links) + ", wrap " +
-                     std::to_string(wrap));
+        SCOPED_TRACE(::testing::Message() << int(mode) << ": reading " << reading
+                                          << ", past: links " << links << ", wrap " << wrap);
         vellumine_options earlier = atDefaults;
         earlier.size = kBeforeLinksSize;
         earlier.links = static_cast<vellumine_links>(links);

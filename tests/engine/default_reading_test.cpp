@@ -215,12 +215,10 @@ TEST(DefaultReading, FastRunsMatchTheirModels) {
     size_t highModel = std::min(from, end);
     while (highModel < end && s[highModel] < 0x80 && s[highModel] != '&') ++highModel;
     ASSERT_EQ(FindReferenceOrHighByte(reinterpret_cast<const unsigned char*>(ampersands.data()),
-                                      std::min(from, end), end),
-              highModel) << round;
+                                      std::min(from, end), end), highModel) << round;
     size_t pairModel = from;
     while (pairModel + 1 < bytes.size() &&
-           !((s[pairModel] | 0x20) == 'o' && (s[pairModel + 1] | 0x20) == 'l'))
-      ++pairModel;
+           !((s[pairModel] | 0x20) == 'o' && (s[pairModel + 1] | 0x20) == 'l')) ++pairModel;
     if (pairModel + 1 >= bytes.size()) pairModel = bytes.size();
     ASSERT_EQ(FindLetterPair(s, from, bytes.size(), 'o', 'l'), pairModel) << round;
     // (Reading past the end, what lies there is plain or not.)
@@ -252,8 +250,7 @@ TEST(DefaultReading, FastRunsMatchTheirModels) {
           CopyPlainRunWithBlanks<PlainBytes::RtfText, true>(p, bytes.size(), out, afterBlank);
       size_t keptModel = 0;
       while (keptModel < bytes.size() &&
-             (p[keptModel] == ' ' || IsPlainByte(PlainBytes::RtfText, p[keptModel])))
-        ++keptModel;
+             (p[keptModel] == ' ' || IsPlainByte(PlainBytes::RtfText, p[keptModel]))) ++keptModel;
       size_t collapsedModel = 0;
       for (bool blankBefore = afterBlank; collapsedModel < bytes.size(); ++collapsedModel) {
         const unsigned char c = p[collapsedModel];

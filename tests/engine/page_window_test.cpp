@@ -42,12 +42,10 @@ TEST(PageWindow, HoldsTheSourcesBytesUpToTheTextsEnd) {
   struct Case { const char* what; size_t stop, claimed, failFrom, end; bool failed = false; };
   const size_t n = bytes.size(), b = kSmallBlock;
   const Case cases[] = {
-      {"whole", SIZE_MAX, n, SIZE_MAX, n},
-      {"0x1A first", 0, n, SIZE_MAX, 0},
+      {"whole", SIZE_MAX, n, SIZE_MAX, n}, {"0x1A first", 0, n, SIZE_MAX, 0},
       {"0x1A in the block's read-past bytes", b - 10, n, SIZE_MAX, b - 10},
       {"0x1A first in a block", 2 * b, n, SIZE_MAX, 2 * b},
-      {"0x1A last", n - 1, n, SIZE_MAX, n - 1},
-      {"shrank", SIZE_MAX, n + 3 * b, SIZE_MAX, n},
+      {"0x1A last", n - 1, n, SIZE_MAX, n - 1}, {"shrank", SIZE_MAX, n + 3 * b, SIZE_MAX, n},
       {"exactly blocks", SIZE_MAX, 4 * b, SIZE_MAX, 4 * b},
       {"a read fails", SIZE_MAX, n, 3 * b, 3 * b, true},
   };
@@ -107,26 +105,21 @@ std::vector<std::string> FarReachingPages() {
   std::string lists;
   for (int i = 0; i < 1200; ++i) lists += "<ol start=" + std::to_string(i) + "><li>x</ol>";
   std::vector<std::string> pages = {
-      examples,
-      cells + "</table><p>after",
-      commented + "</table><p>after",
-      wide + "</tr><tr><td>last</table>",
+      examples, cells + "</table><p>after",
+      commented + "</table><p>after", wide + "</tr><tr><td>last</table>",
       lists + "<ol\n" + std::string(kSmallBlock, ' ') + "start=5><li>far</ol>",
       "<html><head>" + filler + "<meta charset=utf-8></head><p>\xc3\xa9" + filler,
       "<p>" + filler + "\xd0\xb6" + filler + "\xe2\x82\xac</p>",
       "<p>" + filler + "\xd0" + filler,  // not UTF-8 far in
       "<p title=\"" + filler + ">\">x &amp" + filler + "&#" + std::string(kSmallBlock, '0') + "65;",
       "<p>a<!--" + filler + "--> b <script>" + filler + "</script> c <pre>\r\n" + filler + "</pre>",
-      "<p>x\x1A" + filler,
-      "<p>unclosed <!--" + filler,
-      "<table><tr><td>cell" + filler,
-      "<p>a tag the text ends in <a href=\"" + filler,
+      "<p>x\x1A" + filler, "<p>unclosed <!--" + filler,
+      "<table><tr><td>cell" + filler, "<p>a tag the text ends in <a href=\"" + filler,
       // What the classic reading passes over or looks far ahead for.
       "<title>" + filler + "</title><style>" + filler + "</style><p>a<option>" + filler +
           "</option><% " + filler + " %>b<SCRIPT>" + filler + "</SCRIPT\r\n>c",
       "<p>lines" + crlf + "<br>" + std::string(kSmallBlock, ' ') + "x<b " + filler + ">bold</b>",
-      "<table><tr>" + words + "<td>a<td>b</tr><tr><td>c",
-      "<p>x<script>" + filler,
+      "<table><tr>" + words + "<td>a<td>b</tr><tr><td>c", "<p>x<script>" + filler,
       "<p>x<% " + filler,
   };
   // Markup the default reading passes over, going on a step at a time past what its tokens
@@ -166,14 +159,12 @@ TEST(ReadAsItGoes, GivesTheOutputOfTheWholePage) {
         // pages where so many blocks take little time.
         for (size_t block : {size_t{7}, size_t{64}, PageWindow::kPageSize, kSmallBlock}) {
           if (block < PageWindow::kPageSize &&
-              (reading == VELLUMINE_READING_CLASSIC || page.size() > (20 << 10)))
-            continue;
+              (reading == VELLUMINE_READING_CLASSIC || page.size() > (20 << 10))) continue;
           TestSource source(page);
           RecordedSteps steps;
           MemoryOutputStream out(true);
           ASSERT_EQ(RunConversionAsItGoes(source, page.size(), steps.Attach(options), out,
-                                          {block, kSmallWindow}),
-                    VELLUMINE_OK);
+                                          {block, kSmallWindow}), VELLUMINE_OK);
           const std::string got = out.str();
           const size_t differ = std::ranges::mismatch(got, whole.out).in1 - got.begin();
           ASSERT_TRUE(got == whole.out)
@@ -202,8 +193,7 @@ TEST(ReadAhead, GivesTheSourcesBlocksInOrderAndKeepsTheLastOne) {
   struct Case { const char* what; uint64_t size; size_t failFrom, end; bool failed; };
   const size_t n = bytes.size();
   const Case cases[] = {
-      {"whole", n, SIZE_MAX, n, false},
-      {"a part", 4500, SIZE_MAX, 4500, false},
+      {"whole", n, SIZE_MAX, n, false}, {"a part", 4500, SIZE_MAX, 4500, false},
       {"a whole number of blocks", 5000, SIZE_MAX, 5000, false},
       {"the source ends first", n + 100, SIZE_MAX, n, false},
       {"a read fails", n, 3500, 3000, true},
@@ -283,8 +273,7 @@ TEST(ReadAsItGoes, HoldsAFewMiBOfAnyPage) {
           ChooseEncoding(VELLUMINE_ENCODING_AUTO, window);
         }
         // The page, and the largest buffer (of prepared text or output) it came to need.
-        SCOPED_TRACE(page.bytes.substr(0, 40) + " mode " + std::to_string(int(mode)) +
-                     " reading " + std::to_string(reading));
+        SCOPED_TRACE(::testing::Message() << page.bytes.substr(0, 40) << int(mode) << reading);
         EXPECT_LE(window.mostHeld(), kMostHeld);
         EXPECT_LE(LargestBlockGranted(), kMostHeld);
       }
@@ -303,8 +292,7 @@ TEST(ReadAsItGoes, AFailedReadFailsTheConversion) {
       TestSource source(page, failFrom);
       MemoryOutputStream out(true);
       EXPECT_EQ(RunConversionAsItGoes(source, page.size(), options, out,
-                                      {kSmallBlock, kSmallWindow}),
-                VELLUMINE_CANNOT_OPEN_INPUT);
+                                      {kSmallBlock, kSmallWindow}), VELLUMINE_CANNOT_OPEN_INPUT);
     }
   }
 }

@@ -47,8 +47,7 @@ void ExpectSameInHalves(const std::string& html, const std::string& what) {
       for (bool asUtf8 : {false, true}) {  // plain text asked for in UTF-8
         if (asUtf8 && mode != ConversionMode::Text) continue;
         const Translated whole = Translate(html, {mode, encoding, asUtf8});
-        const std::string where =
-            what + ", mode " + std::to_string(static_cast<int>(mode)) +
+        const std::string where = what + ", mode " + std::to_string(int(mode)) +
             (encoding.utf8 ? ", UTF-8" : encoding.cyrillic ? ", KOI8-R" : "") + (asUtf8 ? "*" : "");
         // In halves, and streamed a few bytes of text at a time, whole and in halves.
         const Translated ways[] = {Translate(html, {mode, encoding, asUtf8, 0, 2}),
@@ -135,8 +134,7 @@ TEST(SplitTest, TranslatedInHalves) {
       "<tr></h2></pre>&</td><b><ul><sup>  <strong><i><table></h2>&eacute;</table>{\xD0\x96"
       "\xD0\x96&<pre></tr>x \t\t&#8212;<a href=\"x\"></b><strong></table>&#8212;&<h2><p>"
       "</ul>\xD0\x96\xD0\x96</b></strong> <table>\n</p></td></strong>&nbsp;</td></a></h2><"
-      "</a><th>&zz;</strong></strong><b>&></td>\\",
-      "a preformatted block to the end");
+      "</a><th>&zz;</strong></strong><b>&></td>\\", "a preformatted block to the end");
   // Pages longer than the distance between the states the second half leaves for the first
   // to compare with: an open list, bold group or table row at the middle makes the halves
   // agree only later, or never.

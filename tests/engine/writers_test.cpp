@@ -43,8 +43,7 @@ TEST(PrepareTextTest, ReadTransform) {
 
 // What the preparation leaves of each page of data/preparation (its README).
 TEST(PrepareTextTest, RemovedBlocksAndWhatStays) {
-  ExpectTheOutputsBesideThePages(
-      "preparation", ".prepared",
+  ExpectTheOutputsBesideThePages("preparation", ".prepared",
       [](const std::string& page, const CaseOptions&) { return Prepare(page); });
 }
 
@@ -234,9 +233,9 @@ TEST(RtfWriterTest, LongRunsTakenInStepsChangeNothing) {
           for (size_t longest : {1, 2, 3, 17}) {
             options.longestStep = longest;
             const Translated cut = Translate(page, options);
-            SCOPED_TRACE("steps of " + std::to_string(longest) + ", mode " +
-                         std::to_string(static_cast<int>(mode)) + ", split from " +
-                         std::to_string(splitFrom) + ": " + page.substr(0, 40));
+            SCOPED_TRACE(::testing::Message() << "steps of " << longest << ", mode " << int(mode)
+                                              << ", split from " << splitFrom << ": "
+                                              << page.substr(0, 40));
             EXPECT_EQ(cut.text, whole.text);
             EXPECT_EQ(cut.openGroups, whole.openGroups);
             EXPECT_EQ(cut.steps, whole.steps);
