@@ -131,15 +131,10 @@ TEST(DefaultReading, Tokens) {
   HtmlTokenizer tokens(padded.data(), page.size());
   std::string seen;
   for (HtmlToken t = tokens.Next(); t.kind != HtmlToken::Kind::End; t = tokens.Next()) {
-    switch (t.kind) {
-      case HtmlToken::Kind::Text: seen += "[" + page.substr(t.begin, t.end - t.begin) + "]"; break;
-      case HtmlToken::Kind::Character: seen += "#" + std::to_string(t.cps[0]); break;
-      case HtmlToken::Kind::StartTag:
-        seen += "<" + std::to_string(static_cast<int>(t.tag)) + (t.selfClosing ? "/" : "") + ">";
-        break;
-      case HtmlToken::Kind::EndTag: seen += "</" + std::to_string(static_cast<int>(t.tag)) + ">"; break;
-      case HtmlToken::Kind::End: break;
-    }
+    if (t.kind == HtmlToken::Kind::Text) seen += "[" + page.substr(t.begin, t.end - t.begin) + "]";
+    else if (t.kind == HtmlToken::Kind::Character) seen += "#" + std::to_string(t.cps[0]);
+    else seen += (t.kind == HtmlToken::Kind::EndTag ? "</" : "<") + std::to_string(int(t.tag)) +
+                 (t.selfClosing ? "/>" : ">");
   }
   const std::string p = std::to_string(int(Tag::P)), br = std::to_string(int(Tag::Br)),
                     u = std::to_string(int(Tag::U));
@@ -172,8 +167,7 @@ TEST(DefaultReading, PassingOverGoesOnWhereItStopped) {
     const std::string& open = r.fields[0];
     const std::string page = "<p>a" + open + "some words, then -- -!> %> ]] </scrip </script " +
                              "x</scriptx </style </titl --!> ]]> %> > </script\t</style >" +
-                             "</title></template>" +
-                             "</svg></svg x=\">\"> <-->z<p>";
+                             "</title></template></svg></svg x=\">\"> <-->z<p>";
     const std::string padded = page + std::string(kScanChunk, '\0');
     const size_t start = 4 + open.size();  // where the search begins
     HtmlTokenizer whole(padded.data(), page.size(), 4);
@@ -520,8 +514,7 @@ TEST(BlockTokenizer, GivesTheTokensOfThePageWhole) {
                                              << "\n" << all(blocks) << "\n" << all(whole);
       for (size_t k = 0; k < whole.size(); ++k)
         ASSERT_TRUE(blocks[k] == whole[k]) << "round " << round << ", blocks of " << block
-                                           << ", token " << k << ": " << Shown(blocks[k])
-                                           << " against " << Shown(whole[k]);
+            << ", token " << k << ": " << Shown(blocks[k]) << " against " << Shown(whole[k]);
     }
   }
 }

@@ -211,12 +211,10 @@ TEST(RtfTablesTest, CellsOfARowCounted) {
 TEST(RtfWriterTest, LongRunsTakenInStepsChangeNothing) {
   std::mt19937 random(11);
   const std::vector<Row> pieces = Rows("step-pieces.tsv", 1);
-  std::vector<std::string> pages = {"<p>" + std::string(3000, 'a'),
-                                    "<pre>" + std::string(3000, 'a') + "\n&amp;</pre>b",
-                                    "<pre>unclosed\n" + std::string(3000, 'a'),
-                                    "<p>a" + std::string(3000, ' ') + "b",
-                                    "<zz " + std::string(3000, 'q') + ">text",
-                                    "text<" + std::string(3000, 'q')};
+  std::vector<std::string> pages = {
+      "<p>" + std::string(3000, 'a'), "<pre>" + std::string(3000, 'a') + "\n&amp;</pre>b",
+      "<pre>unclosed\n" + std::string(3000, 'a'), "<p>a" + std::string(3000, ' ') + "b",
+      "<zz " + std::string(3000, 'q') + ">text", "text<" + std::string(3000, 'q')};
   for (int n = 0; n < 30; ++n) {
     std::string page = n % 3 == 0 ? "<table><tr><td>" : "<p>";
     while (page.size() < 4000) page += pieces[random() % pieces.size()].fields[0];
@@ -234,8 +232,7 @@ TEST(RtfWriterTest, LongRunsTakenInStepsChangeNothing) {
             options.longestStep = longest;
             const Translated cut = Translate(page, options);
             SCOPED_TRACE(::testing::Message() << "steps of " << longest << ", mode " << int(mode)
-                                              << ", split from " << splitFrom << ": "
-                                              << page.substr(0, 40));
+                         << ", split from " << splitFrom << ": " << page.substr(0, 40));
             EXPECT_EQ(cut.text, whole.text);
             EXPECT_EQ(cut.openGroups, whole.openGroups);
             EXPECT_EQ(cut.steps, whole.steps);
