@@ -34,13 +34,18 @@ std::string Joined(const std::vector<std::string>& names, const char* separator)
   return text;
 }
 
-// The value of the choice the command line names (by its exact command name), or the
-// option's default when none does (the parser has checked the name).
+// The choice the command line names by its exact command name, or null.
+const vellumine_option_choice* CommandChoiceNamed(const char* optionName, std::string_view name) {
+  for (const vellumine_option_choice& choice : ChoicesOf(OptionNamed(optionName)))
+    if (name == choice.command) return &choice;
+  return nullptr;
+}
+
+// The value of the choice the command line names, or the option's default when none does
+// (the parser has checked the name).
 int CommandChoice(const char* optionName, std::string_view name) {
-  const vellumine_option_info& option = OptionNamed(optionName);
-  for (const vellumine_option_choice& choice : ChoicesOf(option))
-    if (name == choice.command) return choice.value;
-  return option.default_value;
+  const vellumine_option_choice* choice = CommandChoiceNamed(optionName, name);
+  return choice != nullptr ? choice->value : OptionNamed(optionName).default_value;
 }
 
 // The command line's name of the choice the option shows by default.
@@ -178,13 +183,9 @@ bool ParseEncodingName(std::string_view name, vellumine_encoding& encoding) {
 }
 
 bool ParseLinksName(std::string_view name, vellumine_links& links) {
-  for (const vellumine_option_choice& choice : ChoicesOf(OptionNamed("links"))) {
-    if (name == choice.command) {
-      links = static_cast<vellumine_links>(choice.value);
-      return true;
-    }
-  }
-  return false;
+  const vellumine_option_choice* choice = CommandChoiceNamed("links", name);
+  if (choice != nullptr) links = static_cast<vellumine_links>(choice->value);
+  return choice != nullptr;
 }
 
 Arguments::Arguments()
@@ -210,8 +211,7 @@ ConvertChoices ChoicesFor(const Arguments& args) {
   options.font_name = args.font.c_str();
   options.font_size = std::stoi(args.size);  // checked against the table's range
   options.text_utf8 = CommandChoice("text_utf8", args.textEncoding);
-  options.reading = static_cast<vellumine_reading>(
-      CommandChoice("reading", args.classic ? OptionNamed("reading").command : ""));
+  options.reading = args.classic ? VELLUMINE_READING_CLASSIC : VELLUMINE_READING_DEFAULT;
   ParseLinksName(args.links, options.links);
   options.wrap = std::stoi(args.wrap);  // checked against the table's range
   unsigned cores = std::thread::hardware_concurrency();
