@@ -69,6 +69,16 @@ typedef enum vellumine_links {
   VELLUMINE_LINKS_LIST = 2     /* "text[1]", and the numbered addresses at the end */
 } vellumine_links;
 
+/* RTF of the default reading: what a picture (<img>) becomes. Added in 1.4. */
+typedef enum vellumine_images {
+  VELLUMINE_IMAGES_EMBED = 0,  /* a PNG or JPEG picture is embedded at the size the page gives
+                                  it (no wider than the text), when it is held in a data:
+                                  address or is a file the page may take pictures from (see
+                                  image_root), of at most 20 MB; any other keeps its alt
+                                  text. Never from the network */
+  VELLUMINE_IMAGES_ALT = 1     /* every picture keeps its alt text */
+} vellumine_images;
+
 /* The largest RTF font size readers accept, in points (either sign): "\\fs" takes half-points
  * up to 3276. */
 #define VELLUMINE_FONT_SIZE_MAX 1638
@@ -106,6 +116,16 @@ typedef struct vellumine_options {
   int wrap;                        /* plain text, default reading: paragraphs wrapped at this
                                       many columns (never inside a word); 0, the default, keeps
                                       a paragraph on one line; 0..VELLUMINE_WRAP_MAX */
+  /* Added in 1.4. A struct of version 1.3 (which ends before this field) is read with the
+     fields below at their defaults. */
+  vellumine_images images;         /* default VELLUMINE_IMAGES_EMBED */
+  const char* image_root;          /* the folder (a UTF-8 path) whose files, and those of the
+                                      folders below it, pictures may be: symbolic links are
+                                      resolved first, and one that leads out of it leads
+                                      nowhere. Default NULL: the page's own folder; a page
+                                      converted from memory has none, and without a root
+                                      takes data: pictures alone (with one, its relative
+                                      addresses start there) */
 } vellumine_options;
 
 /* Fills options with the defaults (and its size). */

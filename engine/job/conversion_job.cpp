@@ -67,7 +67,8 @@ vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers,
 namespace {
 
 vellumine_result RunDefaultReading(ByteBuffer& text, RawTextSource& source, size_t size,
-                                   const vellumine_options& options, OutputStream& out) {
+                                   const vellumine_options& options, OutputStream& out,
+                                   PictureFinder* pictures) {
   size_t got = 0;
   if (!ReadWhole(source, size, text.data(), got)) return VELLUMINE_CANNOT_OPEN_INPUT;
   // The text ends at its first 0x1A; its CR LF pairs are line ends to the reading.
@@ -80,7 +81,7 @@ vellumine_result RunDefaultReading(ByteBuffer& text, RawTextSource& source, size
   progress.Show(1);
   ProgressTicks ticks(n, progress);
   TemporaryFileStore addressStore;
-  vellumine_result result = ReadPage(text.data(), n, encoding, options, ticks, out, &addressStore);
+  vellumine_result result = ReadPage(text.data(), n, encoding, options, ticks, out, &addressStore, pictures);
   if (result == VELLUMINE_OK) progress.Show(kProgressSteps);
   return result;
 }
@@ -91,7 +92,7 @@ namespace {
 
 vellumine_result RunDefaultReadingAsItGoes(RawTextSource& source, uint64_t size,
                                            const vellumine_options& options, OutputStream& out,
-                                           const AsItGoes& tuning) {
+                                           const AsItGoes& tuning, PictureFinder* pictures) {
   EncodingChoice encoding;
   if (options.encoding == VELLUMINE_ENCODING_AUTO) {
     // The choice reads the page as far as the head's declarations (all of it when there are
@@ -108,7 +109,7 @@ vellumine_result RunDefaultReadingAsItGoes(RawTextSource& source, uint64_t size,
   ProgressTicks ticks(static_cast<size_t>(size), progress);
   TemporaryFileStore addressStore;
   vellumine_result result =
-      ReadPage(source, size, tuning.block, encoding, options, ticks, out, &addressStore);
+      ReadPage(source, size, tuning.block, encoding, options, ticks, out, &addressStore, pictures);
   if (result == VELLUMINE_OK) progress.Show(kProgressSteps);
   return result;
 }
@@ -152,18 +153,19 @@ vellumine_result RunClassicReadingAsItGoes(PageWindow& raw, const vellumine_opti
 
 vellumine_result RunConversionAsItGoes(RawTextSource& source, uint64_t size,
                                        const vellumine_options& options, OutputStream& out,
-                                       const AsItGoes& tuning) {
+                                       const AsItGoes& tuning, PictureFinder* pictures) {
   if (options.reading == VELLUMINE_READING_DEFAULT)
-    return RunDefaultReadingAsItGoes(source, size, options, out, tuning);
+    return RunDefaultReadingAsItGoes(source, size, options, out, tuning, pictures);
   PageWindow page;
   if (!page.Open(source, size, tuning.block)) return VELLUMINE_OUT_OF_MEMORY;
   return RunClassicReadingAsItGoes(page, options, out, tuning);
 }
 
 vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
-                               const vellumine_options& options, OutputStream& out) {
+                               const vellumine_options& options, OutputStream& out,
+                               PictureFinder* pictures) {
   if (options.reading == VELLUMINE_READING_DEFAULT)
-    return RunDefaultReading(buffers.text, source, size, options, out);
+    return RunDefaultReading(buffers.text, source, size, options, out, pictures);
   const ConversionMode mode = ModeOf(options);
   const bool rtf = mode != ConversionMode::Text;
   const bool tables = mode == ConversionMode::RtfTables;

@@ -9,6 +9,7 @@
 #include "translation/translation_input.h"
 #include "job/convert_file.h"
 #include "job/page_window.h"
+#include "reading/picture_finder.h"
 #include "translation/raw_text_source.h"
 
 namespace vellumine {
@@ -36,9 +37,11 @@ vellumine_result AllocateWorkBuffers(uint64_t inputSize, WorkBuffers& buffers,
 // Reads `size` bytes of source into buffers.text (fewer when it ends first), applies the
 // read transformation, chooses the encoding, writes the RTF header, prepares, translates
 // with progress, and writes the body and the RTF trailer to out. Ok, CannotOpenInput when
-// the read fails, or OutOfMemory when the body could not grow.
+// the read fails, or OutOfMemory when the body could not grow. The default reading's RTF
+// embeds the pictures that `pictures` opens (none without it).
 vellumine_result RunConversion(WorkBuffers& buffers, RawTextSource& source, size_t size,
-                               const vellumine_options& options, OutputStream& out);
+                               const vellumine_options& options, OutputStream& out,
+                               PictureFinder* pictures = nullptr);
 
 // In the classic reading, input files from this size on are read as the conversion gets to
 // them, a block at a time, and let go of behind it; smaller ones are read whole into the work
@@ -58,7 +61,8 @@ struct AsItGoes {
 // written, when there is no memory or address space for the page's buffers.
 vellumine_result RunConversionAsItGoes(RawTextSource& source, uint64_t size,
                                        const vellumine_options& options, OutputStream& out,
-                                       const AsItGoes& tuning = {});
+                                       const AsItGoes& tuning = {},
+                                       PictureFinder* pictures = nullptr);
 // The classic reading of a page window opened over the source (with the same results).
 vellumine_result RunClassicReadingAsItGoes(PageWindow& page, const vellumine_options& options,
                                            OutputStream& out, const AsItGoes& tuning = {});

@@ -30,6 +30,8 @@ constexpr vellumine_options DefaultOptions() {
   options.reading = VELLUMINE_READING_DEFAULT;
   options.links = VELLUMINE_LINKS_NONE;
   options.wrap = 0;
+  options.images = VELLUMINE_IMAGES_EMBED;
+  options.image_root = nullptr;
   return options;
 }
 

@@ -2,12 +2,14 @@
 
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "job/conversion_job.h"
 #include "file_identity.h"
 #include "job/file_output_stream.h"
 #include "job/input_file.h"
+#include "job/picture_files.h"
 #include "job/page_window.h"
 #include "output_path.h"
 
@@ -17,14 +19,18 @@ namespace {
 // The conversion of an open input to out: the default reading reads any page a block at a
 // time; the classic one reads a large page as it goes and a smaller one whole. wroteNothing
 // tells a failure that came before the first byte of output (an empty input, or no memory
-// for the page).
-vellumine_result ConvertOpenFile(InputFile& input, const vellumine_options& options,
-                                 OutputStream& out, bool& wroteNothing) {
+// for the page). inputPath: the input's, where its pictures are found.
+vellumine_result ConvertOpenFile(InputFile& input, const char* inputPath,
+                                 const vellumine_options& options, OutputStream& out,
+                                 bool& wroteNothing) {
   wroteNothing = true;
   if (input.size() == 0) return VELLUMINE_EMPTY_INPUT;
   if (options.reading == VELLUMINE_READING_DEFAULT) {
+    std::optional<PictureFiles> files;
+    PictureFinder* pictures = PicturesOfConversion(options, inputPath, files);
     // Its buffers are all had before it writes anything.
-    const vellumine_result result = RunConversionAsItGoes(input, input.size(), options, out);
+    const vellumine_result result =
+        RunConversionAsItGoes(input, input.size(), options, out, {}, pictures);
     wroteNothing = result == VELLUMINE_OUT_OF_MEMORY;
     return result;
   }
@@ -76,7 +82,7 @@ vellumine_result ConvertFileUnguarded(const char* inputPath, const char* outputD
   };
 
   bool wroteNothing = false;
-  vellumine_result result = ConvertOpenFile(input, options, output, wroteNothing);
+  vellumine_result result = ConvertOpenFile(input, inputPath, options, output, wroteNothing);
   if (result != VELLUMINE_OK) return wroteNothing ? failEmpty(result) : fail(result);
   if (!output.Close()) return fail(VELLUMINE_CANNOT_WRITE_OUTPUT);
   return VELLUMINE_OK;
@@ -100,7 +106,7 @@ vellumine_result ConvertFileTo(const char* inputPath, const vellumine_options& o
   if (!inputPath || !input.Open(inputPath)) return VELLUMINE_CANNOT_OPEN_INPUT;
   bool wroteNothing = false;
   try {
-    return ConvertOpenFile(input, options, out, wroteNothing);
+    return ConvertOpenFile(input, inputPath, options, out, wroteNothing);
   } catch (const std::bad_alloc&) {
     return VELLUMINE_OUT_OF_MEMORY;  // a temporary file's name could not be built
   }
@@ -114,7 +120,10 @@ vellumine_result ConvertMemory(const char* input, size_t size, const vellumine_o
   if (AllocateWorkBuffers(size, buffers, options.reading) != VELLUMINE_OK) return VELLUMINE_OUT_OF_MEMORY;
   MemoryTextSource source(input, size);
   try {
-    return RunConversion(buffers, source, size, options, out);
+    // No folder: pictures come from data: addresses, or from the root the options name.
+    std::optional<PictureFiles> files;
+    PictureFinder* pictures = PicturesOfConversion(options, nullptr, files);
+    return RunConversion(buffers, source, size, options, out, pictures);
   } catch (const std::bad_alloc&) {
     return VELLUMINE_OUT_OF_MEMORY;  // a memory stream could not grow
   }

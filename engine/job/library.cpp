@@ -63,7 +63,8 @@ bool ReadOptions(const vellumine_options* given, vellumine_options& options) {
                             (links == VELLUMINE_LINKS_NONE && options.wrap == 0);
   return IsChoice("format", Stored(options.format)) &&
          IsChoice("encoding", Stored(options.encoding)) && IsChoice("reading", reading) &&
-         IsChoice("links", links) && classicAlone && IsInRange("wrap", options.wrap);
+         IsChoice("links", links) && classicAlone && IsInRange("wrap", options.wrap) &&
+         IsChoice("images", Stored(options.images));
 }
 
 // Output handed to the caller's function with CR LF line ends, as a file holds them, a

@@ -48,6 +48,11 @@ constexpr vellumine_option_choice kLinks[] = {
     {VELLUMINE_LINKS_LIST, "list", "list", nullptr, nullptr},
 };
 
+constexpr vellumine_option_choice kImages[] = {
+    {VELLUMINE_IMAGES_EMBED, "embed", "embed", nullptr, nullptr},
+    {VELLUMINE_IMAGES_ALT, "alt", "alt", nullptr, nullptr},
+};
+
 constexpr vellumine_options kDefaults = DefaultOptions();
 
 template <size_t N>
@@ -80,6 +85,10 @@ constexpr vellumine_option_info kOptions[] = {
      kDefaults.links, kDefaults.links, 0, 0, 0, nullptr, nullptr, kLinks, Count(kLinks)},
     {"wrap", "wrap", VELLUMINE_OPTION_NUMBER, "plain text: paragraphs wrapped at N columns",
      kDefaults.wrap, kDefaults.wrap, 0, VELLUMINE_WRAP_MAX, 0, nullptr, nullptr, nullptr, 0},
+    {"images", "images", VELLUMINE_OPTION_CHOICE, "RTF: pictures embedded, or their alt text",
+     kDefaults.images, kDefaults.images, 0, 0, 0, nullptr, nullptr, kImages, Count(kImages)},
+    // image_root, a path with no default to show, is no row here: the command line takes it
+    // as --image-root.
 };
 
 }  // namespace

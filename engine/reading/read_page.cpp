@@ -107,7 +107,8 @@ vellumine_result Lay(SourcePage& page, Writer& writer, const EncodingChoice& enc
 template <typename Page>
 vellumine_result ReadAny(Page& page, const EncodingChoice& encoding,
                          const vellumine_options& options, ProgressTicks& ticks,
-                         OutputStream& out, OverflowStore* addressStore) {
+                         OutputStream& out, OverflowStore* addressStore,
+                         PictureFinder* pictures) {
   std::unique_ptr<PageOutput> output(new (std::nothrow) PageOutput(out));
   if (!output) return VELLUMINE_OUT_OF_MEMORY;
   vellumine_result result = VELLUMINE_OK;
@@ -122,13 +123,15 @@ vellumine_result ReadAny(Page& page, const EncodingChoice& encoding,
       break;
     }
     case ConversionMode::Rtf: {
-      RtfPageWriter<false> writer(*output, encoding, options.font_name, options.font_size);
+      RtfPageWriter<false> writer(*output, encoding, options.font_name, options.font_size,
+                                  pictures);
       result = Lay(page, writer, encoding, ticks);
       break;
     }
     case ConversionMode::RtfTables: {
       if (!output->AllowHolding()) return VELLUMINE_OUT_OF_MEMORY;
-      RtfPageWriter<true> writer(*output, encoding, options.font_name, options.font_size);
+      RtfPageWriter<true> writer(*output, encoding, options.font_name, options.font_size,
+                                 pictures);
       result = Lay(page, writer, encoding, ticks);
       break;
     }
@@ -142,16 +145,19 @@ vellumine_result ReadAny(Page& page, const EncodingChoice& encoding,
 
 vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& encoding,
                           const vellumine_options& options, ProgressTicks& ticks,
-                          OutputStream& out, OverflowStore* addressStore) {
+                          OutputStream& out, OverflowStore* addressStore,
+                          PictureFinder* pictures) {
   WholePage page{text, n};
-  return ReadAny(page, encoding, options, ticks, out, addressStore);
+  return ReadAny(page, encoding, options, ticks, out, addressStore, pictures);
 }
 
 vellumine_result ReadPage(RawTextSource& source, uint64_t size, size_t block,
                           const EncodingChoice& encoding, const vellumine_options& options,
-                          ProgressTicks& ticks, OutputStream& out, OverflowStore* addressStore) {
+                          ProgressTicks& ticks, OutputStream& out, OverflowStore* addressStore,
+                          PictureFinder* pictures) {
   SourcePage page{source, size, block};
-  const vellumine_result result = ReadAny(page, encoding, options, ticks, out, addressStore);
+  const vellumine_result result =
+      ReadAny(page, encoding, options, ticks, out, addressStore, pictures);
   if (result == VELLUMINE_OK && page.failed) return VELLUMINE_CANNOT_OPEN_INPUT;
   return result;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "fast/progress_ticks.h"
+#include "reading/picture_finder.h"
 #include "translation/encoding.h"
 #include "translation/output_stream.h"
 #include "translation/overflow_store.h"
@@ -17,11 +18,13 @@ namespace vellumine {
 // options ask for to out, reporting ticks; Ok, OutOfMemory when the writer's buffers cannot
 // be had, or CannotWriteOutput when addressStore (where a long list of plain text's link
 // addresses is set aside) could not give them back. The kReadPastPage bytes after text[n]
-// are read (their values do not matter).
+// are read (their values do not matter). RTF embeds the pictures that `pictures` opens;
+// without it every picture keeps its alt text.
 inline constexpr size_t kReadPastPage = 16;
 vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& encoding,
                           const vellumine_options& options, ProgressTicks& ticks,
-                          OutputStream& out, OverflowStore* addressStore = nullptr);
+                          OutputStream& out, OverflowStore* addressStore = nullptr,
+                          PictureFinder* pictures = nullptr);
 
 // The same for the first `size` bytes of source (fewer where it ends; the text ends at its
 // first 0x1A), read `block` bytes at a time into one buffer as the reading goes (ticks count
@@ -30,6 +33,7 @@ vellumine_result ReadPage(const char* text, size_t n, const EncodingChoice& enco
 vellumine_result ReadPage(RawTextSource& source, uint64_t size, size_t block,
                           const EncodingChoice& encoding, const vellumine_options& options,
                           ProgressTicks& ticks, OutputStream& out,
-                          OverflowStore* addressStore = nullptr);
+                          OverflowStore* addressStore = nullptr,
+                          PictureFinder* pictures = nullptr);
 
 }  // namespace vellumine

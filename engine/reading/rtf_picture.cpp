@@ -58,6 +58,12 @@ bool WriteRtfPicture(PageOutput& out, PictureFinder& finder, std::string_view sr
                      long widthAttribute, long heightAttribute, int textWidthTwips) {
   PictureFacts facts;
   if (!finder.Open(src, facts)) return false;
+  WriteOpenRtfPicture(out, finder, facts, widthAttribute, heightAttribute, textWidthTwips);
+  return true;
+}
+
+void WriteOpenRtfPicture(PageOutput& out, PictureFinder& finder, const PictureFacts& facts,
+                         long widthAttribute, long heightAttribute, int textWidthTwips) {
   const PictureGoal goal = GoalOfPicture(facts, widthAttribute, heightAttribute, textWidthTwips);
   char start[128];
   const int length = std::snprintf(
@@ -91,7 +97,6 @@ bool WriteRtfPicture(PageOutput& out, PictureFinder& finder, std::string_view sr
   finder.Close();
   if (column != 0) out.Append('\n');
   out.Append('}');
-  return true;
 }
 
 }  // namespace vellumine

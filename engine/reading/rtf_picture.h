@@ -34,5 +34,8 @@ PictureGoal GoalOfPicture(const PictureFacts& facts, long widthAttribute, long h
 // group ends after the bytes read. False, nothing written, when finder opens nothing.
 bool WriteRtfPicture(PageOutput& out, PictureFinder& finder, std::string_view src,
                      long widthAttribute, long heightAttribute, int textWidthTwips);
+// The same for the picture finder has open already, with the facts its Open gave; closes it.
+void WriteOpenRtfPicture(PageOutput& out, PictureFinder& finder, const PictureFacts& facts,
+                         long widthAttribute, long heightAttribute, int textWidthTwips);
 
 }  // namespace vellumine
