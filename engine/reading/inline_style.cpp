@@ -65,8 +65,8 @@ constexpr NamedColor kNamedColors[] = {
     {"yellow", 0xFFFF00},           {"yellowgreen", 0x9ACD32},
 };
 static_assert(std::size(kNamedColors) == 148);
-static_assert(std::is_sorted(std::begin(kNamedColors), std::end(kNamedColors),
-                             [](const NamedColor& a, const NamedColor& b) { return a.name < b.name; }));
+constexpr bool ByName(const NamedColor& a, const NamedColor& b) { return a.name < b.name; }
+static_assert(std::is_sorted(std::begin(kNamedColors), std::end(kNamedColors), ByName));
 constexpr size_t kLongestColorName = 20;  // lightgoldenrodyellow
 
 // The families taken for monospace beside any whose name holds "mono" (monospace,
@@ -138,8 +138,9 @@ bool ReadHexColor(std::string_view digits, Rgb& rgb) {
     return false;
   const bool doubled = n < 6;
   auto channel = [&](size_t i) {
-    return static_cast<uint8_t>(doubled ? HexDigit(digits[i]) * 17
-                                        : HexDigit(digits[2 * i]) * 16 + HexDigit(digits[2 * i + 1]));
+    const int value = doubled ? HexDigit(digits[i]) * 17
+                              : HexDigit(digits[2 * i]) * 16 + HexDigit(digits[2 * i + 1]);
+    return static_cast<uint8_t>(value);
   };
   rgb = {channel(0), channel(1), channel(2)};
   return true;
@@ -152,7 +153,7 @@ size_t StringEnd(std::string_view text, size_t start) {
   return std::min(i + 1, text.size());
 }
 
-// A number with its unit: "12px", "50%", "1.5", "-3e2" has none ("e" is a unit).
+// A number with its unit: "12px", "50%", "-1.5" (no exponent).
 struct Dimension {
   double number = 0;
   std::string_view unit;  // letters, "%", or empty
@@ -197,7 +198,8 @@ constexpr FixedUnit kFixedUnits[] = {{"", 1},   {"px", 1},          {"pt", 96.0 
                                      {"pc", 16}, {"in", 96},         {"cm", 96 / 2.54},
                                      {"mm", 9.6 / 2.54}, {"q", 2.4 / 2.54}};
 constexpr std::string_view kAngleUnits[] = {"deg", "grad", "rad", "turn"};
-constexpr std::string_view kRelativeUnits[] = {"%", "em", "rem", "ex", "ch", "vw", "vh", "vmin", "vmax"};
+constexpr std::string_view kRelativeUnits[] = {"%",  "em", "rem",  "ex",  "ch",
+                                               "vw", "vh", "vmin", "vmax"};
 
 // A length (or a percentage): a number with a unit, or 0.
 bool IsLength(std::string_view part) {
@@ -253,12 +255,11 @@ std::string_view NextPart(std::string_view& rest) {
   size_t i = 0;
   while (i < rest.size() && IsBlank(rest[i])) ++i;
   size_t end = i;
-  if (i == rest.size()) {
-  } else if (rest[i] == '"' || rest[i] == '\'') {
+  if (i < rest.size() && (rest[i] == '"' || rest[i] == '\'')) {
     end = StringEnd(rest, i);
-  } else if (rest[i] == ',' || rest[i] == '/') {
+  } else if (i < rest.size() && (rest[i] == ',' || rest[i] == '/')) {
     end = i + 1;
-  } else {
+  } else {  // a word, or nothing at the end
     for (int depth = 0; end < rest.size(); ++end) {
       const char c = rest[end];
       if (depth == 0 && (IsBlank(c) || c == ',' || c == '/' || c == '"' || c == '\'')) break;
@@ -346,7 +347,8 @@ bool ReadFont(std::string_view rest, InlineStyle& style) {
   return true;
 }
 
-constexpr std::string_view kLineWords[] = {"none", "underline", "overline", "line-through", "blink"};
+constexpr std::string_view kLineWords[] = {"none", "underline", "overline", "line-through",
+                                           "blink"};
 constexpr std::string_view kDecorationWords[] = {"solid", "double", "dotted", "dashed", "wavy",
                                                  "auto", "from-font"};
 
@@ -629,8 +631,8 @@ bool ParseColor(std::string_view value, Rgb& rgb) {
   char lower[kLongestColorName];
   std::transform(value.begin(), value.end(), lower, Lower);
   const std::string_view name(lower, value.size());
-  const auto* named = std::lower_bound(std::begin(kNamedColors), std::end(kNamedColors), name,
-                                       [](const NamedColor& c, std::string_view n) { return c.name < n; });
+  const auto* named = std::lower_bound(std::begin(kNamedColors), std::end(kNamedColors),
+                                       NamedColor{name, 0}, ByName);
   if (named == std::end(kNamedColors) || named->name != name) return false;
   rgb = {static_cast<uint8_t>(named->rgb >> 16), static_cast<uint8_t>(named->rgb >> 8),
          static_cast<uint8_t>(named->rgb)};

@@ -1,7 +1,8 @@
 // Style attributes read (data/cases/inline-styles.tsv), colours read or refused (colors.tsv),
 // the RTF colour table's promise, and list item numbers (list-numbers.tsv).
 #include <climits>
-#include <regex>
+#include <cstdio>
+#include <cstring>
 
 #include "engine_test_util.h"
 #include "reading/inline_style.h"
@@ -68,14 +69,11 @@ TEST(InlineStyle, RtfColorTableHasAnEntryNearEveryColor) {
   const std::string table(RtfColorTable());
   ASSERT_TRUE(table.starts_with("{\\colortbl;") && table.ends_with("}")) << table;
   std::vector<Rgb> entries{{0, 0, 0}};  // index 0, the automatic colour: never chosen
-  std::string rebuilt = "{\\colortbl;";
-  const std::regex entry(R"(\\red(\d+)\\green(\d+)\\blue(\d+);)");
-  for (std::sregex_iterator m(table.begin(), table.end(), entry), end; m != end; ++m) {
-    entries.push_back({uint8_t(std::stoi((*m)[1])), uint8_t(std::stoi((*m)[2])),
-                       uint8_t(std::stoi((*m)[3]))});
-    rebuilt += m->str();
-  }
-  ASSERT_EQ(rebuilt + "}", table);
+  size_t at = std::strlen("{\\colortbl;");
+  for (int r, g, b, n = 0; std::sscanf(table.c_str() + at, "\\red%d\\green%d\\blue%d;%n", &r,
+                                       &g, &b, &n) == 3 && n > 0; at += n, n = 0)
+    entries.push_back({uint8_t(r), uint8_t(g), uint8_t(b)});
+  ASSERT_EQ(table.substr(at), "}");
   ASSERT_EQ(entries.size(), size_t(kHighlightIndex + 1));
   auto distance = [](Rgb a, Rgb b) {
     return (a.r - b.r) * (a.r - b.r) + (a.g - b.g) * (a.g - b.g) + (a.b - b.b) * (a.b - b.b);
@@ -93,10 +91,12 @@ TEST(InlineStyle, RtfColorTableHasAnEntryNearEveryColor) {
         int nearest = INT_MAX;
         for (size_t i = 1; i < entries.size(); ++i)
           if (near(entries[i])) nearest = std::min(nearest, distance(color, entries[i]));
-        ASSERT_TRUE(near(got) && distance(color, got) == nearest) << Hex(color) << " given " << Hex(got);
+        ASSERT_TRUE(near(got) && distance(color, got) == nearest)
+            << Hex(color) << " given " << Hex(got);
       }
-  for (auto [color, index] : {std::pair{Rgb{0, 0, 0}, 1}, {Rgb{255, 255, 255}, kWhiteIndex},
-                              {Rgb{5, 99, 193}, kLinkColorIndex}, {Rgb{255, 255, 0}, kHighlightIndex}}) {
+  for (auto [color, index] :
+       {std::pair{Rgb{0, 0, 0}, 1}, {Rgb{255, 255, 255}, kWhiteIndex},
+        {Rgb{5, 99, 193}, kLinkColorIndex}, {Rgb{255, 255, 0}, kHighlightIndex}}) {
     EXPECT_EQ(RtfColorIndex(color), index) << Hex(color);
     EXPECT_EQ(entries[index], color) << index;
   }
@@ -118,7 +118,8 @@ TEST(InlineStyle, ListNumbers) {
     ASSERT_EQ(back, static_cast<unsigned long>(k)) << std::string(out, n);
   }
   for (auto style : {ListNumbering::Decimal, ListNumbering::UpperAlpha, ListNumbering::UpperRoman})
-    for (long k : {LONG_MIN, LONG_MAX, 3888L}) EXPECT_LE(FormatListNumber(k, style, out), kLongestListNumber);
+    for (long k : {LONG_MIN, LONG_MAX, 3888L})
+      EXPECT_LE(FormatListNumber(k, style, out), kLongestListNumber);
   EXPECT_EQ(std::string(out, FormatListNumber(LONG_MIN, ListNumbering::LowerAlpha, out)),
             std::to_string(LONG_MIN));
 }
