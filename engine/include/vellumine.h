@@ -122,10 +122,11 @@ typedef struct vellumine_options {
   const char* image_root;          /* the folder (a UTF-8 path) whose files, and those of the
                                       folders below it, pictures may be: symbolic links are
                                       resolved first, and one that leads out of it leads
-                                      nowhere. Default NULL: the page's own folder; a page
-                                      converted from memory has none, and without a root
-                                      takes data: pictures alone (with one, its relative
-                                      addresses start there) */
+                                      nowhere; "": none, data: pictures alone. Default NULL:
+                                      the page's own folder; a page converted from memory
+                                      has none. Relative addresses start at the page's
+                                      folder when it lies within the root, else at the
+                                      root */
 } vellumine_options;
 
 /* Fills options with the defaults (and its size). */

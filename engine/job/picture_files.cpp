@@ -89,21 +89,24 @@ constexpr size_t kRecognitionPiece = 4096;
 }  // namespace
 
 PictureFiles::PictureFiles(std::string_view pageFolder, std::string_view root, uint64_t largest)
-    : pageFolder_(pageFolder), root_(root.empty() ? pageFolder : root), largest_(largest) {}
+    : pageFolder_(pageFolder), root_(root), largest_(largest) {}
 
-const std::string& PictureFiles::RootPrefix() {
-  if (rootFound_) return rootPrefix_;
+void PictureFiles::FindRoot() {
+  if (rootFound_) return;
   rootFound_ = true;
-  if (root_.empty()) return rootPrefix_;
+  if (root_.empty()) return;
   std::error_code error;
   const fs::path root = fs::canonical(PathOf(root_), error);
-  if (error || !fs::is_directory(root, error) || error) return rootPrefix_;
+  if (error || !fs::is_directory(root, error) || error) return;
   rootPrefix_ = TextOf(root);
   // The root of a drive or of the file system ends in its separator already.
   if (!rootPrefix_.empty() && rootPrefix_.back() != '/' &&
       rootPrefix_.back() != static_cast<char>(fs::path::preferred_separator))
     rootPrefix_ += static_cast<char>(fs::path::preferred_separator);
-  return rootPrefix_;
+  base_ = root_;
+  if (pageFolder_.empty()) return;
+  const std::string folder = TextOf(fs::canonical(PathOf(pageFolder_), error)) + rootPrefix_.back();
+  if (!error && StartsWithPath(folder, rootPrefix_)) base_ = pageFolder_;
 }
 
 bool PictureFiles::Open(std::string_view src, PictureFacts& facts) {
@@ -178,14 +181,13 @@ bool PictureFiles::OpenFile(std::string_view address, PictureFacts& facts) {
   const std::string_view decoded(start, PercentDecode(path, start));
   if (decoded.empty() || decoded.find('\0') != std::string_view::npos) return false;
 
-  const std::string& prefix = RootPrefix();
-  if (prefix.empty()) return false;  // no root: data: pictures alone
+  FindRoot();
+  if (rootPrefix_.empty()) return false;  // no root: data: pictures alone
   std::error_code error;
-  const fs::path found =
-      fs::canonical(PathOf(pageFolder_.empty() ? root_ : pageFolder_) / PathOf(decoded), error);
+  const fs::path found = fs::canonical(PathOf(base_) / PathOf(decoded), error);
   if (error) return false;
   const std::string foundPath = TextOf(found);
-  if (!StartsWithPath(foundPath, prefix)) return false;
+  if (!StartsWithPath(foundPath, rootPrefix_)) return false;
 
   file_.emplace();
   if (!file_->Open(foundPath.c_str())) return false;
@@ -233,7 +235,8 @@ PictureFinder* PicturesOfConversion(const vellumine_options& options, const char
     folder = TextOf(PathOf(pagePath).parent_path());
     if (folder.empty()) folder = ".";  // a page named without its folder is in this one
   }
-  files.emplace(folder, options.image_root != nullptr ? options.image_root : "");
+  files.emplace(folder, options.image_root != nullptr ? std::string_view(options.image_root)
+                                                      : std::string_view(folder));
   return &*files;
 }
 

@@ -3,6 +3,8 @@
 // a file is taken only when its path, every symbolic link resolved, lies in the root folder
 // or below it (by default the page's own folder); the network never (http:, //host, any other
 // scheme). A page from memory has no folder: without a root it has data: pictures alone.
+// Relative addresses start at the page's folder when it lies within the root, else (a page
+// from memory, standard input spooled to a file) at the root.
 #pragma once
 
 #include <cstddef>
@@ -23,9 +25,9 @@ class PictureFiles final : public PictureFinder {
   // The largest picture embedded, in bytes; a larger one keeps its alt text.
   static constexpr uint64_t kLargestPicture = uint64_t{20} << 20;
 
-  // pageFolder: where relative addresses start (empty: the page has none; they start at
-  // the root). root: the folder pictures may come from, and every folder below it (empty:
-  // pageFolder). Both UTF-8 paths; found only when the first picture is opened.
+  // pageFolder: the page's folder (empty: it has none). root: the folder pictures may come
+  // from, and every folder below it (empty: none, data: pictures alone). Both UTF-8 paths;
+  // looked up when the first file is asked for.
   PictureFiles(std::string_view pageFolder, std::string_view root,
                uint64_t largest = kLargestPicture);
   PictureFiles(const PictureFiles&) = delete;
@@ -40,15 +42,17 @@ class PictureFiles final : public PictureFinder {
  private:
   bool OpenData(std::string_view address, PictureFacts& facts);
   bool OpenFile(std::string_view address, PictureFacts& facts);
-  // The root's canonical path followed by a separator; empty when there is no root.
-  const std::string& RootPrefix();
+  // Finds the root's canonical path and where relative addresses start, once.
+  void FindRoot();
 
   // Fixed for the conversion.
   std::string pageFolder_;
   std::string root_;
   uint64_t largest_;
+  // Found when the first file is asked for.
   bool rootFound_ = false;
-  std::string rootPrefix_;
+  std::string rootPrefix_;  // the root's canonical path and a separator; empty: no root
+  std::string base_;        // where relative addresses start
   // The open picture: a file, or bytes decoded into data_.
   std::optional<InputFile> file_;
   uint64_t size_ = 0;      // its bytes
@@ -62,8 +66,8 @@ class PictureFiles final : public PictureFinder {
 };
 
 // The finder of a conversion's pictures, made in `files`, as options ask: null when pictures
-// keep their alt text. pagePath: the page's file (null for a page from memory); its folder
-// is where relative addresses start, and the root unless options name another.
+// keep their alt text. pagePath: the page's file (null for a page from memory), whose folder
+// is the root unless options name another (an empty image_root: none).
 PictureFinder* PicturesOfConversion(const vellumine_options& options, const char* pagePath,
                                     std::optional<PictureFiles>& files);
 

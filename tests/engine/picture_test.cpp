@@ -184,8 +184,9 @@ TEST(PictureFiles, ThePageFolderAndBelowOrTheRootNeverElsewhere) {
   const Bytes folder = testing::Utf8Of(site);
   // Pictures of at most the big one's size less a byte.
   const uint64_t largest = big.size() - 1;
-  PictureFiles page(folder, "", largest), wider(folder, dir.bare(), largest),
-      memory("", "", largest), memoryWithRoot("", folder, largest);
+  PictureFiles page(folder, folder, largest), wider(folder, dir.bare(), largest),
+      memory("", "", largest), memoryWithRoot("", folder, largest),
+      pageOutside(testing::Utf8Of(dir.root_), folder, largest);
   const Bytes no = "-";
   const struct {
     Bytes src, inPage, inWider;
@@ -221,9 +222,11 @@ TEST(PictureFiles, ThePageFolderAndBelowOrTheRootNeverElsewhere) {
     SCOPED_TRACE(c.src);
     EXPECT_EQ(Opened(page, c.src), c.inPage);
     EXPECT_EQ(Opened(wider, c.src), c.inWider);
-    // From memory: data: pictures alone, unless a root is named (relative ones start there).
+    // From memory: data: pictures alone, unless a root is named (relative ones start there,
+    // as they do for a page outside the root).
     EXPECT_EQ(Opened(memory, c.src), c.src.starts_with("data:") ? c.inPage : no);
     EXPECT_EQ(Opened(memoryWithRoot, c.src), c.inPage);
+    EXPECT_EQ(Opened(pageOutside, c.src), c.inPage);
   }
 }
 
