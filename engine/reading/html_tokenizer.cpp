@@ -229,7 +229,36 @@ inline bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
   switch (token.tag) {
     case Tag::Unknown:
       return false;  // unknown tags are dropped whole
-    case Tag::Script: case Tag::Style: case Tag::Title: case Tag::Template: case Tag::Svg:
+    case Tag::Title: {
+      // The title's text is its start tag's token, [begin, end) up to "</title", when its
+      // end tag ends within kLongestTitle bytes (read again whole over more text when the
+      // text ends before); a longer title is passed over.
+      if (endTag) return false;
+      const size_t contentStart = p_;
+      const size_t n = n_;
+      n_ = std::min(n, contentStart + kLongestTitle);
+      PassOver({PassingOver::Kind::Content, p_, Tag::Title});
+      const bool found = !ranOut_ && passingOver_.kind == PassingOver::Kind::None;
+      const bool textEnded = n_ == n;
+      n_ = n;
+      passingOver_ = {};
+      ranOut_ = false;
+      if (!found) {
+        if (textEnded) {
+          p_ = n_;
+          ranOut_ = true;
+        } else {
+          PassOver({PassingOver::Kind::Content, contentStart, Tag::Title});
+        }
+        return false;
+      }
+      token.kind = HtmlToken::Kind::StartTag;
+      token.begin = contentStart;
+      token.end = contentEnd_;
+      token.selfClosing = false;
+      return true;
+    }
+    case Tag::Script: case Tag::Style: case Tag::Template: case Tag::Svg:
       // Passed over with their content ("<script/>" still has content; "<svg/>" has none).
       if (!endTag && !(token.tag == Tag::Svg && text_[close - 1] == '/'))
         PassOver({PassingOver::Kind::Content, p_, token.tag});
@@ -322,6 +351,7 @@ void HtmlTokenizer::PassOver(const PassingOver& over) {
           p_ = n_;
           return;
         }
+        contentEnd_ = q;
         p_ = close + 1;
         return;
       }
@@ -488,10 +518,32 @@ void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes
     TagAttributes::Name name = TagAttributes::kCount;
     switch (nameEnd - nameStart) {
       case 2: if (is("id")) name = TagAttributes::kId; break;
-      case 3: if (is("alt")) name = TagAttributes::kAlt; break;
-      case 4: name = is("href") ? TagAttributes::kHref : is("name") ? TagAttributes::kName : name; break;
-      case 5: name = is("start") ? TagAttributes::kStart : is("value") ? TagAttributes::kValue : name; break;
-      case 7: if (is("colspan")) name = TagAttributes::kColspan; break;
+      case 3: name = is("alt") ? TagAttributes::kAlt : is("src") ? TagAttributes::kSrc : name; break;
+      case 4:
+        name = is("href")   ? TagAttributes::kHref
+               : is("name") ? TagAttributes::kName
+               : is("type") ? TagAttributes::kType
+                            : name;
+        break;
+      case 5:
+        name = is("start")   ? TagAttributes::kStart
+               : is("value") ? TagAttributes::kValue
+               : is("style") ? TagAttributes::kStyle
+               : is("align") ? TagAttributes::kAlign
+               : is("width") ? TagAttributes::kWidth
+               : is("frame") ? TagAttributes::kFrame
+               : is("rules") ? TagAttributes::kRules
+               : is("color") ? TagAttributes::kColor
+                             : name;
+        break;
+      case 6: name = is("height") ? TagAttributes::kHeight : is("border") ? TagAttributes::kBorder : name; break;
+      case 7:
+        name = is("colspan")   ? TagAttributes::kColspan
+               : is("rowspan") ? TagAttributes::kRowspan
+               : is("content") ? TagAttributes::kContent
+                               : name;
+        break;
+      case 8: if (is("reversed")) name = TagAttributes::kReversed; break;
       default: break;
     }
     if (name != TagAttributes::kCount && !attributes.has[name]) {
@@ -506,13 +558,21 @@ void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes
 void ReadUsedAttributes(const char* text, const HtmlToken& token, AttributeUse use,
                         TagAttributes& attributes) {
   const Tag tag = token.tag;
-  bool used = token.end > token.begin &&
-              ((tag == Tag::A && use.links) || tag == Tag::Img || tag == Tag::Base ||
-               tag == Tag::Ol || tag == Tag::Li || tag == Tag::Td || tag == Tag::Th);
-  // Whether the attributes spell "id" anywhere, in either case (most tags' do not).
-  if (!used && use.places && token.end > token.begin)
-    used = FindLetterPair(reinterpret_cast<const unsigned char*>(text), token.begin, token.end,
-                          'i', 'd') < token.end;
+  if (tag == Tag::Title || token.end == token.begin) {  // (a title's token holds its text)
+    attributes.Clear();
+    return;
+  }
+  bool used = (tag == Tag::A && use.links) || tag == Tag::Img || tag == Tag::Base ||
+              tag == Tag::Ol || tag == Tag::Li || tag == Tag::Td || tag == Tag::Th ||
+              (use.looks && (tag == Tag::Table || tag == Tag::Font || tag == Tag::Meta));
+  // Whether the attributes spell "id", "style" or "align" anywhere, in either case (most
+  // tags' do not): by the letter pairs "id", "yl" and "gn".
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  auto spells = [&](char a, char b) {
+    return FindLetterPair(s, token.begin, token.end, a, b) < token.end;
+  };
+  if (!used && use.places) used = spells('i', 'd');
+  if (!used && use.looks) used = spells('y', 'l') || spells('g', 'n');
   if (used)
     ReadTagAttributes(text, token.begin, token.end, attributes);
   else

@@ -1,7 +1,7 @@
 // The default reading's view of a page: text runs, characters of references, and the tags
 // it knows, one at a time. Comments, declarations, processing instructions, CDATA sections
-// and the content of title, script, style, option, template and svg (and the server blocks
-// "<% %>") are passed over as browsers pass them over; tags are read whole, quoted
+// and the content of script, style, option, template and svg (and the server blocks "<% %>")
+// are passed over as browsers pass them over; the title's text is its start tag's token; tags are read whole, quoted
 // attribute values included.
 #pragma once
 
@@ -22,6 +22,7 @@ struct HtmlToken {
     Text,       // text[begin, end): page bytes as they stand
     Character,  // a reference: count characters in cps
     StartTag,   // tag, its attributes in text[begin, end), selfClosing for "<name/>"
+                // (Tag::Title: the title's text in text[begin, end))
     EndTag,     // tag
   };
   Kind kind = Kind::End;
@@ -36,7 +37,10 @@ struct HtmlToken {
 // The attributes the reading uses, found in one pass over a start tag's attributes (the
 // first of a name counts, as in browsers).
 struct TagAttributes {
-  enum Name : uint8_t { kId, kName, kHref, kAlt, kStart, kValue, kColspan, kCount };
+  enum Name : uint8_t {
+    kId, kName, kHref, kAlt, kStart, kValue, kColspan, kRowspan, kType, kReversed, kStyle,
+    kAlign, kWidth, kHeight, kBorder, kFrame, kRules, kColor, kContent, kSrc, kCount
+  };
   bool has[kCount] = {};
   size_t begin[kCount] = {};  // the value's bytes, quotes removed (where has is set)
   size_t end[kCount] = {};
@@ -45,14 +49,18 @@ struct TagAttributes {
 };
 void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes& attributes);
 
-// What a writer does with attributes: links (href) and places to jump to (id and name).
+// What a writer does with attributes: links (href), places to jump to (id and name), and
+// how things look (style, align, colours, borders, widths, pictures, the document's
+// properties).
 struct AttributeUse {
   bool links = false;
   bool places = false;
+  bool looks = false;
   bool operator==(const AttributeUse&) const = default;
 };
 // The attributes of start tag token that a reader with use needs (those of a, img, base,
-// ol, li, td and th, and of any tag with an id where places are wanted); none for others.
+// ol, li, td and th, of any tag with an id where places are wanted, and of table, font,
+// meta and any tag with a style or an align where looks are); none for others.
 void ReadUsedAttributes(const char* text, const HtmlToken& token, AttributeUse use,
                         TagAttributes& attributes);
 
@@ -116,6 +124,8 @@ class HtmlTokenizer {
   // Goes on with a passing over that ran into the end of an earlier, shorter text (this
   // tokenizer's position is its `from`).
   void GoOn(const PassingOver& over) { PassOver(over); }
+  // A title longer than this is passed over.
+  static constexpr size_t kLongestTitle = size_t{16} << 10;
   // No passing over looks back from a candidate more than this (where the search goes on).
   static constexpr size_t kLongestEnd = 16;
   // The used attributes of token, the start tag Next() returned last, read into scratch.
@@ -154,6 +164,7 @@ class HtmlTokenizer {
   size_t longestText_;
   size_t start_ = 0;
   bool ranOut_ = false;  // the markup at start_ ran into the end of the text
+  size_t contentEnd_ = 0;  // where the content last passed over ended (its end tag's "<")
   PassingOver passingOver_;
 };
 

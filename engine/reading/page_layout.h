@@ -12,8 +12,11 @@
 #include "translation/encoding.h"
 #include "translation/utf8.h"
 #include "reading/html_tokenizer.h"
+#include "reading/inline_style.h"
 #include "reading/link_address.h"
+#include "reading/list_numbers.h"
 #include "reading/page_block.h"
+#include "reading/rtf_colors.h"
 
 namespace vellumine {
 
@@ -73,7 +76,18 @@ class PageLayout {
     bool ordered;
     long next;  // the next item's number
     int list;   // Block::list of its items
+    ListNumbering numbering = ListNumbering::Decimal;
+    bool reversed = false;  // numbered down
   };
+  // How an element with a style (or a colour, a highlight or an alignment of its own) looks,
+  // over what the elements around it give, up to its end tag.
+  struct Look {
+    Tag tag;
+    int8_t bold, italic, underline, strike, monospace;  // -1: as around it
+    uint8_t color, highlight;                            // 0: as around it
+    TextAlign align;                                     // None: as around it
+  };
+  static constexpr int kMaxLooks = 32;
   static constexpr int kMaxLevels = 64;
 
   bool InOneLineCell() const { return Writer::kOneLineCells && tableDepth_ > 0; }
@@ -98,6 +112,7 @@ class PageLayout {
       if (levels_[i].kind != LevelKind::DefinitionList) ++block.indent;
     block.marker = pendingMarker_;
     block.number = pendingNumber_;
+    block.numbering = pendingNumbering_;
     if (block.marker != ItemMarker::None) {
       block.list = pendingList_;
       int lists = 0;
@@ -107,7 +122,13 @@ class PageLayout {
     if (block.marker != ItemMarker::None && block.indent == 0) block.indent = 1;
     if (block.indent > kDeepestIndent) block.indent = kDeepestIndent;
     block.preformatted = preDepth_ > 0;
-    block.centered = centerDepth_ > 0;
+    block.align = centerDepth_ > 0 ? TextAlign::Center : TextAlign::None;
+    for (int i = looks_ - 1; i >= 0; --i) {
+      if (look_[i].align != TextAlign::None) {
+        block.align = look_[i].align;
+        break;
+      }
+    }
     block.heading = heading_;
     return block;
   }
@@ -149,11 +170,33 @@ class PageLayout {
   // format has the flag while any is open.
   void Deeper(int& depth, bool CharacterFormat::*flag) {
     ++depth;
+    tagFormat_.*flag = true;
+    if (looks_ > 0 || headerCell_) return Refresh();
     format_.*flag = true;
   }
   void Shallower(int& depth, bool CharacterFormat::*flag) {
     if (depth > 0) --depth;
+    tagFormat_.*flag = depth > 0;
+    if (looks_ > 0 || headerCell_) return Refresh();
     format_.*flag = depth > 0;
+  }
+  // The format the tags give, with the looks of the elements open over it (the innermost
+  // last) and a header cell's bold.
+  void Refresh() {
+    CharacterFormat format = tagFormat_;
+    format.bold = format.bold || headerCell_;
+    for (int i = 0; i < looks_; ++i) {
+      const Look& look = look_[i];
+      auto set = [](bool& flag, int8_t value) { if (value >= 0) flag = value != 0; };
+      set(format.bold, look.bold);
+      set(format.italic, look.italic);
+      set(format.underline, look.underline);
+      set(format.strike, look.strike);
+      set(format.monospace, look.monospace);
+      if (look.color != 0) format.color = look.color;
+      if (look.highlight != 0) format.highlight = look.highlight;
+    }
+    format_ = format;
   }
 
   static bool IsBlank(char c) {
@@ -247,9 +290,11 @@ class PageLayout {
 
   [[gnu::always_inline]] void StartTag(const HtmlToken& token) {
     const Tag tag = token.tag;
-    ReadUsedAttributes(text_, token, AttributeUse{writer_.WantsLinks(), writer_.WantsPlaces()},
+    ReadUsedAttributes(text_, token,
+                       AttributeUse{writer_.WantsLinks(), writer_.WantsPlaces(), writer_.WantsLooks()},
                        readAttributes_);
     if (tag != Tag::A && writer_.WantsPlaces()) ElementName(TagAttributes::kId);
+    if (tag == Tag::P && looks_ > 0) EndLook(Tag::P);  // a paragraph ends the one before
     switch (tag) {
       case Tag::P: case Tag::Figure: case Tag::Blockquote: case Tag::Listing: case Tag::Xmp:
       case Tag::Pre: case Tag::Hr:
@@ -291,6 +336,12 @@ class PageLayout {
                                        attributes_->end[TagAttributes::kStart], 1);
         // An ordered list's items carry their numbers (Block::list 0); others are bullets.
         Push(LevelKind::List, tag == Tag::Ol, start, tag == Tag::Ol ? 0 : 1);
+        if (tag == Tag::Ol && depth_ <= kMaxLevels) {
+          Level& list = levels_[depth_ - 1];
+          if (attributes_->has[TagAttributes::kType])
+            list.numbering = ListNumberingOf(AttributeBytes(TagAttributes::kType));
+          list.reversed = attributes_->has[TagAttributes::kReversed];
+        }
         break;
       }
       case Tag::Li:
@@ -346,10 +397,22 @@ class PageLayout {
         Anchor(token);
         break;
       case Tag::Img:
-        ImageText(token);
+        if (!ShowPicture(token)) ImageText(token);
         break;
       case Tag::Base:
         BaseAddress(token);
+        break;
+      case Tag::Title:
+        Property(DocumentProperty::Title, token.begin, token.end);
+        break;
+      case Tag::Meta:
+        MetaProperty();
+        break;
+      case Tag::Thead:
+        if (tableDepth_ == 1) headSection_ = true;
+        break;
+      case Tag::Tbody: case Tag::Tfoot:
+        if (tableDepth_ == 1) headSection_ = false;
         break;
       case Tag::Table:
         if (tableDepth_ == 0) {
@@ -370,12 +433,7 @@ class PageLayout {
       case Tag::Td: case Tag::Th:
         if (tableDepth_ == 1) {
           if (cellOpen_) CloseCell();
-          long span = 1;
-          if (attributes_->has[TagAttributes::kColspan])
-            span = std::clamp(ParseAttributeNumber(text_, attributes_->begin[TagAttributes::kColspan],
-                                                   attributes_->end[TagAttributes::kColspan], 1),
-                              1l, 1000l);
-          OpenCell(static_cast<int>(span));
+          OpenCell(ReadCellShape(tag == Tag::Th));
         } else {
           pendingSpace_ = true;
         }
@@ -383,9 +441,12 @@ class PageLayout {
       default:
         break;
     }
+    if (writer_.WantsLooks() && !token.selfClosing) StartLook(tag);
   }
 
   [[gnu::always_inline]] void EndTag(Tag tag) {
+    if (looks_ > 0 && tag != Tag::Td && tag != Tag::Th && tag != Tag::Tr && tag != Tag::Table)
+      EndLook(tag);
     switch (tag) {
       case Tag::P: case Tag::Figure: case Tag::H1: case Tag::H2: case Tag::H3: case Tag::H4:
       case Tag::H5: case Tag::H6:
@@ -469,6 +530,9 @@ class PageLayout {
           linkOpen_ = false;
         }
         break;
+      case Tag::Thead:
+        if (tableDepth_ == 1) headSection_ = false;
+        break;
       case Tag::Table:
         if (tableDepth_ == 1) {
           CloseTable();
@@ -516,7 +580,14 @@ class PageLayout {
                                         attributes_->end[TagAttributes::kValue], list->next);
     pendingMarker_ = ItemMarker::Number;
     pendingNumber_ = list->next;
-    if (list->next < 1000000000) ++list->next;
+    pendingNumbering_ = list->numbering;
+    if (attributes_->has[TagAttributes::kType])  // an item may number itself otherwise
+      pendingNumbering_ = ListNumberingOf(AttributeBytes(TagAttributes::kType));
+    if (list->reversed) {
+      if (list->next > -1000000000) --list->next;
+    } else if (list->next < 1000000000) {
+      ++list->next;
+    }
   }
 
   void Rule() {
@@ -603,25 +674,222 @@ class PageLayout {
       baseLength_ = addressLength;
   }
 
+  // An attribute's bytes as they stand on the page (none when the tag has none).
+  std::string_view AttributeBytes(TagAttributes::Name name) const {
+    if (!attributes_->has[name]) return {};
+    return std::string_view(text_ + attributes_->begin[name],
+                            attributes_->end[name] - attributes_->begin[name]);
+  }
+
+  // The style the start tag's attributes give (its style, a font's colour, an align).
+  bool ReadLook(Tag tag, InlineStyle& style) {
+    bool any = false;
+    if (tag == Tag::Font && attributes_->has[TagAttributes::kColor] &&
+        ParseColor(AttributeBytes(TagAttributes::kColor), style.color))
+      any = style.hasColor = true;
+    size_t length;  // (the style comes after: it wins)
+    if (attributes_->has[TagAttributes::kStyle] && DecodedAttribute(TagAttributes::kStyle, length)) {
+      ReadInlineStyle(std::string_view(attribute_, length), style);
+      any = true;
+    }
+    if (attributes_->has[TagAttributes::kAlign] && tag != Tag::Img && tag != Tag::Table) {
+      const std::string_view align = AttributeBytes(TagAttributes::kAlign);
+      auto is = [&](std::string_view word) {
+        return align.size() == word.size() &&
+               std::equal(word.begin(), word.end(), align.begin(),
+                          [](char w, char c) { return w == (c | 0x20); });
+      };
+      if (style.align == TextAlign::None)
+        style.align = is("center") ? TextAlign::Center : is("right") ? TextAlign::Right
+                    : is("justify") ? TextAlign::Justify : is("left") ? TextAlign::Left
+                    : TextAlign::None;
+      any = true;
+    }
+    return any;
+  }
+
+  // A start tag's look, kept up to its end tag (void elements have none).
+  void StartLook(Tag tag) {
+    if (tag == Tag::Img || tag == Tag::Br || tag == Tag::Hr || tag == Tag::Meta ||
+        tag == Tag::Base || tag == Tag::Title)
+      return;
+    InlineStyle style;
+    const bool any = ReadLook(tag, style);
+    if (!any && tag != Tag::Mark) return;
+    if (tag == Tag::Mark && !style.hasBackground) {
+      style.hasBackground = true;
+      style.background = Rgb{255, 255, 0};
+    }
+    if (looks_ == kMaxLooks) return;
+    Look& look = look_[looks_++];
+    look = Look{tag, style.bold, style.italic, style.underline, style.strike, style.monospace,
+                static_cast<uint8_t>(style.hasColor ? RtfColorIndex(style.color) : 0),
+                static_cast<uint8_t>(style.hasBackground ? RtfColorIndex(style.background) : 0),
+                style.align};
+    Refresh();
+    if (style.align != TextAlign::None) RequestBreak(Break::Line);
+  }
+  // The innermost look of an element of tag ends.
+  void EndLook(Tag tag) {
+    for (int i = looks_ - 1; i >= 0; --i) {
+      if (look_[i].tag != tag) continue;
+      const bool aligned = look_[i].align != TextAlign::None;
+      std::copy(look_ + i + 1, look_ + looks_, look_ + i);
+      --looks_;
+      Refresh();
+      if (aligned) RequestBreak(Break::Line);
+      return;
+    }
+  }
+  // The looks from the first-th on end (those of a cell, a row or a table).
+  void EndLooksFrom(int first) {
+    if (looks_ <= first) return;
+    looks_ = first;
+    Refresh();
+  }
+
+  // A document property from the page's bytes [begin, end) with references (the title's
+  // text), blanks collapsed.
+  void Property(DocumentProperty property, size_t begin, size_t end) {
+    if (!writer_.WantsLooks()) return;
+    const size_t length = DecodeAttributeValue(text_, begin, end, encoding_, attribute_, sizeof attribute_);
+    size_t kept = 0;
+    bool blank = true;  // (leading blanks go)
+    for (size_t i = 0; i < length; ++i) {
+      const char c = attribute_[i];
+      const bool isBlank = c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+      if (isBlank && blank) continue;
+      attribute_[kept++] = isBlank ? ' ' : c;
+      blank = isBlank;
+    }
+    if (kept > 0 && attribute_[kept - 1] == ' ') --kept;
+    if (kept > 0) writer_.Property(property, attribute_, kept);
+  }
+  // <meta name=author|description|keywords content=...>.
+  void MetaProperty() {
+    const std::string_view name = AttributeBytes(TagAttributes::kName);
+    auto is = [&](std::string_view word) {
+      return name.size() == word.size() &&
+             std::equal(word.begin(), word.end(), name.begin(),
+                        [](char w, char c) { return w == (c | 0x20); });
+    };
+    if (!attributes_->has[TagAttributes::kContent]) return;
+    const size_t begin = attributes_->begin[TagAttributes::kContent];
+    const size_t end = attributes_->end[TagAttributes::kContent];
+    if (is("author")) Property(DocumentProperty::Author, begin, end);
+    else if (is("description")) Property(DocumentProperty::Description, begin, end);
+    else if (is("keywords")) Property(DocumentProperty::Keywords, begin, end);
+  }
+
+  // A width the tag's width attribute or style gives, in percent or in pixels.
+  void ReadWidth(int& percent, int& pixels) {
+    InlineStyle style;
+    size_t length;
+    if (attributes_->has[TagAttributes::kStyle] && DecodedAttribute(TagAttributes::kStyle, length))
+      ReadInlineStyle(std::string_view(attribute_, length), style);
+    percent = style.widthPercent;
+    pixels = style.widthPixels;
+    if (percent > 0 || pixels > 0 || !attributes_->has[TagAttributes::kWidth]) return;
+    const std::string_view width = AttributeBytes(TagAttributes::kWidth);
+    const long value = ParseAttributeNumber(width.data(), 0, width.size(), 0);
+    if (value <= 0) return;
+    if (width.find('%') != std::string_view::npos)
+      percent = static_cast<int>(std::min(value, 100l));
+    else
+      pixels = static_cast<int>(std::min(value, 100000l));
+  }
+  // Whether a table's attributes or style draw lines between its cells.
+  bool Bordered() {
+    auto value = [&](TagAttributes::Name name) { return AttributeBytes(name); };
+    auto none = [](std::string_view v) {
+      return v.size() == 4 && (v[0] | 0x20) == 'n' && (v[1] | 0x20) == 'o' && (v[2] | 0x20) == 'n' &&
+             (v[3] | 0x20) == 'e';
+    };
+    if (attributes_->has[TagAttributes::kBorder]) {
+      const std::string_view border = value(TagAttributes::kBorder);
+      // "border" alone (or with a value that is not a number) draws lines, as browsers do.
+      if (ParseAttributeNumber(border.data(), 0, border.size(), 1) > 0) return true;
+    }
+    if (attributes_->has[TagAttributes::kRules] && !none(value(TagAttributes::kRules))) return true;
+    if (attributes_->has[TagAttributes::kFrame]) {
+      const std::string_view frame = value(TagAttributes::kFrame);
+      if (frame.size() != 4 || !((frame[0] | 0x20) == 'v' && (frame[1] | 0x20) == 'o')) return true;
+    }
+    InlineStyle style;
+    size_t length;
+    if (attributes_->has[TagAttributes::kStyle] && DecodedAttribute(TagAttributes::kStyle, length))
+      ReadInlineStyle(std::string_view(attribute_, length), style);
+    return style.border;
+  }
+  // A cell's spans, its width and whether it is a header cell.
+  CellShape ReadCellShape(bool header) {
+    CellShape shape;
+    shape.header = header;
+    auto number = [&](TagAttributes::Name name) {
+      return std::clamp(ParseAttributeNumber(text_, attributes_->begin[name], attributes_->end[name], 1),
+                        1l, 1000l);
+    };
+    if (attributes_->has[TagAttributes::kColspan]) shape.span = static_cast<int>(number(TagAttributes::kColspan));
+    if (attributes_->has[TagAttributes::kRowspan]) shape.rowSpan = static_cast<int>(number(TagAttributes::kRowspan));
+    if (writer_.WantsLooks()) ReadWidth(shape.widthPercent, shape.widthPixels);
+    return shape;
+  }
+
+  // <img> as a picture, where the writer shows pictures and finds the one it names.
+  bool ShowPicture(const HtmlToken& token) {
+    size_t length;
+    if (!writer_.WantsLooks() || token.end == token.begin || !DecodedAttribute(TagAttributes::kSrc, length) ||
+        length == 0)
+      return false;
+    auto dimension = [&](TagAttributes::Name name) {
+      return attributes_->has[name]
+                 ? ParseAttributeNumber(text_, attributes_->begin[name], attributes_->end[name], -1)
+                 : -1l;
+    };
+    // A data: address may be longer than the decoded attribute holds: its bytes as they stand.
+    std::string_view src(attribute_, length);
+    const std::string_view raw = AttributeBytes(TagAttributes::kSrc);
+    if (raw.size() >= 5 && (raw[0] | 0x20) == 'd' && (raw[1] | 0x20) == 'a' && (raw[2] | 0x20) == 't' &&
+        (raw[3] | 0x20) == 'a' && raw[4] == ':')
+      src = raw;
+    if (!writer_.OpenPicture(src)) return false;
+    PrepareContent();
+    writer_.Picture(dimension(TagAttributes::kWidth), dimension(TagAttributes::kHeight));
+    return true;
+  }
+
   void OpenTable() {
     RequestBreak(Break::Paragraph);
     if (open_) writer_.EndParagraph();
     Block block = CurrentBlock();
     block.marker = ItemMarker::None;
     block.spaced = started_ && !cellFresh_;
-    writer_.TableStart(block);
+    TableShape shape;
+    if (writer_.WantsLooks()) {
+      shape.bordered = Bordered();
+      ReadWidth(shape.widthPercent, shape.widthPixels);
+    }
+    writer_.TableStart(block, shape);
     open_ = false;
     pending_ = Break::None;
     pendingSpace_ = false;
     tableDepth_ = 1;
+    headSection_ = false;
+    tableLooks_ = looks_;
   }
   void OpenRow() {
-    writer_.RowStart();
+    writer_.RowStart(headSection_);
     rowOpen_ = true;
+    rowLooks_ = looks_;
   }
-  void OpenCell(int span = 1) {
+  void OpenCell(const CellShape& shape = CellShape{}) {
     if (!rowOpen_) OpenRow();
-    writer_.CellStart(span);
+    writer_.CellStart(shape);
+    cellLooks_ = looks_;
+    if (shape.header != headerCell_) {
+      headerCell_ = shape.header;
+      Refresh();
+    }
     cellOpen_ = true;
     cellFresh_ = true;
     cellHasContent_ = false;
@@ -633,6 +901,11 @@ class PageLayout {
   void CloseCell() {
     if (open_) writer_.EndParagraph();
     writer_.CellEnd();
+    EndLooksFrom(cellLooks_);
+    if (headerCell_) {
+      headerCell_ = false;
+      Refresh();
+    }
     open_ = false;
     cellOpen_ = false;
     cellFresh_ = false;
@@ -643,10 +916,12 @@ class PageLayout {
     if (cellOpen_) CloseCell();
     writer_.RowEnd();
     rowOpen_ = false;
+    EndLooksFrom(rowLooks_);
   }
   void CloseTable() {
     if (rowOpen_) CloseRow();
     writer_.TableEnd();
+    EndLooksFrom(tableLooks_);
     tableDepth_ = 0;
     started_ = true;
     pending_ = Break::Paragraph;
@@ -663,6 +938,7 @@ class PageLayout {
   bool lineStart_ = false;     // nothing written on the line yet
   ItemMarker pendingMarker_ = ItemMarker::None;
   long pendingNumber_ = 0;
+  ListNumbering pendingNumbering_ = ListNumbering::Decimal;
   int pendingList_ = 0;
   bool skipNewline_ = false;
   int pendingLines_ = 0;       // line feeds of preformatted text not yet written
@@ -679,7 +955,13 @@ class PageLayout {
   int underline_ = 0;
   int strike_ = 0;
   int monospace_ = 0;
-  CharacterFormat format_;  // as the depths above give it
+  CharacterFormat tagFormat_;  // as the depths above give it
+  CharacterFormat format_;     // and the looks over it
+  Look look_[kMaxLooks] = {};
+  int looks_ = 0;
+  bool headerCell_ = false;    // the open cell is a th
+  int tableLooks_ = 0, rowLooks_ = 0, cellLooks_ = 0;  // the looks open outside each
+  bool headSection_ = false;   // rows are in the table's thead
 
   // Links.
   EncodingChoice encoding_;

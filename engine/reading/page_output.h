@@ -1,9 +1,9 @@
 // Where a writer of the default reading puts its bytes: a fixed block that goes to the
 // conversion's output stream whenever it fills, so that no body is held whole; or, where
 // the stream gives room in its own block, that room, which it takes without a copy.
-// A writer may also hold what it writes (an RTF table row, whose definition goes before its
-// cells and needs their number) up to kLongestHeld bytes, then release it behind the bytes
-// that go before it.
+// A writer may also hold what it writes (an RTF table's first rows, whose definitions go
+// before their cells and need the widths of the columns) up to kLongestHeld bytes, then
+// write it with what goes between.
 #pragma once
 
 #include <cstddef>
@@ -25,11 +25,11 @@ class PageOutput {
 
   static constexpr size_t kLongestHeld = size_t{1} << 20;
 
-  // What holds bytes: asked for the bytes that go before them when more than kLongestHeld
-  // would be held, which it then appends (holding has ended; the held bytes follow them).
+  // What holds bytes: when more than kLongestHeld would be held, holding ends and it is
+  // handed what was held, to append with what goes between (held stays until the next Hold).
   class Holder {
    public:
-    virtual void WriteBeforeHeld() = 0;
+    virtual void WriteHeld(std::string_view held) = 0;
 
    protected:
     ~Holder() = default;
@@ -52,13 +52,14 @@ class PageOutput {
     room_ = held_.get();
     capacity_ = kLongestHeld;
   }
-  // Ends holding: `before`, then what was held.
-  void Release(std::string_view before) {
-    if (!holder_) return;
-    const size_t held = EndHolding();
-    Append(before);
-    AppendHeld(held);
+  // Ends holding: what was held, to be appended (it stays until the next Hold).
+  std::string_view EndHold() {
+    if (!holder_) return {};
+    return std::string_view(held_.get(), EndHolding());
   }
+  bool holding() const { return holder_ != nullptr; }
+  // While holding: the bytes held so far.
+  size_t held() const { return used_; }
 
   // Room for k bytes (k <= kLargestRoom) at the returned pointer; Commit says how many
   // were written.
@@ -111,17 +112,10 @@ class PageOutput {
     TakeRoom();
     return held;
   }
-  void AppendHeld(size_t held) {
-    if (held <= kLargestRoom) return Append(std::string_view(held_.get(), held));
-    Flush();
-    out_.Write(held_.get(), held);
-    TakeRoom();  // the stream's room moved on past what it took
-  }
   [[gnu::noinline]] void Overflow() {
     Holder& holder = *holder_;
     const size_t held = EndHolding();
-    holder.WriteBeforeHeld();
-    AppendHeld(held);
+    holder.WriteHeld(std::string_view(held_.get(), held));
   }
   void TakeRoom() {
     size_t capacity = 0;

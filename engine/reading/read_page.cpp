@@ -132,6 +132,7 @@ vellumine_result ReadAny(Page& page, const EncodingChoice& encoding,
       if (!output->AllowHolding()) return VELLUMINE_OUT_OF_MEMORY;
       RtfPageWriter<true> writer(*output, encoding, options.font_name, options.font_size,
                                  pictures);
+      if (!writer.ready()) return VELLUMINE_OUT_OF_MEMORY;
       result = Lay(page, writer, encoding, ticks);
       break;
     }

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "fast/reading_runs.h"
+#include "reading/rtf_colors.h"
+#include "reading/rtf_picture.h"
 #include "translation/entities.h"
 #include "translation/rtf_writer.h"
 #include "translation/utf8.h"
@@ -18,8 +20,8 @@ constexpr size_t kPiece = 4096;     // input bytes encoded per room asked for
 constexpr size_t kMostPerByte = 12;  // output bytes one input byte can become ("\\u-1234\\'hh")
 constexpr int kTwipsPerIndent = 360;
 constexpr size_t kShortName = 64;    // a bookmark's name copied whole at once up to this
-constexpr int kTableWidth = 9500;   // twips
 constexpr int kMostCells = 63;      // cells a row of RTF holds
+constexpr int kCellGap = 70;        // twips between a cell's text and its side
 // Heading sizes against the body's, in percent, h1 to h6.
 constexpr int kHeadingPercent[6] = {200, 160, 130, 115, 100, 90};
 
@@ -102,26 +104,110 @@ void AppendControl(PageOutput& out, std::string_view word, long value) {
 
 }  // namespace
 
+// What a table's rows need: where the held rows' definitions go and their cells, the grid
+// of columns, and what the first rows' cells ask of each column.
+template <bool kTables>
+struct RtfPageWriter<kTables>::Table {
+  TableGrid grid;
+  bool measuring = false;  // the first rows are held while their columns are measured
+  int heldRows = 0;        // rows held whole
+  int row = 0;             // the open row's place in rows
+  bool allHeader = true;   // the open row's cells are all header cells so far
+  bool headerRun = true;   // every row so far is a header row
+  HeldRow rows[kMeasuredRows + 1];
+  RowCell cells[(kMeasuredRows + 1) * kMostCells];
+  // Each column: its longest word and line (characters), a width the page gives it, and
+  // where it ends once decided (twips from the table's left side).
+  uint32_t longestWord[TableGrid::kColumns];
+  uint32_t longestLine[TableGrid::kColumns];
+  int widthPercent[TableGrid::kColumns];
+  int widthPixels[TableGrid::kColumns];
+  long right[TableGrid::kColumns];
+  long extraWidth = 0;  // of each column past those measured
+  // The open cell's measure: its column (-1: not measured), its words and lines.
+  int column = -1;
+  uint32_t word = 0, line = 0, cellWord = 0, cellLine = 0;
+
+  void Start() {
+    grid.Clear();
+    measuring = true;
+    heldRows = 0;
+    headerRun = true;
+    column = -1;
+    std::fill(std::begin(longestWord), std::end(longestWord), 0u);
+    std::fill(std::begin(longestLine), std::end(longestLine), 0u);
+    std::fill(std::begin(widthPercent), std::end(widthPercent), 0);
+    std::fill(std::begin(widthPixels), std::end(widthPixels), 0);
+  }
+};
+
 template <bool kTables>
 RtfPageWriter<kTables>::RtfPageWriter(PageOutput& out, const EncodingChoice& encoding,
-                                      const char* fontName, int fontSize)
+                                      const char* fontName, int fontSize, PictureFinder* pictures)
     : out_(out),
       mapper_(encoding.mapper),
       utf8_(encoding.utf8),
       cyrillic_(encoding.cyrillic),
-      bodySize_(fontSize > 0 ? 2 * fontSize : 20) {
+      bodySize_(fontSize > 0 ? 2 * fontSize : 20),
+      fontName_(fontName ? fontName : "Arial"),
+      pictures_(pictures) {
+  if constexpr (kTables) table_ = new (std::nothrow) Table;
+}
+
+template <bool kTables>
+RtfPageWriter<kTables>::~RtfPageWriter() {
+  delete table_;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::Property(DocumentProperty property, const char* s, size_t n) {
+  if (headerWritten_) return;
+  const int k = static_cast<int>(property);
+  if (propertyLength_[k] > 0) return;  // the first one counts
+  if (n > kLongestProperty) {  // cut before a character, never inside one
+    n = kLongestProperty;
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+  }
+  std::memcpy(properties_[k], s, n);
+  propertyLength_[k] = n;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::AppendText(std::string_view utf8) {
+  const auto* u = reinterpret_cast<const unsigned char*>(utf8.data());
+  for (size_t i = 0; i < utf8.size();) {
+    char* d = out_.Room(32);
+    const unsigned char c = u[i];
+    if (c < 0x80) {
+      ++i;
+      if (c == '{' || c == '}' || c == '\\') *d++ = '\\';
+      if (c >= 0x20 && c != 0x7F) *d++ = static_cast<char>(c);
+    } else {
+      uint32_t cp;
+      i += DecodeUtf8Character(u + i, utf8.size() - i, cp);
+      d = PutCharacter(d, cp, cyrillic_);
+    }
+    out_.Commit(d);
+  }
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::WriteHeader() {
+  headerWritten_ = true;
   const char* charset = cyrillic_ ? "204" : "0";
   // Tab stops every eight characters of Courier New, as preformatted text expects.
   AppendFormatted(out_,
                   "{\\rtf1\\ansi\\ansicpg%s\\deff0\\deflang1033\\deftab%d\\uc1{\\fonttbl{\\f0\\fswiss"
                   "\\fprq2\\fcharset%s ",
                   cyrillic_ ? "1251" : "1252", 48 * bodySize_, charset);
-  for (const char* p = fontName ? fontName : "Arial"; *p != '\0'; ++p)
+  for (const char* p = fontName_; *p != '\0'; ++p)
     if (IsHeaderFontNameByte(static_cast<unsigned char>(*p))) out_.Append(*p);
   AppendFormatted(out_,
                   ";}{\\f1\\fmodern\\fprq1\\fcharset%s Courier New;}{\\f2\\ftech\\fcharset2 "
                   "Symbol;}}\n",
                   charset);
+  out_.Append(RtfColorTable());
+  out_.Append("\n");
   // Headings in styles of their own, so that word processors see an outline.
   out_.Append("{\\stylesheet");
   AppendControl(out_, "{\\s0\\fs", bodySize_);
@@ -143,7 +229,21 @@ RtfPageWriter<kTables>::RtfPageWriter(PageOutput& out, const EncodingChoice& enc
     AppendControl(out_, "\\lin", (level + 1) * kTwipsPerIndent);
     out_.Append("}");
   }
-  out_.Append("\\listid1}}\n{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}\n");
+  out_.Append("\\listid1}}\n{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}");
+  // The page's properties, and the page: A4, margins of 2 cm.
+  static constexpr const char* kPropertyGroups[4] = {"{\\title ", "{\\author ", "{\\doccomm ",
+                                                      "{\\keywords "};
+  bool info = false;
+  for (int k = 0; k < 4; ++k) {
+    if (propertyLength_[k] == 0) continue;
+    if (!info) out_.Append("{\\info");
+    info = true;
+    out_.Append(kPropertyGroups[k]);
+    AppendText(std::string_view(properties_[k], propertyLength_[k]));
+    out_.Append("}");
+  }
+  if (info) out_.Append("}");
+  out_.Append("\\paperw11906\\paperh16838\\margl1134\\margr1134\\margt1134\\margb1134\n");
 }
 
 template <bool kTables>
@@ -196,7 +296,8 @@ size_t RtfPageWriter<kTables>::FormatParagraphStart(const Block& block, bool inC
     if (block.marker == ItemMarker::Bullet) {
       append(" \\'95\\tab}");
     } else {
-      control(" ", block.number);
+      append(" ");
+      length += FormatListNumber(block.number, block.numbering, into + length);
       append(".\\tab}");
     }
   }
@@ -220,36 +321,61 @@ size_t RtfPageWriter<kTables>::FormatParagraphStart(const Block& block, bool inC
   } else {
     append(block.spaced ? "\\sb120" : "\\sb0");
   }
-  if (block.centered) append("\\qc");
+  switch (block.align) {
+    case TextAlign::Center: append("\\qc"); break;
+    case TextAlign::Right: append("\\qr"); break;
+    case TextAlign::Justify: append("\\qj"); break;
+    default: break;
+  }
   if (block.preformatted) append("\\f1");
   control("\\fs", size);
   append(block.heading > 0 ? "\\b " : " ");
   if (block.marker == ItemMarker::Number && block.list == 0) {  // an item with its number
-    control("", block.number);
+    length += FormatListNumber(block.number, block.numbering, into + length);
     append(".\\tab ");
   }
   return length;
 }
 
 template <bool kTables>
-void RtfPageWriter<kTables>::SwitchFormat(const CharacterFormat& format) {
-  // At most six words and a blank, written at once.
-  char words[48];
+size_t RtfPageWriter<kTables>::FormatChange(const CharacterFormat& from, bool fromLink,
+                                            const CharacterFormat& to, bool toLink,
+                                            char* words) const {
   size_t length = 0;
   auto put = [&](std::string_view word) {
     std::memcpy(words + length, word.data(), word.size());
     length += word.size();
   };
-  if ((format.bold || headingBold_) != (format_.bold || headingBold_))
-    put(format.bold || headingBold_ ? "\\b" : "\\b0");
-  if (format.subscript != format_.subscript || format.superscript != format_.superscript)
-    put(format.superscript ? "\\super" : format.subscript ? "\\sub" : "\\nosupersub");
-  if (format.italic != format_.italic) put(format.italic ? "\\i" : "\\i0");
-  if (format.underline != format_.underline) put(format.underline ? "\\ul" : "\\ulnone");
-  if (format.strike != format_.strike) put(format.strike ? "\\strike" : "\\strike0");
+  if ((to.bold || headingBold_) != (from.bold || headingBold_))
+    put(to.bold || headingBold_ ? "\\b" : "\\b0");
+  if (to.subscript != from.subscript || to.superscript != from.superscript)
+    put(to.superscript ? "\\super" : to.subscript ? "\\sub" : "\\nosupersub");
+  if (to.italic != from.italic) put(to.italic ? "\\i" : "\\i0");
+  // Links are underlined and blue, unless the page colours them.
+  if ((to.underline || toLink) != (from.underline || fromLink))
+    put(to.underline || toLink ? "\\ul" : "\\ulnone");
+  if (to.strike != from.strike) put(to.strike ? "\\strike" : "\\strike0");
   // Preformatted paragraphs are in the monospace font of themselves.
-  if ((format.monospace || block_.preformatted) != (format_.monospace || block_.preformatted))
-    put(format.monospace || block_.preformatted ? "\\f1" : "\\f0");
+  if ((to.monospace || block_.preformatted) != (from.monospace || block_.preformatted))
+    put(to.monospace || block_.preformatted ? "\\f1" : "\\f0");
+  const int fromColor = from.color != 0 ? from.color : fromLink ? kLinkColorIndex : 0;
+  const int toColor = to.color != 0 ? to.color : toLink ? kLinkColorIndex : 0;
+  if (toColor != fromColor) {
+    put("\\cf");
+    length += FormatNumber(toColor, words + length);
+  }
+  if (to.highlight != from.highlight) {
+    put("\\highlight");
+    length += FormatNumber(to.highlight, words + length);
+  }
+  return length;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::SwitchFormat(const CharacterFormat& format) {
+  // At most nine words and a blank, written at once.
+  char words[96];
+  size_t length = FormatChange(format_, fieldOpen_, format, fieldOpen_, words);
   if (length > 0) {
     words[length++] = ' ';
     out_.Append(std::string_view(words, length));
@@ -334,7 +460,11 @@ void RtfPageWriter<kTables>::OpenField() {
     }
     out_.Commit(d);
   }
-  out_.Append("\"}{\\fldrslt ");
+  out_.Append("\"}{\\fldrslt");
+  char words[96];
+  size_t length = FormatChange(format_, false, format_, true, words);
+  words[length++] = ' ';
+  out_.Append(std::string_view(words, length));
   fieldOpen_ = true;
   formatOutsideField_ = format_;
 }
@@ -349,6 +479,7 @@ void RtfPageWriter<kTables>::CloseField() {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::Bookmark(const char* name, size_t n) {
+  Begin();
   constexpr std::string_view kStart = "{\\*\\bkmkstart ";
   constexpr std::string_view kEnd = "}{\\*\\bkmkend ";
   if (n <= kShortName) {
@@ -376,6 +507,7 @@ void RtfPageWriter<kTables>::Bookmark(const char* name, size_t n) {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::StartParagraph(const Block& block) {
+  Begin();
   CloseField();
   if (paragraphEndPending_) out_.Append("\\par");
   paragraphEndPending_ = false;
@@ -454,18 +586,24 @@ void RtfPageWriter<kTables>::Encode(const char* s, size_t n) {
 template <bool kTables>
 void RtfPageWriter<kTables>::Text(const char* s, size_t n) {
   BeforeText();
+  if (kTables && table_ && table_->column >= 0) Measure(s, n, true);
   Encode<true>(s, n);
 }
 
 template <bool kTables>
 void RtfPageWriter<kTables>::PreformattedText(const char* s, size_t n) {
   BeforeText();
+  if (kTables && table_ && table_->column >= 0) Measure(s, n, false);
   Encode<false>(s, n);
 }
 
 template <bool kTables>
 void RtfPageWriter<kTables>::Character(uint32_t cp) {
   BeforeText();
+  if (kTables && table_ && table_->column >= 0) {
+    const char one = cp == ' ' || cp == '\t' || cp == 0xA0 ? ' ' : 'x';
+    Measure(&one, 1, false);
+  }
   char buffer[kRtfCharacterCapacity + 4];
   if (cp < 0x80) {
     if (cp == '\t') {
@@ -488,6 +626,7 @@ void RtfPageWriter<kTables>::Character(uint32_t cp) {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::LineBreak() {
+  if (kTables && table_ && table_->column >= 0) MeasureBreak();
   if (!block_.preformatted) {
     out_.Append("\\line ");
     return;
@@ -505,6 +644,7 @@ void RtfPageWriter<kTables>::LineBreak() {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::Rule(const Block& block) {
+  Begin();
   CloseField();
   if (paragraphEndPending_) out_.Append("\\par");
   paragraphEndPending_ = false;
@@ -517,20 +657,96 @@ void RtfPageWriter<kTables>::Rule(const Block& block) {
 }
 
 template <bool kTables>
-void RtfPageWriter<kTables>::TableStart(const Block& block) {
-  tableBlock_ = block;
-  inTable_ = true;
-  firstRow_ = true;
+void RtfPageWriter<kTables>::Space() {
+  out_.Append(' ');
+  if (kTables && table_ && table_->column >= 0) Measure(" ", 1, true);
 }
 
 template <bool kTables>
-void RtfPageWriter<kTables>::RowStart() {
+bool RtfPageWriter<kTables>::OpenPicture(std::string_view src) {
+  if (pictures_ == nullptr) return false;
+  PictureFacts facts;
+  if (!pictures_->Open(src, facts)) return false;
+  pictures_->Close();
+  pictureSource_ = src;
+  return true;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::Picture(long width, long height) {
+  if (pictures_ == nullptr) return;
+  // No wider than the text, or than its cell's share of a table.
+  const int textWidth = kTextWidth - block_.indent * kTwipsPerIndent;
+  WriteRtfPicture(out_, *pictures_, pictureSource_, width, height, textWidth);
+  pictureSource_ = {};
+  if (kTables && table_ && table_->column >= 0) {
+    // As wide as the picture's own pixels, in characters of the body's size.
+    const long columns = std::max(1l, std::min(width > 0 ? width : 100, 2000l) * 3 / bodySize_);
+    table_->word = std::max(table_->word, static_cast<uint32_t>(columns));
+    table_->line += static_cast<uint32_t>(columns);
+  }
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::Measure(const char* s, size_t n, bool) {
+  Table& t = *table_;
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+      t.cellWord = std::max(t.cellWord, t.word);
+      t.word = 0;
+      ++t.line;
+    } else if ((c & 0xC0) != 0x80) {
+      ++t.word;
+      ++t.line;
+    }
+  }
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::MeasureBreak() {
+  Table& t = *table_;
+  t.cellWord = std::max(t.cellWord, t.word);
+  t.cellLine = std::max(t.cellLine, t.line);
+  t.word = t.line = 0;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::MeasureCellEnd() {
+  Table& t = *table_;
+  if (t.column < 0) return;
+  MeasureBreak();
+  t.longestWord[t.column] = std::max(t.longestWord[t.column], t.cellWord);
+  t.longestLine[t.column] = std::max(t.longestLine[t.column], t.cellLine);
+  t.column = -1;
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::TableStart(const Block& block, const TableShape& shape) {
+  Begin();
+  tableBlock_ = block;
+  tableShape_ = shape;
+  inTable_ = true;
+  firstRow_ = true;
+  if constexpr (kTables) {
+    if (table_) table_->Start();
+  }
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::RowStart(bool headSection) {
+  Begin();
   CloseField();
   inRow_ = true;
   cellsWritten_ = 0;
   if constexpr (kTables) {
     cellCount_ = 0;
-    out_.Hold(*this);
+    Table& t = *table_;
+    t.grid.StartRow();
+    t.row = t.measuring ? t.heldRows : 0;
+    if (!t.measuring || !out_.holding()) out_.Hold(*this);
+    t.rows[t.row] = HeldRow{out_.held(), 0, headSection};
+    t.allHeader = true;
   } else {
     Block row = tableBlock_;
     row.spaced = firstRow_ && tableBlock_.spaced;
@@ -540,26 +756,38 @@ void RtfPageWriter<kTables>::RowStart() {
 }
 
 template <bool kTables>
-std::string_view RtfPageWriter<kTables>::FormatRowDefinition(RowDefinition& into) const {
-  size_t length = 0;
-  auto control = [&](std::string_view word, long value) {
-    std::memcpy(into.bytes + length, word.data(), word.size());
-    length += word.size();
-    length += FormatNumber(value, into.bytes + length);
-  };
-  const int left = tableBlock_.indent * kTwipsPerIndent;
-  control("\n\\trowd\\trgaph", 70);
-  if (left > 0) control("\\trleft", left);
-  for (int k = 1; k <= cellCount_; ++k) control("\\cellx", left + kTableWidth * k / cellCount_);
-  return std::string_view(into.bytes, length);
+void RtfPageWriter<kTables>::AddCell(int column, int span, Merge merge, bool header) {
+  Table& t = *table_;
+  HeldRow& row = t.rows[t.row];
+  if (row.cells < kMostCells) t.cells[t.row * kMostCells + row.cells++] = RowCell{
+      static_cast<uint16_t>(std::min(column, 65535)), static_cast<uint16_t>(std::min(span, 65535)),
+      merge, header};
+  t.allHeader = t.allHeader && header;
 }
 
 template <bool kTables>
-void RtfPageWriter<kTables>::WriteBeforeHeld() {
-  // The row so far is written: the cells it has, the open one included.
-  cellCount_ = std::clamp(cellsWritten_ + (inCell_ || cellEndPending_ ? 1 : 0), 1, kMostCells);
-  RowDefinition definition;
-  out_.Append(FormatRowDefinition(definition));
+void RtfPageWriter<kTables>::FillTakenColumns(bool rowEnd) {
+  // Each column a cell above still takes gets an empty cell merged with it; at the row's end,
+  // so do the free columns before the last one taken.
+  Table& t = *table_;
+  const int most = cellCount_ > 0 ? cellCount_ : kMostCells;
+  for (;;) {
+    if (cellsWritten_ + 1 > most - (rowEnd ? 0 : 1)) return;
+    int span = t.grid.TakenHere();
+    Merge merge = Merge::Below;
+    if (span == 0) {
+      if (!rowEnd) return;
+      int takenSpan = 0;
+      const int taken = t.grid.NextTakenAfter(takenSpan);
+      if (taken < 0) return;
+      span = taken - t.grid.column();
+      merge = Merge::None;
+    }
+    AddCell(t.grid.column(), span, merge, false);
+    t.grid.Skip(span);
+    out_.Append("\n\\pard\\plain\\intbl\\cell");
+    ++cellsWritten_;
+  }
 }
 
 template <bool kTables>
@@ -568,17 +796,34 @@ void RtfPageWriter<kTables>::FinishCell() {
   out_.Append("\\cell");
   paragraphEndPending_ = false;
   ++cellsWritten_;
+  if (kTables && table_) MeasureCellEnd();
 }
 
 template <bool kTables>
-void RtfPageWriter<kTables>::CellStart(int) {
+void RtfPageWriter<kTables>::CellStart(const CellShape& shape) {
   CloseField();
   if constexpr (kTables) {
     // Past the row's last cell, the last cell takes the rest of the row.
     const int most = cellCount_ > 0 ? cellCount_ : kMostCells;
-    if (cellEndPending_ && cellsWritten_ + 1 < most) FinishCell();
+    const bool joins = cellEndPending_ && cellsWritten_ + 1 >= most;
+    if (cellEndPending_ && !joins) FinishCell();
     cellEndPending_ = false;
     inCell_ = true;
+    if (joins || (cellsWritten_ > 0 && cellsWritten_ + 1 > most)) return;
+    Table& t = *table_;
+    FillTakenColumns(false);
+    const int column = t.grid.Place(shape.span, shape.rowSpan);
+    AddCell(column, shape.span, shape.rowSpan > 1 ? Merge::First : Merge::None, shape.header);
+    if (t.measuring && column < TableGrid::kColumns) {
+      if (shape.span == 1) {
+        t.column = column;
+        t.word = t.line = t.cellWord = t.cellLine = 0;
+      }
+      if (shape.span == 1 && t.widthPercent[column] == 0 && t.widthPixels[column] == 0) {
+        t.widthPercent[column] = shape.widthPercent;
+        t.widthPixels[column] = shape.widthPixels;
+      }
+    }
   } else {
     if (cellsWritten_++ > 0) out_.Append("\\tab ");
   }
@@ -591,18 +836,155 @@ void RtfPageWriter<kTables>::CellEnd() {
 }
 
 template <bool kTables>
+void RtfPageWriter<kTables>::DecideWidths() {
+  // As a browser's automatic layout: each column at least as wide as its longest word and at
+  // most as its longest line, the room between shared out by how much more each would take;
+  // widths the page gives kept where the text allows. No wider than the text.
+  Table& t = *table_;
+  const int columns = std::clamp(t.grid.widest(), 1, TableGrid::kColumns);
+  const long text = std::max(1000l, static_cast<long>(kTextWidth - tableBlock_.indent * kTwipsPerIndent));
+  const long character = bodySize_ * 5l;  // twips: an average character of the body's font
+  const long padding = 2l * kCellGap;
+  long want = 0;  // the table's width as the page gives it
+  if (tableShape_.widthPercent > 0) want = text * tableShape_.widthPercent / 100;
+  else if (tableShape_.widthPixels > 0) want = tableShape_.widthPixels * 15l;
+  want = std::min(want, text);
+  long least[TableGrid::kColumns], most[TableGrid::kColumns];
+  long leastSum = 0, mostSum = 0;
+  for (int c = 0; c < columns; ++c) {
+    least[c] = padding + character * std::max<long>(1, std::min<long>(t.longestWord[c], 200));
+    most[c] = std::max(least[c], padding + character * std::min<long>(t.longestLine[c], 100000));
+    long given = 0;
+    if (t.widthPercent[c] > 0) given = (want > 0 ? want : text) * std::min(t.widthPercent[c], 100) / 100;
+    else if (t.widthPixels[c] > 0) given = std::min(t.widthPixels[c] * 15l, text);
+    if (given > 0) least[c] = most[c] = std::max(given, padding + character);
+    leastSum += least[c];
+    mostSum += most[c];
+  }
+  const long width = want > 0 ? std::max(want, std::min(leastSum, text)) : std::min(mostSum, text);
+  long edge = 0;
+  for (int c = 0; c < columns; ++c) {
+    long w;
+    if (width >= mostSum)
+      w = most[c] + (width - mostSum) * most[c] / std::max(1l, mostSum);
+    else if (width > leastSum)
+      w = least[c] + (most[c] - least[c]) * (width - leastSum) / std::max(1l, mostSum - leastSum);
+    else
+      w = least[c] * width / std::max(1l, leastSum);
+    edge += std::max(w, 100l);  // (a narrow column of many still shows a letter)
+    t.right[c] = edge;
+  }
+  t.extraWidth = padding + 6 * character;
+  for (int c = columns; c < TableGrid::kColumns; ++c) t.right[c] = t.right[c - 1] + t.extraWidth;
+  t.measuring = false;
+}
+
+template <bool kTables>
+std::string_view RtfPageWriter<kTables>::FormatRowDefinition(int row, int cells,
+                                                             RowDefinition& into) const {
+  const Table& t = *table_;
+  size_t length = 0;
+  auto append = [&](std::string_view word) {
+    std::memcpy(into.bytes + length, word.data(), word.size());
+    length += word.size();
+  };
+  auto control = [&](std::string_view word, long value) {
+    append(word);
+    length += FormatNumber(value, into.bytes + length);
+  };
+  const long left = tableBlock_.indent * kTwipsPerIndent;
+  auto right = [&](int column) {  // where a column ends
+    return left + (column < TableGrid::kColumns
+                       ? t.right[column]
+                       : t.right[TableGrid::kColumns - 1] + (column - TableGrid::kColumns + 1) * t.extraWidth);
+  };
+  control("\n\\trowd\\trgaph", kCellGap);
+  if (t.rows[row].header) append("\\trhdr");
+  if (left > 0) control("\\trleft", left);
+  const int recorded = t.rows[row].cells;
+  long last = left;
+  for (int k = 0; k < cells; ++k) {
+    RowCell cell{0, static_cast<uint16_t>(std::max(1, t.grid.widest())), Merge::None, false};
+    if (k < recorded) cell = t.cells[row * kMostCells + k];
+    if (cell.merge == Merge::First) append("\\clvmgf");
+    if (cell.merge == Merge::Below) append("\\clvmrg");
+    if (tableShape_.bordered)
+      append("\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+             "\\clbrdrr\\brdrs\\brdrw10");
+    // The last cell of a row cut short takes the rest of what its cells took.
+    const RowCell& end = k + 1 == cells && recorded > cells ? t.cells[row * kMostCells + recorded - 1] : cell;
+    last = std::max(last + 1, right(end.column + end.span - 1));
+    control("\\cellx", last);
+  }
+  return std::string_view(into.bytes, length);
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::ReleaseTable(std::string_view held, bool rowOpen) {
+  // Each held row's definition, then its cells; the open row's from the cells it has.
+  Table& t = *table_;
+  const int rows = t.heldRows + (rowOpen ? 1 : 0);
+  RowDefinition definition;
+  out_.Append(held.substr(0, rows > 0 ? t.rows[0].mark : held.size()));
+  for (int r = 0; r < rows; ++r) {
+    const int cells = std::clamp(t.rows[r].cells, 1, kMostCells);
+    if (rowOpen && r == t.heldRows) cellCount_ = cells;
+    out_.Append(FormatRowDefinition(r, cells, definition));
+    const size_t end = r + 1 < rows ? t.rows[r + 1].mark : held.size();
+    out_.Append(held.substr(t.rows[r].mark, end - t.rows[r].mark));
+  }
+}
+
+template <bool kTables>
+void RtfPageWriter<kTables>::WriteHeld(std::string_view held) {
+  // More than is held: the rows so far are written, the open one with the cells it has.
+  Table& t = *table_;
+  if (t.measuring) {
+    DecideWidths();
+    ReleaseTable(held, true);
+    return;
+  }
+  cellCount_ = std::clamp(t.rows[t.row].cells, 1, kMostCells);
+  RowDefinition definition;
+  out_.Append(FormatRowDefinition(t.row, cellCount_, definition));
+  out_.Append(held);
+}
+
+template <bool kTables>
 void RtfPageWriter<kTables>::RowEnd() {
   CloseField();
   if constexpr (kTables) {
     if (cellEndPending_ || inCell_) FinishCell();
     cellEndPending_ = false;
     inCell_ = false;
-    if (cellCount_ == 0) {  // held whole: its definition goes first
-      cellCount_ = std::clamp(cellsWritten_, 1, kMostCells);
-      RowDefinition definition;
-      out_.Release(FormatRowDefinition(definition));
+    Table& t = *table_;
+    if (cellCount_ == 0) FillTakenColumns(true);
+    if (cellsWritten_ == 0) {  // a row without cells has one, empty
+      AddCell(t.grid.column(), 1, Merge::None, false);
+      out_.Append("\n\\pard\\plain\\intbl\\cell");
+      ++cellsWritten_;
     }
-    for (; cellsWritten_ < cellCount_; ++cellsWritten_) out_.Append("\n\\pard\\plain\\intbl\\cell");
+    // Header rows (those of the thead, or of header cells alone) from the first on, repeated
+    // on each page.
+    HeldRow& row = t.rows[t.row];
+    row.header = t.headerRun && (row.header || (t.allHeader && row.cells > 0));
+    t.headerRun = row.header;
+    if (cellCount_ == 0) {  // held whole
+      if (t.measuring) {
+        if (++t.heldRows == kMeasuredRows) {
+          DecideWidths();
+          ReleaseTable(out_.EndHold(), false);
+        }
+      } else {
+        cellCount_ = std::clamp(cellsWritten_, 1, kMostCells);
+        RowDefinition definition;
+        const std::string_view held = out_.EndHold();
+        out_.Append(FormatRowDefinition(t.row, cellCount_, definition));
+        out_.Append(held);
+      }
+    }
+    for (; cellCount_ > 0 && cellsWritten_ < cellCount_; ++cellsWritten_)
+      out_.Append("\n\\pard\\plain\\intbl\\cell");
     out_.Append("\\row");
   } else {
     out_.Append("\\par");
@@ -613,10 +995,18 @@ void RtfPageWriter<kTables>::RowEnd() {
 template <bool kTables>
 void RtfPageWriter<kTables>::TableEnd() {
   inTable_ = false;
+  if constexpr (kTables) {
+    if (table_->measuring && out_.holding()) {
+      DecideWidths();
+      ReleaseTable(out_.EndHold(), false);
+    }
+    table_->measuring = false;
+  }
 }
 
 template <bool kTables>
 void RtfPageWriter<kTables>::Finish() {
+  Begin();
   CloseField();
   if (paragraphEndPending_) out_.Append("\\par");
   paragraphEndPending_ = false;

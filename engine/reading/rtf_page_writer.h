@@ -1,9 +1,12 @@
-// RTF of the default reading: a paragraph per block with its indent, spacing and list
-// number or bullet (as RTF's paragraph numbering, so that readers see list items),
+// RTF of the default reading: a paragraph per block with its indent, spacing, alignment and
+// list number or bullet (as RTF's paragraph numbering, so that readers see list items),
 // headings large and bold, preformatted lines in Courier New, rules as paragraph borders,
-// and tables as RTF tables (kTables) or as a paragraph per row with the cells separated by
-// tabs. Character formatting is switched with control words, never held in groups, so no
-// group is left open whatever the page's tags do.
+// links blue and underlined, the page's colours, pictures, and tables as RTF tables (kTables:
+// columns as wide as their content asks, borders where the page draws them, merged cells,
+// header rows) or as a paragraph per row with the cells separated by tabs. Character
+// formatting is switched with control words, never held in groups, so no group is left open
+// whatever the page's tags do. The document is A4 with margins of 2 cm, and carries the
+// page's title, author, description and keywords.
 #pragma once
 
 #include <cstddef>
@@ -13,25 +16,44 @@
 #include "reading/link_address.h"
 #include "reading/page_block.h"
 #include "reading/page_output.h"
+#include "reading/picture_finder.h"
+#include "reading/table_grid.h"
 #include "translation/encoding.h"
 
 namespace vellumine {
 
-// With kTables, a row is held until it ends (its definition, written first, needs the number
-// of its cells); a row of more than PageOutput::kLongestHeld bytes is written with the cells
-// it has by then, and its later cells join the last of them. Rows have at most 63 cells: the
-// last takes the rest of a longer row.
+// With kTables, a table's first rows (up to kMeasuredRows, or PageOutput::kLongestHeld bytes)
+// are held until its columns' widths are known from their content; each later row is held
+// until it ends (its definition, written first, needs its cells). A row of more than
+// kLongestHeld bytes is written with the cells it has by then, and its later cells join the
+// last of them. Rows have at most 63 cells: the last takes the rest of a longer row.
 template <bool kTables>
 class RtfPageWriter final : private PageOutput::Holder {
  public:
   static constexpr bool kOneLineCells = !kTables;
 
-  // Writes the header: the font table with fontName (its bytes that would end the table
-  // left out), Courier New and Symbol, and the list table of bullets (an ordered list's items
-  // are written with their numbers, which the page may give in any order). fontSize in
-  // points.
+  static constexpr int kTextWidth = 11906 - 2 * 1134;  // twips: A4 less its margins
+  static constexpr int kMeasuredRows = 100;
+
+  // The header goes before the first of the body: the font table with fontName (its bytes
+  // that would end the table left out), Courier New and Symbol, the colour table, the
+  // styles, the list table of bullets (an ordered list's items are written with their
+  // numbers, which the page may give in any order), the document's properties and its page.
+  // fontSize in points. pictures: where <img>'s pictures come from (none: their text).
   RtfPageWriter(PageOutput& out, const EncodingChoice& encoding, const char* fontName,
-                int fontSize);
+                int fontSize, PictureFinder* pictures = nullptr);
+  ~RtfPageWriter();
+
+  bool WantsLooks() const { return true; }
+  void SetPictures(PictureFinder* pictures) { pictures_ = pictures; }
+  // Whether the writer has the memory its tables need.
+  bool ready() const { return !kTables || table_ != nullptr; }
+  // A property of the document (UTF-8), kept when it comes before the body.
+  void Property(DocumentProperty property, const char* s, size_t n);
+  // Whether the picture src names can be shown (then Picture shows it, at the <img>'s
+  // width and height in pixels, -1 where it gives none). src stays as it is until then.
+  bool OpenPicture(std::string_view src);
+  void Picture(long width, long height);
 
   void StartParagraph(const Block& block);
   void EndParagraph();
@@ -39,7 +61,7 @@ class RtfPageWriter final : private PageOutput::Holder {
   void Text(const char* s, size_t n);
   void PreformattedText(const char* s, size_t n);
   void Character(uint32_t cp);
-  void Space() { out_.Append(' '); }
+  void Space();
   void LineBreak();
   void Rule(const Block& block);
   void Format(const CharacterFormat& format) {
@@ -55,9 +77,9 @@ class RtfPageWriter final : private PageOutput::Holder {
   void Bookmark(const char* name, size_t n);
   bool WantsLinks() const { return true; }
   bool WantsPlaces() const { return true; }
-  void TableStart(const Block& block);
-  void RowStart();
-  void CellStart(int span);  // the columns it takes (as one cell here)
+  void TableStart(const Block& block, const TableShape& shape);
+  void RowStart(bool headSection);  // headSection: in the table's thead
+  void CellStart(const CellShape& shape);
   void CellEnd();
   void RowEnd();
   void TableEnd();
@@ -71,13 +93,42 @@ class RtfPageWriter final : private PageOutput::Holder {
   void WriteParagraphStart(const Block& block, bool inCell);
   size_t FormatParagraphStart(const Block& block, bool inCell, char (&into)[kStartCapacity]) const;
   void SwitchFormat(const CharacterFormat& format);
+  // The words that switch the look from `from` to `to` (with a link's look where inLink).
+  size_t FormatChange(const CharacterFormat& from, bool fromLink, const CharacterFormat& to,
+                      bool toLink, char* words) const;
+  void WriteHeader();
+  void Begin() {
+    if (!headerWritten_) WriteHeader();
+  }
+  void AppendText(std::string_view utf8);  // properties' text
   void FinishCell();
-  // The row definition of cellCount_ cells (at most 63).
-  struct RowDefinition {
-    char bytes[40 + 30 * 63];
+  // Tables: each cell of a held row, where it stands in the grid of columns.
+  enum class Merge : uint8_t { None, First, Below };  // a cell taking rows: first, or below it
+  struct RowCell {
+    uint16_t column = 0;
+    uint16_t span = 1;
+    Merge merge = Merge::None;
+    bool header = false;
   };
-  std::string_view FormatRowDefinition(RowDefinition& into) const;
-  void WriteBeforeHeld() override;
+  struct HeldRow {
+    size_t mark = 0;  // where its definition goes among the held bytes
+    int cells = 0;
+    bool header = false;
+  };
+  struct Table;  // what a table's rows need (heap, one per conversion)
+  void AddCell(int column, int span, Merge merge, bool header);
+  void FillTakenColumns(bool rowEnd);
+  // The row definition of row (of its first cells, and at least one).
+  struct RowDefinition {
+    char bytes[64 + 140 * 63];
+  };
+  std::string_view FormatRowDefinition(int row, int cells, RowDefinition& into) const;
+  void DecideWidths();
+  void ReleaseTable(std::string_view held, bool rowOpen);
+  void WriteHeld(std::string_view held) override;
+  void Measure(const char* s, size_t n, bool collapse);
+  void MeasureBreak();
+  void MeasureCellEnd();
   void OpenField();
   void CloseField();
   // A name as bookmarks and links to them spell it: printable ASCII, RTF's bytes escaped.
@@ -92,6 +143,14 @@ class RtfPageWriter final : private PageOutput::Holder {
   bool utf8_;
   bool cyrillic_;
   int bodySize_;                 // half-points
+  const char* fontName_;
+  bool headerWritten_ = false;
+  // The document's properties (UTF-8), as far as they fit.
+  static constexpr size_t kLongestProperty = 1024;
+  char properties_[4][kLongestProperty];
+  size_t propertyLength_[4] = {};
+  PictureFinder* pictures_;
+  std::string_view pictureSource_;
   Block block_;                  // the open paragraph's
   // The last few kinds of paragraph start written, kept for the next paragraphs like them
   // (a page's paragraphs, code lines and list items take turns); the oldest goes first.
@@ -123,6 +182,8 @@ class RtfPageWriter final : private PageOutput::Holder {
   int cellsWritten_ = 0;
   bool firstRow_ = false;
   Block tableBlock_;
+  TableShape tableShape_;
+  Table* table_ = nullptr;
 };
 
 extern template class RtfPageWriter<false>;

@@ -16,9 +16,13 @@ enum class Tag : uint8_t {
   Table, Tr, Td, Th,
   // Inline.
   Br, B, Strong, Sub, Sup, Q, A, Img, Base, Em, I, Cite, Var, Dfn, U, Ins, S, Strike, Del,
-  Code, Kbd, Samp, Tt,
+  Code, Kbd, Samp, Tt, Span, Font, Mark,
+  // What only shapes or describes: table sections, the document's properties.
+  Thead, Tbody, Tfoot, Meta,
+  // The document's title (its start tag's token holds the title's text).
+  Title,
   // Elements whose content is never text.
-  Script, Style, Title, Template, Svg, Option,
+  Script, Style, Template, Svg, Option,
 };
 
 // The tag spelled name[0..length) in any case; Unknown for every other name.
@@ -53,7 +57,9 @@ constexpr Name kNames[] = {
     {"a", Tag::A}, {"img", Tag::Img}, {"base", Tag::Base}, {"em", Tag::Em}, {"i", Tag::I},
     {"cite", Tag::Cite}, {"var", Tag::Var}, {"dfn", Tag::Dfn}, {"u", Tag::U},
     {"ins", Tag::Ins}, {"s", Tag::S}, {"strike", Tag::Strike}, {"del", Tag::Del},
-    {"code", Tag::Code}, {"kbd", Tag::Kbd}, {"samp", Tag::Samp}, {"tt", Tag::Tt}, {"script", Tag::Script},
+    {"code", Tag::Code}, {"kbd", Tag::Kbd}, {"samp", Tag::Samp}, {"tt", Tag::Tt}, {"span", Tag::Span},
+    {"font", Tag::Font}, {"mark", Tag::Mark}, {"thead", Tag::Thead}, {"tbody", Tag::Tbody},
+    {"tfoot", Tag::Tfoot}, {"meta", Tag::Meta}, {"script", Tag::Script},
     {"style", Tag::Style}, {"title", Tag::Title}, {"template", Tag::Template},
     {"svg", Tag::Svg}, {"option", Tag::Option},
 };

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "fast/reading_runs.h"
+#include "reading/list_numbers.h"
 #include "translation/utf8.h"
 #include "translation/windows_code_pages.h"
 
@@ -236,8 +237,9 @@ void TextPageWriter::StartParagraph(const Block& block) {
       prefixLength_ = at + length + 1;
       prefix_[prefixLength_ - 1] = ' ';
     } else {
-      std::string_view number(marker, static_cast<size_t>(
-                                          std::snprintf(marker, sizeof marker, "%ld.", block.number)));
+      size_t numberLength = FormatListNumber(block.number, block.numbering, marker);
+      marker[numberLength++] = '.';
+      std::string_view number(marker, numberLength);
       const size_t width = number.size() + 1;
       const size_t at = width <= static_cast<size_t>(indentColumns_)
                             ? static_cast<size_t>(indentColumns_) - width
@@ -303,8 +305,9 @@ void TextPageWriter::Rule(const Block& block) {
   indentPending_ = false;
 }
 
-void TextPageWriter::TableStart(const Block& block) {
+void TextPageWriter::TableStart(const Block& block, const TableShape&) {
   FlushHeldLine();
+  grid_.Clear();
   wrapping_ = false;  // table rows are not wrapped
   inTable_ = true;
   holding_ = true;
@@ -314,7 +317,8 @@ void TextPageWriter::TableStart(const Block& block) {
   indentPending_ = false;
 }
 
-void TextPageWriter::RowStart() {
+void TextPageWriter::RowStart(bool) {
+  grid_.StartRow();
   if (holding_ && !table_.CanAddRow()) SpillTable();
   if (holding_) {
     table_.AddRow();
@@ -325,10 +329,16 @@ void TextPageWriter::RowStart() {
   rowHasCell_ = false;
 }
 
-void TextPageWriter::CellStart(int span) {
+void TextPageWriter::CellStart(const CellShape& shape) {
+  // The columns cells above still take stay empty in this row.
+  for (int taken; (taken = grid_.TakenHere()) > 0; grid_.Skip(taken)) {
+    if (holding_ && !table_.CanAddCell()) SpillTable();
+    if (holding_) table_.AddCell(taken);
+  }
+  grid_.Place(shape.span, shape.rowSpan);
   if (holding_ && !table_.CanAddCell()) SpillTable();
   if (holding_) {
-    table_.AddCell(span);
+    table_.AddCell(shape.span);
     return;
   }
   if (rowHasCell_) Put("  ", 2);

@@ -12,6 +12,7 @@
 #include "reading/link_address.h"
 #include "reading/page_block.h"
 #include "reading/page_output.h"
+#include "reading/table_grid.h"
 #include "reading/text_table.h"
 #include "translation/encoding.h"
 #include "translation/overflow_store.h"
@@ -58,9 +59,13 @@ class TextPageWriter {
   void Bookmark(const char*, size_t) {}
   bool WantsLinks() const { return links_ != VELLUMINE_LINKS_NONE; }
   bool WantsPlaces() const { return false; }
-  void TableStart(const Block& block);
-  void RowStart();
-  void CellStart(int span);
+  bool WantsLooks() const { return false; }
+  void Property(DocumentProperty, const char*, size_t) {}
+  bool OpenPicture(std::string_view) { return false; }
+  void Picture(long, long) {}
+  void TableStart(const Block& block, const TableShape& shape);
+  void RowStart(bool headSection);
+  void CellStart(const CellShape& shape);
   void CellEnd() {}
   void RowEnd() {}
   void TableEnd();
@@ -110,6 +115,7 @@ class TextPageWriter {
   bool tableSpaced_ = false;
   int tableIndent_ = 0;
   bool rowHasCell_ = false;  // written tables: a cell began in this row
+  TableGrid grid_;           // the columns cells above take
   // Links.
   vellumine_links links_;
   LinkKind linkKind_ = LinkKind::None;

@@ -116,7 +116,7 @@ std::vector<std::string> FarReachingPages() {
       "<p>x\x1A" + filler, "<p>unclosed <!--" + filler,
       "<table><tr><td>cell" + filler, "<p>a tag the text ends in <a href=\"" + filler,
       // What the classic reading passes over or looks far ahead for.
-      "<title>" + filler + "</title><style>" + filler + "</style><p>a<option>" + filler +
+      "<head><title> A &amp; <b>title</title><p>" + crlf, "<title>" + filler + "</title><style>" + filler + "</style><p>a<option>" + filler +
           "</option><% " + filler + " %>b<SCRIPT>" + filler + "</SCRIPT\r\n>c",
       "<p>lines" + crlf + "<br>" + std::string(kSmallBlock, ' ') + "x<b " + filler + ">bold</b>",
       "<table><tr>" + words + "<td>a<td>b</tr><tr><td>c", "<p>x<script>" + filler,
