@@ -195,6 +195,7 @@ Arguments::Arguments()
       textEncoding(ShownChoice("text_utf8")),
       links(ShownChoice("links")),
       wrap(std::to_string(OptionNamed("wrap").shown_default)),
+      images(ShownChoice("images")),
       font(OptionNamed("font_name").default_text),
       size(std::to_string(OptionNamed("font_size").shown_default)) {}
 
@@ -214,6 +215,8 @@ ConvertChoices ChoicesFor(const Arguments& args) {
   options.reading = args.classic ? VELLUMINE_READING_CLASSIC : VELLUMINE_READING_DEFAULT;
   ParseLinksName(args.links, options.links);
   options.wrap = std::stoi(args.wrap);  // checked against the table's range
+  options.images = static_cast<vellumine_images>(CommandChoice("images", args.images));
+  options.image_root = args.imageRootGiven ? args.imageRoot.c_str() : nullptr;
   unsigned cores = std::thread::hardware_concurrency();
   choices.jobs = args.jobs > 0 ? args.jobs : static_cast<int>(cores > 0 ? cores : 1);
   return choices;
@@ -341,6 +344,21 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
   app.add_flag(std::string("--") + OptionNamed("reading").command, args.classic,
                "read the page as version 1.2 did: its output byte for byte")
       ->group(format);
+  const vellumine_option_info& imagesOption = OptionNamed("images");
+  app.add_option(std::string("--") + imagesOption.command, args.images,
+                 std::string(imagesOption.summary) +
+                     ": embed (a PNG or JPEG of at most 20 MB in a data: address, or a file in "
+                     "the page's folder or below it; never from the network) or alt")
+      ->type_name(Joined(CommandNames(imagesOption), "|"))
+      ->capture_default_str()
+      ->check(CLI::IsMember(CommandNames(imagesOption)).description(""))
+      ->group(format);
+  CLI::Option* imageRoot = app.add_option("--image-root", args.imageRoot,
+                 "the folder pictures' files may come from, with the folders below it "
+                 "(default: the page's folder; standard input has none, and takes data: "
+                 "pictures alone)")
+      ->type_name("DIR")
+      ->group(format);
 
   const char* other = "Other";
   app.add_flag("-q,--quiet", args.quiet, "no progress display and no success messages")
@@ -358,6 +376,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
                           "\nRun with --help for more information.\n");
     return kExitUsage;
   }
+  args.imageRootGiven = imageRoot->count() != 0;
   // Standard output takes one page: from "-" alone, or from the one INPUT of --stdout.
   const bool fromStdin = std::find(args.inputs.begin(), args.inputs.end(), "-") != args.inputs.end();
   if ((fromStdin || args.toStdout) &&

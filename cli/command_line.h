@@ -37,6 +37,9 @@ struct Arguments {
   std::string textEncoding;
   std::string links;  // plain text: where links' addresses go
   std::string wrap;   // plain text: the wrap width in columns, 0 for none
+  std::string images;  // RTF: "embed" or "alt"
+  std::string imageRoot;        // the folder pictures may come from (--image-root)
+  bool imageRootGiven = false;  // "" given names no folder: data: pictures alone
   std::string font;
   std::string size;
   bool classic = false;  // the classic reading: the output of version 1.2, byte for byte

@@ -84,8 +84,13 @@ bool ReadStreamedPage(std::FILE* in, StreamedPage& page) {
 vellumine_result ConvertStream(std::FILE* in, const vellumine_options& options, std::FILE* out) {
   StreamedPage page;
   if (!ReadStreamedPage(in, page)) return VELLUMINE_CANNOT_OPEN_INPUT;
-  if (page.spooled)
-    return vellumine_convert_file_to(page.spool.path().c_str(), &options, WriteTo, out);
+  if (page.spooled) {
+    // The spool file's folder is not the page's: without a root named, the page takes data:
+    // pictures alone, as one converted in memory does.
+    vellumine_options spooled = options;
+    if (spooled.image_root == nullptr) spooled.image_root = "";
+    return vellumine_convert_file_to(page.spool.path().c_str(), &spooled, WriteTo, out);
+  }
   return vellumine_convert_memory(page.bytes.data(), page.bytes.size(), &options, WriteTo, out);
 }
 

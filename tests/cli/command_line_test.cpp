@@ -205,9 +205,10 @@ TEST(CommandLine, UsageErrorsAreReportedAndNothingIsConverted) {
 }
 
 // What the arguments set in each command's choices and options, as
-// "format [tables] encoding font size [utf-8] reading [links N] [wrap N] [| walk]", or the
-// exit code of a usage error: --classic the classic reading, nothing the default one,
-// whatever the other options; links and wrap when not at their defaults.
+// "format [tables] encoding font size [utf-8] reading [links N] [wrap N] [alt] [root DIR]
+// [| walk]", or the exit code of a usage error: --classic the classic reading, nothing the
+// default one, whatever the other options; links, wrap and pictures when not at their
+// defaults ("root " alone: an empty root).
 std::string ChoicesOf(std::vector<std::string> args) {
   args.insert(args.begin(), "vellumine");
   std::vector<char*> argv;
@@ -225,7 +226,8 @@ std::string ChoicesOf(std::vector<std::string> args) {
          o.font_name + " " + std::to_string(o.font_size) + (o.text_utf8 ? " utf-8" : "") +
          reading + (o.links != VELLUMINE_LINKS_NONE ? " links " + std::to_string(o.links) : "") +
          (o.wrap != 0 ? " wrap " + std::to_string(o.wrap) : "") +
-         (choices.convertAll ? " | all" : "") + (choices.recursive ? " recursive" : "") +
+         (o.images == VELLUMINE_IMAGES_ALT ? " alt" : o.images != VELLUMINE_IMAGES_EMBED ? " ?" : "") +
+         (o.image_root ? std::string(" root ") + o.image_root : "") + (choices.convertAll ? " | all" : "") + (choices.recursive ? " recursive" : "") +
          (choices.updateOnly ? " update" : "");
 }
 
@@ -252,6 +254,11 @@ TEST(CommandLine, ArgumentsBecomeOptions) {
       {{"--wrap", "0080", "-f", "txt", "page.htm"}, "txt encoding 0 Arial 10 default wrap 80"},
       {{"--wrap", "1", "--links", "list", "-t", "page.htm"},
        "rtf tables encoding 0 Arial 10 default links 2 wrap 1"},
+      // Pictures: embedded by default, from the page's folder unless a root is named.
+      {{"--images", "alt", "page.htm"}, "rtf encoding 0 Arial 10 default alt"},
+      {{"--image-root", "My Pictures", "--images=embed", "-"},
+       "rtf encoding 0 Arial 10 default root My Pictures"},
+      {{"--image-root", "", "page.htm"}, "rtf encoding 0 Arial 10 default root "},
   };
   for (const auto& [args, expected] : cases)
     EXPECT_EQ(ChoicesOf(args), expected) << ::testing::PrintToString(args);
@@ -269,7 +276,8 @@ TEST(CommandLine, ArgumentsBecomeOptions) {
            {"--wrap", "99999999999999999999", "p"}, {"--wrap", "0x10", "p"}, {"--wrap", "+5", "p"},
            {"--wrap", "7.5", "p"}, {"--wrap", "", "p"}, {"--classic=maybe", "page.htm"},
            {"--classical", "page.htm"}, {"--links", "none", "--classic", "page.htm"},
-           {"--wrap", "0", "--classic", "-c", "page.htm"}})
+           {"--wrap", "0", "--classic", "-c", "page.htm"}, {"--images", "none", "x"},
+           {"--images", "ALT", "x"}, {"--image-root", "page.htm"}})
     EXPECT_EQ(ChoicesOf(args), "exit 2") << ::testing::PrintToString(args);
 }
 
