@@ -88,18 +88,27 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-// The reading a "Reading=..." line names (the engine's name of a reading, "classic"), the
-// default one for any other name; false when the line is no such line.
-bool ParseReadingLine(std::string_view line, vellumine_reading& reading) {
+// The choice a "Key=name" line gives the option (by the engine's name of a choice: "classic",
+// "alt"), its default for any other name; false when the line is no line of that key.
+template <typename Choice>
+bool ParseChoiceLine(std::string_view line, const char* key, const char* optionName,
+                     Choice& value) {
   const size_t equals = line.find('=');
   if (equals == std::string_view::npos ||
-      !EqualsIgnoringCase(TrimBlanks(line.substr(0, equals)), kSettingsReadingKey))
+      !EqualsIgnoringCase(TrimBlanks(line.substr(0, equals)), key))
     return false;
-  const vellumine_option_choice* named =
-      ChoiceNamed(OptionNamed("reading"), TrimBlanks(line.substr(equals + 1)));
-  reading = named != nullptr ? static_cast<vellumine_reading>(named->value)
-                             : VELLUMINE_READING_DEFAULT;
+  const vellumine_option_info& option = OptionNamed(optionName);
+  const vellumine_option_choice* named = ChoiceNamed(option, TrimBlanks(line.substr(equals + 1)));
+  value = static_cast<Choice>(named != nullptr ? named->value : option.default_value);
   return true;
+}
+
+// The line of an option whose choice is not the default: "Key=name\r\n"; empty otherwise.
+std::string ChoiceLine(const char* key, const char* optionName, int value) {
+  const vellumine_option_info& option = OptionNamed(optionName);
+  const vellumine_option_choice* choice = ChoiceOfValue(option, value);
+  if (value == option.default_value || choice == nullptr) return {};
+  return std::string(key) + "=" + choice->name + "\r\n";
 }
 
 }  // namespace
@@ -113,17 +122,20 @@ bool ReadSettingsFile(const std::string& fileName, Settings& settings) {
   // before the first marker belong to no section and are passed over.
   std::string input, output, line;
   vellumine_reading reading = VELLUMINE_READING_DEFAULT;
+  vellumine_images images = VELLUMINE_IMAGES_EMBED;
   bool inSection = false;
   LineReader lines(text);
   while (lines.Next(line)) {
     if (line.find(kSettingsMarker) == std::string::npos) {
-      if (inSection) ParseReadingLine(line, reading);
+      if (inSection && !ParseChoiceLine(line, kSettingsReadingKey, "reading", reading))
+        ParseChoiceLine(line, kSettingsImagesKey, "images", images);
       continue;
     }
     if (!lines.Next(line)) break;
     inSection = true;
     input = line;
     reading = VELLUMINE_READING_DEFAULT;
+    images = VELLUMINE_IMAGES_EMBED;
     if (lines.Next(line)) output = line;
   }
   if (input.empty() || output.empty()) return false;
@@ -132,6 +144,7 @@ bool ReadSettingsFile(const std::string& fileName, Settings& settings) {
   settings.inputPath = input;
   settings.outputPath = output;
   settings.reading = reading;
+  settings.images = images;
   return true;
 }
 
@@ -151,11 +164,8 @@ bool WriteSettings(const std::string& directory, const Settings& settings) {
   // Written with CR LF line ends on every platform, as Windows text mode writes them.
   std::string text = std::string(kSettingsMarker) + "\r\n" + settings.inputPath + "\r\n" +
                      settings.outputPath + "\r\n";
-  const vellumine_option_info& reading = OptionNamed("reading");
-  if (settings.reading != reading.default_value) {
-    const vellumine_option_choice* choice = ChoiceOfValue(reading, settings.reading);
-    if (choice != nullptr) text += std::string(kSettingsReadingKey) + "=" + choice->name + "\r\n";
-  }
+  text += ChoiceLine(kSettingsReadingKey, "reading", settings.reading) +
+          ChoiceLine(kSettingsImagesKey, "images", settings.images);
   // Replaced whole: a failed or interrupted write leaves the previous file as it was.
   const std::string bytes = FileOfText(text);
   return ReplaceFileContent(fileName, bytes.data(), bytes.size());

@@ -80,25 +80,35 @@ TEST(SettingsFile, LongAndCyrillicPathsReadBack) {
   EXPECT_EQ(settings.inputPath, longInput);
 }
 
-// The settings as written: with the default reading the three lines of every earlier
-// version, with the classic one a fourth line after them, which earlier versions (they take
-// the two lines after the marker) pass over. Each reads back as it was written.
-TEST(SettingsFile, TheReadingAfterThePathsAndTheMarkersRules) {
+// The settings as written: with the default reading and pictures the three lines of every
+// earlier version, with the classic reading or pictures' alt text a line after them for
+// each, which earlier versions (they take the two lines after the marker) pass over. Each
+// reads back as it was written.
+TEST(SettingsFile, TheReadingAndPicturesAfterThePathsAndTheMarkersRules) {
   TempDirectory dir;
   const std::string paths = "[Default path]\r\nC:\\in\\a.htm\r\nD:\\out\r\n";
-  for (auto [reading, written] : {std::pair{VELLUMINE_READING_DEFAULT, paths},
-                                  {VELLUMINE_READING_CLASSIC, paths + "Reading=classic\r\n"}}) {
-    ASSERT_TRUE(WriteSettings(dir.bare(), {"C:\\in\\a.htm", "D:\\out", reading}));
+  constexpr vellumine_reading kDefault = VELLUMINE_READING_DEFAULT, kClassic = VELLUMINE_READING_CLASSIC;
+  constexpr vellumine_images kEmbed = VELLUMINE_IMAGES_EMBED, kAlt = VELLUMINE_IMAGES_ALT;
+  const struct {
+    vellumine_reading reading;
+    vellumine_images images;
+    std::string written;
+  } saved[] = {{kDefault, kEmbed, paths}, {kClassic, kEmbed, paths + "Reading=classic\r\n"},
+               {kDefault, kAlt, paths + "Images=alt\r\n"},
+               {kClassic, kAlt, paths + "Reading=classic\r\nImages=alt\r\n"}};
+  for (const auto& [reading, images, written] : saved) {
+    ASSERT_TRUE(WriteSettings(dir.bare(), {"C:\\in\\a.htm", "D:\\out", reading, images}));
     EXPECT_EQ(dir.Read("settings.ini"), written);
-    Settings settings{"", "", reading == VELLUMINE_READING_CLASSIC ? VELLUMINE_READING_DEFAULT
-                                                                   : VELLUMINE_READING_CLASSIC};
+    Settings settings{"", "", reading == kClassic ? kDefault : kClassic, images == kAlt ? kEmbed : kAlt};
     ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", settings));
     EXPECT_EQ(settings.inputPath + "|" + settings.outputPath, "C:\\in\\a.htm|D:\\out");
     EXPECT_EQ(settings.reading, reading) << written;
+    EXPECT_EQ(settings.images, images) << written;
   }
-  // The marker's rules and the reading's line, in files as people and earlier versions left
-  // them: "input|output", and "|classic" when that reading is read.
-  const std::string fails = "untouched|untouched|classic";  // the read leaves all alone
+  // The marker's rules and the reading's and pictures' lines, in files as people and earlier
+  // versions left them: "input|output", "|classic" when that reading is read, "|alt" when
+  // pictures keep their alt text.
+  const std::string fails = "untouched|untouched|classic|alt";  // the read leaves all alone
   const std::string m = "[Default path]\n", ab = m + "a\nb\n";
   const std::pair<std::string, std::string> files[] = {
       {"xx[Default path]yy\r\nC:\\in\r\nD:\\out", "C:\\in|D:\\out"},
@@ -121,13 +131,18 @@ TEST(SettingsFile, TheReadingAfterThePathsAndTheMarkersRules) {
       // Before any marker a line belongs to no section; another key or value is not
       // classic (a later version's reading reads as the default one).
       {"Reading=classic\n" + ab, "a|b"}, {ab + "Reading=classical\n", "a|b"},
-      {ab + "Readings=classic\nReading:classic\n", "a|b"}};
+      {ab + "Readings=classic\nReading:classic\n", "a|b"},
+      // Pictures' line the same way, beside the reading's or alone.
+      {ab + "Images=alt\n", "a|b|alt"}, {ab + " images = ALT \nReading=classic\n", "a|b|classic|alt"},
+      {ab + "Images=alt\nImages=none\n", "a|b"}, {ab + "Images=alt\n" + m + "c\nd\n", "c|d"},
+      {m + "Images=alt\nb\n", "Images=alt|b"}};
   for (const auto& [contents, expected] : files) {
     dir.Write("settings.ini", contents);
-    Settings settings{"untouched", "untouched", VELLUMINE_READING_CLASSIC};
+    Settings settings{"untouched", "untouched", kClassic, kAlt};
     EXPECT_EQ(ReadSettingsFile(dir.path() + "settings.ini", settings), expected != fails);
     EXPECT_EQ(settings.inputPath + "|" + settings.outputPath +
-                  (settings.reading == VELLUMINE_READING_CLASSIC ? "|classic" : ""),
+                  (settings.reading == kClassic ? "|classic" : "") +
+                  (settings.images == kAlt ? "|alt" : ""),
               expected) << contents;
   }
 }
