@@ -22,6 +22,7 @@ constexpr int kTwipsPerIndent = 360;
 constexpr size_t kShortName = 64;    // a bookmark's name copied whole at once up to this
 constexpr int kMostCells = 63;      // cells a row of RTF holds
 constexpr int kCellGap = 70;        // twips between a cell's text and its side
+constexpr long kLongestRow = 22 * 1440;  // twips: 22 inches, the widest page readers take
 // Heading sizes against the body's, in percent, h1 to h6.
 constexpr int kHeadingPercent[6] = {200, 160, 130, 115, 100, 90};
 
@@ -123,7 +124,6 @@ struct RtfPageWriter<kTables>::Table {
   int widthPercent[TableGrid::kColumns];
   int widthPixels[TableGrid::kColumns];
   long right[TableGrid::kColumns];
-  long extraWidth = 0;  // of each column past those measured
   // The open cell's measure: its column (-1: not measured), its words and lines.
   int column = -1;
   uint32_t word = 0, line = 0, cellWord = 0, cellLine = 0;
@@ -229,7 +229,7 @@ void RtfPageWriter<kTables>::WriteHeader() {
     AppendControl(out_, "\\lin", (level + 1) * kTwipsPerIndent);
     out_.Append("}");
   }
-  out_.Append("\\listid1}}\n{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}");
+  out_.Append("\\listid1}}\n{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}\n");
   // The page's properties, and the page: A4, margins of 2 cm.
   static constexpr const char* kPropertyGroups[4] = {"{\\title ", "{\\author ", "{\\doccomm ",
                                                       "{\\keywords "};
@@ -364,8 +364,10 @@ size_t RtfPageWriter<kTables>::FormatChange(const CharacterFormat& from, bool fr
     put("\\cf");
     length += FormatNumber(toColor, words + length);
   }
-  if (to.highlight != from.highlight) {
+  if (to.highlight != from.highlight) {  // (some readers take the one, some the other)
     put("\\highlight");
+    length += FormatNumber(to.highlight, words + length);
+    put("\\chcbpat");
     length += FormatNumber(to.highlight, words + length);
   }
   return length;
@@ -373,8 +375,8 @@ size_t RtfPageWriter<kTables>::FormatChange(const CharacterFormat& from, bool fr
 
 template <bool kTables>
 void RtfPageWriter<kTables>::SwitchFormat(const CharacterFormat& format) {
-  // At most nine words and a blank, written at once.
-  char words[96];
+  // At most ten words and a blank, written at once.
+  char words[128];
   size_t length = FormatChange(format_, fieldOpen_, format, fieldOpen_, words);
   if (length > 0) {
     words[length++] = ' ';
@@ -461,7 +463,7 @@ void RtfPageWriter<kTables>::OpenField() {
     out_.Commit(d);
   }
   out_.Append("\"}{\\fldrslt");
-  char words[96];
+  char words[128];
   size_t length = FormatChange(format_, false, format_, true, words);
   words[length++] = ' ';
   out_.Append(std::string_view(words, length));
@@ -508,6 +510,7 @@ void RtfPageWriter<kTables>::Bookmark(const char* name, size_t n) {
 template <bool kTables>
 void RtfPageWriter<kTables>::StartParagraph(const Block& block) {
   Begin();
+  afterRow_ = false;
   CloseField();
   if (paragraphEndPending_) out_.Append("\\par");
   paragraphEndPending_ = false;
@@ -645,6 +648,7 @@ void RtfPageWriter<kTables>::LineBreak() {
 template <bool kTables>
 void RtfPageWriter<kTables>::Rule(const Block& block) {
   Begin();
+  afterRow_ = false;
   CloseField();
   if (paragraphEndPending_) out_.Append("\\par");
   paragraphEndPending_ = false;
@@ -729,6 +733,8 @@ void RtfPageWriter<kTables>::TableStart(const Block& block, const TableShape& sh
   inTable_ = true;
   firstRow_ = true;
   if constexpr (kTables) {
+    // Rows that follow rows are one table to readers: a small empty paragraph keeps two apart.
+    if (afterRow_) out_.Append("\n\\pard\\plain\\sb0\\sa0\\fs4\\par");
     if (table_) table_->Start();
   }
 }
@@ -850,23 +856,27 @@ void RtfPageWriter<kTables>::DecideWidths() {
   else if (tableShape_.widthPixels > 0) want = tableShape_.widthPixels * 15l;
   want = std::min(want, text);
   long least[TableGrid::kColumns], most[TableGrid::kColumns];
-  long leastSum = 0, mostSum = 0;
+  bool given[TableGrid::kColumns];
+  long leastSum = 0, mostSum = 0, autoSum = 0;  // autoSum: most of the columns without a width
   for (int c = 0; c < columns; ++c) {
     least[c] = padding + character * std::max<long>(1, std::min<long>(t.longestWord[c], 200));
     most[c] = std::max(least[c], padding + character * std::min<long>(t.longestLine[c], 100000));
-    long given = 0;
-    if (t.widthPercent[c] > 0) given = (want > 0 ? want : text) * std::min(t.widthPercent[c], 100) / 100;
-    else if (t.widthPixels[c] > 0) given = std::min(t.widthPixels[c] * 15l, text);
-    if (given > 0) least[c] = most[c] = std::max(given, padding + character);
+    long width = 0;
+    if (t.widthPercent[c] > 0) width = (want > 0 ? want : text) * std::min(t.widthPercent[c], 100) / 100;
+    else if (t.widthPixels[c] > 0) width = std::min(t.widthPixels[c] * 15l, text);
+    given[c] = width > 0;
+    if (given[c]) least[c] = most[c] = std::max(width, padding + character);
     leastSum += least[c];
     mostSum += most[c];
+    if (!given[c]) autoSum += most[c];
   }
   const long width = want > 0 ? std::max(want, std::min(leastSum, text)) : std::min(mostSum, text);
   long edge = 0;
   for (int c = 0; c < columns; ++c) {
     long w;
-    if (width >= mostSum)
-      w = most[c] + (width - mostSum) * most[c] / std::max(1l, mostSum);
+    if (width >= mostSum)  // the room left goes to the columns without a width of their own
+      w = autoSum > 0 ? most[c] + (given[c] ? 0 : (width - mostSum) * most[c] / autoSum)
+                      : most[c] + (width - mostSum) * most[c] / std::max(1l, mostSum);
     else if (width > leastSum)
       w = least[c] + (most[c] - least[c]) * (width - leastSum) / std::max(1l, mostSum - leastSum);
     else
@@ -874,8 +884,9 @@ void RtfPageWriter<kTables>::DecideWidths() {
     edge += std::max(w, 100l);  // (a narrow column of many still shows a letter)
     t.right[c] = edge;
   }
-  t.extraWidth = padding + 6 * character;
-  for (int c = columns; c < TableGrid::kColumns; ++c) t.right[c] = t.right[c - 1] + t.extraWidth;
+  // Columns past those measured (a later row's) are narrow, up to the widest row readers take.
+  for (int c = columns; c < TableGrid::kColumns; ++c)
+    t.right[c] = std::min(kLongestRow, t.right[c - 1] + padding + 6 * character);
   t.measuring = false;
 }
 
@@ -893,10 +904,8 @@ std::string_view RtfPageWriter<kTables>::FormatRowDefinition(int row, int cells,
     length += FormatNumber(value, into.bytes + length);
   };
   const long left = tableBlock_.indent * kTwipsPerIndent;
-  auto right = [&](int column) {  // where a column ends
-    return left + (column < TableGrid::kColumns
-                       ? t.right[column]
-                       : t.right[TableGrid::kColumns - 1] + (column - TableGrid::kColumns + 1) * t.extraWidth);
+  auto right = [&](int column) {  // where a column ends (no row wider than readers take)
+    return left + std::min(kLongestRow, t.right[std::min(column, TableGrid::kColumns - 1)]);
   };
   control("\n\\trowd\\trgaph", kCellGap);
   if (t.rows[row].header) append("\\trhdr");
@@ -986,6 +995,7 @@ void RtfPageWriter<kTables>::RowEnd() {
     for (; cellCount_ > 0 && cellsWritten_ < cellCount_; ++cellsWritten_)
       out_.Append("\n\\pard\\plain\\intbl\\cell");
     out_.Append("\\row");
+    afterRow_ = true;
   } else {
     out_.Append("\\par");
   }

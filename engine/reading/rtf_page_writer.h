@@ -178,6 +178,7 @@ class RtfPageWriter final : private PageOutput::Holder {
   bool inRow_ = false;
   bool inCell_ = false;
   bool cellEndPending_ = false;
+  bool afterRow_ = false;  // the last thing written is a table's row
   int cellCount_ = 0;  // the row's, once its definition is written (0 before)
   int cellsWritten_ = 0;
   bool firstRow_ = false;

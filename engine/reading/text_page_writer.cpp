@@ -391,7 +391,9 @@ void TextPageWriter::WriteHeldTable(bool partial) {
       // The columns it takes, less what its text took.
       size_t room = 0;
       const size_t span = table_.cellSpan(c);
-      for (size_t k = column; k < column + span && k < kColumns; ++k) room += widths[k] + (k > column ? 2 : 0);
+      // (Columns no cell of one column has measured take no room, as browsers draw them.)
+      for (size_t k = column; k < column + span && k < kColumns; ++k)
+        room += widths[k] + (k > column && widths[k] > 0 ? 2 : 0);
       owed += room - std::min(room, table_.cellWidth(c));
       column += span;
       rowHasCell_ = true;

@@ -4,6 +4,7 @@
 // lost), and every character. And links: LibreOffice's HTML of our RTF has the page's.
 
 #include <cstdlib>
+#include <regex>
 
 #include "reader_pages.h"
 
@@ -112,6 +113,33 @@ TEST(ReadersTest, LinksReadBackWithThePagesAddresses) {
     }
     EXPECT_EQ(found, expected) << html;
   }
+}
+
+// A page of tables (spans, borders, columns of unequal text), colours, a highlight, links, a
+// lettered list, a picture and the document's title and author, converted to RTF with
+// tables and saved by LibreOffice as HTML: what looks.expected says it must hold.
+TEST(ReadersTest, LooksReadBackAsThePageShowsThem) {
+  if (std::system("command -v soffice > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "soffice is not installed (apt-get install libreoffice-writer-nogui)";
+  const std::string data = VELLUMINE_SOURCE_DIR "/tests/readers/data/looks/";
+  const Page page{"looks", ReadBytes(data + "looks.html")};
+  std::vector<Document> documents = ConvertPage(page);
+  std::erase_if(documents, [](const Document& d) { return d.name != "looks.tables"; });
+  ASSERT_EQ(documents.size(), 1u);
+  TempDirectory work;
+  ASSERT_TRUE(SofficeConverted(work.bare(), documents, "html"));
+  const std::string html = ReadBytes((fs::path(work.bare()) / "out" / "looks.tables.html").string());
+  int checked = 0;
+  for (const std::string& line : LinesOf(data + "looks.expected")) {
+    if (line.empty() || line[0] == '#') continue;
+    const size_t tab = line.find('\t');
+    const std::regex pattern(line.substr(tab + 1));
+    const auto found = std::distance(std::sregex_iterator(html.begin(), html.end(), pattern),
+                                     std::sregex_iterator());
+    EXPECT_EQ(found, std::stol(line.substr(0, tab))) << line.substr(tab + 1);
+    ++checked;
+  }
+  EXPECT_GT(checked, 10);
 }
 
 }  // namespace vellumine::testing
