@@ -117,6 +117,7 @@ const CommandEntry<CConverterDlg> CConverterDlg::kCommands[] = {
 CConverterDlg::CConverterDlg(CWnd* parent)
     : CDialog(IDD_CONVERTER_DIALOG, parent),
       m_eReading(VELLUMINE_READING_DEFAULT),
+      m_eImages(VELLUMINE_IMAGES_EMBED),
       m_nFormat(-1),
       m_bConvertTables(0),
       m_bConvertAll(0),
@@ -170,10 +171,12 @@ BOOL CConverterDlg::OnInitDialog() {
     m_strInputPath = settings.inputPath;
     m_strOutputPath = settings.outputPath;
     m_eReading = settings.reading;
+    m_eImages = settings.images;
   } else {
     m_strInputPath = currentDirectory;
     m_strOutputPath = currentDirectory;
     m_eReading = VELLUMINE_READING_DEFAULT;
+    m_eImages = VELLUMINE_IMAGES_EMBED;
   }
   m_edInput.SetText(m_strInputPath);
   m_edOutput.SetText(m_strOutputPath);
@@ -257,9 +260,11 @@ void CConverterDlg::OnConvert() {
   options.font_name = fontName.c_str();
   options.font_size = vellumine::ReadFontSize(m_strFontSize.c_str());
   options.reading = m_eReading;
+  options.images = m_eImages;
 
-  // The paths are remembered as typed, with the reading, whatever happens next.
-  vellumine::WriteSettings(m_strStartDir, {choices.inputPath, choices.outputPath, m_eReading});
+  // The paths are remembered as typed, with the reading and pictures, whatever happens next.
+  vellumine::WriteSettings(m_strStartDir,
+                           {choices.inputPath, choices.outputPath, m_eReading, m_eImages});
   m_strOutputPath = choices.outputPath;
   vellumine::AppendSeparator(m_strOutputPath, vellumine::kNativePathStyle);
 
@@ -309,25 +314,30 @@ void CConverterDlg::OnSaveConfiguration() {
   m_strInputPath = m_edInput.GetText();
   m_strOutputPath = m_edOutput.GetText();
   vellumine::Prompts& prompts = vellumine::CurrentPrompts();
-  if (!vellumine::WriteSettings(m_strStartDir, {m_strInputPath, m_strOutputPath, m_eReading})) {
+  if (!vellumine::WriteSettings(m_strStartDir,
+                                {m_strInputPath, m_strOutputPath, m_eReading, m_eImages})) {
     prompts.ShowMessage(m_hWnd,
                         vellumine::SettingsNotSavedMessage(vellumine::SettingsFilePath(m_strStartDir)),
                         vellumine::kErrorCaption, MB_OK);
     return;
   }
   prompts.ShowMessage(m_hWnd,
-                      vellumine::SavedSettingsMessage(m_strInputPath, m_strOutputPath, m_eReading),
+                      vellumine::SavedSettingsMessage(m_strInputPath, m_strOutputPath, m_eReading,
+                                                      m_eImages),
                       vellumine::kThanksCaption, MB_OK);
 }
 
 void CConverterDlg::OnSettings() {
   CSettingsDlg settings(this);
   settings.m_bClassicReading = m_eReading == VELLUMINE_READING_CLASSIC;
+  settings.m_bEmbedPictures = m_eImages == VELLUMINE_IMAGES_EMBED;
   if (settings.DoModal() != IDOK) return;
   m_strFontName = settings.m_strFont;
   m_strFontSize = settings.m_strSize;
   m_eReading = settings.m_bClassicReading == BST_CHECKED ? VELLUMINE_READING_CLASSIC
                                                          : VELLUMINE_READING_DEFAULT;
+  m_eImages = settings.m_bEmbedPictures == BST_CHECKED ? VELLUMINE_IMAGES_EMBED
+                                                       : VELLUMINE_IMAGES_ALT;
 }
 
 void CConverterDlg::OnUpdate() { OpenUpdatePage(); }

@@ -29,6 +29,7 @@ class CConverterDlg : public CDialog, public vellumine::ConvertView {
   std::string m_strFontName;   // font face handed to the converter, in UTF-8
   vellumine_reading m_eReading;  // the reading handed to the converter (settings dialog);
                                  // remembered in "settings.ini" with the paths
+  vellumine_images m_eImages;    // the same for pictures: embedded, or their alt text
   CHyperLink m_linkSecond;     // the second link label
   CStatic m_stCurrentFile;     // current-file label
   CStatic m_stTotalPercent;    // total percent label

@@ -39,6 +39,7 @@
 #define IDC_FONT_NAME 1021
 #define IDC_FONT_SIZE 1022
 #define IDC_CLASSIC_READING 1023
+#define IDC_EMBED_PICTURES 1024
 
 // About box: the web-address button.
 #define IDC_WEB_ADDRESS 1008

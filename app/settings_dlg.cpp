@@ -18,13 +18,14 @@ void SelectByPrefix(HWND combo, const wchar_t* text) {
 }  // namespace
 
 CSettingsDlg::CSettingsDlg(CWnd* parent)
-    : CDialog(IDD_SETTINGS, parent), m_bClassicReading(0) {}
+    : CDialog(IDD_SETTINGS, parent), m_bClassicReading(0), m_bEmbedPictures(1) {}
 
 void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Text(pDX, IDC_FONT_NAME, m_strFont);
   DDX_Text(pDX, IDC_FONT_SIZE, m_strSize);
   DDX_Check(pDX, IDC_CLASSIC_READING, m_bClassicReading);
+  DDX_Check(pDX, IDC_EMBED_PICTURES, m_bEmbedPictures);
 }
 
 int CALLBACK CSettingsDlg::AddFontFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD,

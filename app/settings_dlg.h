@@ -1,5 +1,5 @@
-// CSettingsDlg: "Program settings", the RTF font face and size, and the reading (template
-// 131).
+// CSettingsDlg: "Program settings", the RTF font face and size, whether pictures are
+// embedded, and the reading (template 131).
 #pragma once
 
 #include <string>
@@ -20,9 +20,12 @@ class CSettingsDlg : public CDialog {
   // "Classic reading": 1 checked, 0 clear. Unlike the font and size, the dialog opens on the
   // reading in use, which the caller sets here.
   int m_bClassicReading;
+  // "Embed pictures": 1 checked, 0 clear; opens as the caller sets it, as the reading does.
+  int m_bEmbedPictures;
 
   // Fills the Font list with the Cyrillic-capable fonts and the Size list, selects the
-  // engine's default face and size ("Arial", "10"), and checks "Classic reading" as m_bClassicReading says.
+  // engine's default face and size ("Arial", "10"), and checks "Classic reading" and "Embed
+  // pictures" as m_bClassicReading and m_bEmbedPictures say.
   BOOL OnInitDialog() override;
 
  protected:

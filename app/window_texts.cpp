@@ -27,10 +27,11 @@ std::string PercentText(int64_t part, int64_t whole) {
 }
 
 std::string SavedSettingsMessage(const std::string& inputPath, const std::string& outputPath,
-                                 vellumine_reading reading) {
+                                 vellumine_reading reading, vellumine_images images) {
   std::string text =
       "Input path: \"" + inputPath + "\".\nOutput path: \"" + outputPath + "\".\n";
   if (reading == VELLUMINE_READING_CLASSIC) text += "Classic reading (the output of version 1.2).\n";
+  if (images == VELLUMINE_IMAGES_ALT) text += "Pictures not embedded (their alternative text).\n";
   return text + "\nSaved successfully.";
 }
 

@@ -32,10 +32,11 @@ std::string CompletedMessage(int32_t converted);
 // A percent label: the number alone, "37".
 std::string PercentText(int64_t part, int64_t whole);
 
-// The box after File > Save configuration: both paths, the reading when it is not the
-// default one, and "Saved successfully."; the error when the file could not be written.
+// The box after File > Save configuration: both paths, the reading and the pictures when they
+// are not the default ones, and "Saved successfully."; the error when the file could not be
+// written.
 std::string SavedSettingsMessage(const std::string& inputPath, const std::string& outputPath,
-                                 vellumine_reading reading);
+                                 vellumine_reading reading, vellumine_images images);
 std::string SettingsNotSavedMessage(const std::string& settingsFile);
 
 }  // namespace vellumine

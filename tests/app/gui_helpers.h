@@ -221,17 +221,19 @@ struct MainWindowFixture : ::testing::Test {
     Command(window, ID_SETTINGS);
     EXPECT_TRUE(watcher.fired_);
   }
-  // Opens the settings dialog of window, clicks "Classic reading" when asked and closes the
+  // Opens the settings dialog of window, clicks its check box `box` when asked and closes the
   // dialog with button; the box's label and whether it was checked as the dialog opened.
-  static std::string ClassicBox(HWND window, bool click, int button) {
+  static std::string SettingsBox(HWND window, int box, bool click, int button) {
     std::string seen;
     Settings(window, [&](HWND settings) {
-      seen = ControlText(settings, IDC_CLASSIC_READING) +
-             (IsChecked(settings, IDC_CLASSIC_READING) ? " checked" : " clear");
-      if (click) Click(settings, IDC_CLASSIC_READING);
+      seen = ControlText(settings, box) + (IsChecked(settings, box) ? " checked" : " clear");
+      if (click) Click(settings, box);
       Command(settings, button);
     });
     return seen;
+  }
+  static std::string ClassicBox(HWND window, bool click, int button) {
+    return SettingsBox(window, IDC_CLASSIC_READING, click, button);
   }
 
   TempDirectory start_;

@@ -23,6 +23,7 @@
 namespace vellumine::testing {
 
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::IsEmpty;
 using Texts = std::vector<std::string>;
 
@@ -388,6 +389,26 @@ TEST_F(MainWindowTest, ClassicReadingBoxChoosesTheReadingConverted) {
   ASSERT_EQ(options_.size(), 2u);
   EXPECT_EQ(options_[0].reading, VELLUMINE_READING_CLASSIC);
   EXPECT_EQ(options_[1].reading, VELLUMINE_READING_DEFAULT);
+}
+
+// "Embed pictures" in the settings dialog: checked at first, the dialog opens on the choice
+// in use, Convert hands it over and remembers alt text in settings.ini, the next start takes
+// it from there.
+TEST_F(MainWindowTest, EmbedPicturesBoxChoosesThePicturesConverted) {
+  const std::string box = "&Embed pictures (PNG and JPEG in the page's folder)";
+  dialog_.m_fnConvert = Recorder();
+  TypePage(start_.bare());
+  Click(hwnd_, IDC_CONVERT);
+  EXPECT_EQ(SettingsBox(hwnd_, IDC_EMBED_PICTURES, true, IDOK), box + " checked");
+  EXPECT_EQ(SettingsBox(hwnd_, IDC_EMBED_PICTURES, true, IDCANCEL), box + " clear");
+  Click(hwnd_, IDC_CONVERT);
+  ASSERT_EQ(options_.size(), 2u);
+  EXPECT_EQ(options_[0].images, VELLUMINE_IMAGES_EMBED);
+  EXPECT_EQ(options_[1].images, VELLUMINE_IMAGES_ALT);
+  EXPECT_THAT(start_.Read("settings.ini"), EndsWith("\r\nImages=alt\r\n"));
+  CConverterDlg next;
+  ASSERT_TRUE(next.Create());
+  EXPECT_EQ(next.m_eImages, VELLUMINE_IMAGES_ALT);
 }
 
 // Help > Contents, WM_HELP and F1, with the application's help paths pointed into a
