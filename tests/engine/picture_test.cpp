@@ -3,6 +3,7 @@
 // of a real PNG.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -312,6 +313,26 @@ TEST(RtfPicture, GoalSizes) {
                                            c.heightAttribute, c.textWidth);
     EXPECT_EQ(goal.width, c.goalWidth) << c.width << "x" << c.height << " " << c.widthAttribute;
     EXPECT_EQ(goal.height, c.goalHeight) << c.width << "x" << c.height << " " << c.heightAttribute;
+  }
+}
+
+// The C interface: pictures embedded from the page's folder by default, a value out of the
+// choices refused, a struct of 1.3 (which ends before images) read with the defaults whatever
+// its memory holds past it.
+TEST(PictureOptions, DefaultsRangeAndTheStructOfVersion13) {
+  vellumine_options options;
+  vellumine_options_init(&options);
+  EXPECT_EQ(options.images, VELLUMINE_IMAGES_EMBED);
+  EXPECT_EQ(options.image_root, nullptr);
+  auto taken = [](void*, const char*, size_t) { return 0; };
+  const char page[] = "<p><img src=\"a.png\" alt=\"a\">";
+  for (int images : {2, -1, 99}) {
+    options.images = static_cast<vellumine_images>(images);
+    EXPECT_EQ(vellumine_convert_memory(page, sizeof page - 1, &options, taken, nullptr),
+              VELLUMINE_INVALID_ARGUMENT) << images;
+    options.size = offsetof(vellumine_options, images);
+    EXPECT_EQ(vellumine_convert_memory(page, sizeof page - 1, &options, taken, nullptr), VELLUMINE_OK);
+    options.size = sizeof options;
   }
 }
 
