@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(split.ended() == all.ended());
 
   std::vector<char> text(bytes, bytes + n), apart(n + 1);
-  const size_t length = vellumine::PercentDecode({reinterpret_cast<const char*>(bytes), n}, apart.data());
+  const size_t length =
+      vellumine::PercentDecode({reinterpret_cast<const char*>(bytes), n}, apart.data());
   Check(length <= n);
   Check(vellumine::PercentDecode({text.data(), n}, text.data()) == length);
   Check(std::memcmp(text.data(), apart.data(), length) == 0);

@@ -81,7 +81,8 @@ vellumine_result RunDefaultReading(ByteBuffer& text, RawTextSource& source, size
   progress.Show(1);
   ProgressTicks ticks(n, progress);
   TemporaryFileStore addressStore;
-  vellumine_result result = ReadPage(text.data(), n, encoding, options, ticks, out, &addressStore, pictures);
+  vellumine_result result =
+      ReadPage(text.data(), n, encoding, options, ticks, out, &addressStore, pictures);
   if (result == VELLUMINE_OK) progress.Show(kProgressSteps);
   return result;
 }

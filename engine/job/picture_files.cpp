@@ -195,7 +195,8 @@ bool PictureFiles::OpenFile(std::string_view address, PictureFacts& facts) {
   if (size_ == 0 || size_ > largest_) return false;
   PictureRecognizer recognizer;
   unsigned char piece[kRecognitionPiece];
-  for (uint64_t at = 0; recognizer.verdict() == PictureRecognizer::Verdict::NeedMore && at < size_;) {
+  for (uint64_t at = 0;
+       recognizer.verdict() == PictureRecognizer::Verdict::NeedMore && at < size_;) {
     size_t got = 0;
     const size_t want = static_cast<size_t>(std::min<uint64_t>(sizeof piece, size_ - at));
     if (!file_->ReadAt(at, reinterpret_cast<char*>(piece), want, got) || got == 0) break;

@@ -143,9 +143,9 @@ int HexValue(char c) {
 size_t PercentDecode(std::string_view text, char* out) {
   size_t written = 0;
   for (size_t i = 0; i < text.size();) {
-    const void* percent = std::memchr(text.data() + i, '%', text.size() - i);
-    const size_t run =
-        (percent ? static_cast<size_t>(static_cast<const char*>(percent) - text.data()) : text.size()) - i;
+    const auto* percent =
+        static_cast<const char*>(std::memchr(text.data() + i, '%', text.size() - i));
+    const size_t run = (percent ? static_cast<size_t>(percent - text.data()) : text.size()) - i;
     std::memmove(out + written, text.data() + i, run);  // out may be the text, behind it
     written += run;
     i += run;
@@ -173,7 +173,8 @@ struct Base64Table {
     for (uint8_t& v : value) v = kEnd;
     constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     for (uint8_t i = 0; i < 64; ++i) value[static_cast<unsigned char>(kAlphabet[i])] = i;
-    for (char blank : {' ', '\t', '\n', '\f', '\r'}) value[static_cast<unsigned char>(blank)] = kBlank;
+    for (char blank : {' ', '\t', '\n', '\f', '\r'})
+      value[static_cast<unsigned char>(blank)] = kBlank;
   }
 };
 constexpr Base64Table kBase64;

@@ -87,7 +87,8 @@ TEST(SettingsFile, LongAndCyrillicPathsReadBack) {
 TEST(SettingsFile, TheReadingAndPicturesAfterThePathsAndTheMarkersRules) {
   TempDirectory dir;
   const std::string paths = "[Default path]\r\nC:\\in\\a.htm\r\nD:\\out\r\n";
-  constexpr vellumine_reading kDefault = VELLUMINE_READING_DEFAULT, kClassic = VELLUMINE_READING_CLASSIC;
+  constexpr vellumine_reading kDefault = VELLUMINE_READING_DEFAULT,
+                              kClassic = VELLUMINE_READING_CLASSIC;
   constexpr vellumine_images kEmbed = VELLUMINE_IMAGES_EMBED, kAlt = VELLUMINE_IMAGES_ALT;
   const struct {
     vellumine_reading reading;
@@ -99,7 +100,8 @@ TEST(SettingsFile, TheReadingAndPicturesAfterThePathsAndTheMarkersRules) {
   for (const auto& [reading, images, written] : saved) {
     ASSERT_TRUE(WriteSettings(dir.bare(), {"C:\\in\\a.htm", "D:\\out", reading, images}));
     EXPECT_EQ(dir.Read("settings.ini"), written);
-    Settings settings{"", "", reading == kClassic ? kDefault : kClassic, images == kAlt ? kEmbed : kAlt};
+    Settings settings{"", "", reading == kClassic ? kDefault : kClassic,
+                      images == kAlt ? kEmbed : kAlt};
     ASSERT_TRUE(ReadSettingsFile(dir.path() + "settings.ini", settings));
     EXPECT_EQ(settings.inputPath + "|" + settings.outputPath, "C:\\in\\a.htm|D:\\out");
     EXPECT_EQ(settings.reading, reading) << written;
@@ -133,7 +135,8 @@ TEST(SettingsFile, TheReadingAndPicturesAfterThePathsAndTheMarkersRules) {
       {"Reading=classic\n" + ab, "a|b"}, {ab + "Reading=classical\n", "a|b"},
       {ab + "Readings=classic\nReading:classic\n", "a|b"},
       // Pictures' line the same way, beside the reading's or alone.
-      {ab + "Images=alt\n", "a|b|alt"}, {ab + " images = ALT \nReading=classic\n", "a|b|classic|alt"},
+      {ab + "Images=alt\n", "a|b|alt"},
+      {ab + " images = ALT \nReading=classic\n", "a|b|classic|alt"},
       {ab + "Images=alt\nImages=none\n", "a|b"}, {ab + "Images=alt\n" + m + "c\nd\n", "c|d"},
       {m + "Images=alt\nb\n", "Images=alt|b"}};
   for (const auto& [contents, expected] : files) {

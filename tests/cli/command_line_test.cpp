@@ -205,7 +205,7 @@ TEST(CommandLine, UsageErrorsAreReportedAndNothingIsConverted) {
 }
 
 // What the arguments set in each command's choices and options, as
-// "format [tables] encoding font size [utf-8] reading [links N] [wrap N] [alt] [root DIR]
+// "format [tables] encoding font size [utf-8] reading [links N] [wrap N] [images N] [root DIR]
 // [| walk]", or the exit code of a usage error: --classic the classic reading, nothing the
 // default one, whatever the other options; links, wrap and pictures when not at their
 // defaults ("root " alone: an empty root).
@@ -226,8 +226,9 @@ std::string ChoicesOf(std::vector<std::string> args) {
          o.font_name + " " + std::to_string(o.font_size) + (o.text_utf8 ? " utf-8" : "") +
          reading + (o.links != VELLUMINE_LINKS_NONE ? " links " + std::to_string(o.links) : "") +
          (o.wrap != 0 ? " wrap " + std::to_string(o.wrap) : "") +
-         (o.images == VELLUMINE_IMAGES_ALT ? " alt" : o.images != VELLUMINE_IMAGES_EMBED ? " ?" : "") +
-         (o.image_root ? std::string(" root ") + o.image_root : "") + (choices.convertAll ? " | all" : "") + (choices.recursive ? " recursive" : "") +
+         (o.images != VELLUMINE_IMAGES_EMBED ? " images " + std::to_string(o.images) : "") +
+         (o.image_root ? std::string(" root ") + o.image_root : "") +
+         (choices.convertAll ? " | all" : "") + (choices.recursive ? " recursive" : "") +
          (choices.updateOnly ? " update" : "");
 }
 
@@ -255,7 +256,7 @@ TEST(CommandLine, ArgumentsBecomeOptions) {
       {{"--wrap", "1", "--links", "list", "-t", "page.htm"},
        "rtf tables encoding 0 Arial 10 default links 2 wrap 1"},
       // Pictures: embedded by default, from the page's folder unless a root is named.
-      {{"--images", "alt", "page.htm"}, "rtf encoding 0 Arial 10 default alt"},
+      {{"--images", "alt", "page.htm"}, "rtf encoding 0 Arial 10 default images 1"},
       {{"--image-root", "My Pictures", "--images=embed", "-"},
        "rtf encoding 0 Arial 10 default root My Pictures"},
       {{"--image-root", "", "page.htm"}, "rtf encoding 0 Arial 10 default root "},
