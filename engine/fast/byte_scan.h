@@ -154,6 +154,20 @@ inline ScanBits BytesFrom(size_t k) { return 0x8080808080808080ull << (8 * k); }
 
 #endif
 
+// How many bytes bits marks (without the processor's population count, which the baseline
+// x86-64 lacks).
+inline uint32_t CountMarks(ScanBits bits) {
+  if constexpr (sizeof(ScanBits) == 8) {  // the high bit of each byte: their sum in the top byte
+    return static_cast<uint32_t>(((bits >> 7) * 0x0101010101010101ull) >> 56);
+  } else {  // a bit a byte, 16 bytes
+    uint32_t x = bits;
+    x = x - ((x >> 1) & 0x5555u);
+    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+    x = (x + (x >> 4)) & 0x0F0Fu;
+    return (x + (x >> 8)) & 0x1Fu;
+  }
+}
+
 // The lowest mark of bits (none when there is none).
 inline ScanBits LowestMark(ScanBits bits) { return bits & (~bits + 1); }
 

@@ -45,6 +45,20 @@ inline size_t FindLetterPair(const unsigned char* s, size_t p, size_t n, char a,
   return n;
 }
 
+// The same for either of two pairs, a b or c d, reading up to kScanChunk bytes past n
+// (whatever they hold): where the first starts.
+inline size_t FindLetterPairsReadingPast(const unsigned char* s, size_t p, size_t n, char a,
+                                         char b, char c, char d) {
+  for (; p + 1 < n; p += kScanChunk) {
+    const ScanChunk first(s + p), second(s + p + 1);
+    ScanBits bits = ((first.EqualNoCase(a) & second.EqualNoCase(b)) |
+                     (first.EqualNoCase(c) & second.EqualNoCase(d))).Bits();
+    if (n - 1 - p < kScanChunk) bits &= ~BytesFrom(n - 1 - p);  // (pairs that end past n)
+    if (bits) return p + FirstSetByte(bits);
+  }
+  return n;
+}
+
 // The bytes a writer copies as they stand: printable ASCII, and for some writers the bytes
 // from 0x80 up.
 enum class PlainBytes {

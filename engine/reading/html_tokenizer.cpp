@@ -226,48 +226,53 @@ inline bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
   }
   p_ = close + 1;
   token.tag = nameLength <= 8 ? LookUpTagWord(word) : LookUpTag(text_ + nameStart, nameLength);
-  switch (token.tag) {
-    case Tag::Unknown:
-      return false;  // unknown tags are dropped whole
-    case Tag::Title: {
-      // The title's text is its start tag's token, [begin, end) up to "</title", when its
-      // end tag ends within kLongestTitle bytes (read again whole over more text when the
-      // text ends before); a longer title is passed over.
-      if (endTag) return false;
-      const size_t contentStart = p_;
-      const size_t n = n_;
-      n_ = std::min(n, contentStart + kLongestTitle);
-      PassOver({PassingOver::Kind::Content, p_, Tag::Title});
-      const bool found = !ranOut_ && passingOver_.kind == PassingOver::Kind::None;
-      const bool textEnded = n_ == n;
-      n_ = n;
-      passingOver_ = {};
-      ranOut_ = false;
-      if (!found) {
-        if (textEnded) {
-          p_ = n_;
-          ranOut_ = true;
-        } else {
-          PassOver({PassingOver::Kind::Content, contentStart, Tag::Title});
-        }
+  // Unknown tags (dropped whole), the title and the elements whose content is never text,
+  // first and last among the tags, in one comparison.
+  static_assert(Tag::Unknown == Tag{0} && Tag::Option == kLastTag);
+  if (static_cast<unsigned>(token.tag) - 1 >= static_cast<unsigned>(Tag::Title) - 1) [[unlikely]] {
+    switch (token.tag) {
+      case Tag::Unknown:
         return false;
+      case Tag::Title: {
+        // The title's text is its start tag's token, [begin, end) up to "</title", when its
+        // end tag ends within kLongestTitle bytes (read again whole over more text when the
+        // text ends before); a longer title is passed over.
+        if (endTag) return false;
+        const size_t contentStart = p_;
+        const size_t n = n_;
+        n_ = std::min(n, contentStart + kLongestTitle);
+        PassOver({PassingOver::Kind::Content, p_, Tag::Title});
+        const bool found = !ranOut_ && passingOver_.kind == PassingOver::Kind::None;
+        const bool textEnded = n_ == n;
+        n_ = n;
+        passingOver_ = {};
+        ranOut_ = false;
+        if (!found) {
+          if (textEnded) {
+            p_ = n_;
+            ranOut_ = true;
+          } else {
+            PassOver({PassingOver::Kind::Content, contentStart, Tag::Title});
+          }
+          return false;
+        }
+        token.kind = HtmlToken::Kind::Title;
+        token.begin = contentStart;
+        token.end = contentEnd_;
+        token.selfClosing = false;
+        return true;
       }
-      token.kind = HtmlToken::Kind::StartTag;
-      token.begin = contentStart;
-      token.end = contentEnd_;
-      token.selfClosing = false;
-      return true;
+      case Tag::Script: case Tag::Style: case Tag::Template: case Tag::Svg:
+        // Passed over with their content ("<script/>" still has content; "<svg/>" has none).
+        if (!endTag && !(token.tag == Tag::Svg && text_[close - 1] == '/'))
+          PassOver({PassingOver::Kind::Content, p_, token.tag});
+        return false;
+      case Tag::Option:  // its label, up to the next markup, is passed over
+        if (!endTag) PassOver({PassingOver::Kind::ToMarkup, p_});
+        return false;
+      default:
+        break;
     }
-    case Tag::Script: case Tag::Style: case Tag::Template: case Tag::Svg:
-      // Passed over with their content ("<script/>" still has content; "<svg/>" has none).
-      if (!endTag && !(token.tag == Tag::Svg && text_[close - 1] == '/'))
-        PassOver({PassingOver::Kind::Content, p_, token.tag});
-      return false;
-    case Tag::Option:  // its label, up to the next markup, is passed over
-      if (!endTag) PassOver({PassingOver::Kind::ToMarkup, p_});
-      return false;
-    default:
-      break;
   }
   token.kind = endTag ? HtmlToken::Kind::EndTag : HtmlToken::Kind::StartTag;
   token.begin = nameEnd;
@@ -504,7 +509,8 @@ bool FindAttribute(const char* text, size_t begin, size_t end, std::string_view 
   return found;
 }
 
-void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes& attributes) {
+[[gnu::noinline]] void ReadTagAttributes(const char* text, size_t begin, size_t end,
+                                         TagAttributes& attributes) {
   const auto* s = reinterpret_cast<const unsigned char*>(text);
   attributes.Clear();
   ForEachAttribute(s, begin, end, [&](size_t nameStart, size_t nameEnd, size_t vb, size_t ve) {
@@ -525,16 +531,17 @@ void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes
                : is("type") ? TagAttributes::kType
                             : name;
         break;
-      case 5:
-        name = is("start")   ? TagAttributes::kStart
-               : is("value") ? TagAttributes::kValue
-               : is("style") ? TagAttributes::kStyle
-               : is("align") ? TagAttributes::kAlign
-               : is("width") ? TagAttributes::kWidth
-               : is("frame") ? TagAttributes::kFrame
-               : is("rules") ? TagAttributes::kRules
-               : is("color") ? TagAttributes::kColor
-                             : name;
+      case 5:  // by the first letter ("class", the most common, is looked at once)
+        switch (s[nameStart] | 0x20) {
+          case 's': name = is("start") ? TagAttributes::kStart : is("style") ? TagAttributes::kStyle : name; break;
+          case 'v': if (is("value")) name = TagAttributes::kValue; break;
+          case 'a': if (is("align")) name = TagAttributes::kAlign; break;
+          case 'w': if (is("width")) name = TagAttributes::kWidth; break;
+          case 'f': if (is("frame")) name = TagAttributes::kFrame; break;
+          case 'r': if (is("rules")) name = TagAttributes::kRules; break;
+          case 'c': if (is("color")) name = TagAttributes::kColor; break;
+          default: break;
+        }
         break;
       case 6: name = is("height") ? TagAttributes::kHeight : is("border") ? TagAttributes::kBorder : name; break;
       case 7:
@@ -548,31 +555,41 @@ void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes
     }
     if (name != TagAttributes::kCount && !attributes.has[name]) {
       attributes.has[name] = true;
+      attributes.any = true;
       attributes.begin[name] = vb;
       attributes.end[name] = ve;
     }
     return false;
   });
+  attributes.looks = attributes.has[TagAttributes::kStyle] || attributes.has[TagAttributes::kAlign] ||
+                     attributes.has[TagAttributes::kColor];
 }
 
-void ReadUsedAttributes(const char* text, const HtmlToken& token, AttributeUse use,
-                        TagAttributes& attributes) {
+namespace {
+
+// Whether a start tag's attributes spell "id" (places), "style" or, on a block, "align"
+// (looks) anywhere, in either case (most tags' do not): by the letter pairs "id", "yl", "gn".
+// (The text is read a chunk past the tag's end, as the tokenizer reads it.)
+bool SpellsAUsedName(const char* text, const HtmlToken& token, AttributeUse use) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  const size_t b = token.begin, e = token.end;
+  const char i = use.places ? 'i' : 'y', d = use.places ? 'd' : 'l';
+  const char y = use.looks ? 'y' : i, l = use.looks ? 'l' : d;
+  if (FindLetterPairsReadingPast(s, b, e, i, d, y, l) < e) return true;
   const Tag tag = token.tag;
-  if (tag == Tag::Title || token.end == token.begin) {  // (a title's token holds its text)
-    attributes.Clear();
-    return;
-  }
+  return use.looks && (tag == Tag::P || tag == Tag::Div || IsHeading(tag)) &&
+         FindLetterPairsReadingPast(s, b, e, 'g', 'n', 'g', 'n') < e;
+}
+
+}  // namespace
+
+void ReadAttributesOfUse(const char* text, const HtmlToken& token, AttributeUse use,
+                         TagAttributes& attributes) {
+  const Tag tag = token.tag;
   bool used = (tag == Tag::A && use.links) || tag == Tag::Img || tag == Tag::Base ||
               tag == Tag::Ol || tag == Tag::Li || tag == Tag::Td || tag == Tag::Th ||
               (use.looks && (tag == Tag::Table || tag == Tag::Font || tag == Tag::Meta));
-  // Whether the attributes spell "id", "style" or "align" anywhere, in either case (most
-  // tags' do not): by the letter pairs "id", "yl" and "gn".
-  const auto* s = reinterpret_cast<const unsigned char*>(text);
-  auto spells = [&](char a, char b) {
-    return FindLetterPair(s, token.begin, token.end, a, b) < token.end;
-  };
-  if (!used && use.places) used = spells('i', 'd');
-  if (!used && use.looks) used = spells('y', 'l') || spells('g', 'n');
+  if (!used && (use.places || use.looks)) used = SpellsAUsedName(text, token, use);
   if (used)
     ReadTagAttributes(text, token.begin, token.end, attributes);
   else

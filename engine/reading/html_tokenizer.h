@@ -22,8 +22,8 @@ struct HtmlToken {
     Text,       // text[begin, end): page bytes as they stand
     Character,  // a reference: count characters in cps
     StartTag,   // tag, its attributes in text[begin, end), selfClosing for "<name/>"
-                // (Tag::Title: the title's text in text[begin, end))
     EndTag,     // tag
+    Title,      // the document's title: its text in text[begin, end)
   };
   Kind kind = Kind::End;
   Tag tag = Tag::Unknown;
@@ -42,10 +42,16 @@ struct TagAttributes {
     kAlign, kWidth, kHeight, kBorder, kFrame, kRules, kColor, kContent, kSrc, kCount
   };
   bool has[kCount] = {};
+  bool any = false;    // has any
+  bool looks = false;  // has a style, an align or a colour
   size_t begin[kCount] = {};  // the value's bytes, quotes removed (where has is set)
   size_t end[kCount] = {};
   // None (what begin and end held stays: it means nothing without has).
-  void Clear() { std::fill(std::begin(has), std::end(has), false); }
+  void Clear() {
+    if (!any) return;
+    std::fill(std::begin(has), std::end(has), false);
+    any = looks = false;
+  }
 };
 void ReadTagAttributes(const char* text, size_t begin, size_t end, TagAttributes& attributes);
 
@@ -61,8 +67,13 @@ struct AttributeUse {
 // The attributes of start tag token that a reader with use needs (those of a, img, base,
 // ol, li, td and th, of any tag with an id where places are wanted, and of table, font,
 // meta and any tag with a style or an align where looks are); none for others.
-void ReadUsedAttributes(const char* text, const HtmlToken& token, AttributeUse use,
-                        TagAttributes& attributes);
+void ReadAttributesOfUse(const char* text, const HtmlToken& token, AttributeUse use,
+                         TagAttributes& attributes);
+inline void ReadUsedAttributes(const char* text, const HtmlToken& token, AttributeUse use,
+                               TagAttributes& attributes) {
+  if (token.end == token.begin) return attributes.Clear();  // (most tags have none)
+  ReadAttributesOfUse(text, token, use, attributes);
+}
 
 // Markup passed over without a token (a comment, a declaration, a processing instruction,
 // a server block, an element's content passed over whole) whose end was looked for up to the

@@ -54,6 +54,9 @@ class PageLayout {
         skipNewline_ = false;
         EndTag(token.tag);
         break;
+      case HtmlToken::Kind::Title:
+        Property(DocumentProperty::Title, token.begin, token.end);
+        break;
     }
   }
 
@@ -151,7 +154,7 @@ class PageLayout {
   }
 
   // Before anything visible: the cell, paragraph, blank and formatting it goes with.
-  void PrepareContent() {
+  [[gnu::always_inline]] void PrepareContent() {
     if (tableDepth_ > 0 && !cellOpen_) OpenCell();
     if (InOneLineCell()) {
       if (pendingSpace_ && cellHasContent_) writer_.Space();
@@ -168,21 +171,22 @@ class PageLayout {
 
   // A formatting element opens or closes: depth counts those open of its kind, and the
   // format has the flag while any is open.
-  void Deeper(int& depth, bool CharacterFormat::*flag) {
+  [[gnu::always_inline]] void Deeper(int& depth, bool CharacterFormat::*flag) {
     ++depth;
     tagFormat_.*flag = true;
-    if (looks_ > 0 || headerCell_) return Refresh();
+    if (layered_) return Refresh();
     format_.*flag = true;
   }
-  void Shallower(int& depth, bool CharacterFormat::*flag) {
+  [[gnu::always_inline]] void Shallower(int& depth, bool CharacterFormat::*flag) {
     if (depth > 0) --depth;
     tagFormat_.*flag = depth > 0;
-    if (looks_ > 0 || headerCell_) return Refresh();
+    if (layered_) return Refresh();
     format_.*flag = depth > 0;
   }
   // The format the tags give, with the looks of the elements open over it (the innermost
   // last) and a header cell's bold.
-  void Refresh() {
+  [[gnu::noinline]] void Refresh() {
+    layered_ = formatLooks_ > 0 || headerCell_;
     CharacterFormat format = tagFormat_;
     format.bold = format.bold || headerCell_;
     for (int i = 0; i < looks_; ++i) {
@@ -207,7 +211,7 @@ class PageLayout {
     return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F;
   }
 
-  void Text(size_t begin, size_t end) {
+  [[gnu::always_inline]] void Text(size_t begin, size_t end) {
     bool blank = false;  // a blank among the invisible bytes around the text
     size_t first = begin;
     for (; first < end && IsInvisible(text_[first]); ++first) blank = blank || IsBlank(text_[first]);
@@ -294,9 +298,12 @@ class PageLayout {
                        AttributeUse{writer_.WantsLinks(), writer_.WantsPlaces(), writer_.WantsLooks()},
                        readAttributes_);
     if (tag != Tag::A && writer_.WantsPlaces()) ElementName(TagAttributes::kId);
-    if (tag == Tag::P && looks_ > 0) EndLook(Tag::P);  // a paragraph ends the one before
     switch (tag) {
-      case Tag::P: case Tag::Figure: case Tag::Blockquote: case Tag::Listing: case Tag::Xmp:
+      case Tag::P:
+        if (HasLook(Tag::P)) EndLook(Tag::P);  // a paragraph ends the one before
+        RequestBreak(Break::Paragraph);
+        break;
+      case Tag::Figure: case Tag::Blockquote: case Tag::Listing: case Tag::Xmp:
       case Tag::Pre: case Tag::Hr:
       case Tag::H1: case Tag::H2: case Tag::H3: case Tag::H4: case Tag::H5: case Tag::H6:
         RequestBreak(Break::Paragraph);
@@ -402,8 +409,8 @@ class PageLayout {
       case Tag::Base:
         BaseAddress(token);
         break;
-      case Tag::Title:
-        Property(DocumentProperty::Title, token.begin, token.end);
+      case Tag::Mark:
+        if (writer_.WantsLooks() && !attributes_->looks) StartLook(tag);  // (a highlight of itself)
         break;
       case Tag::Meta:
         MetaProperty();
@@ -441,12 +448,12 @@ class PageLayout {
       default:
         break;
     }
-    if (writer_.WantsLooks() && !token.selfClosing) StartLook(tag);
+    // (Most tags have no look of their own: neither a style, a colour nor an alignment.)
+    if (writer_.WantsLooks() && attributes_->looks && !token.selfClosing) StartLook(tag);
   }
 
   [[gnu::always_inline]] void EndTag(Tag tag) {
-    if (looks_ > 0 && tag != Tag::Td && tag != Tag::Th && tag != Tag::Tr && tag != Tag::Table)
-      EndLook(tag);
+    if (HasLook(tag)) EndLook(tag);
     switch (tag) {
       case Tag::P: case Tag::Figure: case Tag::H1: case Tag::H2: case Tag::H3: case Tag::H4:
       case Tag::H5: case Tag::H6:
@@ -708,8 +715,24 @@ class PageLayout {
     return any;
   }
 
+  // Whether an element of tag has a look open.
+  bool HasLook(Tag tag) const { return lookTags_[static_cast<unsigned>(tag)]; }
+  // After the looks change: which tags have one that their end tag ends (those of a table's
+  // parts end with the part), and how many change characters.
+  void MarkLookTags() {
+    std::fill(std::begin(lookTags_), std::end(lookTags_), false);
+    formatLooks_ = 0;
+    for (int i = 0; i < looks_; ++i) {
+      const Look& look = look_[i];
+      if (look.tag != Tag::Td && look.tag != Tag::Th && look.tag != Tag::Tr && look.tag != Tag::Table)
+        lookTags_[static_cast<unsigned>(look.tag)] = true;
+      formatLooks_ += look.bold >= 0 || look.italic >= 0 || look.underline >= 0 ||
+                      look.strike >= 0 || look.monospace >= 0 || look.color != 0 || look.highlight != 0;
+    }
+  }
+
   // A start tag's look, kept up to its end tag (void elements have none).
-  void StartLook(Tag tag) {
+  [[gnu::noinline]] void StartLook(Tag tag) {
     if (tag == Tag::Img || tag == Tag::Br || tag == Tag::Hr || tag == Tag::Meta ||
         tag == Tag::Base || tag == Tag::Title)
       return;
@@ -726,6 +749,7 @@ class PageLayout {
                 static_cast<uint8_t>(style.hasColor ? RtfColorIndex(style.color) : 0),
                 static_cast<uint8_t>(style.hasBackground ? RtfColorIndex(style.background) : 0),
                 style.align};
+    MarkLookTags();
     Refresh();
     if (style.align != TextAlign::None) RequestBreak(Break::Line);
   }
@@ -736,6 +760,7 @@ class PageLayout {
       const bool aligned = look_[i].align != TextAlign::None;
       std::copy(look_ + i + 1, look_ + looks_, look_ + i);
       --looks_;
+      MarkLookTags();
       Refresh();
       if (aligned) RequestBreak(Break::Line);
       return;
@@ -745,6 +770,7 @@ class PageLayout {
   void EndLooksFrom(int first) {
     if (looks_ <= first) return;
     looks_ = first;
+    MarkLookTags();
     Refresh();
   }
 
@@ -783,6 +809,7 @@ class PageLayout {
 
   // A width the tag's width attribute or style gives, in percent or in pixels.
   void ReadWidth(int& percent, int& pixels) {
+    if (!attributes_->has[TagAttributes::kStyle] && !attributes_->has[TagAttributes::kWidth]) return;
     InlineStyle style;
     size_t length;
     if (attributes_->has[TagAttributes::kStyle] && DecodedAttribute(TagAttributes::kStyle, length))
@@ -959,6 +986,9 @@ class PageLayout {
   CharacterFormat format_;     // and the looks over it
   Look look_[kMaxLooks] = {};
   int looks_ = 0;
+  bool lookTags_[static_cast<unsigned>(kLastTag) + 1] = {};  // the tags with a look open
+  int formatLooks_ = 0;        // looks open that change characters (not alignments alone)
+  bool layered_ = false;       // the format is more than the tags': looks or a header cell
   bool headerCell_ = false;    // the open cell is a th
   int tableLooks_ = 0, rowLooks_ = 0, cellLooks_ = 0;  // the looks open outside each
   bool headSection_ = false;   // rows are in the table's thead

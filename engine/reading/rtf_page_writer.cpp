@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "fast/reading_runs.h"
+#include "fast/text_measure.h"
 #include "reading/rtf_colors.h"
 #include "reading/rtf_picture.h"
 #include "translation/entities.h"
@@ -103,6 +104,45 @@ void AppendControl(PageOutput& out, std::string_view word, long value) {
   out.Append(std::string_view(buffer, FormatNumber(value, buffer)));
 }
 
+// The words that switch the look from `from` to `to` (with a link's look where it is in one),
+// in a paragraph bold of itself or not, and preformatted or not.
+template <bool kLink>
+[[gnu::always_inline]] inline size_t FormatChange(const CharacterFormat& from,
+                                                  const CharacterFormat& to, bool headingBold,
+                                                  bool preformatted, char* words) {
+  constexpr bool fromLink = kLink, toLink = kLink;
+  size_t length = 0;
+  auto put = [&](std::string_view word) {
+    std::memcpy(words + length, word.data(), word.size());
+    length += word.size();
+  };
+  if ((to.bold || headingBold) != (from.bold || headingBold))
+    put(to.bold || headingBold ? "\\b" : "\\b0");
+  if (to.subscript != from.subscript || to.superscript != from.superscript)
+    put(to.superscript ? "\\super" : to.subscript ? "\\sub" : "\\nosupersub");
+  if (to.italic != from.italic) put(to.italic ? "\\i" : "\\i0");
+  // Links are underlined and blue, unless the page colours them.
+  if ((to.underline || toLink) != (from.underline || fromLink))
+    put(to.underline || toLink ? "\\ul" : "\\ulnone");
+  if (to.strike != from.strike) put(to.strike ? "\\strike" : "\\strike0");
+  // Preformatted paragraphs are in the monospace font of themselves.
+  if ((to.monospace || preformatted) != (from.monospace || preformatted))
+    put(to.monospace || preformatted ? "\\f1" : "\\f0");
+  const int fromColor = from.color != 0 ? from.color : fromLink ? kLinkColorIndex : 0;
+  const int toColor = to.color != 0 ? to.color : toLink ? kLinkColorIndex : 0;
+  if (toColor != fromColor) {
+    put("\\cf");
+    length += FormatNumber(toColor, words + length);
+  }
+  if (to.highlight != from.highlight) {  // (some readers take the one, some the other)
+    put("\\highlight");
+    length += FormatNumber(to.highlight, words + length);
+    put("\\chcbpat");
+    length += FormatNumber(to.highlight, words + length);
+  }
+  return length;
+}
+
 }  // namespace
 
 // What a table's rows need: where the held rows' definitions go and their cells, the grid
@@ -119,25 +159,33 @@ struct RtfPageWriter<kTables>::Table {
   RowCell cells[(kMeasuredRows + 1) * kMostCells];
   // Each column: its longest word and line (characters), a width the page gives it, and
   // where it ends once decided (twips from the table's left side).
-  uint32_t longestWord[TableGrid::kColumns];
-  uint32_t longestLine[TableGrid::kColumns];
-  int widthPercent[TableGrid::kColumns];
-  int widthPixels[TableGrid::kColumns];
-  long right[TableGrid::kColumns];
-  // The open cell's measure: its column (-1: not measured), its words and lines.
+  uint32_t longestWord[TableGrid::kColumns] = {};
+  uint32_t longestLine[TableGrid::kColumns] = {};
+  int widthPercent[TableGrid::kColumns] = {};
+  int widthPixels[TableGrid::kColumns] = {};
+  long right[TableGrid::kColumns] = {};
+  int columns = 0;  // measured (those past them are narrow)
+  long extraWidth = 0;  // of each column past them
+  // The open cell's measure, and its column (-1: not measured).
+  TextMeasure cell;
   int column = -1;
-  uint32_t word = 0, line = 0, cellWord = 0, cellLine = 0;
 
   void Start() {
+    const size_t used = static_cast<size_t>(grid.widest());  // (the last table's columns)
+    std::fill_n(longestWord, std::min(used, std::size(longestWord)), 0u);
+    std::fill_n(longestLine, std::min(used, std::size(longestLine)), 0u);
+    std::fill_n(widthPercent, std::min(used, std::size(widthPercent)), 0);
+    std::fill_n(widthPixels, std::min(used, std::size(widthPixels)), 0);
     grid.Clear();
     measuring = true;
     heldRows = 0;
     headerRun = true;
     column = -1;
-    std::fill(std::begin(longestWord), std::end(longestWord), 0u);
-    std::fill(std::begin(longestLine), std::end(longestLine), 0u);
-    std::fill(std::begin(widthPercent), std::end(widthPercent), 0);
-    std::fill(std::begin(widthPixels), std::end(widthPixels), 0);
+  }
+  // Where a column ends, twips from the table's left side (no row wider than readers take).
+  long Right(int c) const {
+    if (c < columns) return right[c];
+    return std::min(kLongestRow, right[columns - 1] + (c - columns + 1) * extraWidth);
   }
 };
 
@@ -338,46 +386,12 @@ size_t RtfPageWriter<kTables>::FormatParagraphStart(const Block& block, bool inC
 }
 
 template <bool kTables>
-size_t RtfPageWriter<kTables>::FormatChange(const CharacterFormat& from, bool fromLink,
-                                            const CharacterFormat& to, bool toLink,
-                                            char* words) const {
-  size_t length = 0;
-  auto put = [&](std::string_view word) {
-    std::memcpy(words + length, word.data(), word.size());
-    length += word.size();
-  };
-  if ((to.bold || headingBold_) != (from.bold || headingBold_))
-    put(to.bold || headingBold_ ? "\\b" : "\\b0");
-  if (to.subscript != from.subscript || to.superscript != from.superscript)
-    put(to.superscript ? "\\super" : to.subscript ? "\\sub" : "\\nosupersub");
-  if (to.italic != from.italic) put(to.italic ? "\\i" : "\\i0");
-  // Links are underlined and blue, unless the page colours them.
-  if ((to.underline || toLink) != (from.underline || fromLink))
-    put(to.underline || toLink ? "\\ul" : "\\ulnone");
-  if (to.strike != from.strike) put(to.strike ? "\\strike" : "\\strike0");
-  // Preformatted paragraphs are in the monospace font of themselves.
-  if ((to.monospace || block_.preformatted) != (from.monospace || block_.preformatted))
-    put(to.monospace || block_.preformatted ? "\\f1" : "\\f0");
-  const int fromColor = from.color != 0 ? from.color : fromLink ? kLinkColorIndex : 0;
-  const int toColor = to.color != 0 ? to.color : toLink ? kLinkColorIndex : 0;
-  if (toColor != fromColor) {
-    put("\\cf");
-    length += FormatNumber(toColor, words + length);
-  }
-  if (to.highlight != from.highlight) {  // (some readers take the one, some the other)
-    put("\\highlight");
-    length += FormatNumber(to.highlight, words + length);
-    put("\\chcbpat");
-    length += FormatNumber(to.highlight, words + length);
-  }
-  return length;
-}
-
-template <bool kTables>
 void RtfPageWriter<kTables>::SwitchFormat(const CharacterFormat& format) {
   // At most ten words and a blank, written at once.
   char words[128];
-  size_t length = FormatChange(format_, fieldOpen_, format, fieldOpen_, words);
+  size_t length =
+      fieldOpen_ ? FormatChange<true>(format_, format, headingBold_, block_.preformatted, words)
+                 : FormatChange<false>(format_, format, headingBold_, block_.preformatted, words);
   if (length > 0) {
     words[length++] = ' ';
     out_.Append(std::string_view(words, length));
@@ -462,11 +476,11 @@ void RtfPageWriter<kTables>::OpenField() {
     }
     out_.Commit(d);
   }
-  out_.Append("\"}{\\fldrslt");
-  char words[128];
-  size_t length = FormatChange(format_, false, format_, true, words);
-  words[length++] = ' ';
-  out_.Append(std::string_view(words, length));
+  // Underlined and blue, where the page says neither.
+  static_assert(kLinkColorIndex == 66, "the link's colour below");
+  static constexpr std::string_view kResults[4] = {"\"}{\\fldrslt\\ul\\cf66 ", "\"}{\\fldrslt\\cf66 ",
+                                                   "\"}{\\fldrslt\\ul ", "\"}{\\fldrslt "};
+  out_.Append(kResults[(format_.color != 0 ? 2 : 0) + (format_.underline ? 1 : 0)]);
   fieldOpen_ = true;
   formatOutsideField_ = format_;
 }
@@ -589,14 +603,14 @@ void RtfPageWriter<kTables>::Encode(const char* s, size_t n) {
 template <bool kTables>
 void RtfPageWriter<kTables>::Text(const char* s, size_t n) {
   BeforeText();
-  if (kTables && table_ && table_->column >= 0) Measure(s, n, true);
+  if (kTables && table_->column >= 0) [[unlikely]] Measure(s, n, true);
   Encode<true>(s, n);
 }
 
 template <bool kTables>
 void RtfPageWriter<kTables>::PreformattedText(const char* s, size_t n) {
   BeforeText();
-  if (kTables && table_ && table_->column >= 0) Measure(s, n, false);
+  if (kTables && table_->column >= 0) [[unlikely]] Measure(s, n, false);
   Encode<false>(s, n);
 }
 
@@ -604,8 +618,9 @@ template <bool kTables>
 void RtfPageWriter<kTables>::Character(uint32_t cp) {
   BeforeText();
   if (kTables && table_ && table_->column >= 0) {
-    const char one = cp == ' ' || cp == '\t' || cp == 0xA0 ? ' ' : 'x';
-    Measure(&one, 1, false);
+    static constexpr char kOne[1 + kScanChunk] = "x";  // (read a chunk past)
+    static constexpr char kBlank[1 + kScanChunk] = " ";
+    Measure(cp == ' ' || cp == '\t' || cp == 0xA0 ? kBlank : kOne, 1, false);
   }
   char buffer[kRtfCharacterCapacity + 4];
   if (cp < 0x80) {
@@ -661,9 +676,13 @@ void RtfPageWriter<kTables>::Rule(const Block& block) {
 }
 
 template <bool kTables>
-void RtfPageWriter<kTables>::Space() {
-  out_.Append(' ');
-  if (kTables && table_ && table_->column >= 0) Measure(" ", 1, true);
+void RtfPageWriter<kTables>::MeasureSpace() {
+  if (table_ && table_->column >= 0) {
+    TextMeasure& m = table_->cell;
+    m.longestWord = std::max(m.longestWord, m.word);
+    m.word = 0;
+    ++m.line;
+  }
 }
 
 template <bool kTables>
@@ -686,42 +705,29 @@ void RtfPageWriter<kTables>::Picture(long width, long height) {
   if (kTables && table_ && table_->column >= 0) {
     // As wide as the picture's own pixels, in characters of the body's size.
     const long columns = std::max(1l, std::min(width > 0 ? width : 100, 2000l) * 3 / bodySize_);
-    table_->word = std::max(table_->word, static_cast<uint32_t>(columns));
-    table_->line += static_cast<uint32_t>(columns);
+    TextMeasure& m = table_->cell;
+    m.word += static_cast<uint32_t>(columns);
+    m.line += static_cast<uint32_t>(columns);
   }
 }
 
 template <bool kTables>
-void RtfPageWriter<kTables>::Measure(const char* s, size_t n, bool) {
-  Table& t = *table_;
-  for (size_t i = 0; i < n; ++i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
-      t.cellWord = std::max(t.cellWord, t.word);
-      t.word = 0;
-      ++t.line;
-    } else if ((c & 0xC0) != 0x80) {
-      ++t.word;
-      ++t.line;
-    }
-  }
+[[gnu::noinline]] void RtfPageWriter<kTables>::Measure(const char* s, size_t n, bool) {
+  MeasureText(reinterpret_cast<const unsigned char*>(s), n, utf8_, table_->cell);
 }
 
 template <bool kTables>
 void RtfPageWriter<kTables>::MeasureBreak() {
-  Table& t = *table_;
-  t.cellWord = std::max(t.cellWord, t.word);
-  t.cellLine = std::max(t.cellLine, t.line);
-  t.word = t.line = 0;
+  table_->cell.Break();
 }
 
 template <bool kTables>
 void RtfPageWriter<kTables>::MeasureCellEnd() {
   Table& t = *table_;
   if (t.column < 0) return;
-  MeasureBreak();
-  t.longestWord[t.column] = std::max(t.longestWord[t.column], t.cellWord);
-  t.longestLine[t.column] = std::max(t.longestLine[t.column], t.cellLine);
+  t.cell.Break();
+  t.longestWord[t.column] = std::max(t.longestWord[t.column], t.cell.longestWord);
+  t.longestLine[t.column] = std::max(t.longestLine[t.column], t.cell.longestLine);
   t.column = -1;
 }
 
@@ -823,7 +829,7 @@ void RtfPageWriter<kTables>::CellStart(const CellShape& shape) {
     if (t.measuring && column < TableGrid::kColumns) {
       if (shape.span == 1) {
         t.column = column;
-        t.word = t.line = t.cellWord = t.cellLine = 0;
+        t.cell = TextMeasure{};
       }
       if (shape.span == 1 && t.widthPercent[column] == 0 && t.widthPixels[column] == 0) {
         t.widthPercent[column] = shape.widthPercent;
@@ -884,9 +890,9 @@ void RtfPageWriter<kTables>::DecideWidths() {
     edge += std::max(w, 100l);  // (a narrow column of many still shows a letter)
     t.right[c] = edge;
   }
-  // Columns past those measured (a later row's) are narrow, up to the widest row readers take.
-  for (int c = columns; c < TableGrid::kColumns; ++c)
-    t.right[c] = std::min(kLongestRow, t.right[c - 1] + padding + 6 * character);
+  // Columns past those measured (a later row's) are narrow.
+  t.columns = columns;
+  t.extraWidth = padding + 6 * character;
   t.measuring = false;
 }
 
@@ -904,9 +910,7 @@ std::string_view RtfPageWriter<kTables>::FormatRowDefinition(int row, int cells,
     length += FormatNumber(value, into.bytes + length);
   };
   const long left = tableBlock_.indent * kTwipsPerIndent;
-  auto right = [&](int column) {  // where a column ends (no row wider than readers take)
-    return left + std::min(kLongestRow, t.right[std::min(column, TableGrid::kColumns - 1)]);
-  };
+  auto right = [&](int column) { return left + t.Right(column); };
   control("\n\\trowd\\trgaph", kCellGap);
   if (t.rows[row].header) append("\\trhdr");
   if (left > 0) control("\\trleft", left);

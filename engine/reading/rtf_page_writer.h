@@ -61,7 +61,10 @@ class RtfPageWriter final : private PageOutput::Holder {
   void Text(const char* s, size_t n);
   void PreformattedText(const char* s, size_t n);
   void Character(uint32_t cp);
-  void Space();
+  void Space() {
+    out_.Append(' ');
+    if constexpr (kTables) MeasureSpace();
+  }
   void LineBreak();
   void Rule(const Block& block);
   void Format(const CharacterFormat& format) {
@@ -93,9 +96,6 @@ class RtfPageWriter final : private PageOutput::Holder {
   void WriteParagraphStart(const Block& block, bool inCell);
   size_t FormatParagraphStart(const Block& block, bool inCell, char (&into)[kStartCapacity]) const;
   void SwitchFormat(const CharacterFormat& format);
-  // The words that switch the look from `from` to `to` (with a link's look where inLink).
-  size_t FormatChange(const CharacterFormat& from, bool fromLink, const CharacterFormat& to,
-                      bool toLink, char* words) const;
   void WriteHeader();
   void Begin() {
     if (!headerWritten_) WriteHeader();
@@ -128,6 +128,7 @@ class RtfPageWriter final : private PageOutput::Holder {
   void WriteHeld(std::string_view held) override;
   void Measure(const char* s, size_t n, bool collapse);
   void MeasureBreak();
+  void MeasureSpace();
   void MeasureCellEnd();
   void OpenField();
   void CloseField();

@@ -13,7 +13,7 @@ class TableGrid {
 
   // A new table.
   void Clear() {
-    std::fill(std::begin(until_), std::end(until_), 0u);
+    std::fill_n(until_, std::min(widest_, kColumns), 0u);  // (no cell took a column past these)
     row_ = 0;
     column_ = 0;
     widest_ = 0;

@@ -25,6 +25,8 @@ enum class Tag : uint8_t {
   Script, Style, Template, Svg, Option,
 };
 
+inline constexpr Tag kLastTag = Tag::Option;
+
 // The tag spelled name[0..length) in any case; Unknown for every other name.
 Tag LookUpTag(const char* name, size_t length);
 

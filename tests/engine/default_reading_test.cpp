@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "fast/reading_runs.h"
+#include "fast/text_measure.h"
 #include "reading/html_tokenizer.h"
 #include "reading/block_tokenizer.h"
 #include "reading/page_layout.h"
@@ -215,6 +216,29 @@ TEST(DefaultReading, FastRunsMatchTheirModels) {
            !((s[pairModel] | 0x20) == 'o' && (s[pairModel + 1] | 0x20) == 'l')) ++pairModel;
     if (pairModel + 1 >= bytes.size()) pairModel = bytes.size();
     ASSERT_EQ(FindLetterPair(s, from, bytes.size(), 'o', 'l'), pairModel) << round;
+    size_t pairsModel = from;  // "ol" or "zl"
+    while (pairsModel + 1 < bytes.size() && !(((s[pairsModel] | 0x20) == 'o' || (s[pairsModel] | 0x20) == 'z') &&
+                                              (s[pairsModel + 1] | 0x20) == 'l')) ++pairsModel;
+    if (pairsModel + 1 >= bytes.size()) pairsModel = bytes.size();
+    const std::string pairsPast = bytes + std::string(kScanChunk, round % 2 ? 'l' : 'o');
+    ASSERT_EQ(FindLetterPairsReadingPast(reinterpret_cast<const unsigned char*>(pairsPast.data()),
+                                         from, bytes.size(), 'o', 'l', 'z', 'l'), pairsModel) << round;
+    // A cell's measure: blanks end words; on a UTF-8 page a continuing byte takes no column.
+    for (bool utf8 : {false, true}) {
+      TextMeasure fast, plain;
+      fast.word = plain.word = static_cast<uint32_t>(round % 3);  // (a word going on)
+      MeasureText(reinterpret_cast<const unsigned char*>(ampersands.data()) + from, bytes.size() - from,
+                  utf8, fast);
+      for (size_t k = from; k < bytes.size(); ++k) {
+        if (s[k] <= 0x20) plain.longestWord = std::max(plain.longestWord, plain.word), plain.word = 0;
+        else ++plain.word;
+        plain.line += !(utf8 && s[k] >= 0x80 && s[k] < 0xC0);
+      }
+      fast.Break();
+      plain.Break();
+      ASSERT_EQ(fast.longestWord, plain.longestWord) << round;
+      ASSERT_EQ(fast.longestLine, plain.longestLine) << round;
+    }
     // (Reading past the end, what lies there is plain or not.)
     const std::string plainPast = bytes + std::string(kScanChunk, round % 2 ? 'x' : '"');
     const auto* past = reinterpret_cast<const unsigned char*>(plainPast.data());
