@@ -688,11 +688,7 @@ void RtfPageWriter<kTables>::MeasureSpace() {
 template <bool kTables>
 bool RtfPageWriter<kTables>::OpenPicture(std::string_view src) {
   if (pictures_ == nullptr) return false;
-  PictureFacts facts;
-  if (!pictures_->Open(src, facts)) return false;
-  pictures_->Close();
-  pictureSource_ = src;
-  return true;
+  return pictures_->Open(src, picture_);  // (open until Picture writes it)
 }
 
 template <bool kTables>
@@ -700,8 +696,7 @@ void RtfPageWriter<kTables>::Picture(long width, long height) {
   if (pictures_ == nullptr) return;
   // No wider than the text, or than its cell's share of a table.
   const int textWidth = kTextWidth - block_.indent * kTwipsPerIndent;
-  WriteRtfPicture(out_, *pictures_, pictureSource_, width, height, textWidth);
-  pictureSource_ = {};
+  WriteOpenRtfPicture(out_, *pictures_, picture_, width, height, textWidth);
   if (kTables && table_ && table_->column >= 0) {
     // As wide as the picture's own pixels, in characters of the body's size.
     const long columns = std::max(1l, std::min(width > 0 ? width : 100, 2000l) * 3 / bodySize_);

@@ -51,7 +51,7 @@ class RtfPageWriter final : private PageOutput::Holder {
   // A property of the document (UTF-8), kept when it comes before the body.
   void Property(DocumentProperty property, const char* s, size_t n);
   // Whether the picture src names can be shown (then Picture shows it, at the <img>'s
-  // width and height in pixels, -1 where it gives none). src stays as it is until then.
+  // width and height in pixels, -1 where it gives none).
   bool OpenPicture(std::string_view src);
   void Picture(long width, long height);
 
@@ -151,7 +151,7 @@ class RtfPageWriter final : private PageOutput::Holder {
   char properties_[4][kLongestProperty];
   size_t propertyLength_[4] = {};
   PictureFinder* pictures_;
-  std::string_view pictureSource_;
+  PictureFacts picture_;  // the one open
   Block block_;                  // the open paragraph's
   // The last few kinds of paragraph start written, kept for the next paragraphs like them
   // (a page's paragraphs, code lines and list items take turns); the oldest goes first.

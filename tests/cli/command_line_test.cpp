@@ -326,6 +326,25 @@ constexpr bool kPeakMemoryMeasured = true;
 // memory (natively: a 48 MiB page in less than 40 MiB), and no spool file left behind. The
 // page holds everything the readings treat on their own: headings, paragraphs, preformatted
 // text, lists, links, a table, references and emphasis.
+// A page of a thousand pictures, each a PNG of 64 KiB beside it: every one embedded, in bounded
+// memory (natively: less than 40 MiB, the document being about 130 MB).
+TEST(Shell, ThousandPicturesInBoundedMemory) {
+  std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x40\0\0\0\x30\x08\x02\0\0\0", 29);
+  png.resize(64 << 10, 'x');  // (its pixels' bytes are not read, only carried)
+  std::string page;
+  for (int i = 0; i < 1000; ++i) page += "<p>" + std::to_string(i) + " <img src=\"pictures/a%20picture.png\">";
+  TempDirectory work;
+  work.Make({{"page.htm", page}, {"pictures/a picture.png", png}});
+  std::string prefix;
+  if (kPeakMemoryMeasured) prefix = Quote(PEAK_MEMORY_EXE) + " peak.txt ";
+  ASSERT_EQ(RunVellumine({"-q", "-t", "-o", "out", "page.htm"}, work, prefix).exitCode, 0);
+  const std::string rtf = work.Read("out/page.rtf");
+  size_t pictures = 0;
+  for (size_t at = 0; (at = rtf.find("{\\pict\\pngblip\\picw64\\pich48", at)) != std::string::npos; ++at) ++pictures;
+  EXPECT_EQ(pictures, 1000u);
+  if (kPeakMemoryMeasured) { EXPECT_LT(std::stol(work.Read("peak.txt")), 40 << 10); }
+}
+
 TEST(Shell, LargePagesStreamToStandardOutput) {
   const size_t size = size_t{kPeakMemoryMeasured ? 48 : 20} << 20;
   std::string page = "<html><head><title>Large</title></head><body>";
