@@ -688,6 +688,13 @@ class PageLayout {
                             attributes_->end[name] - attributes_->begin[name]);
   }
 
+  // Whether an attribute's value is word (lowercase), in any case.
+  static bool IsWord(std::string_view value, std::string_view word) {
+    return value.size() == word.size() &&
+           std::equal(word.begin(), word.end(), value.begin(),
+                      [](char w, char c) { return w == (c | 0x20); });
+  }
+
   // The style the start tag's attributes give (its style, a font's colour, an align).
   bool ReadLook(Tag tag, InlineStyle& style) {
     bool any = false;
@@ -701,11 +708,7 @@ class PageLayout {
     }
     if (attributes_->has[TagAttributes::kAlign] && tag != Tag::Img && tag != Tag::Table) {
       const std::string_view align = AttributeBytes(TagAttributes::kAlign);
-      auto is = [&](std::string_view word) {
-        return align.size() == word.size() &&
-               std::equal(word.begin(), word.end(), align.begin(),
-                          [](char w, char c) { return w == (c | 0x20); });
-      };
+      auto is = [&](std::string_view word) { return IsWord(align, word); };
       if (style.align == TextAlign::None)
         style.align = is("center") ? TextAlign::Center : is("right") ? TextAlign::Right
                     : is("justify") ? TextAlign::Justify : is("left") ? TextAlign::Left
@@ -794,11 +797,7 @@ class PageLayout {
   // <meta name=author|description|keywords content=...>.
   void MetaProperty() {
     const std::string_view name = AttributeBytes(TagAttributes::kName);
-    auto is = [&](std::string_view word) {
-      return name.size() == word.size() &&
-             std::equal(word.begin(), word.end(), name.begin(),
-                        [](char w, char c) { return w == (c | 0x20); });
-    };
+    auto is = [&](std::string_view word) { return IsWord(name, word); };
     if (!attributes_->has[TagAttributes::kContent]) return;
     const size_t begin = attributes_->begin[TagAttributes::kContent];
     const size_t end = attributes_->end[TagAttributes::kContent];
@@ -827,21 +826,15 @@ class PageLayout {
   }
   // Whether a table's attributes or style draw lines between its cells.
   bool Bordered() {
-    auto value = [&](TagAttributes::Name name) { return AttributeBytes(name); };
-    auto none = [](std::string_view v) {
-      return v.size() == 4 && (v[0] | 0x20) == 'n' && (v[1] | 0x20) == 'o' && (v[2] | 0x20) == 'n' &&
-             (v[3] | 0x20) == 'e';
-    };
     if (attributes_->has[TagAttributes::kBorder]) {
-      const std::string_view border = value(TagAttributes::kBorder);
+      const std::string_view border = AttributeBytes(TagAttributes::kBorder);
       // "border" alone (or with a value that is not a number) draws lines, as browsers do.
       if (ParseAttributeNumber(border.data(), 0, border.size(), 1) > 0) return true;
     }
-    if (attributes_->has[TagAttributes::kRules] && !none(value(TagAttributes::kRules))) return true;
-    if (attributes_->has[TagAttributes::kFrame]) {
-      const std::string_view frame = value(TagAttributes::kFrame);
-      if (frame.size() != 4 || !((frame[0] | 0x20) == 'v' && (frame[1] | 0x20) == 'o')) return true;
-    }
+    if (attributes_->has[TagAttributes::kRules] && !IsWord(AttributeBytes(TagAttributes::kRules), "none"))
+      return true;
+    if (attributes_->has[TagAttributes::kFrame] && !IsWord(AttributeBytes(TagAttributes::kFrame), "void"))
+      return true;
     InlineStyle style;
     size_t length;
     if (attributes_->has[TagAttributes::kStyle] && DecodedAttribute(TagAttributes::kStyle, length))
