@@ -707,7 +707,7 @@ void RtfPageWriter<kTables>::Picture(long width, long height) {
 }
 
 template <bool kTables>
-[[gnu::noinline]] void RtfPageWriter<kTables>::Measure(const char* s, size_t n, bool) {
+void RtfPageWriter<kTables>::Measure(const char* s, size_t n, bool) {
   MeasureText(reinterpret_cast<const unsigned char*>(s), n, utf8_, table_->cell);
 }
 
@@ -818,7 +818,7 @@ void RtfPageWriter<kTables>::CellStart(const CellShape& shape) {
     inCell_ = true;
     if (joins || (cellsWritten_ > 0 && cellsWritten_ + 1 > most)) return;
     Table& t = *table_;
-    FillTakenColumns(false);
+    if (t.grid.spansRows()) FillTakenColumns(false);
     const int column = t.grid.Place(shape.span, shape.rowSpan);
     AddCell(column, shape.span, shape.rowSpan > 1 ? Merge::First : Merge::None, shape.header);
     if (t.measuring && column < TableGrid::kColumns) {
@@ -966,7 +966,7 @@ void RtfPageWriter<kTables>::RowEnd() {
     cellEndPending_ = false;
     inCell_ = false;
     Table& t = *table_;
-    if (cellCount_ == 0) FillTakenColumns(true);
+    if (cellCount_ == 0 && t.grid.spansRows()) FillTakenColumns(true);
     if (cellsWritten_ == 0) {  // a row without cells has one, empty
       AddCell(t.grid.column(), 1, Merge::None, false);
       out_.Append("\n\\pard\\plain\\intbl\\cell");

@@ -17,7 +17,10 @@ class TableGrid {
     row_ = 0;
     column_ = 0;
     widest_ = 0;
+    spansRows_ = false;
   }
+  // Whether a cell of the table spans rows (else no column is ever taken from above).
+  bool spansRows() const { return spansRows_; }
   // The next row starts (the first after Clear is row 1).
   void StartRow() {
     ++row_;
@@ -45,6 +48,7 @@ class TableGrid {
   int Place(int span, int rowSpan) {
     const int column = column_;
     if (rowSpan > 1 && column < kColumns) {
+      spansRows_ = true;
       const int last = std::min(column + span, kColumns);
       for (int c = column; c < last; ++c) {
         from_[c] = row_ + 1;
@@ -69,6 +73,7 @@ class TableGrid {
   uint32_t row_ = 0;
   int column_ = 0;
   int widest_ = 0;
+  bool spansRows_ = false;
 };
 
 }  // namespace vellumine

@@ -331,7 +331,7 @@ void TextPageWriter::RowStart(bool) {
 
 void TextPageWriter::CellStart(const CellShape& shape) {
   // The columns cells above still take stay empty in this row.
-  for (int taken; (taken = grid_.TakenHere()) > 0; grid_.Skip(taken)) {
+  for (int taken; grid_.spansRows() && (taken = grid_.TakenHere()) > 0; grid_.Skip(taken)) {
     if (holding_ && !table_.CanAddCell()) SpillTable();
     if (holding_) table_.AddCell(taken);
   }

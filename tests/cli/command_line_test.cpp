@@ -336,7 +336,9 @@ TEST(Shell, ThousandPicturesInBoundedMemory) {
   TempDirectory work;
   work.Make({{"page.htm", page}, {"pictures/a picture.png", png}});
   std::string prefix;
+#ifndef _WIN32
   if (kPeakMemoryMeasured) prefix = Quote(PEAK_MEMORY_EXE) + " peak.txt ";
+#endif
   ASSERT_EQ(RunVellumine({"-q", "-t", "-o", "out", "page.htm"}, work, prefix).exitCode, 0);
   const std::string rtf = work.Read("out/page.rtf");
   size_t pictures = 0;

@@ -67,7 +67,8 @@ TEST(InlineStyle, Colors) {
 // found for their colours.
 TEST(InlineStyle, RtfColorTableHasAnEntryNearEveryColor) {
   const std::string table(RtfColorTable());
-  ASSERT_TRUE(table.starts_with("{\\colortbl;") && table.ends_with("}")) << table;
+  ASSERT_TRUE(table.starts_with("{\\colortbl;")) << table;
+  ASSERT_TRUE(table.ends_with("}")) << table;
   std::vector<Rgb> entries{{0, 0, 0}};  // index 0, the automatic colour: never chosen
   size_t at = std::strlen("{\\colortbl;");
   for (int r, g, b, n = 0; std::sscanf(table.c_str() + at, "\\red%d\\green%d\\blue%d;%n", &r,
@@ -83,16 +84,17 @@ TEST(InlineStyle, RtfColorTableHasAnEntryNearEveryColor) {
       for (int b = 0; b <= 255; b += 5) {
         const Rgb color{uint8_t(r), uint8_t(g), uint8_t(b)};
         const int index = RtfColorIndex(color);
-        ASSERT_TRUE(index >= 1 && index < int(entries.size())) << Hex(color);
+        ASSERT_GE(index, 1) << Hex(color);
+        ASSERT_LT(index, int(entries.size())) << Hex(color);
         const Rgb& got = entries[index];
-        auto near = [&](Rgb e) {
+        auto within40 = [&](Rgb e) {
           return std::abs(r - e.r) <= 40 && std::abs(g - e.g) <= 40 && std::abs(b - e.b) <= 40;
         };
         int nearest = INT_MAX;
         for (size_t i = 1; i < entries.size(); ++i)
-          if (near(entries[i])) nearest = std::min(nearest, distance(color, entries[i]));
-        ASSERT_TRUE(near(got) && distance(color, got) == nearest)
-            << Hex(color) << " given " << Hex(got);
+          if (within40(entries[i])) nearest = std::min(nearest, distance(color, entries[i]));
+        ASSERT_TRUE(within40(got)) << Hex(color) << " given " << Hex(got);
+        ASSERT_EQ(distance(color, got), nearest) << Hex(color) << " given " << Hex(got);
       }
   for (auto [color, index] :
        {std::pair{Rgb{0, 0, 0}, 1}, {Rgb{255, 255, 255}, kWhiteIndex},
