@@ -24,6 +24,7 @@ class BlockTokenizer {
   // tokenizer looks at most this far ahead: a reference's name, the byte after a "<").
   static constexpr size_t kSettled = 64;
   static_assert(HtmlTokenizer::kLongestRun + 4 + kSettled < kCarry);
+  static_assert(HtmlTokenizer::kListWindow + 4096 < kCarry);
   // Bytes after a block's end that its reader may read (zero after the page's end).
   static constexpr size_t kReadPast = 64;
   // The bytes a block's buffer holds: kCarry before the block, kReadPast after it.
@@ -83,8 +84,12 @@ class BlockTokenizer {
                                                      : tokens.tokenStart();
         break;
       }
-      // Read again with the next block (a whole tag too long to carry is whole already).
-      if (tokens.position() + kSettled > n && n - tokens.tokenStart() <= kCarry) {
+      // Read again with the next block (a whole tag too long to carry is whole already); a
+      // reversed list's start tag once its items are counted as far as they are counted.
+      const size_t settled = token.count == 1 && token.kind == HtmlToken::Kind::StartTag
+                                 ? HtmlTokenizer::kListWindow
+                                 : kSettled;
+      if (tokens.position() + settled > n && n - tokens.tokenStart() <= kCarry) {
         from = tokens.tokenStart();
         break;
       }

@@ -52,6 +52,28 @@ size_t FindMarker(const char* text, size_t n, size_t from, std::string_view mark
   }
 }
 
+// The items of a list whose start tag ends before p, in text[p, n): its <li> tags, those of
+// the lists inside it left out, up to its end tag.
+uint32_t CountListItems(const char* text, size_t p, size_t n) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  uint32_t items = 0;
+  int depth = 0;  // lists open inside it
+  for (p = Find(text, n, p, '<'); p < n; p = Find(text, n, p + 1, '<')) {
+    const bool end = p + 1 < n && s[p + 1] == '/';
+    const size_t name = p + 1 + (end ? 1 : 0);
+    if (n - name < 3) break;
+    const unsigned char a = s[name] | 0x20, b = s[name + 1] | 0x20, after = s[name + 2];
+    if (after != '>' && after != '/' && !IsBlank(after)) continue;
+    if ((a == 'o' || a == 'u') && b == 'l') {
+      if (!end) ++depth;
+      else if (--depth < 0) break;
+    } else if (a == 'l' && b == 'i' && !end && depth == 0) {
+      ++items;
+    }
+  }
+  return items;
+}
+
 // The position of the ">" that ends a tag whose attributes start at p, read as browsers
 // read them (a ">" inside a quoted value does not end the tag); n when the text ends first.
 size_t TagEnd(const char* text, size_t n, size_t p) {
@@ -278,6 +300,14 @@ inline bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
   token.begin = nameEnd;
   token.end = close;
   token.selfClosing = close > nameEnd && text_[close - 1] == '/';
+  token.count = 0;
+  size_t reversedBegin, reversedEnd;
+  if (token.tag == Tag::Ol && !endTag &&
+      FindAttribute(text_, nameEnd, close, "reversed", reversedBegin, reversedEnd)) [[unlikely]] {
+    // A reversed list numbers down from its number of items: counted ahead, so far.
+    token.count = 1;
+    token.cps[0] = CountListItems(text_, p_, std::min(n_, p_ + kListWindow));
+  }
   return true;
 }
 

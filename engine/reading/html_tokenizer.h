@@ -21,7 +21,9 @@ struct HtmlToken {
     End,        // no more tokens
     Text,       // text[begin, end): page bytes as they stand
     Character,  // a reference: count characters in cps
-    StartTag,   // tag, its attributes in text[begin, end), selfClosing for "<name/>"
+    StartTag,   // tag, its attributes in text[begin, end), selfClosing for "<name/>"; a
+                // reversed <ol>'s with count 1 and its items (in the next kListWindow bytes)
+                // in cps[0]
     EndTag,     // tag
     Title,      // the document's title: its text in text[begin, end)
   };
@@ -135,6 +137,8 @@ class HtmlTokenizer {
   // Goes on with a passing over that ran into the end of an earlier, shorter text (this
   // tokenizer's position is its `from`).
   void GoOn(const PassingOver& over) { PassOver(over); }
+  // How far ahead a reversed list's items are counted.
+  static constexpr size_t kListWindow = size_t{16} << 10;
   // A title longer than this is passed over.
   static constexpr size_t kLongestTitle = size_t{16} << 10;
   // No passing over looks back from a candidate more than this (where the search goes on).

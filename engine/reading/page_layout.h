@@ -348,6 +348,9 @@ class PageLayout {
           if (attributes_->has[TagAttributes::kType])
             list.numbering = ListNumberingOf(AttributeBytes(TagAttributes::kType));
           list.reversed = attributes_->has[TagAttributes::kReversed];
+          // Numbered down from its number of items, unless it says where it starts.
+          if (list.reversed && !attributes_->has[TagAttributes::kStart] && token.count == 1)
+            list.next = static_cast<long>(token.cps[0]);
         }
         break;
       }

@@ -102,12 +102,13 @@ std::vector<std::string> FarReachingPages() {
   }
   std::string wide = "<table><tr>";
   for (int i = 0; i < 5000; ++i) wide += "<td>" + std::to_string(i);
-  std::string lists;
+  std::string lists, reversed = "<ol reversed>";  // (its items counted as far ahead as they are)
   for (int i = 0; i < 1200; ++i) lists += "<ol start=" + std::to_string(i) + "><li>x</ol>";
+  for (int i = 0; reversed.size() < 3 * kSmallBlock; ++i) reversed += "<li>item " + std::to_string(i);
   std::vector<std::string> pages = {
       examples, cells + "</table><p>after",
       commented + "</table><p>after", wide + "</tr><tr><td>last</table>",
-      lists + "<ol\n" + std::string(kSmallBlock, ' ') + "start=5><li>far</ol>",
+      lists + "<ol\n" + std::string(kSmallBlock, ' ') + "start=5><li>far</ol>", reversed + "</ol>",
       "<html><head>" + filler + "<meta charset=utf-8></head><p>\xc3\xa9" + filler,
       "<p>" + filler + "\xd0\xb6" + filler + "\xe2\x82\xac</p>",
       "<p>" + filler + "\xd0" + filler,  // not UTF-8 far in
