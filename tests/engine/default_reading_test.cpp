@@ -98,32 +98,37 @@ TEST(DefaultReading, DeepNestingStaysAtTheDeepestIndent) {
 
 // An RTF row is held until it ends, its definition then written before its cells; a row
 // longer than the writer holds is written with the cells it has by then, and its later cells
-// join the last of them: the row's cells and boundaries agree and no text is lost.
+// join the last of them: the row's cells and boundaries agree and no text is lost. So among
+// a table's first rows (held while its columns are measured) and after them.
 TEST(DefaultReading, RtfRowLongerThanHeldKeepsItsText) {
   const size_t cellBytes = PageOutput::kLongestHeld / 4 + 1000;
-  std::string html = "<table><tr><td>first<tr>";
-  for (char c = 'a'; c <= 'h'; ++c) html += "<td>" + std::string(1, c) + std::string(cellBytes, 'x');
-  html += "<tr><td>last</table>";
-  const std::string body = Convert(html, ConversionMode::RtfTables);
-  EXPECT_TRUE(BracesBalance(body));
-  std::vector<size_t> definitions;  // where each \trowd is
-  for (size_t p = 0; (p = body.find("\\trowd", p)) != std::string::npos; ++p) definitions.push_back(p);
-  ASSERT_EQ(definitions.size(), 3u);
-  const size_t longRow = definitions[1], lastRow = definitions[2];
-  auto count = [&](const std::string& word, size_t from, size_t to) {
-    size_t k = 0;
-    for (size_t p = from; (p = body.find(word, p)) < to; p += word.size())
-      k += body.compare(p, 6, "\\cellx") != 0 || word == "\\cellx";
-    return k;
-  };
-  // Three cells and a part of the fourth fill what is held: four boundaries, four cells,
-  // the definition before them.
-  EXPECT_EQ(count("\\cellx", longRow, lastRow), 4u);
-  EXPECT_EQ(count("\\cell", longRow, lastRow), 4u);
-  EXPECT_LT(longRow, body.find("a" + std::string(cellBytes, 'x')));
-  for (char c = 'a'; c <= 'h'; ++c)
-    EXPECT_NE(body.find(std::string(1, c) + std::string(cellBytes, 'x')), std::string::npos) << c;
-  EXPECT_NE(body.find("last\\cell"), std::string::npos);
+  for (int rowsBefore : {1, RtfPageWriter<true>::kMeasuredRows}) {
+    std::string html = "<table>";
+    for (int r = 0; r < rowsBefore; ++r) html += "<tr><td>first";
+    html += "<tr>";
+    for (char c = 'a'; c <= 'h'; ++c) html += "<td>" + std::string(1, c) + std::string(cellBytes, 'x');
+    html += "<tr><td>last</table>";
+    const std::string body = Convert(html, ConversionMode::RtfTables);
+    EXPECT_TRUE(BracesBalance(body));
+    std::vector<size_t> definitions;  // where each \trowd is
+    for (size_t p = 0; (p = body.find("\\trowd", p)) != std::string::npos; ++p) definitions.push_back(p);
+    ASSERT_EQ(definitions.size(), size_t(rowsBefore) + 2);
+    const size_t longRow = definitions[size_t(rowsBefore)], lastRow = definitions.back();
+    auto count = [&](const std::string& word, size_t from, size_t to) {
+      size_t k = 0;
+      for (size_t p = from; (p = body.find(word, p)) < to; p += word.size())
+        k += body.compare(p, 6, "\\cellx") != 0 || word == "\\cellx";
+      return k;
+    };
+    // Three cells and a part of the fourth fill what is held: four boundaries, four cells,
+    // the definition before them.
+    EXPECT_EQ(count("\\cellx", longRow, lastRow), 4u) << rowsBefore;
+    EXPECT_EQ(count("\\cell", longRow, lastRow), 4u) << rowsBefore;
+    EXPECT_LT(longRow, body.find("a" + std::string(cellBytes, 'x'))) << rowsBefore;
+    for (char c = 'a'; c <= 'h'; ++c)
+      EXPECT_NE(body.find(std::string(1, c) + std::string(cellBytes, 'x')), std::string::npos) << c;
+    EXPECT_NE(body.find("last\\cell"), std::string::npos) << rowsBefore;
+  }
 }
 
 TEST(DefaultReading, Tokens) {
