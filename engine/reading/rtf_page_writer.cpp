@@ -603,14 +603,14 @@ void RtfPageWriter<kTables>::Encode(const char* s, size_t n) {
 template <bool kTables>
 void RtfPageWriter<kTables>::Text(const char* s, size_t n) {
   BeforeText();
-  if (kTables && table_->column >= 0) [[unlikely]] Measure(s, n, true);
+  if (kTables && table_->column >= 0) [[unlikely]] Measure(s, n);
   Encode<true>(s, n);
 }
 
 template <bool kTables>
 void RtfPageWriter<kTables>::PreformattedText(const char* s, size_t n) {
   BeforeText();
-  if (kTables && table_->column >= 0) [[unlikely]] Measure(s, n, false);
+  if (kTables && table_->column >= 0) [[unlikely]] Measure(s, n);
   Encode<false>(s, n);
 }
 
@@ -620,7 +620,7 @@ void RtfPageWriter<kTables>::Character(uint32_t cp) {
   if (kTables && table_ && table_->column >= 0) {
     static constexpr char kOne[1 + kScanChunk] = "x";  // (read a chunk past)
     static constexpr char kBlank[1 + kScanChunk] = " ";
-    Measure(cp == ' ' || cp == '\t' || cp == 0xA0 ? kBlank : kOne, 1, false);
+    Measure(cp == ' ' || cp == '\t' || cp == 0xA0 ? kBlank : kOne, 1);
   }
   char buffer[kRtfCharacterCapacity + 4];
   if (cp < 0x80) {
@@ -707,7 +707,7 @@ void RtfPageWriter<kTables>::Picture(long width, long height) {
 }
 
 template <bool kTables>
-void RtfPageWriter<kTables>::Measure(const char* s, size_t n, bool) {
+void RtfPageWriter<kTables>::Measure(const char* s, size_t n) {
   MeasureText(reinterpret_cast<const unsigned char*>(s), n, utf8_, table_->cell);
 }
 

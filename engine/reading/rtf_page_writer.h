@@ -126,7 +126,7 @@ class RtfPageWriter final : private PageOutput::Holder {
   void DecideWidths();
   void ReleaseTable(std::string_view held, bool rowOpen);
   void WriteHeld(std::string_view held) override;
-  [[gnu::noinline]] void Measure(const char* s, size_t n, bool collapse);  // (rare: out of line)
+  [[gnu::noinline]] void Measure(const char* s, size_t n);  // (rare: out of line)
   void MeasureBreak();
   void MeasureSpace();
   void MeasureCellEnd();
