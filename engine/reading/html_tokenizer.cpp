@@ -300,7 +300,6 @@ inline bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
   token.begin = nameEnd;
   token.end = close;
   token.selfClosing = close > nameEnd && text_[close - 1] == '/';
-  token.count = 0;
   size_t reversedBegin, reversedEnd;
   if (token.tag == Tag::Ol && !endTag &&
       FindAttribute(text_, nameEnd, close, "reversed", reversedBegin, reversedEnd)) [[unlikely]] {
