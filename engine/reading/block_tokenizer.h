@@ -86,12 +86,14 @@ class BlockTokenizer {
       }
       // Read again with the next block (a whole tag too long to carry is whole already); a
       // reversed list's start tag once its items are counted as far as they are counted.
-      const size_t settled = token.count == 1 && token.kind == HtmlToken::Kind::StartTag
-                                 ? HtmlTokenizer::kListWindow
-                                 : kSettled;
-      if (tokens.position() + settled > n && n - tokens.tokenStart() <= kCarry) {
-        from = tokens.tokenStart();
-        break;
+      if (tokens.position() + kSettled > n || token.count == 1) [[unlikely]] {
+        const size_t settled = token.count == 1 && token.kind == HtmlToken::Kind::StartTag
+                                   ? HtmlTokenizer::kListWindow
+                                   : kSettled;
+        if (tokens.position() + settled > n && n - tokens.tokenStart() <= kCarry) {
+          from = tokens.tokenStart();
+          break;
+        }
       }
       take(text, token, tokens.position());
     }

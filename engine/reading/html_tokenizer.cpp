@@ -278,7 +278,7 @@ inline bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
           }
           return false;
         }
-        token.kind = HtmlToken::Kind::Title;
+        token.kind = HtmlToken::Kind::StartTag;
         token.begin = contentStart;
         token.end = contentEnd_;
         token.selfClosing = false;
@@ -615,6 +615,7 @@ bool SpellsAUsedName(const char* text, const HtmlToken& token, AttributeUse use)
 void ReadAttributesOfUse(const char* text, const HtmlToken& token, AttributeUse use,
                          TagAttributes& attributes) {
   const Tag tag = token.tag;
+  if (tag == Tag::Title) return attributes.Clear();  // (its token holds its text)
   bool used = (tag == Tag::A && use.links) || tag == Tag::Img || tag == Tag::Base ||
               tag == Tag::Ol || tag == Tag::Li || tag == Tag::Td || tag == Tag::Th ||
               (use.looks && (tag == Tag::Table || tag == Tag::Font || tag == Tag::Meta));

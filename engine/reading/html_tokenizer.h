@@ -23,9 +23,8 @@ struct HtmlToken {
     Character,  // a reference: count characters in cps
     StartTag,   // tag, its attributes in text[begin, end), selfClosing for "<name/>"; a
                 // reversed <ol>'s with count 1 and its items (in the next kListWindow bytes)
-                // in cps[0]
+                // in cps[0]; the title's with its text in text[begin, end) instead
     EndTag,     // tag
-    Title,      // the document's title: its text in text[begin, end)
   };
   Kind kind = Kind::End;
   Tag tag = Tag::Unknown;

@@ -54,9 +54,6 @@ class PageLayout {
         skipNewline_ = false;
         EndTag(token.tag);
         break;
-      case HtmlToken::Kind::Title:
-        Property(DocumentProperty::Title, token.begin, token.end);
-        break;
     }
   }
 
@@ -414,6 +411,9 @@ class PageLayout {
         break;
       case Tag::Mark:
         if (writer_.WantsLooks() && !attributes_->looks) StartLook(tag);  // (a highlight of itself)
+        break;
+      case Tag::Title:  // (its token holds its text)
+        Property(DocumentProperty::Title, token.begin, token.end);
         break;
       case Tag::Meta:
         MetaProperty();
