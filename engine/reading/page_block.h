@@ -18,18 +18,23 @@ enum class ItemMarker : uint8_t { None, Bullet, Number };
 enum class Break : uint8_t { None, Line, Paragraph };
 
 struct Block {
-  int indent = 0;                         // steps in: list levels, blockquotes, definitions
-  ItemMarker marker = ItemMarker::None;   // the first line is a list item's
   long number = 0;                        // the item's number (ItemMarker::Number)
-  ListNumbering numbering = ListNumbering::Decimal;  // how the number is written
+  int indent = 0;                         // steps in: list levels, blockquotes, definitions
   int list = 0;        // the item's list: 1 for bullets; 0 for an item that shows its number
   int listLevel = 0;   // how many lists the item's list is inside
+  int heading = 0;                        // 1 to 6 for a heading, else 0
+  ItemMarker marker = ItemMarker::None;   // the first line is a list item's
+  ListNumbering numbering = ListNumbering::Decimal;  // how the number is written
+  TextAlign align = TextAlign::None;
   bool spaced = false;                    // a blank line (space) before it
   bool preformatted = false;              // lines and blanks kept, monospace in RTF
-  TextAlign align = TextAlign::None;
-  int heading = 0;                        // 1 to 6 for a heading, else 0
-  friend bool operator==(const Block&, const Block&) = default;
+  uint8_t unused[3] = {};                 // (no padding: compared as bytes)
+  // Compared at every paragraph that may start as one before it: the bytes at once.
+  friend bool operator==(const Block& a, const Block& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+  }
 };
+static_assert(std::has_unique_object_representations_v<Block>);
 
 // The character formatting in force; writers that know none ignore it.
 struct CharacterFormat {

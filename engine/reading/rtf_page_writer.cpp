@@ -603,21 +603,21 @@ void RtfPageWriter<kTables>::Encode(const char* s, size_t n) {
 template <bool kTables>
 void RtfPageWriter<kTables>::Text(const char* s, size_t n) {
   BeforeText();
-  if (kTables && table_->column >= 0) [[unlikely]] Measure(s, n);
+  if (kTables && measuring_) [[unlikely]] Measure(s, n);
   Encode<true>(s, n);
 }
 
 template <bool kTables>
 void RtfPageWriter<kTables>::PreformattedText(const char* s, size_t n) {
   BeforeText();
-  if (kTables && table_->column >= 0) [[unlikely]] Measure(s, n);
+  if (kTables && measuring_) [[unlikely]] Measure(s, n);
   Encode<false>(s, n);
 }
 
 template <bool kTables>
 void RtfPageWriter<kTables>::Character(uint32_t cp) {
   BeforeText();
-  if (kTables && table_ && table_->column >= 0) {
+  if (kTables && measuring_) {
     static constexpr char kOne[1 + kScanChunk] = "x";  // (read a chunk past)
     static constexpr char kBlank[1 + kScanChunk] = " ";
     Measure(cp == ' ' || cp == '\t' || cp == 0xA0 ? kBlank : kOne, 1);
@@ -644,7 +644,7 @@ void RtfPageWriter<kTables>::Character(uint32_t cp) {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::LineBreak() {
-  if (kTables && table_ && table_->column >= 0) MeasureBreak();
+  if (kTables && measuring_) MeasureBreak();
   if (!block_.preformatted) {
     out_.Append("\\line ");
     return;
@@ -677,7 +677,7 @@ void RtfPageWriter<kTables>::Rule(const Block& block) {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::MeasureSpace() {
-  if (table_ && table_->column >= 0) {
+  if (measuring_) {
     TextMeasure& m = table_->cell;
     m.longestWord = std::max(m.longestWord, m.word);
     m.word = 0;
@@ -697,7 +697,7 @@ void RtfPageWriter<kTables>::Picture(long width, long height) {
   // No wider than the text, or than its cell's share of a table.
   const int textWidth = kTextWidth - block_.indent * kTwipsPerIndent;
   WriteOpenRtfPicture(out_, *pictures_, picture_, width, height, textWidth);
-  if (kTables && table_ && table_->column >= 0) {
+  if (kTables && measuring_) {
     // As wide as the picture's own pixels, in characters of the body's size.
     const long columns = std::max(1l, std::min(width > 0 ? width : 100, 2000l) * 3 / bodySize_);
     TextMeasure& m = table_->cell;
@@ -724,6 +724,7 @@ void RtfPageWriter<kTables>::MeasureCellEnd() {
   t.longestWord[t.column] = std::max(t.longestWord[t.column], t.cell.longestWord);
   t.longestLine[t.column] = std::max(t.longestLine[t.column], t.cell.longestLine);
   t.column = -1;
+  measuring_ = false;
 }
 
 template <bool kTables>
@@ -737,6 +738,7 @@ void RtfPageWriter<kTables>::TableStart(const Block& block, const TableShape& sh
     // Rows that follow rows are one table to readers: a small empty paragraph keeps two apart.
     if (afterRow_) out_.Append("\n\\pard\\plain\\sb0\\sa0\\fs4\\par");
     if (table_) table_->Start();
+    measuring_ = false;
   }
 }
 
@@ -824,6 +826,7 @@ void RtfPageWriter<kTables>::CellStart(const CellShape& shape) {
     if (t.measuring && column < TableGrid::kColumns) {
       if (shape.span == 1) {
         t.column = column;
+        measuring_ = true;
         t.cell = TextMeasure{};
       }
       if (shape.span == 1 && t.widthPercent[column] == 0 && t.widthPixels[column] == 0) {

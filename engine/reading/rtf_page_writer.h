@@ -186,6 +186,7 @@ class RtfPageWriter final : private PageOutput::Holder {
   Block tableBlock_;
   TableShape tableShape_;
   Table* table_ = nullptr;
+  bool measuring_ = false;  // the open cell's text is measured (table_->column)
 };
 
 extern template class RtfPageWriter<false>;
