@@ -34,6 +34,19 @@ std::string Joined(const std::vector<std::string>& names, const char* separator)
   return text;
 }
 
+// Registers a choice option of the table by its command-line name: its summary and then
+// what the choices do, its choices as the type, checked against them.
+CLI::Option* AddChoiceOption(CLI::App& app, const char* optionName, std::string& value,
+                             const std::string& choicesHelp, const char* group) {
+  const vellumine_option_info& option = OptionNamed(optionName);
+  return app.add_option(std::string("--") + option.command, value,
+                        std::string(option.summary) + choicesHelp)
+      ->type_name(Joined(CommandNames(option), "|"))
+      ->capture_default_str()
+      ->check(CLI::IsMember(CommandNames(option)).description(""))
+      ->group(group);
+}
+
 // The choice the command line names by its exact command name, or null.
 const vellumine_option_choice* CommandChoiceNamed(const char* optionName, std::string_view name) {
   for (const vellumine_option_choice& choice : ChoicesOf(OptionNamed(optionName)))
@@ -286,26 +299,15 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
           },
           "", "encoding"))
       ->group(format);
-  const vellumine_option_info& textOption = OptionNamed("text_utf8");
-  app.add_option(std::string("--") + textOption.command, args.textEncoding,
-                 std::string(textOption.summary) +
-                     " (page: windows-1251 for Cyrillic pages, UTF-8 for UTF-8 pages, "
-                     "windows-1252 otherwise)")
-      ->type_name(Joined(CommandNames(textOption), "|"))
-      ->capture_default_str()
-      ->check(CLI::IsMember(CommandNames(textOption)).description(""))
-      ->group(format);
-  const vellumine_option_info& linksOption = OptionNamed("links");
-  CLI::Option* links =
-      app.add_option(std::string("--") + linksOption.command, args.links,
-                     std::string(linksOption.summary) +
-                         ": none (the link's text alone), inline (\"text <address>\") or list "
-                         "(\"text[1]\", and the numbered addresses at the end); not with "
-                         "--classic")
-          ->type_name(Joined(CommandNames(linksOption), "|"))
-          ->capture_default_str()
-          ->check(CLI::IsMember(CommandNames(linksOption)).description(""))
-          ->group(format);
+  AddChoiceOption(app, "text_utf8", args.textEncoding,
+                  " (page: windows-1251 for Cyrillic pages, UTF-8 for UTF-8 pages, "
+                  "windows-1252 otherwise)",
+                  format);
+  CLI::Option* links = AddChoiceOption(
+      app, "links", args.links,
+      ": none (the link's text alone), inline (\"text <address>\") or list (\"text[1]\", and "
+      "the numbered addresses at the end); not with --classic",
+      format);
   const vellumine_option_info& wrapOption = OptionNamed("wrap");
   CLI::Option* wrap =
       app.add_option(std::string("--") + wrapOption.command, args.wrap,
@@ -344,15 +346,10 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
   app.add_flag(std::string("--") + OptionNamed("reading").command, args.classic,
                "read the page as version 1.2 did: its output byte for byte")
       ->group(format);
-  const vellumine_option_info& imagesOption = OptionNamed("images");
-  app.add_option(std::string("--") + imagesOption.command, args.images,
-                 std::string(imagesOption.summary) +
-                     ": embed (a PNG or JPEG of at most 20 MB in a data: address, or a file in "
-                     "the page's folder or below it; never from the network) or alt")
-      ->type_name(Joined(CommandNames(imagesOption), "|"))
-      ->capture_default_str()
-      ->check(CLI::IsMember(CommandNames(imagesOption)).description(""))
-      ->group(format);
+  AddChoiceOption(app, "images", args.images,
+                  ": embed (a PNG or JPEG of at most 20 MB in a data: address, or a file in the "
+                  "page's folder or below it; never from the network) or alt",
+                  format);
   CLI::Option* imageRoot = app.add_option("--image-root", args.imageRoot,
                  "the folder pictures' files may come from, with the folders below it "
                  "(default: the page's folder; standard input has none, and takes data: "

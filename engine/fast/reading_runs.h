@@ -32,21 +32,9 @@ inline size_t FindReferenceOrHighByte(const unsigned char* s, size_t p, size_t n
   return n;
 }
 
-// Where the next two letters a and b (lowercase, matched in either case) start in s[p, n);
-// n when there are none.
-inline size_t FindLetterPair(const unsigned char* s, size_t p, size_t n, char a, char b) {
-  while (n - p >= kScanChunk + 1) {
-    const ByteMask marks = ScanChunk(s + p).EqualNoCase(a) & ScanChunk(s + p + 1).EqualNoCase(b);
-    if (const ScanBits bits = marks.Bits()) return p + FirstSetByte(bits);
-    p += kScanChunk;
-  }
-  for (; p + 1 < n; ++p)
-    if ((s[p] | 0x20) == a && (s[p + 1] | 0x20) == b) return p;
-  return n;
-}
-
-// The same for either of two pairs, a b or c d, reading up to kScanChunk bytes past n
-// (whatever they hold): where the first starts.
+// Where the next two letters a and b, or c and d (lowercase, matched in either case), start
+// in s[p, n), reading up to kScanChunk bytes past n (whatever they hold); n when there are
+// none.
 inline size_t FindLetterPairsReadingPast(const unsigned char* s, size_t p, size_t n, char a,
                                          char b, char c, char d) {
   for (; p + 1 < n; p += kScanChunk) {

@@ -15,6 +15,12 @@ struct TextMeasure {
   uint32_t line = 0;
   uint32_t longestWord = 0;
   uint32_t longestLine = 0;
+  // A blank: the word before it ends, the line goes on.
+  void Blank() {
+    longestWord = std::max(longestWord, word);
+    word = 0;
+    ++line;
+  }
   // A line ends.
   void Break() {
     longestWord = std::max(longestWord, word);

@@ -85,13 +85,7 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// Whether text is lower (lower case), case-blind.
-bool Is(std::string_view text, std::string_view lower) {
-  if (text.size() != lower.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i)
-    if (Lower(text[i]) != lower[i]) return false;
-  return true;
-}
+bool Is(std::string_view text, std::string_view lower) { return IsWordInAnyCase(text, lower); }
 template <size_t N>
 bool IsOneOf(std::string_view text, const std::string_view (&words)[N]) {
   return std::any_of(std::begin(words), std::end(words), [&](auto w) { return Is(text, w); });
@@ -598,6 +592,13 @@ std::string_view WithoutComments(std::string_view declaration, char* out) {
 }
 
 }  // namespace
+
+bool IsWordInAnyCase(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (Lower(text[i]) != lower[i]) return false;
+  return true;
+}
 
 void ReadInlineStyle(std::string_view value, InlineStyle& style) {
   BorderSaid border;

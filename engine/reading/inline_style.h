@@ -45,6 +45,9 @@ struct InlineStyle {
 // picture's data in a background, say) is passed over.
 inline constexpr size_t kLongestDeclaration = 1024;
 
+// Whether text is lower (lowercase ASCII) in any case: an attribute's or a style's word.
+bool IsWordInAnyCase(std::string_view text, std::string_view lower);
+
 // Reads the declarations of a style attribute's value (decoded, UTF-8) into style. The font
 // shorthand sets weight, slant and family.
 void ReadInlineStyle(std::string_view value, InlineStyle& style);

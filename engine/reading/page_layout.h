@@ -691,11 +691,11 @@ class PageLayout {
                             attributes_->end[name] - attributes_->begin[name]);
   }
 
-  // Whether an attribute's value is word (lowercase), in any case.
-  static bool IsWord(std::string_view value, std::string_view word) {
-    return value.size() == word.size() &&
-           std::equal(word.begin(), word.end(), value.begin(),
-                      [](char w, char c) { return w == (c | 0x20); });
+  // The start tag's style attribute read into style (nothing when it has none).
+  void ReadStyleAttribute(InlineStyle& style) {
+    size_t length;
+    if (attributes_->has[TagAttributes::kStyle] && DecodedAttribute(TagAttributes::kStyle, length))
+      ReadInlineStyle(std::string_view(attribute_, length), style);
   }
 
   // The style the start tag's attributes give (its style, a font's colour, an align).
@@ -704,14 +704,13 @@ class PageLayout {
     if (tag == Tag::Font && attributes_->has[TagAttributes::kColor] &&
         ParseColor(AttributeBytes(TagAttributes::kColor), style.color))
       any = style.hasColor = true;
-    size_t length;  // (the style comes after: it wins)
-    if (attributes_->has[TagAttributes::kStyle] && DecodedAttribute(TagAttributes::kStyle, length)) {
-      ReadInlineStyle(std::string_view(attribute_, length), style);
+    if (attributes_->has[TagAttributes::kStyle]) {  // (the style comes after: it wins)
+      ReadStyleAttribute(style);
       any = true;
     }
     if (attributes_->has[TagAttributes::kAlign] && tag != Tag::Img && tag != Tag::Table) {
       const std::string_view align = AttributeBytes(TagAttributes::kAlign);
-      auto is = [&](std::string_view word) { return IsWord(align, word); };
+      auto is = [&](std::string_view word) { return IsWordInAnyCase(align, word); };
       if (style.align == TextAlign::None)
         style.align = is("center") ? TextAlign::Center : is("right") ? TextAlign::Right
                     : is("justify") ? TextAlign::Justify : is("left") ? TextAlign::Left
@@ -800,7 +799,7 @@ class PageLayout {
   // <meta name=author|description|keywords content=...>.
   void MetaProperty() {
     const std::string_view name = AttributeBytes(TagAttributes::kName);
-    auto is = [&](std::string_view word) { return IsWord(name, word); };
+    auto is = [&](std::string_view word) { return IsWordInAnyCase(name, word); };
     if (!attributes_->has[TagAttributes::kContent]) return;
     const size_t begin = attributes_->begin[TagAttributes::kContent];
     const size_t end = attributes_->end[TagAttributes::kContent];
@@ -813,9 +812,7 @@ class PageLayout {
   void ReadWidth(int& percent, int& pixels) {
     if (!attributes_->has[TagAttributes::kStyle] && !attributes_->has[TagAttributes::kWidth]) return;
     InlineStyle style;
-    size_t length;
-    if (attributes_->has[TagAttributes::kStyle] && DecodedAttribute(TagAttributes::kStyle, length))
-      ReadInlineStyle(std::string_view(attribute_, length), style);
+    ReadStyleAttribute(style);
     percent = style.widthPercent;
     pixels = style.widthPixels;
     if (percent > 0 || pixels > 0 || !attributes_->has[TagAttributes::kWidth]) return;
@@ -834,14 +831,14 @@ class PageLayout {
       // "border" alone (or with a value that is not a number) draws lines, as browsers do.
       if (ParseAttributeNumber(border.data(), 0, border.size(), 1) > 0) return true;
     }
-    if (attributes_->has[TagAttributes::kRules] && !IsWord(AttributeBytes(TagAttributes::kRules), "none"))
+    if (attributes_->has[TagAttributes::kRules] &&
+        !IsWordInAnyCase(AttributeBytes(TagAttributes::kRules), "none"))
       return true;
-    if (attributes_->has[TagAttributes::kFrame] && !IsWord(AttributeBytes(TagAttributes::kFrame), "void"))
+    if (attributes_->has[TagAttributes::kFrame] &&
+        !IsWordInAnyCase(AttributeBytes(TagAttributes::kFrame), "void"))
       return true;
     InlineStyle style;
-    size_t length;
-    if (attributes_->has[TagAttributes::kStyle] && DecodedAttribute(TagAttributes::kStyle, length))
-      ReadInlineStyle(std::string_view(attribute_, length), style);
+    ReadStyleAttribute(style);
     return style.border;
   }
   // A cell's spans, its width and whether it is a header cell.

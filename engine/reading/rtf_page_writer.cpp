@@ -677,12 +677,7 @@ void RtfPageWriter<kTables>::Rule(const Block& block) {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::MeasureSpace() {
-  if (measuring_) {
-    TextMeasure& m = table_->cell;
-    m.longestWord = std::max(m.longestWord, m.word);
-    m.word = 0;
-    ++m.line;
-  }
+  if (measuring_) table_->cell.Blank();
 }
 
 template <bool kTables>
@@ -732,7 +727,6 @@ void RtfPageWriter<kTables>::TableStart(const Block& block, const TableShape& sh
   Begin();
   tableBlock_ = block;
   tableShape_ = shape;
-  inTable_ = true;
   firstRow_ = true;
   if constexpr (kTables) {
     // Rows that follow rows are one table to readers: a small empty paragraph keeps two apart.
@@ -1006,7 +1000,6 @@ void RtfPageWriter<kTables>::RowEnd() {
 
 template <bool kTables>
 void RtfPageWriter<kTables>::TableEnd() {
-  inTable_ = false;
   if constexpr (kTables) {
     if (table_->measuring && out_.holding()) {
       DecideWidths();

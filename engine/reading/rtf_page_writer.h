@@ -175,7 +175,6 @@ class RtfPageWriter final : private PageOutput::Holder {
   bool fieldOpen_ = false;
   CharacterFormat formatOutsideField_;  // in force again when the field's group closes
   // Tables.
-  bool inTable_ = false;
   bool inRow_ = false;
   bool inCell_ = false;
   bool cellEndPending_ = false;
