@@ -2,14 +2,17 @@
 
 #include <utility>
 
+#include "fast/helper_thread.h"
+
 namespace vellumine {
 
 BackgroundBlocks::BackgroundBlocks(std::function<bool(const char*, size_t)> write)
-    : write_(std::move(write)) {
-  thread_ = std::thread([this] { Run(); });
-}
+    : write_(std::move(write)) {}
+
+bool BackgroundBlocks::Start() { return StartHelperThread(thread_, [this] { Run(); }); }
 
 BackgroundBlocks::~BackgroundBlocks() {
+  if (!thread_.joinable()) return;
   {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [&] { return data_ == nullptr; });

@@ -14,9 +14,11 @@ namespace vellumine {
 class BackgroundBlocks {
  public:
   // write takes one block and says whether it went out; it runs on the thread, one block
-  // at a time. Throws std::system_error when no thread can be started.
+  // at a time.
   explicit BackgroundBlocks(std::function<bool(const char*, size_t)> write);
   ~BackgroundBlocks();  // waits for the block being written
+  // Starts the thread; false when none can be started (nothing may be handed then).
+  bool Start();
   BackgroundBlocks(const BackgroundBlocks&) = delete;
   BackgroundBlocks& operator=(const BackgroundBlocks&) = delete;
 

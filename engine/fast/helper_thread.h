@@ -4,6 +4,7 @@
 // layout, then take turns on one core instead of running at once.
 #pragma once
 
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -14,13 +15,31 @@ namespace vellumine {
 // Advice only: where it cannot be followed, the helper runs as it would have.
 void KeepOffThisCore(std::thread& helper);
 
-// Starts work on a thread of its own, kept off the calling thread's core. Throws
-// std::system_error, as std::thread does, when no thread can be started.
+// Whether this build can start threads at all: a WebAssembly build runs on its caller's
+// thread alone (so that it needs no shared memory), and its callers then do the helpers'
+// work themselves.
+#if defined(VELLUMINE_NO_THREADS)
+inline constexpr bool kThreadsAvailable = false;
+#else
+inline constexpr bool kThreadsAvailable = true;
+#endif
+
+// Starts work on a thread of its own in helper, kept off the calling thread's core; false,
+// with helper left as it was, when no thread can be started (the caller then does the work
+// itself).
 template <typename Work>
-std::thread StartHelperThread(Work&& work) {
-  std::thread helper(std::forward<Work>(work));
-  KeepOffThisCore(helper);
-  return helper;
+bool StartHelperThread(std::thread& helper, Work&& work) {
+  if constexpr (!kThreadsAvailable) {
+    return false;
+  } else {
+    try {
+      helper = std::thread(std::forward<Work>(work));
+    } catch (const std::system_error&) {
+      return false;
+    }
+    KeepOffThisCore(helper);
+    return true;
+  }
 }
 
 }  // namespace vellumine

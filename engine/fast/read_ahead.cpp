@@ -30,11 +30,8 @@ bool ReadAhead::Start(bool ahead) {
     if (!buffer) return false;
   }
   if (!ahead) return true;
-  try {
-    thread_ = StartHelperThread([this] { Run(); });
-  } catch (const std::system_error&) {
-    // Read on the caller's thread, a block as it is asked for.
-  }
+  // Without a thread the caller reads a block as it is asked for.
+  StartHelperThread(thread_, [this] { Run(); });
   return true;
 }
 

@@ -12,9 +12,7 @@ namespace vellumine {
 template <typename Here, typename There>
 void RunBoth(Here here, There there) {
   std::thread helper;
-  try {
-    helper = StartHelperThread(there);
-  } catch (...) {
+  if (!StartHelperThread(helper, there)) {
     there();
     here();
     return;

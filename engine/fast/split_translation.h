@@ -61,9 +61,7 @@ void TranslateInHalves(Translation& first, Translation& second, size_t n, size_t
     }
   };
   std::thread helper;
-  try {
-    helper = StartHelperThread(runSecond);
-  } catch (...) {
+  if (!StartHelperThread(helper, runSecond)) {
     first.Run(n);  // no second thread: one translation
     return;
   }

@@ -154,6 +154,43 @@ vellumine_result vellumine_convert_file_to(const char* input_path,
                                            const vellumine_options* options,
                                            vellumine_write_fn write, void* write_context);
 
+/* A conversion given its page a piece at a time, as the page arrives (a network stream, a
+ * pipe), that hands the output to write as it is made, in bounded memory. Added in 1.4.
+ *
+ *     vellumine_converter* converter;
+ *     if (vellumine_converter_start(&options, write, context, &converter) != VELLUMINE_OK) ...
+ *     while ((n = fread(piece, 1, sizeof piece, stdin)) > 0)
+ *       if (vellumine_converter_push(converter, piece, n) != VELLUMINE_OK) break;
+ *     vellumine_result result = vellumine_converter_finish(converter);
+ *     vellumine_converter_free(converter);
+ *
+ * The output is that of vellumine_convert_memory for the whole page, byte for byte, with two
+ * exceptions that keep memory bounded. With VELLUMINE_ENCODING_AUTO, the pushed bytes are
+ * held until the character set is settled (a byte order mark, the head's "charset=", or a
+ * byte sequence that is not UTF-8), at most the first VELLUMINE_PUSH_CHOICE_WINDOW bytes:
+ * a longer page that settles nothing there is read as those bytes choose (UTF-8 when they
+ * hold UTF-8 beyond ASCII). The classic reading holds the whole page, and converts it at
+ * vellumine_converter_finish. Progress is reported at the start and the end alone: the
+ * page's length is not known ahead. A converter is used by one thread at a time. */
+typedef struct vellumine_converter vellumine_converter;
+#define VELLUMINE_PUSH_CHOICE_WINDOW (16u << 20)
+
+/* Starts a conversion, into *converter (null when it fails): INVALID_ARGUMENT for a null
+ * pointer or options out of range, OUT_OF_MEMORY. options' strings are copied. */
+vellumine_result vellumine_converter_start(const vellumine_options* options,
+                                           vellumine_write_fn write, void* write_context,
+                                           vellumine_converter** converter);
+/* The page's next n bytes; write may be called with output before this returns. Bytes after
+ * the page's first 0x1A byte are left out, as a file's would be. After a failure (write
+ * refused output: CANNOT_WRITE_OUTPUT; OUT_OF_MEMORY) every call returns that failure. */
+vellumine_result vellumine_converter_push(vellumine_converter* converter, const char* bytes,
+                                          size_t n);
+/* Ends the page and hands over the rest of the output: EMPTY_INPUT when no byte was pushed.
+ * A later push or finish returns INVALID_ARGUMENT. */
+vellumine_result vellumine_converter_finish(vellumine_converter* converter);
+/* Frees the converter (null does nothing); one not finished stops where it is. */
+void vellumine_converter_free(vellumine_converter* converter);
+
 /* The output's path for input_path: output_directory (a separator added when missing) and
  * the input's file name with its last extension replaced by ".rtf" or ".txt". Writes it
  * terminated into buffer when it fits (capacity bytes) and returns its length; 0 when the

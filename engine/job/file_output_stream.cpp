@@ -139,7 +139,8 @@ void FileOutputStream::StartBackground() {
                                              reinterpret_cast<unsigned char*>(expanded_.data()));
         return WriteBlock(expanded_.data(), length);
       });
-    } catch (...) {
+      if (!background_->Start()) background_.reset();
+    } catch (const std::bad_alloc&) {
       background_.reset();
     }
   }

@@ -6,8 +6,10 @@
 #include <new>
 #include <string>
 
+#include "job/callback_output.h"
 #include "job/conversion_mode.h"
 #include "job/convert_file.h"
+#include "job/pushed_conversion.h"
 #include "output_path.h"
 #include "translation/output_stream.h"
 #include "vellumine.h"
@@ -67,54 +69,6 @@ bool ReadOptions(const vellumine_options* given, vellumine_options& options) {
          IsChoice("images", Stored(options.images));
 }
 
-// Output handed to the caller's function with CR LF line ends, as a file holds them, a
-// block at a time; the first refusal stops every later write.
-class CallbackOutputStream final : public OutputStream {
- public:
-  CallbackOutputStream(vellumine_write_fn write, void* context) : write_(write), context_(context) {}
-  ~CallbackOutputStream() override = default;
-  using OutputStream::Write;
-  void Write(const char* data, size_t n) override {
-    // Runs up to each line feed are copied whole; the line feed goes as CR LF.
-    while (n > 0) {
-      const void* feed = std::memchr(data, '\n', n);
-      const size_t run = feed ? static_cast<size_t>(static_cast<const char*>(feed) - data) : n;
-      Append(data, run);
-      if (!feed) return;
-      Append("\r\n", 2);
-      data += run + 1;
-      n -= run + 1;
-    }
-  }
-  // Hands over what is held; false when the caller refused any of the output.
-  bool Finish() {
-    Flush();
-    return !refused_;
-  }
-
- private:
-  void Append(const char* bytes, size_t n) {
-    while (n > 0) {
-      if (used_ == sizeof block_) Flush();
-      const size_t piece = std::min(n, sizeof block_ - used_);
-      std::memcpy(block_ + used_, bytes, piece);
-      used_ += piece;
-      bytes += piece;
-      n -= piece;
-    }
-  }
-  void Flush() {
-    if (used_ > 0 && !refused_) refused_ = write_(context_, block_, used_) != 0;
-    used_ = 0;
-  }
-
-  vellumine_write_fn write_;
-  void* context_;
-  char block_[64 * 1024];
-  size_t used_ = 0;
-  bool refused_ = false;
-};
-
 }  // namespace
 }  // namespace vellumine
 
@@ -165,6 +119,46 @@ vellumine_result vellumine_convert_file_to(const char* input_path,
     return VELLUMINE_OUT_OF_MEMORY;
   }
 }
+
+struct vellumine_converter {
+  vellumine::PushedConversion conversion;
+};
+
+vellumine_result vellumine_converter_start(const vellumine_options* options,
+                                           vellumine_write_fn write, void* write_context,
+                                           vellumine_converter** converter) {
+  vellumine_options checked;
+  if (converter == nullptr) return VELLUMINE_INVALID_ARGUMENT;
+  *converter = nullptr;
+  if (write == nullptr || !ReadOptions(options, checked)) return VELLUMINE_INVALID_ARGUMENT;
+  try {
+    *converter = new vellumine_converter{{checked, write, write_context}};
+    return VELLUMINE_OK;
+  } catch (const std::bad_alloc&) {
+    return VELLUMINE_OUT_OF_MEMORY;
+  }
+}
+
+vellumine_result vellumine_converter_push(vellumine_converter* converter, const char* bytes,
+                                          size_t n) {
+  if (converter == nullptr || (bytes == nullptr && n != 0)) return VELLUMINE_INVALID_ARGUMENT;
+  try {
+    return converter->conversion.Push(bytes, n);
+  } catch (const std::bad_alloc&) {
+    return VELLUMINE_OUT_OF_MEMORY;
+  }
+}
+
+vellumine_result vellumine_converter_finish(vellumine_converter* converter) {
+  if (converter == nullptr) return VELLUMINE_INVALID_ARGUMENT;
+  try {
+    return converter->conversion.Finish();
+  } catch (const std::bad_alloc&) {
+    return VELLUMINE_OUT_OF_MEMORY;
+  }
+}
+
+void vellumine_converter_free(vellumine_converter* converter) { delete converter; }
 
 size_t vellumine_output_path(const char* input_path, const char* output_directory,
                              const vellumine_options* options, char* buffer, size_t capacity) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "fast/progress_ticks.h"
 #include "reading/picture_finder.h"
@@ -35,5 +36,21 @@ vellumine_result ReadPage(RawTextSource& source, uint64_t size, size_t block,
                           ProgressTicks& ticks, OutputStream& out,
                           OverflowStore* addressStore = nullptr,
                           PictureFinder* pictures = nullptr);
+
+// A page read as its caller gives it, a piece at a time, in bounded memory: the output is
+// written as the page goes, as ReadPage writes it for the whole page.
+class FedPage {
+ public:
+  virtual ~FedPage() = default;
+  // The page's next n bytes; those after its first 0x1A are left out.
+  virtual void Give(const char* bytes, size_t n) = 0;
+  // Ends the page (after the last Give) and the output; its result as ReadPage's.
+  virtual vellumine_result Finish() = 0;
+};
+
+// Starts reading a fed page into page; OutOfMemory when its buffers cannot be had.
+vellumine_result StartFedPage(const EncodingChoice& encoding, const vellumine_options& options,
+                              OutputStream& out, OverflowStore* addressStore,
+                              PictureFinder* pictures, std::unique_ptr<FedPage>& page);
 
 }  // namespace vellumine

@@ -60,8 +60,8 @@ size_t FindHead(TextScan& scan) {
 }
 
 // Reads the charset declarations between "<head>" and "</head>"; the last token found wins.
-// False when no token was recognised.
-bool ScanHead(TextScan& scan, EncodingChoice& result) {
+// False when no token was recognised. closed: whether the scan stopped at "</head>".
+bool ScanHead(TextScan& scan, EncodingChoice& result, bool* closed = nullptr) {
   bool found = false;
   const size_t head = FindHead(scan);
   if (head == kNotFound) return false;
@@ -71,7 +71,10 @@ bool ScanHead(TextScan& scan, EncodingChoice& result) {
     if (p - passed >= kPassStep) scan.Pass(passed = p);
     unsigned char c = static_cast<unsigned char>(text[p]);
     if (c != '<' && AsciiLower(c) != 'c') continue;  // neither "</head>" nor "charset="
-    if (MatchNoCase(text, scan.n, p, "</head>")) break;
+    if (MatchNoCase(text, scan.n, p, "</head>")) {
+      if (closed) *closed = true;
+      break;
+    }
     if (!MatchNoCase(text, scan.n, p, "charset=")) continue;
     // Every position from the "c" up to and including the next ">" may hold a token.
     size_t q = p;
@@ -122,6 +125,30 @@ EncodingChoice AutoSelect(GrowingText& page) {
 }
 
 }  // namespace
+
+bool ChooseEncodingFromOpening(const char* text, size_t n, EncodingChoice& choice) {
+  if (n >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
+    choice = kUtf8;
+    return true;
+  }
+  WholeText opening(text, n);
+  TextScan scan(opening);
+  bool closed = false;
+  EncodingChoice declared;
+  const bool found = ScanHead(scan, declared, &closed);
+  if (!closed) return false;  // a declaration may follow
+  if (found) {
+    choice = declared;
+    return true;
+  }
+  // None declared: a byte that is not UTF-8 settles it, short of a sequence the cut may
+  // have split (no sequence holds an ASCII byte).
+  size_t cut = n;
+  while (cut > 0 && static_cast<unsigned char>(text[cut - 1]) >= 0x80) --cut;
+  if (IsWellFormedUtf8(text, cut)) return false;
+  choice = declared;
+  return true;
+}
 
 EncodingChoice ChooseEncoding(vellumine_encoding encoding, const char* text, size_t n) {
   WholeText page(text, n);

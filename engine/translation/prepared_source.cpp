@@ -11,13 +11,8 @@ namespace vellumine {
 
 PreparedSource::PreparedSource(GrowingText& raw, ProgressTicks& ticks, bool ahead)
     : raw_(raw), ticks_(ticks) {
-  if (!ahead) return;
-  try {
-    thread_ = StartHelperThread([this] { Prepare(); });
-    ahead_ = true;
-  } catch (...) {
-    // no thread: each part is prepared when it is needed
-  }
+  // Without a thread each part is prepared when it is needed.
+  ahead_ = ahead && StartHelperThread(thread_, [this] { Prepare(); });
 }
 
 PreparedSource::~PreparedSource() {

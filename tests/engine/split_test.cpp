@@ -169,10 +169,11 @@ TEST(SplitTest, HelperThreadStartsOffTheCallersCore) {
     // The helper may run before its cores are chosen: they are read from outside once
     // StartHelperThread has returned, while the helper waits.
     std::promise<void> asked;
-    std::thread helper = StartHelperThread([&, done = asked.get_future()] {
+    std::thread helper;
+    EXPECT_TRUE(StartHelperThread(helper, [&, done = asked.get_future()] {
       done.wait();
       ran = true;
-    });
+    }));
     EXPECT_EQ(pthread_getaffinity_np(helper.native_handle(), sizeof helperMay, &helperMay), 0);
     asked.set_value();
     helper.join();
