@@ -244,6 +244,16 @@ const vellumine_option_info* vellumine_option(size_t index);
 /* The option with the given name (a field of vellumine_options), or null. */
 const vellumine_option_info* vellumine_find_option(const char* name);
 
+/* Sets the option of options named name (a field of vellumine_options: "format",
+ * "font_size", "image_root") from its value written as text, as bindings and settings files
+ * hold it: a choice by its name ("text", "utf-8"), a switch as "0" or "1", a number in
+ * decimal within the option's limits, a string as it stands (its pointer is kept: it must
+ * outlive the options' use). INVALID_ARGUMENT, with options as they were, for a name that is
+ * no option, a value the option does not take, or options not of this version's size. Added
+ * in 1.4. */
+vellumine_result vellumine_option_set(vellumine_options* options, const char* name,
+                                      const char* value);
+
 /* A short English description of a result: "out of memory". */
 const char* vellumine_result_text(vellumine_result result);
 

@@ -1,5 +1,6 @@
 // The table of the conversion's options: names, choices, limits and defaults, written once
 // for the library, the command line, the window and "settings.ini".
+#include <cstddef>
 #include <cstring>
 #include <iterator>
 
@@ -91,10 +92,94 @@ constexpr vellumine_option_info kOptions[] = {
     // as --image-root.
 };
 
+// Where each option of the table (and image_root) is kept in vellumine_options.
+struct OptionField {
+  const char* name;
+  size_t offset;
+};
+constexpr OptionField kFields[] = {
+    {"format", offsetof(vellumine_options, format)},
+    {"tables", offsetof(vellumine_options, tables)},
+    {"encoding", offsetof(vellumine_options, encoding)},
+    {"font_name", offsetof(vellumine_options, font_name)},
+    {"font_size", offsetof(vellumine_options, font_size)},
+    {"text_utf8", offsetof(vellumine_options, text_utf8)},
+    {"reading", offsetof(vellumine_options, reading)},
+    {"links", offsetof(vellumine_options, links)},
+    {"wrap", offsetof(vellumine_options, wrap)},
+    {"images", offsetof(vellumine_options, images)},
+    {"image_root", offsetof(vellumine_options, image_root)},
+};
+static_assert(sizeof(vellumine_format) == sizeof(int) && sizeof(vellumine_links) == sizeof(int),
+              "the choices are kept as ints");
+
+const OptionField* FieldNamed(const char* name) {
+  for (const OptionField& field : kFields)
+    if (std::strcmp(field.name, name) == 0) return &field;
+  return nullptr;
+}
+
+// The whole number text spells in decimal ("-" and digits alone), within [least, most].
+bool ReadWholeNumber(const char* text, int least, int most, int& number) {
+  const bool negative = *text == '-';
+  const char* digit = text + (negative ? 1 : 0);
+  if (*digit == '\0') return false;
+  long long value = 0;
+  for (; *digit != '\0'; ++digit) {
+    if (*digit < '0' || *digit > '9') return false;
+    value = value * 10 + (*digit - '0');
+    if (value > 1'000'000'000LL) return false;
+  }
+  if (negative) value = -value;
+  if (value < least || value > most) return false;
+  number = static_cast<int>(value);
+  return true;
+}
+
+// The value an option of the table takes from text; false when it takes none.
+bool ReadValue(const vellumine_option_info& option, const char* text, int& value) {
+  switch (option.kind) {
+    case VELLUMINE_OPTION_CHOICE:
+      for (int i = 0; i < option.choice_count; ++i) {
+        if (std::strcmp(option.choices[i].name, text) == 0) {
+          value = option.choices[i].value;
+          return true;
+        }
+      }
+      return false;
+    case VELLUMINE_OPTION_SWITCH:
+      return ReadWholeNumber(text, 0, 1, value);
+    case VELLUMINE_OPTION_NUMBER:
+      return ReadWholeNumber(text, option.minimum, option.maximum, value);
+    case VELLUMINE_OPTION_TEXT:
+      break;
+  }
+  return false;
+}
+
 }  // namespace
 }  // namespace vellumine
 
 extern "C" {
+
+vellumine_result vellumine_option_set(vellumine_options* options, const char* name,
+                                      const char* value) {
+  if (options == nullptr || name == nullptr || value == nullptr ||
+      options->size < sizeof(vellumine_options))
+    return VELLUMINE_INVALID_ARGUMENT;
+  const vellumine::OptionField* field = vellumine::FieldNamed(name);
+  if (field == nullptr) return VELLUMINE_INVALID_ARGUMENT;
+  char* at = reinterpret_cast<char*>(options) + field->offset;
+  const vellumine_option_info* option = vellumine_find_option(name);
+  if (option == nullptr || option->kind == VELLUMINE_OPTION_TEXT) {  // a string, kept as given
+    std::memcpy(at, &value, sizeof value);
+    return VELLUMINE_OK;
+  }
+  int number = 0;
+  if (!vellumine::ReadValue(*option, value, number)) return VELLUMINE_INVALID_ARGUMENT;
+  std::memcpy(at, &number, sizeof number);
+  return VELLUMINE_OK;
+}
 
 const char* vellumine_format_extension(vellumine_format format) {
   switch (format) {

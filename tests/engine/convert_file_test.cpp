@@ -333,7 +333,15 @@ void ExpectEveryEntryPoint(const std::string& page, const vellumine_options& opt
             expected);
   EXPECT_EQ(vellumine_output_path("page.htm", "out", &options, nullptr, 0) > 0,
             expected == VELLUMINE_OK);
+  std::string pushedOut;
+  vellumine_converter* converter = nullptr;
+  vellumine_result pushed = vellumine_converter_start(&options, AppendTo, &pushedOut, &converter);
+  if (pushed == VELLUMINE_OK) pushed = vellumine_converter_push(converter, page.data(), page.size());
+  if (pushed == VELLUMINE_OK) pushed = vellumine_converter_finish(converter);
+  vellumine_converter_free(converter);
+  EXPECT_EQ(pushed, expected);
   if (!out) return;
+  EXPECT_EQ(pushedOut, *out);
   EXPECT_EQ(run.out, *out);
   EXPECT_EQ(dir.Read(ModeOf(options) == ConversionMode::Text ? "page.txt" : "page.rtf"), *out);
 }
@@ -426,6 +434,60 @@ TEST(LibraryTest, LinksAndWrapOutOfRangeOrWithTheClassicReading) {
       }
     }
   }
+}
+
+// Options set by their names and values as text, as bindings hold them.
+auto Fields(const vellumine_options& o) {
+  return std::tuple(o.format, o.tables, o.encoding, std::string(o.font_name), o.font_size,
+                    o.text_utf8, o.reading, o.links, o.wrap, o.images,
+                    std::string(o.image_root ? o.image_root : "(none)"));
+}
+
+TEST(LibraryTest, OptionsSetByNameFromText) {
+  const struct {
+    const char* name;
+    const char* value;
+    vellumine_result result;
+  } cases[] = {
+      {"format", "text", VELLUMINE_OK},        {"format", "txt", VELLUMINE_INVALID_ARGUMENT},
+      {"encoding", "koi8-r", VELLUMINE_OK},    {"encoding", "KOI8-R", VELLUMINE_INVALID_ARGUMENT},
+      {"tables", "0", VELLUMINE_OK},           {"tables", "2", VELLUMINE_INVALID_ARGUMENT},
+      {"font_size", "-1638", VELLUMINE_OK},    {"font_size", "1639", VELLUMINE_INVALID_ARGUMENT},
+      {"wrap", "100000", VELLUMINE_OK},        {"wrap", "72 ", VELLUMINE_INVALID_ARGUMENT},
+      {"wrap", "", VELLUMINE_INVALID_ARGUMENT}, {"wrap", "-", VELLUMINE_INVALID_ARGUMENT},
+      {"wrap", "99999999999999999999", VELLUMINE_INVALID_ARGUMENT},
+      {"text_utf8", "utf-8", VELLUMINE_OK},    {"reading", "classic", VELLUMINE_OK},
+      {"links", "list", VELLUMINE_OK},         {"images", "alt", VELLUMINE_OK},
+      {"font_name", "Georgia", VELLUMINE_OK},  {"image_root", "/srv/pictures", VELLUMINE_OK},
+      {"progress", "0", VELLUMINE_INVALID_ARGUMENT}, {"size", "0", VELLUMINE_INVALID_ARGUMENT},
+      {"colour", "red", VELLUMINE_INVALID_ARGUMENT},
+  };
+  vellumine_options options, expected;
+  vellumine_options_init(&options);
+  vellumine_options_init(&expected);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + "=" + c.value);
+    ASSERT_EQ(vellumine_option_set(&options, c.name, c.value), c.result);
+    if (c.result != VELLUMINE_OK) {
+      EXPECT_EQ(Fields(options), Fields(expected));  // as they were
+      continue;
+    }
+    expected = options;  // each case on top of the last: every field lands in its place
+  }
+  EXPECT_EQ(expected.format, VELLUMINE_FORMAT_TEXT);
+  EXPECT_EQ(expected.encoding, VELLUMINE_ENCODING_KOI8_R);
+  EXPECT_EQ(expected.tables, 0);
+  EXPECT_EQ(expected.font_size, -1638);
+  EXPECT_EQ(expected.wrap, 100000);
+  EXPECT_EQ(expected.text_utf8, 1);
+  EXPECT_EQ(expected.reading, VELLUMINE_READING_CLASSIC);
+  EXPECT_EQ(expected.links, VELLUMINE_LINKS_LIST);
+  EXPECT_EQ(expected.images, VELLUMINE_IMAGES_ALT);
+  EXPECT_STREQ(expected.font_name, "Georgia");
+  EXPECT_STREQ(expected.image_root, "/srv/pictures");
+  vellumine_options older = expected;
+  older.size = offsetof(vellumine_options, links);
+  EXPECT_EQ(vellumine_option_set(&older, "wrap", "1"), VELLUMINE_INVALID_ARGUMENT);
 }
 
 // A buffer whose growth fails keeps its bytes and drops those past its capacity from then
