@@ -1,7 +1,8 @@
 # The installable library: libvellumine.so and libvellumine.a, the engine and the platform
 # library behind the C interface of vellumine.h, for programs outside this tree (native
-# Linux only; the Windows flavour ships programs, not a library). Included from
-# engine/CMakeLists.txt once vellumine_engine and vellumine_platform exist.
+# Linux only; the Windows flavour ships programs, not a library, and the WebAssembly one the
+# npm package). Included from engine/CMakeLists.txt once vellumine_engine and
+# vellumine_platform exist.
 #
 # The in-tree programs keep linking the static vellumine_engine. The installable libraries
 # compile the same sources once more, position-independent, with the same include paths,
@@ -9,7 +10,7 @@
 # vellumine_* functions of the header and nothing else (cmake/libvellumine.map), and carries
 # the C++ runtime inside it, hidden, so that a C program needs only the C library beside it.
 
-if(WIN32)
+if(WIN32 OR EMSCRIPTEN)
   return()
 endif()
 include(GNUInstallDirs)

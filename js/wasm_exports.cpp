@@ -1,0 +1,45 @@
+// What the WebAssembly module offers its JavaScript side beyond vellumine.h: the function
+// that hands output over to JavaScript, and the layout JavaScript reads the options table in.
+#include <cstddef>
+#include <cstdint>
+
+#include "vellumine.h"
+
+// JavaScript's side: takes bytes[0, n) of the output of the conversion numbered `sink`;
+// returns 0 when it took them.
+extern "C" __attribute__((import_module("env"), import_name("vellumine_take"))) int
+vellumine_take(int sink, const char* bytes, size_t n);
+
+namespace {
+
+int HandToJavaScript(void* sink, const char* bytes, size_t n) {
+  return vellumine_take(static_cast<int>(reinterpret_cast<intptr_t>(sink)), bytes, n);
+}
+
+// JavaScript reads vellumine_option_info and vellumine_option_choice as rows of 32-bit
+// words, in the order of their fields.
+static_assert(sizeof(void*) == 4 && sizeof(int) == 4 && sizeof(size_t) == 4);
+static_assert(offsetof(vellumine_option_info, kind) == 2 * 4);
+static_assert(offsetof(vellumine_option_info, minimum) == 6 * 4);
+static_assert(offsetof(vellumine_option_info, choices) == 11 * 4);
+static_assert(offsetof(vellumine_option_info, choice_count) == 12 * 4);
+static_assert(offsetof(vellumine_option_choice, name) == 1 * 4);
+
+}  // namespace
+
+extern "C" {
+
+// The write function for vellumine_convert_memory and vellumine_converter_start whose
+// context is the number of a JavaScript sink.
+__attribute__((used, export_name("vellumine_js_writer"))) vellumine_write_fn
+vellumine_js_writer(void) {
+  return &HandToJavaScript;
+}
+
+// The size of vellumine_options, for JavaScript to set them aside.
+__attribute__((used, export_name("vellumine_js_options_size"))) size_t
+vellumine_js_options_size(void) {
+  return sizeof(vellumine_options);
+}
+
+}  // extern "C"
