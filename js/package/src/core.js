@@ -84,12 +84,51 @@ function take(sink, bytes, n) {
   const taker = sinks.get(sink);
   if (!taker || taker.error) return 1;
   try {
-    taker.chunks.push(new Uint8Array(wasm.memory.buffer, bytes, n).slice());
-    taker.size += n;
+    taker.take(new Uint8Array(wasm.memory.buffer, bytes, n));
     return 0;
   } catch (error) {
     taker.error = error;  // a JavaScript error never unwinds through the engine
     return 1;
+  }
+}
+
+// The output of one conversion as it comes, kept as the caller asked for it: bytes, plain
+// text decoded as UTF-8 (a character split between two pieces waits for the next), or RTF
+// as one character for each byte.
+class Output {
+  constructor(kind, rtf) {
+    this.kind = kind;
+    this.rtf = rtf;
+    this.decoder = kind === 'string' && !rtf ? new TextDecoder() : null;
+    this.error = null;
+    this.clear();
+  }
+  clear() {
+    this.chunks = [];
+    this.size = 0;
+    this.text = '';
+  }
+  // Bytes in the engine's memory, valid during this call alone.
+  take(view) {
+    if (this.kind === 'bytes') {
+      this.chunks.push(view.slice());
+      this.size += view.length;
+    } else if (this.decoder) {
+      this.text += this.decoder.decode(view, { stream: true });
+    } else {
+      this.text += latin1(view);
+    }
+  }
+  // What came since the last call; last: the output has ended.
+  takeMade(last) {
+    let made;
+    if (this.kind === 'bytes') {
+      made = joined(this.chunks, this.size);
+    } else {
+      made = this.text + (last && this.decoder ? this.decoder.decode() : '');
+    }
+    this.clear();
+    return made;
   }
 }
 
@@ -134,6 +173,15 @@ function engine() {
   autoInit();
   if (wasm) return wasm;
   throw new VellumineError('NOT_READY', 'vellumine is not ready: await init() first');
+}
+
+// Memory a conversion grew the engine's to, which it would keep: past this, the instance is
+// let go of once no conversion runs on it, and made again at the next call.
+const KEPT_MEMORY = 256 << 20;
+let liveConverters = 0;  // streaming conversions started and not yet let go of
+
+function letGoOfLargeMemory() {
+  if (wasm && liveConverters === 0 && wasm.memory.buffer.byteLength > KEPT_MEMORY) wasm = null;
 }
 
 // Runs call on the engine; a trap (the engine's memory exhausted) leaves the instance
@@ -302,6 +350,34 @@ function failure(exports, result) {
   return new VellumineError(code, readString(exports, exports.vellumine_result_text(result)));
 }
 
+// The page in the engine's memory: a string written there as UTF-8 (room for it grown as
+// its characters need), bytes copied.
+function pageIn(exports, input) {
+  if (typeof input !== 'string') {
+    const bytes = inputBytes(input).bytes;
+    return { at: copyIn(exports, bytes), length: bytes.length };
+  }
+  const encoder = new TextEncoder();
+  let room = input.length + (input.length >> 4) + 16;
+  let at = allocate(exports, room);
+  let read = 0;
+  let length = 0;
+  for (;;) {
+    const done = encoder.encodeInto(read === 0 ? input : input.slice(read),
+                                    new Uint8Array(exports.memory.buffer, at + length, room - length));
+    read += done.read;
+    length += done.written;
+    if (read === input.length) return { at, length };
+    room = length + 3 * (input.length - read) + 16;
+    const grown = exports.realloc(at, room);
+    if (grown === 0) {
+      exports.free(at);
+      throw new VellumineError('OUT_OF_MEMORY', 'out of memory');
+    }
+    at = grown;
+  }
+}
+
 function inputBytes(input) {
   if (typeof input === 'string') return { bytes: new TextEncoder().encode(input), text: true };
   if (input instanceof Uint8Array) return { bytes: input, text: false };
@@ -314,6 +390,7 @@ function inputBytes(input) {
 
 function joined(chunks, size) {
   if (chunks.length === 1) return chunks[0];
+  if (chunks.length === 0) return new Uint8Array(0);
   const all = new Uint8Array(size);
   let at = 0;
   for (const chunk of chunks) {
@@ -339,32 +416,29 @@ function latin1(bytes) {
  */
 function convert(input, given) {
   const output = outputKind(given);
-  const { bytes, text } = inputBytes(input);
-  const values = optionValues(given, text);
-  const rtf = values.get('format') !== 'text';
-  const taker = { chunks: [], size: 0, error: null };
+  const values = optionValues(given, typeof input === 'string');
+  const taker = new Output(output, values.get('format') !== 'text');
   const sink = nextSink++;
   sinks.set(sink, taker);
   try {
     guarded((exports) => {
       const options = writeOptions(exports, values);
-      const page = copyIn(exports, bytes);
+      const page = pageIn(exports, input);
       try {
-        const result = exports.vellumine_convert_memory(page, bytes.length, options.at,
+        const result = exports.vellumine_convert_memory(page.at, page.length, options.at,
                                                         exports.vellumine_js_writer(), sink);
         if (taker.error) throw taker.error;
         if (result !== 0) throw failure(exports, result);
       } finally {
-        exports.free(page);
+        exports.free(page.at);
         options.free();
       }
     });
   } finally {
     sinks.delete(sink);
+    letGoOfLargeMemory();
   }
-  const out = joined(taker.chunks, taker.size);
-  if (output === 'bytes') return out;
-  return rtf ? latin1(out) : new TextDecoder().decode(out);
+  return taker.takeMade(true);
 }
 
 const unfreed = typeof FinalizationRegistry !== 'undefined'
@@ -379,19 +453,18 @@ const unfreed = typeof FinalizationRegistry !== 'undefined'
 function createConverter(given) {
   const output = outputKind(given);
   const values = optionValues(given, false);
-  const rtf = values.get('format') !== 'text';
-  const decoder = rtf ? null : new TextDecoder();
   let exports = engine();
   let converter = 0;
   let options = null;
   let text = null;  // whether the chunks are strings, once the first has come
   let pending = '';  // a string chunk's last high surrogate, for the next chunk
   let done = false;
-  const taker = { chunks: [], size: 0, error: null };
+  const taker = new Output(output, values.get('format') !== 'text');
   const sink = nextSink++;
   const free = () => {
     if (converter !== 0 && wasm === exports) exports.vellumine_converter_free(converter);
     if (options && wasm === exports) options.free();
+    if (converter !== 0) liveConverters--;
     converter = 0;
     options = null;
     sinks.delete(sink);
@@ -407,6 +480,7 @@ function createConverter(given) {
         const result = e.vellumine_converter_start(options.at, e.vellumine_js_writer(), sink, slot);
         if (result !== 0) throw failure(e, result);
         converter = new DataView(e.memory.buffer).getUint32(slot, true);
+        liveConverters++;
       } finally {
         e.free(slot);
       }
@@ -415,13 +489,7 @@ function createConverter(given) {
     if (unfreed) unfreed.register(handle, free, token);
   };
 
-  const made = () => {
-    const out = joined(taker.chunks, taker.size);
-    taker.chunks = [];
-    taker.size = 0;
-    if (output === 'bytes') return out;
-    return rtf ? latin1(out) : decoder.decode(out, { stream: !done });
-  };
+  const made = () => taker.takeMade(done);
 
   const run = (call) => {
     if (wasm !== exports) {
@@ -435,12 +503,24 @@ function createConverter(given) {
         if (result !== 0) throw failure(exports, result);
       });
     } catch (error) {
-      free();
-      if (unfreed) unfreed.unregister(token);
       done = true;
+      release();
       throw error;
     }
   };
+  const release = () => {
+    free();
+    if (unfreed) unfreed.unregister(token);
+    letGoOfLargeMemory();
+  };
+  const pushBytes = (bytes) => run((e) => {
+    const at = copyIn(e, bytes);
+    try {
+      return e.vellumine_converter_push(converter, at, bytes.length);
+    } finally {
+      e.free(at);
+    }
+  });
 
   const handle = {
     push(chunk) {
@@ -464,14 +544,7 @@ function createConverter(given) {
         text = false;
       }
       if (converter === 0) start();
-      run((e) => {
-        const at = copyIn(e, bytes);
-        try {
-          return e.vellumine_converter_push(converter, at, bytes.length);
-        } finally {
-          e.free(at);
-        }
-      });
+      pushBytes(bytes);
       return made();
     },
     finish() {
@@ -479,28 +552,18 @@ function createConverter(given) {
       if (converter === 0) start();
       done = true;
       if (pending) {  // a lone high surrogate at the end: written as the encoder writes it
-        const bytes = new TextEncoder().encode(pending);
+        pushBytes(new TextEncoder().encode(pending));
         pending = '';
-        run((e) => {
-          const at = copyIn(e, bytes);
-          try {
-            return e.vellumine_converter_push(converter, at, bytes.length);
-          } finally {
-            e.free(at);
-          }
-        });
       }
       run((e) => e.vellumine_converter_finish(converter));
       const rest = made();
-      free();
-      if (unfreed) unfreed.unregister(token);
+      release();
       return rest;
     },
     /** Stops the conversion and lets go of its memory. */
     cancel() {
       done = true;
-      free();
-      if (unfreed) unfreed.unregister(token);
+      release();
     },
   };
   return handle;
