@@ -3,7 +3,8 @@
 // modes the output must be one document whose group closes only in the trailer (in the
 // default reading: at its last byte); plain text
 // asked for in UTF-8 must be valid UTF-8. A page of more than one block read as it goes,
-// in small blocks and windows, gives the same output.
+// in small blocks and windows, or pushed a piece at a time, gives the same output.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -100,6 +101,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             VELLUMINE_OK ||
         asItGoes.bytes != out)
       std::abort();
+  }
+  // Pushed a piece at a time, in pieces of sizes the page picks, it gives the same output (the
+  // default reading; the classic one holds the pushed page and converts it from memory).
+  if (defaultReading && size > 0) {
+    std::string pushed;
+    vellumine_converter* converter = nullptr;
+    if (vellumine_converter_start(&options, collect, &pushed, &converter) != VELLUMINE_OK)
+      std::abort();
+    const size_t piece = 1 + (size_t{data[size - 1]} * 131 + data[0]) % 9000;
+    for (size_t at = 0; at < size; at += piece) {
+      if (vellumine_converter_push(converter, reinterpret_cast<const char*>(data) + at,
+                                   std::min(piece, size - at)) != VELLUMINE_OK)
+        std::abort();
+    }
+    if (vellumine_converter_finish(converter) != VELLUMINE_OK || pushed != out) std::abort();
+    vellumine_converter_free(converter);
   }
   // Text asked for in UTF-8 is UTF-8 whatever the page.
   if (options.format == VELLUMINE_FORMAT_TEXT && options.text_utf8 &&

@@ -53,16 +53,20 @@ vellumine_result PushedConversion::Hold(const char* bytes, size_t n) {
     n = static_cast<size_t>(static_cast<const char*>(stop) - bytes);
     ended_ = true;
   }
-  held_.Append(bytes, n);
+  if (n > 0) held_.Append(bytes, n);
   if (held_.failed()) return VELLUMINE_OUT_OF_MEMORY;
-  if (ended_ || held_.size() >= kChoiceWindow)
-    return Start(ChooseEncoding(VELLUMINE_ENCODING_AUTO, held_.data(), held_.size()));
+  if (ended_ || held_.size() >= kChoiceWindow) return Start(ChosenFromHeld());
   // Tried again each time the held bytes double, so that the tries cost as much as one.
   if (held_.size() < nextChoice_) return VELLUMINE_OK;
   nextChoice_ = 2 * held_.size();
   EncodingChoice encoding;
   if (!ChooseEncodingFromOpening(held_.data(), held_.size(), encoding)) return VELLUMINE_OK;
   return Start(encoding);
+}
+
+EncodingChoice PushedConversion::ChosenFromHeld() const {
+  // (Nothing held may be no memory at all.)
+  return ChooseEncoding(VELLUMINE_ENCODING_AUTO, held_.empty() ? "" : held_.data(), held_.size());
 }
 
 vellumine_result PushedConversion::Start(const EncodingChoice& encoding) {
@@ -84,7 +88,7 @@ vellumine_result PushedConversion::Finish() {
   if (holdsWholePage()) {
     result = ConvertMemory(held_.data(), held_.size(), options_, out_);
   } else {
-    if (!page_) result = Start(ChooseEncoding(VELLUMINE_ENCODING_AUTO, held_.data(), held_.size()));
+    if (!page_) result = Start(ChosenFromHeld());
     if (result == VELLUMINE_OK) result = page_->Finish();
     if (result == VELLUMINE_OK)
       ProgressReport{options_.progress, options_.progress_context}.Show(kProgressSteps);

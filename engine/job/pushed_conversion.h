@@ -38,6 +38,8 @@ class PushedConversion {
   bool holdsWholePage() const { return options_.reading == VELLUMINE_READING_CLASSIC; }
   // Holds bytes[0, n) until the character set is chosen, then reads them.
   vellumine_result Hold(const char* bytes, size_t n);
+  // Auto's choice for the held bytes as a whole page.
+  EncodingChoice ChosenFromHeld() const;
   // Starts the reading with `encoding` and gives it what was held.
   vellumine_result Start(const EncodingChoice& encoding);
   vellumine_result Fail(vellumine_result result);

@@ -114,6 +114,7 @@ TEST(PushedConversion, ChoosesTheCharacterSetAsForTheWholePage) {
       {"head without a declaration, Latin-1 late", "<head></head><p>" + body + "caf\xE9</p>"},
       {"head without a declaration, Latin-1 early", "<head></head><p>caf\xE9</p>" + body},
       {"a 0x1A before anything settles", "<p>caf\xC3\xA9\x1A\xE9</p>" + body},
+      {"a 0x1A first", "\x1A<p>not read</p>" + body},
   };
   for (const auto& c : cases) {
     for (ConversionMode mode : kModes) {
