@@ -113,10 +113,14 @@ class Output {
     if (this.kind === 'bytes') {
       this.chunks.push(view.slice());
       this.size += view.length;
-    } else if (this.decoder) {
-      this.text += this.decoder.decode(view, { stream: true });
     } else {
-      this.text += latin1(view);
+      try {
+        this.text += this.decoder ? this.decoder.decode(view, { stream: true }) : latin1(view);
+      } catch (error) {
+        if (!(error instanceof RangeError)) throw error;
+        throw new VellumineError('CANNOT_WRITE_OUTPUT', 'the output is too long for a string: ' +
+                                 'ask for bytes (output: "bytes") or use the streaming form');
+      }
     }
   }
   // What came since the last call; last: the output has ended.

@@ -94,3 +94,9 @@ test('a page too large for the engine\'s memory fails with OUT_OF_MEMORY, and th
   assert.equal(codeOf(() => convert(huge, { format: 'text' })), 'OUT_OF_MEMORY');
   assert.equal(convert('<p>after</p>', { format: 'text' }), 'after\r\n');
 });
+
+test('an output too long for a string fails with CANNOT_WRITE_OUTPUT; as bytes it converts', () => {
+  const page = new Uint8Array(600 << 20).fill(0x61);
+  assert.equal(codeOf(() => convert(page, { format: 'text' })), 'CANNOT_WRITE_OUTPUT');
+  assert.equal(convert(page, { format: 'text', output: 'bytes' }).length, (600 << 20) + 2);
+});
