@@ -14,6 +14,8 @@
 //   decode       new TextDecoder().decode(output's bytes), as convert decodes its output
 //                (there, a piece at a time)
 //   utf8Slice    Buffer's toString('utf8') over the output's bytes (Node's own decoder)
+//   latin1Slice  Buffer's toString('latin1') over the same bytes: what decoding would cost
+//                where the output is known to be ASCII (a bound, not the same result)
 //   api wrap 80  convert(text, { format: 'text', wrap: 80 })
 //   html-to-text convert(text, { wordwrap: false }), as bench.mjs times it
 //   h2t wrap 80  html-to-text's convert(text): its defaults, wrapped at 80 columns
@@ -22,6 +24,8 @@
 //                less the same command over a folder of one one-byte page (the process's
 //                start, measured just before in the same round): the engine compiled
 //                natively, reading and writing files (skipped when the command is not built)
+//   per call     convert('<p>x</p>', { format: 'text' }) 1000 times: the fixed cost of a
+//                conversion, in microseconds (not in the pages' MB/s)
 // Each page's speed in bytes and html-to-text is shown too (timed within those rounds).
 // Then the share of api's time in each part, and the ratios that bound bench.mjs's.
 
@@ -95,11 +99,18 @@ const measures = [
   ['decode', () => timed((i) => new TextDecoder().decode(outputs[i]).length)],
   ['utf8Slice', () => timed((i) => Buffer.from(outputs[i].buffer, outputs[i].byteOffset,
     outputs[i].length).toString('utf8').length)],
+  ['latin1Slice', () => timed((i) => Buffer.from(outputs[i].buffer, outputs[i].byteOffset,
+    outputs[i].length).toString('latin1').length)],
   ['api wrap 80', () => timed((i) => vellumineConvert(pages[i].text,
     { format: 'text', wrap: 80 }).length)],
   ['html-to-text', () => timed((i) => htmlToTextConvert(pages[i].text, { wordwrap: false }).length,
     'html-to-text')],
   ['h2t wrap 80', () => timed((i) => htmlToTextConvert(pages[i].text).length)],
+  ['per call', () => {
+    const start = performance.now();
+    for (let i = 0; i < 1000; i++) vellumineConvert('<p>x</p>', { format: 'text' });
+    return performance.now() - start; // ms for 1000 calls: microseconds for one
+  }],
 ];
 if (folders) {
   let start = 0;
@@ -129,6 +140,10 @@ const at = new Map();
 for (const [name, values] of ms) {
   const m = median(values);
   at.set(name, m);
+  if (name === 'per call') {
+    console.log(`  ${name.padEnd(13)} ${m.toFixed(2).padStart(8)} us for one conversion of a tiny page`);
+    continue;
+  }
   const rate = name === '(start)' ? '' : `${(mb / (m / 1e3)).toFixed(1).padStart(8)} MB/s`;
   console.log(`  ${name.padEnd(13)} ${m.toFixed(2).padStart(8)} ms ${rate}`);
 }
