@@ -246,6 +246,12 @@ function optionTable() {
   return table;
 }
 
+let rowsByName = null;
+function optionRows() {
+  if (!rowsByName) rowsByName = new Map(optionTable().map((o) => [o.name, o]));
+  return rowsByName;
+}
+
 /** The options a conversion takes, as the library describes them. */
 function options() {
   return optionTable()
@@ -266,7 +272,7 @@ function optionValues(given, text) {
   if (given === undefined || given === null) given = {};
   if (typeof given !== 'object') throw new TypeError('options must be an object');
   const values = new Map();
-  const rows = new Map(optionTable().map((o) => [o.name, o]));
+  const rows = optionRows();
   for (const [key, value] of Object.entries(given)) {
     if (value === undefined || OWN_OPTIONS.has(key)) continue;
     const name = snakeCase(key);
@@ -296,12 +302,19 @@ function optionValues(given, text) {
     }
     values.set(name, written);
   }
-  if (text && values.has('encoding') && values.get('encoding') !== 'utf-8') {
-    throw invalid('a string is already text: the encoding option applies to bytes (a Uint8Array)');
-  }
-  if (text) values.set('encoding', 'utf-8');
+  if (text) readAsText(values);
   values.set('text_utf8', 'utf-8');  // plain text as Unicode
   return values;
+}
+
+// A string is text already: its UTF-8 is what the engine reads, and no other character set
+// can be asked for.
+function readAsText(values) {
+  const asked = values.get('encoding');
+  if (asked !== undefined && asked !== 'auto' && asked !== 'utf-8') {
+    throw invalid(`a string is already text: encoding "${asked}" applies to bytes (a Uint8Array)`);
+  }
+  values.set('encoding', 'utf-8');
 }
 
 function outputKind(given) {
@@ -323,6 +336,35 @@ function copyIn(exports, bytes) {
   const at = allocate(exports, bytes.length);
   new Uint8Array(exports.memory.buffer, at, bytes.length).set(bytes);
   return at;
+}
+
+// Options written lately, by their values, in the engine they were written in: a page's
+// conversion costs a few microseconds, writing its options as much again.
+const writtenOptions = new Map();
+let writtenIn = null;
+const KEPT_OPTIONS = 16;
+
+// The options in the engine for values, written there or kept from an earlier call; its
+// free() is for the caller's part (nothing: they stay for the next call).
+function optionsFor(exports, values) {
+  if (writtenIn !== exports) {
+    writtenOptions.clear();  // the engine they were written in is gone
+    writtenIn = exports;
+  }
+  const key = [...values].map(([name, value]) => `${name}=${value}`).join('\0');
+  let written = writtenOptions.get(key);
+  if (written) {
+    writtenOptions.delete(key);  // kept as the latest
+  } else {
+    written = writeOptions(exports, values);
+    if (writtenOptions.size === KEPT_OPTIONS) {
+      const [oldest, options] = writtenOptions.entries().next().value;
+      writtenOptions.delete(oldest);
+      options.free();
+    }
+  }
+  writtenOptions.set(key, written);
+  return { at: written.at, free: () => {} };
 }
 
 // The options set aside in the engine (their strings beside them), or an error.
@@ -426,7 +468,7 @@ function convert(input, given) {
   sinks.set(sink, taker);
   try {
     guarded((exports) => {
-      const options = writeOptions(exports, values);
+      const options = optionsFor(exports, values);
       const page = pageIn(exports, input);
       try {
         const result = exports.vellumine_convert_memory(page.at, page.length, options.at,
@@ -478,7 +520,7 @@ function createConverter(given) {
   const start = () => {
     guarded((e) => {
       exports = e;
-      options = writeOptions(e, values);
+      options = optionsFor(e, values);
       const slot = allocate(e, 4);
       try {
         const result = e.vellumine_converter_start(options.at, e.vellumine_js_writer(), sink, slot);
@@ -540,7 +582,7 @@ function createConverter(given) {
           piece = piece.slice(0, -1);
         }
         bytes = new TextEncoder().encode(piece);
-        if (text === null) values.set('encoding', 'utf-8');
+        if (text === null) readAsText(values);
         text = true;
       } else {
         if (text === true) throw new TypeError('the chunks must all be strings or all bytes');

@@ -24,6 +24,11 @@ test('failures carry the code of the library\'s result', () => {
     ['a number out of range', () => convert('x', { wrap: 100001 }), 'INVALID_ARGUMENT'],
     ['a font size out of range', () => convert('x', { fontSize: -1639 }), 'INVALID_ARGUMENT'],
     ['a character set for a string', () => convert('x', { encoding: 'koi8-r' }), 'INVALID_ARGUMENT'],
+    ['auto for a string', () => convert('x', { encoding: 'auto' }), 'none'],
+    ['a character set for string chunks', () =>
+      createConverter({ format: 'text', encoding: 'windows-1251' }).push('<p>x'), 'INVALID_ARGUMENT'],
+    ['a character set for chunks of bytes', () =>
+      createConverter({ format: 'text', encoding: 'windows-1251' }).push(new Uint8Array([0x78])), 'none'],
     ['the library\'s own text switch', () => convert('x', { text_utf8: 'page' }), 'INVALID_ARGUMENT'],
     ['an output that does not exist', () => convert('x', { output: 'blob' }), 'INVALID_ARGUMENT'],
     ['links with the classic reading', () => convert('x', { format: 'text', reading: 'classic', links: 'list' }), 'INVALID_ARGUMENT'],
@@ -99,4 +104,15 @@ test('an output too long for a string fails with CANNOT_WRITE_OUTPUT; as bytes i
   const page = new Uint8Array(600 << 20).fill(0x61);
   assert.equal(codeOf(() => convert(page, { format: 'text' })), 'CANNOT_WRITE_OUTPUT');
   assert.equal(convert(page, { format: 'text', output: 'bytes' }).length, (600 << 20) + 2);
+});
+
+// Options kept from earlier calls (a few of them) give what freshly written ones give.
+test('options written once and kept give the same output as fresh ones', () => {
+  const page = '<p>' + 'several words in a row '.repeat(30) + '</p>';
+  const first = new Map();
+  for (let wrap = 10; wrap < 50; wrap++) first.set(wrap, convert(page, { format: 'text', wrap }));
+  assert.notEqual(first.get(10), first.get(49));
+  for (let wrap = 49; wrap >= 10; wrap--) {
+    assert.equal(convert(page, { format: 'text', wrap }), first.get(wrap), `wrap ${wrap}`);
+  }
 });
