@@ -149,7 +149,7 @@ function buildOptions(rows) {
       control = document.createElement('input');
       control.type = 'number';
       control.step = '1';
-      control.min = String(row.minimum);
+      control.min = String(row.offeredMinimum);
       control.max = String(row.maximum);
       control.value = String(row.default);
       control.inputMode = 'numeric';
@@ -170,7 +170,7 @@ function buildOptions(rows) {
       const hint = document.createElement('span');
       hint.className = 'hint';
       hint.id = `${id}-range`;
-      hint.textContent = `${row.minimum} to ${row.maximum}`;
+      hint.textContent = `${row.offeredMinimum} to ${row.maximum}`;
       control.setAttribute('aria-describedby', hint.id);
       field.append(hint);
     }
@@ -189,8 +189,8 @@ function chosenOptions(text) {
       given[row.name] = control.checked;
     } else if (row.kind === 'number') {
       const value = control.valueAsNumber;
-      if (!Number.isInteger(value)) {
-        say(`${labelOf(row)}: give a whole number from ${row.minimum} to ${row.maximum}.`, 'error');
+      if (!Number.isInteger(value) || value < row.offeredMinimum || value > row.maximum) {
+        say(`${labelOf(row)}: give a whole number from ${row.offeredMinimum} to ${row.maximum}.`, 'error');
         control.focus();
         return null;
       }

@@ -83,7 +83,11 @@ export interface OptionInfo {
   kind: 'choice' | 'switch' | 'number' | 'text';
   summary: string;
   default: string | number | boolean;
+  /** The least number the library takes. */
   minimum: number;
+  /** The least number a program offers people (a font size from 1, where the library takes
+   *  negative sizes too). */
+  offeredMinimum: number;
   maximum: number;
   choices: string[];
 }

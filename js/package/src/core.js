@@ -226,6 +226,7 @@ function optionTable() {
       default: word(4),
       minimum: word(6),
       maximum: word(7),
+      offeredMinimum: word(8),
       choices: [],
     };
     for (let c = 0; c < word(12); c++) {

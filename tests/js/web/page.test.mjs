@@ -207,7 +207,7 @@ describe('the options', () => {
       } else if (row.kind === 'number') {
         assert.equal(seen.type, 'number', row.name);
         assert.equal(Number(seen.value), row.default, row.name);
-        assert.equal(Number(seen.min), row.minimum, row.name);
+        assert.equal(Number(seen.min), row.offeredMinimum, row.name);
         assert.equal(Number(seen.max), row.maximum, row.name);
       } else {
         assert.equal(seen.type, 'text', row.name);
@@ -245,16 +245,18 @@ describe('the options', () => {
     }
   });
 
-  test('a number that is not one is said on the page, and nothing is converted', async () => {
+  test('a number that is not one, or is out of range, is said on the page, and nothing is converted', async () => {
     await page.setInputFiles('#file', EXAMPLES[0]);
-    await setOptions(page, { format: 'text', wrap: '' });
-    try {
-      const done = await convertNow(page);
-      assert.ok(done.error, done.status);
-      assert.match(done.status, /whole number/);
-      assert.equal(done.shown, false);
-    } finally {
-      await setOptions(page, { wrap: 0 });
+    for (const wrong of [{ format: 'text', wrap: '' }, { format: 'rtf', font_size: 0 }]) {
+      await setOptions(page, wrong);
+      try {
+        const done = await convertNow(page);
+        assert.ok(done.error, done.status);
+        assert.match(done.status, /whole number/);
+        assert.equal(done.shown, false);
+      } finally {
+        await setOptions(page, { wrap: 0, font_size: 10 });
+      }
     }
   });
 });
