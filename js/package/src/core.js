@@ -79,12 +79,12 @@ function stubFor(from, name) {
   }
 }
 
-// Output from the engine: bytes[0, n) of the conversion numbered sink.
-function take(sink, bytes, n) {
+// Output from the engine: bytes[0, n) of the conversion numbered sink (all ASCII or not).
+function take(sink, bytes, n, ascii) {
   const taker = sinks.get(sink);
   if (!taker || taker.error) return 1;
   try {
-    taker.take(new Uint8Array(wasm.memory.buffer, bytes, n));
+    taker.take(new Uint8Array(wasm.memory.buffer, bytes, n), ascii !== 0);
     return 0;
   } catch (error) {
     taker.error = error;  // a JavaScript error never unwinds through the engine
@@ -108,14 +108,17 @@ class Output {
     this.size = 0;
     this.text = '';
   }
-  // Bytes in the engine's memory, valid during this call alone.
-  take(view) {
+  // Bytes in the engine's memory, valid during this call alone; ascii: none is 0x80 or above.
+  take(view, ascii) {
     if (this.kind === 'bytes') {
       this.chunks.push(view.slice());
       this.size += view.length;
     } else {
       try {
-        this.text += this.decoder ? this.decoder.decode(view, { stream: true }) : latin1(view);
+        // A piece of ASCII never follows one cut inside a character: the text is UTF-8.
+        this.text += ascii ? asciiDecoder.decode(view)
+                   : this.decoder ? this.decoder.decode(view, { stream: true })
+                   : latin1(view);
       } catch (error) {
         if (!(error instanceof RangeError)) throw error;
         throw new VellumineError('CANNOT_WRITE_OUTPUT', 'the output is too long for a string: ' +
@@ -446,6 +449,10 @@ function joined(chunks, size) {
   }
   return all;
 }
+
+// ASCII read as a string: the Windows-1252 decoder reads bytes below 0x80 as themselves,
+// faster than UTF-8's.
+const asciiDecoder = new TextDecoder('windows-1252');
 
 // RTF is bytes of its code page: as a string, one character for each byte.
 function latin1(bytes) {

@@ -66,6 +66,20 @@ test('a string is read as the text it is, whatever its charset declaration says'
   assert.ok(checked > 100, `${checked} pages were UTF-8`);
 });
 
+test('the strings returned are the output\'s bytes decoded', () => {
+  const bytesAsText = (bytes, way) => (way.options.format === 'text'
+    ? new TextDecoder().decode(bytes)
+    : Buffer.from(bytes).toString('latin1'));
+  const wrong = [];
+  for (const way of ways) {
+    for (const page of pages) {
+      const bytes = convert(page.bytes, { ...way.options, output: 'bytes' });
+      if (convert(page.bytes, way.options) !== bytesAsText(bytes, way)) wrong.push(`${page.name} (${way.name})`);
+    }
+  }
+  assert.deepEqual(wrong, []);
+});
+
 test('plain text comes back as Unicode, RTF as one character for each byte', () => {
   const page = '<h1>Caf\u00e9 \u{1F600}</h1><p>\u0416</p>';
   const text = convert(page, { format: 'text' });
