@@ -1,6 +1,7 @@
 /* convert_page: converts one HTML page with the Vellumine library.
  *
  *     convert_page [-r] PAGE           the page as plain text (-r: as RTF) on standard output
+ *     convert_page [-r] -              standard input's page, converted as it arrives
  *     convert_page [-r] -o DIR PAGE    the page converted into DIR; prints the output's name
  *
  * With --classic the page is read as version 1.2 of the library read it, and the output is
@@ -12,8 +13,9 @@
  *     cc -static -o convert_page convert_page.c $(pkg-config --static --cflags --libs vellumine)
  *
  * The first form reads the page into memory and hands it to vellumine_convert_memory, which
- * gives the output back a piece at a time; the second lets vellumine_convert_file read and
- * write the files. Errors go to standard error. Exit status: 0 the page was converted, 1 it
+ * gives the output back a piece at a time; the second gives a converter the page a piece at
+ * a time as it is read (a page of any length, in bounded memory); the third lets
+ * vellumine_convert_file read and write the files. Errors go to standard error. Exit status: 0 the page was converted, 1 it
  * could not be read, converted or written, 2 wrong arguments. (It builds as C++ too.) */
 #include <errno.h>
 #include <stdio.h>
@@ -69,8 +71,23 @@ static int write_output(void* context, const char* bytes, size_t n) {
   return fwrite(bytes, 1, n, (FILE*)context) == n ? 0 : 1;
 }
 
+/* Converts the page on in as it is read, handing the output to standard output as it is made. */
+static vellumine_result convert_stream(FILE* in, const vellumine_options* options) {
+  static char piece[64 * 1024];
+  vellumine_converter* converter;
+  size_t n;
+  vellumine_result result = vellumine_converter_start(options, write_output, stdout, &converter);
+  if (result != VELLUMINE_OK) return result;
+  while (result == VELLUMINE_OK && (n = fread(piece, 1, sizeof piece, in)) > 0)
+    result = vellumine_converter_push(converter, piece, n);
+  if (result == VELLUMINE_OK)
+    result = ferror(in) ? VELLUMINE_CANNOT_OPEN_INPUT : vellumine_converter_finish(converter);
+  vellumine_converter_free(converter);
+  return result;
+}
+
 static int usage(void) {
-  fprintf(stderr, "usage: %s [-r] [--classic] [-o DIR] PAGE\n", program);
+  fprintf(stderr, "usage: %s [-r] [--classic] [-o DIR] PAGE (\"-\": standard input)\n", program);
   return 2;
 }
 
@@ -90,13 +107,21 @@ int main(int argc, char** argv) {
       options.reading = VELLUMINE_READING_CLASSIC;
     } else if (strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
       directory = argv[++i];
-    } else if (argv[i][0] == '-' || page != NULL) {
+    } else if ((argv[i][0] == '-' && argv[i][1] != '\0') || page != NULL) {
       return usage();
     } else {
       page = argv[i];
     }
   }
   if (page == NULL) return usage();
+  if (strcmp(page, "-") == 0) {
+    if (directory != NULL) return usage(); /* standard input has no name to give an output */
+    result = convert_stream(stdin, &options);
+    if (result != VELLUMINE_OK) {
+      fprintf(stderr, "%s: (standard input): %s\n", program, vellumine_result_text(result));
+      return 1;
+    }
+  } else
 
   if (directory != NULL) {
     char* output;
