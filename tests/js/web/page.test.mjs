@@ -9,69 +9,15 @@
 // (default /usr/bin/chromium).
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
-import { createReadStream, existsSync, readdirSync, statSync } from 'node:fs';
+import { existsSync, statSync } from 'node:fs';
 import { mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
-import http from 'node:http';
 import { tmpdir } from 'node:os';
-import { dirname, extname, join, normalize, resolve, sep } from 'node:path';
-import { fileURLToPath, pathToFileURL } from 'node:url';
-import { chromium } from 'playwright-core';
+import { join, sep } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { CLI, EXAMPLES, RTF_ARGS, ROOT, TEXT_ARGS, closeServer, launchBrowser, native, sameBytes,
+         serve } from './browser.mjs';
 
-const ROOT = resolve(dirname(fileURLToPath(import.meta.url)), '../../..');
 const WEB = join(ROOT, 'out/web');
-const CLI = process.env.VELLUMINE_CLI || join(ROOT, 'build/cli/vellumine');
-const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
-const EXAMPLES = readdirSync(join(ROOT, 'examples'))
-  .filter((name) => /\.(html|asp)$/.test(name))
-  .sort()
-  .map((name) => join(ROOT, 'examples', name));
-
-// ---- a static server for out/web ----
-
-const TYPES = {
-  '.html': 'text/html; charset=utf-8',
-  '.css': 'text/css; charset=utf-8',
-  '.js': 'text/javascript; charset=utf-8',
-  '.mjs': 'text/javascript; charset=utf-8',
-  '.wasm': 'application/wasm',
-  '.json': 'application/json',
-};
-
-function serve(folder) {
-  const server = http.createServer((request, response) => {
-    const path = decodeURIComponent(new URL(request.url, 'http://here').pathname);
-    let file = normalize(join(folder, path));
-    if (file !== folder && !file.startsWith(folder + sep)) {
-      response.writeHead(403).end();
-      return;
-    }
-    if (existsSync(file) && statSync(file).isDirectory()) file = join(file, 'index.html');
-    if (!existsSync(file) || !statSync(file).isFile()) {
-      response.writeHead(404, { 'content-type': 'text/plain' }).end('not found');
-      return;
-    }
-    response.writeHead(200, {
-      'content-type': TYPES[extname(file)] || 'application/octet-stream',
-      'content-length': statSync(file).size,
-      'cache-control': 'no-store',
-    });
-    if (request.method === 'HEAD') response.end();
-    else createReadStream(file).pipe(response);
-  });
-  return new Promise((done) => server.listen(0, '127.0.0.1', () => done(server)));
-}
-
-// ---- the command ----
-
-// The command's output for a page: {status, bytes}.
-function native(args, page) {
-  const run = spawnSync(CLI, ['--stdout', '--quiet', ...args, page], { maxBuffer: 1 << 30 });
-  if (run.error) throw run.error;
-  return { status: run.status, bytes: run.stdout };
-}
-const TEXT_ARGS = ['-f', 'txt', '--text-encoding', 'utf-8'];
-const RTF_ARGS = ['-f', 'rtf', '-t'];
 
 // ---- the page ----
 
@@ -123,16 +69,6 @@ async function convertFile(on, path, options) {
   return download(on);
 }
 
-function sameBytes(actual, expected, what) {
-  if (Buffer.compare(actual, expected) === 0) return;
-  let at = 0;
-  while (at < actual.length && at < expected.length && actual[at] === expected[at]) at++;
-  assert.fail(`${what}: ${actual.length} bytes against the command's ${expected.length}, ` +
-              `first different at byte ${at}: ` +
-              `${JSON.stringify(actual.subarray(at, at + 40).toString('latin1'))} against ` +
-              `${JSON.stringify(expected.subarray(at, at + 40).toString('latin1'))}`);
-}
-
 function within(ms, promise, what) {
   let timer;
   const late = new Promise((_, fail) => { timer = setTimeout(() => fail(new Error(`${what} (in ${ms} ms)`)), ms); });
@@ -159,19 +95,13 @@ before(async () => {
   scratch = await mkdtemp(join(tmpdir(), 'vellumine-web-'));
   server = await serve(WEB);
   base = `http://127.0.0.1:${server.address().port}/`;
-  context = await chromium.launchPersistentContext(join(scratch, 'profile'), {
-    executablePath: CHROMIUM,
-    headless: true,
-    acceptDownloads: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-           '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  context = await launchBrowser(join(scratch, 'profile'), { acceptDownloads: true });
   page = await openPage();
 });
 
 after(async () => {
   if (context) await context.close();
-  if (server) await new Promise((done) => server.close(done));
+  if (server) await closeServer(server);
   if (scratch) await rm(scratch, { recursive: true, force: true });
 });
 
