@@ -474,17 +474,10 @@ TEST(LibraryTest, OptionsSetByNameFromText) {
     }
     expected = options;  // each case on top of the last: every field lands in its place
   }
-  EXPECT_EQ(expected.format, VELLUMINE_FORMAT_TEXT);
-  EXPECT_EQ(expected.encoding, VELLUMINE_ENCODING_KOI8_R);
-  EXPECT_EQ(expected.tables, 0);
-  EXPECT_EQ(expected.font_size, -1638);
-  EXPECT_EQ(expected.wrap, 100000);
-  EXPECT_EQ(expected.text_utf8, 1);
-  EXPECT_EQ(expected.reading, VELLUMINE_READING_CLASSIC);
-  EXPECT_EQ(expected.links, VELLUMINE_LINKS_LIST);
-  EXPECT_EQ(expected.images, VELLUMINE_IMAGES_ALT);
-  EXPECT_STREQ(expected.font_name, "Georgia");
-  EXPECT_STREQ(expected.image_root, "/srv/pictures");
+  EXPECT_EQ(Fields(expected),
+            std::tuple(VELLUMINE_FORMAT_TEXT, 0, VELLUMINE_ENCODING_KOI8_R, "Georgia", -1638, 1,
+                       VELLUMINE_READING_CLASSIC, VELLUMINE_LINKS_LIST, 100000,
+                       VELLUMINE_IMAGES_ALT, "/srv/pictures"));
   vellumine_options older = expected;
   older.size = offsetof(vellumine_options, links);
   EXPECT_EQ(vellumine_option_set(&older, "wrap", "1"), VELLUMINE_INVALID_ARGUMENT);

@@ -173,10 +173,6 @@ TEST(PushedConversion, SaysWhatWentWrong) {
   EXPECT_EQ(converter, nullptr);
   EXPECT_EQ(vellumine_converter_start(nullptr, AppendTo, &out, &converter),
             VELLUMINE_INVALID_ARGUMENT);
-  options.wrap = -1;
-  EXPECT_EQ(vellumine_converter_start(&options, AppendTo, &out, &converter),
-            VELLUMINE_INVALID_ARGUMENT);
-  options.wrap = 0;
   EXPECT_EQ(vellumine_converter_push(nullptr, "a", 1), VELLUMINE_INVALID_ARGUMENT);
   EXPECT_EQ(vellumine_converter_finish(nullptr), VELLUMINE_INVALID_ARGUMENT);
   vellumine_converter_free(nullptr);
