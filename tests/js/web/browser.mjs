@@ -8,7 +8,7 @@ import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { createReadStream, existsSync, readdirSync, statSync } from 'node:fs';
 import http from 'node:http';
-import { dirname, extname, join, normalize, resolve, sep } from 'node:path';
+import { basename, dirname, extname, join, normalize, resolve, sep } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
 
@@ -19,6 +19,8 @@ export const EXAMPLES = readdirSync(join(ROOT, 'examples'))
   .filter((name) => /\.(html|asp)$/.test(name))
   .sort()
   .map((name) => join(ROOT, 'examples', name));
+// The example page whose name holds part.
+export const example = (part) => EXAMPLES.find((path) => basename(path).includes(part));
 
 // ---- a static server for a folder ----
 
@@ -84,6 +86,12 @@ export function native(args, page) {
                         { input: stdin ? page : undefined, maxBuffer: 1 << 30 });
   if (run.error) throw run.error;
   return { status: run.status, bytes: run.stdout };
+}
+// The command's output, as native's, which must succeed: its bytes.
+export function command(args, page) {
+  const run = native(args, page);
+  assert.equal(run.status, 0, `the command ${args.join(' ')} failed`);
+  return run.bytes;
 }
 export const TEXT_ARGS = ['-f', 'txt', '--text-encoding', 'utf-8'];
 export const RTF_ARGS = ['-f', 'rtf', '-t'];

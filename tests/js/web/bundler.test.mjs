@@ -14,43 +14,36 @@ import { spawnSync } from 'node:child_process';
 import { existsSync, readFileSync, readdirSync, statSync } from 'node:fs';
 import { mkdir, mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
-import { basename, join, sep } from 'node:path';
+import { basename, join } from 'node:path';
 import { build, version as viteVersion } from 'vite';
-import { CLI, EXAMPLES, RTF_ARGS, ROOT, TEXT_ARGS, closeServer, launchBrowser, native, sameBytes,
+import { CLI, EXAMPLES, RTF_ARGS, ROOT, TEXT_ARGS, closeServer, command, launchBrowser, sameBytes,
          serve } from './browser.mjs';
 
 // The newest tarball scripts/build-js packed.
 function defaultTarball() {
   const folder = join(ROOT, 'out/npm');
-  const packed = existsSync(folder) ? readdirSync(folder).filter((name) => /^vellumine-.*\.tgz$/.test(name)) : [];
-  if (packed.length === 0) return join(folder, 'vellumine-<version>.tgz');
-  return packed.map((name) => join(folder, name))
-    .sort((a, b) => statSync(b).mtimeMs - statSync(a).mtimeMs)[0];
+  const packed = (existsSync(folder) ? readdirSync(folder) : []).filter((name) => /^vellumine-.*\.tgz$/.test(name))
+    .map((name) => join(folder, name)).sort((a, b) => statSync(b).mtimeMs - statSync(a).mtimeMs);
+  return packed[0] ?? join(folder, 'vellumine-<version>.tgz');
 }
 const TARBALL = process.env.VELLUMINE_TARBALL || defaultTarball();
 
 // ---- the app ----
 
 const APP = {
-  'package.json': JSON.stringify({ name: 'vellumine-bundled-app', private: true, type: 'module' }, null, 2) + '\n',
+  'package.json': '{ "name": "vellumine-bundled-app", "private": true, "type": "module" }\n',
   'index.html': `<!doctype html>
-<html lang="en">
-<head><meta charset="utf-8"><title>vellumine through a bundler</title></head>
-<body>
+<html lang="en"><meta charset="utf-8"><title>vellumine through a bundler</title>
 <script type="module" src="./main.js"></script>
-</body>
-</html>
 `,
+  // window.vellumineReady settles once the page can convert, or could not be made to; then
+  // window.convertPage converts a page (a string, or its bytes as an array of numbers) with
+  // the options given.
   'main.js': `import { init, convert } from 'vellumine';
-
-async function start() {
+window.vellumineReady = (async () => {
   await init();
-  // A page (a string, or its bytes as an array of numbers) converted with the options given.
-  window.convertPage = (page, options) =>
-    convert(typeof page === 'string' ? page : new Uint8Array(page), options);
-}
-// Settles once the page can convert, or could not be made to.
-window.vellumineReady = start();
+  window.convertPage = (page, options) => convert(typeof page === 'string' ? page : new Uint8Array(page), options);
+})();
 `,
 };
 
@@ -66,14 +59,6 @@ async function buildApp(folder) {
   return join(folder, 'dist');
 }
 
-// Every file under folder, relative to it with '/' between names.
-function filesIn(folder, under = '') {
-  return readdirSync(join(folder, under), { withFileTypes: true }).flatMap((entry) => {
-    const name = under ? `${under}/${entry.name}` : entry.name;
-    return entry.isDirectory() ? filesIn(folder, name) : [name];
-  });
-}
-
 // ---- the browser ----
 
 let scratch;
@@ -82,29 +67,9 @@ let server;
 let context;
 let page;
 const wasmFetched = [];  // {path, status, type} of each .wasm the page fetched
-let readiness = null;
 
-// The page, opened once, with the module ready: fails with init()'s error otherwise.
-function ready() {
-  if (!readiness) {
-    readiness = (async () => {
-      page = await context.newPage();
-      page.setDefaultTimeout(30_000);
-      page.on('response', (response) => {
-        const url = new URL(response.url());
-        if (url.pathname.endsWith('.wasm')) {
-          wasmFetched.push({ path: url.pathname, status: response.status(),
-                             type: response.headers()['content-type'] });
-        }
-      });
-      await page.goto(`http://127.0.0.1:${server.address().port}/`);
-      await page.waitForFunction(() => window.vellumineReady !== undefined);
-      await page.evaluate(() => window.vellumineReady);
-    })();
-  }
-  return readiness;
-}
-
+// The app built and served, and its page opened with the module ready: fails with init()'s
+// error otherwise.
 before(async () => {
   assert.ok(existsSync(TARBALL), `no package at ${TARBALL}: run scripts/build-js`);
   assert.ok(existsSync(CLI), `${CLI} is not built`);
@@ -112,6 +77,17 @@ before(async () => {
   dist = await buildApp(join(scratch, 'app'));
   server = await serve(dist);
   context = await launchBrowser(join(scratch, 'profile'));
+  page = await context.newPage();
+  page.setDefaultTimeout(30_000);
+  page.on('response', (response) => {
+    const { pathname } = new URL(response.url());
+    if (pathname.endsWith('.wasm')) {
+      wasmFetched.push({ path: pathname, status: response.status(), type: response.headers()['content-type'] });
+    }
+  });
+  await page.goto(`http://127.0.0.1:${server.address().port}/`);
+  await page.waitForFunction(() => window.vellumineReady !== undefined);
+  await page.evaluate(() => window.vellumineReady);
 });
 
 after(async () => {
@@ -122,7 +98,7 @@ after(async () => {
 
 describe(`the app built by Vite ${viteVersion}`, () => {
   test('has the WebAssembly module as an asset of its own, and fetches it from there', async () => {
-    const files = filesIn(dist);
+    const files = readdirSync(dist, { recursive: true });
     const wasm = files.filter((name) => name.endsWith('.wasm'));
     assert.equal(wasm.length, 1, `dist/ holds ${wasm.length} .wasm files: ${files.join(', ')}`);
     const installed = await readFile(join(dist, '../node_modules/vellumine/vellumine.wasm'));
@@ -130,7 +106,6 @@ describe(`the app built by Vite ${viteVersion}`, () => {
     const scripts = files.filter((name) => name.endsWith('.js'));
     assert.ok(scripts.some((name) => readFileSync(join(dist, name), 'utf8').includes(basename(wasm[0]))),
               `no script of dist/ (${scripts.join(', ')}) names ${wasm[0]}`);
-    await ready();
     assert.deepEqual(wasmFetched, [{ path: `/${wasm[0]}`, status: 200, type: 'application/wasm' }]);
   });
 
@@ -138,7 +113,6 @@ describe(`the app built by Vite ${viteVersion}`, () => {
     // The page's result as bytes: RTF is one character for each byte, text is Unicode (its
     // UTF-8 is the command's --text-encoding utf-8).
     async function convertInPage(input, options) {
-      await ready();
       const made = await page.evaluate(({ input, options }) => window.convertPage(input, options),
                                        { input, options });
       assert.equal(typeof made, 'string');
@@ -148,13 +122,6 @@ describe(`the app built by Vite ${viteVersion}`, () => {
       return Buffer.from(made, 'latin1');
     }
 
-    // The command's output for the page's bytes, which it converts.
-    function command(args, input) {
-      const run = native(args, input);
-      assert.equal(run.status, 0, `the command ${args.join(' ')} failed`);
-      return run.bytes;
-    }
-
     const FORMATS = [
       ['as plain text', { format: 'text' }, TEXT_ARGS],
       ['as RTF', { format: 'rtf', tables: false }, ['-f', 'rtf']],
@@ -162,27 +129,25 @@ describe(`the app built by Vite ${viteVersion}`, () => {
     ];
 
     for (const example of EXAMPLES) {
-      const name = example.slice(example.lastIndexOf(sep) + 1);
+      const name = basename(example);
       test(name, async (t) => {
         const bytes = await readFile(example);
-        let html = null;
+        // The page given its bytes, and as a string when it is UTF-8 (which the command is
+        // told it is): [how, input, the command's arguments added].
+        const inputs = [['given its bytes', [...bytes], []]];
         try {
-          html = new TextDecoder('utf-8', { fatal: true, ignoreBOM: true }).decode(bytes);
+          const html = new TextDecoder('utf-8', { fatal: true, ignoreBOM: true }).decode(bytes);
+          inputs.unshift(['read as a string', html, ['-e', 'utf-8']]);
         } catch {
           // not UTF-8: converted from its bytes alone
         }
         for (const [how, options, args] of FORMATS) {
-          if (html !== null) {
-            await t.test(`read as a string, ${how}`, async () => {
-              const utf8 = Buffer.from(html, 'utf8');
-              sameBytes(await convertInPage(html, options), command([...args, '-e', 'utf-8'], utf8),
-                        `${name} as a string, ${how}`);
+          for (const [given, input, more] of inputs) {
+            await t.test(`${given}, ${how}`, async () => {
+              sameBytes(await convertInPage(input, options), command([...args, ...more], bytes),
+                        `${name} ${given}, ${how}`);
             });
           }
-          await t.test(`given its bytes, ${how}`, async () => {
-            sameBytes(await convertInPage([...bytes], options), command(args, bytes),
-                      `${name} as bytes, ${how}`);
-          });
         }
       });
     }
