@@ -38,19 +38,6 @@ Converted Convert(const std::string& input, const std::string& directory,
                       style), "", steps.calls};
 }
 
-// A write function that collects the output.
-int AppendTo(void* out, const char* bytes, size_t n) {
-  static_cast<std::string*>(out)->append(bytes, n);
-  return 0;
-}
-
-// A page converted in memory through the library's interface: the result and the output.
-Converted ThroughLibrary(const std::string& page, const vellumine_options* options) {
-  Converted run{VELLUMINE_OK, "", {}};
-  run.result = vellumine_convert_memory(page.data(), page.size(), options, AppendTo, &run.out);
-  return run;
-}
-
 constexpr vellumine_reading kReadings[] = {VELLUMINE_READING_CLASSIC, VELLUMINE_READING_DEFAULT};
 
 // A page whose text ends at a 0x1A, with CR LF pairs and a CR alone before it.

@@ -107,6 +107,19 @@ inline Converted ConvertInMemory(std::string_view page, vellumine_options option
   return {result, out.str(), steps.calls};
 }
 
+// A write function that collects the output.
+inline int AppendTo(void* out, const char* bytes, size_t n) {
+  static_cast<std::string*>(out)->append(bytes, n);
+  return 0;
+}
+
+// A page converted in memory through the library's interface: the result and the output.
+inline Converted ThroughLibrary(const std::string& page, const vellumine_options* options) {
+  Converted run{VELLUMINE_OK, "", {}};
+  run.result = vellumine_convert_memory(page.data(), page.size(), options, AppendTo, &run.out);
+  return run;
+}
+
 inline std::string FixturePath(const std::string& name) {
   return VELLUMINE_SOURCE_DIR "/tests/engine/data/" + name;
 }

@@ -52,7 +52,3 @@ export function seeded(seed) {
     return state / 2 ** 32;
   };
 }
-
-export function equalBytes(a, b) {
-  return a.length === b.length && Buffer.compare(Buffer.from(a), Buffer.from(b)) === 0;
-}
