@@ -121,6 +121,8 @@ vellumine_result vellumine_convert_file_to(const char* input_path,
 }
 
 struct vellumine_converter {
+  vellumine_converter(const vellumine_options& options, vellumine_write_fn write, void* context)
+      : conversion(options, write, context) {}
   vellumine::PushedConversion conversion;
 };
 
@@ -132,7 +134,10 @@ vellumine_result vellumine_converter_start(const vellumine_options* options,
   *converter = nullptr;
   if (write == nullptr || !ReadOptions(options, checked)) return VELLUMINE_INVALID_ARGUMENT;
   try {
-    *converter = new vellumine_converter{{checked, write, write_context}};
+    auto started = std::make_unique<vellumine_converter>(checked, write, write_context);
+    if (const vellumine_result failure = started->conversion.failure(); failure != VELLUMINE_OK)
+      return failure;
+    *converter = started.release();
     return VELLUMINE_OK;
   } catch (const std::bad_alloc&) {
     return VELLUMINE_OUT_OF_MEMORY;

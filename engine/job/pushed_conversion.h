@@ -32,7 +32,8 @@ class PushedConversion {
   vellumine_result Push(const char* bytes, size_t n);
   // Ends the page and the output: EmptyInput when nothing was pushed.
   vellumine_result Finish();
-  bool finished() const { return finished_; }
+  // A failure met so far (at the start: no memory for the reading's buffers), or Ok.
+  vellumine_result failure() const { return failure_; }
 
  private:
   bool holdsWholePage() const { return options_.reading == VELLUMINE_READING_CLASSIC; }

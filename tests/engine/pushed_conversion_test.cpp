@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine_test_util.h"
+#include "fast/allocation_limit.h"
 #include "vellumine.h"
 
 namespace vellumine::testing {
@@ -19,10 +20,9 @@ Converted Pushed(const std::string& page, const vellumine_options& options, Cut 
   vellumine_converter* converter = nullptr;
   run.result = vellumine_converter_start(&options, AppendTo, &run.out, &converter);
   if (run.result != VELLUMINE_OK) return run;
-  for (size_t at = 0; at < page.size() && run.result == VELLUMINE_OK;) {
-    const size_t n = std::min(cut(), page.size() - at);
+  for (size_t at = 0, n = 0; at < page.size() && run.result == VELLUMINE_OK; at += n) {
+    n = std::min(cut(), page.size() - at);
     run.result = vellumine_converter_push(converter, page.data() + at, n);
-    at += n;
   }
   if (run.result == VELLUMINE_OK) run.result = vellumine_converter_finish(converter);
   vellumine_converter_free(converter);
@@ -176,6 +176,18 @@ TEST(PushedConversion, SaysWhatWentWrong) {
     pushed = vellumine_converter_push(converter, page.data() + at, std::min<size_t>(4096, page.size() - at));
   EXPECT_EQ(pushed, VELLUMINE_CANNOT_WRITE_OUTPUT);
   EXPECT_EQ(vellumine_converter_finish(converter), VELLUMINE_CANNOT_WRITE_OUTPUT);
+  vellumine_converter_free(converter);
+
+  // No memory for the reading's buffers: said at the start when the character set is named
+  // (the reading starts there), else by the push that starts the reading.
+  LimitBlockAllocations(0);
+  EXPECT_EQ(vellumine_converter_start(&options, AppendTo, &out, &converter),
+            VELLUMINE_OUT_OF_MEMORY);
+  EXPECT_EQ(converter, nullptr);
+  options.encoding = VELLUMINE_ENCODING_AUTO;
+  EXPECT_EQ(vellumine_converter_start(&options, AppendTo, &out, &converter), VELLUMINE_OK);
+  EXPECT_EQ(vellumine_converter_push(converter, "\x1A", 1), VELLUMINE_OUT_OF_MEMORY);
+  LimitBlockAllocations(-1);  // (not left to a failed assertion's early return)
   vellumine_converter_free(converter);
 }
 

@@ -22,19 +22,18 @@ export const pages = [
   ...pagesIn(join(root, 'tests', 'engine', 'data', 'reading'), ['.html']),
 ];
 
-// The ways of converting, as the package's options and the command's arguments.
-export const ways = [];
-for (const reading of ['default', 'classic']) {
-  const classic = reading === 'classic' ? ['--classic'] : [];
-  ways.push(
-    { name: `text, ${reading}`, options: { format: 'text', reading },
-      args: ['-f', 'txt', '--text-encoding', 'utf-8', ...classic] },
-    { name: `rtf, ${reading}`, options: { format: 'rtf', tables: false, reading },
-      args: ['-f', 'rtf', ...classic] },
-    { name: `rtf with tables, ${reading}`, options: { format: 'rtf', reading },
-      args: ['-f', 'rtf', '-t', ...classic] },
-  );
-}
+// The ways of converting, as the package's options and the command's arguments, in each
+// reading.
+const formats = [
+  ['text', { format: 'text' }, ['-f', 'txt', '--text-encoding', 'utf-8']],
+  ['rtf', { format: 'rtf', tables: false }, ['-f', 'rtf']],
+  ['rtf with tables', { format: 'rtf' }, ['-f', 'rtf', '-t']],
+];
+export const ways = ['default', 'classic'].flatMap((reading) => formats.map(([name, options, args]) => ({
+  name: `${name}, ${reading}`,
+  options: { ...options, reading },
+  args: reading === 'classic' ? [...args, '--classic'] : args,
+})));
 
 // The native command's output for bytes given on its standard input (which, like the
 // package, takes pictures from data: addresses alone).
