@@ -209,7 +209,11 @@ def convert_file(path: str | os.PathLike, output_dir: str | os.PathLike, format:
     temporary = os.path.join(os.path.dirname(target),
                              f".{os.path.basename(target)}.{secrets.token_hex(6)}.part")
     try:
-        with open(temporary, "xb") as out:
+        try:
+            out = open(temporary, "xb")
+        except OSError as error:
+            raise CannotOpenOutputError(f"cannot open the output: {error}") from error
+        with out:
             result, _ = _vellumine.convert_file_to(path, values, out.write)
         _check(result)
         os.replace(temporary, target)

@@ -4,6 +4,7 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -58,11 +59,11 @@ struct Sink {
     PyEval_RestoreThread(released);
     released = nullptr;
   }
-  // Takes the lock now and then (at most every 50 ms) to see whether Ctrl-C was pressed.
+  // Takes the lock now and then (at most every 20 ms) to see whether Ctrl-C was pressed.
   void LookForSignals() {
     const auto now = std::chrono::steady_clock::now();
     if (failed || now < nextLook) return;
-    nextLook = now + std::chrono::milliseconds(50);
+    nextLook = now + std::chrono::milliseconds(20);
     Acquire();
     if (PyErr_CheckSignals() != 0) failed = true;
     Release();
@@ -100,6 +101,28 @@ PyObject* Outcome(vellumine_result result, Sink& sink) {
                        static_cast<Py_ssize_t>(sink.kept.size()));
 }
 
+// The page pushed to a converter a piece at a time, Ctrl-C looked for between the pieces (a
+// refused output does not stop the engine's reading of a whole page in memory, and a pushed
+// page stops where it is). Its output is the whole page's where the push form's is: in the
+// default reading, when the character set is named or the page is within the window Auto
+// holds. False when that is not so (nothing was done).
+bool ConvertInPieces(const char* bytes, size_t n, const vellumine_options& options, Sink& sink,
+                     vellumine_result& result) {
+  constexpr size_t kPiece = size_t{4} << 20;
+  if (options.reading != VELLUMINE_READING_DEFAULT ||
+      (options.encoding == VELLUMINE_ENCODING_AUTO && n > VELLUMINE_PUSH_CHOICE_WINDOW))
+    return false;
+  vellumine_converter* converter = nullptr;
+  result = vellumine_converter_start(&options, &Sink::Write, &sink, &converter);
+  for (size_t at = 0; result == VELLUMINE_OK && at < n && !sink.failed; at += kPiece) {
+    result = vellumine_converter_push(converter, bytes + at, std::min(kPiece, n - at));
+    sink.LookForSignals();
+  }
+  if (result == VELLUMINE_OK && !sink.failed) result = vellumine_converter_finish(converter);
+  vellumine_converter_free(converter);
+  return true;
+}
+
 // convert(data, options, write=None) -> (result, bytes | None)
 PyObject* Convert(PyObject*, PyObject* args) {
   Py_buffer page;
@@ -115,9 +138,11 @@ PyObject* Convert(PyObject*, PyObject* args) {
   sink.write = write == Py_None ? nullptr : write;
   sink.Attach(options.value);
   sink.Release();
-  const vellumine_result result =
-      vellumine_convert_memory(static_cast<const char*>(page.buf), static_cast<size_t>(page.len),
-                               &options.value, &Sink::Write, &sink);
+  const auto* bytes = static_cast<const char*>(page.buf);
+  const auto n = static_cast<size_t>(page.len);
+  vellumine_result result = VELLUMINE_OK;
+  if (!ConvertInPieces(bytes, n, options.value, sink, result))
+    result = vellumine_convert_memory(bytes, n, &options.value, &Sink::Write, &sink);
   sink.Acquire();
   PyBuffer_Release(&page);
   return Outcome(result, sink);

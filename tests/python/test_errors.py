@@ -1,0 +1,109 @@
+"""Every failure is an exception: the input's as open() raises them, the library's results
+as VellumineError's kinds, wrong options as TypeError or ValueError, Ctrl-C as
+KeyboardInterrupt, promptly."""
+import io
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import textwrap
+import time
+import unittest
+
+import vellumine
+from helpers import ROOT
+
+
+def raised(call):
+    try:
+        call()
+    except BaseException as error:  # noqa: B902 (KeyboardInterrupt is one of them)
+        return type(error)
+    return None
+
+
+class Errors(unittest.TestCase):
+    def test_each_failure_raises_its_exception(self):
+        example = os.path.join(ROOT, "examples", "latin1-cafe-menu.html")
+        with tempfile.TemporaryDirectory() as folder:
+            cases = [
+                ("an empty str", lambda: vellumine.convert("", "text"), vellumine.EmptyInputError),
+                ("no bytes", lambda: vellumine.convert(b"", "rtf"), vellumine.EmptyInputError),
+                ("an empty stream", lambda: vellumine.convert_stream(io.BytesIO(), io.BytesIO(), "text"),
+                 vellumine.EmptyInputError),
+                ("no such format", lambda: vellumine.convert("x", "txt"), ValueError),
+                ("no format", lambda: vellumine.convert("x", None), TypeError),
+                ("no such option", lambda: vellumine.convert("x", "text", colour="red"), TypeError),
+                ("no such choice", lambda: vellumine.convert("x", "text", links="all"), ValueError),
+                ("a number out of range", lambda: vellumine.convert("x", "text", wrap=100001), ValueError),
+                ("a number as a str", lambda: vellumine.convert("x", "text", wrap="72"), TypeError),
+                ("a switch as an int", lambda: vellumine.convert("x", "rtf", tables=1), TypeError),
+                ("a character set for a str", lambda: vellumine.convert("x", "text", encoding="koi8-r"),
+                 ValueError),
+                ("links with the classic reading",
+                 lambda: vellumine.convert("x", "text", reading="classic", links="list"),
+                 vellumine.InvalidArgumentError),
+                ("a page that is neither", lambda: vellumine.convert(42, "text"), TypeError),
+                ("a missing file", lambda: vellumine.convert_file(os.path.join(folder, "none.html"), folder, "text"),
+                 FileNotFoundError),
+                ("a folder for a file", lambda: vellumine.convert_file(folder, folder, "text"), IsADirectoryError),
+                ("an output folder that is not there",
+                 lambda: vellumine.convert_file(example, os.path.join(folder, "none"), "text"),
+                 vellumine.CannotOpenOutputError),
+                ("a writer that fails", lambda: vellumine.convert_stream(
+                    open(example, "rb"), _FailingWriter(), "text"), OSError),
+            ]
+            for name, call, error in cases:
+                with self.subTest(name):
+                    self.assertIs(raised(call), error)
+            self.assertEqual(os.listdir(folder), [])  # nothing left behind
+
+    def test_the_librarys_results_are_vellumine_errors_named_after_them(self):
+        self.assertTrue(issubclass(vellumine.EmptyInputError, vellumine.VellumineError))
+        self.assertTrue(issubclass(vellumine.CannotWriteOutputError, vellumine.OutputError))
+        self.assertEqual(str(vellumine.EmptyInputError()), "the input is empty")
+
+    @unittest.skipIf(os.geteuid() == 0, "root reads every file")
+    def test_an_unreadable_file_raises_permission_error(self):
+        with tempfile.TemporaryDirectory() as folder:
+            page = os.path.join(folder, "page.html")
+            with open(page, "wb") as f:
+                f.write(b"<p>x")
+            os.chmod(page, 0)
+            self.assertIs(raised(lambda: vellumine.convert_file(page, folder, "text")), PermissionError)
+
+    def test_ctrl_c_stops_a_long_conversion_promptly(self):
+        child = subprocess.Popen([sys.executable, "-c", textwrap.dedent("""
+            import sys, time, vellumine
+            page = b"<p>" + b"a few words of a long page " * 12_000_000 + b"</p>"
+            vellumine.convert(page[:1000], "text")
+            print("ready", flush=True)
+            start = time.monotonic()
+            try:
+                vellumine.convert(page, "text", encoding="utf-8")
+                print("finished", time.monotonic() - start, flush=True)
+            except KeyboardInterrupt:
+                print("interrupted", time.monotonic() - start, flush=True)
+            """)], stdout=subprocess.PIPE, text=True, env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)))
+        try:
+            self.assertEqual(child.stdout.readline().strip(), "ready")
+            time.sleep(0.3)
+            sent = time.monotonic()
+            child.send_signal(signal.SIGINT)
+            outcome, *seconds = child.stdout.readline().split()
+            answered = time.monotonic() - sent
+        finally:
+            child.kill()
+            child.wait()
+        self.assertEqual(outcome, "interrupted", f"after {seconds} s")
+        self.assertLess(answered, 0.5)
+
+
+class _FailingWriter:
+    def write(self, data):
+        raise OSError("the disk is full")
+
+
+if __name__ == "__main__":
+    unittest.main()
