@@ -165,10 +165,6 @@ def _check(result: int) -> None:
         raise error() if error is not VellumineError else VellumineError(_vellumine.result_text(result))
 
 
-def _as_output(data: bytes, format: str) -> str:
-    return data.decode("utf-8") if format == "text" else data.decode("latin-1")
-
-
 def convert(html: str | bytes, format: str, *, as_bytes: bool = False, **options) -> str | bytes:
     """Converts a page (str: text; bytes: a file's bytes) into format, "text" or "rtf".
 
@@ -176,15 +172,13 @@ def convert(html: str | bytes, format: str, *, as_bytes: bool = False, **options
     as bytes with as_bytes=True. Raises EmptyInputError for an empty page, TypeError or
     ValueError for wrong options, and VellumineError's other kinds for the library's failures.
     """
-    if isinstance(html, str):
-        data, text = html.encode("utf-8", "surrogatepass"), True
-    elif isinstance(html, (bytes, bytearray, memoryview)):
-        data, text = html, False
-    else:
+    text = isinstance(html, str)
+    if not text and not isinstance(html, (bytes, bytearray, memoryview)):
         raise TypeError(f"html must be str or bytes, not {type(html).__name__}")
-    result, output = _vellumine.convert(data, _option_values(format, options, text))
+    kept = 0 if as_bytes else 1 if format == "text" else 2  # bytes, UTF-8, a character a byte
+    result, output = _vellumine.convert(html, _option_values(format, options, text), kept)
     _check(result)
-    return output if as_bytes else _as_output(output, format)
+    return output
 
 
 def convert_file(path: str | os.PathLike, output_dir: str | os.PathLike, format: str,

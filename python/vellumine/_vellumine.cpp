@@ -92,13 +92,19 @@ struct Sink {
   }
 };
 
-// (result, output): output is the kept bytes (or None when they went to write); NULL when an
-// exception stopped the conversion.
-PyObject* Outcome(vellumine_result result, Sink& sink) {
+// What a conversion's kept output is handed back as.
+enum class Kept { Bytes = 0, Utf8 = 1, Latin1 = 2 };
+
+// (result, output): output is the kept bytes as `kept` asks (None when they went to write);
+// NULL when an exception stopped the conversion.
+PyObject* Outcome(vellumine_result result, Sink& sink, Kept kept = Kept::Bytes) {
   if (sink.failed) return nullptr;
   if (sink.write) return Py_BuildValue("(iO)", static_cast<int>(result), Py_None);
-  return Py_BuildValue("(iy#)", static_cast<int>(result), sink.kept.data(),
-                       static_cast<Py_ssize_t>(sink.kept.size()));
+  const auto n = static_cast<Py_ssize_t>(sink.kept.size());
+  PyObject* output = kept == Kept::Utf8     ? PyUnicode_DecodeUTF8(sink.kept.data(), n, "strict")
+                     : kept == Kept::Latin1 ? PyUnicode_DecodeLatin1(sink.kept.data(), n, "strict")
+                                            : PyBytes_FromStringAndSize(sink.kept.data(), n);
+  return output ? Py_BuildValue("(iN)", static_cast<int>(result), output) : nullptr;
 }
 
 // The page pushed to a converter a piece at a time, Ctrl-C looked for between the pieces (a
@@ -123,29 +129,41 @@ bool ConvertInPieces(const char* bytes, size_t n, const vellumine_options& optio
   return true;
 }
 
-// convert(data, options, write=None) -> (result, bytes | None)
+// convert(page, options, kept=0) -> (result, output): page a str (its UTF-8, which the str
+// keeps) or bytes-like; the output as bytes (kept 0), or a str of its UTF-8 (1) or of one
+// character a byte (2).
 PyObject* Convert(PyObject*, PyObject* args) {
-  Py_buffer page;
+  PyObject* input;
   PyObject* given;
-  PyObject* write = Py_None;
-  if (!PyArg_ParseTuple(args, "y*O|O:convert", &page, &given, &write)) return nullptr;
-  Options options;
-  if (!ReadOptions(given, options)) {
-    PyBuffer_Release(&page);
-    return nullptr;
+  int kept = 0;
+  if (!PyArg_ParseTuple(args, "OO|i:convert", &input, &given, &kept)) return nullptr;
+  Py_buffer page{};
+  const char* bytes;
+  Py_ssize_t length;
+  const bool text = PyUnicode_Check(input);
+  if (text) {
+    bytes = PyUnicode_AsUTF8AndSize(input, &length);
+    if (!bytes) return nullptr;
+  } else {
+    if (PyObject_GetBuffer(input, &page, PyBUF_SIMPLE) != 0) return nullptr;
+    bytes = static_cast<const char*>(page.buf);
+    length = page.len;
   }
+  Options options;
   Sink sink;
-  sink.write = write == Py_None ? nullptr : write;
-  sink.Attach(options.value);
-  sink.Release();
-  const auto* bytes = static_cast<const char*>(page.buf);
-  const auto n = static_cast<size_t>(page.len);
   vellumine_result result = VELLUMINE_OK;
-  if (!ConvertInPieces(bytes, n, options.value, sink, result))
-    result = vellumine_convert_memory(bytes, n, &options.value, &Sink::Write, &sink);
-  sink.Acquire();
-  PyBuffer_Release(&page);
-  return Outcome(result, sink);
+  if (ReadOptions(given, options)) {
+    sink.Attach(options.value);
+    sink.Release();
+    const auto n = static_cast<size_t>(length);
+    if (!ConvertInPieces(bytes, n, options.value, sink, result))
+      result = vellumine_convert_memory(bytes, n, &options.value, &Sink::Write, &sink);
+    sink.Acquire();
+  } else {
+    sink.failed = true;
+  }
+  if (!text) PyBuffer_Release(&page);
+  return Outcome(result, sink, static_cast<Kept>(kept));
 }
 
 // convert_file_to(path, options, write) -> (result, None)
@@ -306,7 +324,7 @@ PyType_Spec kConverterSpec = {"vellumine._vellumine.Converter", sizeof(Converter
 
 PyMethodDef kMethods[] = {
     {"convert", Convert, METH_VARARGS,
-     "convert(data, options, write=None) -> (result, output): a page in memory"},
+     "convert(page, options, kept=0) -> (result, output): a page in memory"},
     {"convert_file_to", ConvertFileTo, METH_VARARGS,
      "convert_file_to(path, options, write) -> (result, None): a file, its output to write"},
     {"output_path", OutputPath, METH_VARARGS,
