@@ -11,6 +11,7 @@ from setuptools import Extension, setup
 from setuptools.command.build_ext import build_ext
 
 here = os.path.dirname(os.path.abspath(__file__))
+os.makedirs(os.path.join(here, "build-python"), exist_ok=True)
 with open(os.path.join(here, "CMakeLists.txt"), encoding="utf-8") as cmake:
     version = re.search(r"project\(Vellumine VERSION ([0-9.]+)", cmake.read()).group(1)
 
@@ -50,5 +51,7 @@ setup(
     ext_modules=[module],
     cmdclass={"build_ext": BuildExt},
     python_requires=">=3.11",
-    options={"bdist_wheel": {"py_limited_api": "cp311"}},
+    # Out of CMake's build/ (the native build's folder).
+    options={"bdist_wheel": {"py_limited_api": "cp311"}, "build": {"build_base": "build-python"},
+             "egg_info": {"egg_base": "build-python"}},
 )
