@@ -49,6 +49,27 @@ else()
     # this against the symbol versions the packaged files ask for.
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.36)")
   endif()
+  if(VELLUMINE_PYTHON_PACKAGE_DIR)
+    # The Python module (python/CMakeLists.txt), for Debian's python3. Importing it as root
+    # writes byte code beside it that dpkg does not know of: cleared before the files go, so
+    # that removing the package leaves no folder behind.
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", python3 (>= 3.11)")
+    cmake_path(ABSOLUTE_PATH VELLUMINE_PYTHON_PACKAGE_DIR
+               BASE_DIRECTORY ${CPACK_PACKAGING_INSTALL_PREFIX} OUTPUT_VARIABLE python_package_dir)
+    file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/debian/prerm CONTENT "#!/bin/sh
+set -e
+rm -rf '${python_package_dir}/__pycache__'
+")
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/prerm)
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+    unset(python_package_dir)
+    # CPack looks for a shared library's name in every shared object it packages, and warns
+    # (to developers) that the module has none: a Python module is loaded by its path, and
+    # has no place in the shlibs file. Developers' warnings are left out when packaging.
+    set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/debian/cpack-options.cmake)
+    file(CONFIGURE OUTPUT ${CPACK_PROJECT_CONFIG_FILE}
+         CONTENT "set(CMAKE_SUPPRESS_DEVELOPER_WARNINGS ON)\n")
+  endif()
   # A shlibs file for packages built against libvellumine.so.1; ldconfig after installing
   # and removing.
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
@@ -66,6 +87,9 @@ set(CPACK_PACKAGE_DESCRIPTION "A fast, byte-oriented converter of HTML pages int
 documents or plain text, for the shell: standard streams, recursive and parallel batches, \
 UTF-8 and Cyrillic pages; and the library behind it, with a C interface (shared and \
 static, a pkg-config file and an example).")
+if(VELLUMINE_PYTHON_PACKAGE_DIR)
+  string(APPEND CPACK_PACKAGE_DESCRIPTION " With them, the module vellumine for Python 3.")
+endif()
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
