@@ -53,7 +53,8 @@ else()
     # The Python module (python/CMakeLists.txt), for Debian's python3. Importing it as root
     # writes byte code beside it that dpkg does not know of: cleared before the files go, so
     # that removing the package leaves no folder behind.
-    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", python3 (>= 3.11)")
+    # Recommended, not required: the command line and the library need no Python.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3 (>= 3.11)")
     cmake_path(ABSOLUTE_PATH VELLUMINE_PYTHON_PACKAGE_DIR
                BASE_DIRECTORY ${CPACK_PACKAGING_INSTALL_PREFIX} OUTPUT_VARIABLE python_package_dir)
     file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/debian/prerm CONTENT "#!/bin/sh
