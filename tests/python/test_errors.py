@@ -74,11 +74,14 @@ class Errors(unittest.TestCase):
             self.assertIs(raised(lambda: vellumine.convert_file(page, folder, "text")), PermissionError)
 
     def test_ctrl_c_stops_a_long_conversion_promptly(self):
+        # Measured against the same conversion run whole just before, in the same process: the
+        # interrupted one ends in well under the time the whole one took.
         child = subprocess.Popen([sys.executable, "-c", textwrap.dedent("""
-            import sys, time, vellumine
+            import time, vellumine
             page = b"<p>" + b"a few words of a long page " * 12_000_000 + b"</p>"
-            vellumine.convert(page[:1000], "text")
-            print("ready", flush=True)
+            start = time.monotonic()
+            vellumine.convert(page, "text", encoding="utf-8")
+            print("whole", time.monotonic() - start, flush=True)
             start = time.monotonic()
             try:
                 vellumine.convert(page, "text", encoding="utf-8")
@@ -87,17 +90,16 @@ class Errors(unittest.TestCase):
                 print("interrupted", time.monotonic() - start, flush=True)
             """)], stdout=subprocess.PIPE, text=True, env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)))
         try:
-            self.assertEqual(child.stdout.readline().strip(), "ready")
-            time.sleep(0.3)
-            sent = time.monotonic()
+            word, whole = child.stdout.readline().split()
+            self.assertEqual(word, "whole")
+            time.sleep(float(whole) / 10)
             child.send_signal(signal.SIGINT)
-            outcome, *seconds = child.stdout.readline().split()
-            answered = time.monotonic() - sent
+            outcome, seconds = child.stdout.readline().split()
         finally:
             child.kill()
             child.wait()
-        self.assertEqual(outcome, "interrupted", f"after {seconds} s")
-        self.assertLess(answered, 0.5)
+        self.assertEqual(outcome, "interrupted")
+        self.assertLess(float(seconds), float(whole) / 2)
 
 
 class _FailingWriter:
