@@ -208,38 +208,45 @@ def parse_arguments(argv: list[str] | None) -> argparse.Namespace:
     return args
 
 
-def run(args: argparse.Namespace, client) -> int:
-    """Converts the pages on client's cluster; gives the exit status."""
+class Plan:
+    """The pages to convert, found before the cluster is called on."""
+
+    def __init__(self, args: argparse.Namespace):
+        source = os.path.abspath(args.source)
+        if not os.path.isdir(source):
+            source = os.path.dirname(source)
+        out = os.path.abspath(args.output)
+        self.pages = listed_pages(source, args.files) if args.files else walk(source)
+        self.manifest = args.manifest or os.path.join(out, "manifest.jsonl")
+        os.makedirs(out, exist_ok=True)
+        # Each page's mirrored folder made, and its output claimed in the walk's order: a
+        # later page whose output an earlier one takes is refused, as the command refuses it.
+        # Pages and outputs are paths relative to DIR and OUT.
+        claims: dict[str, str] = {}
+        self.work = []  # (page, output, (page's path, output folder, output's path))
+        self.refused = []  # (page, output, the earlier page that takes the output)
+        self.outputs: dict[str, set[str]] = {}  # folder -> names of the outputs
+        for relative in self.pages:
+            output_dir = os.path.join(out, os.path.dirname(relative))
+            name = output_name(os.path.basename(relative), args.format)
+            os.makedirs(output_dir, exist_ok=True)
+            key = os.path.join(os.path.realpath(output_dir), name)
+            output_relative = os.path.join(os.path.dirname(relative), name)
+            if key in claims:
+                self.refused.append((relative, output_relative, claims[key]))
+                continue
+            claims[key] = relative
+            self.outputs.setdefault(output_dir, set()).add(name)
+            task = (os.path.join(source, relative), output_dir, os.path.join(output_dir, name))
+            self.work.append((relative, output_relative, task))
+
+
+def run(args: argparse.Namespace, plan: Plan, client) -> int:
+    """Converts the plan's pages on client's cluster; gives the exit status."""
     from distributed import as_completed
 
-    source = os.path.abspath(args.source)
-    if not os.path.isdir(source):
-        source = os.path.dirname(source)
-    out = os.path.abspath(args.output)
-    pages = listed_pages(source, args.files) if args.files else walk(source)
-
-    # The mirrored folders made first, then each output claimed in the walk's order: a later
-    # page whose output an earlier one takes is refused, as the command refuses it.
-    claims: dict[str, str] = {}
-    work, refused = [], []
-    outputs: dict[str, set[str]] = {}
-    for relative in pages:
-        page = os.path.join(source, relative)
-        output_dir = os.path.join(out, os.path.dirname(relative))
-        name = output_name(os.path.basename(relative), args.format)
-        os.makedirs(output_dir, exist_ok=True)
-        key = os.path.join(os.path.realpath(output_dir), name)
-        output_relative = os.path.join(os.path.dirname(relative), name)
-        if key in claims:
-            refused.append((relative, output_relative, claims[key]))
-            continue
-        claims[key] = relative
-        outputs.setdefault(output_dir, set()).add(name)
-        work.append((relative, output_relative, (page, output_dir, os.path.join(output_dir, name))))
-
     counts = {"converted": 0, "skipped": 0, "failed": 0}
-    manifest_path = args.manifest or os.path.join(out, "manifest.jsonl")
-    with open(manifest_path, "w", encoding="utf-8") as manifest:
+    with open(plan.manifest, "w", encoding="utf-8") as manifest:
         def record(relative, output_relative, result, error=None, message=None):
             counts[result] += 1
             line = {"page": relative, "output": output_relative, "result": result}
@@ -248,12 +255,12 @@ def run(args: argparse.Namespace, client) -> int:
                 print(f"{relative}: {error}: {message}", file=sys.stderr)
             manifest.write(json.dumps(line) + "\n")
 
-        for relative, output_relative, earlier in refused:
+        for relative, output_relative, earlier in plan.refused:
             record(relative, output_relative, "failed", "OutputTaken",
                    f"will not overwrite just-created {output_relative} (from {earlier}) with {relative}")
         manifest.flush()
 
-        batches = [work[at:at + args.batch] for at in range(0, len(work), args.batch)]
+        batches = [plan.work[at:at + args.batch] for at in range(0, len(plan.work), args.batch)]
         futures = client.map(convert_batch, [[task for _, _, task in batch] for batch in batches],
                              format=args.format, options=args.options, update=not args.force,
                              retries=args.retries, pure=False)
@@ -268,13 +275,13 @@ def run(args: argparse.Namespace, client) -> int:
             for (relative, output_relative, _), result in zip(batch, results):
                 record(relative, output_relative, *result)
             manifest.flush()
-    remove_parts(outputs)
+    remove_parts(plan.outputs)
 
     if not args.quiet:
         seconds = time.monotonic() - args.started
-        print(f"{len(pages)} pages: {counts['converted']} converted, {counts['skipped']} skipped "
-              f"(up to date), {counts['failed']} failed, in {seconds:.1f} seconds; manifest {manifest_path}")
-        if pages and counts["skipped"] == len(pages):
+        print(f"{len(plan.pages)} pages: {counts['converted']} converted, {counts['skipped']} skipped "
+              f"(up to date), {counts['failed']} failed, in {seconds:.1f} seconds; manifest {plan.manifest}")
+        if plan.pages and counts["skipped"] == len(plan.pages):
             print("Nothing to convert: every output is up to date.")
     return 0 if counts["failed"] == 0 else 1
 
@@ -284,20 +291,34 @@ def main(argv: list[str] | None = None, client=None) -> int:
     started = time.monotonic()
     args = parse_arguments(argv)
     args.started = started
+    try:
+        plan = Plan(args)
+    except ValueError as error:  # a listed page outside DIR
+        print(f"{sys.argv[0]}: {error}", file=sys.stderr)
+        return 2
+    except OSError as error:
+        print(f"{sys.argv[0]}: cannot read the pages: {error}", file=sys.stderr)
+        return 1
     # The workers need vellumine alone: this module's functions go to them by value.
-    if __name__ != "__main__":
+    if __name__ != "__main__" and __name__ in sys.modules:
         import cloudpickle
         cloudpickle.register_pickle_by_value(sys.modules[__name__])
     if client is not None:
-        return run(args, client)
+        return run(args, plan, client)
 
     from distributed import Client, LocalCluster
     if args.scheduler:
-        with Client(args.scheduler) as remote:
-            return run(args, remote)
-    with LocalCluster(n_workers=args.workers or os.cpu_count() or 1, threads_per_worker=1, dashboard_address=None) as cluster, \
+        try:
+            remote = Client(args.scheduler)
+        except OSError as error:
+            print(f"{sys.argv[0]}: no scheduler at {args.scheduler}: {error}", file=sys.stderr)
+            return 1
+        with remote:
+            return run(args, plan, remote)
+    workers = args.workers or os.cpu_count() or 1
+    with LocalCluster(n_workers=workers, threads_per_worker=1, dashboard_address=None) as cluster, \
             Client(cluster) as local:
-        return run(args, local)
+        return run(args, plan, local)
 
 
 if __name__ == "__main__":
