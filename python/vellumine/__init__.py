@@ -187,6 +187,8 @@ def convert_file(path: str | os.PathLike, output_dir: str | os.PathLike, format:
     (".txt" or ".rtf"), and returns the output's path. The output appears whole or not at all.
 
     A missing or unreadable input raises FileNotFoundError or PermissionError as open() does.
+    An empty page raises EmptyInputError and, as the command does, leaves an empty output
+    where there was none.
     """
     values = _option_values(format, options, False)
     path = os.fsdecode(path)
@@ -209,6 +211,8 @@ def convert_file(path: str | os.PathLike, output_dir: str | os.PathLike, format:
             raise CannotOpenOutputError(f"cannot open the output: {error}") from error
         with out:
             result, _ = _vellumine.convert_file_to(path, values, out.write)
+        if result == EmptyInputError.result and not os.path.exists(target):
+            os.replace(temporary, target)  # (nothing was written to it)
         _check(result)
         os.replace(temporary, target)
     except BaseException:

@@ -59,6 +59,20 @@ class Errors(unittest.TestCase):
                     self.assertIs(raised(call), error)
             self.assertEqual(os.listdir(folder), [])  # nothing left behind
 
+    def test_an_empty_page_leaves_an_empty_output_where_there_was_none(self):
+        with tempfile.TemporaryDirectory() as folder:
+            page, output = os.path.join(folder, "empty.html"), os.path.join(folder, "empty.txt")
+            open(page, "wb").close()
+            for before, after in [(None, b""), (b"kept", b"kept")]:
+                if before is not None:
+                    with open(output, "wb") as f:
+                        f.write(before)
+                self.assertIs(raised(lambda: vellumine.convert_file(page, folder, "text")),
+                              vellumine.EmptyInputError)
+                with open(output, "rb") as f:
+                    self.assertEqual(f.read(), after)
+            self.assertEqual(sorted(os.listdir(folder)), ["empty.html", "empty.txt"])
+
     def test_the_librarys_results_are_vellumine_errors_named_after_them(self):
         self.assertTrue(issubclass(vellumine.EmptyInputError, vellumine.VellumineError))
         self.assertTrue(issubclass(vellumine.CannotWriteOutputError, vellumine.OutputError))
