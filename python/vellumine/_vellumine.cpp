@@ -107,15 +107,16 @@ PyObject* Outcome(vellumine_result result, Sink& sink, Kept kept = Kept::Bytes) 
   return output ? Py_BuildValue("(iN)", static_cast<int>(result), output) : nullptr;
 }
 
-// The page pushed to a converter a piece at a time, Ctrl-C looked for between the pieces (a
-// refused output does not stop the engine's reading of a whole page in memory, and a pushed
-// page stops where it is). Its output is the whole page's where the push form's is: in the
-// default reading, when the character set is named or the page is within the window Auto
-// holds. False when that is not so (nothing was done).
+// A page of more than one piece pushed to a converter a piece at a time, Ctrl-C looked for
+// between the pieces (a refused output does not stop the engine's reading of a whole page in
+// memory, and a pushed page stops where it is). Its output is the whole page's where the push
+// form's is: in the default reading, when the character set is named or the page is within
+// the window Auto holds. False when that is not so (nothing was done): a page of one piece
+// converts in memory in a few milliseconds, without the converter's buffers.
 bool ConvertInPieces(const char* bytes, size_t n, const vellumine_options& options, Sink& sink,
                      vellumine_result& result) {
   constexpr size_t kPiece = size_t{4} << 20;
-  if (options.reading != VELLUMINE_READING_DEFAULT ||
+  if (n <= kPiece || options.reading != VELLUMINE_READING_DEFAULT ||
       (options.encoding == VELLUMINE_ENCODING_AUTO && n > VELLUMINE_PUSH_CHOICE_WINDOW))
     return false;
   vellumine_converter* converter = nullptr;

@@ -73,11 +73,6 @@ class Errors(unittest.TestCase):
                     self.assertEqual(f.read(), after)
             self.assertEqual(sorted(os.listdir(folder)), ["empty.html", "empty.txt"])
 
-    def test_the_librarys_results_are_vellumine_errors_named_after_them(self):
-        self.assertTrue(issubclass(vellumine.EmptyInputError, vellumine.VellumineError))
-        self.assertTrue(issubclass(vellumine.CannotWriteOutputError, vellumine.OutputError))
-        self.assertEqual(str(vellumine.EmptyInputError()), "the input is empty")
-
     @unittest.skipIf(os.geteuid() == 0, "root reads every file")
     def test_an_unreadable_file_raises_permission_error(self):
         with tempfile.TemporaryDirectory() as folder:
