@@ -45,14 +45,30 @@ bool ReadOptions(PyObject* given, Options& options) {
   return true;
 }
 
+// The interpreter's main thread, the one signal handlers run on.
+unsigned long gMainThread = 0;
+
+// The memory a conversion's output is kept in on this thread, emptied for the next: a thread
+// converting page after page touches fresh memory once (a fresh block for every page costs
+// both threads of a pair, each time its memory goes back to the system). Kept up to 64 MiB.
+std::string& KeptOutput() {
+  thread_local std::string kept;
+  if (kept.capacity() > (size_t{64} << 20)) std::string().swap(kept);
+  kept.clear();
+  return kept;
+}
+
 // A conversion's output and what stops it: the caller's write function (None: the output is
-// kept), an exception it raised, and Ctrl-C, looked for every so often on the main thread.
+// kept), an exception it raised, and Ctrl-C, looked for every so often on the main thread
+// (only there: other threads would take the lock from one another for nothing).
 struct Sink {
   PyObject* write = nullptr;  // borrowed; null: kept in `kept`
-  std::string kept;
+  std::string& kept = KeptOutput();
   PyThreadState* released = nullptr;  // the thread's state while the lock is let go of
   bool failed = false;                // an exception is set: the conversion stops
-  std::chrono::steady_clock::time_point nextLook = std::chrono::steady_clock::now();
+  const bool onMainThread = PyThread_get_thread_ident() == gMainThread;
+  std::chrono::steady_clock::time_point nextLook =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
 
   void Release() { released = PyEval_SaveThread(); }
   void Acquire() {
@@ -61,8 +77,9 @@ struct Sink {
   }
   // Takes the lock now and then (at most every 20 ms) to see whether Ctrl-C was pressed.
   void LookForSignals() {
+    if (!onMainThread || failed) return;
     const auto now = std::chrono::steady_clock::now();
-    if (failed || now < nextLook) return;
+    if (now < nextLook) return;
     nextLook = now + std::chrono::milliseconds(20);
     Acquire();
     if (PyErr_CheckSignals() != 0) failed = true;
@@ -336,7 +353,20 @@ PyMethodDef kMethods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
+// The ident of threading.main_thread(); false with an exception set when it cannot be had.
+bool FindMainThread() {
+  PyObject* threading = PyImport_ImportModule("threading");
+  PyObject* main = threading ? PyObject_CallMethod(threading, "main_thread", nullptr) : nullptr;
+  PyObject* ident = main ? PyObject_GetAttrString(main, "ident") : nullptr;
+  if (ident) gMainThread = PyLong_AsUnsignedLong(ident);
+  Py_XDECREF(ident);
+  Py_XDECREF(main);
+  Py_XDECREF(threading);
+  return ident != nullptr && !PyErr_Occurred();
+}
+
 int Exec(PyObject* module) {
+  if (!FindMainThread()) return -1;
   PyObject* type = PyType_FromSpec(&kConverterSpec);
   if (!type) return -1;
   const int added = PyModule_AddObjectRef(module, "Converter", type);
