@@ -76,10 +76,7 @@ TEST(PushedConversion, GivesTheOutputOfTheWholePageHoweverItIsCut) {
 // Pages whose character set Auto chooses from different places, pushed in small pieces.
 TEST(PushedConversion, ChoosesTheCharacterSetAsForTheWholePage) {
   const std::string body(300 << 10, 'a');
-  const struct {
-    const char* name;
-    std::string page;
-  } cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"byte order mark", "\xEF\xBB\xBF<p>caf\xC3\xA9</p>" + body},
       {"declared in the head", "<head><meta charset=koi8-r></head><p>\xF0\xD2\xC9</p>" + body},
       {"declared after a long head",
@@ -90,12 +87,12 @@ TEST(PushedConversion, ChoosesTheCharacterSetAsForTheWholePage) {
       {"a 0x1A before anything settles", "<p>caf\xC3\xA9\x1A\xE9</p>" + body},
       {"a 0x1A first", "\x1A<p>not read</p>" + body},
   };
-  for (const auto& c : cases) {
+  for (const auto& [name, page] : cases) {
     for (ConversionMode mode : kModes) {
       const vellumine_options options = OptionsFor(mode, VELLUMINE_READING_DEFAULT);
-      SCOPED_TRACE(std::string(c.name) + ", mode " + std::to_string(int(mode)));
-      EXPECT_TRUE(Pushed(c.page, options, [] { return size_t{1000}; }).out ==
-                  ThroughLibrary(c.page, &options).out);
+      SCOPED_TRACE(name + ", mode " + std::to_string(int(mode)));
+      EXPECT_TRUE(Pushed(page, options, [] { return size_t{1000}; }).out ==
+                  ThroughLibrary(page, &options).out);
     }
   }
 }

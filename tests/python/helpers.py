@@ -1,4 +1,4 @@
-"""What the module's tests share: the repository's pages and the native command's output."""
+# What the module's tests share: the repository's pages and the native command's output.
 import os
 import subprocess
 
@@ -24,7 +24,7 @@ WAYS = [(name, format, dict(options, reading=reading), args + (["--classic"] if 
             ("rtf with tables", "rtf", {"tables": True}, ["-f", "rtf", "-t"])]]
 
 
+# The command's output for a page on its standard input (pictures from data: alone).
 def native(data, args):
-    """The command's output for a page on its standard input (pictures from data: alone)."""
     return subprocess.run([CLI, "--stdout", *args, "-"], input=data, capture_output=True,
                           check=True).stdout

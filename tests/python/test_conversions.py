@@ -1,10 +1,11 @@
-"""The module converts every page as the native command does, byte for byte, whatever way
-the page is given: bytes, text, a file or a stream, on one thread or several."""
+# The module converts every page as the native command does, byte for byte, whatever way
+# the page is given: bytes, text, a file or a stream, on one thread or several.
 import io
 import os
 import tempfile
 import unittest
 from concurrent.futures import ThreadPoolExecutor
+from pathlib import Path
 
 import vellumine
 from helpers import PAGES, WAYS, native
@@ -46,13 +47,11 @@ class Conversions(unittest.TestCase):
     def test_files_convert_into_a_folder_under_their_names(self):
         with tempfile.TemporaryDirectory() as folder:
             def through_file(data, format, options):
-                page = os.path.join(folder, "page.html")
-                with open(page, "wb") as f:
-                    f.write(data)
+                page = Path(folder, "page.html")
+                page.write_bytes(data)
                 out = vellumine.convert_file(page, folder, format, image_root="", **options)
-                self.assertEqual(out, os.path.join(folder, "page.txt" if format == "text" else "page.rtf"))
-                with open(out, "rb") as f:
-                    return f.read()
+                self.assertEqual(out, str(page.with_suffix(".txt" if format == "text" else ".rtf")))
+                return Path(out).read_bytes()
             self.assertEqual(self.mismatches(through_file), [])
             self.assertEqual(sorted(os.listdir(folder)), ["page.html", "page.rtf", "page.txt"])
 
@@ -70,6 +69,3 @@ class Conversions(unittest.TestCase):
             together = list(pool.map(lambda job: vellumine.convert(job[0], job[1], as_bytes=True, **job[2]), jobs))
         self.assertTrue(together == alone)
 
-
-if __name__ == "__main__":
-    unittest.main()

@@ -1,6 +1,6 @@
-"""The cluster recipe, python/examples/convert_tree_dask.py: a tree converted on a local Dask
-cluster is laid out byte for byte as the native command's `-r` lays it out, a second run
-skips every page, and a worker killed half-way through a run costs nothing."""
+# The cluster recipe, python/examples/convert_tree_dask.py: a tree converted on a local Dask
+# cluster is laid out byte for byte as the native command's `-r` lays it out, a second run
+# skips every page, and a worker killed half-way through a run costs nothing.
 import json
 import os
 import shutil
@@ -24,9 +24,9 @@ FOLDERS = ["", "news", "news/2024", "shop", "shop/items", "Ünïcode dir"]
 EXTENSIONS = [".html", ".htm", ".asp", ".HTML", ".shtml", ".xhtml", ".aspx"]
 
 
+# count pages, each a repository page with a paragraph of its own number appended (ASCII, so
+# every page's character set still reads it), spread over FOLDERS beside files that are not pages.
 def make_tree(root, count):
-    """count pages, each a repository page with a paragraph of its own number appended (ASCII, so
-    every page's character set still reads it), spread over FOLDERS beside files that are not pages."""
     for folder in FOLDERS:
         Path(root, folder).mkdir(parents=True, exist_ok=True)
         Path(root, folder, "style.css").write_text("p { color: red }\n")
@@ -36,24 +36,23 @@ def make_tree(root, count):
         Path(root, FOLDERS[number % len(FOLDERS)], name).write_bytes(page)
 
 
+# Every file under root but the manifest: its path relative to root -> read(path), its bytes.
 def files_under(root, read=lambda path: Path(path).read_bytes()):
-    """Every file under root but the manifest: its path relative to root -> read(path), its bytes."""
     return {os.path.relpath(os.path.join(directory, name), root): read(os.path.join(directory, name))
             for directory, _, names in os.walk(root) for name in names if name != "manifest.jsonl"}
 
 
 def manifest(out):
-    with open(os.path.join(out, "manifest.jsonl"), encoding="utf-8") as lines:
-        return [json.loads(line) for line in lines]
+    return [json.loads(line) for line in Path(out, "manifest.jsonl").read_text(encoding="utf-8").splitlines()]
 
 
+# The manifest's lines as (output, result), sorted.
 def results(lines):
-    """The manifest's lines as (output, result), sorted."""
     return sorted((line["output"], line["result"]) for line in lines)
 
 
+# Run on each worker: each output written in two halves, a pause between, for a kill to land in.
 def slow_writes(seconds):
-    """Run on each worker: each output written in two halves, a pause between, for a kill to land in."""
     import vellumine
     real = vellumine._vellumine.convert_file_to
 
@@ -72,8 +71,8 @@ class RecipeTest(unittest.TestCase):
         self.work = Path(self.enterContext(tempfile.TemporaryDirectory(prefix="vellumine-dask-")))
         self.site, self.out = self.work / "site", self.work / "out"
 
+    # Runs the example on two local workers, checks its exit status and summary; gives the manifest.
     def recipe(self, *args, status=0, out=None, says=()):
-        """Runs the example on two local workers, checks its exit status and summary; gives the manifest."""
         out = out or self.out
         run = subprocess.run([sys.executable, EXAMPLE, "-j", "2", "-o", out, *args, self.site],
                              capture_output=True, text=True, timeout=120)
@@ -82,8 +81,8 @@ class RecipeTest(unittest.TestCase):
             self.assertIn(text, run.stdout)
         return manifest(out)
 
+    # Checks that self.out holds byte for byte what the command's `-r` makes of self.site; gives it.
     def assertAsTheCommand(self, *args):
-        """Checks that self.out holds byte for byte what the command's `-r` makes of self.site; gives it."""
         subprocess.run([CLI, "-q", "-r", "-o", self.work / "native", *args, self.site], capture_output=True)
         expected, outputs = files_under(self.work / "native"), files_under(self.out)
         self.assertEqual(sorted(outputs), sorted(expected))
@@ -177,6 +176,3 @@ class RecipeTest(unittest.TestCase):
                          sorted(name for name in files_under(self.site) if not name.endswith(".css")))
         self.assertLessEqual({line["result"] for line in lines}, {"converted", "skipped"})
 
-
-if __name__ == "__main__":
-    unittest.main()
