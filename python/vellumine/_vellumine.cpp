@@ -48,22 +48,12 @@ bool ReadOptions(PyObject* given, Options& options) {
 // The interpreter's main thread, the one signal handlers run on.
 unsigned long gMainThread = 0;
 
-// The memory a conversion's output is kept in on this thread, emptied for the next: a thread
-// converting page after page touches fresh memory once (a fresh block for every page costs
-// both threads of a pair, each time its memory goes back to the system). Kept up to 64 MiB.
-std::string& KeptOutput() {
-  thread_local std::string kept;
-  if (kept.capacity() > (size_t{64} << 20)) std::string().swap(kept);
-  kept.clear();
-  return kept;
-}
-
 // A conversion's output and what stops it: the caller's write function (None: the output is
 // kept), an exception it raised, and Ctrl-C, looked for every so often on the main thread
 // (only there: other threads would take the lock from one another for nothing).
 struct Sink {
   PyObject* write = nullptr;  // borrowed; null: kept in `kept`
-  std::string& kept = KeptOutput();
+  std::string kept;
   PyThreadState* released = nullptr;  // the thread's state while the lock is let go of
   bool failed = false;                // an exception is set: the conversion stops
   const bool onMainThread = PyThread_get_thread_ident() == gMainThread;
