@@ -53,7 +53,7 @@ class Errors(unittest.TestCase):
                  lambda: vellumine.convert_file(example, os.path.join(folder, "none"), "text"),
                  vellumine.CannotOpenOutputError),
                 ("a writer that fails", lambda: vellumine.convert_stream(
-                    open(example, "rb"), closed, "text"), ValueError),
+                    io.BytesIO(b"<p>a page"), closed, "text"), ValueError),
             ]
             for name, call, error in cases:
                 with self.subTest(name):
@@ -108,5 +108,6 @@ class Errors(unittest.TestCase):
         finally:
             child.kill()
             child.wait()
+            child.stdout.close()
         self.assertEqual(outcome, "interrupted")
         self.assertLess(float(seconds), float(whole) / 2)
