@@ -14,21 +14,28 @@ function codeOf(call) {
   return 'none';
 }
 
+// A converter of plain text with the options given, fed chunks in turn; null finishes it.
+function feed(options, ...chunks) {
+  const converter = createConverter({ format: 'text', ...options });
+  for (const chunk of chunks) {
+    if (chunk === null) converter.finish();
+    else converter.push(chunk);
+  }
+}
+
 test('failures carry the code of the library\'s result', () => {
   const cases = [
     ['an empty string', () => convert('', { format: 'text' }), 'EMPTY_INPUT'],
     ['no bytes', () => convert(new Uint8Array(0)), 'EMPTY_INPUT'],
-    ['nothing pushed', () => createConverter({ format: 'text' }).finish(), 'EMPTY_INPUT'],
+    ['nothing pushed', () => feed({}, null), 'EMPTY_INPUT'],
     ['an option that does not exist', () => convert('x', { colour: 'red' }), 'INVALID_ARGUMENT'],
     ['a choice that does not exist', () => convert('x', { format: 'txt' }), 'INVALID_ARGUMENT'],
     ['a number out of range', () => convert('x', { wrap: 100001 }), 'INVALID_ARGUMENT'],
     ['a font size out of range', () => convert('x', { fontSize: -1639 }), 'INVALID_ARGUMENT'],
     ['a character set for a string', () => convert('x', { encoding: 'koi8-r' }), 'INVALID_ARGUMENT'],
     ['auto for a string', () => convert('x', { encoding: 'auto' }), 'none'],
-    ['a character set for string chunks', () =>
-      createConverter({ format: 'text', encoding: 'windows-1251' }).push('<p>x'), 'INVALID_ARGUMENT'],
-    ['a character set for chunks of bytes', () =>
-      createConverter({ format: 'text', encoding: 'windows-1251' }).push(new Uint8Array([0x78])), 'none'],
+    ['a character set for string chunks', () => feed({ encoding: 'windows-1251' }, '<p>x'), 'INVALID_ARGUMENT'],
+    ['a character set for chunks of bytes', () => feed({ encoding: 'windows-1251' }, new Uint8Array([0x78])), 'none'],
     ['the library\'s own text switch', () => convert('x', { text_utf8: 'page' }), 'INVALID_ARGUMENT'],
     ['an output that does not exist', () => convert('x', { output: 'blob' }), 'INVALID_ARGUMENT'],
     ['links with the classic reading', () => convert('x', { format: 'text', reading: 'classic', links: 'list' }), 'INVALID_ARGUMENT'],
@@ -36,17 +43,8 @@ test('failures carry the code of the library\'s result', () => {
     ['a switch given as a number', () => convert('x', { tables: 1 }), 'TypeError'],
     ['a page that is neither text nor bytes', () => convert(42), 'TypeError'],
     ['options that are not an object', () => convert('x', 'text'), 'TypeError'],
-    ['a push after the end', () => {
-      const c = createConverter({ format: 'text' });
-      c.push('<p>a');
-      c.finish();
-      c.push('b');
-    }, 'INVALID_ARGUMENT'],
-    ['bytes after strings', () => {
-      const c = createConverter({ format: 'text' });
-      c.push('<p>a');
-      c.push(new Uint8Array([0x62]));
-    }, 'TypeError'],
+    ['a push after the end', () => feed({}, '<p>a', null, 'b'), 'INVALID_ARGUMENT'],
+    ['bytes after strings', () => feed({}, '<p>a', new Uint8Array([0x62])), 'TypeError'],
   ];
   for (const [name, call, code] of cases) assert.equal(codeOf(call), code, name);
 });
