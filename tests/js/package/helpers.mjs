@@ -43,9 +43,10 @@ export function native(bytes, args) {
   return new Uint8Array(run.stdout);
 }
 
-// A generator of numbers from a seed, so that every run cuts and draws the same.
-export function seeded(seed) {
-  let state = seed >>> 0;
+// Numbers from 0 to 1 in a fixed order from the given start, so that every run cuts and
+// draws the same.
+export function fixedNumbers(start) {
+  let state = start >>> 0;
   return () => {
     state = (state * 1664525 + 1013904223) >>> 0;
     return state / 2 ** 32;
