@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "fast/kept_blocks.h"
 #include "translation/output_stream.h"
 #include "vellumine.h"
 
@@ -12,7 +13,7 @@ namespace vellumine {
 
 // Output handed to the caller's function with CR LF line ends, as a file holds them, a
 // block at a time; the first refusal stops every later write.
-class CallbackOutputStream final : public OutputStream {
+class CallbackOutputStream final : public OutputStream, public KeptByThread {
  public:
   CallbackOutputStream(vellumine_write_fn write, void* context) : write_(write), context_(context) {}
   ~CallbackOutputStream() override = default;

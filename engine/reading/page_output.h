@@ -13,11 +13,12 @@
 #include <string_view>
 
 #include "fast/allocation_limit.h"
+#include "fast/kept_blocks.h"
 #include "translation/output_stream.h"
 
 namespace vellumine {
 
-class PageOutput {
+class PageOutput : public KeptByThread {
  public:
   static constexpr size_t kCapacity = size_t{128} << 10;
   // The most a writer asks room for at once.
@@ -41,7 +42,7 @@ class PageOutput {
 
   // Sets aside the memory Hold uses; false when there is none.
   bool AllowHolding() {
-    if (!held_ && GrantBlockAllocation(kLongestHeld)) held_.reset(new (std::nothrow) char[kLongestHeld]);
+    if (!held_ && GrantBlockAllocation(kLongestHeld)) held_ = TakeArray<char>(kLongestHeld);
     return held_ != nullptr;
   }
   // What is appended from now on is held (AllowHolding first) until Release, or until it
@@ -129,7 +130,7 @@ class PageOutput {
   size_t capacity_ = 0;
   size_t used_ = 0;
   Holder* holder_ = nullptr;  // while bytes are held in held_
-  std::unique_ptr<char[]> held_;
+  KeptArray<char> held_;
   char buffer_[kCapacity];
 };
 

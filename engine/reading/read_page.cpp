@@ -9,6 +9,7 @@
 
 #include "fast/allocation_limit.h"
 #include "fast/byte_scan.h"
+#include "fast/kept_blocks.h"
 #include "fast/read_ahead.h"
 #include "job/conversion_mode.h"
 #include "reading/block_tokenizer.h"
@@ -132,7 +133,7 @@ vellumine_result Lay(SourcePage& page, Writer& writer, const EncodingChoice& enc
 }
 
 // The writer the options ask for, and the output it writes through.
-struct PageWriters {
+struct PageWriters : KeptByThread {
   std::unique_ptr<PageOutput> output;
   std::unique_ptr<TextTable> table;
   std::optional<TextPageWriter> text;

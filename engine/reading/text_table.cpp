@@ -18,8 +18,8 @@ bool IsWide(uint32_t cp) {
 }  // namespace
 
 bool TextTable::Allocate() {
-  text_.reset(new (std::nothrow) char[kTextCapacity]);
-  cells_.reset(new (std::nothrow) Cell[kMaxCells]);
+  text_ = TakeArray<char>(kTextCapacity);
+  cells_ = TakeArray<Cell>(kMaxCells);
   rowStart_.reset(new (std::nothrow) uint32_t[kMaxRows]);
   return text_ && cells_ && rowStart_;
 }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "fast/kept_blocks.h"
+
 namespace vellumine {
 
 class TextTable {
@@ -63,8 +65,8 @@ class TextTable {
     uint32_t span;   // the columns it takes
     uint32_t width;  // its text's, once measured
   };
-  std::unique_ptr<char[]> text_;
-  std::unique_ptr<Cell[]> cells_;
+  KeptArray<char> text_;
+  KeptArray<Cell> cells_;
   std::unique_ptr<uint32_t[]> rowStart_;
   size_t textUsed_ = 0;
   size_t cellCount_ = 0;
