@@ -11,9 +11,7 @@ class ThreadBlocks {
   ThreadBlocks() = default;
   ThreadBlocks(const ThreadBlocks&) = delete;
   ThreadBlocks& operator=(const ThreadBlocks&) = delete;
-  ~ThreadBlocks() {
-    for (size_t i = 0; i < count_; ++i) std::free(blocks_[i].block);
-  }
+  ~ThreadBlocks() { FreeAll(); }
 
   void* Take(size_t bytes) {
     for (size_t i = count_; i-- > 0;) {
@@ -31,8 +29,12 @@ class ThreadBlocks {
     kept_ += bytes;
     return true;
   }
+  void FreeAll() {
+    for (size_t i = 0; i < count_; ++i) std::free(blocks_[i].block);
+    count_ = 0;
+    kept_ = 0;
+  }
   size_t count() const { return count_; }
-  size_t bytes() const { return kept_; }
 
  private:
   struct Kept {
@@ -63,7 +65,8 @@ void GiveBackBlock(void* block, size_t bytes) noexcept {
   if (bytes < kSmallestKeptBlock || !Blocks().Keep(block, bytes)) std::free(block);
 }
 
+void FreeKeptBlocks() noexcept { Blocks().FreeAll(); }
+
 size_t KeptBlockCount() noexcept { return Blocks().count(); }
-size_t KeptBlockBytes() noexcept { return Blocks().bytes(); }
 
 }  // namespace vellumine

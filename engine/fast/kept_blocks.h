@@ -1,8 +1,8 @@
 // The large blocks every conversion asks for (its writers and their output block, the text
-// table, a callback's output buffer), kept by the thread that ends a conversion for the next
-// one it starts. Memory given back to the system is faulted in again a page at a time by the
-// next page, which costs more than converting a small page does, and the faults of threads
-// that share one address space hold one another up.
+// table or an RTF table's rows, a callback's output buffer), kept by the thread that ends a
+// conversion for the next one it starts. Memory given back to the system is faulted in again
+// a page at a time by the next page, which costs more than converting a small page does, and
+// the faults of threads that share one address space hold one another up.
 #pragma once
 
 #include <cstddef>
@@ -24,9 +24,10 @@ void* TakeBlock(size_t bytes) noexcept;
 // Ends the use of a block that TakeBlock(bytes) gave: kept by this thread while it keeps
 // fewer than kKeptBlocks of kKeptBytes in all, else freed.
 void GiveBackBlock(void* block, size_t bytes) noexcept;
-// The blocks and bytes this thread keeps now.
+// Frees the blocks this thread keeps.
+void FreeKeptBlocks() noexcept;
+// How many blocks this thread keeps now.
 size_t KeptBlockCount() noexcept;
-size_t KeptBlockBytes() noexcept;
 
 // A class whose objects take their memory from the thread's kept blocks. (Its constructors
 // must not throw: a nothrow new would have no delete to call.)

@@ -10,8 +10,9 @@
  *     vellumine_result result = vellumine_convert_file("page.html", "out", &options);
  *     if (result != VELLUMINE_OK) fprintf(stderr, "%s\n", vellumine_result_text(result));
  *
- * Every function returns its result; none keeps state between calls, and conversions may run
- * on several threads at once. Output line ends are CR LF on every platform.
+ * Every function returns its result; none keeps state between calls (a thread keeps its last
+ * conversion's buffers for its next one, up to 68 MiB, and frees them when it ends), and
+ * conversions may run on several threads at once. Output line ends are CR LF on every platform.
  *
  * Compatibility: vellumine_options carries its own size. Later versions only append fields,
  * and read the fields of an older, smaller struct as that version defined them, so a program

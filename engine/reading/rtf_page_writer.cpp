@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "fast/kept_blocks.h"
 #include "fast/reading_runs.h"
 #include "fast/text_measure.h"
 #include "reading/rtf_colors.h"
@@ -148,7 +149,7 @@ template <bool kLink>
 // What a table's rows need: where the held rows' definitions go and their cells, the grid
 // of columns, and what the first rows' cells ask of each column.
 template <bool kTables>
-struct RtfPageWriter<kTables>::Table {
+struct RtfPageWriter<kTables>::Table : KeptByThread {
   TableGrid grid;
   bool measuring = false;  // the first rows are held while their columns are measured
   int heldRows = 0;        // rows held whole

@@ -48,12 +48,47 @@ bool ReadOptions(PyObject* given, Options& options) {
 // The interpreter's main thread, the one signal handlers run on.
 unsigned long gMainThread = 0;
 
+// A thread's buffer for the outputs convert() keeps, used again by its next conversion: its
+// pages stay mapped, where a fresh buffer per page cost a page fault every 4 KiB of output
+// (and two threads each other's time in the kernel). Lent to one conversion at a time: one
+// that starts while the thread's is lent (a signal handler's, during a look for Ctrl-C) has
+// one of its own.
+class KeptBuffer {
+ public:
+  KeptBuffer() : lent_(Lent() ? nullptr : &Own()) {
+    if (lent_) Lent() = true;
+  }
+  ~KeptBuffer() {
+    if (!lent_) return;
+    Lent() = false;
+    if (lent_->capacity() > kKeptMost) std::string().swap(*lent_);  // a large page's, let go
+    else lent_->clear();
+  }
+  KeptBuffer(const KeptBuffer&) = delete;
+  KeptBuffer& operator=(const KeptBuffer&) = delete;
+  std::string& operator*() { return lent_ ? *lent_ : own_; }
+  std::string* operator->() { return &**this; }
+
+ private:
+  static constexpr size_t kKeptMost = size_t{8} << 20;
+  static std::string& Own() {
+    thread_local std::string buffer;
+    return buffer;
+  }
+  static bool& Lent() {
+    thread_local bool lent = false;
+    return lent;
+  }
+  std::string* lent_;
+  std::string own_;
+};
+
 // A conversion's output and what stops it: the caller's write function (None: the output is
 // kept), an exception it raised, and Ctrl-C, looked for every so often on the main thread
 // (only there: other threads would take the lock from one another for nothing).
 struct Sink {
-  PyObject* write = nullptr;  // borrowed; null: kept in `kept`
-  std::string kept;
+  PyObject* write = nullptr;  // borrowed; null: kept in `*kept`
+  std::string* kept = nullptr;
   PyThreadState* released = nullptr;  // the thread's state while the lock is let go of
   bool failed = false;                // an exception is set: the conversion stops
   const bool onMainThread = PyThread_get_thread_ident() == gMainThread;
@@ -79,7 +114,7 @@ struct Sink {
     auto* sink = static_cast<Sink*>(self);
     if (sink->failed) return 1;
     if (!sink->write) {
-      sink->kept.append(bytes, n);
+      sink->kept->append(bytes, n);
       sink->LookForSignals();
       return sink->failed ? 1 : 0;
     }
@@ -107,10 +142,10 @@ enum class Kept { Bytes = 0, Utf8 = 1, Latin1 = 2 };
 PyObject* Outcome(vellumine_result result, Sink& sink, Kept kept = Kept::Bytes) {
   if (sink.failed) return nullptr;
   if (sink.write) return Py_BuildValue("(iO)", static_cast<int>(result), Py_None);
-  const auto n = static_cast<Py_ssize_t>(sink.kept.size());
-  PyObject* output = kept == Kept::Utf8     ? PyUnicode_DecodeUTF8(sink.kept.data(), n, "strict")
-                     : kept == Kept::Latin1 ? PyUnicode_DecodeLatin1(sink.kept.data(), n, "strict")
-                                            : PyBytes_FromStringAndSize(sink.kept.data(), n);
+  const auto n = static_cast<Py_ssize_t>(sink.kept->size());
+  PyObject* output = kept == Kept::Utf8     ? PyUnicode_DecodeUTF8(sink.kept->data(), n, "strict")
+                     : kept == Kept::Latin1 ? PyUnicode_DecodeLatin1(sink.kept->data(), n, "strict")
+                                            : PyBytes_FromStringAndSize(sink.kept->data(), n);
   return output ? Py_BuildValue("(iN)", static_cast<int>(result), output) : nullptr;
 }
 
@@ -158,7 +193,9 @@ PyObject* Convert(PyObject*, PyObject* args) {
     length = page.len;
   }
   Options options;
+  KeptBuffer output;
   Sink sink;
+  sink.kept = &*output;
   vellumine_result result = VELLUMINE_OK;
   if (ReadOptions(given, options)) {
     sink.Attach(options.value);

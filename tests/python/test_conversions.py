@@ -2,6 +2,7 @@
 # the page is given: bytes, text, a file or a stream, on one thread or several.
 import io
 import os
+import signal
 import tempfile
 import unittest
 from concurrent.futures import ThreadPoolExecutor
@@ -68,4 +69,15 @@ class Conversions(unittest.TestCase):
         with ThreadPoolExecutor(4) as pool:
             together = list(pool.map(lambda job: vellumine.convert(job[0], job[1], as_bytes=True, **job[2]), jobs))
         self.assertTrue(together == alone)
+
+    # A signal handler that converts during the main thread's conversion (while it looks for
+    # Ctrl-C): each output is its own, whole (a thread's kept buffer is lent to one at a time).
+    def test_a_conversion_in_a_signal_handler_leaves_both_outputs_whole(self):
+        page, small, inner = b"<p>" + b"a line<br>" * 4_000_000 + b"</p>", b"<h1>Small</h1>", []
+        signal.signal(signal.SIGALRM, lambda *_: inner.append(vellumine.convert(small, "text")))
+        signal.setitimer(signal.ITIMER_REAL, 0.001, 0.001)
+        outer = vellumine.convert(page, "text")
+        signal.setitimer(signal.ITIMER_REAL, 0)
+        self.assertTrue(inner and set(inner) == {vellumine.convert(small, "text")})
+        self.assertTrue(outer == vellumine.convert(page, "text"))
 
