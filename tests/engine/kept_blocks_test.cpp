@@ -34,10 +34,9 @@ TEST(KeptBlocks, RandomTakesAndGivesFollowTheModel) {
       const auto [block, bytes] = *at;
       held.erase(at);
       GiveBackBlock(block, bytes);
-      size_t keptBytes = 0;
-      for (const auto& k : kept) keptBytes += k.first;
-      if (bytes >= kSmallestKeptBlock && kept.size() < kKeptBlocks &&
-          keptBytes + bytes <= kKeptBytes)
+      size_t sum = 0;  // the bytes kept
+      for (const auto& k : kept) sum += k.first;
+      if (bytes >= kSmallestKeptBlock && kept.size() < kKeptBlocks && sum + bytes <= kKeptBytes)
         kept.emplace(bytes, block);
     }
     ASSERT_EQ(KeptBlockCount(), kept.size()) << "step " << step;
